@@ -1,0 +1,60 @@
+// The link to the driver: one device handle and one buffer per record, program-wide, as every
+// program of the suite holds them. Requests report nothing; callers read the buffers. The last
+// result and returned count are kept, and nobody tests them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/driver_records.h"
+#include "core/settings_block.h"
+#include "host/win_types.h"
+
+namespace qx {
+
+inline constexpr char DRIVER_NAME[] = "QXWMECOM";
+inline constexpr char DRIVER_FILE[] = "QXWMECOM.vxd";
+
+// Window messages: WM_USER with these wParams.
+inline constexpr UINT WM_USER = 0x400;
+inline constexpr std::uint32_t RBF_HIDE = 0x1000;
+inline constexpr std::uint32_t RBF_SHOW = 0x1001;
+inline constexpr std::uint32_t RBF_CLOSE = 0x100E;
+inline constexpr std::uint32_t SMI_CLOSE = 0x200E;
+
+// Program-wide state, zero at start.
+extern HANDLE DriverHandle;  // INVALID_HANDLE_VALUE (-1) when not open
+extern BOOL LastRequestResult;
+extern DWORD ReturnedBytes;
+extern SettingsBlock Settings;
+extern TouchSample Touch;
+extern std::int32_t CalibrationState;
+extern RbfRegistration RbfRecord;
+extern SmiRegistration SmiRecord;
+extern TestSound Sound;
+
+bool OpenDriver();
+void CloseDriver();
+
+// Beep, then a system-modal OK box with the error icon; returns the box's answer.
+int ErrorBox(const std::string& text, const std::string& caption);
+// "Fail to open QXWMECOM.vxd!" with the program's title as caption.
+void ReportDriverMissing(const std::string& title);
+
+void GetSettings();
+void GetTouchSample();
+void SetCalibrationState(long value);
+void SetSerialPorts();
+void SetTouchMode();
+void SetFeedbackSound();
+void SetSensitivity();
+void SetMouseSpeed();
+void SetCalibration();
+void SetScreenSize();
+void SetPowerSave();
+void GetRbfRegistration();
+void SetRbfRegistration();
+void GetSmiRegistration();
+void PlayTestSound();
+
+}  // namespace qx

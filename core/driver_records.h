@@ -1,0 +1,97 @@
+// The driver's request codes and the records they exchange, as laid out in memory and on the wire.
+#pragma once
+
+#include <cstdint>
+
+#include "core/settings_block.h"
+
+namespace qx {
+
+// The suite's requests: device type 0xF, buffered.
+inline constexpr std::uint32_t IOCTL_GET_SETTINGS = 0xF2010;
+inline constexpr std::uint32_t IOCTL_GET_TOUCH_SAMPLE = 0xF2030;
+inline constexpr std::uint32_t IOCTL_SET_CALIBRATION_STATE = 0xF2040;
+inline constexpr std::uint32_t IOCTL_SET_SERIAL_PORTS = 0xF2050;
+inline constexpr std::uint32_t IOCTL_SET_TOUCH_MODE = 0xF2060;
+inline constexpr std::uint32_t IOCTL_SET_FEEDBACK_SOUND = 0xF2070;
+inline constexpr std::uint32_t IOCTL_SET_SENSITIVITY = 0xF2080;
+inline constexpr std::uint32_t IOCTL_SET_MOUSE_SPEED = 0xF2090;
+inline constexpr std::uint32_t IOCTL_SET_CALIBRATION = 0xF20A0;
+inline constexpr std::uint32_t IOCTL_SET_SCREEN_SIZE = 0xF20B0;
+inline constexpr std::uint32_t IOCTL_SET_POWER_SAVE = 0xF20C0;
+inline constexpr std::uint32_t IOCTL_GET_RBF_REGISTRATION = 0xF3010;
+inline constexpr std::uint32_t IOCTL_SET_RBF_REGISTRATION = 0xF3020;
+inline constexpr std::uint32_t IOCTL_GET_SMI_REGISTRATION = 0xF4010;
+inline constexpr std::uint32_t IOCTL_PLAY_TEST_SOUND = 0xF5010;
+
+// The device service's own requests, which the suite's programs never send: the companion's
+// registration, and the simulated controller's controls and journal.
+inline constexpr std::uint32_t IOCTL_SET_SMI_REGISTRATION = 0xF4020;  // SmiRegistration
+inline constexpr std::uint32_t IOCTL_SIM_GET_BLOCK = 0xF9010;         // SettingsBlock, as stored
+inline constexpr std::uint32_t IOCTL_SIM_SET_BLOCK = 0xF9020;         // SettingsBlock, every field
+inline constexpr std::uint32_t IOCTL_SIM_SET_PRESENT = 0xF9030;       // i32: 0 absent, 1 present
+inline constexpr std::uint32_t IOCTL_SIM_TOUCH = 0xF9040;             // SimTouch
+inline constexpr std::uint32_t IOCTL_SIM_GET_STATUS = 0xF9050;        // SimStatus
+inline constexpr std::uint32_t IOCTL_SIM_READ_JOURNAL = 0xF9060;      // in: nothing; out: text
+inline constexpr std::uint32_t IOCTL_SIM_CLEAR_JOURNAL = 0xF9070;     // nothing
+
+#pragma pack(push, 1)
+struct TouchSample {
+  std::int16_t X;
+  std::int16_t Y;
+  std::uint8_t Status;  // bit 3 (0x08): the panel is touched
+  std::uint8_t Unused;
+  std::int16_t Counter;  // changes with every report
+};
+
+struct SmiRegistration {
+  std::int32_t Window;  // -1 = none registered
+  std::int16_t RotationCode;
+  std::int16_t Unused;
+};
+
+struct RbfRegistration {
+  std::int32_t Window;  // -1 = none registered
+  std::int16_t Armed;   // 1 = the next touch is a right-button action
+  std::int16_t Reserved;
+};
+
+struct TestSound {
+  std::int16_t Tone;
+  std::int16_t Duration;
+};
+
+// One or more touch reports at (X, Y): Touching 1 is a touch, 0 a lift.
+struct SimTouch {
+  std::int16_t X;
+  std::int16_t Y;
+  std::uint8_t Touching;
+  std::uint8_t Unused;
+  std::uint16_t Reports;
+};
+
+struct SimStatus {
+  std::uint8_t Present;
+  std::uint8_t Touching;
+  std::int16_t RawX;
+  std::int16_t RawY;
+  std::uint16_t Counter;
+  std::int32_t PointerX;  // where the last report put the pointer
+  std::int32_t PointerY;
+  std::uint32_t RightButtonActions;  // touches turned into a right-button action so far
+};
+#pragma pack(pop)
+
+inline constexpr std::uint8_t TOUCH_BIT = 0x08;
+
+static_assert(sizeof(TouchSample) == 8);
+static_assert(sizeof(SmiRegistration) == 8);
+static_assert(sizeof(RbfRegistration) == 8);
+static_assert(sizeof(TestSound) == 4);
+static_assert(sizeof(SimTouch) == 8);
+static_assert(sizeof(SimStatus) == 20);
+
+// The name of a request code as the journal and the tools write it; "" for an unknown code.
+const char* RequestName(std::uint32_t code);
+
+}  // namespace qx

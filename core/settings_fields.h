@@ -1,0 +1,30 @@
+// The SettingsBlock's fields by name, as text: how tools read and write single fields and how
+// the device service's journal names what a request carried.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/settings_block.h"
+
+namespace qx {
+
+// Every field name in block order: ActivePortBase, ActivePortIrq, ActivePort, PortBase1,
+// PortIrq1, … PortIrq9, TouchMode, …, CalibrationData, CalibrationFlags, …, McuCode.
+// The reserved bytes have no name: they are kept as they came.
+const std::vector<std::string>& FieldNames();
+
+// The field's value as text: decimal numbers; port bases and McuMode/McuVersion as 0x and four
+// or two hex digits; CalibrationData as six comma-separated numbers; McuCode as eight hex digits.
+// Nothing for an unknown name (names compare without regard to case).
+std::optional<std::string> GetField(const SettingsBlock& block, const std::string& name);
+
+// Sets one field from text in the forms GetField writes (a number may also be 0x hex).
+// Returns an error message, empty on success; the block is unchanged on error.
+std::string SetField(SettingsBlock& block, const std::string& name, const std::string& value);
+
+// "Name=value Name=value …" for the named fields.
+std::string DescribeFields(const SettingsBlock& block, const std::vector<std::string>& names);
+
+}  // namespace qx

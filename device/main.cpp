@@ -1,0 +1,73 @@
+// qxwmecomd: the device service that stands in for the touch-screen driver. It serves the driver's
+// requests on <root>/run/QXWMECOM and keeps the controller's settings in <root>/device/.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "core/driver_link.h"
+#include "device/controller.h"
+#include "device/server.h"
+#include "host/machine_root.h"
+
+namespace {
+
+qx::DeviceServer* running = nullptr;
+
+void OnSignal(int) {
+  if (running) running->Stop();
+}
+
+int Usage(int code) {
+  std::fprintf(code ? stderr : stdout,
+               "usage: qxwmecomd [--root DIR]\n"
+               "Serves the touch-screen driver's requests on DIR/run/QXWMECOM (DIR: --root, else QX_ROOT,\n"
+               "else the default root) and keeps the controller's settings in DIR/device/settings.bin.\n"
+               "Runs in the foreground until SIGTERM or SIGINT.\n");
+  return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--root" && i + 1 < argc) qx::SetMachineRoot(argv[++i]);
+    else if (arg == "--help" || arg == "-h") return Usage(0);
+    else return Usage(2);
+  }
+
+  const std::string root = qx::MachineRoot();
+  const std::string deviceDir = root + "/device";
+  if (!qx::MakeDirs(deviceDir) || !qx::MakeDirs(root + "/run")) {
+    std::fprintf(stderr, "qxwmecomd: cannot create %s or %s/run\n", deviceDir.c_str(), root.c_str());
+    return 1;
+  }
+
+  // One service per root: the lock lives as long as this process.
+  std::string lockPath = root + "/run/" + qx::DRIVER_NAME + ".lock";
+  int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (lock < 0 || ::flock(lock, LOCK_EX | LOCK_NB) != 0) {
+    std::fprintf(stderr, "qxwmecomd: another device service runs for %s\n", root.c_str());
+    return 1;
+  }
+
+  qx::Controller controller(qx::StateFile(deviceDir + "/settings.bin"));
+  qx::DeviceServer server(root + "/run/" + qx::DRIVER_NAME, controller);
+  if (!server.Listen()) return 1;
+
+  running = &server;
+  struct sigaction sa{};
+  sa.sa_handler = OnSignal;
+  sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGINT, &sa, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+
+  server.Run();
+  running = nullptr;
+  return 0;
+}

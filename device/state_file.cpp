@@ -1,0 +1,135 @@
+#include "device/state_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+namespace qx {
+
+namespace {
+
+constexpr char kMagic[4] = {'Q', 'X', 'D', 'V'};
+constexpr std::uint8_t kVersion = 1;
+// magic, version, present, block, crc32
+constexpr std::size_t kFileSize = 4 + 1 + 1 + sizeof(SettingsBlock) + 4;
+
+std::uint32_t Crc32(const std::uint8_t* data, std::size_t size) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (std::size_t i = 0; i < size; ++i) {
+    crc ^= data[i];
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+  while (size) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+StoredState DefaultState() {
+  StoredState s;
+  SettingsBlock& b = s.block;
+  b.ActivePortBase = 0x3F8;
+  b.ActivePortIrq = 4;
+  b.ActivePort = 1;
+  b.PortTable[0] = {0x3F8, 4, 0};
+  b.PortTable[1] = {0x2F8, 3, 0};
+  b.PortTable[2] = {0, 255, 0};
+  b.PortTable[3] = {0, 254, 0};
+  for (int n = 4; n < 9; ++n) b.PortTable[n] = {0, 255, 0};
+  b.TouchMode = 4;
+  b.SoundMode = 4;
+  b.SoundTone = 1000;
+  b.SoundDuration = 20;
+  b.Sensitivity = 64;
+  b.Bypass = 0;
+  b.SpeedH = 10;
+  b.SpeedV = 10;
+  b.Acceleration = 1;
+  b.PowerDownTime = 9;
+  b.BaudIndex = 4;
+  b.RbfEnable = 1;
+  b.RbfAutoMode = 1;
+  b.RbfAutoSTime = 1;
+  b.RbfAutoETime = 3;
+  b.RbfAutoBeep = 1;
+  const std::int16_t calibration[6] = {0, 512, 1023, 0, 512, 1023};
+  std::memcpy(b.CalibrationData, calibration, sizeof calibration);
+  b.CalibrationFlags = 0;
+  b.ScreenWidth = 1024;
+  b.ScreenHeight = 768;
+  b.McuMode = 0x01;
+  b.McuVersion = 0x23;
+  const std::uint8_t code[4] = {0x51, 0x58, 0x07, 0x00};
+  std::memcpy(b.McuCode, code, sizeof code);
+  s.present = true;
+  return s;
+}
+
+StateFile::StateFile(std::string path) : path_(std::move(path)) {}
+
+std::optional<StoredState> StateFile::Load() const {
+  std::FILE* f = std::fopen(path_.c_str(), "rb");
+  if (!f) return std::nullopt;
+  std::vector<std::uint8_t> data(kFileSize + 1);
+  std::size_t got = std::fread(data.data(), 1, data.size(), f);
+  std::fclose(f);
+  bool sound = got == kFileSize && std::memcmp(data.data(), kMagic, 4) == 0 && data[4] == kVersion &&
+               Crc32(data.data(), kFileSize - 4) ==
+                   (std::uint32_t(data[kFileSize - 4]) | std::uint32_t(data[kFileSize - 3]) << 8 |
+                    std::uint32_t(data[kFileSize - 2]) << 16 | std::uint32_t(data[kFileSize - 1]) << 24);
+  if (!sound) {
+    std::string aside = path_ + ".damaged";
+    std::rename(path_.c_str(), aside.c_str());
+    std::fprintf(stderr, "qxwmecomd: %s is damaged; kept as %s, starting from the default settings\n",
+                 path_.c_str(), aside.c_str());
+    return std::nullopt;
+  }
+  StoredState s;
+  s.present = data[5] != 0;
+  std::memcpy(&s.block, data.data() + 6, sizeof(SettingsBlock));
+  return s;
+}
+
+bool StateFile::Save(const StoredState& state) const {
+  std::vector<std::uint8_t> data(kFileSize);
+  std::memcpy(data.data(), kMagic, 4);
+  data[4] = kVersion;
+  data[5] = state.present ? 1 : 0;
+  std::memcpy(data.data() + 6, &state.block, sizeof(SettingsBlock));
+  std::uint32_t crc = Crc32(data.data(), kFileSize - 4);
+  for (int i = 0; i < 4; ++i) data[kFileSize - 4 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
+
+  std::string temp = path_ + ".new";
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, data.data(), data.size()) && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  if (!ok || std::rename(temp.c_str(), path_.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  // The rename itself must reach the disk too.
+  std::string dir = std::filesystem::path(path_).parent_path().string();
+  int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+  return true;
+}
+
+}  // namespace qx

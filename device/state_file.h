@@ -1,0 +1,36 @@
+// The controller's settings as the device service keeps them across restarts: one small file,
+// replaced whole and atomically (write aside, flush, rename), so a kill at any instant leaves
+// the old state or the new one, never a torn file.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/settings_block.h"
+
+namespace qx {
+
+struct StoredState {
+  SettingsBlock block{};
+  bool present = true;
+};
+
+// The settings a controller starts with when the service has never kept any.
+StoredState DefaultState();
+
+class StateFile {
+ public:
+  explicit StateFile(std::string path);
+
+  // The kept state; nothing when there is no file. A damaged file is moved aside to
+  // PATH.damaged, said on stderr, and read as no file.
+  std::optional<StoredState> Load() const;
+  bool Save(const StoredState& state) const;
+
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace qx

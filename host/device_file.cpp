@@ -1,0 +1,134 @@
+#include "host/device_file.h"
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/device_frame.h"
+#include "host/machine_root.h"
+
+namespace qx {
+
+namespace {
+
+thread_local DWORD lastError = 0;
+
+// Handles this process opened with CreateFileA; CloseHandle closes nothing else.
+std::mutex handlesMutex;
+std::set<int> openHandles;
+// Handles whose stream lost its framing (a time-out mid-reply): every later request on them fails.
+std::set<int> brokenHandles;
+
+bool IsOpen(HANDLE h) {
+  std::lock_guard lock(handlesMutex);
+  return openHandles.count(static_cast<int>(h)) && !brokenHandles.count(static_cast<int>(h));
+}
+
+void MarkBroken(HANDLE h) {
+  std::lock_guard lock(handlesMutex);
+  brokenHandles.insert(static_cast<int>(h));
+  ::shutdown(static_cast<int>(h), SHUT_RDWR);
+}
+
+}  // namespace
+
+DWORD GetLastError() { return lastError; }
+
+int DeviceTimeoutMs() {
+  if (const char* v = std::getenv("QX_DEVICE_TIMEOUT_MS"); v && *v) {
+    int ms = std::atoi(v);
+    if (ms > 0) return ms;
+  }
+  return 3000;
+}
+
+HANDLE CreateFileA(const char* fileName, DWORD, DWORD, void*, DWORD, DWORD, HANDLE) {
+  static const char kDevicePrefix[] = "\\\\.\\";
+  if (!fileName || std::strncmp(fileName, kDevicePrefix, 4) != 0 || !fileName[4] ||
+      std::strpbrk(fileName + 4, "\\/")) {
+    lastError = ERROR_FILE_NOT_FOUND;
+    return INVALID_HANDLE_VALUE;
+  }
+  std::string path = RunDir() + "/" + (fileName + 4);
+  sockaddr_un addr{};
+  if (path.size() >= sizeof(addr.sun_path)) {
+    lastError = ERROR_PATH_NOT_FOUND;
+    return INVALID_HANDLE_VALUE;
+  }
+  addr.sun_family = AF_UNIX;
+  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
+    if (fd >= 0) ::close(fd);
+    lastError = ERROR_FILE_NOT_FOUND;
+    return INVALID_HANDLE_VALUE;
+  }
+  std::lock_guard lock(handlesMutex);
+  openHandles.insert(fd);
+  brokenHandles.erase(fd);
+  lastError = ERROR_SUCCESS;
+  return fd;
+}
+
+BOOL DeviceIoControl(HANDLE device, DWORD code, const void* inBuffer, DWORD inSize, void* outBuffer,
+                     DWORD outSize, DWORD* bytesReturned, void*) {
+  if (!IsOpen(device) || (inSize && !inBuffer) || inSize > frame::kMaxPayload) {
+    lastError = ERROR_INVALID_HANDLE;
+    return FALSE;
+  }
+  int fd = static_cast<int>(device);
+  auto deadline = frame::Clock::now() + std::chrono::milliseconds(DeviceTimeoutMs());
+  std::vector<std::uint8_t> request =
+      frame::Encode(code, static_cast<const std::uint8_t*>(inBuffer), inSize);
+  std::uint8_t header[frame::kHeaderSize];
+  if (!frame::SendAll(fd, request.data(), request.size(), deadline) ||
+      !frame::ReceiveAll(fd, header, sizeof header, deadline)) {
+    MarkBroken(device);
+    lastError = ERROR_INVALID_HANDLE;
+    return FALSE;
+  }
+  std::uint32_t success = frame::GetU32(header);
+  std::uint32_t count = frame::GetU32(header + 4);
+  if (count > frame::kMaxPayload) {
+    MarkBroken(device);
+    lastError = ERROR_INVALID_HANDLE;
+    return FALSE;
+  }
+  std::vector<std::uint8_t> reply(count);
+  if (!frame::ReceiveAll(fd, reply.data(), count, deadline)) {
+    MarkBroken(device);
+    lastError = ERROR_INVALID_HANDLE;
+    return FALSE;
+  }
+  if (success != 1) {
+    lastError = ERROR_INVALID_HANDLE;
+    return FALSE;
+  }
+  std::uint32_t copied = count < outSize ? count : outSize;
+  if (copied) std::memcpy(outBuffer, reply.data(), copied);
+  if (bytesReturned) *bytesReturned = copied;
+  lastError = ERROR_SUCCESS;
+  return TRUE;
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  std::lock_guard lock(handlesMutex);
+  int fd = static_cast<int>(handle);
+  if (!openHandles.erase(fd)) {
+    lastError = ERROR_INVALID_HANDLE;
+    return FALSE;
+  }
+  brokenHandles.erase(fd);
+  ::close(fd);
+  lastError = ERROR_SUCCESS;
+  return TRUE;
+}
+
+}  // namespace qx

@@ -1,0 +1,21 @@
+// The machine root: the one folder that holds everything Windows would keep on its disk
+// (registry, drive_c/, run/, device/). Several roots never see each other.
+#pragma once
+
+#include <string>
+
+namespace qx {
+
+// QX_ROOT, else ${XDG_DATA_HOME:-$HOME/.local/share}/qx-com. No trailing slash.
+std::string MachineRoot();
+
+// Makes DIR the root of this process and of every process it starts (through QX_ROOT).
+void SetMachineRoot(const std::string& dir);
+
+// <root>/run, created on demand: what lives only while the machine runs.
+std::string RunDir();
+
+// Creates DIR and its missing parents; true when it exists afterwards.
+bool MakeDirs(const std::string& dir);
+
+}  // namespace qx

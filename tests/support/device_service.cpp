@@ -1,0 +1,63 @@
+#include "tests/support/device_service.h"
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "host/machine_root.h"
+#include "tests/support/process.h"
+
+namespace qx::test {
+
+namespace {
+
+bool Answers(const std::string& path) {
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  bool ok = fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+  if (fd >= 0) close(fd);
+  return ok;
+}
+
+}  // namespace
+
+DeviceService::DeviceService() { Start(); }
+
+DeviceService::~DeviceService() {
+  if (pid_ > 0) Stop();
+}
+
+void DeviceService::Start() {
+  std::string root = MachineRoot();
+  pid_ = Spawn({Program("qxwmecomd"), "--root", root}, root + "/qxwmecomd.log");
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!Answers(root + "/run/QXWMECOM")) {
+    if (std::chrono::steady_clock::now() > deadline) throw std::runtime_error("qxwmecomd did not start");
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+void DeviceService::Stop(int sig) {
+  if (pid_ > 0) KillAndWait(pid_, sig);
+  pid_ = -1;
+}
+
+std::string DeviceService::Qxctl(const std::string& args, int* exitCode) {
+  std::vector<std::string> argv = {Program("qxctl"), "--root", MachineRoot()};
+  std::istringstream words(args);
+  for (std::string w; words >> w;) argv.push_back(w);
+  RunResult r = Run(argv);
+  if (exitCode) *exitCode = r.exitCode;
+  return r.out;
+}
+
+}  // namespace qx::test

@@ -1,0 +1,31 @@
+// A real device service (qxwmecomd) serving the current machine root, for the life of the object.
+#pragma once
+
+#include <signal.h>
+#include <sys/types.h>
+
+#include <string>
+
+namespace qx::test {
+
+class DeviceService {
+ public:
+  // Starts the service and waits until it answers.
+  DeviceService();
+  ~DeviceService();
+  DeviceService(const DeviceService&) = delete;
+  DeviceService& operator=(const DeviceService&) = delete;
+
+  // Ends it (SIGTERM, or SIGKILL for a crash) and waits for its end.
+  void Stop(int sig = SIGTERM);
+  void Start();
+  pid_t pid() const { return pid_; }
+
+  // qxctl against this root; the result of qxctl's run.
+  static std::string Qxctl(const std::string& args, int* exitCode = nullptr);
+
+ private:
+  pid_t pid_ = -1;
+};
+
+}  // namespace qx::test

@@ -1,0 +1,30 @@
+// Real processes for tests: start one in the background, or run one to its end and take its output.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace qx::test {
+
+// The path of one of the project's programs in the build's bin/ folder.
+std::string Program(const std::string& name);
+
+struct RunResult {
+  int exitCode = -1;  // -1 when it did not end normally
+  std::string out;
+  std::string err;
+};
+
+// Runs ARGV to its end (killed after TIMEOUT_MS) with extra environment entries "NAME=value".
+RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
+              int timeoutMs = 30000);
+
+// Starts ARGV in the background; its output goes to LOG (or nowhere).
+pid_t Spawn(const std::vector<std::string>& argv, const std::string& log = "");
+
+// Sends SIG and waits for PID to end; returns its wait status.
+int KillAndWait(pid_t pid, int sig);
+
+}  // namespace qx::test

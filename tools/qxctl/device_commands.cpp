@@ -1,0 +1,237 @@
+// The qxctl commands that talk to the device service.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/driver_link.h"
+#include "core/settings_fields.h"
+#include "host/device_file.h"
+#include "tools/qxctl/commands.h"
+
+namespace qx::ctl {
+
+namespace {
+
+const char kTitle[] = "qxctl";
+
+// Opens the driver as the suite's programs do; says so and gives false when there is none.
+bool Open() {
+  if (OpenDriver()) return true;
+  ReportDriverMissing(kTitle);
+  return false;
+}
+
+// One of the service's own requests, on the open handle.
+template <typename Record>
+bool Request(std::uint32_t code, Record& record) {
+  DWORD returned = 0;
+  return DeviceIoControl(DriverHandle, code, &record, sizeof(Record), &record, sizeof(Record), &returned,
+                         nullptr) &&
+         returned == sizeof(Record);
+}
+
+bool ParseInt(const std::string& text, long low, long high, long& out) {
+  char* end = nullptr;
+  long v = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end || v < low || v > high) return false;
+  out = v;
+  return true;
+}
+
+int Fail(const char* what) {
+  std::fprintf(stderr, "qxctl: %s\n", what);
+  return kFailed;
+}
+
+}  // namespace
+
+int Summary(const Args& args) {
+  if (!args.empty()) return kUsage;
+  FillNameTables();
+  if (!Open()) return kNoService;
+  GetSettings();
+  CloseDriver();
+  if (Settings.ActivePort == 0) {
+    ErrorBox("TouchScreen Controller Not Found!", kTitle);
+    return kNoController;
+  }
+  const SettingsBlock& b = Settings;
+  const std::pair<const char*, std::string> lines[] = {
+      {"Serial Port: ", SerialPortText(b)},
+      {"Virtual Button: ", TouchModeText(b.TouchMode, b.RbfEnable, b.RbfAutoMode)},
+      {"Feedback Sound: ", SoundModeText(b.SoundMode)},
+      {"Mouse Speed: ", MouseSpeedText(b.SpeedH, b.SpeedV, b.Acceleration, b.Bypass)},
+      {"Power Save: ", PowerSaveText(b.PowerDownTime)},
+      {"Touch Sensitivity: ", SensitivityText(b.Sensitivity)},
+  };
+  for (const auto& [label, text] : lines) std::printf("%s%s\n", label, LabelCaption(text).c_str());
+  return kOk;
+}
+
+int Get(const Args& args) {
+  if (!Open()) return kNoService;
+  SettingsBlock block{};
+  bool ok = Request(IOCTL_SIM_GET_BLOCK, block);
+  CloseDriver();
+  if (!ok) return Fail("the device service did not answer");
+  std::vector<std::string> names = args.empty() ? FieldNames() : args;
+  for (const std::string& name : names) {
+    if (!GetField(block, name)) {
+      std::fprintf(stderr, "qxctl: unknown field '%s'\n", name.c_str());
+      return kUsage;
+    }
+  }
+  for (const std::string& name : names) {
+    if (args.size() == 1) std::printf("%s\n", GetField(block, name)->c_str());
+    else std::printf("%s=%s\n", name.c_str(), GetField(block, name)->c_str());
+  }
+  return kOk;
+}
+
+int Set(const Args& args) {
+  if (args.empty()) return kUsage;
+  if (!Open()) return kNoService;
+  SettingsBlock block{};
+  if (!Request(IOCTL_SIM_GET_BLOCK, block)) {
+    CloseDriver();
+    return Fail("the device service did not answer");
+  }
+  for (const std::string& assignment : args) {
+    auto eq = assignment.find('=');
+    std::string error = eq == std::string::npos
+                            ? "expected FIELD=VALUE, got '" + assignment + "'"
+                            : SetField(block, assignment.substr(0, eq), assignment.substr(eq + 1));
+    if (!error.empty()) {
+      CloseDriver();
+      std::fprintf(stderr, "qxctl: %s\n", error.c_str());
+      return kUsage;
+    }
+  }
+  bool ok = Request(IOCTL_SIM_SET_BLOCK, block);
+  CloseDriver();
+  return ok ? kOk : Fail("the device service did not take the settings");
+}
+
+int Block(const Args& args) {
+  if (!args.empty()) return kUsage;
+  if (!Open()) return kNoService;
+  GetSettings();
+  bool ok = LastRequestResult && ReturnedBytes == sizeof(SettingsBlock);
+  CloseDriver();
+  if (!ok) return Fail("the device service did not answer");
+  const auto* p = reinterpret_cast<const std::uint8_t*>(&Settings);
+  for (std::size_t i = 0; i < sizeof(SettingsBlock); ++i)
+    std::printf("%02X%s", p[i], (i % 16 == 15 || i + 1 == sizeof(SettingsBlock)) ? "\n" : " ");
+  return kOk;
+}
+
+int ControllerCmd(const Args& args) {
+  if (args.size() != 1 || (args[0] != "present" && args[0] != "absent")) return kUsage;
+  if (!Open()) return kNoService;
+  std::int32_t present = args[0] == "present" ? 1 : 0;
+  bool ok = Request(IOCTL_SIM_SET_PRESENT, present);
+  CloseDriver();
+  return ok ? kOk : Fail("the device service did not answer");
+}
+
+namespace {
+
+int Report(long x, long y, bool touching, long reports) {
+  if (!Open()) return kNoService;
+  SimTouch touch{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), static_cast<std::uint8_t>(touching), 0,
+                 static_cast<std::uint16_t>(reports)};
+  // The reply is the last TouchSample, which is smaller than the request.
+  DWORD returned = 0;
+  TouchSample sample{};
+  bool ok = DeviceIoControl(DriverHandle, IOCTL_SIM_TOUCH, &touch, sizeof touch, &sample, sizeof sample, &returned,
+                            nullptr);
+  CloseDriver();
+  return ok ? kOk : Fail("the device service did not answer");
+}
+
+}  // namespace
+
+int Touch(const Args& args) {
+  long x = 0, y = 0, reports = 1;
+  bool ok = args.size() >= 2 && ParseInt(args[0], -32768, 32767, x) && ParseInt(args[1], -32768, 32767, y);
+  if (ok && args.size() == 4 && args[2] == "--reports") ok = ParseInt(args[3], 1, 65535, reports);
+  else if (args.size() != 2) ok = false;
+  if (!ok) return kUsage;
+  return Report(x, y, true, reports);
+}
+
+int Lift(const Args& args) {
+  if (!args.empty()) return kUsage;
+  // The finger leaves where it was.
+  if (!Open()) return kNoService;
+  SimStatus status{};
+  bool ok = Request(IOCTL_SIM_GET_STATUS, status);
+  CloseDriver();
+  if (!ok) return Fail("the device service did not answer");
+  return Report(status.RawX, status.RawY, false, 1);
+}
+
+int Pointer(const Args& args) {
+  if (!args.empty()) return kUsage;
+  if (!Open()) return kNoService;
+  SimStatus status{};
+  bool ok = Request(IOCTL_SIM_GET_STATUS, status);
+  CloseDriver();
+  if (!ok) return Fail("the device service did not answer");
+  std::printf("%d %d\n", status.PointerX, status.PointerY);
+  return kOk;
+}
+
+int JournalCmd(const Args& args) {
+  bool clear = args.size() == 1 && args[0] == "--clear";
+  if (!args.empty() && !clear) return kUsage;
+  if (!Open()) return kNoService;
+  DWORD returned = 0;
+  bool ok;
+  if (clear) {
+    ok = DeviceIoControl(DriverHandle, IOCTL_SIM_CLEAR_JOURNAL, nullptr, 0, nullptr, 0, &returned, nullptr);
+  } else {
+    std::vector<char> text(4u << 20);
+    ok = DeviceIoControl(DriverHandle, IOCTL_SIM_READ_JOURNAL, nullptr, 0, text.data(),
+                         static_cast<DWORD>(text.size()), &returned, nullptr);
+    if (ok) std::fwrite(text.data(), 1, returned, stdout);
+  }
+  CloseDriver();
+  return ok ? kOk : Fail("the device service did not answer");
+}
+
+int Rbf(const Args& args) {
+  if (!args.empty()) return kUsage;
+  if (!Open()) return kNoService;
+  RbfRecord = RbfRegistration{};
+  GetRbfRegistration();
+  bool ok = LastRequestResult;
+  CloseDriver();
+  if (!ok) return Fail("the device service did not answer");
+  std::printf("Window=%d Armed=%d\n", RbfRecord.Window, RbfRecord.Armed);
+  return kOk;
+}
+
+int Smi(const Args& args) {
+  long window = 0, rotation = 0;
+  bool registering = args.size() == 2;
+  if (!args.empty() && !(registering && ParseInt(args[0], -2147483647L - 1, 2147483647L, window) &&
+                         ParseInt(args[1], -32768, 32767, rotation)))
+    return kUsage;
+  if (!Open()) return kNoService;
+  bool ok;
+  if (registering) {
+    SmiRegistration record{static_cast<std::int32_t>(window), static_cast<std::int16_t>(rotation), 0};
+    ok = Request(IOCTL_SET_SMI_REGISTRATION, record);
+  } else {
+    GetSmiRegistration();
+    ok = LastRequestResult;
+  }
+  CloseDriver();
+  if (!ok) return Fail("the device service did not answer");
+  if (!registering) std::printf("Window=%d RotationCode=%d\n", SmiRecord.Window, SmiRecord.RotationCode);
+  return kOk;
+}
+
+}  // namespace qx::ctl

@@ -1,0 +1,60 @@
+// qxctl: the device service and the controller's settings from a shell.
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "host/machine_root.h"
+#include "tools/qxctl/commands.h"
+
+namespace {
+
+const char kUsageText[] =
+    "usage: qxctl [--root DIR] COMMAND [ARGS]\n"
+    "  summary                      the six summary lines, as the control panel shows them\n"
+    "  get [FIELD...]               settings fields (all when none is named)\n"
+    "  set FIELD=VALUE...           change settings fields in the controller\n"
+    "  block                        the 82-byte settings block in hex\n"
+    "  controller present|absent    plug the simulated controller in or out\n"
+    "  touch X Y [--reports N]      N touch reports at raw X, Y (default 1)\n"
+    "  lift                         a report that the finger has lifted\n"
+    "  pointer                      where the last report put the pointer\n"
+    "  journal [--clear]            the service's request journal\n"
+    "  rbf                          the right-button registration\n"
+    "  smi [WINDOW ROTATION]        the companion's registration (or register one)\n"
+    "DIR: --root, else QX_ROOT, else the default root.\n"
+    "Exit codes: 0 done, 1 failed, 2 no device service, 3 no controller, 64 usage.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace qx::ctl;
+  int i = 1;
+  while (i < argc && argv[i][0] == '-') {
+    if (!std::strcmp(argv[i], "--root") && i + 1 < argc) {
+      qx::SetMachineRoot(argv[i + 1]);
+      i += 2;
+    } else if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+      std::fputs(kUsageText, stdout);
+      return kOk;
+    } else {
+      break;
+    }
+  }
+  if (i >= argc) {
+    std::fputs(kUsageText, stderr);
+    return kUsage;
+  }
+  const std::map<std::string, std::function<int(const Args&)>> commands = {
+      {"summary", Summary}, {"get", Get},         {"set", Set},           {"block", Block},
+      {"controller", ControllerCmd}, {"touch", Touch}, {"lift", Lift}, {"pointer", Pointer},
+      {"journal", JournalCmd}, {"rbf", Rbf},   {"smi", Smi},
+  };
+  auto command = commands.find(argv[i]);
+  if (command == commands.end()) {
+    std::fprintf(stderr, "qxctl: unknown command '%s'\n%s", argv[i], kUsageText);
+    return kUsage;
+  }
+  return command->second(Args(argv + i + 1, argv + argc));
+}
