@@ -27,9 +27,9 @@ bool StartSmiProgram();
 // known before this copy opens any window.
 bool AnotherCopyRunning(const std::string& program);
 
-// The other copy's top-level window whose title starts with CAPTION exactly (case-sensitive,
-// within a 128-character buffer), skipping OWN, parented windows and windows with an instance
-// word; 0 when there is none.
+// The other copy's top-level window whose title, as far as a 128-character buffer holds it,
+// equals CAPTION exactly (case-sensitive); OWN, parented windows and windows with an instance
+// word are skipped. 0 when there is none.
 HWND FindCopyWindow(HWND own, const std::string& caption);
 
 }  // namespace qx
