@@ -1,0 +1,193 @@
+// The device service as a real process: what it keeps across restarts and crashes, and how it
+// stands up to clients that misbehave.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include "core/driver_link.h"
+#include "host/device_file.h"
+#include "host/machine_root.h"
+#include "tests/support/device_service.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_root.h"
+
+namespace qx {
+namespace {
+
+using test::DeviceService;
+using test::TempRoot;
+
+int Connect() {
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::string path = RunDir() + "/QXWMECOM";
+  std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+class ServiceTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (DriverHandle != INVALID_HANDLE_VALUE) CloseDriver();
+    DriverHandle = INVALID_HANDLE_VALUE;
+  }
+  TempRoot root;
+};
+
+TEST_F(ServiceTest, SettingsSurviveARestart) {
+  DeviceService service;
+  int rc = -1;
+  DeviceService::Qxctl("set SpeedH=3 SoundTone=4321 McuCode=01020304 CalibrationData=9,8,7,6,5,4", &rc);
+  ASSERT_EQ(rc, 0);
+  DeviceService::Qxctl("controller absent", &rc);
+  service.Stop();
+  service.Start();
+  EXPECT_EQ(DeviceService::Qxctl("get SpeedH"), "3\n");
+  EXPECT_EQ(DeviceService::Qxctl("get SoundTone McuCode CalibrationData"),
+            "SoundTone=4321\nMcuCode=01020304\nCalibrationData=9,8,7,6,5,4\n");
+  DeviceService::Qxctl("summary", &rc);
+  EXPECT_EQ(rc, 3) << "the controller stays unplugged across the restart";
+}
+
+TEST_F(ServiceTest, AKillInTheMiddleOfAStreamOfSetsLosesNothingAcknowledged) {
+  std::mt19937 rng(11);
+  DeviceService service;
+  for (int round = 0; round < 3; ++round) {
+    std::atomic<int> acknowledged{0};
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+      for (int k = 1; !stop; ++k) {
+        int rc = -1;
+        DeviceService::Qxctl("set SoundTone=" + std::to_string(k) + " SpeedH=" + std::to_string(k % 20 + 1), &rc);
+        if (rc != 0) break;  // the service is gone
+        acknowledged = k;
+      }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100 + rng() % 300));
+    service.Stop(SIGKILL);
+    stop = true;
+    writer.join();
+    int last = acknowledged;
+    ASSERT_GT(last, 0);
+
+    service.Start();
+    int tone = std::stoi(DeviceService::Qxctl("get SoundTone"));
+    int speed = std::stoi(DeviceService::Qxctl("get SpeedH"));
+    // The last acknowledged write is kept; the one in flight may have landed too. Never a mix.
+    EXPECT_TRUE(tone == last || tone == last + 1) << "tone " << tone << " last " << last;
+    EXPECT_EQ(speed, tone % 20 + 1);
+    EXPECT_FALSE(std::filesystem::exists(root.path() + "/device/settings.bin.damaged"));
+  }
+}
+
+TEST_F(ServiceTest, GarbageFromOneClientDoesNotDisturbTheOthers) {
+  DeviceService service;
+  std::atomic<bool> stop{false};
+  std::thread noisy([&] {
+    std::mt19937 rng(5);
+    while (!stop) {
+      int fd = Connect();
+      if (fd < 0) continue;
+      for (int i = 0; i < 50 && !stop; ++i) {
+        std::uint8_t junk[256];
+        std::size_t n = 1 + rng() % sizeof junk;
+        for (std::size_t k = 0; k < n; ++k) junk[k] = static_cast<std::uint8_t>(rng());
+        if (send(fd, junk, n, MSG_NOSIGNAL | MSG_DONTWAIT) < 0) break;
+        std::uint8_t sink[4096];
+        while (recv(fd, sink, sizeof sink, MSG_DONTWAIT) > 0) {
+        }
+      }
+      close(fd);
+    }
+  });
+  // A client that stops mid-frame, and one that vanishes mid-frame.
+  int stalled = Connect();
+  std::uint8_t half[10] = {0x10, 0x20, 0x0F, 0, 82, 0, 0, 0, 1, 2};
+  send(stalled, half, sizeof half, MSG_NOSIGNAL);
+  int vanishing = Connect();
+  send(vanishing, half, sizeof half, MSG_NOSIGNAL);
+  close(vanishing);
+
+  ASSERT_TRUE(OpenDriver());
+  for (int i = 0; i < 300; ++i) {
+    Settings = SettingsBlock{};
+    GetSettings();
+    ASSERT_TRUE(LastRequestResult) << "request " << i;
+    ASSERT_EQ(Settings.ActivePort, 1);
+  }
+  stop = true;
+  noisy.join();
+  close(stalled);
+  int rc = -1;
+  DeviceService::Qxctl("get ActivePort", &rc);
+  EXPECT_EQ(rc, 0) << "still serving";
+}
+
+TEST_F(ServiceTest, AnOversizedHeaderClosesThatConnectionOnly) {
+  DeviceService service;
+  int fd = Connect();
+  std::uint8_t header[8] = {0x10, 0x20, 0x0F, 0, 0xFF, 0xFF, 0xFF, 0x7F};
+  ASSERT_EQ(send(fd, header, sizeof header, MSG_NOSIGNAL), 8);
+  std::uint8_t byte;
+  timeval tv{2, 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+  EXPECT_EQ(recv(fd, &byte, 1, 0), 0) << "the service hangs up";
+  close(fd);
+  EXPECT_TRUE(OpenDriver());
+  GetSettings();
+  EXPECT_TRUE(LastRequestResult);
+}
+
+TEST_F(ServiceTest, ManyClientsAtOnce) {
+  DeviceService service;
+  std::vector<std::thread> clients;
+  std::atomic<int> failures{0};
+  for (int c = 0; c < 8; ++c) {
+    clients.emplace_back([&, c] {
+      HANDLE h = CreateFileA("\\\\.\\QXWMECOM", GENERIC_READ, 3, nullptr, OPEN_EXISTING, 0x80, 0);
+      if (h == INVALID_HANDLE_VALUE) {
+        ++failures;
+        return;
+      }
+      for (int i = 0; i < 200; ++i) {
+        SimTouch t{static_cast<std::int16_t>(c), static_cast<std::int16_t>(i), 1, 0, 1};
+        TouchSample s{};
+        DWORD n = 0;
+        if (!DeviceIoControl(h, IOCTL_SIM_TOUCH, &t, sizeof t, &s, sizeof s, &n, nullptr) || n != sizeof s)
+          ++failures;
+      }
+      CloseHandle(h);
+    });
+  }
+  for (auto& t : clients) t.join();
+  EXPECT_EQ(failures, 0);
+  ASSERT_TRUE(OpenDriver());
+  GetTouchSample();
+  EXPECT_EQ(Touch.Counter, 1600);
+}
+
+TEST_F(ServiceTest, OneServicePerRoot) {
+  DeviceService service;
+  auto second = test::Run({test::Program("qxwmecomd"), "--root", root.path()}, {}, 5000);
+  EXPECT_EQ(second.exitCode, 1);
+  EXPECT_NE(second.err.find("another device service"), std::string::npos) << second.err;
+  int rc = -1;
+  DeviceService::Qxctl("get ActivePort", &rc);
+  EXPECT_EQ(rc, 0);
+}
+
+}  // namespace
+}  // namespace qx

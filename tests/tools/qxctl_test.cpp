@@ -1,0 +1,162 @@
+// qxctl as a person runs it, against a real device service.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "tests/support/device_service.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_root.h"
+
+namespace qx {
+namespace {
+
+using test::DeviceService;
+using test::TempRoot;
+
+std::string Qxctl(const std::string& args, int* rc = nullptr) { return DeviceService::Qxctl(args, rc); }
+
+TEST(QxctlSummary, PrintsTheSixLinesOfTheControlPanel) {
+  TempRoot root;
+  DeviceService service;
+  int rc = -1;
+  Qxctl("set ActivePort=1 ActivePortBase=0x3F8 ActivePortIrq=4 BaudIndex=4 TouchMode=4 RbfEnable=1 "
+        "RbfAutoMode=1 SoundMode=4 SpeedH=10 SpeedV=10 Acceleration=1 Bypass=0 PowerDownTime=9 Sensitivity=64",
+        &rc);
+  ASSERT_EQ(rc, 0);
+  EXPECT_EQ(Qxctl("summary", &rc),
+            "Serial Port: COM1, Port=03F8, IRQ=4, (9600,N,8,1)\n"
+            "Virtual Button: Drag Drop Mode, RBF Enable ( Automatic Mode )\n"
+            "Feedback Sound: Both Touch Down & Lift Off\n"
+            "Mouse Speed: HS=50%, VS=50%, Acceleration=Slow\n"
+            "Power Save: Power Down When Idle  1 Min.  30 Sec.\n"
+            "Touch Sensitivity: Level 63\n");
+  EXPECT_EQ(rc, 0);
+}
+
+// The summary texts, written out again from their definitions, to check qxctl against.
+std::string Expected(int port, int base, int irq, int baud, int touch, int rbf, int autoMode, int sound, int h,
+                     int v, int accel, int bypass, int power, int sens) {
+  const char* bauds[] = {"", "1200", "2400", "4800", "9600", "14400", "19200", "28800", "38400", "57600", "76800",
+                         "115200"};
+  const char* touches[] = {"Stream Mode", "Lift Off Mode", "Touch Down Mode", "Drag Drop Mode"};
+  const char* sounds[] = {"Silence ( No Sound )", "Touch Down Only", "Lift Off Only", "Both Touch Down & Lift Off"};
+  const char* accels[] = {"Slow", "Medium", "Fast", "Off"};
+  char buf[512];
+  std::string out;
+  std::snprintf(buf, sizeof buf, "Serial Port: COM%d, Port=%04X, IRQ=%d, (%s,N,8,1)\n", port, base & 0xFFFF, irq,
+                baud <= 11 ? bauds[baud] : ("Invalid#" + std::to_string(baud)).c_str());
+  out += buf;
+  std::string vb;
+  if (touch < 1 || touch > 4) {
+    vb = "Invalid#" + std::to_string(touch) + "," + std::to_string(rbf) + "," + std::to_string(autoMode);
+  } else {
+    vb = std::string(touches[touch - 1]) + ", RBF " + (rbf ? "Enable" : "Disable");
+    if (rbf && touch == 4) vb += autoMode == 1 ? " ( Automatic Mode )" : " ( Manual Mode )";
+  }
+  out += "Virtual Button: " + vb + "\n";
+  out += "Feedback Sound: " +
+         std::string(sound >= 1 && sound <= 4 ? sounds[sound - 1] : ("Invalid#" + std::to_string(sound)).c_str()) +
+         "\n";
+  if (bypass) {
+    out += "Mouse Speed: Enable Bypass Mode\n";
+  } else {
+    std::string a = accel >= 1 && accel <= 4 ? accels[accel - 1] : "Invalid#" + std::to_string(accel);
+    std::snprintf(buf, sizeof buf, "Mouse Speed: HS=%d%%, VS=%d%%, Acceleration=%s\n", h * 5, v * 5, a.c_str());
+    out += buf;
+  }
+  if (power == 0) {
+    out += "Power Save: Disable Power Down Function\n";
+  } else {
+    int s = power * 10;
+    std::string d;
+    if (s / 60) d += " " + std::to_string(s / 60) + " Min. ";
+    if (s % 60) d += " " + std::to_string(s % 60) + " Sec.";
+    out += "Power Save: Power Down When Idle " + d + "\n";
+  }
+  out += "Touch Sensitivity: Level " + std::to_string(127 - sens) + "\n";
+  return out;
+}
+
+TEST(QxctlSummary, MatchesTheTextsForRandomBlocks) {
+  TempRoot root;
+  DeviceService service;
+  std::mt19937 rng(2024);
+  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+  for (int round = 0; round < 150; ++round) {
+    // Mostly valid values, with the edges and the invalid ones mixed in.
+    int port = pick(1, 9), base = pick(0, 0xFFFF), irq = pick(0, 255), baud = pick(0, 14);
+    int touch = pick(0, 6), rbf = pick(0, 2), autoMode = pick(0, 3), sound = pick(0, 6);
+    int h = pick(0, 21), v = pick(0, 21), accel = pick(0, 6), bypass = pick(0, 1) * pick(0, 3);
+    int power = pick(0, 40), sens = pick(0, 255);
+    char args[512];
+    std::snprintf(args, sizeof args,
+                  "set ActivePort=%d ActivePortBase=%d ActivePortIrq=%d BaudIndex=%d TouchMode=%d RbfEnable=%d "
+                  "RbfAutoMode=%d SoundMode=%d SpeedH=%d SpeedV=%d Acceleration=%d Bypass=%d PowerDownTime=%d "
+                  "Sensitivity=%d",
+                  port, base, irq, baud, touch, rbf, autoMode, sound, h, v, accel, bypass, power, sens);
+    int rc = -1;
+    Qxctl(args, &rc);
+    ASSERT_EQ(rc, 0) << args;
+    std::string got = Qxctl("summary", &rc);
+    ASSERT_EQ(rc, 0);
+    ASSERT_EQ(got, Expected(port, base, irq, baud, touch, rbf, autoMode, sound, h, v, accel, bypass, power, sens))
+        << args;
+  }
+}
+
+TEST(QxctlSummary, SaysWhatIsMissing) {
+  TempRoot root;
+  auto none = test::Run({test::Program("qxctl"), "--root", root.path(), "summary"});
+  EXPECT_EQ(none.exitCode, 2);
+  EXPECT_EQ(none.out, "");
+  EXPECT_EQ(none.err, "Fail to open QXWMECOM.vxd!\n");
+
+  DeviceService service;
+  int rc = -1;
+  Qxctl("controller absent", &rc);
+  auto absent = test::Run({test::Program("qxctl"), "--root", root.path(), "summary"});
+  EXPECT_EQ(absent.exitCode, 3);
+  EXPECT_EQ(absent.err, "TouchScreen Controller Not Found!\n");
+  Qxctl("controller present", &rc);
+  Qxctl("summary", &rc);
+  EXPECT_EQ(rc, 0);
+}
+
+TEST(Qxctl, FieldsTouchesAndRegistrations) {
+  TempRoot root;
+  DeviceService service;
+  int rc = -1;
+  EXPECT_EQ(Qxctl("get PortBase2 PortIrq3 McuVersion"), "PortBase2=0x02F8\nPortIrq3=255\nMcuVersion=0x23\n");
+  Qxctl("set SpeedH=21x", &rc);
+  EXPECT_EQ(rc, 64);
+  Qxctl("set NoSuchField=1", &rc);
+  EXPECT_EQ(rc, 64);
+  Qxctl("get NoSuchField", &rc);
+  EXPECT_EQ(rc, 64);
+  Qxctl("frobnicate", &rc);
+  EXPECT_EQ(rc, 64);
+
+  std::string block = Qxctl("block", &rc);
+  EXPECT_EQ(rc, 0);
+  EXPECT_EQ(block.rfind("F8 03 04 01 F8 03 04 00", 0), 0u) << block;
+  EXPECT_EQ(block.size(), 82u * 3);  // two digits and a space or a line end each
+
+  Qxctl("touch 300 400 --reports 4", &rc);
+  EXPECT_EQ(rc, 0);
+  Qxctl("lift", &rc);
+  std::string journal = Qxctl("journal");
+  EXPECT_NE(journal.find("SimTouch X=300 Y=400 Touching=1 Reports=4"), std::string::npos) << journal;
+  EXPECT_NE(journal.find("Report X=300 Y=400 Touch=0 Counter=5"), std::string::npos) << journal;
+  Qxctl("journal --clear", &rc);
+  EXPECT_EQ(Qxctl("journal"), "");
+
+  EXPECT_EQ(Qxctl("rbf"), "Window=-1 Armed=0\n");
+  Qxctl("smi 5000 2", &rc);
+  EXPECT_EQ(rc, 0);
+  EXPECT_EQ(Qxctl("smi"), "Window=5000 RotationCode=2\n");
+}
+
+}  // namespace
+}  // namespace qx
