@@ -25,6 +25,12 @@ inline constexpr LONG ERROR_PATH_NOT_FOUND = 3;
 inline constexpr LONG ERROR_INVALID_HANDLE = 6;
 inline constexpr LONG ERROR_BAD_FORMAT = 11;
 inline constexpr LONG ERROR_MORE_DATA = 234;
+inline constexpr LONG ERROR_ACCESS_DENIED = 5;
+inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
+inline constexpr LONG ERROR_BAD_PATHNAME = 161;
+inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;
+inline constexpr LONG ERROR_REGISTRY_IO_FAILED = 1016;
+inline constexpr LONG ERROR_KEY_DELETED = 1018;
 
 // CreateFileA
 inline constexpr DWORD GENERIC_READ = 0x80000000u;
