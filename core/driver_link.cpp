@@ -2,6 +2,7 @@
 
 #include "host/device_file.h"
 #include "host/message_box.h"
+#include "host/window_bus.h"
 
 namespace qx {
 
@@ -66,5 +67,33 @@ void GetRbfRegistration() { Request(IOCTL_GET_RBF_REGISTRATION, RbfRecord); }
 void SetRbfRegistration() { Request(IOCTL_SET_RBF_REGISTRATION, RbfRecord); }
 void GetSmiRegistration() { Request(IOCTL_GET_SMI_REGISTRATION, SmiRecord); }
 void PlayTestSound() { Request(IOCTL_PLAY_TEST_SOUND, Sound); }
+
+namespace {
+
+void Notify(std::int32_t window, std::uint32_t what) {
+  if (window != -1) SendMessageA(window, WM_USER, what, 0);
+}
+
+}  // namespace
+
+void HideRbfWindow() {
+  GetRbfRegistration();
+  Notify(RbfRecord.Window, RBF_HIDE);
+}
+
+void ShowRbfWindow() {
+  GetRbfRegistration();
+  Notify(RbfRecord.Window, RBF_SHOW);
+}
+
+void CloseRbfProgram() {
+  GetRbfRegistration();
+  Notify(RbfRecord.Window, RBF_CLOSE);
+}
+
+void CloseSmiProgram() {
+  GetSmiRegistration();
+  Notify(SmiRecord.Window, SMI_CLOSE);
+}
 
 }  // namespace qx

@@ -57,4 +57,11 @@ void SetRbfRegistration();
 void GetSmiRegistration();
 void PlayTestSound();
 
+// Notifications: read the registration and, when it names a window (not -1), send it WM_USER
+// with the wParam below and lParam 0 through SendMessageA, waiting until it has been handled.
+void HideRbfWindow();    // RBF_HIDE to the right-button program
+void ShowRbfWindow();    // RBF_SHOW to the right-button program
+void CloseRbfProgram();  // RBF_CLOSE to the right-button program
+void CloseSmiProgram();  // SMI_CLOSE to the companion program
+
 }  // namespace qx

@@ -20,19 +20,18 @@ namespace {
 
 thread_local DWORD lastError = 0;
 
-// Handles this process opened with CreateFileA; CloseHandle closes nothing else.
-std::mutex handlesMutex;
-std::set<int> openHandles;
 // Handles whose stream lost its framing (a time-out mid-reply): every later request on them fails.
+std::mutex brokenMutex;
 std::set<int> brokenHandles;
 
 bool IsOpen(HANDLE h) {
-  std::lock_guard lock(handlesMutex);
-  return openHandles.count(static_cast<int>(h)) && !brokenHandles.count(static_cast<int>(h));
+  if (!IsHandle(h, HandleKind::Device)) return false;
+  std::lock_guard lock(brokenMutex);
+  return !brokenHandles.count(static_cast<int>(h));
 }
 
 void MarkBroken(HANDLE h) {
-  std::lock_guard lock(handlesMutex);
+  std::lock_guard lock(brokenMutex);
   brokenHandles.insert(static_cast<int>(h));
   ::shutdown(static_cast<int>(h), SHUT_RDWR);
 }
@@ -40,6 +39,7 @@ void MarkBroken(HANDLE h) {
 }  // namespace
 
 DWORD GetLastError() { return lastError; }
+void SetLastError(DWORD error) { lastError = error; }
 
 int DeviceTimeoutMs() {
   if (const char* v = std::getenv("QX_DEVICE_TIMEOUT_MS"); v && *v) {
@@ -70,9 +70,11 @@ HANDLE CreateFileA(const char* fileName, DWORD, DWORD, void*, DWORD, DWORD, HAND
     lastError = ERROR_FILE_NOT_FOUND;
     return INVALID_HANDLE_VALUE;
   }
-  std::lock_guard lock(handlesMutex);
-  openHandles.insert(fd);
-  brokenHandles.erase(fd);
+  {
+    std::lock_guard lock(brokenMutex);
+    brokenHandles.erase(fd);
+  }
+  AddHandle(fd, HandleKind::Device);
   lastError = ERROR_SUCCESS;
   return fd;
 }
@@ -114,19 +116,6 @@ BOOL DeviceIoControl(HANDLE device, DWORD code, const void* inBuffer, DWORD inSi
   std::uint32_t copied = count < outSize ? count : outSize;
   if (copied) std::memcpy(outBuffer, reply.data(), copied);
   if (bytesReturned) *bytesReturned = copied;
-  lastError = ERROR_SUCCESS;
-  return TRUE;
-}
-
-BOOL CloseHandle(HANDLE handle) {
-  std::lock_guard lock(handlesMutex);
-  int fd = static_cast<int>(handle);
-  if (!openHandles.erase(fd)) {
-    lastError = ERROR_INVALID_HANDLE;
-    return FALSE;
-  }
-  brokenHandles.erase(fd);
-  ::close(fd);
   lastError = ERROR_SUCCESS;
   return TRUE;
 }

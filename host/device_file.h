@@ -3,6 +3,7 @@
 // a dead or stuck service gives a failed request, never a hang, and the buffer is left as it was.
 #pragma once
 
+#include "host/handles.h"
 #include "host/win_types.h"
 
 namespace qx {
@@ -19,9 +20,10 @@ HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode, v
 BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, const void* inBuffer, DWORD inBufferSize,
                      void* outBuffer, DWORD outBufferSize, DWORD* bytesReturned, void* overlapped);
 
-BOOL CloseHandle(HANDLE handle);
+// CloseHandle (host/handles.h) closes device handles too.
 
 DWORD GetLastError();
+void SetLastError(DWORD error);
 
 // How long one request may take before it fails (QX_DEVICE_TIMEOUT_MS, default 3000 ms).
 int DeviceTimeoutMs();

@@ -13,6 +13,9 @@ using LONG = std::int32_t;
 using BOOL = std::int32_t;
 using HANDLE = std::intptr_t;
 using HWND = std::int32_t;  // pid * 256 + n on the window bus; 0 is no window
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
 
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;

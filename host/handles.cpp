@@ -1,0 +1,45 @@
+#include "host/handles.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <map>
+#include <mutex>
+
+#include "host/device_file.h"
+
+namespace qx {
+
+namespace {
+
+std::mutex handlesMutex;
+std::map<int, HandleKind> openHandles;
+
+}  // namespace
+
+void AddHandle(int fd, HandleKind kind) {
+  std::lock_guard lock(handlesMutex);
+  openHandles[fd] = kind;
+}
+
+bool IsHandle(HANDLE h, HandleKind kind) {
+  if (h < 0 || h > INT_MAX) return false;
+  std::lock_guard lock(handlesMutex);
+  auto it = openHandles.find(static_cast<int>(h));
+  return it != openHandles.end() && it->second == kind;
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  std::lock_guard lock(handlesMutex);
+  auto it = handle < 0 || handle > INT_MAX ? openHandles.end() : openHandles.find(static_cast<int>(handle));
+  if (it == openHandles.end()) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  openHandles.erase(it);
+  ::close(static_cast<int>(handle));
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}
+
+}  // namespace qx

@@ -1,0 +1,96 @@
+#include "host/paths.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cctype>
+#include <string_view>
+#include <vector>
+
+#include "host/machine_root.h"
+
+namespace qx {
+
+namespace {
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+// The entry of DIR named NAME: NAME itself when it exists, else the one entry that differs only
+// in letter case, else NAME (a file still to be made keeps the case it is given).
+std::string EntryName(const std::string& dir, const std::string& name) {
+  if (Exists(dir + "/" + name)) return name;
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return name;
+  std::string found;
+  int matches = 0;
+  while (dirent* e = ::readdir(d)) {
+    if (SameIgnoringCase(e->d_name, name)) {
+      found = e->d_name;
+      ++matches;
+    }
+  }
+  ::closedir(d);
+  return matches == 1 ? found : name;
+}
+
+// Splits at "\" and "/", dropping empty parts and "."; ".." removes the part before it, and
+// nothing at the top.
+std::vector<std::string> Parts(std::string_view path) {
+  std::vector<std::string> parts;
+  std::string part;
+  auto flush = [&] {
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    part.clear();
+  };
+  for (char c : path) {
+    if (c == '\\' || c == '/') flush();
+    else part += c;
+  }
+  flush();
+  return parts;
+}
+
+}  // namespace
+
+std::string HostPath(const std::string& windowsPath) {
+  if (!windowsPath.empty() && windowsPath[0] == '/') {
+    std::string host = windowsPath;
+    for (char& c : host)
+      if (c == '\\') c = '/';
+    return host;
+  }
+  std::string_view rest = windowsPath;
+  char drive = 0;
+  if (rest.size() >= 2 && rest[1] == ':' && std::isalpha(static_cast<unsigned char>(rest[0]))) {
+    drive = static_cast<char>(std::tolower(static_cast<unsigned char>(rest[0])));
+    rest.remove_prefix(2);
+  } else if (!rest.empty() && rest[0] == '\\') {
+    drive = 'c';
+  }
+  if (!drive) {
+    std::string relative(rest);
+    for (char& c : relative)
+      if (c == '\\') c = '/';
+    return relative;
+  }
+  std::string path = MachineRoot() + "/drive_" + drive;
+  for (const std::string& part : Parts(rest)) path += "/" + EntryName(path, part);
+  return path;
+}
+
+}  // namespace qx

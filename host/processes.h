@@ -1,0 +1,47 @@
+// Starting programs and waiting for them: WinExec, a start that yields the process id,
+// OpenProcess, WaitForSingleObject. Handles close with CloseHandle (host/handles.h).
+#pragma once
+
+#include <string>
+
+#include "host/win_types.h"
+
+namespace qx {
+
+// Show states a starter passes; the child finds the number in QX_SHOWCMD.
+inline constexpr UINT SW_HIDE = 0;
+inline constexpr UINT SW_SHOWNORMAL = 1;
+
+inline constexpr DWORD SYNCHRONIZE = 0x00100000;
+inline constexpr DWORD INFINITE = 0xFFFFFFFF;
+inline constexpr DWORD WAIT_OBJECT_0 = 0;
+inline constexpr DWORD WAIT_ABANDONED = 0x80;
+inline constexpr DWORD WAIT_TIMEOUT = 258;
+inline constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+
+// What WinExec and StartProcess return: 33 when the program started, else a Win32 code below 32.
+inline constexpr UINT EXEC_STARTED = 33;
+
+// Starts the program that COMMAND_LINE names, detached: it is not this process's child (never
+// its zombie) and runs in a session of its own, so it outlives its starter. The program path is
+// mapped with HostPath; it may be quoted, and may be followed by arguments (split at blanks,
+// double quotes group, backslashes are kept). Unquoted, a path with blanks is taken at the first
+// blank after which an existing file ends, as Windows does. SHOW_CMD reaches the program as
+// QX_SHOWCMD. Its standard input is /dev/null; its output goes to the file QX_PROCESS_LOG names,
+// else to /dev/null, so a starter's pipes are never held open by it.
+// Returns EXEC_STARTED, ERROR_FILE_NOT_FOUND (2), ERROR_PATH_NOT_FOUND (3, the folder is missing)
+// or ERROR_BAD_FORMAT (11: not a runnable file).
+UINT WinExec(const char* commandLine, UINT showCmd);
+
+// WinExec that also gives the started program's process id (0 when it did not start).
+UINT StartProcess(const char* commandLine, UINT showCmd, DWORD* processId);
+
+// A handle that WaitForSingleObject can wait on; only SYNCHRONIZE access is offered.
+// 0 when the process does not exist (or ACCESS lacks SYNCHRONIZE).
+HANDLE OpenProcess(DWORD desiredAccess, BOOL inheritHandle, DWORD processId);
+
+// Waits until the process has ended: WAIT_OBJECT_0 when it has, WAIT_TIMEOUT when MILLISECONDS
+// passed first (INFINITE waits for good), WAIT_FAILED for anything that is not a process handle.
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+
+}  // namespace qx
