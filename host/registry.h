@@ -5,7 +5,7 @@
 // were first written with; a value's data are bytes stored with the type number the caller gave;
 // deleting a key deletes its whole subtree (as Windows 9x does). Every call returns a Win32 error
 // code: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND (no such key or value), ERROR_INVALID_HANDLE,
-// ERROR_MORE_DATA (buffer too short), ERROR_BAD_PATHNAME (an empty name in a key path),
+// ERROR_MORE_DATA (buffer too short), ERROR_BAD_PATHNAME (an empty or too long name in a key path),
 // ERROR_KEY_DELETED (the handle's key was deleted meanwhile), ERROR_NO_MORE_ITEMS (end of an
 // enumeration), ERROR_REGISTRY_IO_FAILED (the database cannot be opened, read or written).
 // Out-parameters are written only as Windows writes them; on failure the data buffers are untouched.
@@ -31,6 +31,9 @@ inline constexpr DWORD REG_EXPAND_SZ = 2;
 inline constexpr DWORD REG_BINARY = 3;
 inline constexpr DWORD REG_DWORD = 4;
 inline constexpr DWORD REG_MULTI_SZ = 7;
+
+// The longest key name (one name between backslashes), in characters.
+inline constexpr DWORD MAX_KEY_NAME = 255;
 
 // Opens KEY\SUB_KEY, creating it and every missing key on the way. A null or empty SUB_KEY gives
 // a new handle to KEY itself.

@@ -26,5 +26,6 @@ int JournalCmd(const Args& args);
 int Rbf(const Args& args);
 int Smi(const Args& args);
 int Pointer(const Args& args);
+int Calibrate(const Args& args);
 
 }  // namespace qx::ctl

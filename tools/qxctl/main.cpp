@@ -23,6 +23,9 @@ const char kUsageText[] =
     "  journal [--clear]            the service's request journal\n"
     "  rbf                          the right-button registration\n"
     "  smi [WINDOW ROTATION]        the companion's registration (or register one)\n"
+    "  calibrate --method corner|side --screen WxH [--rotation N] X1,Y1 X2,Y2 X3,Y3 X4,Y4\n"
+    "                               the calibration values for four raw points, in the order\n"
+    "                               measured (no device needed)\n"
     "DIR: --root, else QX_ROOT, else the default root.\n"
     "Exit codes: 0 done, 1 failed, 2 no device service, 3 no controller, 64 usage.\n";
 
@@ -50,6 +53,7 @@ int main(int argc, char** argv) {
       {"summary", Summary}, {"get", Get},         {"set", Set},           {"block", Block},
       {"controller", ControllerCmd}, {"touch", Touch}, {"lift", Lift}, {"pointer", Pointer},
       {"journal", JournalCmd}, {"rbf", Rbf},   {"smi", Smi},
+      {"calibrate", Calibrate},
   };
   auto command = commands.find(argv[i]);
   if (command == commands.end()) {

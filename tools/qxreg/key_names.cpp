@@ -1,0 +1,94 @@
+#include "tools/qxreg/key_names.h"
+
+#include <strings.h>
+
+#include <utility>
+#include <vector>
+
+namespace qx::reg {
+
+namespace {
+
+struct Root {
+  HKEY key;
+  const char* name;
+  const char* shortName;
+};
+
+constexpr Root kRoots[] = {
+    {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "HKCR"},
+    {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "HKCU"},
+    {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "HKLM"},
+    {HKEY_USERS, "HKEY_USERS", "HKU"},
+};
+
+std::vector<std::string> Split(const std::string& path) {
+  std::vector<std::string> names;
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t end = path.find('\\', start);
+    names.push_back(path.substr(start, end - start));
+    if (end == std::string::npos) return names;
+    start = end + 1;
+  }
+}
+
+}  // namespace
+
+std::optional<KeyName> ParseKeyName(const std::string& text) {
+  const std::size_t slash = text.find('\\');
+  const std::string rootText = text.substr(0, slash);
+  KeyName key;
+  for (const Root& root : kRoots)
+    if (!strcasecmp(rootText.c_str(), root.name) || !strcasecmp(rootText.c_str(), root.shortName)) key.root = root.key;
+  if (key.root == 0) return std::nullopt;
+  if (slash == std::string::npos) return key;
+  key.path = text.substr(slash + 1);
+  for (const std::string& name : Split(key.path))
+    if (name.empty()) return std::nullopt;
+  return key;
+}
+
+std::string RootName(HKEY root) {
+  for (const Root& r : kRoots)
+    if (r.key == root) return r.name;
+  return "";
+}
+
+std::string FullName(const KeyName& key) {
+  return key.path.empty() ? RootName(key.root) : RootName(key.root) + "\\" + key.path;
+}
+
+bool StoredCase(const KeyName& key, KeyName& stored) {
+  KeyName result{key.root, ""};
+  if (key.path.empty()) {
+    stored = result;
+    return true;
+  }
+  HKEY parent = key.root;
+  bool found = true;
+  for (const std::string& name : Split(key.path)) {
+    // The parent's list of subkeys holds the name as it is stored.
+    char child[MAX_KEY_NAME + 1];
+    found = false;
+    for (DWORD i = 0; RegEnumKeyA(parent, i, child, sizeof child) == ERROR_SUCCESS; ++i) {
+      if (!strcasecmp(child, name.c_str())) {
+        found = true;
+        break;
+      }
+    }
+    HKEY next = 0;
+    if (!found || RegOpenKeyA(parent, child, &next) != ERROR_SUCCESS) {
+      found = false;
+      break;
+    }
+    if (parent != key.root) RegCloseKey(parent);
+    parent = next;
+    result.path += (result.path.empty() ? "" : "\\") + std::string(child);
+  }
+  if (parent != key.root) RegCloseKey(parent);
+  if (found) stored = std::move(result);
+  return found;
+}
+
+}  // namespace qx::reg
