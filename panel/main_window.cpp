@@ -1,0 +1,325 @@
+#include "panel/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QShortcut>
+#include <optional>
+
+#include "core/driver_link.h"
+#include "core/settings_block.h"
+#include "core/settings_store.h"
+#include "host/window_bus.h"
+#include "host/window_bus_qt.h"
+#include "platform/file_exists.h"
+#include "platform/oem_branding.h"
+#include "platform/program_start.h"
+#include "ui/about_box.h"
+#include "ui/pointer.h"
+#include "ui/support_box.h"
+#include "ui/title_area.h"
+#include "ui/twips.h"
+#include "ui/window_ops.h"
+
+namespace qx {
+
+namespace {
+
+// The designed layout, in twips. Rows run 600 twips apart from kFirstRow.
+constexpr int kWidth = 7200;
+constexpr int kMargin = 120;
+constexpr int kFirstRow = 1080;
+constexpr int kRowStep = 600;
+constexpr int kRowHeight = 495;
+constexpr int kButtonWidth = 1815;
+constexpr int kShapeLeft = 2055;
+constexpr int kShapeWidth = kWidth - kMargin - kShapeLeft;
+constexpr int kLabelInset = 120;
+constexpr int kDesignedHeight = kFirstRow + 5 * kRowStep + kRowHeight + kMargin;
+
+constexpr int Row(int n) { return kFirstRow + n * kRowStep; }
+
+constexpr char kSystemCaption[] = "TouchScreen Control Panel Version ";
+constexpr char kCalibrationEntries[2][18] = {" 4 points, mode 1", " 4 points, mode 2"};
+
+QPushButton* AddButton(QWidget* window, const char* name, const char* caption, int left, int top, int width) {
+  auto* button = new QPushButton(QString::fromUtf8(caption), window);
+  button->setObjectName(name);
+  button->setAutoDefault(true);  // Enter clicks the focused button
+  PlaceTwips(button, left, top, width, kRowHeight);
+  return button;
+}
+
+QFrame* AddShape(QWidget* window, const char* name, int left, int top, int width) {
+  auto* shape = new QFrame(window);
+  shape->setObjectName(name);
+  shape->setFrameStyle(QFrame::Box | QFrame::Plain);
+  PlaceTwips(shape, left, top, width, kRowHeight);
+  return shape;
+}
+
+QLabel* AddSummary(QWidget* window, const char* name, const char* design, int top) {
+  auto* label = new QLabel(QString::fromUtf8(design), window);
+  label->setObjectName(name);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  PlaceTwips(label, kShapeLeft + kLabelInset, top + 90, kShapeWidth - 2 * kLabelInset, kRowHeight - 180);
+  return label;
+}
+
+// A summary row: its button, its frame shape and the label inside the shape (created after the
+// shape, so drawn on top of it).
+void AddRow(QWidget* window, int top, QPushButton*& button, const char* buttonName, const char* caption,
+            QFrame*& shape, const char* shapeName, QLabel*& label, const char* labelName, const char* design = "") {
+  button = AddButton(window, buttonName, caption, kMargin, top, kButtonWidth);
+  shape = AddShape(window, shapeName, kShapeLeft, top, kShapeWidth);
+  label = AddSummary(window, labelName, design, top);
+}
+
+// The other copy's main window, found by caption and brought to the foreground; false when there
+// is none to be found.
+bool BringCopyForward(QWidget* own) {
+  const HWND copy = FindCopyWindow(WindowHandle(own), own->windowTitle().toStdString());
+  if (!copy) return false;
+  SetForegroundWindow(copy);
+  BringWindowToTop(copy);
+  return true;
+}
+
+void HideAndDisable(QWidget* control) {
+  control->setVisible(false);
+  control->setEnabled(false);
+}
+
+}  // namespace
+
+MainWindow::MainWindow()
+    : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint) {
+  setObjectName("frmMain");
+  setWindowIcon(ProgramIcon());
+  SetClientSizeTwips(this, kWidth, kDesignedHeight);
+  const int iconLeft = kWidth - kMargin - 780;
+  const TitleArea title = AddTitleArea(this, kMargin, kMargin, iconLeft - 2 * kMargin, 780);
+  lblSystem = title.lblSystem;
+  lblSystem->setText(QString::fromUtf8(kSystemCaption));
+  imgIcon = AddIconBox(this, iconLeft, kMargin, 780);
+  imgIcon->installEventFilter(this);
+
+  AddRow(this, Row(0), cmdSerialPort, "cmdSerialPort", "&Serial Port", shpSerialPort, "shpSerialPort", lblSerialPort,
+         "lblSerialPort", "COM?, Port=????h, IRQ=??, ????? BPS");
+  AddRow(this, Row(1), cmdVirtualButton, "cmdVirtualButton", "&Virtual Button", shpVirtualButton, "shpVirtualButton",
+         lblVirtualButton, "lblVirtualButton");
+  AddRow(this, Row(2), cmdFeedbackSound, "cmdFeedbackSound", "&Feedback Sound", shpFeedbackSound, "shpFeedbackSound",
+         lblFeedbackSound, "lblFeedbackSound");
+  AddRow(this, Row(3), cmdMouseSpeed, "cmdMouseSpeed", "&Mouse Speed", shpMouseSpeed, "shpMouseSpeed", lblMouseSpeed,
+         "lblMouseSpeed");
+  AddRow(this, Row(4), cmdSleepTime, "cmdSleepTime", "&Power Save", shpSleepTime, "shpSleepTime", lblSleepTime,
+         "lblSleepTime");
+
+  cmdCalibration = AddButton(this, "cmdCalibration", "&Calibration", kMargin, Row(5), kButtonWidth);
+  shpCalibration = AddShape(this, "shpCalibration", kShapeLeft, Row(5), 2355);
+  cboCalibration = new QComboBox(this);
+  cboCalibration->setObjectName("cboCalibration");
+  PlaceTwips(cboCalibration, kShapeLeft + 60, Row(5) + 60, 2235, kRowHeight - 120);
+  cmdSupport = AddButton(this, "cmdSupport", "S&upport", 4530, Row(5), 1215);
+  cmdExit = AddButton(this, "cmdExit", "E&xit", 5865, Row(5), 1215);
+  cmdExit->setDefault(true);
+
+  // Designed invisible and disabled, below the window's visible rows.
+  AddRow(this, Row(6), cmdSensivitity, "cmdSensivitity", "&Touch Sensitivity", shpSensitivity, "shpSensitivity",
+         lblSensitivity, "lblSensitivity", "Level 0 (Normal)");
+  shpDetection = AddShape(this, "shpDetection", kShapeLeft, Row(7), kShapeWidth);
+  lblDetection = AddSummary(this, "lblDetection", "Detection", Row(7));
+  cmdTest = AddButton(this, "cmdTest", "&Test", kMargin, Row(8), 1215);
+  cmdSMIon = AddButton(this, "cmdSMIon", "SMI on", 1455, Row(8), 1215);
+  cmdSMIoff = AddButton(this, "cmdSMIoff", "SMI Off", 2790, Row(8), 1215);
+  for (QWidget* hidden : std::initializer_list<QWidget*>{cmdSensivitity, lblSensitivity, shpSensitivity, lblDetection,
+                                                          shpDetection, cmdTest, cmdSMIon, cmdSMIoff})
+    HideAndDisable(hidden);
+
+  connect(cmdMouseSpeed, &QPushButton::clicked, this, &MainWindow::MouseSpeedClick);
+  connect(cmdSupport, &QPushButton::clicked, this, &MainWindow::SupportClick);
+  connect(cmdExit, &QPushButton::clicked, this, &MainWindow::ExitClick);
+  connect(cmdSMIon, &QPushButton::clicked, this, [] {
+    Hourglass busy;
+    StartSmiProgram();  // the result is not reported
+  });
+  cmdExit->installEventFilter(this);
+  cmdSerialPort->installEventFilter(this);
+}
+
+MainWindow::LoadResult MainWindow::Load() {
+  SetMainWindow(this);
+  // 1. Caption and version line.
+  setWindowTitle(QString::fromUtf8(PANEL_TITLE));
+  lblSystem->setText(QString::fromUtf8(kSystemCaption) + QString::fromUtf8(PANEL_VERSION));
+
+  // 2. One copy only: bring the other copy's window forward, or say where to find it.
+  if (AnotherCopyRunning(PANEL_PROGRAM)) {
+    if (!BringCopyForward(this)) {
+      ErrorBox("Application is running!\r\rPlease find and select the running window from Taskbar.",
+               windowTitle().toStdString());
+      return LoadResult::Failed;
+    }
+    return LoadResult::CopyBrought;
+  }
+
+  // 3. The mouse-speed row goes; the rows below it move up one row.
+  HideMouseSpeedRow();
+
+  // 4. The window sees keys before its controls: Alt+M opens the mouse-speed dialog.
+  auto* altM = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_M), this);
+  altM->setContext(Qt::WindowShortcut);
+  connect(altM, &QShortcut::activated, this, &MainWindow::MouseSpeedClick);
+  std::optional<Hourglass> busy(std::in_place);
+
+  // 5. The installation record.
+  const bool loaded = LoadInstallation();
+  busy.reset();
+  if (!loaded) {
+    ErrorBox("Fail to load data from Register File!", windowTitle().toStdString());
+    return LoadResult::Failed;
+  }
+
+  // 6, 7. Logo or title; the Support button.
+  ApplyMainLogo(this);
+  SetUpSupportButton();
+
+  // 8. Name tables.
+  busy.emplace();
+  FillNameTables();
+
+  // 9, 10. The driver and the controller.
+  if (!OpenDriver()) {
+    busy.reset();
+    ReportDriverMissing(PANEL_TITLE);
+    return LoadResult::Failed;
+  }
+  GetSettings();
+  if (Settings.ActivePort == 0) {
+    busy.reset();
+    ErrorBox("TouchScreen Controller Not Found!", windowTitle().toStdString());
+    CloseDriver();
+    return LoadResult::Failed;
+  }
+
+  // 11 to 13. Summaries and the calibration mode.
+  ShowSummaries();
+  LoadCalibrationMode();
+  FillCalibrationList();
+
+  // 14.
+  CenterForm(this);
+  CenterIcon(this);
+  return LoadResult::Ready;
+}
+
+void MainWindow::HideMouseSpeedRow() {
+  cmdMouseSpeed->setEnabled(false);
+  cmdMouseSpeed->setVisible(false);
+  shpMouseSpeed->setVisible(false);
+  lblMouseSpeed->setEnabled(false);
+  lblMouseSpeed->setVisible(false);
+  const int rowTop = TopTwips(cmdSleepTime);
+  SetClientSizeTwips(this, WidthTwips(this), HeightTwips(this) - (TopTwips(cmdCalibration) - rowTop));
+  for (QWidget* control : {static_cast<QWidget*>(cmdCalibration), static_cast<QWidget*>(shpCalibration),
+                           static_cast<QWidget*>(cmdSupport), static_cast<QWidget*>(cmdExit)})
+    SetTopTwips(control, rowTop);
+  SetTopTwips(cboCalibration, TopTwips(shpCalibration) + 60);
+  SetTopTwips(cmdSleepTime, TopTwips(cmdMouseSpeed));
+  SetTopTwips(shpSleepTime, TopTwips(shpMouseSpeed));
+  SetTopTwips(lblSleepTime, TopTwips(lblMouseSpeed));
+}
+
+void MainWindow::SetUpSupportButton() {
+  venderPicture_ = InstallPath + VENDER_PICTURE;
+  if (FileExists(InstallPath + VENDER_CUT)) {
+    cmdSupport->setText(QString());
+    cmdSupport->setEnabled(false);
+  } else if (!FileExists(venderPicture_)) {
+    cmdSupport->setText(QStringLiteral("&About"));
+  }
+}
+
+void MainWindow::ShowSummaries() {
+  auto show = [](QLabel* label, const std::string& text) { label->setText(QString::fromStdString(LabelCaption(text))); };
+  show(lblSerialPort, SerialPortText(Settings));
+  show(lblSleepTime, PowerSaveText(Settings.PowerDownTime));
+  show(lblVirtualButton, TouchModeText(Settings.TouchMode, Settings.RbfEnable, Settings.RbfAutoMode));
+  show(lblFeedbackSound, SoundModeText(Settings.SoundMode));
+  show(lblSensitivity, SensitivityText(Settings.Sensitivity));
+  show(lblMouseSpeed, MouseSpeedText(Settings.SpeedH, Settings.SpeedV, Settings.Acceleration, Settings.Bypass));
+}
+
+void MainWindow::FillCalibrationList() {
+  {
+    const QSignalBlocker quiet(cboCalibration);
+    for (const char* entry : kCalibrationEntries) cboCalibration->addItem(QString::fromUtf8(entry));
+    if (CalibrationMode < 0 || CalibrationMode >= cboCalibration->count()) CalibrationMode = 0;
+    cboCalibration->setCurrentIndex(CalibrationMode);
+  }
+  // Selecting the entry stores the mode again, as every selection does.
+  CalibrationSelected(CalibrationMode);
+  connect(cboCalibration, &QComboBox::currentIndexChanged, this, &MainWindow::CalibrationSelected);
+}
+
+void MainWindow::CalibrationSelected(int index) {
+  CalibrationMode = index;
+  SaveCalibrationMode();
+}
+
+void MainWindow::MouseSpeedClick() { OpenFeatureDialog(frmMouseSpeed, this); }
+
+void MainWindow::SupportClick() {
+  Hourglass busy;
+  hide();
+  if (FileExists(venderPicture_)) OpenSupportBox(venderPicture_);
+  else OpenAboutBox();
+}
+
+void MainWindow::AboutClick() {
+  Hourglass busy;
+  hide();
+  OpenAboutBox();
+}
+
+void MainWindow::ExitClick() { close(); }
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == imgIcon && event->type() == QEvent::MouseButtonDblClick) {
+    AboutClick();
+    return true;
+  }
+  if (event->type() == QEvent::MouseButtonPress && (watched == cmdExit || watched == cmdSerialPort)) {
+    const auto* press = static_cast<QMouseEvent*>(event);
+    const Qt::KeyboardModifiers all = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+    if (press->button() == Qt::RightButton && (press->modifiers() & all) == all) {
+      // Shift+Ctrl+Alt with the right button: the touch test window (on Exit) and the MCU
+      // information dialog (on Serial Port), whose windows are not part of this program yet.
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+// The window's default button is Exit: Enter where no button has the focus clicks it.
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+    cmdExit->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+// Unloading the main window closes the driver; the program then ends.
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!unloaded_) {
+    unloaded_ = true;
+    CloseDriver();
+  }
+  event->accept();
+  QApplication::quit();
+}
+
+}  // namespace qx

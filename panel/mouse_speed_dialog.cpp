@@ -1,0 +1,151 @@
+#include "panel/mouse_speed_dialog.h"
+
+#include <QGroupBox>
+#include <QRadioButton>
+
+#include "core/driver_link.h"
+#include "core/settings_block.h"
+#include "ui/colours.h"
+#include "ui/twips.h"
+#include "ui/window_ops.h"
+
+namespace qx {
+
+namespace {
+
+constexpr int kWidth = 5880;
+constexpr int kHeight = 5055;
+constexpr int kFrameLeft = 120;
+constexpr int kFrameWidth = 5640;
+
+QGroupBox* AddFrame(QWidget* parent, const char* name, const char* title, int left, int top, int width, int height) {
+  auto* frame = new QGroupBox(QString::fromUtf8(title), parent);
+  frame->setObjectName(name);
+  PlaceTwips(frame, left, top, width, height);
+  return frame;
+}
+
+QLabel* AddLabel(QWidget* parent, const char* name, const char* text, int left, int top, int width,
+                 Qt::Alignment align = Qt::AlignLeft) {
+  auto* label = new QLabel(QString::fromUtf8(text), parent);
+  label->setObjectName(name);
+  label->setAlignment(align | Qt::AlignVCenter);
+  PlaceTwips(label, left, top, width, 240);
+  return label;
+}
+
+QString PercentText(int value) { return QString::number(value * 5) + QStringLiteral("%"); }
+
+}  // namespace
+
+MouseSpeedDialog::MouseSpeedDialog() : FeatureDialog("frmMouseSpeed", kWidth, kHeight) {
+  hscMouseHSpeed = AddSpeedFrame("  Horizontal Speed  ", kContentTop, "hscMouseHSpeed", lblHS);
+  lblHS->setObjectName("lblHS");
+  hscMouseVSpeed = AddSpeedFrame("  Vertical Speed  ", kContentTop + 975, "hscMouseVSpeed", lblVS);
+  lblVS->setObjectName("lblVS");
+
+  const int row = kContentTop + 1950;
+  QGroupBox* adjust = AddFrame(this, "fraAdjustMode", "  Adjust Mode", kFrameLeft, row, 3240, 615);
+  chkBoth = new QCheckBox(QStringLiteral("Set Both Horizontal && Vertical "), adjust);
+  chkBoth->setObjectName("chkBoth");
+  PlaceTwips(chkBoth, 120, 270, 3000, 255);
+  SetTextColour(chkBoth, kTeal);
+
+  QGroupBox* bypass = AddFrame(this, "fraBypassMode", "  Bypass Mode", 3480, row, 2280, 615);
+  chkBypass = new QCheckBox(QStringLiteral("Enable"), bypass);
+  chkBypass->setObjectName("chkBypass");
+  PlaceTwips(chkBypass, 120, 270, 1800, 255);
+  SetTextColour(chkBypass, kTeal);
+
+  QGroupBox* acceleration = AddFrame(this, "fraAcceleration", "  Acceleration  ", kFrameLeft, row + 735, kFrameWidth, 615);
+  optAcceleration = new OptionGroup(this);
+  for (int index = 1; index <= 4; ++index) {
+    auto* option = new QRadioButton(acceleration);
+    option->setObjectName(QStringLiteral("optAcceleration%1").arg(index));
+    PlaceTwips(option, 240 + (index - 1) * 1350, 270, 1230, 255);
+    optAcceleration->Add(index, option);
+  }
+
+  connect(hscMouseHSpeed, &ScrollBar::Change, this, [this] { SpeedChanged(hscMouseHSpeed, lblHS, hscMouseVSpeed); });
+  connect(hscMouseVSpeed, &ScrollBar::Change, this, [this] { SpeedChanged(hscMouseVSpeed, lblVS, hscMouseHSpeed); });
+  connect(hscMouseHSpeed, &ScrollBar::Scroll, this, [this] { SpeedScrolled(hscMouseHSpeed, hscMouseVSpeed); });
+  connect(hscMouseVSpeed, &ScrollBar::Scroll, this, [this] { SpeedScrolled(hscMouseVSpeed, hscMouseHSpeed); });
+  connect(chkBoth, &QCheckBox::toggled, this, [this] { ShowBothColour(); });
+  connect(chkBypass, &QCheckBox::clicked, this, [this] { BypassBehaviour(); });
+  connect(optAcceleration, &OptionGroup::Changed, this, [this] { UpdateApply(); });
+
+  Load();
+}
+
+ScrollBar* MouseSpeedDialog::AddSpeedFrame(const char* title, int top, const char* barName, QLabel*& valueLabel) {
+  const std::string frameName = std::string("fra") + (barName + 3);
+  QGroupBox* frame = AddFrame(this, frameName.c_str(), title, kFrameLeft, top, kFrameWidth, 855);
+  AddLabel(frame, "lblSlow", "Slow", 120, 285, 540);
+  auto* bar = new ScrollBar(frame, barName, 1, 20, 1, 2);
+  PlaceTwips(bar, 690, 285, 4230, 255);
+  AddLabel(frame, "lblFast", "Fast", 4980, 285, 540, Qt::AlignRight);
+  valueLabel = AddLabel(frame, "", "", 690, 570, 4230, Qt::AlignHCenter);
+  return bar;
+}
+
+void MouseSpeedDialog::LoadFields() {
+  for (int index = 1; index <= 4; ++index)
+    optAcceleration->Button(index)->setText(QString::fromStdString(AccelerationNames[static_cast<std::size_t>(index)]));
+  // The pending acceleration, its option set and drawn black (none for a value outside 1..4).
+  optAcceleration->Load(Settings.Acceleration);
+  chkBypass->setChecked(Settings.Bypass != 0);
+  chkBoth->setChecked(Settings.SpeedH == Settings.SpeedV);
+  ShowBothColour();
+  Assign(hscMouseHSpeed, lblHS, hscMouseVSpeed, Settings.SpeedH);
+  Assign(hscMouseVSpeed, lblVS, hscMouseHSpeed, Settings.SpeedV);
+  BypassBehaviour();
+}
+
+// The change behaviour runs on every assignment, also when the value equals the bar's design
+// value and the bar itself would not report a change: the labels show from the first display.
+void MouseSpeedDialog::Assign(ScrollBar* bar, QLabel* label, ScrollBar* other, int value) {
+  const int before = bar->value();
+  bar->setValue(value);
+  if (bar->value() == before) SpeedChanged(bar, label, other);
+}
+
+void MouseSpeedDialog::SpeedChanged(ScrollBar* bar, QLabel* label, ScrollBar* other) {
+  label->setText(PercentText(bar->value()));
+  if (chkBoth->isChecked()) other->setValue(bar->value());  // reports its own change when it moves
+  UpdateApply();
+}
+
+void MouseSpeedDialog::SpeedScrolled(ScrollBar* bar, ScrollBar* other) {
+  if (chkBoth->isChecked()) other->setValue(bar->value());
+}
+
+void MouseSpeedDialog::BypassBehaviour() {
+  const bool enabled = !chkBypass->isChecked();
+  chkBoth->setEnabled(enabled);
+  hscMouseHSpeed->setEnabled(enabled);
+  hscMouseVSpeed->setEnabled(enabled);
+  optAcceleration->SetEnabled(enabled);
+  UpdateApply();
+}
+
+void MouseSpeedDialog::ShowBothColour() { SetTextColour(chkBoth, chkBoth->isChecked() ? kBlack : kTeal); }
+
+bool MouseSpeedDialog::Differs() const {
+  return Settings.Bypass != (chkBypass->isChecked() ? 1 : 0) || Settings.SpeedV != hscMouseVSpeed->value() ||
+         Settings.SpeedH != hscMouseHSpeed->value() || optAcceleration->Pending() != Settings.Acceleration;
+}
+
+void MouseSpeedDialog::WriteFields() {
+  Settings.Bypass = chkBypass->isChecked() ? 1 : 0;
+  Settings.SpeedH = static_cast<std::uint8_t>(hscMouseHSpeed->value());
+  Settings.SpeedV = static_cast<std::uint8_t>(hscMouseVSpeed->value());
+  Settings.Acceleration = static_cast<std::uint8_t>(optAcceleration->Pending());
+}
+
+void MouseSpeedDialog::SendRequest() { SetMouseSpeed(); }
+
+void MouseSpeedDialog::RefreshSummary() {
+  SetMainLabel("lblMouseSpeed", MouseSpeedText(Settings.SpeedH, Settings.SpeedV, Settings.Acceleration, Settings.Bypass));
+}
+
+}  // namespace qx

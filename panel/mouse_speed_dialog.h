@@ -1,0 +1,51 @@
+// frmMouseSpeed: horizontal and vertical pointer speed (5 % steps), the acceleration curve and
+// the bypass switch; Apply sends SetMouseSpeed and rebuilds the main window's "lblMouseSpeed".
+// Opened by Alt+M in the main window (its Mouse Speed button is hidden).
+//
+// Fields out of their ranges when the dialog opens: a speed outside 1..20 shows as the nearest
+// end of its bar (so Apply comes up enabled and writes a valid speed); an acceleration outside
+// 1..4 shows no option chosen and stays as it is unless one is chosen; any Bypass other than 0
+// shows checked, and Apply then writes 1.
+#pragma once
+
+#include <QCheckBox>
+#include <QLabel>
+
+#include "ui/feature_dialog.h"
+#include "ui/option_group.h"
+#include "ui/scroll_bar.h"
+
+namespace qx {
+
+class MouseSpeedDialog : public FeatureDialog {
+  Q_OBJECT
+ public:
+  MouseSpeedDialog();
+
+  QCheckBox* chkBypass = nullptr;
+  QCheckBox* chkBoth = nullptr;
+  ScrollBar* hscMouseHSpeed = nullptr;
+  ScrollBar* hscMouseVSpeed = nullptr;
+  QLabel* lblHS = nullptr;
+  QLabel* lblVS = nullptr;
+  OptionGroup* optAcceleration = nullptr;
+
+ protected:
+  void LoadFields() override;
+  bool Differs() const override;
+  void WriteFields() override;
+  void SendRequest() override;
+  void RefreshSummary() override;
+
+ private:
+  ScrollBar* AddSpeedFrame(const char* title, int top, const char* barName, QLabel*& valueLabel);
+  // A bar's value changed: its label, the mirroring through chkBoth, the apply state.
+  void SpeedChanged(ScrollBar* bar, QLabel* label, ScrollBar* other);
+  // While a bar's thumb is dragged: only the mirroring.
+  void SpeedScrolled(ScrollBar* bar, ScrollBar* other);
+  void Assign(ScrollBar* bar, QLabel* label, ScrollBar* other, int value);
+  void BypassBehaviour();
+  void ShowBothColour();
+};
+
+}  // namespace qx

@@ -1,0 +1,98 @@
+#include "ui/feature_dialog.h"
+
+#include <QCloseEvent>
+
+#include "ui/title_area.h"
+#include "ui/twips.h"
+#include "ui/window_ops.h"
+
+namespace qx {
+
+namespace {
+
+constexpr int kMargin = 120;
+constexpr int kIconSize = 780;
+constexpr int kButtonWidth = 1215;
+constexpr int kButtonHeight = 495;
+
+}  // namespace
+
+FeatureDialog::FeatureDialog(const char* name, int widthTwips, int heightTwips, Buttons buttons)
+    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      buttons_(buttons) {
+  setObjectName(name);
+  setAttribute(Qt::WA_DeleteOnClose);
+  setModal(false);
+  setWindowIcon(ProgramIcon());
+  SetClientSizeTwips(this, widthTwips, heightTwips);
+  const int iconLeft = widthTwips - kMargin - kIconSize;
+  AddTitleArea(this, kMargin, kMargin, iconLeft - 2 * kMargin, kIconSize);
+  AddIconBox(this, iconLeft, kMargin, kIconSize);
+}
+
+void FeatureDialog::Load() {
+  AddButtons();
+  LoadFields();
+  UpdateApply();
+  PrepareDialog(this);
+}
+
+// Along the bottom, right-aligned: OK, Cancel, Apply.
+void FeatureDialog::AddButtons() {
+  const int top = HeightTwips(this) - kMargin - kButtonHeight;
+  int left = WidthTwips(this) - kMargin - kButtonWidth;
+  auto add = [&](const char* objectName, const char* caption) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), this);
+    button->setObjectName(objectName);
+    PlaceTwips(button, left, top, kButtonWidth, kButtonHeight);
+    button->show();
+    left -= kButtonWidth + kMargin;
+    return button;
+  };
+  if (buttons_ == Buttons::ApplyOkCancel) {
+    cmdApply = add("cmdApply", "&Apply");
+    cmdApply->setEnabled(false);
+    connect(cmdApply, &QPushButton::clicked, this, &FeatureDialog::Apply);
+    cmdCandel = add("cmdCandel", "&Cancel");
+    connect(cmdCandel, &QPushButton::clicked, this, &FeatureDialog::Cancel);
+  }
+  cmdOK = add("cmdOK", "&OK");
+  cmdOK->setDefault(true);
+  connect(cmdOK, &QPushButton::clicked, this, &FeatureDialog::Ok);
+  // Tab order left to right: OK, Cancel, Apply, after the dialog's own controls.
+  if (cmdCandel) setTabOrder(cmdOK, cmdCandel);
+  if (cmdApply) setTabOrder(cmdCandel, cmdApply);
+}
+
+void FeatureDialog::UpdateApply() {
+  if (cmdApply) cmdApply->setEnabled(Differs());
+}
+
+void FeatureDialog::Apply() {
+  Hourglass busy;
+  WriteFields();
+  SendRequest();
+  RefreshSummary();
+  if (cmdApply) cmdApply->setEnabled(false);
+}
+
+void FeatureDialog::Ok() {
+  if (cmdApply && cmdApply->isEnabled()) Apply();
+  Hourglass busy;
+  close();
+}
+
+void FeatureDialog::Cancel() {
+  Hourglass busy;
+  close();
+}
+
+void FeatureDialog::reject() { Cancel(); }
+
+void FeatureDialog::closeEvent(QCloseEvent* event) {
+  ShowMainWindow();
+  event->accept();
+}
+
+}  // namespace qx

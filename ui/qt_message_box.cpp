@@ -1,0 +1,88 @@
+#include "ui/qt_message_box.h"
+
+#include <QAbstractButton>
+#include <QPushButton>
+#include <algorithm>
+#include <vector>
+
+#include "host/message_box.h"
+
+namespace qx {
+
+namespace {
+
+constexpr int IDABORT = 3;
+constexpr int IDRETRY = 4;
+constexpr int IDIGNORE = 5;
+
+struct ButtonSpec {
+  QMessageBox::StandardButton button;
+  int code;
+};
+
+// The buttons of each MB_ type, left to right, with their answers.
+std::vector<ButtonSpec> Buttons(UINT type) {
+  switch (type & 0xF) {
+    case MB_OKCANCEL: return {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
+    case 2: return {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}};
+    case MB_YESNOCANCEL:
+      return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+    case MB_YESNO: return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
+    case 5: return {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}};
+    default: return {{QMessageBox::Ok, IDOK}};
+  }
+}
+
+QMessageBox::Icon IconOf(UINT type) {
+  switch (type & 0xF0) {
+    case MB_ICONERROR: return QMessageBox::Critical;
+    case MB_ICONQUESTION: return QMessageBox::Question;
+    case MB_ICONWARNING: return QMessageBox::Warning;
+    case MB_ICONINFORMATION: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+  }
+}
+
+// Windows breaks lines at CR, CR LF or LF; Qt at LF.
+QString LinesOf(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      out += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return QString::fromStdString(out);
+}
+
+}  // namespace
+
+void SetUpMessageBox(QMessageBox& box, const std::string& text, const std::string& caption, UINT type) {
+  box.setWindowTitle(QString::fromStdString(caption));
+  box.setTextFormat(Qt::PlainText);
+  box.setText(LinesOf(text));
+  box.setIcon(IconOf(type));
+  const std::vector<ButtonSpec> buttons = Buttons(type);
+  for (const ButtonSpec& b : buttons) box.addButton(b.button);
+  const std::size_t defaultIndex = std::min<std::size_t>((type & 0xF00) >> 8, buttons.size() - 1);
+  box.setDefaultButton(buttons[defaultIndex].button);
+  // Esc answers Cancel where there is one, OK on a lone OK box, and nothing otherwise (Yes/No).
+  for (const ButtonSpec& b : buttons)
+    if (b.code == IDCANCEL || buttons.size() == 1) box.setEscapeButton(b.button);
+  box.setWindowModality(Qt::ApplicationModal);
+  if (type & MB_SYSTEMMODAL) box.setWindowFlag(Qt::WindowStaysOnTopHint);
+}
+
+int ShowQtMessageBox(const std::string& text, const std::string& caption, UINT type) {
+  QMessageBox box;
+  SetUpMessageBox(box, text, caption, type);
+  box.exec();
+  QAbstractButton* clicked = box.clickedButton();
+  for (const ButtonSpec& b : Buttons(type))
+    if (clicked && clicked == box.button(b.button)) return b.code;
+  return DefaultButton(type);
+}
+
+}  // namespace qx

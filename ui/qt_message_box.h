@@ -1,0 +1,19 @@
+// The presenter that shows MessageBoxA's boxes as real Qt message boxes.
+#pragma once
+
+#include <QMessageBox>
+#include <string>
+
+#include "host/win_types.h"
+
+namespace qx {
+
+// The box MessageBoxA(TEXT, CAPTION, TYPE) stands for: caption, text (a CR is a line break),
+// icon, buttons and default button from TYPE's flags; system-modal means application-modal
+// and on top of every other window.
+void SetUpMessageBox(QMessageBox& box, const std::string& text, const std::string& caption, UINT type);
+
+// Shows it and returns the button chosen as its Win32 code (IDOK, IDYES, …).
+int ShowQtMessageBox(const std::string& text, const std::string& caption, UINT type);
+
+}  // namespace qx
