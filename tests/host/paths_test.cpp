@@ -1,0 +1,51 @@
+// Windows path text to files of the machine root.
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "host/paths.h"
+#include "tests/support/temp_root.h"
+
+namespace qx {
+namespace {
+
+TEST(HostPathTest, DrivePathsLieInTheRoot) {
+  test::TempRoot root;
+  const std::string r = root.path();
+  EXPECT_EQ(HostPath("C:\\WINDOWS\\inf\\QXWMECOM.INF"), r + "/drive_c/WINDOWS/inf/QXWMECOM.INF");
+  EXPECT_EQ(HostPath("d:\\a\\\\b\\"), r + "/drive_d/a/b");
+  EXPECT_EQ(HostPath("C:"), r + "/drive_c");
+  EXPECT_EQ(HostPath("C:\\"), r + "/drive_c");
+  EXPECT_EQ(HostPath("\\Windows\\x.ini"), r + "/drive_c/Windows/x.ini");  // the system drive
+  EXPECT_EQ(HostPath("C:\\a\\.\\b\\..\\c"), r + "/drive_c/a/c");
+}
+
+TEST(HostPathTest, NothingClimbsOutOfADrive) {
+  test::TempRoot root;
+  EXPECT_EQ(HostPath("C:\\..\\..\\etc\\passwd"), root.path() + "/drive_c/etc/passwd");
+  EXPECT_EQ(HostPath("C:\\a\\..\\..\\..\\b"), root.path() + "/drive_c/b");
+  EXPECT_EQ(HostPath("C:/../x"), root.path() + "/drive_c/x");
+}
+
+TEST(HostPathTest, HostAndRelativePathsReadBackslashesAsSlashes) {
+  test::TempRoot root;
+  EXPECT_EQ(HostPath("/opt/qx\\bin\\QXWMECrb.exe"), "/opt/qx/bin/QXWMECrb.exe");
+  EXPECT_EQ(HostPath("sub\\file.txt"), "sub/file.txt");
+  EXPECT_EQ(HostPath(""), "");
+}
+
+TEST(HostPathTest, ExistingNamesAreFoundWithoutRegardToCase) {
+  test::TempRoot root;
+  const std::string folder = root.path() + "/drive_c/Program Files/QX";
+  test::WriteFile(folder + "/QXLogo.Bmp", "x");
+  EXPECT_EQ(HostPath("C:\\PROGRAM FILES\\qx\\qxlogo.bmp"), folder + "/QXLogo.Bmp");
+  // A file still to be made keeps the case it is given, in the folder that exists.
+  EXPECT_EQ(HostPath("C:\\program files\\QX\\New.TXT"), folder + "/New.TXT");
+  // Two entries that differ only in case: the name as given is used.
+  test::WriteFile(folder + "/a.txt", "1");
+  test::WriteFile(folder + "/A.TXT", "2");
+  EXPECT_EQ(HostPath("C:\\Program Files\\QX\\A.txt"), folder + "/A.txt");
+}
+
+}  // namespace
+}  // namespace qx

@@ -1,0 +1,131 @@
+// WinExec, StartProcess, OpenProcess, WaitForSingleObject and CloseHandle with real programs.
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "host/device_file.h"
+#include "host/paths.h"
+#include "host/processes.h"
+#include "tests/support/device_service.h"
+#include "tests/support/temp_root.h"
+
+namespace qx {
+namespace {
+
+class ProcessesTest : public ::testing::Test {
+ protected:
+  // A program at the Windows path PATH: a shell script with BODY.
+  void Install(const std::string& path, const std::string& body, mode_t mode = 0755) {
+    std::string file = HostPath(path);
+    test::WriteFile(file, "#!/bin/sh\n" + body + "\n");
+    chmod(file.c_str(), mode);
+  }
+
+  // Waits up to 5 s for FILE to hold a whole line, and returns it.
+  std::string WaitForLine(const std::string& file) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    std::string text;
+    while ((text = test::ReadFile(file)).find('\n') == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return text.substr(0, text.find('\n'));
+  }
+
+  test::TempRoot root;
+};
+
+TEST_F(ProcessesTest, WinExecStartsTheProgramWithItsArgumentsAndShowState) {
+  const std::string out = root.path() + "/out.txt";
+  Install("C:\\Program Files\\QX\\Report.exe", "echo \"$QX_SHOWCMD|$#|$1|$2\" > " + out);
+  setenv("QX_SHOWCMD", "9", 1);  // the starter's own show state does not leak through
+  EXPECT_EQ(WinExec("C:\\Program Files\\QX\\Report.exe /SDC \"two words\"", SW_HIDE), 33u);
+  EXPECT_EQ(WaitForLine(out), "0|2|/SDC|two words");
+  unsetenv("QX_SHOWCMD");
+
+  std::remove(out.c_str());
+  EXPECT_EQ(WinExec("\"C:\\Program Files\\QX\\report.exe\"", SW_SHOWNORMAL), 33u);
+  EXPECT_EQ(WaitForLine(out), "1|0||");
+}
+
+TEST_F(ProcessesTest, WinExecReportsWhyAProgramCannotStart) {
+  Install("C:\\QX\\Ready.exe", "exit 0");
+  EXPECT_EQ(WinExec("C:\\QX\\Missing.exe", SW_HIDE), 2u);
+  EXPECT_EQ(WinExec("C:\\NoFolder\\Ready.exe /SDC", SW_HIDE), 3u);
+  Install("C:\\QX\\NotRunnable.exe", "exit 0", 0644);
+  EXPECT_EQ(WinExec("C:\\QX\\NotRunnable.exe", SW_HIDE), 11u);
+  test::WriteFile(HostPath("C:\\QX\\Garbage.exe"), "MZ\x90\x00 not a program");
+  chmod(HostPath("C:\\QX\\Garbage.exe").c_str(), 0755);
+  EXPECT_EQ(WinExec("C:\\QX\\Garbage.exe", SW_HIDE), 11u);
+  EXPECT_EQ(WinExec("C:\\QX", SW_HIDE), 11u);
+  EXPECT_EQ(WinExec("", SW_HIDE), 2u);
+  EXPECT_EQ(WinExec(nullptr, SW_HIDE), 2u);
+}
+
+// Field N (1-based) of /proc/PID/stat.
+long StatField(pid_t pid, int n) {
+  std::string stat = test::ReadFile("/proc/" + std::to_string(pid) + "/stat");
+  std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+  std::string field;
+  for (int i = 3; i <= n; ++i) fields >> field;
+  return std::stol(field);
+}
+
+TEST_F(ProcessesTest, AStartedProgramIsDetachedAndCanBeWaitedFor) {
+  Install("C:\\QX\\Sleeper.exe", "exec sleep 30");
+  DWORD pid = 0;
+  ASSERT_EQ(StartProcess("C:\\QX\\Sleeper.exe", SW_SHOWNORMAL, &pid), 33u);
+  ASSERT_GT(pid, 0u);
+  pid_t child = static_cast<pid_t>(pid);
+  EXPECT_NE(StatField(child, 4), getpid());  // not our child: never our zombie
+  EXPECT_NE(StatField(child, 6), getsid(0));  // a session of its own: our end is not its end
+
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  ASSERT_NE(process, 0);
+  EXPECT_EQ(WaitForSingleObject(process, 50), WAIT_TIMEOUT);
+  kill(child, SIGKILL);
+  EXPECT_EQ(WaitForSingleObject(process, 5000), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(process, 0), WAIT_OBJECT_0);
+  EXPECT_EQ(CloseHandle(process), TRUE);
+  EXPECT_EQ(WaitForSingleObject(process, 0), WAIT_FAILED);
+  EXPECT_EQ(CloseHandle(process), FALSE);
+}
+
+TEST_F(ProcessesTest, OpenProcessNeedsSynchronizeAndALiveProcess) {
+  EXPECT_EQ(OpenProcess(0, FALSE, static_cast<DWORD>(getpid())), 0);
+  EXPECT_EQ(OpenProcess(SYNCHRONIZE, FALSE, 0), 0);
+  EXPECT_EQ(OpenProcess(SYNCHRONIZE, FALSE, 0x7FFFFFF0u), 0);
+  HANDLE self = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(getpid()));
+  ASSERT_NE(self, 0);
+  EXPECT_EQ(WaitForSingleObject(self, 0), WAIT_TIMEOUT);
+  CloseHandle(self);
+  EXPECT_EQ(WaitForSingleObject(12345, 0), WAIT_FAILED);
+}
+
+TEST_F(ProcessesTest, OneCloseHandleForDevicesAndProcessesEachKeptToItsKind) {
+  test::DeviceService service;
+  HANDLE device = CreateFileA("\\\\.\\QXWMECOM", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, 0);
+  ASSERT_NE(device, INVALID_HANDLE_VALUE);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(getpid()));
+  ASSERT_NE(process, 0);
+  const DWORD kGetSettings = 0xF2010;
+  unsigned char block[82] = {};
+  DWORD returned = 0;
+  EXPECT_EQ(DeviceIoControl(process, kGetSettings, block, sizeof block, block, sizeof block, &returned, nullptr),
+            FALSE);
+  EXPECT_EQ(WaitForSingleObject(device, 0), WAIT_FAILED);
+  EXPECT_EQ(DeviceIoControl(device, kGetSettings, block, sizeof block, block, sizeof block, &returned, nullptr),
+            TRUE);
+  EXPECT_EQ(CloseHandle(process), TRUE);
+  EXPECT_EQ(CloseHandle(device), TRUE);
+  EXPECT_EQ(CloseHandle(device), FALSE);
+}
+
+}  // namespace
+}  // namespace qx
