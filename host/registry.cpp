@@ -39,8 +39,8 @@ struct Session {
 };
 
 Session& TheSession() {
-  static Session* session = new Session;  // never destroyed: usable from static destructors too
-  return *session;
+  static Session session;  // closed at exit, which folds the write-ahead log back into the database
+  return session;
 }
 
 // The store of the current root, opened on first use. Throws StoreError when it cannot be opened.

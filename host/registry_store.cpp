@@ -96,15 +96,17 @@ Store::Store(const std::string& path) {
     Exec("PRAGMA journal_mode=WAL");
     // In WAL mode NORMAL keeps the database consistent across a crash and spares an fsync per write.
     Exec("PRAGMA synchronous=NORMAL");
-    Exec("BEGIN IMMEDIATE");
-    std::int64_t version = 0;
-    {
+    auto version = [this] {
       Query q(Prepare("PRAGMA user_version"));
-      if (q.Step()) version = q.Int(0);
+      return q.Step() ? q.Int(0) : 0;
+    };
+    if (version() < kSchemaVersion) {
+      // Only the first process on a new database writes the schema; the others find it there.
+      Exec("BEGIN IMMEDIATE");
+      if (version() < kSchemaVersion) Exec(kSchema);
+      Exec("COMMIT");
     }
-    if (version > kSchemaVersion) throw StoreError{SQLITE_CANTOPEN};  // written by a newer suite
-    if (version < kSchemaVersion) Exec(kSchema);
-    Exec("COMMIT");
+    if (version() > kSchemaVersion) throw StoreError{SQLITE_CANTOPEN};  // written by a newer suite
   } catch (const StoreError&) {
     RollbackQuietly();
     for (auto& [sql, statement] : statements_) sqlite3_finalize(statement);

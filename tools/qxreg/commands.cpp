@@ -140,6 +140,17 @@ LONG ReadValue(HKEY key, const std::string& name, DWORD& type, std::vector<BYTE>
   return rc;
 }
 
+// NAME as the key stores it (the registry compares value names without regard to case).
+std::string StoredValueName(HKEY key, const std::string& name) {
+  char stored[4096];
+  DWORD size = sizeof stored;
+  for (DWORD i = 0; RegEnumValueA(key, i, stored, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+       ++i, size = sizeof stored) {
+    if (!strcasecmp(stored, name.c_str())) return stored;
+  }
+  return name;
+}
+
 void PrintValue(const std::string& name, DWORD type, const std::vector<BYTE>& data) {
   std::printf("    %s    %s    %s\n", name.empty() ? "(Default)" : name.c_str(), TypeName(type).c_str(),
               DataText(type, data).c_str());
@@ -212,7 +223,7 @@ int Query(const Args& args) {
   std::vector<BYTE> data;
   if (o.hasValue) {
     LONG rc = ReadValue(key, o.valueName, type, data);
-    if (rc == ERROR_SUCCESS) PrintValue(o.valueName, type, data);
+    if (rc == ERROR_SUCCESS) PrintValue(StoredValueName(key, o.valueName), type, data);
     RegCloseKey(key);
     return rc == ERROR_SUCCESS ? kOk : Failure(full + " " + o.valueName + ": " + ErrorText(rc));
   }
