@@ -54,6 +54,18 @@ TEST_F(ProcessesTest, WinExecStartsTheProgramWithItsArgumentsAndShowState) {
   EXPECT_EQ(WaitForLine(out), "1|0||");
 }
 
+TEST_F(ProcessesTest, AStartedProgramsOutputGoesToTheProcessLogOnly) {
+  const std::string log = root.path() + "/programs.log";
+  Install("C:\\QX\\Talker.exe", "echo said; echo complained >&2");
+  setenv("QX_PROCESS_LOG", log.c_str(), 1);
+  EXPECT_EQ(WinExec("C:\\QX\\Talker.exe", SW_HIDE), 33u);
+  unsetenv("QX_PROCESS_LOG");
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (test::ReadFile(log) != "said\ncomplained\n" && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(test::ReadFile(log), "said\ncomplained\n");
+}
+
 TEST_F(ProcessesTest, WinExecReportsWhyAProgramCannotStart) {
   Install("C:\\QX\\Ready.exe", "exit 0");
   EXPECT_EQ(WinExec("C:\\QX\\Missing.exe", SW_HIDE), 2u);
