@@ -40,7 +40,9 @@ TEST(SettingsFields, NamesCoverEveryByteButTheReservedOnes) {
                        : name == "McuCode"      ? "FFFFFFFF"
                                                 : "0xFFFF";
     SettingsBlock one{};
-    if (SetField(one, name, ones) != "") ASSERT_EQ(SetField(one, name, "0xFF"), "") << name;  // a byte field
+    if (SetField(one, name, ones) != "") {
+      ASSERT_EQ(SetField(one, name, "0xFF"), "") << name;  // a byte field
+    }
     auto* p = reinterpret_cast<std::uint8_t*>(&b);
     auto* q = reinterpret_cast<std::uint8_t*>(&one);
     for (std::size_t i = 0; i < sizeof b; ++i) p[i] |= q[i];
