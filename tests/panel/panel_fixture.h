@@ -1,0 +1,51 @@
+// A control panel in this test process against a fresh machine root: the installation record in
+// the registry, a real device service with a present controller, and the message boxes answered
+// by a recorder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "panel/main_window.h"
+#include "tests/support/device_service.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/temp_root.h"
+
+namespace qx::test {
+
+inline constexpr char kInstallPath[] = "C:\\Program Files\\QX-COM";
+
+// Writes the six values of the installation record (all of them unless one is left out).
+void WriteInstallation(const std::string& leaveOut = "");
+// The suite's key as a REGEDIT-style dump of one value: "type:data" ("4:0", "1:text"), "" when missing.
+std::string StoredValue(const std::string& name);
+void WriteDword(const std::string& name, std::int32_t value);
+void WriteString(const std::string& name, const std::string& text);
+void DeleteValue(const std::string& name);
+// A file in the install folder.
+void WriteInstallFile(const std::string& name, const std::string& content);
+void WriteInstallBitmap(const std::string& name, int width, int height);
+
+// The journal lines of requests named NAME ("SetMouseSpeed"), oldest first.
+std::vector<std::string> JournalLines(const std::string& name);
+
+class PanelTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Makes the main window and runs its start-up; shows it when it is ready.
+  MainWindow::LoadResult Start();
+  MainWindow& Main() { return *window; }
+  // Lets posted events (deferred deletes, shows) run.
+  static void Settle();
+
+  TempRoot root;
+  DeviceService service;
+  MessageRecorder boxes;
+  std::unique_ptr<MainWindow> window;
+};
+
+}  // namespace qx::test

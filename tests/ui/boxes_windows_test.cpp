@@ -1,0 +1,109 @@
+// The About and Support boxes.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QLabel>
+#include <QTest>
+#include <filesystem>
+#include <memory>
+
+#include "core/settings_store.h"
+#include "host/paths.h"
+#include "platform/oem_branding.h"
+#include "platform/product_data.h"
+#include "tests/support/temp_root.h"
+#include "ui/about_box.h"
+#include "ui/support_box.h"
+#include "ui/title_area.h"
+#include "ui/twips.h"
+#include "ui/window_ops.h"
+
+namespace qx {
+namespace {
+
+class Boxes : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    main = std::make_unique<QWidget>();
+    main->setWindowTitle(" Main caption");
+    AddTitleArea(main.get(), 120, 120, 4000, 780).lblSystem->setText("Program Version 7.0.COM");
+    main->findChild<QLabel*>("lblOemTitle")->setText("Vendor");
+    SetMainWindow(main.get());
+    LogoPresent = false;
+    VenderStyle = "";
+    InstallPath = "C:\\Suite";
+    std::filesystem::create_directories(HostPath(InstallPath));
+  }
+  void TearDown() override { SetMainWindow(nullptr); }
+
+  std::string WritePicture(int width, int height) {
+    const std::string path = InstallPath + "\\QXVender.Bmp";
+    QImage picture(width, height, QImage::Format_RGB32);
+    picture.fill(Qt::yellow);
+    EXPECT_TRUE(picture.save(QString::fromStdString(HostPath(path)), "BMP"));
+    return path;
+  }
+
+  test::TempRoot root;
+  std::unique_ptr<QWidget> main;
+};
+
+TEST_F(Boxes, AboutBoxShowsVersionLineNoticeAndTitleAndReturnsToTheMainWindow) {
+  main->hide();
+  QPointer<AboutBox> box = OpenAboutBox();
+  EXPECT_EQ(box->windowTitle(), " About");
+  EXPECT_EQ(box->findChild<QLabel*>("lblSystem")->text(), "Program Version 7.0.COM");
+  EXPECT_EQ(box->findChild<QLabel*>("lblOemTitle")->text(), "Vendor");
+  EXPECT_EQ(box->findChild<QLabel*>("lblCopyright")->text(), QString::fromUtf8(LegalNotice()));
+  EXPECT_FALSE(QString::fromUtf8(LegalNotice()).isEmpty());
+  EXPECT_EQ(box->findChild<QWidget*>("picLogo")->geometry(), QRect(32, 24, 316, 52));
+  EXPECT_EQ(box->cmdOK->geometry(), QRect(192, 136, 81, 33));
+  EXPECT_EQ(box->cmdOK->text(), "&OK");
+  EXPECT_FALSE(main->isVisible());
+  QTest::mouseClick(box->cmdOK, Qt::LeftButton);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(box.isNull());
+  EXPECT_TRUE(main->isVisible());
+}
+
+TEST_F(Boxes, SupportBoxFitsThePictureWithTheButtonCentredBelow) {
+  const std::string path = WritePicture(200, 100);
+  QPointer<SupportBox> box = OpenSupportBox(path);
+  EXPECT_EQ(box->windowTitle(), " Main caption");
+  EXPECT_EQ(box->picSupport->geometry(), QRect(0, 4, 200, 100));
+  // Inner size: the picture's width; its height + 5 x its top (60 twips) + the button's height.
+  EXPECT_EQ(box->size(), QSize(200, 100 + 20 + 33));
+  EXPECT_EQ(box->cmdOK->geometry(), QRect((3000 - 1215) / 2 / 15, 12 + 100, 81, 33));
+  box->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(box.isNull());
+  EXPECT_TRUE(main->isVisible());
+}
+
+TEST_F(Boxes, SupportBoxWithAPictureThatCannotBeReadStaysUsable) {
+  const std::string path = InstallPath + "\\QXVender.Bmp";
+  test::WriteFile(HostPath(path), "damaged");
+  QPointer<SupportBox> box = OpenSupportBox(path);
+  EXPECT_TRUE(box->picSupport->pixmap().isNull());
+  EXPECT_GE(box->width(), box->cmdOK->width());
+  EXPECT_GE(box->cmdOK->x(), 0);
+  EXPECT_TRUE(box->rect().contains(box->cmdOK->geometry()));
+  box->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(Boxes, AboutBoxShowsTheMainWindowsLogo) {
+  QImage logo(60, 30, QImage::Format_RGB32);
+  logo.fill(Qt::blue);
+  ASSERT_TRUE(logo.save(QString::fromStdString(HostPath(InstallPath + LOGO_FILE)), "BMP"));
+  ApplyMainLogo(main.get());
+  ASSERT_TRUE(LogoPresent);
+  QPointer<AboutBox> box = OpenAboutBox();
+  EXPECT_TRUE(box->findChild<QLabel*>("lblOemTitle")->isHidden());
+  EXPECT_EQ(box->findChild<QLabel*>("picLogo")->pixmap().size(), QSize(60, 30));
+  box->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace
+}  // namespace qx
