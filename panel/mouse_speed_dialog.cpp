@@ -14,7 +14,9 @@ namespace qx {
 namespace {
 
 constexpr int kWidth = 5880;
-constexpr int kHeight = 5055;
+constexpr int kHeight = 5415;
+// Controls inside a frame start below its caption.
+constexpr int kInFrameTop = 345;
 constexpr int kFrameLeft = 120;
 constexpr int kFrameWidth = 5640;
 
@@ -41,28 +43,28 @@ QString PercentText(int value) { return QString::number(value * 5) + QStringLite
 MouseSpeedDialog::MouseSpeedDialog() : FeatureDialog("frmMouseSpeed", kWidth, kHeight) {
   hscMouseHSpeed = AddSpeedFrame("  Horizontal Speed  ", kContentTop, "hscMouseHSpeed", lblHS);
   lblHS->setObjectName("lblHS");
-  hscMouseVSpeed = AddSpeedFrame("  Vertical Speed  ", kContentTop + 975, "hscMouseVSpeed", lblVS);
+  hscMouseVSpeed = AddSpeedFrame("  Vertical Speed  ", kContentTop + 1080, "hscMouseVSpeed", lblVS);
   lblVS->setObjectName("lblVS");
 
-  const int row = kContentTop + 1950;
-  QGroupBox* adjust = AddFrame(this, "fraAdjustMode", "  Adjust Mode", kFrameLeft, row, 3240, 615);
+  const int row = kContentTop + 2160;
+  QGroupBox* adjust = AddFrame(this, "fraAdjustMode", "  Adjust Mode", kFrameLeft, row, 3240, 690);
   chkBoth = new QCheckBox(QStringLiteral("Set Both Horizontal && Vertical "), adjust);
   chkBoth->setObjectName("chkBoth");
-  PlaceTwips(chkBoth, 120, 270, 3000, 255);
+  PlaceTwips(chkBoth, 120, kInFrameTop, 3000, 255);
   SetTextColour(chkBoth, kTeal);
 
-  QGroupBox* bypass = AddFrame(this, "fraBypassMode", "  Bypass Mode", 3480, row, 2280, 615);
+  QGroupBox* bypass = AddFrame(this, "fraBypassMode", "  Bypass Mode", 3480, row, 2280, 690);
   chkBypass = new QCheckBox(QStringLiteral("Enable"), bypass);
   chkBypass->setObjectName("chkBypass");
-  PlaceTwips(chkBypass, 120, 270, 1800, 255);
+  PlaceTwips(chkBypass, 120, kInFrameTop, 1800, 255);
   SetTextColour(chkBypass, kTeal);
 
-  QGroupBox* acceleration = AddFrame(this, "fraAcceleration", "  Acceleration  ", kFrameLeft, row + 735, kFrameWidth, 615);
+  QGroupBox* acceleration = AddFrame(this, "fraAcceleration", "  Acceleration  ", kFrameLeft, row + 810, kFrameWidth, 690);
   optAcceleration = new OptionGroup(this);
   for (int index = 1; index <= 4; ++index) {
     auto* option = new QRadioButton(acceleration);
     option->setObjectName(QStringLiteral("optAcceleration%1").arg(index));
-    PlaceTwips(option, 240 + (index - 1) * 1350, 270, 1230, 255);
+    PlaceTwips(option, 240 + (index - 1) * 1350, kInFrameTop, 1230, 255);
     optAcceleration->Add(index, option);
   }
 
@@ -79,12 +81,12 @@ MouseSpeedDialog::MouseSpeedDialog() : FeatureDialog("frmMouseSpeed", kWidth, kH
 
 ScrollBar* MouseSpeedDialog::AddSpeedFrame(const char* title, int top, const char* barName, QLabel*& valueLabel) {
   const std::string frameName = std::string("fra") + (barName + 3);
-  QGroupBox* frame = AddFrame(this, frameName.c_str(), title, kFrameLeft, top, kFrameWidth, 855);
-  AddLabel(frame, "lblSlow", "Slow", 120, 285, 540);
+  QGroupBox* frame = AddFrame(this, frameName.c_str(), title, kFrameLeft, top, kFrameWidth, 960);
+  AddLabel(frame, "lblSlow", "Slow", 120, kInFrameTop, 540);
   auto* bar = new ScrollBar(frame, barName, 1, 20, 1, 2);
-  PlaceTwips(bar, 690, 285, 4230, 255);
-  AddLabel(frame, "lblFast", "Fast", 4980, 285, 540, Qt::AlignRight);
-  valueLabel = AddLabel(frame, "", "", 690, 570, 4230, Qt::AlignHCenter);
+  PlaceTwips(bar, 690, kInFrameTop, 4230, 255);
+  AddLabel(frame, "lblFast", "Fast", 4980, kInFrameTop, 540, Qt::AlignRight);
+  valueLabel = AddLabel(frame, "", "", 690, kInFrameTop + 300, 4230, Qt::AlignHCenter);
   return bar;
 }
 

@@ -1,0 +1,79 @@
+// panel_screenshots DIR: the control panel's windows as a person sees them, for a look by eye.
+// Runs the main window in this process against a fresh root with a device service, opens the
+// Support box, the About box and the mouse speed dialog in turn, and saves the screen with each
+// as DIR/<window>.png. Meant for a (virtual) X display: scripts/panel-screenshots.
+#include <QApplication>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QScreen>
+#include <QTest>
+#include <cstdio>
+
+#include "core/settings_store.h"
+#include "host/paths.h"
+#include "panel/main_window.h"
+#include "tests/panel/panel_fixture.h"
+#include "ui/about_box.h"
+#include "ui/support_box.h"
+
+namespace {
+
+using namespace qx;
+
+void Save(const QString& dir, const char* name) {
+  QTest::qWait(300);
+  const QString path = dir + "/" + name + ".png";
+  QGuiApplication::primaryScreen()->grabWindow(0).save(path);
+  std::printf("%s\n", path.toUtf8().constData());
+}
+
+// A vendor picture as an OEM would ship one.
+void WriteVendorPicture() {
+  QImage picture(360, 160, QImage::Format_RGB32);
+  picture.fill(QColor(255, 255, 224));
+  QPainter p(&picture);
+  p.setPen(QColor(0, 0, 128));
+  p.drawRect(0, 0, 359, 159);
+  p.setFont(QFont("DejaVu Sans", 14, QFont::Bold));
+  p.drawText(QRect(0, 20, 360, 30), Qt::AlignCenter, "Harlenby Technical Support");
+  p.setFont(QFont("DejaVu Sans", 10));
+  p.drawText(QRect(0, 70, 360, 80), Qt::AlignCenter, "Tel. 555-0100\nsupport@harlenby.example\nMon-Fri 9:00-17:00");
+  p.end();
+  picture.save(QString::fromStdString(HostPath(std::string(test::kInstallPath) + VENDER_PICTURE)), "BMP");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+  test::TempRoot root;
+  test::DeviceService service;
+  test::WriteInstallation();
+  WriteVendorPicture();
+
+  MainWindow window;
+  if (window.Load() != MainWindow::LoadResult::Ready) return 1;
+  window.show();
+  if (!QTest::qWaitForWindowExposed(&window)) return 1;
+  Save(dir, "main");
+
+  window.SupportClick();
+  Save(dir, "support");
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* box = qobject_cast<SupportBox*>(w)) box->close();
+
+  window.AboutClick();
+  Save(dir, "about");
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* box = qobject_cast<AboutBox*>(w)) box->close();
+
+  window.MouseSpeedClick();
+  window.frmMouseSpeed->hscMouseHSpeed->setValue(14);
+  window.frmMouseSpeed->optAcceleration->Button(2)->click();
+  Save(dir, "mouse_speed");
+  window.frmMouseSpeed->close();
+  window.close();
+  return 0;
+}
