@@ -1,11 +1,5 @@
 // qxctl: the device service and the controller's settings from a shell.
-#include <cstdio>
-#include <cstring>
-#include <functional>
-#include <map>
-#include <string>
-
-#include "host/machine_root.h"
+#include "tools/common/tool_main.h"
 #include "tools/qxctl/commands.h"
 
 namespace {
@@ -33,32 +27,10 @@ const char kUsageText[] =
 
 int main(int argc, char** argv) {
   using namespace qx::ctl;
-  int i = 1;
-  while (i < argc && argv[i][0] == '-') {
-    if (!std::strcmp(argv[i], "--root") && i + 1 < argc) {
-      qx::SetMachineRoot(argv[i + 1]);
-      i += 2;
-    } else if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
-      std::fputs(kUsageText, stdout);
-      return kOk;
-    } else {
-      break;
-    }
-  }
-  if (i >= argc) {
-    std::fputs(kUsageText, stderr);
-    return kUsage;
-  }
-  const std::map<std::string, std::function<int(const Args&)>> commands = {
+  return qx::tool::RunTool(argc, argv, "qxctl", kUsageText, {
       {"summary", Summary}, {"get", Get},         {"set", Set},           {"block", Block},
       {"controller", ControllerCmd}, {"touch", Touch}, {"lift", Lift}, {"pointer", Pointer},
       {"journal", JournalCmd}, {"rbf", Rbf},   {"smi", Smi},
       {"calibrate", Calibrate},
-  };
-  auto command = commands.find(argv[i]);
-  if (command == commands.end()) {
-    std::fprintf(stderr, "qxctl: unknown command '%s'\n%s", argv[i], kUsageText);
-    return kUsage;
-  }
-  return command->second(Args(argv + i + 1, argv + argc));
+  });
 }

@@ -1,11 +1,5 @@
 // qxreg: the registry of a machine root from a shell, in the manner of reg.exe.
-#include <cstdio>
-#include <cstring>
-#include <functional>
-#include <map>
-#include <string>
-
-#include "host/machine_root.h"
+#include "tools/common/tool_main.h"
 #include "tools/qxreg/commands.h"
 
 namespace {
@@ -30,29 +24,7 @@ const char kUsageText[] =
 
 int main(int argc, char** argv) {
   using namespace qx::reg;
-  int i = 1;
-  while (i < argc && argv[i][0] == '-') {
-    if (!std::strcmp(argv[i], "--root") && i + 1 < argc) {
-      qx::SetMachineRoot(argv[i + 1]);
-      i += 2;
-    } else if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
-      std::fputs(kUsageText, stdout);
-      return kOk;
-    } else {
-      break;
-    }
-  }
-  if (i >= argc) {
-    std::fputs(kUsageText, stderr);
-    return kUsage;
-  }
-  const std::map<std::string, std::function<int(const Args&)>> commands = {
+  return qx::tool::RunTool(argc, argv, "qxreg", kUsageText, {
       {"query", Query}, {"add", Add}, {"delete", Delete}, {"export", Export}, {"import", Import},
-  };
-  auto command = commands.find(argv[i]);
-  if (command == commands.end()) {
-    std::fprintf(stderr, "qxreg: unknown command '%s'\n%s", argv[i], kUsageText);
-    return kUsage;
-  }
-  return command->second(Args(argv + i + 1, argv + argc));
+  });
 }
