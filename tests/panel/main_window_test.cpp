@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QTest>
 
@@ -83,7 +84,14 @@ TEST_F(MainWindowStart, CaptionsAreTheAccessibleNames) {
       {Main().cmdTest, "&Test"},                {Main().cmdSMIon, "SMI on"},
       {Main().cmdSMIoff, "SMI Off"},
   };
-  for (const auto& [button, caption] : buttons) EXPECT_EQ(button->text(), caption);
+  for (const auto& [button, caption] : buttons) {
+    EXPECT_EQ(button->text(), caption);
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+    ASSERT_TRUE(accessible);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QString(caption).remove('&'));
+  }
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Main().lblFeedbackSound)->text(QAccessible::Name),
+            Main().lblFeedbackSound->text());
   EXPECT_TRUE(Main().cmdExit->isDefault());
   EXPECT_EQ(Main().lblSensitivity->objectName(), "lblSensitivity");
   EXPECT_EQ(Main().cboCalibration->count(), 2);
