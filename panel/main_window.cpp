@@ -145,6 +145,10 @@ MainWindow::MainWindow()
     Hourglass busy;
     StartSmiProgram();  // the result is not reported
   });
+  connect(cmdSMIoff, &QPushButton::clicked, this, [] {
+    Hourglass busy;
+    CloseSmiProgram();
+  });
   cmdExit->installEventFilter(this);
   cmdSerialPort->installEventFilter(this);
 }
