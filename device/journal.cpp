@@ -8,8 +8,7 @@ namespace qx {
 
 namespace {
 
-std::string Now() {
-  auto now = std::chrono::system_clock::now();
+std::string TimeText(std::chrono::system_clock::time_point now) {
   std::time_t secs = std::chrono::system_clock::to_time_t(now);
   auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
   std::tm tm{};
@@ -23,19 +22,18 @@ std::string Now() {
 }  // namespace
 
 void Journal::Add(std::uint32_t code, const std::string& name, const std::string& fields) {
-  char hex[16];
-  if (code) std::snprintf(hex, sizeof hex, "0x%05X", code);
-  else std::snprintf(hex, sizeof hex, "-");
-  std::string line = Now() + " " + hex + " " + name;
-  if (!fields.empty()) line += " " + fields;
-  lines_.push_back(std::move(line));
+  lines_.push_back({std::chrono::system_clock::now(), code, name, fields});
   while (lines_.size() > capacity_) lines_.pop_front();
 }
 
 std::string Journal::Text() const {
   std::string text;
-  for (const std::string& line : lines_) {
-    text += line;
+  for (const Entry& e : lines_) {
+    char hex[16];
+    if (e.code) std::snprintf(hex, sizeof hex, "0x%05X", e.code);
+    else std::snprintf(hex, sizeof hex, "-");
+    text += TimeText(e.time) + " " + hex + " " + e.name;
+    if (!e.fields.empty()) text += " " + e.fields;
     text += '\n';
   }
   return text;

@@ -2,6 +2,7 @@
 // with its time, code, name and the fields it carried. Bounded: the oldest lines go first.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -20,8 +21,15 @@ class Journal {
   std::size_t size() const { return lines_.size(); }
 
  private:
+  // Kept as they came and written out only when read, so that a request pays little for its line.
+  struct Entry {
+    std::chrono::system_clock::time_point time;
+    std::uint32_t code;
+    std::string name;
+    std::string fields;
+  };
   std::size_t capacity_;
-  std::deque<std::string> lines_;
+  std::deque<Entry> lines_;
 };
 
 }  // namespace qx

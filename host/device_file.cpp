@@ -1,6 +1,7 @@
 #include "host/device_file.h"
 
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -70,6 +71,10 @@ HANDLE CreateFileA(const char* fileName, DWORD, DWORD, void*, DWORD, DWORD, HAND
     lastError = ERROR_FILE_NOT_FOUND;
     return INVALID_HANDLE_VALUE;
   }
+  // A reply is awaited in the read itself; the time-out keeps that read bounded.
+  const int ms = DeviceTimeoutMs();
+  timeval bound{ms / 1000, (ms % 1000) * 1000};
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
   {
     std::lock_guard lock(brokenMutex);
     brokenHandles.erase(fd);
@@ -89,26 +94,16 @@ BOOL DeviceIoControl(HANDLE device, DWORD code, const void* inBuffer, DWORD inSi
   auto deadline = frame::Clock::now() + std::chrono::milliseconds(DeviceTimeoutMs());
   std::vector<std::uint8_t> request =
       frame::Encode(code, static_cast<const std::uint8_t*>(inBuffer), inSize);
-  std::uint8_t header[frame::kHeaderSize];
+  frame::Header header;
+  std::vector<std::uint8_t> reply;
   if (!frame::SendAll(fd, request.data(), request.size(), deadline) ||
-      !frame::ReceiveAll(fd, header, sizeof header, deadline)) {
+      !frame::ReceiveFrame(fd, header, reply, outSize, deadline)) {
     MarkBroken(device);
     lastError = ERROR_INVALID_HANDLE;
     return FALSE;
   }
-  std::uint32_t success = frame::GetU32(header);
-  std::uint32_t count = frame::GetU32(header + 4);
-  if (count > frame::kMaxPayload) {
-    MarkBroken(device);
-    lastError = ERROR_INVALID_HANDLE;
-    return FALSE;
-  }
-  std::vector<std::uint8_t> reply(count);
-  if (!frame::ReceiveAll(fd, reply.data(), count, deadline)) {
-    MarkBroken(device);
-    lastError = ERROR_INVALID_HANDLE;
-    return FALSE;
-  }
+  std::uint32_t success = header.first;
+  std::uint32_t count = header.second;
   if (success != 1) {
     lastError = ERROR_INVALID_HANDLE;
     return FALSE;

@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace qx::frame {
@@ -66,6 +67,34 @@ bool ReceiveAll(int fd, std::uint8_t* data, std::size_t size, Clock::time_point 
     }
   }
   return true;
+}
+
+bool ReceiveFrame(int fd, Header& header, std::vector<std::uint8_t>& payload, std::uint32_t expected,
+                  Clock::time_point deadline) {
+  // The header and the payload usually come in one read. On a blocking socket with a receive
+  // time-out the read itself waits (one call instead of a poll and a read); on a non-blocking one
+  // it comes back at once and poll does the waiting. Either way DEADLINE bounds it.
+  std::vector<std::uint8_t> buffer(kHeaderSize + std::min(expected, kMaxPayload));
+  std::size_t got = 0;
+  while (got < kHeaderSize) {
+    ssize_t n = ::recv(fd, buffer.data() + got, buffer.size() - got, 0);
+    if (n == 0) return false;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if ((errno == EAGAIN || errno == EWOULDBLOCK) && WaitReady(fd, POLLIN, deadline)) continue;
+      return false;
+    }
+    got += static_cast<std::size_t>(n);
+  }
+  header.first = GetU32(buffer.data());
+  header.second = GetU32(buffer.data() + 4);
+  if (header.second > kMaxPayload) return false;
+  std::size_t inHand = std::min<std::size_t>(got - kHeaderSize, header.second);
+  payload.assign(buffer.begin() + kHeaderSize, buffer.begin() + static_cast<std::ptrdiff_t>(kHeaderSize + inHand));
+  // Bytes past the frame would belong to no request: the peer does not send them.
+  if (got - kHeaderSize > header.second) return false;
+  payload.resize(header.second);
+  return ReceiveAll(fd, payload.data() + inHand, header.second - inHand, deadline);
 }
 
 std::vector<std::uint8_t> Encode(std::uint32_t first, const std::uint8_t* payload, std::uint32_t size) {

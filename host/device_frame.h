@@ -30,6 +30,12 @@ bool SendAll(int fd, const std::uint8_t* data, std::size_t size, Clock::time_poi
 // Reads exactly SIZE bytes before DEADLINE; false on error, end of stream or time-out.
 bool ReceiveAll(int fd, std::uint8_t* data, std::size_t size, Clock::time_point deadline);
 
+// Reads one whole frame before DEADLINE: waits for the peer, then takes the header and as much
+// of the payload as has arrived in one read (room for EXPECTED payload bytes), and the rest after.
+// A header announcing more than kMaxPayload fails it. The payload lands in PAYLOAD.
+bool ReceiveFrame(int fd, Header& header, std::vector<std::uint8_t>& payload, std::uint32_t expected,
+                  Clock::time_point deadline);
+
 // A whole frame: header then payload.
 std::vector<std::uint8_t> Encode(std::uint32_t first, const std::uint8_t* payload, std::uint32_t size);
 
