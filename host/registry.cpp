@@ -130,6 +130,19 @@ HKEY NewHandle(Session& s, KeyId row) {
   return handle;
 }
 
+// Runs BODY(store, row) on the key of KEY in one transaction (a write transaction when WRITE),
+// once the handle has been checked.
+template <class Body>
+LONG OnKey(HKEY key, bool write, Body body) {
+  Session& s = TheSession();
+  std::lock_guard lock(s.mutex);
+  return Transact(s, write, [&](Store& store) {
+    KeyId row = 0;
+    LONG checked = CheckedRow(s, store, key, row);
+    return checked != ERROR_SUCCESS ? checked : body(store, row);
+  });
+}
+
 LONG OpenOrCreate(HKEY key, const char* subKey, HKEY* result, bool create) {
   if (!result) return ERROR_INVALID_PARAMETER;
   std::vector<std::string> names;
@@ -186,12 +199,7 @@ LONG RegDeleteKeyA(HKEY key, const char* subKey) {
   std::vector<std::string> names;
   if (!SplitPath(subKey, names)) return ERROR_BAD_PATHNAME;
   if (names.empty()) return ERROR_INVALID_PARAMETER;  // a key is deleted from its parent
-  Session& s = TheSession();
-  std::lock_guard lock(s.mutex);
-  return Transact(s, true, [&](Store& store) {
-    KeyId row = 0;
-    LONG checked = CheckedRow(s, store, key, row);
-    if (checked != ERROR_SUCCESS) return checked;
+  return OnKey(key, true, [&](Store& store, KeyId row) {
     for (const std::string& name : names) {
       auto child = store.FindChild(row, name);
       if (!child) return ERROR_FILE_NOT_FOUND;
@@ -203,12 +211,7 @@ LONG RegDeleteKeyA(HKEY key, const char* subKey) {
 }
 
 LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type, BYTE* data, DWORD* dataSize) {
-  Session& s = TheSession();
-  std::lock_guard lock(s.mutex);
-  return Transact(s, false, [&](Store& store) {
-    KeyId row = 0;
-    LONG checked = CheckedRow(s, store, key, row);
-    if (checked != ERROR_SUCCESS) return checked;
+  return OnKey(key, false, [&](Store& store, KeyId row) {
     auto value = store.GetValue(row, NameOf(valueName));
     return value ? CopyOut(*value, type, data, dataSize) : ERROR_FILE_NOT_FOUND;
   });
@@ -217,36 +220,21 @@ LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type, BYTE
 LONG RegSetValueExA(HKEY key, const char* valueName, DWORD, DWORD type, const BYTE* data, DWORD dataSize) {
   if (dataSize && !data) return ERROR_INVALID_PARAMETER;
   if (dataSize > (1u << 30)) return ERROR_INVALID_PARAMETER;  // beyond what one SQLite blob holds
-  Session& s = TheSession();
-  std::lock_guard lock(s.mutex);
-  return Transact(s, true, [&](Store& store) {
-    KeyId row = 0;
-    LONG checked = CheckedRow(s, store, key, row);
-    if (checked != ERROR_SUCCESS) return checked;
+  return OnKey(key, true, [&](Store& store, KeyId row) {
     store.PutValue(row, NameOf(valueName), type, data, dataSize);
     return ERROR_SUCCESS;
   });
 }
 
 LONG RegDeleteValueA(HKEY key, const char* valueName) {
-  Session& s = TheSession();
-  std::lock_guard lock(s.mutex);
-  return Transact(s, true, [&](Store& store) {
-    KeyId row = 0;
-    LONG checked = CheckedRow(s, store, key, row);
-    if (checked != ERROR_SUCCESS) return checked;
+  return OnKey(key, true, [&](Store& store, KeyId row) {
     return store.DeleteValue(row, NameOf(valueName)) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
   });
 }
 
 LONG RegEnumKeyA(HKEY key, DWORD index, char* name, DWORD nameSize) {
   if (!name) return ERROR_INVALID_PARAMETER;
-  Session& s = TheSession();
-  std::lock_guard lock(s.mutex);
-  return Transact(s, false, [&](Store& store) {
-    KeyId row = 0;
-    LONG checked = CheckedRow(s, store, key, row);
-    if (checked != ERROR_SUCCESS) return checked;
+  return OnKey(key, false, [&](Store& store, KeyId row) {
     auto child = store.ChildAt(row, index);
     if (!child) return ERROR_NO_MORE_ITEMS;
     if (child->size() >= nameSize) return ERROR_MORE_DATA;
@@ -258,12 +246,7 @@ LONG RegEnumKeyA(HKEY key, DWORD index, char* name, DWORD nameSize) {
 LONG RegEnumValueA(HKEY key, DWORD index, char* valueName, DWORD* nameSize, DWORD*, DWORD* type, BYTE* data,
                    DWORD* dataSize) {
   if (!valueName || !nameSize) return ERROR_INVALID_PARAMETER;
-  Session& s = TheSession();
-  std::lock_guard lock(s.mutex);
-  return Transact(s, false, [&](Store& store) {
-    KeyId row = 0;
-    LONG checked = CheckedRow(s, store, key, row);
-    if (checked != ERROR_SUCCESS) return checked;
+  return OnKey(key, false, [&](Store& store, KeyId row) {
     auto value = store.ValueAt(row, index);
     if (!value) return ERROR_NO_MORE_ITEMS;
     if (value->name.size() >= *nameSize) return ERROR_MORE_DATA;
