@@ -1,6 +1,7 @@
 // qxreg run as a real process against the registry of a temporary root.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,9 @@ struct BadFile {
   int line;
   const char* message;
 };
+
+// How a case is named in the test's output: the line and the message it expects.
+void PrintTo(const BadFile& file, std::ostream* out) { *out << "line " << file.line << ": " << file.message; }
 
 class QxregMalformed : public ::testing::TestWithParam<BadFile> {};
 
