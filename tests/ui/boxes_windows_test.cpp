@@ -12,6 +12,7 @@
 #include "platform/oem_branding.h"
 #include "platform/product_data.h"
 #include "tests/support/temp_root.h"
+#include "tests/ui/main_window_stand_in.h"
 #include "ui/about_box.h"
 #include "ui/support_box.h"
 #include "ui/title_area.h"
@@ -21,20 +22,13 @@
 namespace qx {
 namespace {
 
-class Boxes : public ::testing::Test {
+class Boxes : public test::MainWindowStandIn {
  protected:
   void SetUp() override {
-    main = std::make_unique<QWidget>();
-    main->setWindowTitle(" Main caption");
-    AddTitleArea(main.get(), 120, 120, 4000, 780).lblSystem->setText("Program Version 7.0.COM");
-    main->findChild<QLabel*>("lblOemTitle")->setText("Vendor");
-    SetMainWindow(main.get());
-    LogoPresent = false;
-    VenderStyle = "";
+    MainWindowStandIn::SetUp();
     InstallPath = "C:\\Suite";
     std::filesystem::create_directories(HostPath(InstallPath));
   }
-  void TearDown() override { SetMainWindow(nullptr); }
 
   std::string WritePicture(int width, int height) {
     const std::string path = InstallPath + "\\QXVender.Bmp";
@@ -45,7 +39,6 @@ class Boxes : public ::testing::Test {
   }
 
   test::TempRoot root;
-  std::unique_ptr<QWidget> main;
 };
 
 TEST_F(Boxes, AboutBoxShowsVersionLineNoticeAndTitleAndReturnsToTheMainWindow) {

@@ -11,6 +11,7 @@
 #include "core/settings_store.h"
 #include "platform/oem_branding.h"
 #include "ui/title_area.h"
+#include "tests/ui/main_window_stand_in.h"
 #include "ui/twips.h"
 
 namespace qx {
@@ -51,20 +52,7 @@ TEST(CenterIcon, CentresTheImageInsideItsBox) {
   EXPECT_EQ(image->y() - inner.top(), (inner.height() - 32) / 2);
 }
 
-class DialogPreparation : public ::testing::Test {
- protected:
-  void SetUp() override {
-    main = std::make_unique<QWidget>();
-    main->setWindowTitle(" Main caption");
-    AddTitleArea(main.get(), 120, 120, 4000, 780).lblSystem->setText("Program Version 7.0.COM");
-    main->findChild<QLabel*>("lblOemTitle")->setText("Vendor");
-    SetMainWindow(main.get());
-    LogoPresent = false;
-    VenderStyle = "";
-  }
-  void TearDown() override { SetMainWindow(nullptr); }
-  std::unique_ptr<QWidget> main;
-};
+using DialogPreparation = test::MainWindowStandIn;
 
 TEST_F(DialogPreparation, CopiesCaptionVersionLineAndTitle) {
   QWidget dialog;
