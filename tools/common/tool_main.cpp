@@ -23,12 +23,12 @@ int RunTool(int argc, char** argv, const char* tool, const char* usage,
   }
   if (i >= argc) {
     std::fputs(usage, stderr);
-    return kUsageExit;
+    return kUsage;
   }
   auto command = commands.find(argv[i]);
   if (command == commands.end()) {
     std::fprintf(stderr, "%s: unknown command '%s'\n%s", tool, argv[i], usage);
-    return kUsageExit;
+    return kUsage;
   }
   return command->second(Args(argv + i + 1, argv + argc));
 }

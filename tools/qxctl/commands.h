@@ -1,19 +1,17 @@
 // The commands of qxctl. Each takes the words after its name and returns the exit code.
 #pragma once
 
-#include <string>
-#include <vector>
+#include "tools/common/tool_main.h"
 
 namespace qx::ctl {
 
-using Args = std::vector<std::string>;
-
-// Exit codes shared by the commands.
-inline constexpr int kOk = 0;
-inline constexpr int kFailed = 1;
+using tool::Args;
+using tool::kFailed;
+using tool::kOk;
+using tool::kUsage;
+// qxctl's own exit codes.
 inline constexpr int kNoService = 2;
 inline constexpr int kNoController = 3;
-inline constexpr int kUsage = 64;
 
 int Summary(const Args& args);
 int Get(const Args& args);

@@ -1,16 +1,14 @@
 // The commands of qxreg. Each takes the words after its name and returns the exit code.
 #pragma once
 
-#include <string>
-#include <vector>
+#include "tools/common/tool_main.h"
 
 namespace qx::reg {
 
-using Args = std::vector<std::string>;
-
-inline constexpr int kOk = 0;
-inline constexpr int kFailed = 1;
-inline constexpr int kUsage = 64;
+using tool::Args;
+using tool::kFailed;
+using tool::kOk;
+using tool::kUsage;
 
 int Query(const Args& args);
 int Add(const Args& args);
