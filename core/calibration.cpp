@@ -135,8 +135,8 @@ CalibrationResult ComputeCalibration(CalibrationMethod method, std::int16_t W, s
     return Failure("Fail to calibration! ( mode " + std::to_string(int{method}) + " not support )");
   int smallest = SmallestScreen(method);
   if (W < smallest || H < smallest) {
-    return Failure("Screen Too Small For Calibration! (" + std::to_string(W) + " X " + std::to_string(H) + ")" +
-                   kCrLf + kCrLf + "The targets need a screen of at least " + std::to_string(smallest) + " X " +
+    return Failure("Screen Too Small For Calibration! (" + std::to_string(W) + " X " + std::to_string(H) + ")" + kCrLf +
+                   kCrLf + "The targets need a screen of at least " + std::to_string(smallest) + " X " +
                    std::to_string(smallest) + " pixels.");
   }
 

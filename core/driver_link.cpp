@@ -24,16 +24,16 @@ unsigned char Overlapped[20] = {};
 // One DeviceIoControl on the stored handle, the buffer as both input and output.
 template <typename Record>
 void Request(std::uint32_t code, Record& buffer) {
-  LastRequestResult = DeviceIoControl(DriverHandle, code, &buffer, sizeof(Record), &buffer, sizeof(Record),
-                                      &ReturnedBytes, Overlapped);
+  LastRequestResult =
+      DeviceIoControl(DriverHandle, code, &buffer, sizeof(Record), &buffer, sizeof(Record), &ReturnedBytes, Overlapped);
 }
 
 }  // namespace
 
 bool OpenDriver() {
   const std::string name = std::string("\\\\.\\") + DRIVER_NAME;
-  DriverHandle = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
+  DriverHandle = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, 0);
   return DriverHandle != INVALID_HANDLE_VALUE;
 }
 

@@ -53,9 +53,7 @@ bool OpenKey(HKEY root, const std::string& keyPath, HKEY& key) {
 
 bool CloseKey(HKEY key) { return RegCloseKey(key) == ERROR_SUCCESS; }
 
-bool DeleteKey(HKEY root, const std::string& keyPath) {
-  return RegDeleteKeyA(root, keyPath.c_str()) == ERROR_SUCCESS;
-}
+bool DeleteKey(HKEY root, const std::string& keyPath) { return RegDeleteKeyA(root, keyPath.c_str()) == ERROR_SUCCESS; }
 
 bool QueryDword(HKEY key, const std::string& name, std::int32_t& value) {
   DWORD type = 0;

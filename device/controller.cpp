@@ -77,9 +77,7 @@ std::vector<std::string> FieldsFor(std::uint32_t code) {
 
 }  // namespace
 
-std::string FieldsOf(std::uint32_t code, const SettingsBlock& block) {
-  return DescribeFields(block, FieldsFor(code));
-}
+std::string FieldsOf(std::uint32_t code, const SettingsBlock& block) { return DescribeFields(block, FieldsFor(code)); }
 
 Controller::Controller(StateFile file) : file_(std::move(file)) {
   if (auto kept = file_.Load()) {
@@ -101,8 +99,7 @@ SettingsBlock Controller::Visible() const {
 }
 
 void Controller::Keep(const StoredState& next) {
-  bool changed = next.present != state_.present ||
-                 std::memcmp(&next.block, &state_.block, sizeof(SettingsBlock)) != 0;
+  bool changed = next.present != state_.present || std::memcmp(&next.block, &state_.block, sizeof(SettingsBlock)) != 0;
   state_ = next;
   if (changed && !file_.Save(state_)) journal_.Add(0, "StateNotSaved", "path=" + file_.path());
 }
@@ -118,9 +115,7 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
   }
 
   switch (code) {
-    case IOCTL_GET_SETTINGS:
-      journal_.Add(code, name, "");
-      return Ok(Bytes(Visible()));
+    case IOCTL_GET_SETTINGS: journal_.Add(code, name, ""); return Ok(Bytes(Visible()));
     case IOCTL_SET_SERIAL_PORTS:
     case IOCTL_SET_TOUCH_MODE:
     case IOCTL_SET_FEEDBACK_SOUND:
@@ -129,25 +124,18 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
     case IOCTL_SET_CALIBRATION:
     case IOCTL_SET_SCREEN_SIZE:
     case IOCTL_SET_POWER_SAVE:
-    case IOCTL_SIM_SET_BLOCK:
-      return HandleSet(code, From<SettingsBlock>(payload));
-    case IOCTL_GET_TOUCH_SAMPLE:
-      journal_.Add(code, name, "");
-      return Ok(Bytes(sample_));
+    case IOCTL_SIM_SET_BLOCK: return HandleSet(code, From<SettingsBlock>(payload));
+    case IOCTL_GET_TOUCH_SAMPLE: journal_.Add(code, name, ""); return Ok(Bytes(sample_));
     case IOCTL_SET_CALIBRATION_STATE:
       calibrationState_ = From<std::int32_t>(payload);
       journal_.Add(code, name, "State=" + std::to_string(calibrationState_));
       return Ok(Bytes(calibrationState_));
-    case IOCTL_GET_RBF_REGISTRATION:
-      journal_.Add(code, name, "");
-      return Ok(Bytes(rbf_));
+    case IOCTL_GET_RBF_REGISTRATION: journal_.Add(code, name, ""); return Ok(Bytes(rbf_));
     case IOCTL_SET_RBF_REGISTRATION:
       rbf_ = From<RbfRegistration>(payload);
       journal_.Add(code, name, "Window=" + std::to_string(rbf_.Window) + " Armed=" + std::to_string(rbf_.Armed));
       return Ok(Bytes(rbf_));
-    case IOCTL_GET_SMI_REGISTRATION:
-      journal_.Add(code, name, "");
-      return Ok(Bytes(smi_));
+    case IOCTL_GET_SMI_REGISTRATION: journal_.Add(code, name, ""); return Ok(Bytes(smi_));
     case IOCTL_SET_SMI_REGISTRATION:
       smi_ = From<SmiRegistration>(payload);
       journal_.Add(code, name,
@@ -158,8 +146,7 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
       journal_.Add(code, name, "Tone=" + std::to_string(sound.Tone) + " Duration=" + std::to_string(sound.Duration));
       return Ok(Bytes(sound));
     }
-    case IOCTL_SIM_GET_BLOCK:
-      return Ok(Bytes(state_.block));
+    case IOCTL_SIM_GET_BLOCK: return Ok(Bytes(state_.block));
     case IOCTL_SIM_SET_PRESENT: {
       StoredState next = state_;
       next.present = From<std::int32_t>(payload) != 0;
@@ -167,8 +154,7 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
       journal_.Add(code, name, std::string("Present=") + (state_.present ? "1" : "0"));
       return Ok(Bytes(From<std::int32_t>(payload)));
     }
-    case IOCTL_SIM_TOUCH:
-      return InjectTouch(From<SimTouch>(payload));
+    case IOCTL_SIM_TOUCH: return InjectTouch(From<SimTouch>(payload));
     case IOCTL_SIM_GET_STATUS: {
       SimStatus status{};
       status.Present = state_.present ? 1 : 0;
@@ -187,11 +173,8 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
       if (text.size() > frame::kMaxPayload) text.erase(0, text.size() - frame::kMaxPayload);
       return Ok(std::vector<std::uint8_t>(text.begin(), text.end()));
     }
-    case IOCTL_SIM_CLEAR_JOURNAL:
-      journal_.Clear();
-      return Ok({});
-    default:
-      return Failed();
+    case IOCTL_SIM_CLEAR_JOURNAL: journal_.Clear(); return Ok({});
+    default: return Failed();
   }
 }
 

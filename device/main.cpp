@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
   if (!server.Listen()) return 1;
 
   running = &server;
-  struct sigaction sa{};
+  struct sigaction sa {};
   sa.sa_handler = OnSignal;
   sigaction(SIGTERM, &sa, nullptr);
   sigaction(SIGINT, &sa, nullptr);

@@ -144,8 +144,8 @@ bool DeviceServer::ReadFrom(Client& c) {
     if (size > frame::kMaxPayload) return false;  // no request is that large: not our peer
     if (c.in.size() - used < frame::kHeaderSize + size) break;
     DeviceReply reply = controller_.Handle(code, head + frame::kHeaderSize, size);
-    std::vector<std::uint8_t> bytes = frame::Encode(reply.success ? 1 : 0, reply.data.data(),
-                                                    static_cast<std::uint32_t>(reply.data.size()));
+    std::vector<std::uint8_t> bytes =
+        frame::Encode(reply.success ? 1 : 0, reply.data.data(), static_cast<std::uint32_t>(reply.data.size()));
     c.out.insert(c.out.end(), bytes.begin(), bytes.end());
     used += frame::kHeaderSize + size;
   }

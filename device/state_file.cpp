@@ -94,8 +94,8 @@ std::optional<StoredState> StateFile::Load() const {
   if (!sound) {
     std::string aside = path_ + ".damaged";
     std::rename(path_.c_str(), aside.c_str());
-    std::fprintf(stderr, "qxwmecomd: %s is damaged; kept as %s, starting from the default settings\n",
-                 path_.c_str(), aside.c_str());
+    std::fprintf(stderr, "qxwmecomd: %s is damaged; kept as %s, starting from the default settings\n", path_.c_str(),
+                 aside.c_str());
     return std::nullopt;
   }
   StoredState s;

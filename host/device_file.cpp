@@ -52,8 +52,7 @@ int DeviceTimeoutMs() {
 
 HANDLE CreateFileA(const char* fileName, DWORD, DWORD, void*, DWORD, DWORD, HANDLE) {
   static const char kDevicePrefix[] = "\\\\.\\";
-  if (!fileName || std::strncmp(fileName, kDevicePrefix, 4) != 0 || !fileName[4] ||
-      std::strpbrk(fileName + 4, "\\/")) {
+  if (!fileName || std::strncmp(fileName, kDevicePrefix, 4) != 0 || !fileName[4] || std::strpbrk(fileName + 4, "\\/")) {
     lastError = ERROR_FILE_NOT_FOUND;
     return INVALID_HANDLE_VALUE;
   }
@@ -84,16 +83,15 @@ HANDLE CreateFileA(const char* fileName, DWORD, DWORD, void*, DWORD, DWORD, HAND
   return fd;
 }
 
-BOOL DeviceIoControl(HANDLE device, DWORD code, const void* inBuffer, DWORD inSize, void* outBuffer,
-                     DWORD outSize, DWORD* bytesReturned, void*) {
+BOOL DeviceIoControl(HANDLE device, DWORD code, const void* inBuffer, DWORD inSize, void* outBuffer, DWORD outSize,
+                     DWORD* bytesReturned, void*) {
   if (!IsOpen(device) || (inSize && !inBuffer) || inSize > frame::kMaxPayload) {
     lastError = ERROR_INVALID_HANDLE;
     return FALSE;
   }
   int fd = static_cast<int>(device);
   auto deadline = frame::Clock::now() + std::chrono::milliseconds(DeviceTimeoutMs());
-  std::vector<std::uint8_t> request =
-      frame::Encode(code, static_cast<const std::uint8_t*>(inBuffer), inSize);
+  std::vector<std::uint8_t> request = frame::Encode(code, static_cast<const std::uint8_t*>(inBuffer), inSize);
   frame::Header header;
   std::vector<std::uint8_t> reply;
   if (!frame::SendAll(fd, request.data(), request.size(), deadline) ||

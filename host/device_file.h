@@ -17,8 +17,8 @@ HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode, v
 // Sends one request frame (code, the in-buffer) and waits for its reply. On success the
 // reply's bytes, cut to outSize, are copied to the out-buffer and *bytesReturned set.
 // On failure neither is touched. The overlapped record is accepted and not used.
-BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, const void* inBuffer, DWORD inBufferSize,
-                     void* outBuffer, DWORD outBufferSize, DWORD* bytesReturned, void* overlapped);
+BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, const void* inBuffer, DWORD inBufferSize, void* outBuffer,
+                     DWORD outBufferSize, DWORD* bytesReturned, void* overlapped);
 
 // CloseHandle (host/handles.h) closes device handles too.
 

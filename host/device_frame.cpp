@@ -13,8 +13,7 @@ void PutU32(std::uint8_t* at, std::uint32_t value) {
 }
 
 std::uint32_t GetU32(const std::uint8_t* at) {
-  return std::uint32_t(at[0]) | std::uint32_t(at[1]) << 8 | std::uint32_t(at[2]) << 16 |
-         std::uint32_t(at[3]) << 24;
+  return std::uint32_t(at[0]) | std::uint32_t(at[1]) << 8 | std::uint32_t(at[2]) << 16 | std::uint32_t(at[3]) << 24;
 }
 
 namespace {

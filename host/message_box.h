@@ -13,8 +13,7 @@
 
 namespace qx {
 
-using MessageBoxPresenter =
-    std::function<int(const std::string& text, const std::string& caption, UINT type)>;
+using MessageBoxPresenter = std::function<int(const std::string& text, const std::string& caption, UINT type)>;
 
 // Replaces the presenter; an empty function restores the console form. Returns the previous one.
 MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter);

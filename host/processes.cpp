@@ -107,7 +107,7 @@ UINT CheckProgram(const std::string& path) {
 
 // What the two forked processes tell the starter through a pipe, one record per write.
 struct Report {
-  char tag;   // 'p': the program's process id; 'e': exec failed with this errno
+  char tag;  // 'p': the program's process id; 'e': exec failed with this errno
   int value;
 };
 

@@ -107,8 +107,7 @@ LONG Transact(Session& s, bool write, Body body) {
     } catch (const StoreError& error) {
       if (s.batchOpen) return ERROR_REGISTRY_IO_FAILED;  // the batch's owner rolls it back
       if (store) store->RollbackQuietly();
-      if (!registry::IsBusy(error) || std::chrono::steady_clock::now() >= deadline)
-        return ERROR_REGISTRY_IO_FAILED;
+      if (!registry::IsBusy(error) || std::chrono::steady_clock::now() >= deadline) return ERROR_REGISTRY_IO_FAILED;
       std::this_thread::sleep_for(kBusyPause);
     }
   }
@@ -180,13 +179,9 @@ LONG CopyOut(const registry::Value& value, DWORD* type, BYTE* data, DWORD* dataS
 
 }  // namespace
 
-LONG RegCreateKeyA(HKEY key, const char* subKey, HKEY* result) {
-  return OpenOrCreate(key, subKey, result, true);
-}
+LONG RegCreateKeyA(HKEY key, const char* subKey, HKEY* result) { return OpenOrCreate(key, subKey, result, true); }
 
-LONG RegOpenKeyA(HKEY key, const char* subKey, HKEY* result) {
-  return OpenOrCreate(key, subKey, result, false);
-}
+LONG RegOpenKeyA(HKEY key, const char* subKey, HKEY* result) { return OpenOrCreate(key, subKey, result, false); }
 
 LONG RegCloseKey(HKEY key) {
   if (IsPredefined(key)) return ERROR_SUCCESS;
@@ -269,8 +264,7 @@ LONG RegBeginBatch() {
       s.batchOpen = true;
       return ERROR_SUCCESS;
     } catch (const StoreError& error) {
-      if (!registry::IsBusy(error) || std::chrono::steady_clock::now() >= deadline)
-        return ERROR_REGISTRY_IO_FAILED;
+      if (!registry::IsBusy(error) || std::chrono::steady_clock::now() >= deadline) return ERROR_REGISTRY_IO_FAILED;
       std::this_thread::sleep_for(kBusyPause);
     }
   }

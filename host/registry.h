@@ -48,11 +48,9 @@ LONG RegDeleteKeyA(HKEY key, const char* subKey);
 // Null or empty VALUE_NAME is the key's unnamed value. Without DATA: sets *type and *dataSize
 // (either may be null). With DATA: *dataSize is the buffer's size on entry and the value's size
 // on return; ERROR_MORE_DATA when the value does not fit (DATA untouched).
-LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* type, BYTE* data,
-                      DWORD* dataSize);
+LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize);
 // Writes DATA_SIZE bytes as the value, with TYPE as given (any number).
-LONG RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD type, const BYTE* data,
-                    DWORD dataSize);
+LONG RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD dataSize);
 LONG RegDeleteValueA(HKEY key, const char* valueName);
 
 // The INDEX-th subkey's name (in order of names, without regard to case) into NAME, a buffer of
@@ -61,8 +59,8 @@ LONG RegEnumKeyA(HKEY key, DWORD index, char* name, DWORD nameSize);
 // The INDEX-th value (in order of names, without regard to case). *nameSize: the name buffer's
 // size in characters on entry, the name's length without the NUL on return. TYPE, DATA and
 // DATA_SIZE as in RegQueryValueExA (DATA may be null to learn the size).
-LONG RegEnumValueA(HKEY key, DWORD index, char* valueName, DWORD* nameSize, DWORD* reserved,
-                   DWORD* type, BYTE* data, DWORD* dataSize);
+LONG RegEnumValueA(HKEY key, DWORD index, char* valueName, DWORD* nameSize, DWORD* reserved, DWORD* type, BYTE* data,
+                   DWORD* dataSize);
 
 // Not Win32: groups the calls that follow, up to RegEndBatch, into one transaction, so that
 // either all of them take effect or (commit false, or the process dies) none of them does.

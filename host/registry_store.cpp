@@ -71,9 +71,7 @@ class Query {
   sqlite3_stmt* s_;
 };
 
-Value ValueOf(const Query& q) {
-  return Value{q.Text(0), static_cast<DWORD>(q.Int(1)), q.Blob(2)};
-}
+Value ValueOf(const Query& q) { return Value{q.Text(0), static_cast<DWORD>(q.Int(1)), q.Blob(2)}; }
 
 }  // namespace
 
@@ -83,8 +81,8 @@ bool IsBusy(const StoreError& error) {
 }
 
 Store::Store(const std::string& path) {
-  int rc = sqlite3_open_v2(path.c_str(), &db_,
-                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  int rc =
+      sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_close_v2(db_);
     throw StoreError{rc};
@@ -158,16 +156,16 @@ KeyId Store::AddChild(KeyId parent, const std::string& name) {
 
 void Store::DeleteTree(KeyId id) {
   {
-    Query q(Prepare(
-        "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL "
-        "  SELECT reg_keys.id FROM reg_keys JOIN tree ON reg_keys.parent = tree.id) "
-        "DELETE FROM reg_values WHERE key IN tree"));
+    Query q(
+        Prepare("WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL "
+                "  SELECT reg_keys.id FROM reg_keys JOIN tree ON reg_keys.parent = tree.id) "
+                "DELETE FROM reg_values WHERE key IN tree"));
     q.Bind(1, id).Step();
   }
-  Query q(Prepare(
-      "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL "
-      "  SELECT reg_keys.id FROM reg_keys JOIN tree ON reg_keys.parent = tree.id) "
-      "DELETE FROM reg_keys WHERE id IN tree"));
+  Query q(
+      Prepare("WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL "
+              "  SELECT reg_keys.id FROM reg_keys JOIN tree ON reg_keys.parent = tree.id) "
+              "DELETE FROM reg_keys WHERE id IN tree"));
   q.Bind(1, id).Step();
 }
 
@@ -190,9 +188,9 @@ std::optional<Value> Store::ValueAt(KeyId key, std::int64_t index) {
 }
 
 void Store::PutValue(KeyId key, const std::string& name, DWORD type, const BYTE* data, std::size_t size) {
-  Query q(Prepare(
-      "INSERT INTO reg_values(key, name, type, data) VALUES (?1, ?2, ?3, ?4) "
-      "ON CONFLICT(key, name) DO UPDATE SET type = excluded.type, data = excluded.data"));
+  Query q(
+      Prepare("INSERT INTO reg_values(key, name, type, data) VALUES (?1, ?2, ?3, ?4) "
+              "ON CONFLICT(key, name) DO UPDATE SET type = excluded.type, data = excluded.data"));
   q.Bind(1, key).Bind(2, name).Bind(3, static_cast<std::int64_t>(type)).BindBlob(4, data, size).Step();
 }
 

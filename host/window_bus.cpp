@@ -88,8 +88,7 @@ bool Receive(int fd, std::uint8_t* data, std::size_t size, Clock::time_point dea
 }
 
 // One request to process PID; true when it answered with success.
-bool Ask(pid_t pid, std::uint32_t code, const std::vector<std::uint8_t>& payload,
-         std::vector<std::uint8_t>* reply) {
+bool Ask(pid_t pid, std::uint32_t code, const std::vector<std::uint8_t>& payload, std::vector<std::uint8_t>* reply) {
   if (pid <= 0) return false;
   bool success = false;
   if (pid == ::getpid() && bus::AnswerHere(code, payload, &success, reply)) return success;
@@ -97,11 +96,10 @@ bool Ask(pid_t pid, std::uint32_t code, const std::vector<std::uint8_t>& payload
   int fd = Connect(pid);
   if (fd < 0) return false;
   auto deadline = Clock::now() + std::chrono::milliseconds(WindowBusTimeoutMs());
-  std::vector<std::uint8_t> request =
-      frame::Encode(code, payload.data(), static_cast<std::uint32_t>(payload.size()));
+  std::vector<std::uint8_t> request = frame::Encode(code, payload.data(), static_cast<std::uint32_t>(payload.size()));
   std::uint8_t header[frame::kHeaderSize];
-  bool answered = frame::SendAll(fd, request.data(), request.size(), deadline) &&
-                  Receive(fd, header, sizeof header, deadline);
+  bool answered =
+      frame::SendAll(fd, request.data(), request.size(), deadline) && Receive(fd, header, sizeof header, deadline);
   std::uint32_t count = answered ? frame::GetU32(header + 4) : 0;
   if (answered && count <= frame::kMaxPayload) {
     reply->resize(count);

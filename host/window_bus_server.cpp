@@ -45,8 +45,7 @@ bool Answer(WindowHost* host, std::uint32_t code, const std::vector<std::uint8_t
       auto h = bus::DecodeHandle(payload);
       return h && host->Raise(*h);
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "host/window_bus_wire.h"
 #include "host/win_types.h"
+#include "host/window_bus_wire.h"
 
 namespace qx {
 

@@ -79,8 +79,7 @@ class Reader {
 }  // namespace
 
 bool NearerTop(const WindowEntry& a, const WindowEntry& b) {
-  return std::make_tuple(!a.visible, ~a.activatedAt, a.handle) <
-         std::make_tuple(!b.visible, ~b.activatedAt, b.handle);
+  return std::make_tuple(!a.visible, ~a.activatedAt, a.handle) < std::make_tuple(!b.visible, ~b.activatedAt, b.handle);
 }
 
 std::vector<std::uint8_t> EncodeEntries(const std::vector<WindowEntry>& entries) {

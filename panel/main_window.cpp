@@ -69,8 +69,8 @@ QLabel* AddSummary(QWidget* window, const char* name, const char* design, int to
 
 // A summary row: its button, its frame shape and the label inside the shape (created after the
 // shape, so drawn on top of it).
-void AddRow(QWidget* window, int top, QPushButton*& button, const char* buttonName, const char* caption,
-            QFrame*& shape, const char* shapeName, QLabel*& label, const char* labelName, const char* design = "") {
+void AddRow(QWidget* window, int top, QPushButton*& button, const char* buttonName, const char* caption, QFrame*& shape,
+            const char* shapeName, QLabel*& label, const char* labelName, const char* design = "") {
   button = AddButton(window, buttonName, caption, kMargin, top, kButtonWidth);
   shape = AddShape(window, shapeName, kShapeLeft, top, kShapeWidth);
   label = AddSummary(window, labelName, design, top);
@@ -94,8 +94,8 @@ void HideAndDisable(QWidget* control) {
 }  // namespace
 
 MainWindow::MainWindow()
-    : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint) {
+    : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint) {
   setObjectName("frmMain");
   setWindowIcon(ProgramIcon());
   SetClientSizeTwips(this, kWidth, kDesignedHeight);
@@ -135,7 +135,7 @@ MainWindow::MainWindow()
   cmdSMIon = AddButton(this, "cmdSMIon", "SMI on", 1455, Row(8), 1215);
   cmdSMIoff = AddButton(this, "cmdSMIoff", "SMI Off", 2790, Row(8), 1215);
   for (QWidget* hidden : std::initializer_list<QWidget*>{cmdSensivitity, lblSensitivity, shpSensitivity, lblDetection,
-                                                          shpDetection, cmdTest, cmdSMIon, cmdSMIoff})
+                                                         shpDetection, cmdTest, cmdSMIon, cmdSMIoff})
     HideAndDisable(hidden);
 
   connect(cmdMouseSpeed, &QPushButton::clicked, this, &MainWindow::MouseSpeedClick);
@@ -247,7 +247,9 @@ void MainWindow::SetUpSupportButton() {
 }
 
 void MainWindow::ShowSummaries() {
-  auto show = [](QLabel* label, const std::string& text) { label->setText(QString::fromStdString(LabelCaption(text))); };
+  auto show = [](QLabel* label, const std::string& text) {
+    label->setText(QString::fromStdString(LabelCaption(text)));
+  };
   show(lblSerialPort, SerialPortText(Settings));
   show(lblSleepTime, PowerSaveText(Settings.PowerDownTime));
   show(lblVirtualButton, TouchModeText(Settings.TouchMode, Settings.RbfEnable, Settings.RbfAutoMode));

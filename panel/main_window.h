@@ -26,9 +26,9 @@ class MainWindow : public QWidget {
   MainWindow();
 
   enum class LoadResult {
-    Ready,         // loaded: show it and wait for the user
-    CopyBrought,   // another copy runs; its window was brought forward
-    Failed,        // a box told why; the program ends
+    Ready,        // loaded: show it and wait for the user
+    CopyBrought,  // another copy runs; its window was brought forward
+    Failed,       // a box told why; the program ends
   };
   // The start-up steps, in their order.
   LoadResult Load();

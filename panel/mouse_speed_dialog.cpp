@@ -59,7 +59,8 @@ MouseSpeedDialog::MouseSpeedDialog() : FeatureDialog("frmMouseSpeed", kWidth, kH
   PlaceTwips(chkBypass, 120, kInFrameTop, 1800, 255);
   SetTextColour(chkBypass, kTeal);
 
-  QGroupBox* acceleration = AddFrame(this, "fraAcceleration", "  Acceleration  ", kFrameLeft, row + 810, kFrameWidth, 690);
+  QGroupBox* acceleration =
+      AddFrame(this, "fraAcceleration", "  Acceleration  ", kFrameLeft, row + 810, kFrameWidth, 690);
   optAcceleration = new OptionGroup(this);
   for (int index = 1; index <= 4; ++index) {
     auto* option = new QRadioButton(acceleration);
@@ -147,7 +148,8 @@ void MouseSpeedDialog::WriteFields() {
 void MouseSpeedDialog::SendRequest() { SetMouseSpeed(); }
 
 void MouseSpeedDialog::RefreshSummary() {
-  SetMainLabel("lblMouseSpeed", MouseSpeedText(Settings.SpeedH, Settings.SpeedV, Settings.Acceleration, Settings.Bypass));
+  SetMainLabel("lblMouseSpeed",
+               MouseSpeedText(Settings.SpeedH, Settings.SpeedV, Settings.Acceleration, Settings.Bypass));
 }
 
 }  // namespace qx

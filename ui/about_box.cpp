@@ -13,8 +13,8 @@
 namespace qx {
 
 AboutBox::AboutBox()
-    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint) {
   setObjectName("frmAbout");
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral(" About"));

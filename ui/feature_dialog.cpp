@@ -18,8 +18,8 @@ constexpr int kButtonHeight = 495;
 }  // namespace
 
 FeatureDialog::FeatureDialog(const char* name, int widthTwips, int heightTwips, Buttons buttons)
-    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint),
       buttons_(buttons) {
   setObjectName(name);
   setAttribute(Qt::WA_DeleteOnClose);

@@ -24,8 +24,8 @@ constexpr int kNarrowest = kButtonWidth + 2 * 120;
 }  // namespace
 
 SupportBox::SupportBox(const std::string& picturePath)
-    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint) {
   setObjectName("frmSupport");
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowIcon(ProgramIcon());

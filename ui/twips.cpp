@@ -3,8 +3,7 @@
 namespace qx {
 
 void PlaceTwips(QWidget* widget, int left, int top, int width, int height) {
-  widget->setGeometry(PixelsFromTwips(left), PixelsFromTwips(top), PixelsFromTwips(width),
-                      PixelsFromTwips(height));
+  widget->setGeometry(PixelsFromTwips(left), PixelsFromTwips(top), PixelsFromTwips(width), PixelsFromTwips(height));
 }
 
 int LeftTwips(const QWidget* widget) { return TwipsFromPixels(widget->x()); }

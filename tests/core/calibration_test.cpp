@@ -243,8 +243,9 @@ TEST(CalibrationArithmetic, RawValuesOutsideTheWorkingRangeFailWithAMessage) {
   // X reversed: 1023 - 32767 at both left targets, whose sum leaves 16 bits.
   CalibrationResult r = Compute(CornerMethod, {{{32767, 120}, {100, 118}, {98, 880}, {32767, 882}}});
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.message, "Calibration Overflow!\r\n\r\nThe measured points give values beyond 16 bits. Please "
-                       "calibrate again.");
+  EXPECT_EQ(r.message,
+            "Calibration Overflow!\r\n\r\nThe measured points give values beyond 16 bits. Please "
+            "calibrate again.");
   // Y reversed: mirroring -32768 itself overflows.
   r = Compute(CornerMethod, {{{100, 900}, {900, 900}, {902, -32768}, {98, 100}}});
   EXPECT_FALSE(r.ok);
@@ -303,17 +304,17 @@ TEST(CalibrationScreen, SizesThatLeaveNoRoomForTheMarginsAreRefused) {
     bool ok;
   };
   const Case cases[] = {
-      {CornerMethod, 32, 768, false}, {CornerMethod, 1024, 32, false}, {CornerMethod, 0, 0, false},
-      {CornerMethod, -1024, 768, false}, {CornerMethod, 33, 33, true}, {SideMethod, 64, 768, false},
-      {SideMethod, 1024, 64, false},  {SideMethod, 40, 40, false},    {SideMethod, 65, 65, true},
+      {CornerMethod, 32, 768, false},    {CornerMethod, 1024, 32, false}, {CornerMethod, 0, 0, false},
+      {CornerMethod, -1024, 768, false}, {CornerMethod, 33, 33, true},    {SideMethod, 64, 768, false},
+      {SideMethod, 1024, 64, false},     {SideMethod, 40, 40, false},     {SideMethod, 65, 65, true},
   };
   for (const Case& c : cases) {
     const std::array<Point, 4>& points = c.method == CornerMethod ? kCornerExample : kSideExample;
     PointTable table = Measured(c.method, points);
     PointTable before = table;
     std::int16_t rotation = 7;
-    CalibrationResult r = ComputeCalibration(c.method, static_cast<std::int16_t>(c.w), static_cast<std::int16_t>(c.h),
-                                             rotation, table);
+    CalibrationResult r =
+        ComputeCalibration(c.method, static_cast<std::int16_t>(c.w), static_cast<std::int16_t>(c.h), rotation, table);
     EXPECT_EQ(r.ok, c.ok) << c.w << "x" << c.h << ": " << r.message;
     if (c.ok) continue;
     int smallest = c.method == CornerMethod ? 33 : 65;

@@ -1,9 +1,9 @@
 // HideRbfWindow, ShowRbfWindow, CloseRbfProgram and CloseSmiProgram: the registration read from
 // the device service, the message delivered to a real window program.
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "core/driver_link.h"
 #include "host/window_bus.h"

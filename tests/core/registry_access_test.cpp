@@ -135,7 +135,7 @@ TEST_F(RegistryAccessTest, SetBinaryReadsOneBytePerThreeCharacters) {
   EXPECT_EQ(Binary("12 AB 00 "), (std::vector<BYTE>{0x12, 0xAB, 0x00}));  // last separator optional
   EXPECT_EQ(Binary("ab,cd"), (std::vector<BYTE>{0xAB, 0xCD}));            // any separator character
   EXPECT_EQ(Binary(""), (std::vector<BYTE>{}));
-  EXPECT_EQ(Binary("7"), (std::vector<BYTE>{0x07}));        // a lone digit
+  EXPECT_EQ(Binary("7"), (std::vector<BYTE>{0x07}));           // a lone digit
   EXPECT_EQ(Binary("10 2"), (std::vector<BYTE>{0x10, 0x02}));  // a short last group
   // A character that is not a hex digit ends the number: 1G reads as 1, G1 as 0.
   EXPECT_EQ(Binary("1G G1 zz f"), (std::vector<BYTE>{0x01, 0x00, 0x00, 0x0F}));

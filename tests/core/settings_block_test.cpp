@@ -14,16 +14,16 @@ class SettingsTexts : public ::testing::Test {
 
 TEST(SettingsBlockLayout, FieldsSitAtTheirLittleEndianOffsets) {
   std::uint8_t raw[82] = {};
-  raw[0] = 0xF8, raw[1] = 0x03;                   // ActivePortBase
-  raw[2] = 4, raw[3] = 1;                         // ActivePortIrq, ActivePort
-  raw[4 * 3] = 0xE8, raw[4 * 3 + 1] = 0x03;       // COM3 base 0x3E8
-  raw[4 * 3 + 2] = 5, raw[4 * 3 + 3] = 0xAA;      // COM3 IRQ, reserved
-  raw[42] = 0x88, raw[43] = 0x13;                 // SoundTone 5000
-  raw[58] = 0x56, raw[59] = 0x00;                 // XLeft 86
-  raw[68] = 0x82, raw[69] = 0x03;                 // YBottom 898
-  raw[70] = 5, raw[71] = 0x77;                    // flags, reserved
-  raw[72] = 0x80, raw[73] = 0x07;                 // ScreenWidth 1920
-  raw[78] = 0xDE, raw[81] = 0xEF;                 // McuCode
+  raw[0] = 0xF8, raw[1] = 0x03;               // ActivePortBase
+  raw[2] = 4, raw[3] = 1;                     // ActivePortIrq, ActivePort
+  raw[4 * 3] = 0xE8, raw[4 * 3 + 1] = 0x03;   // COM3 base 0x3E8
+  raw[4 * 3 + 2] = 5, raw[4 * 3 + 3] = 0xAA;  // COM3 IRQ, reserved
+  raw[42] = 0x88, raw[43] = 0x13;             // SoundTone 5000
+  raw[58] = 0x56, raw[59] = 0x00;             // XLeft 86
+  raw[68] = 0x82, raw[69] = 0x03;             // YBottom 898
+  raw[70] = 5, raw[71] = 0x77;                // flags, reserved
+  raw[72] = 0x80, raw[73] = 0x07;             // ScreenWidth 1920
+  raw[78] = 0xDE, raw[81] = 0xEF;             // McuCode
   SettingsBlock b;
   std::memcpy(&b, raw, sizeof b);
   EXPECT_EQ(b.ActivePortBase, 0x3F8);

@@ -36,9 +36,7 @@ TEST(SettingsFields, NamesCoverEveryByteButTheReservedOnes) {
   SettingsBlock b{};
   for (const std::string& name : FieldNames()) {
     // Setting each field to all ones marks the bytes it owns.
-    std::string ones = name == "CalibrationData" ? "-1,-1,-1,-1,-1,-1"
-                       : name == "McuCode"      ? "FFFFFFFF"
-                                                : "0xFFFF";
+    std::string ones = name == "CalibrationData" ? "-1,-1,-1,-1,-1,-1" : name == "McuCode" ? "FFFFFFFF" : "0xFFFF";
     SettingsBlock one{};
     if (SetField(one, name, ones) != "") {
       ASSERT_EQ(SetField(one, name, "0xFF"), "") << name;  // a byte field

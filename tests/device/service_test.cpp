@@ -166,8 +166,7 @@ TEST_F(ServiceTest, ManyClientsAtOnce) {
         SimTouch t{static_cast<std::int16_t>(c), static_cast<std::int16_t>(i), 1, 0, 1};
         TouchSample s{};
         DWORD n = 0;
-        if (!DeviceIoControl(h, IOCTL_SIM_TOUCH, &t, sizeof t, &s, sizeof s, &n, nullptr) || n != sizeof s)
-          ++failures;
+        if (!DeviceIoControl(h, IOCTL_SIM_TOUCH, &t, sizeof t, &s, sizeof s, &n, nullptr) || n != sizeof s) ++failures;
       }
       CloseHandle(h);
     });

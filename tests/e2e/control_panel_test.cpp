@@ -85,8 +85,9 @@ TEST_F(ControlPanelProgram, CopyWhoseWindowCannotBeFoundIsReported) {
   ASSERT_TRUE(TakeInstanceLock("QXWMECcp"));  // this test process stands for a copy without a window
   RunResult r = RunPanel();
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(Boxes(), std::string(kTitle) +
-                         "\tApplication is running!\\r\\rPlease find and select the running window from Taskbar.\t4112\n");
+  EXPECT_EQ(Boxes(),
+            std::string(kTitle) +
+                "\tApplication is running!\\r\\rPlease find and select the running window from Taskbar.\t4112\n");
 }
 
 TEST_F(ControlPanelProgram, SecondCopyBringsTheFirstForwardAndEndsSilently) {

@@ -94,17 +94,11 @@ int main(int argc, char** argv) {
       case WM_USER + 2:
         if (extra) extra->activateWindow();
         return extra ? 1 : 0;
-      case WM_USER + 3:
-        return QApplication::activeWindow() == main ? 1 : 0;
-      case WM_USER + 4:
-        std::this_thread::sleep_for(std::chrono::milliseconds(wParam));
-        return 7;
-      case WM_USER + 5:
-        return SendMessageA(static_cast<HWND>(lParam), WM_USER + 6, wParam, self);
-      case WM_USER + 6:
-        return SendMessageA(static_cast<HWND>(lParam), WM_USER + 1, wParam, 0) + 1;
-      default:
-        return 0;
+      case WM_USER + 3: return QApplication::activeWindow() == main ? 1 : 0;
+      case WM_USER + 4: std::this_thread::sleep_for(std::chrono::milliseconds(wParam)); return 7;
+      case WM_USER + 5: return SendMessageA(static_cast<HWND>(lParam), WM_USER + 6, wParam, self);
+      case WM_USER + 6: return SendMessageA(static_cast<HWND>(lParam), WM_USER + 1, wParam, 0) + 1;
+      default: return 0;
     }
   });
   return app.exec();

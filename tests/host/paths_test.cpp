@@ -1,9 +1,10 @@
 // Windows path text to files of the machine root.
-#include <filesystem>
+#include "host/paths.h"
 
 #include <gtest/gtest.h>
 
-#include "host/paths.h"
+#include <filesystem>
+
 #include "tests/support/temp_root.h"
 
 namespace qx {

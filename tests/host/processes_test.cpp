@@ -1,4 +1,7 @@
 // WinExec, StartProcess, OpenProcess, WaitForSingleObject and CloseHandle with real programs.
+#include "host/processes.h"
+
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,11 +11,8 @@
 #include <sstream>
 #include <thread>
 
-#include <gtest/gtest.h>
-
 #include "host/device_file.h"
 #include "host/paths.h"
-#include "host/processes.h"
 #include "tests/support/device_service.h"
 #include "tests/support/temp_root.h"
 
@@ -32,8 +32,7 @@ class ProcessesTest : public ::testing::Test {
   std::string WaitForLine(const std::string& file) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     std::string text;
-    while ((text = test::ReadFile(file)).find('\n') == std::string::npos &&
-           std::chrono::steady_clock::now() < deadline)
+    while ((text = test::ReadFile(file)).find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return text.substr(0, text.find('\n'));
   }
@@ -95,7 +94,7 @@ TEST_F(ProcessesTest, AStartedProgramIsDetachedAndCanBeWaitedFor) {
   ASSERT_EQ(StartProcess("C:\\QX\\Sleeper.exe", SW_SHOWNORMAL, &pid), 33u);
   ASSERT_GT(pid, 0u);
   pid_t child = static_cast<pid_t>(pid);
-  EXPECT_NE(StatField(child, 4), getpid());  // not our child: never our zombie
+  EXPECT_NE(StatField(child, 4), getpid());   // not our child: never our zombie
   EXPECT_NE(StatField(child, 6), getsid(0));  // a session of its own: our end is not its end
 
   HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
@@ -132,8 +131,7 @@ TEST_F(ProcessesTest, OneCloseHandleForDevicesAndProcessesEachKeptToItsKind) {
   EXPECT_EQ(DeviceIoControl(process, kGetSettings, block, sizeof block, block, sizeof block, &returned, nullptr),
             FALSE);
   EXPECT_EQ(WaitForSingleObject(device, 0), WAIT_FAILED);
-  EXPECT_EQ(DeviceIoControl(device, kGetSettings, block, sizeof block, block, sizeof block, &returned, nullptr),
-            TRUE);
+  EXPECT_EQ(DeviceIoControl(device, kGetSettings, block, sizeof block, block, sizeof block, &returned, nullptr), TRUE);
   EXPECT_EQ(CloseHandle(process), TRUE);
   EXPECT_EQ(CloseHandle(device), TRUE);
   EXPECT_EQ(CloseHandle(device), FALSE);

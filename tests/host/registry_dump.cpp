@@ -27,8 +27,7 @@ std::vector<DumpedValue> DumpValues(HKEY key) {
     if (RegEnumValueA(key, i, name, &nameSize, nullptr, &v.type, nullptr, &size) != ERROR_SUCCESS) break;
     v.name.assign(name, nameSize);
     v.data.resize(size);
-    if (RegEnumValueA(key, i, name, &(nameSize = sizeof name), nullptr, &v.type, v.data.data(), &size) !=
-        ERROR_SUCCESS)
+    if (RegEnumValueA(key, i, name, &(nameSize = sizeof name), nullptr, &v.type, v.data.data(), &size) != ERROR_SUCCESS)
       break;
     values.push_back(std::move(v));
   }

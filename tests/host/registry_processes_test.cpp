@@ -1,7 +1,6 @@
 // Several real processes using one registry database at once.
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <filesystem>
@@ -29,9 +28,9 @@ TEST(RegistryProcesses, FiveWritersAtOnceLoseNothingAndNeverFail) {
   const std::string go = root.path() + "/go";
   std::vector<pid_t> writers;
   for (int w = 0; w < 5; ++w) {
-    writers.push_back(test::Spawn({test::Program("qx_registry_writer"), "write", "SOFTWARE\\Load",
-                                   "w" + std::to_string(w) + "_", "1000", go},
-                                  root.path() + "/writer" + std::to_string(w) + ".log"));
+    writers.push_back(test::Spawn(
+        {test::Program("qx_registry_writer"), "write", "SOFTWARE\\Load", "w" + std::to_string(w) + "_", "1000", go},
+        root.path() + "/writer" + std::to_string(w) + ".log"));
   }
   test::WriteFile(go, "go");  // all five start their writes together
   for (int w = 0; w < 5; ++w)

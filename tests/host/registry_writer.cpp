@@ -54,7 +54,8 @@ int Hold(int ms, const char* readyFile) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 5 && !std::strcmp(argv[1], "write")) return Write(argv[2], argv[3], std::atoi(argv[4]), argc > 5 ? argv[5] : nullptr);
+  if (argc >= 5 && !std::strcmp(argv[1], "write"))
+    return Write(argv[2], argv[3], std::atoi(argv[4]), argc > 5 ? argv[5] : nullptr);
   if (argc == 4 && !std::strcmp(argv[1], "hold")) return Hold(std::atoi(argv[2]), argv[3]);
   std::fprintf(stderr, "usage: qx_registry_writer write KEY PREFIX COUNT [GO_FILE] | hold MS READY_FILE\n");
   return 64;

@@ -1,4 +1,7 @@
 // The window bus between real processes: messages, enumeration, stale sockets, bad peers.
+#include "host/window_bus.h"
+
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -10,10 +13,7 @@
 #include <filesystem>
 #include <string>
 
-#include <gtest/gtest.h>
-
 #include "host/device_frame.h"
-#include "host/window_bus.h"
 #include "host/window_bus_wire.h"
 #include "tests/support/temp_root.h"
 #include "tests/support/window_program.h"
@@ -166,13 +166,13 @@ TEST_F(WindowBusTest, WindowsWithoutAProcedureCloseOnWmClose) {
 
 TEST_F(WindowBusTest, MalformedRequestsAreRefusedAndTheProgramGoesOn) {
   WindowProgram a("Bus A");
-  EXPECT_EQ(RawRequest(a.pid(), frame::Encode(99, nullptr, 0)), 0);                  // unknown request
+  EXPECT_EQ(RawRequest(a.pid(), frame::Encode(99, nullptr, 0)), 0);  // unknown request
   std::uint8_t shortSend[3] = {1, 2, 3};
-  EXPECT_EQ(RawRequest(a.pid(), frame::Encode(bus::kSend, shortSend, 3)), 0);      // payload too short
-  EXPECT_EQ(RawRequest(a.pid(), frame::Encode(bus::kList, shortSend, 3)), 0);      // list takes nothing
+  EXPECT_EQ(RawRequest(a.pid(), frame::Encode(bus::kSend, shortSend, 3)), 0);  // payload too short
+  EXPECT_EQ(RawRequest(a.pid(), frame::Encode(bus::kList, shortSend, 3)), 0);  // list takes nothing
   std::vector<std::uint8_t> huge(8);
   frame::PutU32(huge.data(), bus::kSend);
-  frame::PutU32(huge.data() + 4, 1u << 30);                                         // announces 1 GiB
+  frame::PutU32(huge.data() + 4, 1u << 30);  // announces 1 GiB
   EXPECT_EQ(RawRequest(a.pid(), huge), -1);
   EXPECT_EQ(SendMessageA(a.main(), kCompute, 1, 0), 3);
 }

@@ -1,6 +1,5 @@
 // package/install-suite run as a real script into a temporary root.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -58,8 +57,8 @@ TEST_F(InstallSuiteTest, LaysOutTheFoldersProgramsAndInstallationRecord) {
 
 TEST_F(InstallSuiteTest, TakesTheVendorValuesGivenAndInstallsAgainOverItself) {
   ASSERT_EQ(Install({"--root", root.path(), "--build", build}).exitCode, 0);
-  auto result = Install({"--root", root.path(), "--build", build, "--vender", "Acme \"Touch\" \\ Co",
-                         "--style", "21200904", "--hardware-id", "ROOT\\QX\\0000"});
+  auto result = Install({"--root", root.path(), "--build", build, "--vender", "Acme \"Touch\" \\ Co", "--style",
+                         "21200904", "--hardware-id", "ROOT\\QX\\0000"});
   ASSERT_EQ(result.exitCode, 0) << result.err;
   ASSERT_TRUE(LoadInstallation());
   EXPECT_EQ(VenderName, "Acme \"Touch\" \\ Co");

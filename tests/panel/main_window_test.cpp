@@ -61,8 +61,9 @@ TEST_F(MainWindowStart, MouseSpeedRowIsGoneAndTheRowsBelowMoveUp) {
   EXPECT_FALSE(Main().shpMouseSpeed->isVisible());
   EXPECT_FALSE(Main().lblMouseSpeed->isVisible());
   EXPECT_FALSE(Main().lblMouseSpeed->isEnabled());
-  for (QWidget* hidden : std::initializer_list<QWidget*>{Main().cmdSensivitity, Main().lblSensitivity, Main().lblDetection,
-                                                          Main().cmdTest, Main().cmdSMIon, Main().cmdSMIoff}) {
+  for (QWidget* hidden :
+       std::initializer_list<QWidget*>{Main().cmdSensivitity, Main().lblSensitivity, Main().lblDetection,
+                                       Main().cmdTest, Main().cmdSMIon, Main().cmdSMIoff}) {
     EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
     EXPECT_FALSE(hidden->isEnabled()) << hidden->objectName().toStdString();
   }
@@ -77,11 +78,16 @@ TEST_F(MainWindowStart, MouseSpeedRowIsGoneAndTheRowsBelowMoveUp) {
 TEST_F(MainWindowStart, CaptionsAreTheAccessibleNames) {
   ASSERT_EQ(Start(), MainWindow::LoadResult::Ready);
   const std::pair<QPushButton*, const char*> buttons[] = {
-      {Main().cmdSerialPort, "&Serial Port"},   {Main().cmdVirtualButton, "&Virtual Button"},
-      {Main().cmdFeedbackSound, "&Feedback Sound"}, {Main().cmdMouseSpeed, "&Mouse Speed"},
-      {Main().cmdSleepTime, "&Power Save"},     {Main().cmdSensivitity, "&Touch Sensitivity"},
-      {Main().cmdCalibration, "&Calibration"},  {Main().cmdExit, "E&xit"},
-      {Main().cmdTest, "&Test"},                {Main().cmdSMIon, "SMI on"},
+      {Main().cmdSerialPort, "&Serial Port"},
+      {Main().cmdVirtualButton, "&Virtual Button"},
+      {Main().cmdFeedbackSound, "&Feedback Sound"},
+      {Main().cmdMouseSpeed, "&Mouse Speed"},
+      {Main().cmdSleepTime, "&Power Save"},
+      {Main().cmdSensivitity, "&Touch Sensitivity"},
+      {Main().cmdCalibration, "&Calibration"},
+      {Main().cmdExit, "E&xit"},
+      {Main().cmdTest, "&Test"},
+      {Main().cmdSMIon, "SMI on"},
       {Main().cmdSMIoff, "SMI Off"},
   };
   for (const auto& [button, caption] : buttons) {

@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QImage>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 
 #include "core/driver_link.h"
@@ -28,8 +28,12 @@ HKEY OpenSuite() {
 
 void WriteInstallation(const std::string& leaveOut) {
   const std::pair<const char*, std::string> values[] = {
-      {"VenderName", "Harlenby"},        {"VenderStyle", ""},           {"InstallPath", kInstallPath},
-      {"WindowsPath", "C:\\WINDOWS"}, {"SystemPath", "C:\\WINDOWS\\SYSTEM"}, {"HardwareID", "SERENUM\\QXC0001"},
+      {"VenderName", "Harlenby"},
+      {"VenderStyle", ""},
+      {"InstallPath", kInstallPath},
+      {"WindowsPath", "C:\\WINDOWS"},
+      {"SystemPath", "C:\\WINDOWS\\SYSTEM"},
+      {"HardwareID", "SERENUM\\QXC0001"},
   };
   HKEY key = OpenSuite();
   for (const auto& [name, text] : values)

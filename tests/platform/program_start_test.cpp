@@ -1,14 +1,14 @@
 // StartRbfProgram and StartSmiProgram start the sibling programs from the installation folder.
+#include "platform/program_start.h"
+
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <chrono>
 #include <thread>
 
-#include <gtest/gtest.h>
-
 #include "core/settings_store.h"
 #include "host/paths.h"
-#include "platform/program_start.h"
 #include "tests/support/temp_root.h"
 
 namespace qx {
@@ -52,7 +52,7 @@ TEST_F(ProgramStartTest, AMissingProgramOrFolderIsAFailure) {
   EXPECT_FALSE(StartRbfProgram());  // the folder is missing
   Install(RBF_PROGRAM);
   EXPECT_FALSE(StartSmiProgram());  // the folder is there, the file is not
-  InstallPath.clear();               // no installation record loaded
+  InstallPath.clear();              // no installation record loaded
   EXPECT_FALSE(StartRbfProgram());
 }
 

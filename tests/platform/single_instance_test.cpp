@@ -1,16 +1,15 @@
 // One copy of a program per machine root: the lock, and a second copy that finds the first
 // copy's window by its caption and brings it forward.
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <string>
 
-#include <gtest/gtest.h>
-
 #include "host/machine_root.h"
-#include "host/processes.h"
 #include "host/paths.h"
+#include "host/processes.h"
 #include "host/window_bus.h"
 #include "platform/program_start.h"
 #include "tests/support/process.h"
@@ -75,7 +74,7 @@ TEST_F(SingleInstanceTest, OwnParentedAndInstanceWindowsAreSkipped) {
 TEST_F(SingleInstanceTest, OnlyWhatA128CharacterBufferHoldsIsCompared) {
   const std::string title(130, 'Q');
   WindowProgram first(title);
-  EXPECT_EQ(FindCopyWindow(0, title), 0);                    // 127 characters copied, 130 asked
+  EXPECT_EQ(FindCopyWindow(0, title), 0);  // 127 characters copied, 130 asked
   EXPECT_EQ(FindCopyWindow(0, title.substr(0, 127)), first.main());
 }
 
@@ -92,7 +91,7 @@ TEST_F(SingleInstanceTest, TheLockGoesWithTheProcess) {
 
 TEST_F(SingleInstanceTest, TheLockIsHeldForLifeAndNotInherited) {
   EXPECT_FALSE(AnotherCopyRunning("QXWMECcp"));
-  EXPECT_FALSE(AnotherCopyRunning("QXWMECcp"));  // asking again is not another copy
+  EXPECT_FALSE(AnotherCopyRunning("QXWMECcp"));     // asking again is not another copy
   EXPECT_FALSE(AnotherCopyRunning("../QXWMECao"));  // a name never leads out of run/
 
   test::WriteFile(HostPath("C:\\QX\\Sleeper.exe"), "#!/bin/sh\nexec sleep 30\n");

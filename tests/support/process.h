@@ -18,8 +18,7 @@ struct RunResult {
 };
 
 // Runs ARGV to its end (killed after TIMEOUT_MS) with extra environment entries "NAME=value".
-RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
-              int timeoutMs = 30000);
+RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {}, int timeoutMs = 30000);
 
 // Starts ARGV in the background; its output goes to LOG (or nowhere).
 pid_t Spawn(const std::vector<std::string>& argv, const std::string& log = "");

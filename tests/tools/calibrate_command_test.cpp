@@ -29,8 +29,8 @@ TEST(QxctlCalibrate, PrintsTheValuesOfTheWorkedRuns) {
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "XLeft=81 XCenter=501 XRight=918 YTop=97 YCenter=500 YBottom=903 Flags=0\n");
   // Exchanged wires, and a rotation code out of range taken as 0.
-  r = Calibrate({"--method", "corner", "--screen", "1024x768", "--rotation", "5", "120,100", "118,900", "880,902",
-                 "882,98"});
+  r = Calibrate(
+      {"--method", "corner", "--screen", "1024x768", "--rotation", "5", "120,100", "118,900", "880,902", "882,98"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "XLeft=86 XCenter=500 XRight=914 YTop=102 YCenter=500 YBottom=898 Flags=4\n");
 }
@@ -152,8 +152,8 @@ CalibrationResult CoreCalibrate(const OracleInput& in) {
     table.PointY[first + k] = static_cast<std::int16_t>(in.measured[k].second);
   }
   auto rotation = static_cast<std::int16_t>(in.rotation);
-  return ComputeCalibration(method, static_cast<std::int16_t>(in.width), static_cast<std::int16_t>(in.height),
-                            rotation, table);
+  return ComputeCalibration(method, static_cast<std::int16_t>(in.width), static_cast<std::int16_t>(in.height), rotation,
+                            table);
 }
 
 std::string Describe(const OracleInput& in) {

@@ -146,9 +146,9 @@ OracleOutcome OracleCalibrate(const OracleInput& in) {
     OracleOutcome o;
     o.ok = true;
     o.flags = flags;
-    o.values = {static_cast<int>(left < 0 ? 0 : left),         static_cast<int>(xc),
-                static_cast<int>(right > 1023 ? 1023 : right), static_cast<int>(top < 0 ? 0 : top),
-                static_cast<int>(yc),                          static_cast<int>(bottom > 1023 ? 1023 : bottom)};
+    o.values = {
+        static_cast<int>(left < 0 ? 0 : left), static_cast<int>(xc), static_cast<int>(right > 1023 ? 1023 : right),
+        static_cast<int>(top < 0 ? 0 : top),   static_cast<int>(yc), static_cast<int>(bottom > 1023 ? 1023 : bottom)};
     return o;
   } catch (const OutOfRange&) {
     return Fail("Calibration Overflow!\r\n\r\nThe measured points give values beyond 16 bits. Please calibrate again.");

@@ -21,9 +21,10 @@ TEST(QxctlSummary, PrintsTheSixLinesOfTheControlPanel) {
   TempRoot root;
   DeviceService service;
   int rc = -1;
-  Qxctl("set ActivePort=1 ActivePortBase=0x3F8 ActivePortIrq=4 BaudIndex=4 TouchMode=4 RbfEnable=1 "
-        "RbfAutoMode=1 SoundMode=4 SpeedH=10 SpeedV=10 Acceleration=1 Bypass=0 PowerDownTime=9 Sensitivity=64",
-        &rc);
+  Qxctl(
+      "set ActivePort=1 ActivePortBase=0x3F8 ActivePortIrq=4 BaudIndex=4 TouchMode=4 RbfEnable=1 "
+      "RbfAutoMode=1 SoundMode=4 SpeedH=10 SpeedV=10 Acceleration=1 Bypass=0 PowerDownTime=9 Sensitivity=64",
+      &rc);
   ASSERT_EQ(rc, 0);
   EXPECT_EQ(Qxctl("summary", &rc),
             "Serial Port: COM1, Port=03F8, IRQ=4, (9600,N,8,1)\n"
@@ -36,10 +37,10 @@ TEST(QxctlSummary, PrintsTheSixLinesOfTheControlPanel) {
 }
 
 // The summary texts, written out again from their definitions, to check qxctl against.
-std::string Expected(int port, int base, int irq, int baud, int touch, int rbf, int autoMode, int sound, int h,
-                     int v, int accel, int bypass, int power, int sens) {
-  const char* bauds[] = {"", "1200", "2400", "4800", "9600", "14400", "19200", "28800", "38400", "57600", "76800",
-                         "115200"};
+std::string Expected(int port, int base, int irq, int baud, int touch, int rbf, int autoMode, int sound, int h, int v,
+                     int accel, int bypass, int power, int sens) {
+  const char* bauds[] = {"",      "1200",  "2400",  "4800",  "9600",  "14400",
+                         "19200", "28800", "38400", "57600", "76800", "115200"};
   const char* touches[] = {"Stream Mode", "Lift Off Mode", "Touch Down Mode", "Drag Drop Mode"};
   const char* sounds[] = {"Silence ( No Sound )", "Touch Down Only", "Lift Off Only", "Both Touch Down & Lift Off"};
   const char* accels[] = {"Slow", "Medium", "Fast", "Off"};

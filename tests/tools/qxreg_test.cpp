@@ -26,9 +26,9 @@ HKEY Create(HKEY root, const char* path) {
 }
 
 void Set(HKEY key, const char* name, DWORD type, const std::string& bytes) {
-  ASSERT_EQ(RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                           static_cast<DWORD>(bytes.size())),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size())),
+      ERROR_SUCCESS);
 }
 
 // A registry with every kind of value that must survive export and import.
@@ -135,8 +135,9 @@ TEST_P(QxregMalformed, IsRefusedWithItsLineNumberAndChangesNothing) {
 }
 
 // Each file first changes something real (a value, a key deletion), so a partial import would show.
-#define GOOD_START "REGEDIT4\r\n\r\n[HKLM\\SOFTWARE\\Harlenby\\TouchScreen\\QX-COM]\r\n\"VenderName\"=\"Changed\"\r\n" \
-                   "[-HKLM\\SOFTWARE\\Harlenby\\Mixed]\r\n[HKLM\\SOFTWARE\\New]\r\n"
+#define GOOD_START                                                                                    \
+  "REGEDIT4\r\n\r\n[HKLM\\SOFTWARE\\Harlenby\\TouchScreen\\QX-COM]\r\n\"VenderName\"=\"Changed\"\r\n" \
+  "[-HKLM\\SOFTWARE\\Harlenby\\Mixed]\r\n[HKLM\\SOFTWARE\\New]\r\n"
 INSTANTIATE_TEST_SUITE_P(
     Files, QxregMalformed,
     ::testing::Values(BadFile{"", 1, "not a REGEDIT4 file"},
@@ -170,8 +171,9 @@ TEST(Qxreg, QueryShowsStoredNamesTypesAndSubkeys) {
             "HKEY_LOCAL_MACHINE\\SOFTWARE\\Harlenby\\Mixed\n"
             "HKEY_LOCAL_MACHINE\\SOFTWARE\\Harlenby\\TouchScreen\n");
   result = Qxreg({"query", "HKLM\\SOFTWARE\\Harlenby\\TouchScreen\\QX-COM", "/v", "calibrationmode"});
-  EXPECT_EQ(result.out, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Harlenby\\TouchScreen\\QX-COM\n"
-                        "    CalibrationMode    REG_DWORD    0x1e\n");
+  EXPECT_EQ(result.out,
+            "HKEY_LOCAL_MACHINE\\SOFTWARE\\Harlenby\\TouchScreen\\QX-COM\n"
+            "    CalibrationMode    REG_DWORD    0x1e\n");
   result = Qxreg({"query", "HKLM\\SOFTWARE\\Harlenby\\TouchScreen\\QX-COM", "/ve"});
   EXPECT_NE(result.out.find("    (Default)    REG_SZ    unnamed\n"), std::string::npos);
   result = Qxreg({"query", "HKLM\\SOFTWARE\\Harlenby\\TouchScreen\\QX-COM", "/v", "PanelDirection"});

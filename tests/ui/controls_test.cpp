@@ -27,7 +27,7 @@ TEST(ScrollBar, ChangeForEveryValueChangeOutsideADrag) {
   bar.triggerAction(QAbstractSlider::SliderPageStepSub);
   EXPECT_EQ(bar.value(), 4);
   EXPECT_EQ(spies.change.count(), 3);
-  bar.setValue(4);  // no change, no notification
+  bar.setValue(4);   // no change, no notification
   bar.setValue(99);  // clamped to the maximum
   EXPECT_EQ(bar.value(), 20);
   EXPECT_EQ(spies.change.count(), 4);

@@ -1,4 +1,4 @@
-#include "ui/qt_message_box.h"
+#include "host/message_box.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <QTimer>
 
 #include "core/driver_link.h"
-#include "host/message_box.h"
-#include "ui/boxes.h"
 #include "tests/support/message_recorder.h"
+#include "ui/boxes.h"
+#include "ui/qt_message_box.h"
 
 namespace qx {
 namespace {

@@ -10,8 +10,8 @@
 
 #include "core/settings_store.h"
 #include "platform/oem_branding.h"
-#include "ui/title_area.h"
 #include "tests/ui/main_window_stand_in.h"
+#include "ui/title_area.h"
 #include "ui/twips.h"
 
 namespace qx {

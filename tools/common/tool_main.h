@@ -18,7 +18,6 @@ inline constexpr int kUsage = 64;
 
 // Takes --root DIR (making DIR the machine root) and --help, then runs the named command with
 // the words after it. An unknown or missing command prints USAGE and gives kUsage.
-int RunTool(int argc, char** argv, const char* tool, const char* usage,
-            const std::map<std::string, Command>& commands);
+int RunTool(int argc, char** argv, const char* tool, const char* usage, const std::map<std::string, Command>& commands);
 
 }  // namespace qx::tool

@@ -77,8 +77,8 @@ int Calibrate(const Args& args) {
     return kFailed;
   }
   const auto& v = result.CalibrationData;
-  std::printf("XLeft=%d XCenter=%d XRight=%d YTop=%d YCenter=%d YBottom=%d Flags=%d\n", v[XLeft], v[XCenter],
-              v[XRight], v[YTop], v[YCenter], v[YBottom], result.CalibrationFlags);
+  std::printf("XLeft=%d XCenter=%d XRight=%d YTop=%d YCenter=%d YBottom=%d Flags=%d\n", v[XLeft], v[XCenter], v[XRight],
+              v[YTop], v[YCenter], v[YBottom], result.CalibrationFlags);
   return kOk;
 }
 

@@ -26,8 +26,7 @@ bool Open() {
 template <typename Record>
 bool Request(std::uint32_t code, Record& record) {
   DWORD returned = 0;
-  return DeviceIoControl(DriverHandle, code, &record, sizeof(Record), &record, sizeof(Record), &returned,
-                         nullptr) &&
+  return DeviceIoControl(DriverHandle, code, &record, sizeof(Record), &record, sizeof(Record), &returned, nullptr) &&
          returned == sizeof(Record);
 }
 
@@ -99,9 +98,8 @@ int Set(const Args& args) {
   }
   for (const std::string& assignment : args) {
     auto eq = assignment.find('=');
-    std::string error = eq == std::string::npos
-                            ? "expected FIELD=VALUE, got '" + assignment + "'"
-                            : SetField(block, assignment.substr(0, eq), assignment.substr(eq + 1));
+    std::string error = eq == std::string::npos ? "expected FIELD=VALUE, got '" + assignment + "'"
+                                                : SetField(block, assignment.substr(0, eq), assignment.substr(eq + 1));
     if (!error.empty()) {
       CloseDriver();
       std::fprintf(stderr, "qxctl: %s\n", error.c_str());
@@ -144,8 +142,8 @@ int Report(long x, long y, bool touching, long reports) {
   // The reply is the last TouchSample, which is smaller than the request.
   DWORD returned = 0;
   TouchSample sample{};
-  bool ok = DeviceIoControl(DriverHandle, IOCTL_SIM_TOUCH, &touch, sizeof touch, &sample, sizeof sample, &returned,
-                            nullptr);
+  bool ok =
+      DeviceIoControl(DriverHandle, IOCTL_SIM_TOUCH, &touch, sizeof touch, &sample, sizeof sample, &returned, nullptr);
   CloseDriver();
   return ok ? kOk : Fail("the device service did not answer");
 }
@@ -193,8 +191,8 @@ int JournalCmd(const Args& args) {
     ok = DeviceIoControl(DriverHandle, IOCTL_SIM_CLEAR_JOURNAL, nullptr, 0, nullptr, 0, &returned, nullptr);
   } else {
     std::vector<char> text(4u << 20);
-    ok = DeviceIoControl(DriverHandle, IOCTL_SIM_READ_JOURNAL, nullptr, 0, text.data(),
-                         static_cast<DWORD>(text.size()), &returned, nullptr);
+    ok = DeviceIoControl(DriverHandle, IOCTL_SIM_READ_JOURNAL, nullptr, 0, text.data(), static_cast<DWORD>(text.size()),
+                         &returned, nullptr);
     if (ok) std::fwrite(text.data(), 1, returned, stdout);
   }
   CloseDriver();

@@ -27,10 +27,19 @@ const char kUsageText[] =
 
 int main(int argc, char** argv) {
   using namespace qx::ctl;
-  return qx::tool::RunTool(argc, argv, "qxctl", kUsageText, {
-      {"summary", Summary}, {"get", Get},         {"set", Set},           {"block", Block},
-      {"controller", ControllerCmd}, {"touch", Touch}, {"lift", Lift}, {"pointer", Pointer},
-      {"journal", JournalCmd}, {"rbf", Rbf},   {"smi", Smi},
-      {"calibrate", Calibrate},
-  });
+  return qx::tool::RunTool(argc, argv, "qxctl", kUsageText,
+                           {
+                               {"summary", Summary},
+                               {"get", Get},
+                               {"set", Set},
+                               {"block", Block},
+                               {"controller", ControllerCmd},
+                               {"touch", Touch},
+                               {"lift", Lift},
+                               {"pointer", Pointer},
+                               {"journal", JournalCmd},
+                               {"rbf", Rbf},
+                               {"smi", Smi},
+                               {"calibrate", Calibrate},
+                           });
 }

@@ -24,7 +24,12 @@ const char kUsageText[] =
 
 int main(int argc, char** argv) {
   using namespace qx::reg;
-  return qx::tool::RunTool(argc, argv, "qxreg", kUsageText, {
-      {"query", Query}, {"add", Add}, {"delete", Delete}, {"export", Export}, {"import", Import},
-  });
+  return qx::tool::RunTool(argc, argv, "qxreg", kUsageText,
+                           {
+                               {"query", Query},
+                               {"add", Add},
+                               {"delete", Delete},
+                               {"export", Export},
+                               {"import", Import},
+                           });
 }
