@@ -1,4 +1,4 @@
-#include "panel/main_window.h"
+#include "programs/panel/main_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>

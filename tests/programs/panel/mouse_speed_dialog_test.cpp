@@ -1,11 +1,11 @@
-#include "panel/mouse_speed_dialog.h"
+#include "programs/panel/mouse_speed_dialog.h"
 
 #include <gtest/gtest.h>
 
 #include <QTest>
 
 #include "core/driver_link.h"
-#include "tests/panel/panel_fixture.h"
+#include "tests/programs/panel/panel_fixture.h"
 #include "ui/colours.h"
 
 namespace qx::test {

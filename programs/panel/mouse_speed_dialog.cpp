@@ -1,4 +1,4 @@
-#include "panel/mouse_speed_dialog.h"
+#include "programs/panel/mouse_speed_dialog.h"
 
 #include <QGroupBox>
 #include <QRadioButton>

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "panel/main_window.h"
+#include "programs/panel/main_window.h"
 #include "tests/support/device_service.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/temp_root.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "host/machine_root.h"
-#include "panel/control_panel.h"
+#include "programs/panel/control_panel.h"
 
 int main(int argc, char** argv) {
   for (int i = 1; i + 1 < argc; ++i)

@@ -1,9 +1,9 @@
-#include "panel/control_panel.h"
+#include "programs/panel/control_panel.h"
 
 #include <QApplication>
 
 #include "host/window_bus_qt.h"
-#include "panel/main_window.h"
+#include "programs/panel/main_window.h"
 #include "ui/window_program.h"
 
 namespace qx {

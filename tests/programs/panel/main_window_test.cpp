@@ -1,4 +1,4 @@
-#include "panel/main_window.h"
+#include "programs/panel/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "core/driver_link.h"
 #include "core/settings_store.h"
 #include "platform/program_start.h"
-#include "tests/panel/panel_fixture.h"
+#include "tests/programs/panel/panel_fixture.h"
 #include "ui/about_box.h"
 #include "ui/support_box.h"
 #include "ui/twips.h"

@@ -12,8 +12,8 @@
 
 #include "core/settings_store.h"
 #include "host/paths.h"
-#include "panel/main_window.h"
-#include "tests/panel/panel_fixture.h"
+#include "programs/panel/main_window.h"
+#include "tests/programs/panel/panel_fixture.h"
 #include "ui/about_box.h"
 #include "ui/support_box.h"
 

@@ -10,7 +10,7 @@
 #include <QWidget>
 #include <string>
 
-#include "panel/mouse_speed_dialog.h"
+#include "programs/panel/mouse_speed_dialog.h"
 
 namespace qx {
 

@@ -1,4 +1,4 @@
-#include "tests/panel/panel_fixture.h"
+#include "tests/programs/panel/panel_fixture.h"
 
 #include <QApplication>
 #include <QImage>

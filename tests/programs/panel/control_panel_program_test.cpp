@@ -12,7 +12,7 @@
 #include "host/instance_lock.h"
 #include "host/machine_root.h"
 #include "host/window_bus.h"
-#include "tests/panel/panel_fixture.h"
+#include "tests/programs/panel/panel_fixture.h"
 #include "tests/support/device_service.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_root.h"
