@@ -196,6 +196,14 @@ UINT StartProcess(const char* commandLine, UINT showCmd, DWORD* processId) {
   return EXEC_STARTED;
 }
 
+UINT StartupShowCommand() {
+  const char* value = std::getenv("QX_SHOWCMD");
+  if (!value || !*value) return SW_SHOWNORMAL;
+  char* end = nullptr;
+  const unsigned long show = std::strtoul(value, &end, 10);
+  return *end == '\0' && show <= 0xFFFF ? static_cast<UINT>(show) : SW_SHOWNORMAL;
+}
+
 UINT WinExec(const char* commandLine, UINT showCmd) { return StartProcess(commandLine, showCmd, nullptr); }
 
 HANDLE OpenProcess(DWORD desiredAccess, BOOL, DWORD processId) {

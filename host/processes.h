@@ -33,6 +33,10 @@ inline constexpr UINT EXEC_STARTED = 33;
 // or ERROR_BAD_FORMAT (11: not a runnable file).
 UINT WinExec(const char* commandLine, UINT showCmd);
 
+// The show state this program was started with (QX_SHOWCMD); SW_SHOWNORMAL when it was not
+// started by WinExec or the value is not a number.
+UINT StartupShowCommand();
+
 // WinExec that also gives the started program's process id (0 when it did not start).
 UINT StartProcess(const char* commandLine, UINT showCmd, DWORD* processId);
 

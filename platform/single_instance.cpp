@@ -1,9 +1,7 @@
-// AnotherCopyRunning and FindCopyWindow of platform/program_start.h.
-#include <string>
+#include "platform/single_instance.h"
 
 #include "host/instance_lock.h"
 #include "host/window_bus.h"
-#include "platform/program_start.h"
 
 namespace qx {
 
@@ -17,6 +15,14 @@ HWND FindCopyWindow(HWND own, const std::string& caption) {
     if (GetWindowTextLengthA(h) > 0 && std::string(title, static_cast<std::size_t>(copied)) == caption) return h;
   }
   return 0;
+}
+
+bool BringCopyForward(HWND own, const std::string& caption) {
+  const HWND copy = FindCopyWindow(own, caption);
+  if (!copy) return false;
+  SetForegroundWindow(copy);
+  BringWindowToTop(copy);
+  return true;
 }
 
 }  // namespace qx

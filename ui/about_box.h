@@ -3,22 +3,25 @@
 // closing it shows the main window again.
 #pragma once
 
-#include <QDialog>
+#include <QLabel>
 #include <QPushButton>
+
+#include "ui/suite_window.h"
+#include "ui/title_area.h"
 
 namespace qx {
 
-class AboutBox : public QDialog {
+class AboutBox : public SuiteDialog {
   Q_OBJECT
  public:
   AboutBox();
+  void Load() override;
+
+  QLabel* lblCopyright = nullptr;
   QPushButton* cmdOK = nullptr;
 
- protected:
-  void closeEvent(QCloseEvent* event) override;
+ private:
+  TitleArea area_;
 };
-
-// Opens the one About box (or brings it forward).
-AboutBox* OpenAboutBox();
 
 }  // namespace qx

@@ -1,31 +1,14 @@
 #include "ui/feature_dialog.h"
 
-#include <QCloseEvent>
-
+#include "ui/controls.h"
 #include "ui/title_area.h"
 #include "ui/twips.h"
 #include "ui/window_ops.h"
 
 namespace qx {
 
-namespace {
-
-constexpr int kMargin = 120;
-constexpr int kIconSize = 780;
-constexpr int kButtonWidth = 1215;
-constexpr int kButtonHeight = 495;
-
-}  // namespace
-
 FeatureDialog::FeatureDialog(const char* name, int widthTwips, int heightTwips, Buttons buttons)
-    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint),
-      buttons_(buttons) {
-  setObjectName(name);
-  setAttribute(Qt::WA_DeleteOnClose);
-  setModal(false);
-  setWindowIcon(ProgramIcon());
-  SetClientSizeTwips(this, widthTwips, heightTwips);
+    : SuiteDialog(name, widthTwips, heightTwips), buttons_(buttons) {
   const int iconLeft = widthTwips - kMargin - kIconSize;
   AddTitleArea(this, kMargin, kMargin, iconLeft - 2 * kMargin, kIconSize);
   AddIconBox(this, iconLeft, kMargin, kIconSize);
@@ -43,9 +26,7 @@ void FeatureDialog::AddButtons() {
   const int top = HeightTwips(this) - kMargin - kButtonHeight;
   int left = WidthTwips(this) - kMargin - kButtonWidth;
   auto add = [&](const char* objectName, const char* caption) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), this);
-    button->setObjectName(objectName);
-    PlaceTwips(button, left, top, kButtonWidth, kButtonHeight);
+    QPushButton* button = AddButton(this, objectName, caption, left, top);
     button->show();
     left -= kButtonWidth + kMargin;
     return button;
@@ -73,7 +54,7 @@ void FeatureDialog::Apply() {
   Hourglass busy;
   WriteFields();
   SendRequest();
-  RefreshSummary();
+  emit Applied();
   if (cmdApply) cmdApply->setEnabled(false);
 }
 
@@ -89,10 +70,5 @@ void FeatureDialog::Cancel() {
 }
 
 void FeatureDialog::reject() { Cancel(); }
-
-void FeatureDialog::closeEvent(QCloseEvent* event) {
-  ShowMainWindow();
-  event->accept();
-}
 
 }  // namespace qx

@@ -11,12 +11,12 @@ namespace qx {
 TitleArea AddTitleArea(QWidget* window, int left, int top, int width, int height) {
   TitleArea area;
   area.picLogo = new QLabel(window);
-  area.picLogo->setObjectName("picLogo");
+  area.picLogo->setObjectName(kPicLogo);
   area.picLogo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   PlaceTwips(area.picLogo, left, top, width, height);
 
   area.lblOemTitle = new QLabel(QStringLiteral("Harlenby"), area.picLogo);
-  area.lblOemTitle->setObjectName("lblOemTitle");
+  area.lblOemTitle->setObjectName(kLblOemTitle);
   QFont title(QStringLiteral("Times New Roman"));
   title.setPointSizeF(20.25);
   title.setBold(true);
@@ -26,19 +26,25 @@ TitleArea AddTitleArea(QWidget* window, int left, int top, int width, int height
   area.lblOemTitle->adjustSize();
 
   area.lblSystem = new QLabel(area.picLogo);
-  area.lblSystem->setObjectName("lblSystem");
+  area.lblSystem->setObjectName(kLblSystem);
   SetTextColour(area.lblSystem, kBlue);
   PlaceTwips(area.lblSystem, 30, 525, width - 30, 240);
   return area;
 }
 
+TitleArea FindTitleArea(const QWidget* window) {
+  if (!window) return {};
+  return {window->findChild<QLabel*>(kPicLogo), window->findChild<QLabel*>(kLblOemTitle),
+          window->findChild<QLabel*>(kLblSystem)};
+}
+
 QLabel* AddIconBox(QWidget* window, int left, int top, int size) {
   auto* box = new QFrame(window);
-  box->setObjectName("picIcon");
+  box->setObjectName(kPicIcon);
   box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   PlaceTwips(box, left, top, size, size);
   auto* image = new QLabel(box);
-  image->setObjectName("imgIcon");
+  image->setObjectName(kImgIcon);
   image->setPixmap(ProgramIcon());
   image->adjustSize();
   return image;

@@ -2,13 +2,20 @@
 //   picLogo      a picture box with the OEM title "lblOemTitle" (design caption "Harlenby", red,
 //                Times New Roman bold 20.25 pt, top left) and the version line "lblSystem" (blue)
 //   picIcon      a picture box holding the program's icon image "imgIcon"
-// Sizes and places in twips. The OEM branding (platform/oem_branding.h) works on these by name.
+// Sizes and places in twips. The OEM branding (ui/oem_branding.h) and the dialogs' preparation
+// find these controls in a window by their names, which are given here once.
 #pragma once
 
 #include <QLabel>
 #include <QPixmap>
 
 namespace qx {
+
+inline constexpr char kPicLogo[] = "picLogo";
+inline constexpr char kLblOemTitle[] = "lblOemTitle";
+inline constexpr char kLblSystem[] = "lblSystem";
+inline constexpr char kPicIcon[] = "picIcon";
+inline constexpr char kImgIcon[] = "imgIcon";
 
 struct TitleArea {
   QLabel* picLogo = nullptr;
@@ -17,6 +24,9 @@ struct TitleArea {
 };
 
 TitleArea AddTitleArea(QWidget* window, int left, int top, int width, int height);
+
+// The title area's controls of WINDOW, found by name; null for any it lacks.
+TitleArea FindTitleArea(const QWidget* window);
 
 // Returns the image "imgIcon"; CenterIcon centres it in the box.
 QLabel* AddIconBox(QWidget* window, int left, int top, int size);

@@ -6,8 +6,8 @@
 #include <QScreen>
 #include <cmath>
 
-#include "core/settings_block.h"
-#include "platform/oem_branding.h"
+#include "ui/oem_branding.h"
+#include "ui/title_area.h"
 #include "ui/twips.h"
 
 namespace qx {
@@ -17,6 +17,37 @@ namespace {
 QPointer<QWidget>& Main() {
   static QPointer<QWidget> main;
   return main;
+}
+
+// A window placed before the window system framed it was centred on its inner size; once its frame
+// is known (after it is first shown), it is centred again on its outer size, once.
+class FrameWatch : public QObject {
+ public:
+  static constexpr char kName[] = "qxFrameWatch";
+  explicit FrameWatch(QWidget* window) : QObject(window), window_(window) {
+    setObjectName(kName);
+    window->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (watched == window_ && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show) &&
+        window_->frameGeometry().size() != window_->size()) {
+      window_->removeEventFilter(this);
+      deleteLater();
+      CenterForm(window_);
+    }
+    return false;
+  }
+
+ private:
+  QWidget* window_;
+};
+
+void RecentreWhenFramed(QWidget* window) {
+  if (!window->isWindow() || window->findChild<QObject*>(FrameWatch::kName, Qt::FindDirectChildrenOnly)) return;
+  new FrameWatch(window);
 }
 
 }  // namespace
@@ -38,18 +69,21 @@ void CenterForm(QWidget* window) {
   if (!screen) return;
   const int screenWidth = TwipsFromPixels(screen->geometry().width());
   const int screenHeight = TwipsFromPixels(screen->geometry().height());
-  const int width = WidthTwips(window);
-  const int height = HeightTwips(window);
+  // The window's outer size, its frame included (as far as the window system has told it yet).
+  const QSize outer = window->frameGeometry().size();
+  const int width = TwipsFromPixels(outer.width());
+  const int height = TwipsFromPixels(outer.height());
   // 85 % of the height is taken (and rounded) before halving, so windows sit above the centre.
   const int upper = static_cast<int>(std::lrint(screenHeight * 0.85));
   const int left = screenWidth / 2 - width / 2;
   const int top = upper / 2 - height / 2;
-  window->move(PixelsFromTwips(left), PixelsFromTwips(top));
+  window->move(PixelsFromTwips(left), PixelsFromTwips(top));  // a window's position is its frame's
+  if (outer == window->size()) RecentreWhenFramed(window);
 }
 
 void CenterIcon(QWidget* window) {
-  QWidget* box = window->findChild<QWidget*>("picIcon");
-  QWidget* image = box ? box->findChild<QWidget*>("imgIcon") : nullptr;
+  QWidget* box = window->findChild<QWidget*>(kPicIcon);
+  QWidget* image = box ? box->findChild<QWidget*>(kImgIcon) : nullptr;
   if (!image) return;
   const QRect inner = box->contentsRect();
   const int top = (TwipsFromPixels(inner.height()) - HeightTwips(image)) / 2;
@@ -60,20 +94,13 @@ void CenterIcon(QWidget* window) {
 void PrepareDialog(QWidget* dialog) {
   const QWidget* main = MainWindowWidget();
   if (main) {
-    const QLabel* mainSystem = main->findChild<QLabel*>("lblSystem");
-    if (QLabel* system = dialog->findChild<QLabel*>("lblSystem"); system && mainSystem)
-      system->setText(mainSystem->text());
+    const QLabel* mainSystem = FindTitleArea(main).lblSystem;
+    if (QLabel* system = FindTitleArea(dialog).lblSystem; system && mainSystem) system->setText(mainSystem->text());
     dialog->setWindowTitle(main->windowTitle());
   }
   ApplyDialogLogo(dialog, main);
   CenterForm(dialog);
   CenterIcon(dialog);
-}
-
-void SetMainLabel(const char* name, const std::string& text) {
-  const QWidget* main = MainWindowWidget();
-  if (QLabel* label = main ? main->findChild<QLabel*>(name) : nullptr)
-    label->setText(QString::fromStdString(LabelCaption(text)));
 }
 
 }  // namespace qx

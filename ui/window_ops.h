@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QWidget>
-#include <string>
 
 namespace qx {
 
@@ -16,8 +15,9 @@ QWidget* MainWindowWidget();
 // window calls it as it closes.
 void ShowMainWindow();
 
-// Horizontally centred on the screen; vertically centred on the upper 85 % of the screen height.
-// Computed in twips with whole-number divisions, as designed.
+// The window's outer size (frame included) horizontally centred on the screen and vertically
+// centred on the upper 85 % of the screen height, computed in twips with whole-number divisions.
+// A window not yet framed by the window system is centred again once its frame is known.
 void CenterForm(QWidget* window);
 
 // Centres the window's "imgIcon" inside its picture box "picIcon".
@@ -26,8 +26,5 @@ void CenterIcon(QWidget* window);
 // What every dialog does as it loads: the main window's version line ("lblSystem") and caption,
 // its logo or title, then CenterForm and CenterIcon.
 void PrepareDialog(QWidget* dialog);
-
-// The main window's label NAME shows TEXT as a label shows it: "&&" as one "&".
-void SetMainLabel(const char* name, const std::string& text);
 
 }  // namespace qx

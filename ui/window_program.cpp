@@ -1,13 +1,27 @@
 #include "ui/window_program.h"
 
-#include <QApplication>
 #include <QFont>
+#include <cstdio>
+#include <cstring>
 
+#include "host/machine_root.h"
 #include "host/message_box.h"
+#include "host/processes.h"
 #include "ui/pointer.h"
 #include "ui/qt_message_box.h"
 
 namespace qx {
+
+namespace {
+
+constexpr int kUsageExit = 64;
+
+void PrintUsage(std::FILE* out, const ProgramInfo& info) {
+  std::fprintf(out, "usage: %s [--root DIR]%s%s\n  %s\n  --root DIR  the machine root (default: QX_ROOT)\n", info.name,
+               *info.arguments ? " " : "", info.arguments, info.purpose);
+}
+
+}  // namespace
 
 void InitWindowProgram() {
   SetMessageBoxPresenter(ShowQtMessageBox);
@@ -21,5 +35,40 @@ void InitWindowProgram() {
   // when its main window unloads, not when the last window happens to close.
   QApplication::setQuitOnLastWindowClosed(false);
 }
+
+namespace detail {
+
+std::optional<int> TakeArguments(int argc, char** argv, const ProgramInfo& info, ProgramArguments& own) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--root" && i + 1 < argc) {
+      SetMachineRoot(argv[++i]);
+    } else if (arg == "--help" || arg == "-h") {
+      PrintUsage(stdout, info);
+      return 0;
+    } else if (info.ownArgument && info.ownArgument(arg)) {
+      own.push_back(arg);
+    } else {
+      std::fprintf(stderr, "%s: unknown argument '%s'\n", info.name, arg.c_str());
+      PrintUsage(stderr, info);
+      return kUsageExit;
+    }
+  }
+  return std::nullopt;
+}
+
+int RunLoaded(LoadResult result, QWidget& window) {
+  switch (result) {
+    case LoadResult::Failed: return 1;
+    case LoadResult::CopyBrought: return 0;
+    case LoadResult::Ready: break;
+  }
+  // As a starter's show state would have it: a program started hidden shows no window until it
+  // shows one itself.
+  if (StartupShowCommand() != SW_HIDE) window.show();
+  return QApplication::exec();
+}
+
+}  // namespace detail
 
 }  // namespace qx

@@ -10,13 +10,17 @@
 #include "core/driver_link.h"
 #include "core/settings_block.h"
 #include "core/settings_store.h"
-#include "host/window_bus.h"
 #include "host/window_bus_qt.h"
 #include "platform/file_exists.h"
-#include "platform/oem_branding.h"
 #include "platform/program_start.h"
+#include "platform/single_instance.h"
+#include "programs/panel/mouse_speed_dialog.h"
+#include "programs/panel/panel_program.h"
 #include "ui/about_box.h"
+#include "ui/controls.h"
+#include "ui/oem_branding.h"
 #include "ui/pointer.h"
+#include "ui/suite_window.h"
 #include "ui/support_box.h"
 #include "ui/title_area.h"
 #include "ui/twips.h"
@@ -28,11 +32,10 @@ namespace {
 
 // The designed layout, in twips. Rows run 600 twips apart from kFirstRow.
 constexpr int kWidth = 7200;
-constexpr int kMargin = 120;
 constexpr int kFirstRow = 1080;
 constexpr int kRowStep = 600;
-constexpr int kRowHeight = 495;
-constexpr int kButtonWidth = 1815;
+constexpr int kRowHeight = kButtonHeight;
+constexpr int kRowButtonWidth = 1815;
 constexpr int kShapeLeft = 2055;
 constexpr int kShapeWidth = kWidth - kMargin - kShapeLeft;
 constexpr int kLabelInset = 120;
@@ -43,47 +46,18 @@ constexpr int Row(int n) { return kFirstRow + n * kRowStep; }
 constexpr char kSystemCaption[] = "TouchScreen Control Panel Version ";
 constexpr char kCalibrationEntries[2][18] = {" 4 points, mode 1", " 4 points, mode 2"};
 
-QPushButton* AddButton(QWidget* window, const char* name, const char* caption, int left, int top, int width) {
-  auto* button = new QPushButton(QString::fromUtf8(caption), window);
-  button->setObjectName(name);
-  button->setAutoDefault(true);  // Enter clicks the focused button
-  PlaceTwips(button, left, top, width, kRowHeight);
-  return button;
-}
-
-QFrame* AddShape(QWidget* window, const char* name, int left, int top, int width) {
-  auto* shape = new QFrame(window);
-  shape->setObjectName(name);
-  shape->setFrameStyle(QFrame::Box | QFrame::Plain);
-  PlaceTwips(shape, left, top, width, kRowHeight);
-  return shape;
-}
-
+// The summary label inside its row's shape (created after the shape, so drawn on top of it).
 QLabel* AddSummary(QWidget* window, const char* name, const char* design, int top) {
-  auto* label = new QLabel(QString::fromUtf8(design), window);
-  label->setObjectName(name);
-  label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  PlaceTwips(label, kShapeLeft + kLabelInset, top + 90, kShapeWidth - 2 * kLabelInset, kRowHeight - 180);
-  return label;
+  return AddLabel(window, name, design, kShapeLeft + kLabelInset, top + 90, kShapeWidth - 2 * kLabelInset,
+                  kRowHeight - 180);
 }
 
-// A summary row: its button, its frame shape and the label inside the shape (created after the
-// shape, so drawn on top of it).
+// A summary row: its button, its frame shape and the label inside the shape.
 void AddRow(QWidget* window, int top, QPushButton*& button, const char* buttonName, const char* caption, QFrame*& shape,
             const char* shapeName, QLabel*& label, const char* labelName, const char* design = "") {
-  button = AddButton(window, buttonName, caption, kMargin, top, kButtonWidth);
-  shape = AddShape(window, shapeName, kShapeLeft, top, kShapeWidth);
+  button = AddButton(window, buttonName, caption, kMargin, top, kRowButtonWidth);
+  shape = AddShape(window, shapeName, kShapeLeft, top, kShapeWidth, kRowHeight);
   label = AddSummary(window, labelName, design, top);
-}
-
-// The other copy's main window, found by caption and brought to the foreground; false when there
-// is none to be found.
-bool BringCopyForward(QWidget* own) {
-  const HWND copy = FindCopyWindow(WindowHandle(own), own->windowTitle().toStdString());
-  if (!copy) return false;
-  SetForegroundWindow(copy);
-  BringWindowToTop(copy);
-  return true;
 }
 
 void HideAndDisable(QWidget* control) {
@@ -117,23 +91,21 @@ MainWindow::MainWindow()
   AddRow(this, Row(4), cmdSleepTime, "cmdSleepTime", "&Power Save", shpSleepTime, "shpSleepTime", lblSleepTime,
          "lblSleepTime");
 
-  cmdCalibration = AddButton(this, "cmdCalibration", "&Calibration", kMargin, Row(5), kButtonWidth);
-  shpCalibration = AddShape(this, "shpCalibration", kShapeLeft, Row(5), 2355);
-  cboCalibration = new QComboBox(this);
-  cboCalibration->setObjectName("cboCalibration");
-  PlaceTwips(cboCalibration, kShapeLeft + 60, Row(5) + 60, 2235, kRowHeight - 120);
-  cmdSupport = AddButton(this, "cmdSupport", "S&upport", 4530, Row(5), 1215);
-  cmdExit = AddButton(this, "cmdExit", "E&xit", 5865, Row(5), 1215);
+  cmdCalibration = AddButton(this, "cmdCalibration", "&Calibration", kMargin, Row(5), kRowButtonWidth);
+  shpCalibration = AddShape(this, "shpCalibration", kShapeLeft, Row(5), 2355, kRowHeight);
+  cboCalibration = AddDropDownList(this, "cboCalibration", kShapeLeft + 60, Row(5) + 60, 2235, kRowHeight - 120);
+  cmdSupport = AddButton(this, "cmdSupport", "S&upport", 4530, Row(5));
+  cmdExit = AddButton(this, "cmdExit", "E&xit", 5865, Row(5));
   cmdExit->setDefault(true);
 
   // Designed invisible and disabled, below the window's visible rows.
   AddRow(this, Row(6), cmdSensivitity, "cmdSensivitity", "&Touch Sensitivity", shpSensitivity, "shpSensitivity",
          lblSensitivity, "lblSensitivity", "Level 0 (Normal)");
-  shpDetection = AddShape(this, "shpDetection", kShapeLeft, Row(7), kShapeWidth);
+  shpDetection = AddShape(this, "shpDetection", kShapeLeft, Row(7), kShapeWidth, kRowHeight);
   lblDetection = AddSummary(this, "lblDetection", "Detection", Row(7));
-  cmdTest = AddButton(this, "cmdTest", "&Test", kMargin, Row(8), 1215);
-  cmdSMIon = AddButton(this, "cmdSMIon", "SMI on", 1455, Row(8), 1215);
-  cmdSMIoff = AddButton(this, "cmdSMIoff", "SMI Off", 2790, Row(8), 1215);
+  cmdTest = AddButton(this, "cmdTest", "&Test", kMargin, Row(8));
+  cmdSMIon = AddButton(this, "cmdSMIon", "SMI on", 1455, Row(8));
+  cmdSMIoff = AddButton(this, "cmdSMIoff", "SMI Off", 2790, Row(8));
   for (QWidget* hidden : std::initializer_list<QWidget*>{cmdSensivitity, lblSensitivity, shpSensitivity, lblDetection,
                                                          shpDetection, cmdTest, cmdSMIon, cmdSMIoff})
     HideAndDisable(hidden);
@@ -153,15 +125,14 @@ MainWindow::MainWindow()
   cmdSerialPort->installEventFilter(this);
 }
 
-MainWindow::LoadResult MainWindow::Load() {
+LoadResult MainWindow::Load() {
   SetMainWindow(this);
-  // 1. Caption and version line.
-  setWindowTitle(QString::fromUtf8(PANEL_TITLE));
-  lblSystem->setText(QString::fromUtf8(kSystemCaption) + QString::fromUtf8(PANEL_VERSION));
+  setWindowTitle(QString::fromUtf8(kControlPanel.title));
+  lblSystem->setText(QString::fromUtf8(kSystemCaption) + QString::fromUtf8(kControlPanel.version));
 
-  // 2. One copy only: bring the other copy's window forward, or say where to find it.
-  if (AnotherCopyRunning(PANEL_PROGRAM)) {
-    if (!BringCopyForward(this)) {
+  // One copy only: bring the other copy's window forward, or say where to find it.
+  if (AnotherCopyRunning(kControlPanel.name)) {
+    if (!BringCopyForward(WindowHandle(this), windowTitle().toStdString())) {
       ErrorBox("Application is running!\r\rPlease find and select the running window from Taskbar.",
                windowTitle().toStdString());
       return LoadResult::Failed;
@@ -169,16 +140,14 @@ MainWindow::LoadResult MainWindow::Load() {
     return LoadResult::CopyBrought;
   }
 
-  // 3. The mouse-speed row goes; the rows below it move up one row.
   HideMouseSpeedRow();
 
-  // 4. The window sees keys before its controls: Alt+M opens the mouse-speed dialog.
+  // The window sees keys before its controls: Alt+M opens the mouse-speed dialog.
   auto* altM = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_M), this);
   altM->setContext(Qt::WindowShortcut);
   connect(altM, &QShortcut::activated, this, &MainWindow::MouseSpeedClick);
   std::optional<Hourglass> busy(std::in_place);
 
-  // 5. The installation record.
   const bool loaded = LoadInstallation();
   busy.reset();
   if (!loaded) {
@@ -186,18 +155,17 @@ MainWindow::LoadResult MainWindow::Load() {
     return LoadResult::Failed;
   }
 
-  // 6, 7. Logo or title; the Support button.
+  // The vendor's logo or title, and what the Support button offers.
   ApplyMainLogo(this);
   SetUpSupportButton();
 
-  // 8. Name tables.
   busy.emplace();
   FillNameTables();
 
-  // 9, 10. The driver and the controller.
+  // The driver, then the controller behind it: a controller on no port is no controller.
   if (!OpenDriver()) {
     busy.reset();
-    ReportDriverMissing(PANEL_TITLE);
+    ReportDriverMissing(kControlPanel.title);
     return LoadResult::Failed;
   }
   GetSettings();
@@ -208,15 +176,36 @@ MainWindow::LoadResult MainWindow::Load() {
     return LoadResult::Failed;
   }
 
-  // 11 to 13. Summaries and the calibration mode.
-  ShowSummaries();
+  for (SummaryLine line : kSummaryLines) RefreshSummary(line);
   LoadCalibrationMode();
   FillCalibrationList();
 
-  // 14.
   CenterForm(this);
   CenterIcon(this);
   return LoadResult::Ready;
+}
+
+QLabel* MainWindow::SummaryLabel(SummaryLine line) const {
+  switch (line) {
+    case SummaryLine::SerialPort: return lblSerialPort;
+    case SummaryLine::VirtualButton: return lblVirtualButton;
+    case SummaryLine::FeedbackSound: return lblFeedbackSound;
+    case SummaryLine::MouseSpeed: return lblMouseSpeed;
+    case SummaryLine::SleepTime: return lblSleepTime;
+    case SummaryLine::Sensitivity: return lblSensitivity;
+  }
+  return nullptr;
+}
+
+void MainWindow::RefreshSummary(SummaryLine line) {
+  SummaryLabel(line)->setText(QString::fromStdString(LabelCaption(SummaryText(line))));
+}
+
+template <typename D>
+void MainWindow::OpenFeature(QPointer<D>& dialog, SummaryLine line) {
+  const bool opening = !dialog;
+  OpenWindow(dialog, this);
+  if (opening) connect(dialog.data(), &FeatureDialog::Applied, this, [this, line] { RefreshSummary(line); });
 }
 
 void MainWindow::HideMouseSpeedRow() {
@@ -246,18 +235,6 @@ void MainWindow::SetUpSupportButton() {
   }
 }
 
-void MainWindow::ShowSummaries() {
-  auto show = [](QLabel* label, const std::string& text) {
-    label->setText(QString::fromStdString(LabelCaption(text)));
-  };
-  show(lblSerialPort, SerialPortText(Settings));
-  show(lblSleepTime, PowerSaveText(Settings.PowerDownTime));
-  show(lblVirtualButton, TouchModeText(Settings.TouchMode, Settings.RbfEnable, Settings.RbfAutoMode));
-  show(lblFeedbackSound, SoundModeText(Settings.SoundMode));
-  show(lblSensitivity, SensitivityText(Settings.Sensitivity));
-  show(lblMouseSpeed, MouseSpeedText(Settings.SpeedH, Settings.SpeedV, Settings.Acceleration, Settings.Bypass));
-}
-
 void MainWindow::FillCalibrationList() {
   {
     const QSignalBlocker quiet(cboCalibration);
@@ -275,20 +252,14 @@ void MainWindow::CalibrationSelected(int index) {
   SaveCalibrationMode();
 }
 
-void MainWindow::MouseSpeedClick() { OpenFeatureDialog(frmMouseSpeed, this); }
+void MainWindow::MouseSpeedClick() { OpenFeature(frmMouseSpeed, SummaryLine::MouseSpeed); }
 
 void MainWindow::SupportClick() {
-  Hourglass busy;
-  hide();
-  if (FileExists(venderPicture_)) OpenSupportBox(venderPicture_);
-  else OpenAboutBox();
+  if (FileExists(venderPicture_)) OpenWindow(frmSupport, this, venderPicture_);
+  else OpenWindow(frmAbout, this);
 }
 
-void MainWindow::AboutClick() {
-  Hourglass busy;
-  hide();
-  OpenAboutBox();
-}
+void MainWindow::AboutClick() { OpenWindow(frmAbout, this); }
 
 void MainWindow::ExitClick() { close(); }
 

@@ -10,12 +10,15 @@
 #include <QWidget>
 #include <string>
 
-#include "programs/panel/mouse_speed_dialog.h"
+#include "programs/panel/summary_lines.h"
+#include "ui/window_program.h"
 
 namespace qx {
 
-inline constexpr char PANEL_PROGRAM[] = "QXWMECcp";
-inline constexpr char PANEL_VERSION[] = "7.0.COM";
+class AboutBox;
+class SupportBox;
+class MouseSpeedDialog;
+
 inline constexpr char VENDER_PICTURE[] = "\\QXVender.Bmp";
 inline constexpr char VENDER_CUT[] = "\\QXVender.Cut";
 
@@ -25,13 +28,12 @@ class MainWindow : public QWidget {
   // The window as designed; nothing is loaded yet.
   MainWindow();
 
-  enum class LoadResult {
-    Ready,        // loaded: show it and wait for the user
-    CopyBrought,  // another copy runs; its window was brought forward
-    Failed,       // a box told why; the program ends
-  };
   // The start-up steps, in their order.
   LoadResult Load();
+
+  // LINE's label shows its text from the SettingsBlock as it now is.
+  void RefreshSummary(SummaryLine line);
+  QLabel* SummaryLabel(SummaryLine line) const;
 
   QLabel* lblSystem = nullptr;
   QLabel* imgIcon = nullptr;
@@ -64,6 +66,8 @@ class MainWindow : public QWidget {
   QPushButton* cmdSMIon = nullptr;
   QPushButton* cmdSMIoff = nullptr;
 
+  QPointer<AboutBox> frmAbout;
+  QPointer<SupportBox> frmSupport;
   QPointer<MouseSpeedDialog> frmMouseSpeed;
 
  public slots:
@@ -79,9 +83,11 @@ class MainWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Opens feature dialog D; its Apply rebuilds LINE.
+  template <typename D>
+  void OpenFeature(QPointer<D>& dialog, SummaryLine line);
   void HideMouseSpeedRow();
   void SetUpSupportButton();
-  void ShowSummaries();
   void FillCalibrationList();
 
   std::string venderPicture_;

@@ -1,13 +1,9 @@
 #include "programs/panel/mouse_speed_dialog.h"
 
-#include <QGroupBox>
-#include <QRadioButton>
-
 #include "core/driver_link.h"
 #include "core/settings_block.h"
 #include "ui/colours.h"
-#include "ui/twips.h"
-#include "ui/window_ops.h"
+#include "ui/controls.h"
 
 namespace qx {
 
@@ -15,58 +11,32 @@ namespace {
 
 constexpr int kWidth = 5880;
 constexpr int kHeight = 5415;
-// Controls inside a frame start below its caption.
-constexpr int kInFrameTop = 345;
 constexpr int kFrameLeft = 120;
 constexpr int kFrameWidth = 5640;
-
-QGroupBox* AddFrame(QWidget* parent, const char* name, const char* title, int left, int top, int width, int height) {
-  auto* frame = new QGroupBox(QString::fromUtf8(title), parent);
-  frame->setObjectName(name);
-  PlaceTwips(frame, left, top, width, height);
-  return frame;
-}
-
-QLabel* AddLabel(QWidget* parent, const char* name, const char* text, int left, int top, int width,
-                 Qt::Alignment align = Qt::AlignLeft) {
-  auto* label = new QLabel(QString::fromUtf8(text), parent);
-  label->setObjectName(name);
-  label->setAlignment(align | Qt::AlignVCenter);
-  PlaceTwips(label, left, top, width, 240);
-  return label;
-}
 
 QString PercentText(int value) { return QString::number(value * 5) + QStringLiteral("%"); }
 
 }  // namespace
 
 MouseSpeedDialog::MouseSpeedDialog() : FeatureDialog("frmMouseSpeed", kWidth, kHeight) {
-  hscMouseHSpeed = AddSpeedFrame("  Horizontal Speed  ", kContentTop, "hscMouseHSpeed", lblHS);
-  lblHS->setObjectName("lblHS");
-  hscMouseVSpeed = AddSpeedFrame("  Vertical Speed  ", kContentTop + 1080, "hscMouseVSpeed", lblVS);
-  lblVS->setObjectName("lblVS");
+  hscMouseHSpeed = AddSpeedFrame("  Horizontal Speed  ", kContentTop, "hscMouseHSpeed", "lblHS", lblHS);
+  hscMouseVSpeed = AddSpeedFrame("  Vertical Speed  ", kContentTop + 1080, "hscMouseVSpeed", "lblVS", lblVS);
 
   const int row = kContentTop + 2160;
   QGroupBox* adjust = AddFrame(this, "fraAdjustMode", "  Adjust Mode", kFrameLeft, row, 3240, 690);
-  chkBoth = new QCheckBox(QStringLiteral("Set Both Horizontal && Vertical "), adjust);
-  chkBoth->setObjectName("chkBoth");
-  PlaceTwips(chkBoth, 120, kInFrameTop, 3000, 255);
+  chkBoth = AddCheckBox(adjust, "chkBoth", "Set Both Horizontal && Vertical ", 120, kInFrameTop, 3000);
   SetTextColour(chkBoth, kTeal);
 
   QGroupBox* bypass = AddFrame(this, "fraBypassMode", "  Bypass Mode", 3480, row, 2280, 690);
-  chkBypass = new QCheckBox(QStringLiteral("Enable"), bypass);
-  chkBypass->setObjectName("chkBypass");
-  PlaceTwips(chkBypass, 120, kInFrameTop, 1800, 255);
+  chkBypass = AddCheckBox(bypass, "chkBypass", "Enable", 120, kInFrameTop, 1800);
   SetTextColour(chkBypass, kTeal);
 
   QGroupBox* acceleration =
       AddFrame(this, "fraAcceleration", "  Acceleration  ", kFrameLeft, row + 810, kFrameWidth, 690);
   optAcceleration = new OptionGroup(this);
   for (int index = 1; index <= 4; ++index) {
-    auto* option = new QRadioButton(acceleration);
-    option->setObjectName(QStringLiteral("optAcceleration%1").arg(index));
-    PlaceTwips(option, 240 + (index - 1) * 1350, kInFrameTop, 1230, 255);
-    optAcceleration->Add(index, option);
+    const std::string name = "optAcceleration" + std::to_string(index);
+    optAcceleration->Add(index, AddOption(acceleration, name.c_str(), "", 240 + (index - 1) * 1350, kInFrameTop, 1230));
   }
 
   connect(hscMouseHSpeed, &ScrollBar::Change, this, [this] { SpeedChanged(hscMouseHSpeed, lblHS, hscMouseVSpeed); });
@@ -76,18 +46,16 @@ MouseSpeedDialog::MouseSpeedDialog() : FeatureDialog("frmMouseSpeed", kWidth, kH
   connect(chkBoth, &QCheckBox::toggled, this, [this] { ShowBothColour(); });
   connect(chkBypass, &QCheckBox::clicked, this, [this] { BypassBehaviour(); });
   connect(optAcceleration, &OptionGroup::Changed, this, [this] { UpdateApply(); });
-
-  Load();
 }
 
-ScrollBar* MouseSpeedDialog::AddSpeedFrame(const char* title, int top, const char* barName, QLabel*& valueLabel) {
+ScrollBar* MouseSpeedDialog::AddSpeedFrame(const char* title, int top, const char* barName, const char* labelName,
+                                           QLabel*& valueLabel) {
   const std::string frameName = std::string("fra") + (barName + 3);
   QGroupBox* frame = AddFrame(this, frameName.c_str(), title, kFrameLeft, top, kFrameWidth, 960);
   AddLabel(frame, "lblSlow", "Slow", 120, kInFrameTop, 540);
-  auto* bar = new ScrollBar(frame, barName, 1, 20, 1, 2);
-  PlaceTwips(bar, 690, kInFrameTop, 4230, 255);
-  AddLabel(frame, "lblFast", "Fast", 4980, kInFrameTop, 540, Qt::AlignRight);
-  valueLabel = AddLabel(frame, "", "", 690, kInFrameTop + 300, 4230, Qt::AlignHCenter);
+  ScrollBar* bar = AddScrollBar(frame, barName, 1, 20, 1, 2, 690, kInFrameTop, 4230);
+  AddLabel(frame, "lblFast", "Fast", 4980, kInFrameTop, 540, kLabelHeight, Qt::AlignRight);
+  valueLabel = AddLabel(frame, labelName, "", 690, kInFrameTop + 300, 4230, kLabelHeight, Qt::AlignHCenter);
   return bar;
 }
 
@@ -146,10 +114,5 @@ void MouseSpeedDialog::WriteFields() {
 }
 
 void MouseSpeedDialog::SendRequest() { SetMouseSpeed(); }
-
-void MouseSpeedDialog::RefreshSummary() {
-  SetMainLabel("lblMouseSpeed",
-               MouseSpeedText(Settings.SpeedH, Settings.SpeedV, Settings.Acceleration, Settings.Bypass));
-}
 
 }  // namespace qx

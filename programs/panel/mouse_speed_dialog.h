@@ -1,5 +1,5 @@
 // frmMouseSpeed: horizontal and vertical pointer speed (5 % steps), the acceleration curve and
-// the bypass switch; Apply sends SetMouseSpeed and rebuilds the main window's "lblMouseSpeed".
+// the bypass switch; Apply sends SetMouseSpeed.
 // Opened by Alt+M in the main window (its Mouse Speed button is hidden).
 //
 // Fields out of their ranges when the dialog opens: a speed outside 1..20 shows as the nearest
@@ -35,10 +35,9 @@ class MouseSpeedDialog : public FeatureDialog {
   bool Differs() const override;
   void WriteFields() override;
   void SendRequest() override;
-  void RefreshSummary() override;
 
  private:
-  ScrollBar* AddSpeedFrame(const char* title, int top, const char* barName, QLabel*& valueLabel);
+  ScrollBar* AddSpeedFrame(const char* title, int top, const char* barName, const char* labelName, QLabel*& valueLabel);
   // A bar's value changed: its label, the mirroring through chkBoth, the apply state.
   void SpeedChanged(ScrollBar* bar, QLabel* label, ScrollBar* other);
   // While a bar's thumb is dragged: only the mirroring.

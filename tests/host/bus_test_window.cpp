@@ -29,7 +29,7 @@
 #include "core/driver_link.h"
 #include "host/window_bus.h"
 #include "host/window_bus_qt.h"
-#include "platform/program_start.h"
+#include "platform/single_instance.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "host/paths.h"
 #include "host/processes.h"
 #include "host/window_bus.h"
-#include "platform/program_start.h"
+#include "platform/single_instance.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_root.h"
 #include "tests/support/window_program.h"

@@ -9,7 +9,7 @@
 
 #include "core/settings_store.h"
 #include "host/paths.h"
-#include "platform/oem_branding.h"
+#include "ui/oem_branding.h"
 #include "platform/product_data.h"
 #include "tests/support/temp_root.h"
 #include "tests/ui/main_window_stand_in.h"
@@ -42,8 +42,8 @@ class Boxes : public test::MainWindowStandIn {
 };
 
 TEST_F(Boxes, AboutBoxShowsVersionLineNoticeAndTitleAndReturnsToTheMainWindow) {
-  main->hide();
-  QPointer<AboutBox> box = OpenAboutBox();
+  QPointer<AboutBox> box;
+  OpenWindow(box, main.get());
   EXPECT_EQ(box->windowTitle(), " About");
   EXPECT_EQ(box->findChild<QLabel*>("lblSystem")->text(), "Program Version 7.0.COM");
   EXPECT_EQ(box->findChild<QLabel*>("lblOemTitle")->text(), "Vendor");
@@ -61,7 +61,8 @@ TEST_F(Boxes, AboutBoxShowsVersionLineNoticeAndTitleAndReturnsToTheMainWindow) {
 
 TEST_F(Boxes, SupportBoxFitsThePictureWithTheButtonCentredBelow) {
   const std::string path = WritePicture(200, 100);
-  QPointer<SupportBox> box = OpenSupportBox(path);
+  QPointer<SupportBox> box;
+  OpenWindow(box, main.get(), path);
   EXPECT_EQ(box->windowTitle(), " Main caption");
   EXPECT_EQ(box->picSupport->geometry(), QRect(0, 4, 200, 100));
   // Inner size: the picture's width; its height + 5 x its top (60 twips) + the button's height.
@@ -76,7 +77,8 @@ TEST_F(Boxes, SupportBoxFitsThePictureWithTheButtonCentredBelow) {
 TEST_F(Boxes, SupportBoxWithAPictureThatCannotBeReadStaysUsable) {
   const std::string path = InstallPath + "\\QXVender.Bmp";
   test::WriteFile(HostPath(path), "damaged");
-  QPointer<SupportBox> box = OpenSupportBox(path);
+  QPointer<SupportBox> box;
+  OpenWindow(box, main.get(), path);
   EXPECT_TRUE(box->picSupport->pixmap().isNull());
   EXPECT_GE(box->width(), box->cmdOK->width());
   EXPECT_GE(box->cmdOK->x(), 0);
@@ -91,7 +93,8 @@ TEST_F(Boxes, AboutBoxShowsTheMainWindowsLogo) {
   ASSERT_TRUE(logo.save(QString::fromStdString(HostPath(InstallPath + LOGO_FILE)), "BMP"));
   ApplyMainLogo(main.get());
   ASSERT_TRUE(LogoPresent);
-  QPointer<AboutBox> box = OpenAboutBox();
+  QPointer<AboutBox> box;
+  OpenWindow(box, main.get());
   EXPECT_TRUE(box->findChild<QLabel*>("lblOemTitle")->isHidden());
   EXPECT_EQ(box->findChild<QLabel*>("picLogo")->pixmap().size(), QSize(60, 30));
   box->close();

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "core/settings_store.h"
-#include "platform/oem_branding.h"
+#include "ui/oem_branding.h"
 #include "ui/title_area.h"
 #include "ui/window_ops.h"
 

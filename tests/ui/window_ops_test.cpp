@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "core/settings_store.h"
-#include "platform/oem_branding.h"
+#include "ui/oem_branding.h"
 #include "tests/ui/main_window_stand_in.h"
 #include "ui/title_area.h"
 #include "ui/twips.h"
@@ -70,13 +70,6 @@ TEST_F(DialogPreparation, ShowMainWindowShowsTheHiddenMainWindow) {
   main->hide();
   ShowMainWindow();
   EXPECT_TRUE(main->isVisible());
-}
-
-TEST_F(DialogPreparation, SetMainLabelShowsDoubledAmpersandsAsOne) {
-  auto* label = new QLabel(main.get());
-  label->setObjectName("lblFeedbackSound");
-  SetMainLabel("lblFeedbackSound", "Both Touch Down && Lift Off");
-  EXPECT_EQ(label->text(), "Both Touch Down & Lift Off");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "core/driver_link.h"
 #include "core/settings_store.h"
 #include "platform/program_start.h"
+#include "programs/panel/mouse_speed_dialog.h"
 #include "tests/programs/panel/panel_fixture.h"
 #include "ui/about_box.h"
 #include "ui/support_box.h"
@@ -32,7 +33,7 @@ TEST_F(MainWindowStart, ShowsTheSummariesOfTheDevicesBlock) {
   DeviceService::Qxctl(
       "set ActivePort=2 ActivePortBase=0x2F8 ActivePortIrq=3 BaudIndex=11 TouchMode=4 RbfEnable=1 RbfAutoMode=2 "
       "SoundMode=4 Sensitivity=130 SpeedH=8 SpeedV=12 Acceleration=3 Bypass=0 PowerDownTime=6");
-  ASSERT_EQ(Start(), MainWindow::LoadResult::Ready);
+  ASSERT_EQ(Start(), LoadResult::Ready);
   EXPECT_EQ(Main().windowTitle(), kTitle);
   EXPECT_EQ(Main().lblSystem->text(), "TouchScreen Control Panel Version 7.0.COM");
   EXPECT_EQ(Main().lblSerialPort->text(), "COM2, Port=02F8, IRQ=3, (115200,N,8,1)");
@@ -47,7 +48,7 @@ TEST_F(MainWindowStart, ShowsTheSummariesOfTheDevicesBlock) {
 
 TEST_F(MainWindowStart, MouseSpeedRowIsGoneAndTheRowsBelowMoveUp) {
   MainWindow designed;  // as designed, before start-up
-  ASSERT_EQ(Start(), MainWindow::LoadResult::Ready);
+  ASSERT_EQ(Start(), LoadResult::Ready);
   EXPECT_EQ(HeightTwips(&designed) - HeightTwips(&Main()), 600);
   EXPECT_EQ(TopTwips(Main().cmdSleepTime), TopTwips(designed.cmdMouseSpeed));
   EXPECT_EQ(TopTwips(Main().shpSleepTime), TopTwips(designed.shpMouseSpeed));
@@ -76,7 +77,7 @@ TEST_F(MainWindowStart, MouseSpeedRowIsGoneAndTheRowsBelowMoveUp) {
 }
 
 TEST_F(MainWindowStart, CaptionsAreTheAccessibleNames) {
-  ASSERT_EQ(Start(), MainWindow::LoadResult::Ready);
+  ASSERT_EQ(Start(), LoadResult::Ready);
   const std::pair<QPushButton*, const char*> buttons[] = {
       {Main().cmdSerialPort, "&Serial Port"},
       {Main().cmdVirtualButton, "&Virtual Button"},
@@ -111,7 +112,7 @@ TEST_P(CalibrationModeStart, OutOfRangeOrTextIsWrittenBackAsDwordZero) {
   const std::string stored = GetParam();
   if (stored == "text") WriteString("CalibrationMode", "1");
   else WriteDword("CalibrationMode", std::stoi(stored));
-  ASSERT_EQ(Start(), MainWindow::LoadResult::Ready);
+  ASSERT_EQ(Start(), LoadResult::Ready);
   EXPECT_EQ(Main().cboCalibration->currentIndex(), 0);
   EXPECT_EQ(Main().cboCalibration->currentText(), " 4 points, mode 1");
   EXPECT_EQ(StoredValue("CalibrationMode"), "4:0");
@@ -121,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(Stored, CalibrationModeStart, ::testing::Values("5", "-
 
 TEST_F(MainWindowStart, StoredModeIsSelectedAndEverySelectionIsStored) {
   WriteDword("CalibrationMode", 1);
-  ASSERT_EQ(Start(), MainWindow::LoadResult::Ready);
+  ASSERT_EQ(Start(), LoadResult::Ready);
   EXPECT_EQ(Main().cboCalibration->currentIndex(), 1);
   EXPECT_EQ(StoredValue("CalibrationMode"), "4:1");
   Main().cboCalibration->setCurrentIndex(0);
@@ -131,14 +132,14 @@ TEST_F(MainWindowStart, StoredModeIsSelectedAndEverySelectionIsStored) {
 
 TEST_F(MainWindowStart, MissingCalibrationModeIsCreatedAsZero) {
   ASSERT_EQ(StoredValue("CalibrationMode"), "");
-  ASSERT_EQ(Start(), MainWindow::LoadResult::Ready);
+  ASSERT_EQ(Start(), LoadResult::Ready);
   EXPECT_EQ(StoredValue("CalibrationMode"), "4:0");
 }
 
 TEST_F(MainWindowStart, MissingInstallationValueEndsWithTheRegisterFileBox) {
   DeviceService::Qxctl("journal --clear");
   DeleteValue("HardwareID");  // never used by the panel, yet part of the record
-  EXPECT_EQ(Start(), MainWindow::LoadResult::Failed);
+  EXPECT_EQ(Start(), LoadResult::Failed);
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].text, "Fail to load data from Register File!");
   EXPECT_EQ(boxes.shown[0].caption, kTitle);
@@ -148,7 +149,7 @@ TEST_F(MainWindowStart, MissingInstallationValueEndsWithTheRegisterFileBox) {
 
 TEST_F(MainWindowStart, AbsentControllerEndsWithNotFoundAndClosesTheDriver) {
   DeviceService::Qxctl("controller absent");
-  EXPECT_EQ(Start(), MainWindow::LoadResult::Failed);
+  EXPECT_EQ(Start(), LoadResult::Failed);
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].text, "TouchScreen Controller Not Found!");
   EXPECT_EQ(boxes.shown[0].caption, kTitle);
@@ -162,13 +163,13 @@ class SupportButton : public PanelTest {};
 TEST_F(SupportButton, CutMarkMakesItBlankAndDisabled) {
   WriteInstallFile("QXVender.Cut", "");
   WriteInstallBitmap("QXVender.Bmp", 100, 60);
-  ASSERT_EQ(Start(), MainWindow::LoadResult::Ready);
+  ASSERT_EQ(Start(), LoadResult::Ready);
   EXPECT_EQ(Main().cmdSupport->text(), "");
   EXPECT_FALSE(Main().cmdSupport->isEnabled());
 }
 
 TEST_F(SupportButton, WithoutVendorPictureItIsAboutAndOpensTheAboutBox) {
-  ASSERT_EQ(Start(), MainWindow::LoadResult::Ready);
+  ASSERT_EQ(Start(), LoadResult::Ready);
   EXPECT_EQ(Main().cmdSupport->text(), "&About");
   QTest::mouseClick(Main().cmdSupport, Qt::LeftButton);
   EXPECT_FALSE(Main().isVisible());
@@ -182,7 +183,7 @@ TEST_F(SupportButton, WithoutVendorPictureItIsAboutAndOpensTheAboutBox) {
 
 TEST_F(SupportButton, WithVendorPictureItOpensTheSupportBox) {
   WriteInstallBitmap("QXVender.Bmp", 150, 90);
-  ASSERT_EQ(Start(), MainWindow::LoadResult::Ready);
+  ASSERT_EQ(Start(), LoadResult::Ready);
   EXPECT_EQ(Main().cmdSupport->text(), "S&upport");
   QTest::mouseClick(Main().cmdSupport, Qt::LeftButton);
   SupportBox* support = OpenWindow<SupportBox>();
@@ -197,14 +198,14 @@ TEST_F(SupportButton, WithVendorPictureItOpensTheSupportBox) {
 
 TEST_F(SupportButton, DoubleClickOnTheIconOpensTheAboutBox) {
   WriteInstallBitmap("QXVender.Bmp", 150, 90);
-  ASSERT_EQ(Start(), MainWindow::LoadResult::Ready);
+  ASSERT_EQ(Start(), LoadResult::Ready);
   QTest::mouseDClick(Main().imgIcon, Qt::LeftButton);
   EXPECT_TRUE(OpenWindow<AboutBox>());
   EXPECT_FALSE(Main().isVisible());
 }
 
 TEST_F(MainWindowStart, ExitUnloadsAndClosesTheDriver) {
-  ASSERT_EQ(Start(), MainWindow::LoadResult::Ready);
+  ASSERT_EQ(Start(), LoadResult::Ready);
   QTest::mouseClick(Main().cmdExit, Qt::LeftButton);
   EXPECT_FALSE(Main().isVisible());
   GetSettings();
@@ -212,7 +213,7 @@ TEST_F(MainWindowStart, ExitUnloadsAndClosesTheDriver) {
 }
 
 TEST_F(MainWindowStart, AltMOpensMouseSpeedOtherAltKeysDoNot) {
-  ASSERT_EQ(Start(), MainWindow::LoadResult::Ready);
+  ASSERT_EQ(Start(), LoadResult::Ready);
   Main().activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
   QTest::keyClick(&Main(), Qt::Key_M, Qt::ControlModifier | Qt::AltModifier);

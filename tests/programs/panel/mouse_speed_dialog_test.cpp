@@ -16,7 +16,7 @@ class MouseSpeed : public PanelTest {
   // Starts the panel with these device fields and opens the dialog with Alt+M.
   MouseSpeedDialog& Open(const std::string& fields) {
     DeviceService::Qxctl("set " + fields);
-    EXPECT_EQ(Start(), MainWindow::LoadResult::Ready);
+    EXPECT_EQ(Start(), LoadResult::Ready);
     Main().MouseSpeedClick();
     DeviceService::Qxctl("journal --clear");
     return *Main().frmMouseSpeed;

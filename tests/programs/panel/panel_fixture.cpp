@@ -10,7 +10,7 @@
 #include "core/registry_access.h"
 #include "core/settings_store.h"
 #include "host/paths.h"
-#include "platform/oem_branding.h"
+#include "ui/oem_branding.h"
 #include "ui/window_ops.h"
 
 namespace qx::test {
@@ -118,10 +118,10 @@ void PanelTest::TearDown() {
   SetMainWindow(nullptr);
 }
 
-MainWindow::LoadResult PanelTest::Start() {
+LoadResult PanelTest::Start() {
   window = std::make_unique<MainWindow>();
-  const MainWindow::LoadResult result = window->Load();
-  if (result == MainWindow::LoadResult::Ready) window->show();
+  const LoadResult result = window->Load();
+  if (result == LoadResult::Ready) window->show();
   return result;
 }
 

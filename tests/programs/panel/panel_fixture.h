@@ -37,7 +37,7 @@ class PanelTest : public ::testing::Test {
   void TearDown() override;
 
   // Makes the main window and runs its start-up; shows it when it is ready.
-  MainWindow::LoadResult Start();
+  LoadResult Start();
   MainWindow& Main() { return *window; }
   // Lets posted events (deferred deletes, shows) run.
   static void Settle();

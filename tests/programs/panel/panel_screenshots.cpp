@@ -13,6 +13,7 @@
 #include "core/settings_store.h"
 #include "host/paths.h"
 #include "programs/panel/main_window.h"
+#include "programs/panel/mouse_speed_dialog.h"
 #include "tests/programs/panel/panel_fixture.h"
 #include "ui/about_box.h"
 #include "ui/support_box.h"
@@ -54,7 +55,7 @@ int main(int argc, char** argv) {
   WriteVendorPicture();
 
   MainWindow window;
-  if (window.Load() != MainWindow::LoadResult::Ready) return 1;
+  if (window.Load() != LoadResult::Ready) return 1;
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
   Save(dir, "main");

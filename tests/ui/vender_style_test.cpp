@@ -1,4 +1,4 @@
-#include "platform/vender_style.h"
+#include "ui/vender_style.h"
 
 #include <gtest/gtest.h>
 

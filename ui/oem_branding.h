@@ -1,6 +1,6 @@
-// OEM branding of the title area that every main window and dialog carries: a picture box
-// "picLogo" holding the labels "lblOemTitle" (the vendor's title) and "lblSystem" (the program and
-// version line). The functions find these controls by their object names.
+// OEM branding of the title area that every main window and dialog carries (ui/title_area.h): the
+// picture box "picLogo" holding the labels "lblOemTitle" (the vendor's title) and "lblSystem" (the
+// program and version line).
 //
 // With "\QXLogo.Bmp" in the install folder the logo replaces the text title everywhere; otherwise
 // the title is "VenderName" drawn in the "VenderStyle" code. Both come from the installation

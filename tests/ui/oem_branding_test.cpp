@@ -1,4 +1,4 @@
-#include "platform/oem_branding.h"
+#include "ui/oem_branding.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/oem_branding.h"
+#include "ui/oem_branding.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -7,7 +7,9 @@
 #include "core/settings_store.h"
 #include "host/paths.h"
 #include "platform/file_exists.h"
-#include "platform/vender_style.h"
+#include "ui/colours.h"
+#include "ui/title_area.h"
+#include "ui/vender_style.h"
 
 namespace qx {
 
@@ -15,20 +17,13 @@ bool LogoPresent = false;
 
 namespace {
 
-QLabel* Child(const QWidget* window, const char* name) { return window->findChild<QLabel*>(name); }
-
-void SetTextColour(QLabel* label, const QColor& colour) {
-  QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, colour);
-  label->setPalette(palette);
-}
-
 // The logo shown in place of the text title: the title hidden, the version line 2 pixels higher
 // and at the left edge, the picture in "picLogo".
 void ShowLogo(QWidget* window, const QPixmap& logo) {
-  if (QLabel* title = Child(window, "lblOemTitle")) title->hide();
-  if (QLabel* system = Child(window, "lblSystem")) system->move(2, system->y() - 2);
-  if (QLabel* picture = Child(window, "picLogo")) picture->setPixmap(logo);
+  const TitleArea area = FindTitleArea(window);
+  if (area.lblOemTitle) area.lblOemTitle->hide();
+  if (area.lblSystem) area.lblSystem->move(2, area.lblSystem->y() - 2);
+  if (area.picLogo) area.picLogo->setPixmap(logo);
 }
 
 }  // namespace
@@ -42,7 +37,7 @@ void ApplyMainLogo(QWidget* window) {
     ShowLogo(window, logo);
     return;
   }
-  if (QLabel* title = Child(window, "lblOemTitle")) {
+  if (QLabel* title = FindTitleArea(window).lblOemTitle) {
     title->setText(QString::fromStdString(LabelCaption(VenderName)));
     title->adjustSize();
   }
@@ -50,14 +45,13 @@ void ApplyMainLogo(QWidget* window) {
 }
 
 void ApplyDialogLogo(QWidget* dialog, const QWidget* mainWindow) {
+  const TitleArea main = FindTitleArea(mainWindow);
   if (LogoPresent) {
-    const QLabel* mainPicture = mainWindow ? Child(mainWindow, "picLogo") : nullptr;
-    ShowLogo(dialog, mainPicture ? mainPicture->pixmap() : QPixmap());
+    ShowLogo(dialog, main.picLogo ? main.picLogo->pixmap() : QPixmap());
     return;
   }
-  const QLabel* mainTitle = mainWindow ? Child(mainWindow, "lblOemTitle") : nullptr;
-  if (QLabel* title = Child(dialog, "lblOemTitle"); title && mainTitle) {
-    title->setText(mainTitle->text());
+  if (QLabel* title = FindTitleArea(dialog).lblOemTitle; title && main.lblOemTitle) {
+    title->setText(main.lblOemTitle->text());
     title->adjustSize();
   }
   ApplyTitleStyle(dialog);
@@ -66,7 +60,8 @@ void ApplyDialogLogo(QWidget* dialog, const QWidget* mainWindow) {
 void ApplyTitleStyle(QWidget* window) {
   const std::optional<TitleStyle> style = ParseVenderStyle(VenderStyle);
   if (!style) return;
-  if (QLabel* title = Child(window, "lblOemTitle")) {
+  const TitleArea area = FindTitleArea(window);
+  if (QLabel* title = area.lblOemTitle) {
     QFont font = title->font();
     if (!style->face.isEmpty()) font.setFamily(style->face);
     font.setBold(style->bold);
@@ -76,8 +71,7 @@ void ApplyTitleStyle(QWidget* window) {
     title->adjustSize();  // the title label sizes itself to its text, as designed
     if (style->titleColour) SetTextColour(title, *style->titleColour);
   }
-  if (QLabel* system = Child(window, "lblSystem"); system && style->systemColour)
-    SetTextColour(system, *style->systemColour);
+  if (area.lblSystem && style->systemColour) SetTextColour(area.lblSystem, *style->systemColour);
 }
 
 }  // namespace qx

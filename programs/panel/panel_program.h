@@ -1,0 +1,15 @@
+// The control panel QXWMECcp: its name, title and version.
+#pragma once
+
+#include "ui/window_program.h"
+
+namespace qx {
+
+inline constexpr ProgramInfo kControlPanel{
+    "QXWMECcp",
+    " TouchScreen Control Panel #QX-COM",
+    "7.0.COM",
+    "the control panel of the TouchScreen QX-COM controller",
+};
+
+}  // namespace qx
