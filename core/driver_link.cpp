@@ -1,7 +1,9 @@
 #include "core/driver_link.h"
 
 #include "host/device_file.h"
+#include "host/handles.h"
 #include "host/message_box.h"
+#include "host/program_state.h"
 #include "host/window_bus.h"
 
 namespace qx {
@@ -20,6 +22,19 @@ namespace {
 
 // Twenty zero bytes whose address goes with every request, as the platform call takes it.
 unsigned char Overlapped[20] = {};
+
+const ProgramState kDriverLinkState([] {
+  if (DriverHandle != INVALID_HANDLE_VALUE) CloseHandle(DriverHandle);
+  DriverHandle = INVALID_HANDLE_VALUE;
+  LastRequestResult = 0;
+  ReturnedBytes = 0;
+  Settings = {};
+  Touch = {};
+  CalibrationState = 0;
+  RbfRecord = {};
+  SmiRecord = {};
+  Sound = {};
+});
 
 // One DeviceIoControl on the stored handle, the buffer as both input and output.
 template <typename Record>

@@ -1,11 +1,24 @@
 #include "core/settings_block.h"
 
+#include "host/program_state.h"
+
 namespace qx {
 
 std::array<std::string, 5> TouchModeNames;
 std::array<std::string, 5> SoundModeNames;
 std::array<std::string, 5> AccelerationNames;
 std::array<std::string, 12> BaudRateNames;
+
+namespace {
+
+const ProgramState kNameTablesState([] {
+  TouchModeNames = {};
+  SoundModeNames = {};
+  AccelerationNames = {};
+  BaudRateNames = {};
+});
+
+}  // namespace
 
 void FillNameTables() {
   TouchModeNames = {"", "Stream Mode", "Lift Off Mode", "Touch Down Mode", "Drag Drop Mode"};

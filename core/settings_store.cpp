@@ -1,6 +1,7 @@
 #include "core/settings_store.h"
 
 #include "core/registry_access.h"
+#include "host/program_state.h"
 
 namespace qx {
 
@@ -11,6 +12,16 @@ std::string WindowsPath;
 std::string SystemPath;
 std::string HardwareID;
 std::int32_t CalibrationMode = 0;
+
+namespace {
+
+const ProgramState kSettingsStoreState([] {
+  for (std::string* text : {&VenderName, &VenderStyle, &InstallPath, &WindowsPath, &SystemPath, &HardwareID})
+    text->clear();
+  CalibrationMode = 0;
+});
+
+}  // namespace
 
 namespace {
 

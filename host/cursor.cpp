@@ -1,10 +1,14 @@
 #include "host/cursor.h"
 
+#include "host/program_state.h"
+
 namespace qx {
 
 namespace {
 
 int displayCount = 0;
+
+const ProgramState kCursorState([] { displayCount = 0; });
 
 CursorVisibilityHook& Hook() {
   static CursorVisibilityHook hook;

@@ -6,6 +6,7 @@
 #include "core/settings_block.h"
 #include "core/settings_store.h"
 #include "host/paths.h"
+#include "host/program_state.h"
 #include "platform/file_exists.h"
 #include "ui/colours.h"
 #include "ui/title_area.h"
@@ -14,6 +15,12 @@
 namespace qx {
 
 bool LogoPresent = false;
+
+namespace {
+
+const ProgramState kBrandingState([] { LogoPresent = false; });
+
+}  // namespace
 
 namespace {
 

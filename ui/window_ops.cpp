@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <cmath>
 
+#include "host/program_state.h"
 #include "ui/oem_branding.h"
 #include "ui/title_area.h"
 #include "ui/twips.h"
@@ -18,6 +19,8 @@ QPointer<QWidget>& Main() {
   static QPointer<QWidget> main;
   return main;
 }
+
+const ProgramState kMainWindowState([] { Main() = nullptr; });
 
 // A window placed before the window system framed it was centred on its inner size; once its frame
 // is known (after it is first shown), it is centred again on its outer size, once.

@@ -11,6 +11,7 @@
 
 #include "host/device_file.h"
 #include "host/machine_root.h"
+#include "host/program_state.h"
 #include "tests/support/device_service.h"
 #include "tests/support/temp_root.h"
 
@@ -23,14 +24,8 @@ using Clock = std::chrono::steady_clock;
 
 class DriverLinkTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    DriverHandle = INVALID_HANDLE_VALUE;
-    Settings = SettingsBlock{};
-  }
-  void TearDown() override {
-    if (DriverHandle != INVALID_HANDLE_VALUE) CloseDriver();
-    DriverHandle = INVALID_HANDLE_VALUE;
-  }
+  void SetUp() override { ResetProgramState(); }
+  void TearDown() override { ResetProgramState(); }
   TempRoot root;
 };
 
@@ -62,6 +57,22 @@ TEST_F(DriverLinkTest, GetSettingsFillsTheBlockAndSetsTakeOnlyTheirFields) {
   GetSettings();
   EXPECT_EQ(Settings.SpeedH, 3);
   EXPECT_EQ(Settings.SoundMode, 4);
+}
+
+TEST_F(DriverLinkTest, ResettingTheProgramStateClosesTheDriverAndClearsItsBuffers) {
+  DeviceService service;
+  ASSERT_TRUE(OpenDriver());
+  GetSettings();
+  ASSERT_EQ(Settings.ActivePort, 1);
+  const HANDLE open = DriverHandle;
+  ResetProgramState();
+  EXPECT_EQ(DriverHandle, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Settings.ActivePort, 0);
+  EXPECT_EQ(LastRequestResult, 0);
+  DWORD returned = 0;
+  SettingsBlock block{};
+  EXPECT_FALSE(DeviceIoControl(open, IOCTL_GET_SETTINGS, &block, sizeof block, &block, sizeof block, &returned,
+                               nullptr));  // the old handle was closed, not dropped
 }
 
 TEST_F(DriverLinkTest, SetCalibrationStateStoresItsValueInTheBufferFirst) {

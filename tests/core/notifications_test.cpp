@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/driver_link.h"
+#include "host/program_state.h"
 #include "host/window_bus.h"
 #include "tests/support/device_service.h"
 #include "tests/support/temp_root.h"
@@ -22,10 +23,7 @@ class NotificationsTest : public ::testing::Test {
     log = root.path() + "/messages.log";
     ASSERT_TRUE(OpenDriver());
   }
-  void TearDown() override {
-    CloseDriver();
-    DriverHandle = INVALID_HANDLE_VALUE;
-  }
+  void TearDown() override { ResetProgramState(); }
 
   void RegisterRbf(HWND window) {
     RbfRecord = RbfRegistration{window, 0, 0};

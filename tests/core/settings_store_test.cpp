@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/registry_access.h"
+#include "host/program_state.h"
 #include "tests/support/temp_root.h"
 
 namespace qx {
@@ -13,10 +14,7 @@ class SettingsStoreTest : public ::testing::Test {
  protected:
   test::TempRoot root;
 
-  void SetUp() override {
-    VenderName = VenderStyle = InstallPath = WindowsPath = SystemPath = HardwareID = "";
-    CalibrationMode = 0;
-  }
+  void SetUp() override { ResetProgramState(); }
   static HKEY SuiteKey() {
     std::string sub = SUITE_SUB_KEY;
     HKEY key = 0;

@@ -15,6 +15,7 @@
 #include "core/driver_link.h"
 #include "host/device_file.h"
 #include "host/machine_root.h"
+#include "host/program_state.h"
 #include "tests/support/device_service.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_root.h"
@@ -40,10 +41,7 @@ int Connect() {
 
 class ServiceTest : public ::testing::Test {
  protected:
-  void TearDown() override {
-    if (DriverHandle != INVALID_HANDLE_VALUE) CloseDriver();
-    DriverHandle = INVALID_HANDLE_VALUE;
-  }
+  void TearDown() override { ResetProgramState(); }
   TempRoot root;
 };
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/settings_store.h"
+#include "host/program_state.h"
 #include "ui/oem_branding.h"
 #include "ui/title_area.h"
 #include "ui/window_ops.h"
@@ -22,11 +23,10 @@ class MainWindowStandIn : public ::testing::Test {
     main->setWindowTitle(" Main caption");
     AddTitleArea(main.get(), 120, 120, 4000, 780).lblSystem->setText("Program Version 7.0.COM");
     main->findChild<QLabel*>("lblOemTitle")->setText("Vendor");
+    ResetProgramState();
     SetMainWindow(main.get());
-    LogoPresent = false;
-    VenderStyle = "";
   }
-  void TearDown() override { SetMainWindow(nullptr); }
+  void TearDown() override { ResetProgramState(); }
 
   std::unique_ptr<QWidget> main;
 };

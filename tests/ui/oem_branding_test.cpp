@@ -10,6 +10,7 @@
 
 #include "core/settings_store.h"
 #include "host/paths.h"
+#include "host/program_state.h"
 #include "platform/file_exists.h"
 #include "tests/support/temp_root.h"
 
@@ -38,10 +39,9 @@ struct TitledWindow {
 class OemBranding : public ::testing::Test {
  protected:
   void SetUp() override {
+    ResetProgramState();
     InstallPath = "C:\\Suite";
     VenderName = "Vendor && Sons";
-    VenderStyle = "";
-    LogoPresent = false;
     std::filesystem::create_directories(HostPath(InstallPath));
   }
   void WriteLogo(int width = 40, int height = 20) {

@@ -10,6 +10,7 @@
 #include "core/registry_access.h"
 #include "core/settings_store.h"
 #include "host/paths.h"
+#include "host/program_state.h"
 #include "ui/oem_branding.h"
 #include "ui/window_ops.h"
 
@@ -98,14 +99,7 @@ std::vector<std::string> JournalLines(const std::string& name) {
 }
 
 void PanelTest::SetUp() {
-  // The program-wide state a fresh process would start with.
-  Settings = {};
-  CalibrationMode = 0;
-  LogoPresent = false;
-  VenderName.clear();
-  VenderStyle.clear();
-  InstallPath.clear();
-  DriverHandle = INVALID_HANDLE_VALUE;
+  ResetProgramState();  // as a fresh process would start
   WriteInstallation();
 }
 
@@ -115,7 +109,7 @@ void PanelTest::TearDown() {
   Settle();
   if (window) window->close();  // unload: closes the driver
   window.reset();
-  SetMainWindow(nullptr);
+  ResetProgramState();
 }
 
 LoadResult PanelTest::Start() {
