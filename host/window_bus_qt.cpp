@@ -14,6 +14,8 @@
 
 #include "host/window_bus.h"
 #include "host/window_bus_server.h"
+#include "host/window_input.h"
+#include "host/window_input_qt.h"
 
 namespace qx {
 
@@ -32,8 +34,10 @@ bool Listable(const QWidget* w) {
   return type != Qt::Popup && type != Qt::ToolTip && type != Qt::Desktop;
 }
 
-LRESULT DefaultProc(const QPointer<QWidget>& widget, UINT msg) {
+// WM_CLOSE closes the window; input messages reach it as the person's input would.
+LRESULT DefaultProc(const QPointer<QWidget>& widget, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_CLOSE && widget) widget->close();
+  if (IsInputMessage(msg)) QueueWindowInput(widget.data(), msg, wParam, lParam);
   return 0;
 }
 
@@ -82,7 +86,7 @@ class QtWindowHost : public QObject, public WindowHost {
     WindowProc previous = r->proc;
     if (!previous) {
       QPointer<QWidget> widget = r->widget;
-      previous = [widget](UINT msg, WPARAM, LPARAM) { return DefaultProc(widget, msg); };
+      previous = [widget](UINT msg, WPARAM wParam, LPARAM lParam) { return DefaultProc(widget, msg, wParam, lParam); };
     }
     r->proc = std::move(proc);
     return previous;
@@ -122,7 +126,7 @@ class QtWindowHost : public QObject, public WindowHost {
     // A copy: the procedure may replace itself or destroy its window while it runs.
     WindowProc proc = r->proc;
     QPointer<QWidget> widget = r->widget;
-    *result = proc ? proc(msg, wParam, lParam) : DefaultProc(widget, msg);
+    *result = proc ? proc(msg, wParam, lParam) : DefaultProc(widget, msg, wParam, lParam);
     return true;
   }
 

@@ -27,7 +27,8 @@ HWND WindowHandle(QWidget* widget);
 QWidget* WindowWidget(HWND h);
 
 // Replaces the window's procedure and returns the one it had; a window starts with the default
-// procedure: WM_CLOSE closes the window, every other message returns 0. A procedure that wants
+// procedure: WM_CLOSE closes the window, input messages (host/window_input.h) reach it as the
+// person's input would, every message returns 0. A procedure that wants
 // the default behaviour for a message calls the procedure it replaced.
 WindowProc SetWindowProc(HWND h, WindowProc proc);
 

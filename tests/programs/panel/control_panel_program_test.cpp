@@ -7,11 +7,13 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "host/instance_lock.h"
 #include "host/machine_root.h"
 #include "host/window_bus.h"
+#include "host/window_input.h"
 #include "tests/programs/panel/panel_fixture.h"
 #include "tests/support/device_service.h"
 #include "tests/support/process.h"
@@ -111,6 +113,123 @@ TEST_F(ControlPanelProgram, SecondCopyBringsTheFirstForwardAndEndsSilently) {
   EXPECT_EQ(waitpid(first, nullptr, WNOHANG), 0);  // and it still runs
   KillAndWait(first, SIGTERM);
   unsetenv("QX_MESSAGE_LOG");
+}
+
+TEST_F(ControlPanelProgram, RefusesAnUnknownArgumentWithItsUsage) {
+  RunResult r = test::Run({Program("QXWMECcp"), "--bogus"}, Env(), 20000);
+  EXPECT_EQ(r.exitCode, 64);
+  EXPECT_NE(r.err.find("usage: QXWMECcp [--root DIR]"), std::string::npos) << r.err;
+  EXPECT_EQ(Boxes(), "");
+}
+
+// Every window the panel opens, closed every way a person or another program can close it, in
+// the real program: each time the main window comes back.
+class ClosingWindows : public ControlPanelProgram {
+ protected:
+  void SetUp() override {
+    WriteInstallation();
+    setenv("QX_MESSAGE_LOG", LogPath().c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  }
+  void TearDown() override {
+    if (panel > 0) KillAndWait(panel, SIGTERM);
+    unsetenv("QX_MESSAGE_LOG");
+  }
+
+  void StartPanel() {
+    panel = Spawn({Program("QXWMECcp")}, root.path() + "/panel.log");
+    main = WaitForWindow(panel);
+    ASSERT_NE(main, 0) << ReadFile(root.path() + "/panel.log");
+  }
+
+  // Presses KEYS together on window H: down in order, up in reverse.
+  static void Press(HWND h, std::initializer_list<WPARAM> keys) {
+    for (WPARAM key : keys) SendMessageA(h, WM_KEYDOWN, key, 0);
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) SendMessageA(h, WM_KEYUP, *key, 0);
+  }
+
+  template <typename Condition>
+  static bool WaitUntil(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!condition()) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+  }
+
+  // The panel's visible window captioned CAPTION other than its main window, once it shows.
+  HWND WaitForDialog(const char* caption) {
+    HWND found = 0;
+    WaitUntil([&] {
+      for (HWND h = FindWindowA(nullptr, nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        char text[128];
+        text[GetWindowTextA(h, text, sizeof text)] = '\0';
+        if (h / 256 == panel && h != main && IsWindowVisible(h) && std::string(text) == caption) {
+          found = h;
+          return true;
+        }
+      }
+      return false;
+    });
+    return found;
+  }
+
+  // Opens a window with the keys OPEN, closes it with CLOSE, and checks that the main window hid
+  // while it was open and shows again after.
+  void OpenAndClose(std::initializer_list<WPARAM> open, const char* caption, const std::function<void(HWND)>& close,
+                    const std::string& how) {
+    SCOPED_TRACE(std::string(caption) + ", closed by " + how);
+    ASSERT_TRUE(IsWindowVisible(main));
+    Press(main, open);
+    const HWND dialog = WaitForDialog(caption);
+    ASSERT_NE(dialog, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }));
+    close(dialog);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main); }));
+  }
+
+  static void CloseByProgram(HWND h) { SendMessageA(h, WM_CLOSE, 0, 0); }
+
+  pid_t panel = -1;
+  HWND main = 0;
+};
+
+TEST_F(ClosingWindows, AboutBoxAndMouseSpeedDialogEveryWay) {
+  StartPanel();
+  const std::initializer_list<WPARAM> about = {VK_MENU, 'A'};  // "&About" without a vendor picture
+  OpenAndClose(
+      about, " About", [](HWND h) { Press(h, {VK_ESCAPE}); }, "Esc");
+  OpenAndClose(
+      about, " About", [](HWND h) { Press(h, {VK_RETURN}); }, "OK (Enter)");
+  OpenAndClose(about, " About", CloseByProgram, "WM_CLOSE");
+
+  const std::initializer_list<WPARAM> mouseSpeed = {VK_MENU, 'M'};
+  OpenAndClose(
+      mouseSpeed, kTitle, [](HWND h) { Press(h, {VK_ESCAPE}); }, "Esc");
+  OpenAndClose(
+      mouseSpeed, kTitle,
+      [](HWND h) {
+        Press(h, {VK_MENU, 'C'});
+      },
+      "Cancel");
+  OpenAndClose(
+      mouseSpeed, kTitle, [](HWND h) { Press(h, {VK_RETURN}); }, "OK (Enter)");
+  OpenAndClose(mouseSpeed, kTitle, CloseByProgram, "WM_CLOSE");
+  EXPECT_EQ(Boxes(), "");
+}
+
+TEST_F(ClosingWindows, SupportBoxEveryWay) {
+  WriteInstallBitmap("QXVender.Bmp", 120, 80);
+  StartPanel();
+  const std::initializer_list<WPARAM> support = {VK_MENU, 'U'};  // "S&upport"
+  OpenAndClose(
+      support, kTitle, [](HWND h) { Press(h, {VK_ESCAPE}); }, "Esc");
+  OpenAndClose(
+      support, kTitle, [](HWND h) { Press(h, {VK_RETURN}); }, "OK (Enter)");
+  OpenAndClose(support, kTitle, CloseByProgram, "WM_CLOSE");
+  EXPECT_EQ(Boxes(), "");
 }
 
 }  // namespace
