@@ -46,14 +46,20 @@ std::pair<int, QString> KeyOf(WPARAM key) {
   }
 }
 
-bool QueueKey(QWindow* window, UINT msg, WPARAM key) {
+// Shift, Ctrl and Alt are held from their WM_KEYDOWN to their WM_KEYUP, whichever window each
+// was sent to and whether or not it was on screen then.
+void TrackModifiers(UINT msg, WPARAM key) {
   const Qt::KeyboardModifier modifier = ModifierOf(key);
   if (msg == WM_KEYDOWN) heldKeys |= modifier;
+  if (msg == WM_KEYUP) heldKeys &= ~modifier;
+}
+
+bool QueueKey(QWindow* window, UINT msg, WPARAM key) {
   const auto [qtKey, text] = KeyOf(key);
   if (!qtKey) return false;
+  // A modifier's own press already counts it as held, its release no longer.
   const QEvent::Type type = msg == WM_KEYDOWN ? QEvent::KeyPress : QEvent::KeyRelease;
   QWindowSystemInterface::handleKeyEvent(window, type, qtKey, heldKeys, text);
-  if (msg == WM_KEYUP) heldKeys &= ~modifier;
   return true;
 }
 
@@ -83,6 +89,7 @@ bool QueueMouse(QWindow* window, UINT msg, WPARAM flags, LPARAM lParam) {
 }  // namespace
 
 bool QueueWindowInput(QWidget* window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_KEYDOWN || msg == WM_KEYUP) TrackModifiers(msg, wParam);
   if (!IsInputMessage(msg) || !window || !window->isVisible() || !window->windowHandle()) return false;
   QWindow* target = window->windowHandle();
   if (msg == WM_KEYDOWN || msg == WM_KEYUP) return QueueKey(target, msg, wParam);
