@@ -27,6 +27,8 @@ const char* RequestName(std::uint32_t code) {
     case IOCTL_SIM_GET_STATUS: return "SimGetStatus";
     case IOCTL_SIM_READ_JOURNAL: return "SimReadJournal";
     case IOCTL_SIM_CLEAR_JOURNAL: return "SimClearJournal";
+    case IOCTL_SIM_FINGER: return "SimFinger";
+    case IOCTL_SIM_REPORT_RATE: return "SimReportRate";
     default: return "";
   }
 }

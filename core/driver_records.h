@@ -34,6 +34,8 @@ inline constexpr std::uint32_t IOCTL_SIM_TOUCH = 0xF9040;             // SimTouc
 inline constexpr std::uint32_t IOCTL_SIM_GET_STATUS = 0xF9050;        // SimStatus
 inline constexpr std::uint32_t IOCTL_SIM_READ_JOURNAL = 0xF9060;      // in: nothing; out: text
 inline constexpr std::uint32_t IOCTL_SIM_CLEAR_JOURNAL = 0xF9070;     // nothing
+inline constexpr std::uint32_t IOCTL_SIM_FINGER = 0xF9080;            // SimFinger; out: TouchSample
+inline constexpr std::uint32_t IOCTL_SIM_REPORT_RATE = 0xF9090;       // i32 reports a second (0: as is)
 
 #pragma pack(push, 1)
 struct TouchSample {
@@ -70,6 +72,17 @@ struct SimTouch {
   std::uint16_t Reports;
 };
 
+// The finger the simulated controller holds: Down 1 puts it down at (X, Y), or moves it there
+// when it is down already; Down 0 lifts it where it is. While it is down the controller reports
+// it at its report rate, each report off by up to Jitter raw units on each axis.
+struct SimFinger {
+  std::int16_t X;
+  std::int16_t Y;
+  std::uint16_t Jitter;
+  std::uint8_t Down;
+  std::uint8_t Unused;
+};
+
 struct SimStatus {
   std::uint8_t Present;
   std::uint8_t Touching;
@@ -89,6 +102,7 @@ static_assert(sizeof(SmiRegistration) == 8);
 static_assert(sizeof(RbfRegistration) == 8);
 static_assert(sizeof(TestSound) == 4);
 static_assert(sizeof(SimTouch) == 8);
+static_assert(sizeof(SimFinger) == 8);
 static_assert(sizeof(SimStatus) == 20);
 
 // The name of a request code as the journal and the tools write it; "" for an unknown code.

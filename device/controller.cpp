@@ -44,13 +44,15 @@ long SizeFor(std::uint32_t code) {
     case IOCTL_SIM_SET_BLOCK: return sizeof(SettingsBlock);
     case IOCTL_GET_TOUCH_SAMPLE: return sizeof(TouchSample);
     case IOCTL_SET_CALIBRATION_STATE:
-    case IOCTL_SIM_SET_PRESENT: return 4;
+    case IOCTL_SIM_SET_PRESENT:
+    case IOCTL_SIM_REPORT_RATE: return 4;
     case IOCTL_GET_RBF_REGISTRATION:
     case IOCTL_SET_RBF_REGISTRATION: return sizeof(RbfRegistration);
     case IOCTL_GET_SMI_REGISTRATION:
     case IOCTL_SET_SMI_REGISTRATION: return sizeof(SmiRegistration);
     case IOCTL_PLAY_TEST_SOUND: return sizeof(TestSound);
     case IOCTL_SIM_TOUCH: return sizeof(SimTouch);
+    case IOCTL_SIM_FINGER: return sizeof(SimFinger);
     case IOCTL_SIM_GET_STATUS: return sizeof(SimStatus);
     case IOCTL_SIM_READ_JOURNAL:
     case IOCTL_SIM_CLEAR_JOURNAL: return 0;
@@ -155,6 +157,15 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
       return Ok(Bytes(From<std::int32_t>(payload)));
     }
     case IOCTL_SIM_TOUCH: return InjectTouch(From<SimTouch>(payload));
+    case IOCTL_SIM_FINGER: return MoveFinger(From<SimFinger>(payload));
+    case IOCTL_SIM_REPORT_RATE: {
+      std::int32_t rate = From<std::int32_t>(payload);
+      bool ok = rate >= 0 && rate <= Finger::kMaxRate;
+      if (ok && rate) finger_.SetRate(rate);
+      journal_.Add(code, name, "Rate=" + std::to_string(rate) + (ok ? "" : " failed"));
+      if (!ok) return Failed();
+      return Ok(Bytes(static_cast<std::int32_t>(finger_.rate())));
+    }
     case IOCTL_SIM_GET_STATUS: {
       SimStatus status{};
       status.Present = state_.present ? 1 : 0;
@@ -221,32 +232,68 @@ DeviceReply Controller::HandleSet(std::uint32_t code, const SettingsBlock& in) {
   return Ok(Bytes(code == IOCTL_SIM_SET_BLOCK ? state_.block : Visible()));
 }
 
+std::size_t Controller::ReplyBound(std::uint32_t code) {
+  return code == IOCTL_SIM_READ_JOURNAL ? frame::kMaxPayload : sizeof(SettingsBlock);
+}
+
+void Controller::Report(std::int16_t x, std::int16_t y, bool touching) {
+  bool wasTouching = sample_.Status & TOUCH_BIT;
+  sample_.X = x;
+  sample_.Y = y;
+  sample_.Status = touching ? TOUCH_BIT : 0;
+  sample_.Counter = static_cast<std::int16_t>(sample_.Counter + 1);
+  ScreenPoint p = MapRawToScreen(state_.block, x, y);
+  pointerX_ = p.x;
+  pointerY_ = p.y;
+  journal_.AddReport({x, y, touching, sample_.Counter, p.x, p.y});
+  // The one-shot right button: the touch that lands while it is armed becomes the action.
+  if (touching && !wasTouching && rbf_.Armed == 1) {
+    rbf_.Armed = 0;
+    ++rightButtonActions_;
+    journal_.Add(0, "RightButtonAction", "PointerX=" + std::to_string(p.x) + " PointerY=" + std::to_string(p.y));
+  }
+}
+
 DeviceReply Controller::InjectTouch(const SimTouch& touch) {
   journal_.Add(IOCTL_SIM_TOUCH, "SimTouch",
                "X=" + std::to_string(touch.X) + " Y=" + std::to_string(touch.Y) +
                    " Touching=" + std::to_string(touch.Touching) + " Reports=" + std::to_string(touch.Reports));
-  for (unsigned i = 0; i < touch.Reports; ++i) {
-    bool wasTouching = sample_.Status & TOUCH_BIT;
-    bool touching = touch.Touching != 0;
-    sample_.X = touch.X;
-    sample_.Y = touch.Y;
-    sample_.Status = touching ? TOUCH_BIT : 0;
-    sample_.Counter = static_cast<std::int16_t>(sample_.Counter + 1);
-    ScreenPoint p = MapRawToScreen(state_.block, touch.X, touch.Y);
-    pointerX_ = p.x;
-    pointerY_ = p.y;
-    journal_.Add(0, "Report",
-                 "X=" + std::to_string(touch.X) + " Y=" + std::to_string(touch.Y) + " Touch=" + (touching ? "1" : "0") +
-                     " Counter=" + std::to_string(sample_.Counter) + " PointerX=" + std::to_string(p.x) +
-                     " PointerY=" + std::to_string(p.y));
-    // The one-shot right button: the touch that lands while it is armed becomes the action.
-    if (touching && !wasTouching && rbf_.Armed == 1) {
-      rbf_.Armed = 0;
-      ++rightButtonActions_;
-      journal_.Add(0, "RightButtonAction", "PointerX=" + std::to_string(p.x) + " PointerY=" + std::to_string(p.y));
+  // A burst is a touch of its own: the held finger, if any, leaves the panel to it.
+  finger_.Lift();
+  // Reports that the journal could not keep anyway (it keeps its newest lines) only count: the
+  // work of a burst is bounded by the journal's size, whatever its number of reports. They are
+  // the ones after the first, so that a touch-down still does what it does.
+  const std::size_t count = touch.Reports;
+  const std::size_t skipped = count > journal_.capacity() + 1 ? count - journal_.capacity() - 1 : 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i == 1 && skipped) {
+      sample_.Counter = static_cast<std::int16_t>(sample_.Counter + skipped);
+      i += skipped - 1;
+      continue;
     }
+    Report(touch.X, touch.Y, touch.Touching != 0);
   }
   return Ok(Bytes(sample_));
+}
+
+DeviceReply Controller::MoveFinger(const SimFinger& finger) {
+  journal_.Add(IOCTL_SIM_FINGER, "SimFinger",
+               "X=" + std::to_string(finger.X) + " Y=" + std::to_string(finger.Y) +
+                   " Jitter=" + std::to_string(finger.Jitter) + " Down=" + std::to_string(finger.Down));
+  if (finger.Down) {
+    auto now = std::chrono::steady_clock::now();
+    finger_.Press(finger.X, finger.Y, finger.Jitter, now);
+    Tick(now);
+  } else {
+    // The finger leaves where it was last reported.
+    finger_.Lift();
+    Report(sample_.X, sample_.Y, false);
+  }
+  return Ok(Bytes(sample_));
+}
+
+void Controller::Tick(Finger::Time now) {
+  if (finger_.TakeDue(now)) Report(finger_.ReportX(), finger_.ReportY(), true);
 }
 
 }  // namespace qx

@@ -2,10 +2,13 @@
 // injected into it, the registrations, and what each request does to them. No I/O but the state file.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/driver_records.h"
+#include "device/finger.h"
 #include "device/journal.h"
 #include "device/state_file.h"
 
@@ -23,12 +26,23 @@ class Controller {
 
   DeviceReply Handle(std::uint32_t code, const std::uint8_t* payload, std::uint32_t size);
 
+  // The largest reply a request of CODE can get: the journal's, or a record's.
+  static std::size_t ReplyBound(std::uint32_t code);
+
+  // The held finger's report, when one is due at NOW; the service's loop calls it whenever it
+  // wakes, and sleeps no longer than until NextReport().
+  void Tick(Finger::Time now);
+  std::optional<Finger::Time> NextReport() const { return finger_.NextDue(); }
+
   const StoredState& state() const { return state_; }
   const Journal& journal() const { return journal_; }
 
  private:
   DeviceReply HandleSet(std::uint32_t code, const SettingsBlock& in);
   DeviceReply InjectTouch(const SimTouch& touch);
+  DeviceReply MoveFinger(const SimFinger& finger);
+  // One report of the controller: the sample, the pointer, the journal, the one-shot right button.
+  void Report(std::int16_t x, std::int16_t y, bool touching);
   // The block as GetSettings hands it out: an absent controller shows no active port.
   SettingsBlock Visible() const;
   void Keep(const StoredState& next);
@@ -36,6 +50,7 @@ class Controller {
   StateFile file_;
   StoredState state_;
   Journal journal_;
+  Finger finger_;
   TouchSample sample_{};
   RbfRegistration rbf_{-1, 0, 0};
   SmiRegistration smi_{-1, 0, 0};

@@ -1,41 +1,101 @@
 #include "device/journal.h"
 
+#include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 namespace qx {
 
 namespace {
 
-std::string TimeText(std::chrono::system_clock::time_point now) {
+// "2024-05-01T12:00:00.123Z". The date and time of day are formatted once per second.
+void TimeText(std::chrono::system_clock::time_point now, char (&out)[32]) {
+  static thread_local std::time_t cachedSecond = -1;
+  static thread_local char cachedPrefix[64];
   std::time_t secs = std::chrono::system_clock::to_time_t(now);
   auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-  std::tm tm{};
-  gmtime_r(&secs, &tm);
-  char out[64];
-  std::snprintf(out, sizeof out, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(ms));
-  return out;
+  if (secs != cachedSecond) {
+    std::tm tm{};
+    gmtime_r(&secs, &tm);
+    std::snprintf(cachedPrefix, sizeof cachedPrefix, "%04d-%02d-%02dT%02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
+                  tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    cachedSecond = secs;
+  }
+  std::memcpy(out, cachedPrefix, 19);
+  out[19] = '.';
+  out[20] = static_cast<char>('0' + ms / 100);
+  out[21] = static_cast<char>('0' + ms / 10 % 10);
+  out[22] = static_cast<char>('0' + ms % 10);
+  out[23] = 'Z';
+  out[24] = '\0';
 }
 
 }  // namespace
 
-void Journal::Add(std::uint32_t code, const std::string& name, const std::string& fields) {
-  lines_.push_back({std::chrono::system_clock::now(), code, name, fields});
+void Journal::Push(Entry entry) {
+  lines_.push_back(std::move(entry));
   while (lines_.size() > capacity_) lines_.pop_front();
 }
 
-std::string Journal::Text() const {
-  std::string text;
-  for (const Entry& e : lines_) {
-    char hex[16];
-    if (e.code) std::snprintf(hex, sizeof hex, "0x%05X", e.code);
-    else std::snprintf(hex, sizeof hex, "-");
-    text += TimeText(e.time) + " " + hex + " " + e.name;
-    if (!e.fields.empty()) text += " " + e.fields;
-    text += '\n';
+void Journal::Add(std::uint32_t code, const std::string& name, const std::string& fields) {
+  Entry e;
+  e.time = std::chrono::system_clock::now();
+  e.code = code;
+  e.name = name;
+  e.fields = fields;
+  Push(std::move(e));
+}
+
+void Journal::AddReport(const ReportLine& report) {
+  Entry e;
+  e.time = std::chrono::system_clock::now();
+  e.isReport = true;
+  e.report = report;
+  Push(std::move(e));
+}
+
+std::string Journal::Entry::Render() const {
+  char stamp[32];
+  TimeText(time, stamp);
+  if (isReport) {
+    // The most frequent line by far, and read in the thousands: written without printf.
+    std::string out;
+    out.reserve(128);
+    auto field = [&out](const char* label, std::int32_t value) {
+      char digits[16];
+      auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+      out += label;
+      out.append(digits, end);
+    };
+    out += stamp;
+    field(" - Report X=", report.x);
+    field(" Y=", report.y);
+    field(" Touch=", report.touching ? 1 : 0);
+    field(" Counter=", report.counter);
+    field(" PointerX=", report.pointerX);
+    field(" PointerY=", report.pointerY);
+    out += '\n';
+    return out;
   }
+  char hex[16];
+  if (code) std::snprintf(hex, sizeof hex, "0x%05X", code);
+  else std::snprintf(hex, sizeof hex, "-");
+  std::string out = std::string(stamp) + " " + hex + " " + name;
+  if (!fields.empty()) out += " " + fields;
+  return out + '\n';
+}
+
+std::string Journal::Text() const {
+  std::size_t total = 0;
+  for (const Entry& e : lines_) {
+    if (e.line.empty()) e.line = e.Render();
+    total += e.line.size();
+  }
+  std::string text;
+  text.reserve(total);
+  for (const Entry& e : lines_) text += e.line;
   return text;
 }
 

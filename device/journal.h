@@ -2,6 +2,7 @@
 // with its time, code, name and the fields it carried. Bounded: the oldest lines go first.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -9,25 +10,46 @@
 
 namespace qx {
 
+// A touch report as the journal keeps it: numbers only, written out when the journal is read,
+// so that a burst of reports costs no text until someone looks.
+struct ReportLine {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  bool touching = false;
+  std::int32_t counter = 0;
+  std::int32_t pointerX = 0;
+  std::int32_t pointerY = 0;
+};
+
 class Journal {
  public:
   explicit Journal(std::size_t capacity = 20000) : capacity_(capacity) {}
 
   // "<time> 0x<code> <name> <fields>"; CODE 0 is an event of the controller, written "-".
   void Add(std::uint32_t code, const std::string& name, const std::string& fields);
+  // "<time> - Report X=… Y=… Touch=… Counter=… PointerX=… PointerY=…".
+  void AddReport(const ReportLine& report);
   void Clear() { lines_.clear(); }
   // Every line, each ended by '\n', oldest first.
   std::string Text() const;
   std::size_t size() const { return lines_.size(); }
+  std::size_t capacity() const { return capacity_; }
 
  private:
-  // Kept as they came and written out only when read, so that a request pays little for its line.
+  // Kept as they came and written out only when first read (then kept written), so that a
+  // request pays little for its line and a journal read pays only for lines not read before.
   struct Entry {
     std::chrono::system_clock::time_point time;
-    std::uint32_t code;
+    std::uint32_t code = 0;
     std::string name;
     std::string fields;
+    bool isReport = false;
+    ReportLine report;
+    mutable std::string line;
+    std::string Render() const;
   };
+  void Push(Entry entry);
+
   std::size_t capacity_;
   std::deque<Entry> lines_;
 };

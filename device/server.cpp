@@ -6,29 +6,47 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <list>
 #include <vector>
 
+#include "device/request_reader.h"
 #include "host/device_frame.h"
 
 namespace qx {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr std::size_t kMaxClients = 256;
-// A client that does not read its replies is cut off before they pile up past this.
-constexpr std::size_t kMaxPendingOutput = 16u << 20;
+// A client's next request is served only while its unread replies are fewer bytes than this;
+// meanwhile it is not read from either, so its requests wait in its own socket.
+constexpr std::size_t kClientReplyCap = 64u << 10;
+// A request that may get a large reply (the journal) is served only while the unread replies of
+// all clients together leave room for one more such reply under this.
+constexpr std::size_t kTotalReplyCap = 40u << 20;
+// How long one client's requests are served in a row before the others get their turn.
+constexpr auto kServeSlice = std::chrono::milliseconds(2);
+// A client that has taken nothing of its unread replies for this long is disconnected, so that
+// clients that never read cannot hold the room for large replies for ever.
+constexpr auto kStalledReader = std::chrono::seconds(10);
 
 }  // namespace
 
 struct DeviceServer::Client {
   int fd = -1;
-  std::vector<std::uint8_t> in;
+  RequestReader in;
   std::vector<std::uint8_t> out;
   std::size_t outSent = 0;
+  Clock::time_point lastTaken;  // when it last took some of its replies (or had none)
+  bool hungUp = false;          // it will send nothing more
+
+  std::size_t Pending() const { return out.size() - outSent; }
 };
 
 DeviceServer::DeviceServer(std::string socketPath, Controller& controller)
@@ -76,31 +94,51 @@ void DeviceServer::Run() {
   std::list<Client> clients;
   std::vector<pollfd> fds;
   while (!stop_) {
+    Clock::time_point now = Clock::now();
+    controller_.Tick(now);
+
+    // Requests left over from a client's turn are served at once; the time-out otherwise bounds
+    // how late a stop request is noticed, and wakes the loop for the finger's next report.
+    int timeout = 250;
+    if (auto due = controller_.NextReport()) {
+      auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - now).count();
+      timeout = static_cast<int>(std::clamp<long long>(wait, 0, timeout));
+    }
     fds.clear();
     fds.push_back({listenFd_, POLLIN, 0});
     for (Client& c : clients) {
-      short events = POLLIN;
-      if (c.outSent < c.out.size()) events |= POLLOUT;
+      short events = 0;
+      if (!c.hungUp && c.in.Room() > 0 && c.Pending() < kClientReplyCap) events |= POLLIN;
+      if (c.Pending() > 0) events |= POLLOUT;
+      if (Servable(c)) timeout = 0;
       fds.push_back({c.fd, events, 0});
     }
-    // The time-out only bounds how late a stop request is noticed.
-    int n = ::poll(fds.data(), fds.size(), 250);
+    int n = ::poll(fds.data(), fds.size(), timeout);
     if (n < 0) {
       if (errno == EINTR) continue;
       std::fprintf(stderr, "qxwmecomd: poll: %s\n", std::strerror(errno));
       return;
     }
-    if (n == 0) continue;
+    // The finger's report is made before the requests that came in meanwhile are answered.
+    controller_.Tick(Clock::now());
 
     std::size_t i = 1;
     for (auto it = clients.begin(); it != clients.end(); ++i) {
       short revents = fds[i].revents;
       bool keep = true;
-      if (revents & (POLLIN | POLLHUP | POLLERR)) keep = ReadFrom(*it);
-      if (keep && (revents & POLLOUT)) keep = WriteTo(*it);
+      if (revents & (POLLIN | POLLHUP | POLLERR)) keep = Receive(*it);
+      if (keep) keep = Serve(*it);
+      if (keep && it->Pending() > 0) keep = WriteTo(*it);
+      if (keep && it->Pending() > 0 && Clock::now() - it->lastTaken > kStalledReader) keep = false;
+      // A client that hung up goes once everything it sent is answered, or cannot be.
+      Request r;
+      if (keep && it->hungUp && (it->Pending() == 0 || (revents & POLLERR)) &&
+          it->in.Peek(r) != RequestReader::State::kRequest)
+        keep = false;
       if (keep) {
         ++it;
       } else {
+        pendingTotal_ -= it->Pending();
         ::close(it->fd);
         it = clients.erase(it);
       }
@@ -113,52 +151,75 @@ void DeviceServer::Run() {
           ::close(fd);
           continue;
         }
-        clients.push_back(Client{fd, {}, {}, 0});
+        Client& c = clients.emplace_back();
+        c.fd = fd;
+        c.lastTaken = Clock::now();
       }
     }
   }
   for (Client& c : clients) ::close(c.fd);
 }
 
-// Reads what the client sent and answers every whole frame; false when the client is to go.
-bool DeviceServer::ReadFrom(Client& c) {
+// Reads what the client sent, as far as its reader has room; false when the client is to go.
+bool DeviceServer::Receive(Client& c) {
   std::uint8_t chunk[65536];
-  for (;;) {
-    ssize_t n = ::recv(c.fd, chunk, sizeof chunk, 0);
+  while (!c.hungUp && c.in.Room() > 0) {
+    ssize_t n = ::recv(c.fd, chunk, std::min(sizeof chunk, c.in.Room()), 0);
     if (n > 0) {
-      c.in.insert(c.in.end(), chunk, chunk + n);
-      if (n < static_cast<ssize_t>(sizeof chunk)) break;
+      c.in.Append(chunk, static_cast<std::size_t>(n));
       continue;
     }
-    if (n == 0) return false;
+    if (n == 0) {
+      c.hungUp = true;
+      break;
+    }
     if (errno == EINTR) continue;
     if (errno == EAGAIN || errno == EWOULDBLOCK) break;
     return false;
   }
+  return true;
+}
 
-  std::size_t used = 0;
-  while (c.in.size() - used >= frame::kHeaderSize) {
-    const std::uint8_t* head = c.in.data() + used;
-    std::uint32_t code = frame::GetU32(head);
-    std::uint32_t size = frame::GetU32(head + 4);
-    if (size > frame::kMaxPayload) return false;  // no request is that large: not our peer
-    if (c.in.size() - used < frame::kHeaderSize + size) break;
-    DeviceReply reply = controller_.Handle(code, head + frame::kHeaderSize, size);
-    std::vector<std::uint8_t> bytes =
-        frame::Encode(reply.success ? 1 : 0, reply.data.data(), static_cast<std::uint32_t>(reply.data.size()));
-    c.out.insert(c.out.end(), bytes.begin(), bytes.end());
-    used += frame::kHeaderSize + size;
+bool DeviceServer::Servable(const Client& c) const {
+  Request r;
+  return c.in.Peek(r) == RequestReader::State::kRequest && c.Pending() < kClientReplyCap &&
+         pendingTotal_ + Controller::ReplyBound(r.code) <= kTotalReplyCap;
+}
+
+// Answers the client's whole requests for one turn: while its unread replies stay under its cap,
+// while a large reply still fits under the total cap, and for no longer than one slice.
+// False when the client is to go (a malformed frame).
+bool DeviceServer::Serve(Client& c) {
+  const Clock::time_point start = Clock::now();
+  Request r;
+  for (;;) {
+    RequestReader::State state = c.in.Peek(r);
+    if (state == RequestReader::State::kMalformed) return false;  // not our peer
+    if (state == RequestReader::State::kNeedMore || !Servable(c) || Clock::now() - start >= kServeSlice) return true;
+    DeviceReply reply = controller_.Handle(r.code, r.payload, r.size);
+    c.in.Pop();
+    if (c.Pending() == 0) c.lastTaken = Clock::now();
+    // What was sent is dropped before the buffer grows, so it holds little beyond what is unread.
+    if (c.outSent > 0 && c.outSent >= c.Pending()) {
+      c.out.erase(c.out.begin(), c.out.begin() + static_cast<std::ptrdiff_t>(c.outSent));
+      c.outSent = 0;
+    }
+    std::uint8_t header[frame::kHeaderSize];
+    frame::PutU32(header, reply.success ? 1 : 0);
+    frame::PutU32(header + 4, static_cast<std::uint32_t>(reply.data.size()));
+    c.out.insert(c.out.end(), header, header + sizeof header);
+    c.out.insert(c.out.end(), reply.data.begin(), reply.data.end());
+    pendingTotal_ += sizeof header + reply.data.size();
   }
-  c.in.erase(c.in.begin(), c.in.begin() + static_cast<std::ptrdiff_t>(used));
-  if (c.out.size() - c.outSent > kMaxPendingOutput) return false;
-  return WriteTo(c);
 }
 
 bool DeviceServer::WriteTo(Client& c) {
-  while (c.outSent < c.out.size()) {
-    ssize_t n = ::send(c.fd, c.out.data() + c.outSent, c.out.size() - c.outSent, MSG_NOSIGNAL | MSG_DONTWAIT);
+  while (c.Pending() > 0) {
+    ssize_t n = ::send(c.fd, c.out.data() + c.outSent, c.Pending(), MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n > 0) {
       c.outSent += static_cast<std::size_t>(n);
+      pendingTotal_ -= static_cast<std::size_t>(n);
+      c.lastTaken = Clock::now();
       continue;
     }
     if (n < 0 && errno == EINTR) continue;

@@ -122,6 +122,26 @@ TEST_F(ControllerTest, TheArmedRightButtonTakesOneTouchDownOnly) {
   EXPECT_EQ(status.RightButtonActions, 1u) << "disarmed after the first touch";
 }
 
+// A burst larger than the journal costs no more than the journal keeps, and leaves what all its
+// reports would have left: the counter (wrapping at 16 bits), the newest lines, the one action.
+TEST_F(ControllerTest, ALargeBurstLeavesWhatAllItsReportsWould) {
+  Send(IOCTL_SIM_TOUCH, SimTouch{5, 6, 1, 0, 2});
+  Send(IOCTL_SET_RBF_REGISTRATION, RbfRegistration{77, 1, 0});
+  Send(IOCTL_SIM_TOUCH, SimTouch{5, 6, 0, 0, 1});
+  Send(IOCTL_SIM_TOUCH, SimTouch{300, 400, 1, 0, 65535});
+  SimStatus status = As<SimStatus>(Send(IOCTL_SIM_GET_STATUS, SimStatus{}));
+  EXPECT_EQ(status.Counter, static_cast<std::uint16_t>(3 + 65535));
+  EXPECT_EQ(status.RightButtonActions, 1u);
+  const Journal& journal = controller.journal();
+  EXPECT_EQ(journal.size(), journal.capacity());
+  std::string text = journal.Text();
+  EXPECT_EQ(text.find("SimTouch"), std::string::npos) << "every line is one of the burst's newest reports";
+  std::string last = "Report X=300 Y=400 Touch=1 Counter=" + std::to_string(static_cast<std::int16_t>(3 + 65535));
+  EXPECT_NE(text.rfind(last + " "), std::string::npos);
+  std::string first = "Counter=" + std::to_string(static_cast<std::int16_t>(3 + 65535 - journal.capacity() + 1)) + " ";
+  EXPECT_EQ(text.find("Counter="), text.find(first));
+}
+
 TEST_F(ControllerTest, SettingsSurviveANewController) {
   SettingsBlock b = Block();
   b.PowerDownTime = 27;

@@ -19,6 +19,7 @@ int Set(const Args& args);
 int Block(const Args& args);
 int ControllerCmd(const Args& args);
 int Touch(const Args& args);
+int Press(const Args& args);
 int Lift(const Args& args);
 int JournalCmd(const Args& args);
 int Rbf(const Args& args);

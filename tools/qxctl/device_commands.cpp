@@ -125,6 +125,17 @@ int Block(const Args& args) {
 }
 
 int ControllerCmd(const Args& args) {
+  long rate = 0;
+  if (!args.empty() && args[0] == "rate") {
+    if (args.size() > 2 || (args.size() == 2 && !ParseInt(args[1], 1, 1000, rate))) return kUsage;
+    if (!Open()) return kNoService;
+    std::int32_t value = static_cast<std::int32_t>(rate);  // 0 asks for the rate as it is
+    bool ok = Request(IOCTL_SIM_REPORT_RATE, value);
+    CloseDriver();
+    if (!ok) return Fail("the device service did not answer");
+    if (args.size() == 1) std::printf("%d\n", value);
+    return kOk;
+  }
   if (args.size() != 1 || (args[0] != "present" && args[0] != "absent")) return kUsage;
   if (!Open()) return kNoService;
   std::int32_t present = args[0] == "present" ? 1 : 0;
@@ -135,15 +146,13 @@ int ControllerCmd(const Args& args) {
 
 namespace {
 
-int Report(long x, long y, bool touching, long reports) {
+// A request whose reply is the last TouchSample.
+template <typename Record>
+int Report(std::uint32_t code, const Record& record) {
   if (!Open()) return kNoService;
-  SimTouch touch{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), static_cast<std::uint8_t>(touching), 0,
-                 static_cast<std::uint16_t>(reports)};
-  // The reply is the last TouchSample, which is smaller than the request.
   DWORD returned = 0;
   TouchSample sample{};
-  bool ok =
-      DeviceIoControl(DriverHandle, IOCTL_SIM_TOUCH, &touch, sizeof touch, &sample, sizeof sample, &returned, nullptr);
+  bool ok = DeviceIoControl(DriverHandle, code, &record, sizeof record, &sample, sizeof sample, &returned, nullptr);
   CloseDriver();
   return ok ? kOk : Fail("the device service did not answer");
 }
@@ -156,18 +165,26 @@ int Touch(const Args& args) {
   if (ok && args.size() == 4 && args[2] == "--reports") ok = ParseInt(args[3], 1, 65535, reports);
   else if (args.size() != 2) ok = false;
   if (!ok) return kUsage;
-  return Report(x, y, true, reports);
+  SimTouch touch{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 1, 0, static_cast<std::uint16_t>(reports)};
+  return Report(IOCTL_SIM_TOUCH, touch);
+}
+
+int Press(const Args& args) {
+  long x = 0, y = 0, jitter = 0;
+  bool ok = args.size() >= 2 && ParseInt(args[0], -32768, 32767, x) && ParseInt(args[1], -32768, 32767, y);
+  if (ok && args.size() == 4 && args[2] == "--jitter") ok = ParseInt(args[3], 0, 1023, jitter);
+  else if (args.size() != 2) ok = false;
+  if (!ok) return kUsage;
+  SimFinger finger{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), static_cast<std::uint16_t>(jitter), 1,
+                   0};
+  return Report(IOCTL_SIM_FINGER, finger);
 }
 
 int Lift(const Args& args) {
   if (!args.empty()) return kUsage;
-  // The finger leaves where it was.
-  if (!Open()) return kNoService;
-  SimStatus status{};
-  bool ok = Request(IOCTL_SIM_GET_STATUS, status);
-  CloseDriver();
-  if (!ok) return Fail("the device service did not answer");
-  return Report(status.RawX, status.RawY, false, 1);
+  // The finger leaves where it was last reported.
+  SimFinger finger{0, 0, 0, 0, 0};
+  return Report(IOCTL_SIM_FINGER, finger);
 }
 
 int Pointer(const Args& args) {

@@ -11,8 +11,12 @@ const char kUsageText[] =
     "  set FIELD=VALUE...           change settings fields in the controller\n"
     "  block                        the 82-byte settings block in hex\n"
     "  controller present|absent    plug the simulated controller in or out\n"
-    "  touch X Y [--reports N]      N touch reports at raw X, Y (default 1)\n"
-    "  lift                         a report that the finger has lifted\n"
+    "  controller rate [N]          the controller's reports a second while a finger is down\n"
+    "                               (1..1000, default 100), or set it\n"
+    "  touch X Y [--reports N]      N touch reports at raw X, Y at once (default 1)\n"
+    "  press X Y [--jitter N]       a finger down at raw X, Y (or moved there), reported at the\n"
+    "                               controller's rate until lift; each report off by up to N\n"
+    "  lift                         the finger lifts: a report that it has, where it was\n"
     "  pointer                      where the last report put the pointer\n"
     "  journal [--clear]            the service's request journal\n"
     "  rbf                          the right-button registration\n"
@@ -35,6 +39,7 @@ int main(int argc, char** argv) {
                                {"block", Block},
                                {"controller", ControllerCmd},
                                {"touch", Touch},
+                               {"press", Press},
                                {"lift", Lift},
                                {"pointer", Pointer},
                                {"journal", JournalCmd},

@@ -1,0 +1,215 @@
+// The finger of the simulated controller: held down, it is reported at the controller's rate from
+// the service's own loop, with no client connected, until it lifts.
+#include "device/finger.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "core/driver_records.h"
+#include "host/device_file.h"
+#include "tests/support/device_service.h"
+#include "tests/support/finger.h"
+#include "tests/support/temp_root.h"
+
+namespace qx {
+namespace {
+
+using namespace std::chrono_literals;
+using test::DeviceService;
+using test::LiftFinger;
+using test::PressFinger;
+using test::SetReportRate;
+
+template <typename Record>
+Record Ask(std::uint32_t code, Record record) {
+  HANDLE h = CreateFileA("\\\\.\\QXWMECOM", GENERIC_READ, 3, nullptr, OPEN_EXISTING, 0x80, 0);
+  DWORD n = 0;
+  EXPECT_TRUE(DeviceIoControl(h, code, &record, sizeof record, &record, sizeof record, &n, nullptr));
+  CloseHandle(h);
+  return record;
+}
+
+SimStatus Status() { return Ask(IOCTL_SIM_GET_STATUS, SimStatus{}); }
+
+struct JournalReport {
+  int x, y, touch, counter, pointerX, pointerY;
+};
+
+// The Report lines of the journal, oldest first.
+std::vector<JournalReport> Reports() {
+  std::istringstream journal(DeviceService::Qxctl("journal"));
+  static const std::regex line(
+      R"(- Report X=(-?\d+) Y=(-?\d+) Touch=(\d) Counter=(-?\d+) PointerX=(-?\d+) PointerY=(-?\d+))");
+  std::vector<JournalReport> out;
+  std::smatch m;
+  for (std::string text; std::getline(journal, text);)
+    if (std::regex_search(text, m, line))
+      out.push_back(
+          {std::stoi(m[1]), std::stoi(m[2]), std::stoi(m[3]), std::stoi(m[4]), std::stoi(m[5]), std::stoi(m[6])});
+  return out;
+}
+
+class FingerTest : public ::testing::Test {
+ protected:
+  test::TempRoot root;
+  DeviceService service;
+};
+
+TEST_F(FingerTest, AHeldFingerIsReportedAtTheRateUntilItLifts) {
+  ASSERT_TRUE(SetReportRate(200));
+  EXPECT_EQ(DeviceService::Qxctl("controller rate"), "200\n");
+  ASSERT_TRUE(PressFinger(1023, 0));
+  std::this_thread::sleep_for(500ms);
+  ASSERT_TRUE(LiftFinger());
+  std::uint16_t counterAtLift = Status().Counter;
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(Status().Counter, counterAtLift) << "nothing is reported once the finger is up";
+
+  std::vector<JournalReport> reports = Reports();
+  ASSERT_GE(reports.size(), 2u);
+  // 200 a second for half a second, give or take a loaded machine.
+  EXPECT_GE(reports.size(), 70u);
+  EXPECT_LE(reports.size(), 110u);
+  for (std::size_t i = 0; i < reports.size(); ++i) {
+    const JournalReport& r = reports[i];
+    EXPECT_EQ(r.counter, static_cast<int>(i) + 1) << "a fresh counter each report";
+    EXPECT_EQ(r.x, 1023);
+    EXPECT_EQ(r.y, 0);
+    EXPECT_EQ(r.touch, i + 1 < reports.size() ? 1 : 0);
+    // The default calibration maps raw 1023, 0 to the top right pixel.
+    EXPECT_EQ(r.pointerX, 1023);
+    EXPECT_EQ(r.pointerY, 0);
+  }
+  EXPECT_EQ(Status().Touching, 0);
+
+  int rc = -1;
+  DeviceService::Qxctl("controller rate 0", &rc);
+  EXPECT_EQ(rc, 64);
+  EXPECT_FALSE(SetReportRate(1001));
+  EXPECT_EQ(DeviceService::Qxctl("controller rate"), "200\n");
+}
+
+// A press on a finger that is down moves it; only a finger put down is a touch-down, and only a
+// touch-down takes the armed one-shot right button.
+TEST_F(FingerTest, APressMovesAFingerThatIsDownAndTheRightButtonTakesOnlyTheTouchDown) {
+  ASSERT_TRUE(SetReportRate(100));
+  Ask(IOCTL_SET_RBF_REGISTRATION, RbfRegistration{1234, 1, 0});
+  ASSERT_TRUE(PressFinger(100, 100));
+  EXPECT_EQ(Status().RightButtonActions, 1u);
+  EXPECT_EQ(Ask(IOCTL_GET_RBF_REGISTRATION, RbfRegistration{}).Armed, 0) << "the flag is cleared";
+
+  Ask(IOCTL_SET_RBF_REGISTRATION, RbfRegistration{1234, 1, 0});
+  ASSERT_TRUE(PressFinger(900, 700));
+  std::this_thread::sleep_for(100ms);
+  SimStatus moved = Status();
+  EXPECT_EQ(moved.RawX, 900);
+  EXPECT_EQ(moved.RawY, 700);
+  EXPECT_EQ(moved.Touching, 1);
+  EXPECT_EQ(moved.RightButtonActions, 1u) << "a move is no touch-down";
+
+  ASSERT_TRUE(LiftFinger());
+  ASSERT_TRUE(PressFinger(200, 300));
+  EXPECT_EQ(Status().RightButtonActions, 2u) << "the next touch-down takes it";
+  ASSERT_TRUE(LiftFinger());
+
+  std::vector<JournalReport> reports = Reports();
+  std::set<std::pair<int, int>> places;
+  for (const JournalReport& r : reports) places.insert({r.x, r.y});
+  EXPECT_EQ(places, (std::set<std::pair<int, int>>{{100, 100}, {900, 700}, {200, 300}}));
+}
+
+TEST_F(FingerTest, AShakyFingerStaysNearItsPlaceAndOnThePanel) {
+  ASSERT_TRUE(SetReportRate(1000));
+  ASSERT_TRUE(PressFinger(512, 400, 5));
+  std::this_thread::sleep_for(150ms);
+  ASSERT_TRUE(PressFinger(0, 1023, 20));
+  std::this_thread::sleep_for(150ms);
+  ASSERT_TRUE(LiftFinger());
+  std::set<std::pair<int, int>> near, edge;
+  for (const JournalReport& r : Reports()) {
+    if (r.touch == 0) continue;
+    if (r.x >= 100 && r.x <= 900) {
+      EXPECT_LE(std::abs(r.x - 512), 5);
+      EXPECT_LE(std::abs(r.y - 400), 5);
+      near.insert({r.x, r.y});
+    } else {
+      EXPECT_GE(r.x, 0);
+      EXPECT_LE(r.x, 20);
+      EXPECT_GE(r.y, 1003);
+      EXPECT_LE(r.y, 1023);
+      edge.insert({r.x, r.y});
+    }
+  }
+  EXPECT_GT(near.size(), 5u) << "the reports differ";
+  EXPECT_GT(edge.size(), 5u);
+}
+
+// A service that was stopped with a finger down picks up at its rate where it is, without a
+// burst of the reports it missed.
+TEST_F(FingerTest, AServiceStoppedAndContinuedDoesNotCatchUp) {
+  ASSERT_TRUE(SetReportRate(100));
+  ASSERT_TRUE(PressFinger(300, 300));
+  std::this_thread::sleep_for(100ms);
+  ::kill(service.pid(), SIGSTOP);
+  std::this_thread::sleep_for(1s);
+  // The counter read once the service answers again counts the reports since it continued.
+  ::kill(service.pid(), SIGCONT);
+  std::uint16_t resumed = Status().Counter;
+  std::this_thread::sleep_for(200ms);
+  std::uint16_t later = Status().Counter;
+  ASSERT_TRUE(LiftFinger());
+  EXPECT_LE(resumed, 20) << "about ten reports before the stop, then at most a couple";
+  EXPECT_GE(later - resumed, 10) << "reporting again";
+  EXPECT_LE(later - resumed, 30);
+}
+
+TEST_F(FingerTest, ABurstTakesThePanelFromTheHeldFinger) {
+  ASSERT_TRUE(PressFinger(300, 300));
+  int rc = -1;
+  DeviceService::Qxctl("touch 700 800 --reports 3", &rc);
+  ASSERT_EQ(rc, 0);
+  std::uint16_t after = Status().Counter;
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(Status().Counter, after);
+  EXPECT_EQ(Status().RawX, 700);
+
+  // The command line's finger: press, press again to move, lift.
+  DeviceService::Qxctl("press 10 20 --jitter 0", &rc);
+  EXPECT_EQ(rc, 0);
+  DeviceService::Qxctl("press 10 20 --jitter 2000", &rc);
+  EXPECT_EQ(rc, 64);
+  DeviceService::Qxctl("lift", &rc);
+  EXPECT_EQ(rc, 0);
+  EXPECT_EQ(Status().Touching, 0);
+  EXPECT_EQ(Status().RawX, 10);
+}
+
+// The timing itself, on a clock the test sets.
+TEST(FingerTiming, ReportsAreDueOnePeriodApartAndMissedOnesAreNotMadeUp) {
+  Finger finger;
+  Finger::Time t0{};
+  EXPECT_FALSE(finger.NextDue());
+  finger.Press(1, 2, 0, t0);
+  EXPECT_TRUE(finger.TakeDue(t0));
+  EXPECT_FALSE(finger.TakeDue(t0 + 9ms));
+  EXPECT_TRUE(finger.TakeDue(t0 + 10ms));
+  EXPECT_TRUE(finger.TakeDue(t0 + 21ms)) << "a little late";
+  EXPECT_EQ(*finger.NextDue(), t0 + 30ms) << "keeps the rate";
+  EXPECT_TRUE(finger.TakeDue(t0 + 5s));
+  EXPECT_FALSE(finger.TakeDue(t0 + 5s + 1ms)) << "one report after a long hold-up, not five hundred";
+  EXPECT_EQ(*finger.NextDue(), t0 + 5s + 10ms);
+  finger.SetRate(1000);
+  finger.Lift();
+  EXPECT_FALSE(finger.TakeDue(t0 + 10s));
+  EXPECT_EQ(finger.ReportX(), 1);
+}
+
+}  // namespace
+}  // namespace qx

@@ -1,0 +1,129 @@
+// The device service under floods: what a client that piles up requests can make it hold, and
+// how long a well-behaved client waits meanwhile.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/driver_records.h"
+#include "host/device_file.h"
+#include "host/device_frame.h"
+#include "host/machine_root.h"
+#include "tests/support/device_service.h"
+#include "tests/support/temp_root.h"
+
+namespace qx {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int RawConnect() {
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::string path = RunDir() + "/QXWMECOM";
+  std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// COUNT requests of CODE with PAYLOAD, all in one write, the replies never read.
+int Flood(std::uint32_t code, const std::vector<std::uint8_t>& payload, int count) {
+  int fd = RawConnect();
+  std::vector<std::uint8_t> one = frame::Encode(code, payload.data(), static_cast<std::uint32_t>(payload.size()));
+  std::vector<std::uint8_t> all;
+  for (int i = 0; i < count; ++i) all.insert(all.end(), one.begin(), one.end());
+  EXPECT_EQ(send(fd, all.data(), all.size(), MSG_NOSIGNAL), static_cast<ssize_t>(all.size()));
+  return fd;
+}
+
+// The service's resident memory at its peak so far, in KiB (VmHWM).
+long PeakMemoryKiB(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+  return -1;
+}
+
+struct Latencies {
+  double medianMs = 0;
+  double worstMs = 0;
+};
+
+// COUNT GetSettings round trips of a client that reads its replies; every one must succeed.
+Latencies TimeRequests(int count) {
+  HANDLE h = CreateFileA("\\\\.\\QXWMECOM", GENERIC_READ, 3, nullptr, OPEN_EXISTING, 0x80, 0);
+  EXPECT_NE(h, INVALID_HANDLE_VALUE);
+  std::vector<double> ms;
+  for (int i = 0; i < count; ++i) {
+    SettingsBlock block{};
+    DWORD n = 0;
+    auto start = Clock::now();
+    BOOL ok = DeviceIoControl(h, IOCTL_GET_SETTINGS, &block, sizeof block, &block, sizeof block, &n, nullptr);
+    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    EXPECT_TRUE(ok) << "request " << i;
+    if (!ok) break;
+  }
+  CloseHandle(h);
+  std::sort(ms.begin(), ms.end());
+  return {ms[ms.size() / 2], ms.back()};
+}
+
+class ServiceBoundsTest : public ::testing::Test {
+ protected:
+  test::TempRoot root;
+  test::DeviceService service;
+};
+
+// Journal reads of a full journal (about 2 MB each) piled up by clients that never read: the
+// service holds a bounded number of replies and stops reading those clients meanwhile.
+TEST_F(ServiceBoundsTest, AJournalFloodKeepsMemoryBoundedAndOthersAnswered) {
+  SimTouch fill{100, 200, 1, 0, 20000};
+  int filler = Flood(IOCTL_SIM_TOUCH,
+                     std::vector<std::uint8_t>(reinterpret_cast<std::uint8_t*>(&fill),
+                                               reinterpret_cast<std::uint8_t*>(&fill) + sizeof fill),
+                     1);
+  TimeRequests(1);  // the journal is full once this is answered
+  std::vector<int> flooders;
+  for (int c = 0; c < 3; ++c) flooders.push_back(Flood(IOCTL_SIM_READ_JOURNAL, {}, 200));
+  Latencies during = TimeRequests(200);
+  long peak = PeakMemoryKiB(service.pid());
+  std::printf("GetSettings during the flood: median %.3f ms, worst %.3f ms; service peak %ld KiB\n", during.medianMs,
+              during.worstMs, peak);
+  EXPECT_LT(during.worstMs, 50.0);
+  EXPECT_LT(peak, 128 * 1024) << "KiB at the peak";
+
+  // A flooder that reads gets every reply, in order, whole.
+  std::vector<std::uint8_t> buffer(8);
+  ASSERT_TRUE(frame::ReceiveAll(flooders[0], buffer.data(), 8, Clock::now() + std::chrono::seconds(5)));
+  EXPECT_EQ(frame::GetU32(buffer.data()), 1u);
+  EXPECT_GT(frame::GetU32(buffer.data() + 4), 1000000u) << "the whole journal";
+  for (int fd : flooders) close(fd);
+  close(filler);
+}
+
+// Simulated touches with the largest report count, a thousand in one write: each costs bounded
+// work, and the other clients are served between them.
+TEST_F(ServiceBoundsTest, ATouchFloodDoesNotStallOthers) {
+  SimTouch burst{300, 400, 1, 0, 65535};
+  std::vector<std::uint8_t> payload(reinterpret_cast<std::uint8_t*>(&burst),
+                                    reinterpret_cast<std::uint8_t*>(&burst) + sizeof burst);
+  int flooder = Flood(IOCTL_SIM_TOUCH, payload, 1000);
+  Latencies during = TimeRequests(200);
+  std::printf("GetSettings during the touch flood: median %.3f ms, worst %.3f ms\n", during.medianMs, during.worstMs);
+  EXPECT_LT(during.worstMs, 50.0);
+  close(flooder);
+}
+
+}  // namespace
+}  // namespace qx

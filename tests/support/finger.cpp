@@ -1,0 +1,41 @@
+#include "tests/support/finger.h"
+
+#include <cstdint>
+
+#include "core/driver_records.h"
+#include "host/device_file.h"
+
+namespace qx::test {
+
+namespace {
+
+template <typename Record, typename Reply>
+bool Ask(std::uint32_t code, const Record& record, Reply& reply) {
+  HANDLE h = CreateFileA("\\\\.\\QXWMECOM", GENERIC_READ, 3, nullptr, OPEN_EXISTING, 0x80, 0);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD returned = 0;
+  bool ok = DeviceIoControl(h, code, &record, sizeof record, &reply, sizeof reply, &returned, nullptr) &&
+            returned == sizeof reply;
+  CloseHandle(h);
+  return ok;
+}
+
+bool Finger(int x, int y, int jitter, bool down) {
+  SimFinger finger{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), static_cast<std::uint16_t>(jitter),
+                   static_cast<std::uint8_t>(down ? 1 : 0), 0};
+  TouchSample sample{};
+  return Ask(IOCTL_SIM_FINGER, finger, sample);
+}
+
+}  // namespace
+
+bool PressFinger(int x, int y, int jitter) { return Finger(x, y, jitter, true); }
+
+bool LiftFinger() { return Finger(0, 0, 0, false); }
+
+bool SetReportRate(int reportsPerSecond) {
+  std::int32_t rate = reportsPerSecond;
+  return Ask(IOCTL_SIM_REPORT_RATE, rate, rate) && rate == reportsPerSecond;
+}
+
+}  // namespace qx::test

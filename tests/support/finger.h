@@ -1,0 +1,16 @@
+// The simulated controller's finger, driven through the device service's own requests, for tests
+// that touch the panel as a person would: down, held (reported at the controller's rate), lifted.
+// Each call opens its own handle, so a test's driver link is left as it is. False when the
+// service did not take the request.
+#pragma once
+
+namespace qx::test {
+
+// Puts the finger down at raw X, Y (or moves it there), each report off by up to JITTER units.
+bool PressFinger(int x, int y, int jitter = 0);
+// Lifts the finger where it was last reported.
+bool LiftFinger();
+// The controller's reports a second while a finger is down (1..1000).
+bool SetReportRate(int reportsPerSecond);
+
+}  // namespace qx::test
