@@ -100,7 +100,10 @@ TEST_F(ServiceBoundsTest, AJournalFloodKeepsMemoryBoundedAndOthersAnswered) {
   long peak = PeakMemoryKiB(service.pid());
   std::printf("GetSettings during the flood: median %.3f ms, worst %.3f ms; service peak %ld KiB\n", during.medianMs,
               during.worstMs, peak);
-  EXPECT_LT(during.worstMs, 50.0);
+  // The worst wait is one journal read's work (a few milliseconds) plus whatever a shared machine
+  // adds; unbounded, it was seconds.
+  EXPECT_LT(during.medianMs, 5.0);
+  EXPECT_LT(during.worstMs, 100.0);
   EXPECT_LT(peak, 128 * 1024) << "KiB at the peak";
 
   // A flooder that reads gets every reply, in order, whole.
