@@ -163,24 +163,25 @@ int Report(std::uint32_t code, const Record& record) {
   return ok ? kOk : NoAnswer();
 }
 
+// "X Y [OPTION N]": a raw point, and N (between LOW and HIGH) when the option is given.
+bool ParsePoint(const Args& args, const char* option, long low, long high, long& x, long& y, long& n) {
+  bool ok = args.size() >= 2 && ParseInt(args[0], -32768, 32767, x) && ParseInt(args[1], -32768, 32767, y);
+  if (ok && args.size() == 4 && args[2] == option) return ParseInt(args[3], low, high, n);
+  return ok && args.size() == 2;
+}
+
 }  // namespace
 
 int Touch(const Args& args) {
   long x = 0, y = 0, reports = 1;
-  bool ok = args.size() >= 2 && ParseInt(args[0], -32768, 32767, x) && ParseInt(args[1], -32768, 32767, y);
-  if (ok && args.size() == 4 && args[2] == "--reports") ok = ParseInt(args[3], 1, 65535, reports);
-  else if (args.size() != 2) ok = false;
-  if (!ok) return kUsage;
+  if (!ParsePoint(args, "--reports", 1, 65535, x, y, reports)) return kUsage;
   SimTouch touch{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 1, 0, static_cast<std::uint16_t>(reports)};
   return Report(IOCTL_SIM_TOUCH, touch);
 }
 
 int Press(const Args& args) {
   long x = 0, y = 0, jitter = 0;
-  bool ok = args.size() >= 2 && ParseInt(args[0], -32768, 32767, x) && ParseInt(args[1], -32768, 32767, y);
-  if (ok && args.size() == 4 && args[2] == "--jitter") ok = ParseInt(args[3], 0, 1023, jitter);
-  else if (args.size() != 2) ok = false;
-  if (!ok) return kUsage;
+  if (!ParsePoint(args, "--jitter", 0, 1023, x, y, jitter)) return kUsage;
   SimFinger finger{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), static_cast<std::uint16_t>(jitter), 1,
                    0};
   return Report(IOCTL_SIM_FINGER, finger);
