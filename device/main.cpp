@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
 
   // One service per root: the lock lives as long as this process.
   std::string lockPath = root + "/run/" + qx::DRIVER_NAME + ".lock";
-  int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (lock < 0 || ::flock(lock, LOCK_EX | LOCK_NB) != 0) {
     std::fprintf(stderr, "qxwmecomd: another device service runs for %s\n", root.c_str());
     return 1;

@@ -16,6 +16,7 @@
 
 #include "device/request_reader.h"
 #include "host/device_frame.h"
+#include "host/unix_connect.h"
 
 namespace qx {
 
@@ -68,14 +69,14 @@ bool DeviceServer::Listen() {
   addr.sun_family = AF_UNIX;
   std::memcpy(addr.sun_path, path_.c_str(), path_.size() + 1);
 
-  // A socket file left by a service that died is stale; one that answers is another service.
-  int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (probe >= 0 && ::connect(probe, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
-    ::close(probe);
+  // A socket file left by a service that died is stale; one that answers (or is too busy to) is
+  // another service.
+  int probe = ConnectUnix(path_, Clock::now() + std::chrono::seconds(1));
+  if (probe >= 0 || errno == ETIMEDOUT) {
+    if (probe >= 0) ::close(probe);
     std::fprintf(stderr, "qxwmecomd: another device service already serves %s\n", path_.c_str());
     return false;
   }
-  if (probe >= 0) ::close(probe);
   ::unlink(path_.c_str());
 
   listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);

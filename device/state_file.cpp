@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -82,11 +83,25 @@ StoredState DefaultState() {
 StateFile::StateFile(std::string path) : path_(std::move(path)) {}
 
 std::optional<StoredState> StateFile::Load() const {
-  std::FILE* f = std::fopen(path_.c_str(), "rb");
-  if (!f) return std::nullopt;
+  // A symbolic link where our file should be was not made by us: it is not followed.
+  int fd = ::open(path_.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0 && errno == ELOOP) {
+    std::string aside = path_ + ".damaged";
+    std::rename(path_.c_str(), aside.c_str());
+    std::fprintf(stderr,
+                 "qxwmecomd: %s is a symbolic link, not followed; kept as %s, starting from the default settings\n",
+                 path_.c_str(), aside.c_str());
+    return std::nullopt;
+  }
+  if (fd < 0) return std::nullopt;
   std::vector<std::uint8_t> data(kFileSize + 1);
-  std::size_t got = std::fread(data.data(), 1, data.size(), f);
-  std::fclose(f);
+  std::size_t got = 0;
+  for (ssize_t n; got < data.size() && (n = ::read(fd, data.data() + got, data.size() - got)) != 0;) {
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
   bool sound = got == kFileSize && std::memcmp(data.data(), kMagic, 4) == 0 && data[4] == kVersion &&
                Crc32(data.data(), kFileSize - 4) ==
                    (std::uint32_t(data[kFileSize - 4]) | std::uint32_t(data[kFileSize - 3]) << 8 |
@@ -113,8 +128,11 @@ bool StateFile::Save(const StoredState& state) const {
   std::uint32_t crc = Crc32(data.data(), kFileSize - 4);
   for (int i = 0; i < 4; ++i) data[kFileSize - 4 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
 
+  // A new file of our own every time: whatever is left under the temporary name (a file from a
+  // write that died, or a link someone planted) is removed, not written through.
   std::string temp = path_ + ".new";
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  ::unlink(temp.c_str());
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return false;
   bool ok = WriteAll(fd, data.data(), data.size()) && ::fsync(fd) == 0;
   ok = ::close(fd) == 0 && ok;

@@ -1,10 +1,11 @@
 #include "host/device_file.h"
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/time.h>
-#include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -14,6 +15,7 @@
 
 #include "host/device_frame.h"
 #include "host/machine_root.h"
+#include "host/unix_connect.h"
 
 namespace qx {
 
@@ -57,21 +59,17 @@ HANDLE CreateFileA(const char* fileName, DWORD, DWORD, void*, DWORD, DWORD, HAND
     return INVALID_HANDLE_VALUE;
   }
   std::string path = RunDir() + "/" + (fileName + 4);
-  sockaddr_un addr{};
-  if (path.size() >= sizeof(addr.sun_path)) {
-    lastError = ERROR_PATH_NOT_FOUND;
-    return INVALID_HANDLE_VALUE;
-  }
-  addr.sun_family = AF_UNIX;
-  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
-    if (fd >= 0) ::close(fd);
-    lastError = ERROR_FILE_NOT_FOUND;
-    return INVALID_HANDLE_VALUE;
-  }
-  // A reply is awaited in the read itself; the time-out keeps that read bounded.
   const int ms = DeviceTimeoutMs();
+  // Bounded like every request: a service that is stopped, or does not accept, fails the open.
+  int fd = ConnectUnix(path, frame::Clock::now() + std::chrono::milliseconds(ms));
+  if (fd < 0) {
+    lastError = errno == ETIMEDOUT      ? ERROR_SEM_TIMEOUT
+                : errno == ENAMETOOLONG ? ERROR_PATH_NOT_FOUND
+                                        : ERROR_FILE_NOT_FOUND;
+    return INVALID_HANDLE_VALUE;
+  }
+  // A reply is awaited in the read itself (a blocking socket); the time-out keeps that read bounded.
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   timeval bound{ms / 1000, (ms % 1000) * 1000};
   ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
   {
@@ -97,7 +95,7 @@ BOOL DeviceIoControl(HANDLE device, DWORD code, const void* inBuffer, DWORD inSi
   if (!frame::SendAll(fd, request.data(), request.size(), deadline) ||
       !frame::ReceiveFrame(fd, header, reply, outSize, deadline)) {
     MarkBroken(device);
-    lastError = ERROR_INVALID_HANDLE;
+    lastError = ERROR_SEM_TIMEOUT;
     return FALSE;
   }
   std::uint32_t success = header.first;

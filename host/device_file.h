@@ -10,13 +10,16 @@ namespace qx {
 
 // Opens "\\.\NAME". Access, share mode, security attributes, creation, flags and template
 // are accepted as Windows takes them; only devices can be opened. INVALID_HANDLE_VALUE on failure
-// (GetLastError: ERROR_FILE_NOT_FOUND when no service serves the name).
+// (GetLastError: ERROR_FILE_NOT_FOUND when no service serves the name, ERROR_SEM_TIMEOUT when
+// the service did not take the connection within the device time-out).
 HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode, void* securityAttributes,
                    DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
 
 // Sends one request frame (code, the in-buffer) and waits for its reply. On success the
 // reply's bytes, cut to outSize, are copied to the out-buffer and *bytesReturned set.
-// On failure neither is touched. The overlapped record is accepted and not used.
+// On failure neither is touched (GetLastError: ERROR_SEM_TIMEOUT when the service did not answer
+// in time or went away, ERROR_INVALID_HANDLE otherwise). The overlapped record is accepted and
+// not used.
 BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, const void* inBuffer, DWORD inBufferSize, void* outBuffer,
                      DWORD outBufferSize, DWORD* bytesReturned, void* overlapped);
 

@@ -32,7 +32,8 @@ bool TakeInstanceLock(const std::string& name) {
   std::string path = RunDir() + "/" + FileName(name);
   std::lock_guard lock(locksMutex);
   if (heldLocks.count(path)) return true;
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  // Not through a link someone else planted: the lock file is the owner's, like all of run/.
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return true;  // nowhere to keep a lock: nobody else can hold it either
   int result;
   do {

@@ -1,5 +1,8 @@
 #include "host/machine_root.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -40,8 +43,14 @@ std::string RunDir() {
 }
 
 bool MakeDirs(const std::string& dir) {
+  // Each missing folder is made 0700 (a umask only takes bits away, so whatever it is): what the
+  // root holds belongs to its owner alone. Folders that exist keep the mode they have.
+  for (std::size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
+    std::string prefix = dir.substr(0, slash);
+    if (!prefix.empty() && ::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) break;
+    if (slash == std::string::npos) break;
+  }
   std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
   return std::filesystem::is_directory(dir, ec);
 }
 

@@ -15,7 +15,7 @@ void SetMachineRoot(const std::string& dir);
 // <root>/run, created on demand: what lives only while the machine runs.
 std::string RunDir();
 
-// Creates DIR and its missing parents; true when it exists afterwards.
+// Creates DIR and its missing parents, each 0700 whatever the umask; true when it exists afterwards.
 bool MakeDirs(const std::string& dir);
 
 }  // namespace qx

@@ -78,14 +78,13 @@ std::string HostPath(const std::string& windowsPath) {
   if (rest.size() >= 2 && rest[1] == ':' && std::isalpha(static_cast<unsigned char>(rest[0]))) {
     drive = static_cast<char>(std::tolower(static_cast<unsigned char>(rest[0])));
     rest.remove_prefix(2);
-  } else if (!rest.empty() && rest[0] == '\\') {
+  } else if (!rest.empty()) {
+    // "\a" and a relative "a\b" alike: the machine's current folder is the top of its system
+    // drive, so a relative path can never reach out of the root through the process's own
+    // current folder.
     drive = 'c';
-  }
-  if (!drive) {
-    std::string relative(rest);
-    for (char& c : relative)
-      if (c == '\\') c = '/';
-    return relative;
+  } else {
+    return "";
   }
   std::string path = MachineRoot() + "/drive_" + drive;
   for (const std::string& part : Parts(rest)) path += "/" + EntryName(path, part);

@@ -71,13 +71,14 @@ KeyId RowOf(const Session& s, HKEY key) {
   return found == s.handles.end() ? 0 : found->second;
 }
 
-// Splits "a\b\c" into its names; false when one of them is empty ("\a", "a\\b", "a\") or
-// longer than a key name may be.
+// Splits "a\b\c" into its names; false when one of them is empty ("\a", "a\\b", "a\"), longer
+// than a key name may be, or holds a CR or LF (Windows allows neither in a key name).
 bool SplitPath(const char* path, std::vector<std::string>& names) {
   names.clear();
   if (!path || !*path) return true;
   const char* start = path;
   for (const char* p = path;; ++p) {
+    if (*p == '\r' || *p == '\n') return false;
     if (*p == '\\' || *p == '\0') {
       if (p == start || p - start > static_cast<std::ptrdiff_t>(MAX_KEY_NAME)) return false;
       names.emplace_back(start, p);

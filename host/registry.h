@@ -5,7 +5,8 @@
 // were first written with; a value's data are bytes stored with the type number the caller gave;
 // deleting a key deletes its whole subtree (as Windows 9x does). Every call returns a Win32 error
 // code: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND (no such key or value), ERROR_INVALID_HANDLE,
-// ERROR_MORE_DATA (buffer too short), ERROR_BAD_PATHNAME (an empty or too long name in a key path),
+// ERROR_MORE_DATA (buffer too short), ERROR_BAD_PATHNAME (an empty or too long name in a key path,
+// or one holding a CR or LF),
 // ERROR_KEY_DELETED (the handle's key was deleted meanwhile), ERROR_NO_MORE_ITEMS (end of an
 // enumeration), ERROR_REGISTRY_IO_FAILED (the database cannot be opened, read or written).
 // Out-parameters are written only as Windows writes them; on failure the data buffers are untouched.

@@ -1,5 +1,9 @@
 #include "host/registry_store.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace qx::registry {
 
 namespace {
@@ -81,8 +85,20 @@ bool IsBusy(const StoreError& error) {
 }
 
 Store::Store(const std::string& path) {
+  // The registry is its owner's alone, whatever the umask: the database is made (or kept) 0600
+  // before SQLite opens it, and SQLite gives its -wal and -shm files the database's mode. A
+  // symbolic link where one of them should be is not followed.
+  for (const char* suffix : {"", "-wal", "-shm"}) {
+    int fd = ::open((path + suffix).c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | (*suffix ? 0 : O_CREAT), 0600);
+    if (fd < 0 && !*suffix) throw StoreError{SQLITE_CANTOPEN};
+    if (fd >= 0) {
+      ::fchmod(fd, 0600);
+      ::close(fd);
+    }
+  }
   int rc =
-      sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+      sqlite3_open_v2(path.c_str(), &db_,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW, nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_close_v2(db_);
     throw StoreError{rc};

@@ -27,6 +27,7 @@ inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;
 inline constexpr LONG ERROR_PATH_NOT_FOUND = 3;
 inline constexpr LONG ERROR_INVALID_HANDLE = 6;
 inline constexpr LONG ERROR_BAD_FORMAT = 11;
+inline constexpr LONG ERROR_SEM_TIMEOUT = 121;
 inline constexpr LONG ERROR_MORE_DATA = 234;
 inline constexpr LONG ERROR_ACCESS_DENIED = 5;
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;

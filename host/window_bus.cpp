@@ -4,7 +4,6 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +16,7 @@
 #include <optional>
 
 #include "host/device_frame.h"
+#include "host/unix_connect.h"
 #include "host/window_bus_server.h"
 #include "host/window_bus_wire.h"
 
@@ -48,17 +48,12 @@ bool Silent(pid_t pid) {
 // trusted, and nobody else would clean it up.
 int Connect(pid_t pid) {
   std::string path = bus::SocketPath(pid);
-  sockaddr_un addr{};
-  if (path.size() >= sizeof addr.sun_path) return -1;
-  addr.sun_family = AF_UNIX;
-  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return fd;
-  int error = errno;
-  ::close(fd);
-  if (error == ECONNREFUSED && ProcessGone(pid)) ::unlink(path.c_str());
-  if (error == EAGAIN || error == EINPROGRESS) silentSince[pid] = Clock::now();  // its queue is full
+  // One try: a program whose backlog is full is not served for now, and waiting for it would
+  // slow every walk over the windows.
+  int fd = ConnectUnix(path, Clock::now());
+  if (fd >= 0) return fd;
+  if (errno == ECONNREFUSED && ProcessGone(pid)) ::unlink(path.c_str());
+  if (errno == ETIMEDOUT) silentSince[pid] = Clock::now();  // its queue is full
   return -1;
 }
 

@@ -22,16 +22,17 @@ class WindowHost {
   virtual bool Raise(HWND hwnd) = 0;
 };
 
-// Publishes this process's socket and makes the calling thread the one that serves it.
-// Returns the listening descriptor to watch for readability, or -1 when the socket cannot be
-// made (the process then simply has no windows on the bus). HOST must outlive the serving.
+// Publishes this process's socket and makes the calling thread the one that serves it. A thread
+// of its own accepts connections and reads each request whole (dropping a peer that has not sent
+// one within the bound); the calling thread only answers whole requests. Returns a descriptor
+// that is readable while requests wait for ServePendingBusRequests, or -1 when the socket cannot
+// be made (the process then simply has no windows on the bus). HOST must outlive the serving.
 int StartWindowBus(WindowHost* host);
 
 // Removes the socket; the process's windows leave the bus.
 void StopWindowBus();
 
-// Answers every connection waiting on the socket. Each request is read and answered within a
-// short bound, so a peer that connects and says nothing cannot stall the UI thread for long.
+// Answers every whole request waiting, on the calling (serving) thread; never waits for a peer.
 void ServePendingBusRequests();
 
 namespace bus {
@@ -41,7 +42,7 @@ namespace bus {
 bool AnswerHere(std::uint32_t code, const std::vector<std::uint8_t>& payload, bool* success,
                 std::vector<std::uint8_t>* reply);
 
-// The listening descriptor when the calling thread serves the bus, else -1: a UI thread that
+// The descriptor StartWindowBus gave when the calling thread serves the bus, else -1: a UI thread that
 // waits for another process's answer keeps answering requests meanwhile, so two programs that
 // send to each other never wait on each other.
 int ServedHere();

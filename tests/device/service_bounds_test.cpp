@@ -2,7 +2,6 @@
 // how long a well-behaved client waits meanwhile.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,22 +23,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int RawConnect() {
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  std::string path = RunDir() + "/QXWMECOM";
-  std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
 // COUNT requests of CODE with PAYLOAD, all in one write, the replies never read.
 int Flood(std::uint32_t code, const std::vector<std::uint8_t>& payload, int count) {
-  int fd = RawConnect();
+  int fd = test::DeviceService::ConnectRaw();
   std::vector<std::uint8_t> one = frame::Encode(code, payload.data(), static_cast<std::uint32_t>(payload.size()));
   std::vector<std::uint8_t> all;
   for (int i = 0; i < count; ++i) all.insert(all.end(), one.begin(), one.end());
@@ -100,7 +86,10 @@ TEST_F(ServiceBoundsTest, AJournalFloodKeepsMemoryBoundedAndOthersAnswered) {
   long peak = PeakMemoryKiB(service.pid());
   std::printf("GetSettings during the flood: median %.3f ms, worst %.3f ms; service peak %ld KiB\n", during.medianMs,
               during.worstMs, peak);
-  EXPECT_LT(during.worstMs, 50.0);
+  // The worst wait is one journal read's work (a few milliseconds) plus whatever a shared machine
+  // adds; unbounded, it was seconds.
+  EXPECT_LT(during.medianMs, 5.0);
+  EXPECT_LT(during.worstMs, 100.0);
   EXPECT_LT(peak, 128 * 1024) << "KiB at the peak";
 
   // A flooder that reads gets every reply, in order, whole.

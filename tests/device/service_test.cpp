@@ -2,7 +2,6 @@
 // stands up to clients that misbehave.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -25,19 +24,6 @@ namespace {
 
 using test::DeviceService;
 using test::TempRoot;
-
-int Connect() {
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  std::string path = RunDir() + "/QXWMECOM";
-  std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
 
 class ServiceTest : public ::testing::Test {
  protected:
@@ -97,7 +83,7 @@ TEST_F(ServiceTest, GarbageFromOneClientDoesNotDisturbTheOthers) {
   std::thread noisy([&] {
     std::mt19937 rng(5);
     while (!stop) {
-      int fd = Connect();
+      int fd = DeviceService::ConnectRaw();
       if (fd < 0) continue;
       for (int i = 0; i < 50 && !stop; ++i) {
         std::uint8_t junk[256];
@@ -112,10 +98,10 @@ TEST_F(ServiceTest, GarbageFromOneClientDoesNotDisturbTheOthers) {
     }
   });
   // A client that stops mid-frame, and one that vanishes mid-frame.
-  int stalled = Connect();
+  int stalled = DeviceService::ConnectRaw();
   std::uint8_t half[10] = {0x10, 0x20, 0x0F, 0, 82, 0, 0, 0, 1, 2};
   send(stalled, half, sizeof half, MSG_NOSIGNAL);
-  int vanishing = Connect();
+  int vanishing = DeviceService::ConnectRaw();
   send(vanishing, half, sizeof half, MSG_NOSIGNAL);
   close(vanishing);
 
@@ -136,7 +122,7 @@ TEST_F(ServiceTest, GarbageFromOneClientDoesNotDisturbTheOthers) {
 
 TEST_F(ServiceTest, AnOversizedHeaderClosesThatConnectionOnly) {
   DeviceService service;
-  int fd = Connect();
+  int fd = DeviceService::ConnectRaw();
   std::uint8_t header[8] = {0x10, 0x20, 0x0F, 0, 0xFF, 0xFF, 0xFF, 0x7F};
   ASSERT_EQ(send(fd, header, sizeof header, MSG_NOSIGNAL), 8);
   std::uint8_t byte;

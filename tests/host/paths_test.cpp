@@ -28,11 +28,19 @@ TEST(HostPathTest, NothingClimbsOutOfADrive) {
   EXPECT_EQ(HostPath("C:/../x"), root.path() + "/drive_c/x");
 }
 
-TEST(HostPathTest, HostAndRelativePathsReadBackslashesAsSlashes) {
+TEST(HostPathTest, HostPathsReadBackslashesAsSlashes) {
   test::TempRoot root;
   EXPECT_EQ(HostPath("/opt/qx\\bin\\QXWMECrb.exe"), "/opt/qx/bin/QXWMECrb.exe");
-  EXPECT_EQ(HostPath("sub\\file.txt"), "sub/file.txt");
   EXPECT_EQ(HostPath(""), "");
+}
+
+// The machine's current folder is C:\, whatever the process's own current folder is.
+TEST(HostPathTest, RelativePathsStartAtTheSystemDrivesTop) {
+  test::TempRoot root;
+  EXPECT_EQ(HostPath("sub\\file.txt"), root.path() + "/drive_c/sub/file.txt");
+  EXPECT_EQ(HostPath("..\\..\\bin\\true"), root.path() + "/drive_c/bin/true");
+  EXPECT_EQ(HostPath("../../bin/true"), root.path() + "/drive_c/bin/true");
+  EXPECT_EQ(HostPath("."), root.path() + "/drive_c");
 }
 
 TEST(HostPathTest, ExistingNamesAreFoundWithoutRegardToCase) {

@@ -66,6 +66,11 @@ TEST_F(RegistryTest, PathsAndHandlesThatAreNotValid) {
   EXPECT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\\\X", &key), ERROR_BAD_PATHNAME);
   EXPECT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\", &key), ERROR_BAD_PATHNAME);
   EXPECT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, std::string(256, 'k').c_str(), &key), ERROR_BAD_PATHNAME);
+  // Line breaks in a key name: refused by every call that takes a path, so none can be made.
+  EXPECT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\A\rB", &key), ERROR_BAD_PATHNAME);
+  EXPECT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\A\nB\\C", &key), ERROR_BAD_PATHNAME);
+  EXPECT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, "A\r", &key), ERROR_BAD_PATHNAME);
+  EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "\nA"), ERROR_BAD_PATHNAME);
   EXPECT_EQ(key, 0u);  // untouched by the failures
   EXPECT_EQ(RegCreateKeyA(0x80000009u, "A", &key), ERROR_INVALID_HANDLE);
   EXPECT_EQ(RegCreateKeyA(12345, "A", &key), ERROR_INVALID_HANDLE);

@@ -164,6 +164,37 @@ TEST_F(WindowBusTest, WindowsWithoutAProcedureCloseOnWmClose) {
   EXPECT_TRUE(IsWindowVisible(a.main()));
 }
 
+// Peers that connect and say nothing, or only part of a request, are waited for off the UI
+// thread: a message to the same program goes through at once, and they are dropped after the bound.
+TEST_F(WindowBusTest, SilentPeersCostTheUiThreadNothing) {
+  WindowProgram a("Bus A");
+  std::string path = bus::SocketPath(a.pid());
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+  std::vector<int> silent;
+  for (int i = 0; i < 60; ++i) {
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    if (i % 2) send(fd, "\x02\0\0\0\x18", 5, MSG_NOSIGNAL);  // a header cut short
+    silent.push_back(fd);
+  }
+  auto start = Clock::now();
+  EXPECT_EQ(SendMessageA(a.main(), kCompute, 5, 2), 17);
+  EXPECT_EQ(FindWindowA(nullptr, "Bus A"), a.main());
+  EXPECT_LT(MillisecondsSince(start), 200);
+
+  // Each silent peer is dropped once the bound has passed.
+  for (int fd : silent) {
+    timeval tv{2, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    char byte;
+    EXPECT_EQ(recv(fd, &byte, 1, 0), 0);
+    close(fd);
+  }
+  EXPECT_LT(MillisecondsSince(start), 1500);
+}
+
 TEST_F(WindowBusTest, MalformedRequestsAreRefusedAndTheProgramGoesOn) {
   WindowProgram a("Bus A");
   EXPECT_EQ(RawRequest(a.pid(), frame::Encode(99, nullptr, 0)), 0);  // unknown request

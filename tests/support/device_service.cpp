@@ -32,6 +32,19 @@ bool Answers(const std::string& path) {
 
 DeviceService::DeviceService() { Start(); }
 
+int DeviceService::ConnectRaw() {
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::string path = RunDir() + "/QXWMECOM";
+  std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 DeviceService::~DeviceService() {
   if (pid_ > 0) Stop();
 }

@@ -21,6 +21,10 @@ class DeviceService {
   void Start();
   pid_t pid() const { return pid_; }
 
+  // A connection of its own to the current root's device socket, for a test that speaks frames
+  // itself; -1 when nothing accepts it.
+  static int ConnectRaw();
+
   // qxctl against this root; the result of qxctl's run.
   static std::string Qxctl(const std::string& args, int* exitCode = nullptr);
 

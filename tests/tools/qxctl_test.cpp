@@ -1,10 +1,17 @@
 // qxctl as a person runs it, against a real device service.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 
+#include "host/machine_root.h"
 #include "tests/support/device_service.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_root.h"
@@ -123,6 +130,50 @@ TEST(QxctlSummary, SaysWhatIsMissing) {
   Qxctl("controller present", &rc);
   Qxctl("summary", &rc);
   EXPECT_EQ(rc, 0);
+}
+
+// A service that is stopped, or whose backlog is full, fails a command within the device time-out,
+// and qxctl says the service did not answer rather than naming some other fault.
+TEST(QxctlSummary, AServiceThatDoesNotAnswerFailsWithinTheBound) {
+  TempRoot root;
+  auto summary = [&](double* seconds) {
+    auto start = std::chrono::steady_clock::now();
+    auto r = test::Run({test::Program("qxctl"), "--root", root.path(), "summary"}, {"QX_DEVICE_TIMEOUT_MS=300"}, 10000);
+    *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return r;
+  };
+  double seconds = 0;
+  {
+    DeviceService service;
+    ::kill(service.pid(), SIGSTOP);
+    auto stopped = summary(&seconds);
+    ::kill(service.pid(), SIGCONT);
+    EXPECT_EQ(stopped.exitCode, 4);
+    EXPECT_EQ(stopped.err, "qxctl: the device service did not answer\n");
+    EXPECT_LT(seconds, 2.0);
+  }
+
+  // A listener that never accepts, its backlog filled by connections nobody takes.
+  std::string path = RunDir() + "/QXWMECOM";
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+  int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(listen(listener, 0), 0);
+  std::vector<int> waiting;
+  for (int i = 0; i < 100; ++i) {
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    waiting.push_back(fd);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) break;
+  }
+  ASSERT_EQ(errno, EAGAIN) << "the backlog is full";
+  auto full = summary(&seconds);
+  EXPECT_EQ(full.exitCode, 4);
+  EXPECT_EQ(full.err, "qxctl: the device service did not answer\n");
+  EXPECT_LT(seconds, 2.0);
+  for (int fd : waiting) close(fd);
+  close(listener);
 }
 
 TEST(Qxctl, FieldsTouchesAndRegistrations) {

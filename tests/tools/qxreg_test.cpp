@@ -111,7 +111,7 @@ TEST(Qxreg, ImportFindsNamesWrittenInOtherCaseAndKeepsTheStoredCase) {
 }
 
 struct BadFile {
-  const char* text;
+  std::string text;
   int line;
   const char* message;
 };
@@ -159,7 +159,18 @@ INSTANTIATE_TEST_SUITE_P(
                       BadFile{GOOD_START "\"B\"=text\r\n", 7, "unknown value data"},
                       BadFile{GOOD_START "\"B\" \"C\"=\"x\"\r\n", 7, "expected \"=\""},
                       BadFile{GOOD_START "B=\"x\"\r\n", 7, "expected a key"},
-                      BadFile{GOOD_START "[-HKLM\\SOFTWARE\\Y]\r\n\"v\"=\"x\"\r\n", 8, "being deleted"}));
+                      BadFile{GOOD_START "[-HKLM\\SOFTWARE\\Y]\r\n\"v\"=\"x\"\r\n", 8, "being deleted"},
+                      // A NUL would cut the name where the registry takes it: the key would be
+                      // HKLM\SOFTWARE itself, or HKCU\Software\A.
+                      BadFile{std::string(GOOD_START "[-HKEY_LOCAL_MACHINE\\SOFTWARE") + '\0' + "\\Unrelated]\r\n", 7,
+                              "a key name may not hold a NUL, CR or LF"},
+                      BadFile{std::string(GOOD_START "[HKCU\\Software\\A") + '\0' + "B\\C]\r\n", 7,
+                              "a key name may not hold a NUL, CR or LF"},
+                      BadFile{GOOD_START "[HKCU\\Software\\A\rB]\r\n", 7, "a key name may not hold a NUL, CR or LF"},
+                      BadFile{std::string(GOOD_START "\"Vender") + '\0' + "Name\"=\"x\"\r\n", 7,
+                              "a value name may not hold a NUL, CR or LF"},
+                      BadFile{GOOD_START "\"Vender\rName\"=\"x\"\r\n", 7,
+                              "a value name may not hold a NUL, CR or LF"}));
 
 TEST(Qxreg, QueryShowsStoredNamesTypesAndSubkeys) {
   test::TempRoot root;
@@ -181,6 +192,22 @@ TEST(Qxreg, QueryShowsStoredNamesTypesAndSubkeys) {
   EXPECT_EQ(Qxreg({"query", "HKLM\\SOFTWARE\\Harlenby\\TouchScreen\\QX-COM", "/v", "Missing"}).exitCode, 1);
   EXPECT_EQ(Qxreg({"query", "HKLM\\SOFTWARE\\Nowhere"}).exitCode, 1);
   EXPECT_EQ(Qxreg({"query", "HKXX\\SOFTWARE"}).exitCode, 64);
+}
+
+// Value names of any length are listed, the long ones and every one after them.
+TEST(Qxreg, QueryListsValuesWithLongNames) {
+  test::TempRoot root;
+  HKEY key = Create(HKEY_CURRENT_USER, "Long");
+  const std::string longName(5000, 'a');
+  Set(key, longName.c_str(), REG_DWORD, std::string("\x01\0\0\0", 4));
+  Set(key, "b", REG_SZ, std::string("after\0", 6));
+  RegCloseKey(key);
+  auto result = Qxreg({"query", "HKCU\\Long"});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.out,
+            "HKEY_CURRENT_USER\\Long\n    " + longName + "    REG_DWORD    0x1\n    b    REG_SZ    after\n");
+  result = Qxreg({"query", "HKCU\\Long", "/v", std::string(5000, 'A')});
+  EXPECT_EQ(result.out, "HKEY_CURRENT_USER\\Long\n    " + longName + "    REG_DWORD    0x1\n") << "the stored name";
 }
 
 TEST(Qxreg, AddWritesTypedValuesAndOverwritesOnlyWithF) {

@@ -12,6 +12,7 @@ using tool::kUsage;
 // qxctl's own exit codes.
 inline constexpr int kNoService = 2;
 inline constexpr int kNoController = 3;
+inline constexpr int kNoAnswer = 4;
 
 int Summary(const Args& args);
 int Get(const Args& args);

@@ -15,11 +15,21 @@ namespace {
 
 const char kTitle[] = "qxctl";
 
-// Opens the driver as the suite's programs do; says so and gives false when there is none.
-bool Open() {
-  if (OpenDriver()) return true;
+int Fail(const char* what, int code = kFailed) {
+  std::fprintf(stderr, "qxctl: %s\n", what);
+  return code;
+}
+
+// The failure of a request: the service went silent, or away, meanwhile.
+int NoAnswer() { return Fail("the device service did not answer", kNoAnswer); }
+
+// Opens the driver as the suite's programs do: kOk, or the exit code after saying what is wrong
+// (no service, as the programs say it, or one that does not answer).
+int Open() {
+  if (OpenDriver()) return kOk;
+  if (GetLastError() == ERROR_SEM_TIMEOUT) return NoAnswer();
   ReportDriverMissing(kTitle);
-  return false;
+  return kNoService;
 }
 
 // One of the service's own requests, on the open handle.
@@ -38,19 +48,15 @@ bool ParseInt(const std::string& text, long low, long high, long& out) {
   return true;
 }
 
-int Fail(const char* what) {
-  std::fprintf(stderr, "qxctl: %s\n", what);
-  return kFailed;
-}
-
 }  // namespace
 
 int Summary(const Args& args) {
   if (!args.empty()) return kUsage;
   FillNameTables();
-  if (!Open()) return kNoService;
+  if (int rc = Open()) return rc;
   GetSettings();
   CloseDriver();
+  if (!LastRequestResult) return NoAnswer();
   if (Settings.ActivePort == 0) {
     ErrorBox("TouchScreen Controller Not Found!", kTitle);
     return kNoController;
@@ -69,11 +75,11 @@ int Summary(const Args& args) {
 }
 
 int Get(const Args& args) {
-  if (!Open()) return kNoService;
+  if (int rc = Open()) return rc;
   SettingsBlock block{};
   bool ok = Request(IOCTL_SIM_GET_BLOCK, block);
   CloseDriver();
-  if (!ok) return Fail("the device service did not answer");
+  if (!ok) return NoAnswer();
   std::vector<std::string> names = args.empty() ? FieldNames() : args;
   for (const std::string& name : names) {
     if (!GetField(block, name)) {
@@ -90,11 +96,11 @@ int Get(const Args& args) {
 
 int Set(const Args& args) {
   if (args.empty()) return kUsage;
-  if (!Open()) return kNoService;
+  if (int rc = Open()) return rc;
   SettingsBlock block{};
   if (!Request(IOCTL_SIM_GET_BLOCK, block)) {
     CloseDriver();
-    return Fail("the device service did not answer");
+    return NoAnswer();
   }
   for (const std::string& assignment : args) {
     auto eq = assignment.find('=');
@@ -113,11 +119,11 @@ int Set(const Args& args) {
 
 int Block(const Args& args) {
   if (!args.empty()) return kUsage;
-  if (!Open()) return kNoService;
+  if (int rc = Open()) return rc;
   GetSettings();
   bool ok = LastRequestResult && ReturnedBytes == sizeof(SettingsBlock);
   CloseDriver();
-  if (!ok) return Fail("the device service did not answer");
+  if (!ok) return NoAnswer();
   const auto* p = reinterpret_cast<const std::uint8_t*>(&Settings);
   for (std::size_t i = 0; i < sizeof(SettingsBlock); ++i)
     std::printf("%02X%s", p[i], (i % 16 == 15 || i + 1 == sizeof(SettingsBlock)) ? "\n" : " ");
@@ -128,20 +134,20 @@ int ControllerCmd(const Args& args) {
   long rate = 0;
   if (!args.empty() && args[0] == "rate") {
     if (args.size() > 2 || (args.size() == 2 && !ParseInt(args[1], 1, 1000, rate))) return kUsage;
-    if (!Open()) return kNoService;
+    if (int rc = Open()) return rc;
     std::int32_t value = static_cast<std::int32_t>(rate);  // 0 asks for the rate as it is
     bool ok = Request(IOCTL_SIM_REPORT_RATE, value);
     CloseDriver();
-    if (!ok) return Fail("the device service did not answer");
+    if (!ok) return NoAnswer();
     if (args.size() == 1) std::printf("%d\n", value);
     return kOk;
   }
   if (args.size() != 1 || (args[0] != "present" && args[0] != "absent")) return kUsage;
-  if (!Open()) return kNoService;
+  if (int rc = Open()) return rc;
   std::int32_t present = args[0] == "present" ? 1 : 0;
   bool ok = Request(IOCTL_SIM_SET_PRESENT, present);
   CloseDriver();
-  return ok ? kOk : Fail("the device service did not answer");
+  return ok ? kOk : NoAnswer();
 }
 
 namespace {
@@ -149,32 +155,33 @@ namespace {
 // A request whose reply is the last TouchSample.
 template <typename Record>
 int Report(std::uint32_t code, const Record& record) {
-  if (!Open()) return kNoService;
+  if (int rc = Open()) return rc;
   DWORD returned = 0;
   TouchSample sample{};
   bool ok = DeviceIoControl(DriverHandle, code, &record, sizeof record, &sample, sizeof sample, &returned, nullptr);
   CloseDriver();
-  return ok ? kOk : Fail("the device service did not answer");
+  return ok ? kOk : NoAnswer();
+}
+
+// "X Y [OPTION N]": a raw point, and N (between LOW and HIGH) when the option is given.
+bool ParsePoint(const Args& args, const char* option, long low, long high, long& x, long& y, long& n) {
+  bool ok = args.size() >= 2 && ParseInt(args[0], -32768, 32767, x) && ParseInt(args[1], -32768, 32767, y);
+  if (ok && args.size() == 4 && args[2] == option) return ParseInt(args[3], low, high, n);
+  return ok && args.size() == 2;
 }
 
 }  // namespace
 
 int Touch(const Args& args) {
   long x = 0, y = 0, reports = 1;
-  bool ok = args.size() >= 2 && ParseInt(args[0], -32768, 32767, x) && ParseInt(args[1], -32768, 32767, y);
-  if (ok && args.size() == 4 && args[2] == "--reports") ok = ParseInt(args[3], 1, 65535, reports);
-  else if (args.size() != 2) ok = false;
-  if (!ok) return kUsage;
+  if (!ParsePoint(args, "--reports", 1, 65535, x, y, reports)) return kUsage;
   SimTouch touch{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 1, 0, static_cast<std::uint16_t>(reports)};
   return Report(IOCTL_SIM_TOUCH, touch);
 }
 
 int Press(const Args& args) {
   long x = 0, y = 0, jitter = 0;
-  bool ok = args.size() >= 2 && ParseInt(args[0], -32768, 32767, x) && ParseInt(args[1], -32768, 32767, y);
-  if (ok && args.size() == 4 && args[2] == "--jitter") ok = ParseInt(args[3], 0, 1023, jitter);
-  else if (args.size() != 2) ok = false;
-  if (!ok) return kUsage;
+  if (!ParsePoint(args, "--jitter", 0, 1023, x, y, jitter)) return kUsage;
   SimFinger finger{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), static_cast<std::uint16_t>(jitter), 1,
                    0};
   return Report(IOCTL_SIM_FINGER, finger);
@@ -189,11 +196,11 @@ int Lift(const Args& args) {
 
 int Pointer(const Args& args) {
   if (!args.empty()) return kUsage;
-  if (!Open()) return kNoService;
+  if (int rc = Open()) return rc;
   SimStatus status{};
   bool ok = Request(IOCTL_SIM_GET_STATUS, status);
   CloseDriver();
-  if (!ok) return Fail("the device service did not answer");
+  if (!ok) return NoAnswer();
   std::printf("%d %d\n", status.PointerX, status.PointerY);
   return kOk;
 }
@@ -201,7 +208,7 @@ int Pointer(const Args& args) {
 int JournalCmd(const Args& args) {
   bool clear = args.size() == 1 && args[0] == "--clear";
   if (!args.empty() && !clear) return kUsage;
-  if (!Open()) return kNoService;
+  if (int rc = Open()) return rc;
   DWORD returned = 0;
   bool ok;
   if (clear) {
@@ -213,17 +220,17 @@ int JournalCmd(const Args& args) {
     if (ok) std::fwrite(text.data(), 1, returned, stdout);
   }
   CloseDriver();
-  return ok ? kOk : Fail("the device service did not answer");
+  return ok ? kOk : NoAnswer();
 }
 
 int Rbf(const Args& args) {
   if (!args.empty()) return kUsage;
-  if (!Open()) return kNoService;
+  if (int rc = Open()) return rc;
   RbfRecord = RbfRegistration{};
   GetRbfRegistration();
   bool ok = LastRequestResult;
   CloseDriver();
-  if (!ok) return Fail("the device service did not answer");
+  if (!ok) return NoAnswer();
   std::printf("Window=%d Armed=%d\n", RbfRecord.Window, RbfRecord.Armed);
   return kOk;
 }
@@ -234,7 +241,7 @@ int Smi(const Args& args) {
   if (!args.empty() && !(registering && ParseInt(args[0], -2147483647L - 1, 2147483647L, window) &&
                          ParseInt(args[1], -32768, 32767, rotation)))
     return kUsage;
-  if (!Open()) return kNoService;
+  if (int rc = Open()) return rc;
   bool ok;
   if (registering) {
     SmiRegistration record{static_cast<std::int32_t>(window), static_cast<std::int16_t>(rotation), 0};
@@ -244,7 +251,7 @@ int Smi(const Args& args) {
     ok = LastRequestResult;
   }
   CloseDriver();
-  if (!ok) return Fail("the device service did not answer");
+  if (!ok) return NoAnswer();
   if (!registering) std::printf("Window=%d RotationCode=%d\n", SmiRecord.Window, SmiRecord.RotationCode);
   return kOk;
 }

@@ -25,7 +25,8 @@ const char kUsageText[] =
     "                               the calibration values for four raw points, in the order\n"
     "                               measured (no device needed)\n"
     "DIR: --root, else QX_ROOT, else the default root.\n"
-    "Exit codes: 0 done, 1 failed, 2 no device service, 3 no controller, 64 usage.\n";
+    "Exit codes: 0 done, 1 failed, 2 no device service, 3 no controller, 4 the device service did not\n"
+    "answer within QX_DEVICE_TIMEOUT_MS (default 3000), 64 usage.\n";
 
 }  // namespace
 

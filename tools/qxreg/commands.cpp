@@ -142,12 +142,9 @@ LONG ReadValue(HKEY key, const std::string& name, DWORD& type, std::vector<BYTE>
 
 // NAME as the key stores it (the registry compares value names without regard to case).
 std::string StoredValueName(HKEY key, const std::string& name) {
-  char stored[4096];
-  DWORD size = sizeof stored;
-  for (DWORD i = 0; RegEnumValueA(key, i, stored, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-       ++i, size = sizeof stored) {
-    if (!strcasecmp(stored, name.c_str())) return stored;
-  }
+  std::string stored;
+  for (DWORD i = 0; EnumValueName(key, i, stored) == ERROR_SUCCESS; ++i)
+    if (!strcasecmp(stored.c_str(), name.c_str())) return stored;
   return name;
 }
 
@@ -227,11 +224,13 @@ int Query(const Args& args) {
     RegCloseKey(key);
     return rc == ERROR_SUCCESS ? kOk : Failure(full + " " + o.valueName + ": " + ErrorText(rc));
   }
-  char valueName[4096];
-  for (DWORD i = 0;; ++i) {
-    DWORD size = sizeof valueName;
-    if (RegEnumValueA(key, i, valueName, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+  std::string valueName;
+  LONG rc = ERROR_SUCCESS;
+  for (DWORD i = 0; (rc = EnumValueName(key, i, valueName)) == ERROR_SUCCESS; ++i)
     if (ReadValue(key, valueName, type, data) == ERROR_SUCCESS) PrintValue(valueName, type, data);
+  if (rc != ERROR_NO_MORE_ITEMS) {
+    RegCloseKey(key);
+    return Failure(full + ": " + ErrorText(rc));
   }
   char child[MAX_KEY_NAME + 1];
   bool first = true;

@@ -91,4 +91,18 @@ bool StoredCase(const KeyName& key, KeyName& stored) {
   return found;
 }
 
+LONG EnumValueName(HKEY key, DWORD index, std::string& name) {
+  std::vector<char> buffer(256);
+  for (;;) {
+    auto size = static_cast<DWORD>(buffer.size());
+    LONG rc = RegEnumValueA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_MORE_DATA && buffer.size() < (1u << 24)) {
+      buffer.resize(buffer.size() * 4);
+      continue;
+    }
+    if (rc == ERROR_SUCCESS) name.assign(buffer.data(), size);
+    return rc;
+  }
+}
+
 }  // namespace qx::reg

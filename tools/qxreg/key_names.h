@@ -26,4 +26,7 @@ std::string FullName(const KeyName& key);
 // KEY's path with every name in the case it is stored with. False when the key does not exist.
 bool StoredCase(const KeyName& key, KeyName& stored);
 
+// The INDEX-th value name of KEY, however long (RegEnumValueA with a buffer grown as needed).
+LONG EnumValueName(HKEY key, DWORD index, std::string& name);
+
 }  // namespace qx::reg

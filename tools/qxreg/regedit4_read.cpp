@@ -87,6 +87,12 @@ bool HexList(const std::string& text, std::vector<BYTE>& data, std::string& mess
   }
 }
 
+// A NUL would cut the name short where the registry calls take it (and so act on another key or
+// value than the file names), and REGEDIT4 cannot write a CR or LF back out.
+bool HasForbiddenCharacter(const std::string& name) {
+  return name.find_first_of(std::string("\0\r\n", 3)) != std::string::npos;
+}
+
 bool StartsWith(const std::string& s, const char* prefix) {
   return !strncasecmp(s.c_str(), prefix, std::char_traits<char>::length(prefix));
 }
@@ -171,6 +177,7 @@ bool ParseRegedit4(const std::string& text, std::vector<Section>& sections, File
       std::string inner = t.substr(1, t.size() - 2);
       const bool remove = !inner.empty() && inner[0] == '-';
       if (remove) inner.erase(0, 1);
+      if (HasForbiddenCharacter(inner)) return fail("a key name may not hold a NUL, CR or LF");
       auto key = ParseKeyName(inner);
       if (!key) return fail("bad key name \"" + inner + "\"");
       if (remove && key->path.empty()) return fail("a root key cannot be deleted");
@@ -189,6 +196,8 @@ bool ParseRegedit4(const std::string& text, std::vector<Section>& sections, File
       return fail("expected a key in [ ], a value name in quotes, or @");
     } else if (!Quoted(t, pos, v.name, message)) {
       return fail(message);
+    } else if (HasForbiddenCharacter(v.name)) {
+      return fail("a value name may not hold a NUL, CR or LF");
     }
     const std::string rest = Trim(t.substr(pos));
     if (rest.empty() || rest[0] != '=') return fail("expected \"=\" after the value name");

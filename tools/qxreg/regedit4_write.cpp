@@ -62,21 +62,6 @@ void AppendValue(std::string& out, const std::string& name, DWORD type, const st
   out += line + kEol;
 }
 
-// The INDEX-th value's name and type, growing the name buffer as needed.
-LONG EnumValueName(HKEY key, DWORD index, std::string& name) {
-  std::vector<char> buffer(256);
-  for (;;) {
-    auto size = static_cast<DWORD>(buffer.size());
-    LONG rc = RegEnumValueA(key, index, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
-    if (rc == ERROR_MORE_DATA && buffer.size() < (1u << 24)) {
-      buffer.resize(buffer.size() * 4);
-      continue;
-    }
-    if (rc == ERROR_SUCCESS) name.assign(buffer.data(), size);
-    return rc;
-  }
-}
-
 bool WriteKey(HKEY key, const std::string& fullName, std::string& out, std::string& error) {
   if (HasLineBreak(fullName)) {
     error = "the key name \"" + fullName + "\" holds a line break, which REGEDIT4 cannot carry";
