@@ -147,6 +147,19 @@ std::string WithoutEnclosingQuotes(std::string value) {
   return value;
 }
 
+bool WriteProfile(const char* section, const char* key, const char* value, const char* fileName) {
+  if (!section || !fileName || !*fileName) return false;
+  if (!profile::WritableSection(section) || (key && !profile::WritableKey(key)) ||
+      (key && value && !profile::WritableValue(value)))
+    return false;
+  const std::string path = ProfilePath(fileName);
+  return Rewrite(path, [&](const std::string& text) {
+    if (!key) return profile::WithoutSection(text, section);
+    if (!value) return profile::WithoutKey(text, section, key);
+    return profile::WithValue(text, section, key, value);
+  });
+}
+
 }  // namespace
 
 DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue, char* returned,
@@ -170,23 +183,6 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
   returned[count] = '\0';
   return static_cast<DWORD>(count);
 }
-
-namespace {
-
-bool WriteProfile(const char* section, const char* key, const char* value, const char* fileName) {
-  if (!section || !fileName || !*fileName) return false;
-  if (!profile::WritableSection(section) || (key && !profile::WritableKey(key)) ||
-      (key && value && !profile::WritableValue(value)))
-    return false;
-  const std::string path = ProfilePath(fileName);
-  return Rewrite(path, [&](const std::string& text) {
-    if (!key) return profile::WithoutSection(text, section);
-    if (!value) return profile::WithoutKey(text, section, key);
-    return profile::WithValue(text, section, key, value);
-  });
-}
-
-}  // namespace
 
 BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value, const char* fileName) {
   if (CallFails("WritePrivateProfileStringA")) return FALSE;

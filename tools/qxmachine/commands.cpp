@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +34,11 @@ using tool::kUsage;
 // The programs that run on the root get it in QX_ROOT, also when it is the default root.
 void FixRoot() { SetMachineRoot(MachineRoot()); }
 
+int Usage(const char* command, const char* takes) {
+  std::fprintf(stderr, "qxmachine: %s takes %s\n", command, takes);
+  return kUsage;
+}
+
 // The process --caller PID names (0 without one), through *CALLER; false for a malformed list.
 bool ParseCaller(const Args& args, pid_t* caller) {
   *caller = 0;
@@ -40,7 +46,7 @@ bool ParseCaller(const Args& args, pid_t* caller) {
   if (args.size() != 2 || args[0] != "--caller") return false;
   char* end = nullptr;
   long pid = std::strtol(args[1].c_str(), &end, 10);
-  if (*end || pid <= 1 || pid > 4194304) return false;
+  if (args[1].empty() || *end || pid <= 1 || pid > 4194304) return false;
   *caller = static_cast<pid_t>(pid);
   return true;
 }
@@ -128,14 +134,14 @@ int BootTheMachine() {
 }  // namespace
 
 int Boot(const Args& args) {
-  if (!args.empty()) return kUsage;
+  if (!args.empty()) return Usage("boot", "no arguments");
   FixRoot();
   return BootTheMachine();
 }
 
 int Restart(const Args& args) {
   pid_t caller;
-  if (!ParseCaller(args, &caller)) return kUsage;
+  if (!ParseCaller(args, &caller)) return Usage("restart", "only --caller PID");
   FixRoot();
   EndTheMachine(caller);
   return BootTheMachine();
@@ -143,14 +149,14 @@ int Restart(const Args& args) {
 
 int Shutdown(const Args& args) {
   pid_t caller;
-  if (!ParseCaller(args, &caller)) return kUsage;
+  if (!ParseCaller(args, &caller)) return Usage("shutdown", "only --caller PID");
   FixRoot();
   EndTheMachine(caller);
   return kOk;
 }
 
 int Status(const Args& args) {
-  if (!args.empty()) return kUsage;
+  if (!args.empty()) return Usage("status", "no arguments");
   FixRoot();
   std::printf("machine root: %s\n", MachineRoot().c_str());
   const std::vector<RootProcess> processes = FindRootProcesses();
