@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "host/handles.h"
@@ -123,12 +124,17 @@ UINT StartProcess(const char* commandLine, UINT showCmd, DWORD* processId) {
   if (processId) *processId = 0;
   CommandLine parsed = Parse(commandLine ? commandLine : "");
   if (parsed.program.empty()) return ERROR_FILE_NOT_FOUND;
-  std::string path = HostPath(parsed.program);
-  if (UINT problem = CheckProgram(path)) return problem;
+  std::vector<std::string> argStrings{HostPath(parsed.program)};
+  argStrings.insert(argStrings.end(), parsed.args.begin(), parsed.args.end());
+  return StartHostProgram(std::move(argStrings), showCmd, processId);
+}
+
+UINT StartHostProgram(std::vector<std::string> argStrings, UINT showCmd, DWORD* processId) {
+  if (processId) *processId = 0;
+  if (argStrings.empty() || argStrings[0].empty()) return ERROR_FILE_NOT_FOUND;
+  if (UINT problem = CheckProgram(argStrings[0])) return problem;
 
   // Everything the children use is made before fork: after it only async-signal-safe calls.
-  std::vector<std::string> argStrings{path};
-  argStrings.insert(argStrings.end(), parsed.args.begin(), parsed.args.end());
   std::vector<char*> argv;
   for (std::string& a : argStrings) argv.push_back(a.data());
   argv.push_back(nullptr);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "host/win_types.h"
 
@@ -39,6 +40,11 @@ UINT StartupShowCommand();
 
 // WinExec that also gives the started program's process id (0 when it did not start).
 UINT StartProcess(const char* commandLine, UINT showCmd, DWORD* processId);
+
+// Starts the program at the host path ARGV[0] with the arguments after it, as StartProcess starts
+// its programs (detached, QX_SHOWCMD, QX_PROCESS_LOG), with the same results: for the tools
+// that run programs by their host paths.
+UINT StartHostProgram(std::vector<std::string> argv, UINT showCmd, DWORD* processId);
 
 // A handle that WaitForSingleObject can wait on; only SYNCHRONIZE access is offered.
 // 0 when the process does not exist (or ACCESS lacks SYNCHRONIZE).

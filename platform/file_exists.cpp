@@ -9,7 +9,9 @@
 namespace qx {
 
 bool FileExists(const std::string& path) {
-  const int fd = ::open(HostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  std::string tested = path;
+  if (!tested.empty() && tested.back() == '\\') tested.pop_back();
+  const int fd = ::open(HostPath(tested).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   // Opening a folder for reading succeeds on Linux; on Windows it does not, and it is no file.
   struct stat st {};

@@ -6,7 +6,8 @@
 namespace qx {
 
 // True when the file at the Windows path PATH can be opened for reading (it is opened and
-// closed again). A folder, a missing file or any error gives false.
+// closed again). A trailing "\" is removed from PATH first, so "C:\a\b\" tests "C:\a\b". A
+// folder, a missing file or any error gives false.
 bool FileExists(const std::string& path);
 
 }  // namespace qx

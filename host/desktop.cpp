@@ -1,0 +1,135 @@
+#include "host/desktop.h"
+
+#include <charconv>
+
+#include "host/failing_calls.h"
+#include "host/machine_root.h"
+#include "host/profile_file.h"
+
+namespace qx {
+
+namespace {
+
+constexpr char kSection[] = "Mouse";
+constexpr char kTime[] = "DoubleClickSpeed";
+constexpr char kWidth[] = "DoubleClickWidth";
+constexpr char kHeight[] = "DoubleClickHeight";
+
+ScreenSource& Source() {
+  static ScreenSource source;
+  return source;
+}
+
+DesktopChangeHook& ChangeHook() {
+  static DesktopChangeHook hook;
+  return hook;
+}
+
+std::string ValuesFile() { return DesktopFolder() + "/mouse.ini"; }
+
+bool Accepted(const std::string& key, UINT value) {
+  return key == kTime ? value >= 1 && value <= kMaxDoubleClickTime : value <= kMaxDoubleClickSide;
+}
+
+// The live value KEY, or its default when the file does not hold one the desktop accepts.
+UINT LiveValue(const std::string& key) {
+  for (const profile::Entry& e : ProfileSectionEntries(ValuesFile(), kSection)) {
+    if (!profile::SameName(e.key, key)) continue;
+    UINT value = 0;
+    auto [end, error] = std::from_chars(e.value.data(), e.value.data() + e.value.size(), value);
+    if (error == std::errc() && end == e.value.data() + e.value.size() && Accepted(key, value)) return value;
+    break;
+  }
+  return key == kTime ? kDefaultDoubleClickTime : kDefaultDoubleClickSide;
+}
+
+BOOL SetLiveValue(const std::string& key, UINT value) {
+  if (!Accepted(key, value) || !WriteProfileValue(ValuesFile(), kSection, key, std::to_string(value))) return FALSE;
+  if (ChangeHook()) ChangeHook()();
+  return TRUE;
+}
+
+const char* MetricName(int index) {
+  switch (index) {
+    case SM_CXSCREEN: return "SM_CXSCREEN";
+    case SM_CYSCREEN: return "SM_CYSCREEN";
+    case SM_CXDOUBLECLK: return "SM_CXDOUBLECLK";
+    case SM_CYDOUBLECLK: return "SM_CYDOUBLECLK";
+    default: return nullptr;
+  }
+}
+
+const char* ActionName(UINT action) {
+  switch (action) {
+    case SPI_SETDOUBLECLKWIDTH: return "SPI_SETDOUBLECLKWIDTH";
+    case SPI_SETDOUBLECLKHEIGHT: return "SPI_SETDOUBLECLKHEIGHT";
+    case SPI_SETDOUBLECLICKTIME: return "SPI_SETDOUBLECLICKTIME";
+    case SPI_GETWORKAREA: return "SPI_GETWORKAREA";
+    default: return nullptr;
+  }
+}
+
+std::optional<ScreenGeometry> Screen() { return Source() ? Source()() : std::nullopt; }
+
+}  // namespace
+
+int GetSystemMetrics(int index) {
+  const char* name = MetricName(index);
+  if (!name || CallFails("GetSystemMetrics", name)) return 0;
+  switch (index) {
+    case SM_CXDOUBLECLK: return static_cast<int>(LiveValue(kWidth));
+    case SM_CYDOUBLECLK: return static_cast<int>(LiveValue(kHeight));
+    default: {
+      auto screen = Screen();
+      if (!screen) return 0;
+      return index == SM_CXSCREEN ? screen->screen.right - screen->screen.left
+                                  : screen->screen.bottom - screen->screen.top;
+    }
+  }
+}
+
+BOOL SystemParametersInfoA(UINT action, UINT param, void* pvParam, UINT) {
+  const char* name = ActionName(action);
+  if (!name || CallFails("SystemParametersInfoA", name)) return FALSE;
+  switch (action) {
+    case SPI_SETDOUBLECLKWIDTH: return SetLiveValue(kWidth, param);
+    case SPI_SETDOUBLECLKHEIGHT: return SetLiveValue(kHeight, param);
+    case SPI_SETDOUBLECLICKTIME: return SetLiveValue(kTime, param);
+    default: {
+      auto screen = Screen();
+      if (!pvParam || !screen) return FALSE;
+      *static_cast<RECT*>(pvParam) = screen->workArea;
+      return TRUE;
+    }
+  }
+}
+
+BOOL SetDoubleClickTime(UINT milliseconds) {
+  if (CallFails("SetDoubleClickTime")) return FALSE;
+  return SetLiveValue(kTime, milliseconds);
+}
+
+UINT GetDoubleClickTime() {
+  if (CallFails("GetDoubleClickTime")) return 0;
+  return LiveValue(kTime);
+}
+
+ScreenSource SetScreenSource(ScreenSource source) {
+  ScreenSource old = std::move(Source());
+  Source() = std::move(source);
+  return old;
+}
+
+DesktopChangeHook SetDesktopChangeHook(DesktopChangeHook hook) {
+  DesktopChangeHook old = std::move(ChangeHook());
+  ChangeHook() = std::move(hook);
+  return old;
+}
+
+std::string DesktopFolder() {
+  std::string folder = RunDir() + "/desktop";
+  MakeDirs(folder);
+  return folder;
+}
+
+}  // namespace qx

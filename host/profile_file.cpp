@@ -1,0 +1,201 @@
+#include "host/profile_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <optional>
+
+#include "host/failing_calls.h"
+#include "host/paths.h"
+
+namespace qx {
+
+namespace {
+
+constexpr std::size_t kMaxFileSize = 16u << 20;
+
+// The file a profile call names: a bare file name lies in the Windows folder.
+std::string ProfilePath(const std::string& fileName) {
+  if (fileName.find_first_of("\\/:") == std::string::npos) return HostPath("C:\\WINDOWS\\" + fileName);
+  return HostPath(fileName);
+}
+
+// Up to LIMIT + 1 bytes of the open file FD from its start; nothing when it cannot be read.
+std::optional<std::string> ReadFrom(int fd, std::size_t limit) {
+  std::string text;
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(text.size()));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
+    if (n == 0) return text;
+    text.append(buffer, static_cast<std::size_t>(n));
+    if (text.size() > limit) return text;
+  }
+}
+
+// The file's text as the reading call sees it: empty when it cannot be read, at most 16 MiB.
+std::string ReadProfile(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return "";
+  std::string text = ReadFrom(fd, kMaxFileSize).value_or("");
+  ::close(fd);
+  if (text.size() > kMaxFileSize) text.resize(kMaxFileSize);
+  return text;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Writes TEXT to a new file beside PATH, with MODE, and renames it over PATH.
+bool ReplaceFile(const std::string& path, const std::string& text, mode_t mode) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::string temp = folder + "/." + name + "." + std::to_string(::getpid()) + ".new";
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, text) && ::fdatasync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  if (int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
+}
+
+// Opens PATH for the rewrite and holds its lock; -1 when it cannot. Writers lock the file they
+// found; one that finds it replaced by another writer meanwhile locks the new file instead.
+int LockForRewrite(const std::string& path, bool create) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
+    if (fd < 0) return -1;
+    int locked;
+    do {
+      locked = ::flock(fd, LOCK_EX);
+    } while (locked != 0 && errno == EINTR);
+    struct stat held {
+    }, now{};
+    if (locked == 0 && ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &now) == 0 && held.st_ino == now.st_ino &&
+        held.st_dev == now.st_dev)
+      return fd;
+    ::close(fd);
+    if (locked != 0) return -1;
+  }
+  return -1;
+}
+
+// Rewrites the file at PATH with EDIT applied to its text; a missing file counts as empty and is
+// made only when the edit leaves text in it.
+bool Rewrite(const std::string& path, const std::function<std::string(const std::string&)>& edit) {
+  struct stat st {};
+  const bool addsText = !edit("").empty();
+  if (!addsText && ::stat(path.c_str(), &st) != 0) return true;
+  int fd = LockForRewrite(path, addsText);
+  if (fd < 0) return false;
+  bool ok = false;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    std::optional<std::string> text = ReadFrom(fd, kMaxFileSize);
+    if (text && text->size() <= kMaxFileSize) {
+      std::string edited = edit(*text);
+      ok = edited == *text || ReplaceFile(path, edited, st.st_mode & 07777);
+    }
+  }
+  ::close(fd);
+  return ok;
+}
+
+// Copies NAMES, each followed by a zero and the list by another, into OUT of SIZE characters.
+DWORD CopyNameList(const std::vector<std::string>& names, char* out, DWORD size) {
+  if (size < 2) {
+    if (size == 1) out[0] = '\0';
+    return 0;
+  }
+  std::string list;
+  for (const std::string& name : names) list += name + '\0';
+  if (list.size() + 1 > size) {
+    std::memcpy(out, list.data(), size - 2);
+    out[size - 2] = out[size - 1] = '\0';
+    return size - 2;
+  }
+  std::memcpy(out, list.data(), list.size());
+  out[list.size()] = '\0';
+  return static_cast<DWORD>(list.size());
+}
+
+std::string WithoutEnclosingQuotes(std::string value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+    return value.substr(1, value.size() - 2);
+  return value;
+}
+
+bool WriteProfile(const char* section, const char* key, const char* value, const char* fileName) {
+  if (!section || !fileName || !*fileName) return false;
+  if (!profile::WritableSection(section) || (key && !profile::WritableKey(key)) ||
+      (key && value && !profile::WritableValue(value)))
+    return false;
+  const std::string path = ProfilePath(fileName);
+  return Rewrite(path, [&](const std::string& text) {
+    if (!key) return profile::WithoutSection(text, section);
+    if (!value) return profile::WithoutKey(text, section, key);
+    return profile::WithValue(text, section, key, value);
+  });
+}
+
+}  // namespace
+
+DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue, char* returned,
+                               DWORD size, const char* fileName) {
+  if (!returned || size == 0) return 0;
+  returned[0] = '\0';
+  if (!fileName || CallFails("GetPrivateProfileStringA")) return 0;
+  const std::string text = ReadProfile(ProfilePath(fileName));
+  if (!section) return CopyNameList(profile::SectionNames(text), returned, size);
+  if (!key) return CopyNameList(profile::KeyNames(text, section), returned, size);
+
+  std::string value;
+  if (auto found = profile::FindValue(text, section, key)) {
+    value = WithoutEnclosingQuotes(*found);
+  } else {
+    value = defaultValue ? defaultValue : "";
+    while (!value.empty() && value.back() == ' ') value.pop_back();
+  }
+  const std::size_t count = std::min<std::size_t>(value.size(), size - 1);
+  std::memcpy(returned, value.data(), count);
+  returned[count] = '\0';
+  return static_cast<DWORD>(count);
+}
+
+BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value, const char* fileName) {
+  if (CallFails("WritePrivateProfileStringA")) return FALSE;
+  return WriteProfile(section, key, value, fileName) ? TRUE : FALSE;
+}
+
+bool WriteProfileValue(const std::string& fileName, const std::string& section, const std::string& key,
+                       const std::string& value) {
+  return WriteProfile(section.c_str(), key.c_str(), value.c_str(), fileName.c_str());
+}
+
+std::vector<profile::Entry> ProfileSectionEntries(const std::string& fileName, const std::string& section) {
+  return profile::SectionEntries(ReadProfile(ProfilePath(fileName)), section);
+}
+
+}  // namespace qx

@@ -1,0 +1,208 @@
+#include "host/profile_text.h"
+
+#include <algorithm>
+
+namespace qx::profile {
+
+namespace {
+
+bool Blank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+
+std::string_view Trimmed(std::string_view s) {
+  while (!s.empty() && Blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && Blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// How many bytes of TEXT from AT make up the line end there (0 when none starts there).
+std::size_t LineEndAt(std::string_view text, std::size_t at) {
+  if (at >= text.size()) return 0;
+  if (text[at] == '\r') return at + 1 < text.size() && text[at + 1] == '\n' ? 2 : 1;
+  return text[at] == '\n' ? 1 : 0;
+}
+
+Line Classify(std::string_view content) {
+  Line line;
+  std::string_view s = Trimmed(content);
+  if (s.empty() || s.front() == ';') return line;
+  if (s.front() == '[') {
+    std::size_t close = s.find(']');
+    if (close == std::string_view::npos) return line;
+    line.kind = LineKind::Section;
+    line.name = Trimmed(s.substr(1, close - 1));
+    return line;
+  }
+  std::size_t eq = s.find('=');
+  if (eq == std::string_view::npos) return line;
+  std::string_view key = Trimmed(s.substr(0, eq));
+  if (key.empty()) return line;
+  line.kind = LineKind::Entry;
+  line.name = key;
+  line.value = Trimmed(s.substr(eq + 1));
+  return line;
+}
+
+// The line end this text uses: that of its first line, else CR LF as Windows writes.
+std::string_view LineEndOf(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (std::size_t n = LineEndAt(text, i)) return text.substr(i, n);
+  return "\r\n";
+}
+
+bool EndsWithLineEnd(std::string_view text) { return !text.empty() && (text.back() == '\n' || text.back() == '\r'); }
+
+// Calls VISIT(line, inSection) for every line, inSection telling whether it lies in a section
+// named SECTION (its header included).
+template <typename Visit>
+void ForEachLine(const std::vector<Line>& lines, std::string_view section, Visit visit) {
+  bool inside = false;
+  section = Trimmed(section);
+  for (const Line& line : lines) {
+    if (line.kind == LineKind::Section) inside = SameName(line.name, section);
+    visit(line, inside);
+  }
+}
+
+std::string Without(std::string_view text, const std::vector<const Line*>& dropped) {
+  std::string out;
+  std::size_t at = 0;
+  for (const Line* line : dropped) {
+    out.append(text.substr(at, line->start - at));
+    at = line->start + line->length;
+  }
+  out.append(text.substr(at));
+  return out;
+}
+
+}  // namespace
+
+std::vector<Line> Parse(std::string_view text) {
+  std::vector<Line> lines;
+  std::size_t at = 0;
+  // A UTF-8 byte-order mark belongs to no name.
+  std::size_t skip = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+  while (at < text.size()) {
+    std::size_t end = at;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+    Line line = Classify(text.substr(at + skip, end - at - skip));
+    skip = 0;
+    line.start = at;
+    line.length = end - at + LineEndAt(text, end);
+    at += line.length;
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+std::optional<std::string> FindValue(std::string_view text, std::string_view section, std::string_view key) {
+  std::optional<std::string> found;
+  ForEachLine(Parse(text), section, [&](const Line& line, bool inside) {
+    if (!found && inside && line.kind == LineKind::Entry && SameName(line.name, Trimmed(key))) found = line.value;
+  });
+  return found;
+}
+
+namespace {
+
+void AddOnce(std::vector<std::string>& names, const std::string& name) {
+  if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return SameName(n, name); }))
+    names.push_back(name);
+}
+
+}  // namespace
+
+std::vector<std::string> SectionNames(std::string_view text) {
+  std::vector<std::string> names;
+  for (const Line& line : Parse(text))
+    if (line.kind == LineKind::Section) AddOnce(names, line.name);
+  return names;
+}
+
+std::vector<std::string> KeyNames(std::string_view text, std::string_view section) {
+  std::vector<std::string> names;
+  ForEachLine(Parse(text), section, [&](const Line& line, bool inside) {
+    if (inside && line.kind == LineKind::Entry) AddOnce(names, line.name);
+  });
+  return names;
+}
+
+std::vector<Entry> SectionEntries(std::string_view text, std::string_view section) {
+  std::vector<Entry> entries;
+  ForEachLine(Parse(text), section, [&](const Line& line, bool inside) {
+    if (inside && line.kind == LineKind::Entry) entries.push_back({line.name, line.value});
+  });
+  return entries;
+}
+
+bool WritableSection(std::string_view section) { return section.find_first_of("\r\n]") == std::string_view::npos; }
+
+bool WritableKey(std::string_view key) {
+  std::string_view k = Trimmed(key);
+  return !k.empty() && k.front() != ';' && k.front() != '[' && k.find_first_of("\r\n=") == std::string_view::npos;
+}
+
+bool WritableValue(std::string_view value) { return value.find_first_of("\r\n") == std::string_view::npos; }
+
+std::string WithValue(std::string_view text, std::string_view section, std::string_view key, std::string_view value) {
+  const std::vector<Line> lines = Parse(text);
+  const Line* existing = nullptr;
+  const Line* lastOfSection = nullptr;  // where a new entry goes after
+  bool firstSectionDone = false;
+  ForEachLine(lines, section, [&](const Line& line, bool inside) {
+    if (!inside) {
+      if (lastOfSection) firstSectionDone = true;
+      return;
+    }
+    if (!existing && line.kind == LineKind::Entry && SameName(line.name, Trimmed(key))) existing = &line;
+    if (!firstSectionDone && line.kind != LineKind::Other) lastOfSection = &line;
+  });
+
+  const std::string_view eol = LineEndOf(text);
+  std::string out(text);
+  if (existing) {
+    // The key keeps the spelling it has in the file; the line keeps its own line end.
+    std::size_t contentLength = existing->length;
+    while (contentLength > 0 &&
+           (text[existing->start + contentLength - 1] == '\r' || text[existing->start + contentLength - 1] == '\n'))
+      --contentLength;
+    out.replace(existing->start, contentLength, existing->name + "=" + std::string(value));
+    return out;
+  }
+  std::string entry = std::string(Trimmed(key)) + "=" + std::string(value);
+  if (lastOfSection) {
+    std::size_t at = lastOfSection->start + lastOfSection->length;
+    if (!EndsWithLineEnd(text.substr(0, at))) out.insert(at, std::string(eol) + entry);
+    else out.insert(at, entry + std::string(eol));
+    return out;
+  }
+  if (!text.empty() && !EndsWithLineEnd(text)) out += eol;
+  out += "[" + std::string(Trimmed(section)) + "]" + std::string(eol) + entry + std::string(eol);
+  return out;
+}
+
+std::string WithoutKey(std::string_view text, std::string_view section, std::string_view key) {
+  const std::vector<Line> lines = Parse(text);
+  std::vector<const Line*> dropped;
+  ForEachLine(lines, section, [&](const Line& line, bool inside) {
+    if (inside && line.kind == LineKind::Entry && SameName(line.name, Trimmed(key))) dropped.push_back(&line);
+  });
+  return Without(text, dropped);
+}
+
+std::string WithoutSection(std::string_view text, std::string_view section) {
+  const std::vector<Line> lines = Parse(text);
+  std::vector<const Line*> dropped;
+  ForEachLine(lines, section, [&](const Line& line, bool inside) {
+    if (inside) dropped.push_back(&line);
+  });
+  return Without(text, dropped);
+}
+
+}  // namespace qx::profile

@@ -1,0 +1,69 @@
+#include "tools/qxmachine/wininit.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "host/machine_root.h"
+#include "host/paths.h"
+#include "host/profile_file.h"
+
+namespace qx::machine {
+
+namespace {
+
+// The file a line names, when it is on one of the machine's drives ("C:\…").
+bool OnTheDrives(const std::string& windowsPath, std::string* file) {
+  *file = HostPath(windowsPath);
+  const std::string drives = MachineRoot() + "/drive_";
+  return windowsPath.size() > 2 && windowsPath[1] == ':' && file->starts_with(drives) &&
+         file->find('/', drives.size()) != std::string::npos;
+}
+
+bool Fail(const std::string& what) {
+  std::fprintf(stderr, "qxmachine: WININIT.INI: %s: %s\n", what.c_str(), std::strerror(errno));
+  return false;
+}
+
+bool Delete(const std::string& windowsPath) {
+  std::string file;
+  if (!OnTheDrives(windowsPath, &file)) {
+    std::fprintf(stderr, "qxmachine: WININIT.INI: skipped NUL=%s: not a path on the machine's drives\n",
+                 windowsPath.c_str());
+    return false;
+  }
+  struct stat st {};
+  if (::lstat(file.c_str(), &st) != 0) return true;  // gone already
+  const int removed = S_ISDIR(st.st_mode) ? ::rmdir(file.c_str()) : ::unlink(file.c_str());
+  return removed == 0 || Fail("cannot delete " + windowsPath);
+}
+
+bool Rename(const std::string& newPath, const std::string& oldPath) {
+  std::string from, to;
+  if (!OnTheDrives(oldPath, &from) || !OnTheDrives(newPath, &to)) {
+    std::fprintf(stderr, "qxmachine: WININIT.INI: skipped %s=%s: not a path on the machine's drives\n", newPath.c_str(),
+                 oldPath.c_str());
+    return false;
+  }
+  return ::rename(from.c_str(), to.c_str()) == 0 || Fail("cannot rename " + oldPath + " to " + newPath);
+}
+
+}  // namespace
+
+bool CarryOutWininit() {
+  const std::string file = HostPath(kWininit);
+  struct stat st {};
+  if (::stat(file.c_str(), &st) != 0) return true;
+  bool ok = true;
+  for (const profile::Entry& line : ProfileSectionEntries(kWininit, "rename"))
+    ok = (profile::SameName(line.key, "NUL") ? Delete(line.value) : Rename(line.key, line.value)) && ok;
+  const std::string backup = file.substr(0, file.find_last_of('/') + 1) + "WININIT.BAK";
+  if (::rename(file.c_str(), backup.c_str()) != 0) ok = Fail("cannot rename it to WININIT.BAK");
+  return ok;
+}
+
+}  // namespace qx::machine
