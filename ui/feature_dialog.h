@@ -33,6 +33,9 @@ class FeatureDialog : public SuiteDialog {
 
   void Load() final;
 
+  // Where a dialog's own controls begin, below the title area (twips).
+  static constexpr int kContentTop = 1020;
+
  signals:
   // Apply has written the fields and sent the request.
   void Applied();
@@ -46,8 +49,6 @@ class FeatureDialog : public SuiteDialog {
   // A window NAME ("frmMouseSpeed") with an inner size in twips; the title area and icon box
   // sit at the top (content starts at kContentTop), the buttons along the bottom.
   FeatureDialog(const char* name, int widthTwips, int heightTwips, Buttons buttons = Buttons::ApplyOkCancel);
-
-  static constexpr int kContentTop = 1020;
 
   void UpdateApply();
 

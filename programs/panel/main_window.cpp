@@ -14,6 +14,7 @@
 #include "platform/file_exists.h"
 #include "platform/program_start.h"
 #include "platform/single_instance.h"
+#include "programs/panel/feedback_sound_dialog.h"
 #include "programs/panel/mouse_speed_dialog.h"
 #include "programs/panel/panel_program.h"
 #include "ui/about_box.h"
@@ -111,6 +112,7 @@ MainWindow::MainWindow()
     HideAndDisable(hidden);
 
   connect(cmdMouseSpeed, &QPushButton::clicked, this, &MainWindow::MouseSpeedClick);
+  connect(cmdFeedbackSound, &QPushButton::clicked, this, &MainWindow::FeedbackSoundClick);
   connect(cmdSupport, &QPushButton::clicked, this, &MainWindow::SupportClick);
   connect(cmdExit, &QPushButton::clicked, this, &MainWindow::ExitClick);
   connect(cmdSMIon, &QPushButton::clicked, this, [] {
@@ -253,6 +255,7 @@ void MainWindow::CalibrationSelected(int index) {
 }
 
 void MainWindow::MouseSpeedClick() { OpenFeature(frmMouseSpeed, SummaryLine::MouseSpeed); }
+void MainWindow::FeedbackSoundClick() { OpenFeature(frmFeedbackSound, SummaryLine::FeedbackSound); }
 
 void MainWindow::SupportClick() {
   if (FileExists(venderPicture_)) OpenWindow(frmSupport, this, venderPicture_);

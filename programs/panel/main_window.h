@@ -18,6 +18,7 @@ namespace qx {
 class AboutBox;
 class SupportBox;
 class MouseSpeedDialog;
+class FeedbackSoundDialog;
 
 inline constexpr char VENDER_PICTURE[] = "\\QXVender.Bmp";
 inline constexpr char VENDER_CUT[] = "\\QXVender.Cut";
@@ -69,9 +70,11 @@ class MainWindow : public QWidget {
   QPointer<AboutBox> frmAbout;
   QPointer<SupportBox> frmSupport;
   QPointer<MouseSpeedDialog> frmMouseSpeed;
+  QPointer<FeedbackSoundDialog> frmFeedbackSound;
 
  public slots:
   void MouseSpeedClick();
+  void FeedbackSoundClick();
   void SupportClick();
   void AboutClick();
   void CalibrationSelected(int index);
