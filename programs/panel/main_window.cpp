@@ -17,6 +17,8 @@
 #include "programs/panel/feedback_sound_dialog.h"
 #include "programs/panel/mouse_speed_dialog.h"
 #include "programs/panel/panel_program.h"
+#include "programs/panel/sensitivity_dialog.h"
+#include "programs/panel/sleep_time_dialog.h"
 #include "ui/about_box.h"
 #include "ui/controls.h"
 #include "ui/oem_branding.h"
@@ -113,6 +115,8 @@ MainWindow::MainWindow()
 
   connect(cmdMouseSpeed, &QPushButton::clicked, this, &MainWindow::MouseSpeedClick);
   connect(cmdFeedbackSound, &QPushButton::clicked, this, &MainWindow::FeedbackSoundClick);
+  connect(cmdSleepTime, &QPushButton::clicked, this, &MainWindow::SleepTimeClick);
+  connect(cmdSensivitity, &QPushButton::clicked, this, &MainWindow::SensitivityClick);
   connect(cmdSupport, &QPushButton::clicked, this, &MainWindow::SupportClick);
   connect(cmdExit, &QPushButton::clicked, this, &MainWindow::ExitClick);
   connect(cmdSMIon, &QPushButton::clicked, this, [] {
@@ -256,6 +260,8 @@ void MainWindow::CalibrationSelected(int index) {
 
 void MainWindow::MouseSpeedClick() { OpenFeature(frmMouseSpeed, SummaryLine::MouseSpeed); }
 void MainWindow::FeedbackSoundClick() { OpenFeature(frmFeedbackSound, SummaryLine::FeedbackSound); }
+void MainWindow::SensitivityClick() { OpenFeature(frmSensitivity, SummaryLine::Sensitivity); }
+void MainWindow::SleepTimeClick() { OpenFeature(frmSleepTime, SummaryLine::SleepTime); }
 
 void MainWindow::SupportClick() {
   if (FileExists(venderPicture_)) OpenWindow(frmSupport, this, venderPicture_);

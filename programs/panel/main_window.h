@@ -19,6 +19,8 @@ class AboutBox;
 class SupportBox;
 class MouseSpeedDialog;
 class FeedbackSoundDialog;
+class SensitivityDialog;
+class SleepTimeDialog;
 
 inline constexpr char VENDER_PICTURE[] = "\\QXVender.Bmp";
 inline constexpr char VENDER_CUT[] = "\\QXVender.Cut";
@@ -71,10 +73,14 @@ class MainWindow : public QWidget {
   QPointer<SupportBox> frmSupport;
   QPointer<MouseSpeedDialog> frmMouseSpeed;
   QPointer<FeedbackSoundDialog> frmFeedbackSound;
+  QPointer<SensitivityDialog> frmSensitivity;
+  QPointer<SleepTimeDialog> frmSleepTime;
 
  public slots:
   void MouseSpeedClick();
   void FeedbackSoundClick();
+  void SensitivityClick();
+  void SleepTimeClick();
   void SupportClick();
   void AboutClick();
   void CalibrationSelected(int index);
