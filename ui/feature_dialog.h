@@ -25,11 +25,15 @@ namespace qx {
 class FeatureDialog : public SuiteDialog {
   Q_OBJECT
  public:
-  enum class Buttons { ApplyOkCancel, OkOnly };
+  // ApplyOkCancel: the feature dialogs; OK is the default button, Esc is Cancel.
+  // OkOnly: the display-only dialogs, OK the default button.
+  // SaveOkCancel: a set-up dialog, where Apply is "cmdSave" ("&Save") and Cancel is "cmdCancel";
+  //   Esc is OK (it saves what is pending), and no button is the default.
+  enum class Buttons { ApplyOkCancel, OkOnly, SaveOkCancel };
 
-  QPushButton* cmdApply = nullptr;
+  QPushButton* cmdApply = nullptr;  // or Save
   QPushButton* cmdOK = nullptr;
-  QPushButton* cmdCandel = nullptr;
+  QPushButton* cmdCandel = nullptr;  // or cmdCancel
 
   void Load() final;
 
@@ -57,7 +61,7 @@ class FeatureDialog : public SuiteDialog {
   virtual void WriteFields() {}
   virtual void SendRequest() {}
 
-  void reject() override;  // Esc: Cancel
+  void reject() override;  // Esc: Cancel (OK in a set-up dialog)
 
  private:
   void AddButtons();

@@ -18,6 +18,7 @@
 #include "programs/panel/mouse_speed_dialog.h"
 #include "programs/panel/panel_program.h"
 #include "programs/panel/sensitivity_dialog.h"
+#include "programs/panel/serial_port_dialog.h"
 #include "programs/panel/sleep_time_dialog.h"
 #include "ui/about_box.h"
 #include "ui/controls.h"
@@ -116,6 +117,7 @@ MainWindow::MainWindow()
   connect(cmdMouseSpeed, &QPushButton::clicked, this, &MainWindow::MouseSpeedClick);
   connect(cmdFeedbackSound, &QPushButton::clicked, this, &MainWindow::FeedbackSoundClick);
   connect(cmdSleepTime, &QPushButton::clicked, this, &MainWindow::SleepTimeClick);
+  connect(cmdSerialPort, &QPushButton::clicked, this, &MainWindow::SerialPortClick);
   connect(cmdSensivitity, &QPushButton::clicked, this, &MainWindow::SensitivityClick);
   connect(cmdSupport, &QPushButton::clicked, this, &MainWindow::SupportClick);
   connect(cmdExit, &QPushButton::clicked, this, &MainWindow::ExitClick);
@@ -262,6 +264,8 @@ void MainWindow::MouseSpeedClick() { OpenFeature(frmMouseSpeed, SummaryLine::Mou
 void MainWindow::FeedbackSoundClick() { OpenFeature(frmFeedbackSound, SummaryLine::FeedbackSound); }
 void MainWindow::SensitivityClick() { OpenFeature(frmSensitivity, SummaryLine::Sensitivity); }
 void MainWindow::SleepTimeClick() { OpenFeature(frmSleepTime, SummaryLine::SleepTime); }
+// The serial port dialog changes nothing the main window shows.
+void MainWindow::SerialPortClick() { OpenWindow(frmSerialPort, this); }
 
 void MainWindow::SupportClick() {
   if (FileExists(venderPicture_)) OpenWindow(frmSupport, this, venderPicture_);

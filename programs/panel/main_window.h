@@ -21,6 +21,7 @@ class MouseSpeedDialog;
 class FeedbackSoundDialog;
 class SensitivityDialog;
 class SleepTimeDialog;
+class SerialPortDialog;
 
 inline constexpr char VENDER_PICTURE[] = "\\QXVender.Bmp";
 inline constexpr char VENDER_CUT[] = "\\QXVender.Cut";
@@ -75,12 +76,14 @@ class MainWindow : public QWidget {
   QPointer<FeedbackSoundDialog> frmFeedbackSound;
   QPointer<SensitivityDialog> frmSensitivity;
   QPointer<SleepTimeDialog> frmSleepTime;
+  QPointer<SerialPortDialog> frmSerialPort;
 
  public slots:
   void MouseSpeedClick();
   void FeedbackSoundClick();
   void SensitivityClick();
   void SleepTimeClick();
+  void SerialPortClick();
   void SupportClick();
   void AboutClick();
   void CalibrationSelected(int index);

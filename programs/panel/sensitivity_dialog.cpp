@@ -37,7 +37,7 @@ SensitivityDialog::SensitivityDialog() : FeatureDialog("frmSensitivity", kWidth,
   lblTestBox0 = AddLabel(this, "lblTestBox0", "", kMargin, kBoxTop, kInnerWidth, kBoxHeight);
   lblTestBox0->setFrameStyle(QFrame::Box | QFrame::Plain);
   QPalette yellow = lblTestBox0->palette();
-  yellow.setColor(QPalette::Window, QColor(255, 255, 0));
+  yellow.setColor(QPalette::Window, kYellow);
   lblTestBox0->setPalette(yellow);
   // The caption, one line across the middle of the box.
   lblTestBox1 =

@@ -6,6 +6,7 @@
 
 #include "core/driver_link.h"
 #include "tests/programs/panel/panel_fixture.h"
+#include "ui/colours.h"
 
 namespace qx::test {
 namespace {
@@ -72,11 +73,11 @@ TEST_F(Sensitivity, TheTestBoxLightsWhilePressedOnEitherPartAndSendsNothing) {
   SensitivityDialog& d = Open("");
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
   const QColor unlit = BoxColour(d);
-  EXPECT_NE(unlit, QColor(255, 255, 0));
+  EXPECT_NE(unlit, kYellow);
 
   QTest::mousePress(d.lblTestBox1, Qt::LeftButton);  // on the caption
   EXPECT_TRUE(d.TestBoxLit());
-  EXPECT_EQ(BoxColour(d), QColor(255, 255, 0)) << "the whole box, not only the caption";
+  EXPECT_EQ(BoxColour(d), kYellow) << "the whole box, not only the caption";
   QTest::mouseRelease(d.lblTestBox1, Qt::LeftButton, {}, QPoint(-200, -200));  // let go outside the box
   EXPECT_FALSE(d.TestBoxLit());
   EXPECT_EQ(BoxColour(d), unlit);
