@@ -15,6 +15,7 @@
 #include "platform/program_start.h"
 #include "platform/single_instance.h"
 #include "programs/panel/feedback_sound_dialog.h"
+#include "programs/panel/mcu_info_dialog.h"
 #include "programs/panel/mouse_speed_dialog.h"
 #include "programs/panel/panel_program.h"
 #include "programs/panel/sensitivity_dialog.h"
@@ -266,6 +267,7 @@ void MainWindow::SensitivityClick() { OpenFeature(frmSensitivity, SummaryLine::S
 void MainWindow::SleepTimeClick() { OpenFeature(frmSleepTime, SummaryLine::SleepTime); }
 // The serial port dialog changes nothing the main window shows.
 void MainWindow::SerialPortClick() { OpenWindow(frmSerialPort, this); }
+void MainWindow::McuInfoClick() { OpenWindow(frmMcuInfo, this); }
 
 void MainWindow::SupportClick() {
   if (FileExists(venderPicture_)) OpenWindow(frmSupport, this, venderPicture_);
@@ -285,8 +287,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const auto* press = static_cast<QMouseEvent*>(event);
     const Qt::KeyboardModifiers all = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
     if (press->button() == Qt::RightButton && (press->modifiers() & all) == all) {
-      // Shift+Ctrl+Alt with the right button: the touch test window (on Exit) and the MCU
-      // information dialog (on Serial Port), whose windows are not part of this program yet.
+      // Shift+Ctrl+Alt with the right button: the touch test window (on Exit, not part of this
+      // program yet) and the MCU information dialog (on Serial Port).
+      if (watched == cmdSerialPort) McuInfoClick();
       return true;
     }
   }

@@ -22,6 +22,7 @@ class FeedbackSoundDialog;
 class SensitivityDialog;
 class SleepTimeDialog;
 class SerialPortDialog;
+class McuInfoDialog;
 
 inline constexpr char VENDER_PICTURE[] = "\\QXVender.Bmp";
 inline constexpr char VENDER_CUT[] = "\\QXVender.Cut";
@@ -77,6 +78,7 @@ class MainWindow : public QWidget {
   QPointer<SensitivityDialog> frmSensitivity;
   QPointer<SleepTimeDialog> frmSleepTime;
   QPointer<SerialPortDialog> frmSerialPort;
+  QPointer<McuInfoDialog> frmMcuInfo;
 
  public slots:
   void MouseSpeedClick();
@@ -84,6 +86,7 @@ class MainWindow : public QWidget {
   void SensitivityClick();
   void SleepTimeClick();
   void SerialPortClick();
+  void McuInfoClick();
   void SupportClick();
   void AboutClick();
   void CalibrationSelected(int index);
