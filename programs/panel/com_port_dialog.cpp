@@ -10,7 +10,7 @@ namespace qx {
 namespace {
 
 constexpr int kWidth = 5400;
-constexpr int kNoteHeight = 480;
+constexpr int kNoteHeight = 3 * kLabelHeight;  // three lines
 constexpr int kFirstRow = FeatureDialog::kContentTop + kNoteHeight + kMargin;
 constexpr int kRowStep = 420;
 constexpr int kListHeight = 315;

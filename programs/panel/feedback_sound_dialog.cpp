@@ -27,11 +27,12 @@ FeedbackSoundDialog::FeedbackSoundDialog() : FeatureDialog("frmFeedbackSound", k
                                 kFrameWidth, kOptionsHeight);
   optFeedbackSound = new OptionGroup(this);
   for (int index = 1; index <= 4; ++index) {
-    // Two columns: silence and touch down above, lift off and both below.
-    const int left = 240 + ((index - 1) % 2) * 2640;
+    // Two columns: silence and touch down above, lift off and both below; the right column is
+    // the wider, for "Both Touch Down & Lift Off".
+    const bool right = index % 2 == 0;
     const int top = kInFrameTop + ((index - 1) / 2) * 360;
     const std::string name = "optFeedbackSound" + std::to_string(index);
-    optFeedbackSound->Add(index, AddOption(options, name.c_str(), "", left, top, 2520));
+    optFeedbackSound->Add(index, AddOption(options, name.c_str(), "", right ? 2640 : 180, top, right ? 3000 : 2400));
   }
 
   tone_ = AddBarFrame("  Tone  ", kToneTop, "hscTone", 200, 5000, 100, "Low", "High", "lblTone", lblTone);
