@@ -24,8 +24,6 @@ class SensitivityDialog : public FeatureDialog {
   QLabel* lblTestBox0 = nullptr;  // the box, yellow while pressed
   QLabel* lblTestBox1 = nullptr;  // its caption, over it
 
-  bool TestBoxLit() const { return lblTestBox0->autoFillBackground(); }
-
  protected:
   void LoadFields() override;
   bool Differs() const override;

@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QAccessible>
 #include <QTest>
 
 #include "core/driver_link.h"
 #include "tests/programs/panel/panel_fixture.h"
-#include "ui/colours.h"
 
 namespace qx::test {
 namespace {
@@ -29,14 +27,9 @@ class FeedbackSound : public PanelTest {
 TEST_F(FeedbackSound, OpensWithTheBlocksValuesAndAppliesExactlyItsFields) {
   FeedbackSoundDialog& d = Open("SoundMode=2 SoundTone=1500 SoundDuration=30");
   EXPECT_FALSE(Main().isVisible());
-  for (int i = 1; i <= 4; ++i) {
-    EXPECT_EQ(d.optFeedbackSound->Button(i)->isChecked(), i == 2);
-    EXPECT_EQ(TextColour(d.optFeedbackSound->Button(i)), i == 2 ? kBlack : kTeal);
-  }
+  for (int i = 1; i <= 4; ++i) EXPECT_EQ(d.optFeedbackSound->Button(i)->isChecked(), i == 2);
   EXPECT_EQ(d.optFeedbackSound->Button(1)->text(), " Silence ( No Sound )");
   EXPECT_EQ(d.optFeedbackSound->Button(4)->text(), " Both Touch Down && Lift Off");  // shown with one "&"
-  EXPECT_EQ(QAccessible::queryAccessibleInterface(d.optFeedbackSound->Button(4))->text(QAccessible::Name),
-            " Both Touch Down & Lift Off");
   EXPECT_EQ(d.hscTone->value(), 1500);
   EXPECT_EQ(d.lblTone->text(), "1500");
   EXPECT_EQ(d.lblDuration->text(), "30");
