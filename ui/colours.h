@@ -10,6 +10,8 @@ inline const QColor kTeal(0, 128, 128);
 inline const QColor kBlack(0, 0, 0);
 inline const QColor kRed(255, 0, 0);
 inline const QColor kBlue(0, 0, 255);
+inline const QColor kGrey(128, 128, 128);
+inline const QColor kYellow(255, 255, 0);
 
 void SetTextColour(QWidget* control, const QColor& colour);
 QColor TextColour(const QWidget* control);

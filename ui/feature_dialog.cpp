@@ -31,15 +31,16 @@ void FeatureDialog::AddButtons() {
     left -= kButtonWidth + kMargin;
     return button;
   };
-  if (buttons_ == Buttons::ApplyOkCancel) {
-    cmdApply = add("cmdApply", "&Apply");
+  const bool setUp = buttons_ == Buttons::SaveOkCancel;
+  if (buttons_ != Buttons::OkOnly) {
+    cmdApply = setUp ? add("cmdSave", "&Save") : add("cmdApply", "&Apply");
     cmdApply->setEnabled(false);
     connect(cmdApply, &QPushButton::clicked, this, &FeatureDialog::Apply);
-    cmdCandel = add("cmdCandel", "&Cancel");
+    cmdCandel = setUp ? add("cmdCancel", "&Cancel") : add("cmdCandel", "&Cancel");
     connect(cmdCandel, &QPushButton::clicked, this, &FeatureDialog::Cancel);
   }
   cmdOK = add("cmdOK", "&OK");
-  cmdOK->setDefault(true);
+  cmdOK->setDefault(!setUp);
   connect(cmdOK, &QPushButton::clicked, this, &FeatureDialog::Ok);
   // Tab order left to right: OK, Cancel, Apply, after the dialog's own controls.
   if (cmdCandel) setTabOrder(cmdOK, cmdCandel);
@@ -69,6 +70,9 @@ void FeatureDialog::Cancel() {
   close();
 }
 
-void FeatureDialog::reject() { Cancel(); }
+void FeatureDialog::reject() {
+  if (buttons_ == Buttons::SaveOkCancel) Ok();
+  else Cancel();
+}
 
 }  // namespace qx

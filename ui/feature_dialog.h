@@ -25,13 +25,20 @@ namespace qx {
 class FeatureDialog : public SuiteDialog {
   Q_OBJECT
  public:
-  enum class Buttons { ApplyOkCancel, OkOnly };
+  // ApplyOkCancel: the feature dialogs; OK is the default button, Esc is Cancel.
+  // OkOnly: the display-only dialogs, OK the default button.
+  // SaveOkCancel: a set-up dialog, where Apply is "cmdSave" ("&Save") and Cancel is "cmdCancel";
+  //   Esc is OK (it saves what is pending), and no button is the default.
+  enum class Buttons { ApplyOkCancel, OkOnly, SaveOkCancel };
 
-  QPushButton* cmdApply = nullptr;
+  QPushButton* cmdApply = nullptr;  // or Save
   QPushButton* cmdOK = nullptr;
-  QPushButton* cmdCandel = nullptr;
+  QPushButton* cmdCandel = nullptr;  // or cmdCancel
 
   void Load() final;
+
+  // Where a dialog's own controls begin, below the title area (twips).
+  static constexpr int kContentTop = 1020;
 
  signals:
   // Apply has written the fields and sent the request.
@@ -47,8 +54,6 @@ class FeatureDialog : public SuiteDialog {
   // sit at the top (content starts at kContentTop), the buttons along the bottom.
   FeatureDialog(const char* name, int widthTwips, int heightTwips, Buttons buttons = Buttons::ApplyOkCancel);
 
-  static constexpr int kContentTop = 1020;
-
   void UpdateApply();
 
   virtual void LoadFields() = 0;
@@ -56,7 +61,7 @@ class FeatureDialog : public SuiteDialog {
   virtual void WriteFields() {}
   virtual void SendRequest() {}
 
-  void reject() override;  // Esc: Cancel
+  void reject() override;  // Esc: Cancel (OK in a set-up dialog)
 
  private:
   void AddButtons();

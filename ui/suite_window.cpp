@@ -27,7 +27,8 @@ void SuiteDialog::done(int result) {
 }
 
 void SuiteDialog::closeEvent(QCloseEvent* event) {
-  ShowMainWindow();
+  if (returnTo_) ShowAgain(returnTo_);
+  else ShowMainWindow();
   event->accept();
 }
 

@@ -58,13 +58,14 @@ void RecentreWhenFramed(QWidget* window) {
 void SetMainWindow(QWidget* window) { Main() = window; }
 QWidget* MainWindowWidget() { return Main().data(); }
 
-void ShowMainWindow() {
-  QWidget* main = MainWindowWidget();
-  if (!main) return;
-  main->show();
-  main->raise();
-  main->activateWindow();
-  main->setFocus();
+void ShowMainWindow() { ShowAgain(MainWindowWidget()); }
+
+void ShowAgain(QWidget* window) {
+  if (!window) return;
+  window->show();
+  window->raise();
+  window->activateWindow();
+  window->setFocus();
 }
 
 void CenterForm(QWidget* window) {

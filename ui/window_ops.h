@@ -14,6 +14,8 @@ QWidget* MainWindowWidget();
 // Shows the main window (modeless) and gives it the focus. Every window opened from the main
 // window calls it as it closes.
 void ShowMainWindow();
+// The same for any WINDOW: a window opened from a dialog brings that dialog back so.
+void ShowAgain(QWidget* window);
 
 // The window's outer size (frame included) horizontally centred on the screen and vertically
 // centred on the upper 85 % of the screen height, computed in twips with whole-number divisions.

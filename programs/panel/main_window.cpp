@@ -14,8 +14,13 @@
 #include "platform/file_exists.h"
 #include "platform/program_start.h"
 #include "platform/single_instance.h"
+#include "programs/panel/feedback_sound_dialog.h"
+#include "programs/panel/mcu_info_dialog.h"
 #include "programs/panel/mouse_speed_dialog.h"
 #include "programs/panel/panel_program.h"
+#include "programs/panel/sensitivity_dialog.h"
+#include "programs/panel/serial_port_dialog.h"
+#include "programs/panel/sleep_time_dialog.h"
 #include "ui/about_box.h"
 #include "ui/controls.h"
 #include "ui/oem_branding.h"
@@ -111,6 +116,10 @@ MainWindow::MainWindow()
     HideAndDisable(hidden);
 
   connect(cmdMouseSpeed, &QPushButton::clicked, this, &MainWindow::MouseSpeedClick);
+  connect(cmdFeedbackSound, &QPushButton::clicked, this, &MainWindow::FeedbackSoundClick);
+  connect(cmdSleepTime, &QPushButton::clicked, this, &MainWindow::SleepTimeClick);
+  connect(cmdSerialPort, &QPushButton::clicked, this, &MainWindow::SerialPortClick);
+  connect(cmdSensivitity, &QPushButton::clicked, this, &MainWindow::SensitivityClick);
   connect(cmdSupport, &QPushButton::clicked, this, &MainWindow::SupportClick);
   connect(cmdExit, &QPushButton::clicked, this, &MainWindow::ExitClick);
   connect(cmdSMIon, &QPushButton::clicked, this, [] {
@@ -253,6 +262,12 @@ void MainWindow::CalibrationSelected(int index) {
 }
 
 void MainWindow::MouseSpeedClick() { OpenFeature(frmMouseSpeed, SummaryLine::MouseSpeed); }
+void MainWindow::FeedbackSoundClick() { OpenFeature(frmFeedbackSound, SummaryLine::FeedbackSound); }
+void MainWindow::SensitivityClick() { OpenFeature(frmSensitivity, SummaryLine::Sensitivity); }
+void MainWindow::SleepTimeClick() { OpenFeature(frmSleepTime, SummaryLine::SleepTime); }
+// The serial port dialog changes nothing the main window shows.
+void MainWindow::SerialPortClick() { OpenWindow(frmSerialPort, this); }
+void MainWindow::McuInfoClick() { OpenWindow(frmMcuInfo, this); }
 
 void MainWindow::SupportClick() {
   if (FileExists(venderPicture_)) OpenWindow(frmSupport, this, venderPicture_);
@@ -272,8 +287,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const auto* press = static_cast<QMouseEvent*>(event);
     const Qt::KeyboardModifiers all = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
     if (press->button() == Qt::RightButton && (press->modifiers() & all) == all) {
-      // Shift+Ctrl+Alt with the right button: the touch test window (on Exit) and the MCU
-      // information dialog (on Serial Port), whose windows are not part of this program yet.
+      // Shift+Ctrl+Alt with the right button: the touch test window (on Exit, not part of this
+      // program yet) and the MCU information dialog (on Serial Port).
+      if (watched == cmdSerialPort) McuInfoClick();
       return true;
     }
   }

@@ -18,6 +18,11 @@ namespace qx {
 class AboutBox;
 class SupportBox;
 class MouseSpeedDialog;
+class FeedbackSoundDialog;
+class SensitivityDialog;
+class SleepTimeDialog;
+class SerialPortDialog;
+class McuInfoDialog;
 
 inline constexpr char VENDER_PICTURE[] = "\\QXVender.Bmp";
 inline constexpr char VENDER_CUT[] = "\\QXVender.Cut";
@@ -69,9 +74,19 @@ class MainWindow : public QWidget {
   QPointer<AboutBox> frmAbout;
   QPointer<SupportBox> frmSupport;
   QPointer<MouseSpeedDialog> frmMouseSpeed;
+  QPointer<FeedbackSoundDialog> frmFeedbackSound;
+  QPointer<SensitivityDialog> frmSensitivity;
+  QPointer<SleepTimeDialog> frmSleepTime;
+  QPointer<SerialPortDialog> frmSerialPort;
+  QPointer<McuInfoDialog> frmMcuInfo;
 
  public slots:
   void MouseSpeedClick();
+  void FeedbackSoundClick();
+  void SensitivityClick();
+  void SleepTimeClick();
+  void SerialPortClick();
+  void McuInfoClick();
   void SupportClick();
   void AboutClick();
   void CalibrationSelected(int index);

@@ -91,6 +91,27 @@ TEST_F(WindowBase, EveryWayOfClosingBringsTheMainWindowBack) {
   OpenAndClose<BypassDialog>([](BypassDialog& d) { d.close(); }, "the close box");
 }
 
+TEST_F(WindowBase, AWindowOpenedFromADialogReturnsToThatDialogOrElseToTheMainWindow) {
+  main->show();
+  QPointer<PlainWindow> dialog;
+  QPointer<PlainWindow> inner;
+  OpenWindow(dialog, main.get());
+  OpenWindow(inner, dialog.data());
+  EXPECT_FALSE(dialog->isVisible());
+  QTest::keyClick(inner, Qt::Key_Escape);
+  Settle();
+  EXPECT_TRUE(inner.isNull());
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_FALSE(main->isVisible()) << "only the opener comes back";
+
+  // The opener is gone by the time the inner window closes: nothing is left hidden.
+  OpenWindow(inner, dialog.data());
+  delete dialog.data();
+  inner->close();
+  Settle();
+  EXPECT_TRUE(main->isVisible());
+}
+
 class FeatureDialogContract : public WindowBase {
  protected:
   BypassDialog& Open() {

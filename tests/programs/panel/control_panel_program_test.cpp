@@ -14,6 +14,8 @@
 #include "host/machine_root.h"
 #include "host/window_bus.h"
 #include "host/window_input.h"
+#include "programs/panel/feedback_sound_dialog.h"
+#include "programs/panel/main_window.h"
 #include "tests/programs/panel/panel_fixture.h"
 #include "tests/support/device_service.h"
 #include "tests/support/process.h"
@@ -192,6 +194,14 @@ class ClosingWindows : public ControlPanelProgram {
 
   static void CloseByProgram(HWND h) { SendMessageA(h, WM_CLOSE, 0, 0); }
 
+  // A press of BUTTON (WM_LBUTTONDOWN or WM_RBUTTONDOWN) on window H at CONTROL's centre; CONTROL
+  // belongs to a window of the same design made in this process, so its place is the real one.
+  static void PressOn(HWND h, const QWidget* control, UINT button = WM_LBUTTONDOWN) {
+    const QPoint at = control->mapTo(control->window(), control->rect().center());
+    SendMessageA(h, button, 0, MAKELPARAM(at.x(), at.y()));
+    SendMessageA(h, button + 1, 0, MAKELPARAM(at.x(), at.y()));  // the button's up message
+  }
+
   pid_t panel = -1;
   HWND main = 0;
 };
@@ -229,6 +239,47 @@ TEST_F(ClosingWindows, SupportBoxEveryWay) {
   OpenAndClose(
       support, kTitle, [](HWND h) { Press(h, {VK_RETURN}); }, "OK (Enter)");
   OpenAndClose(support, kTitle, CloseByProgram, "WM_CLOSE");
+  EXPECT_EQ(Boxes(), "");
+}
+
+// A person at the real program: the feedback sound dialog opened by its mnemonic, its test button
+// pressed, another mode chosen and applied with the keys, closed with Enter.
+TEST_F(ClosingWindows, FeedbackSoundTestedAndAppliedByAPerson) {
+  DeviceService::Qxctl("set SoundMode=1 SoundTone=1000 SoundDuration=20");
+  StartPanel();
+  DeviceService::Qxctl("journal --clear");
+  const FeedbackSoundDialog design;
+  Press(main, {VK_MENU, 'F'});
+  const HWND dialog = WaitForDialog(kTitle);
+  ASSERT_NE(dialog, 0);
+
+  PressOn(dialog, design.cmdSoundTest);
+  EXPECT_TRUE(WaitUntil([] { return Sent("PlayTestSound").size() == 2; }));
+  EXPECT_EQ(Sent("PlayTestSound"), (std::vector<std::string>{"Tone=1000 Duration=20", "Tone=1000 Duration=20"}));
+
+  PressOn(dialog, design.optFeedbackSound->Button(3));  // " Lift Off Only"
+  Press(dialog, {VK_MENU, 'A'});
+  EXPECT_TRUE(WaitUntil([] { return !Sent("SetFeedbackSound").empty(); }));
+  Press(dialog, {VK_RETURN});
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && IsWindowVisible(main); }));
+  EXPECT_EQ(Sent("SetFeedbackSound"), std::vector<std::string>{"SoundMode=3 SoundTone=1000 SoundDuration=20"})
+      << "Apply, then OK with nothing left to apply";
+  EXPECT_NE(DeviceService::Qxctl("summary").find("Lift Off Only"), std::string::npos);
+  EXPECT_EQ(Boxes(), "");
+}
+
+TEST_F(ClosingWindows, McuInformationByShiftCtrlAltAndTheRightButtonOnSerialPort) {
+  DeviceService::Qxctl("set McuMode=0xD4 McuVersion=0x42 McuCode=1234ABCD");
+  StartPanel();
+  const MainWindow design;
+  for (WPARAM key : {VK_SHIFT, VK_CONTROL, VK_MENU}) SendMessageA(main, WM_KEYDOWN, key, 0);
+  PressOn(main, design.cmdSerialPort, WM_RBUTTONDOWN);
+  for (WPARAM key : {VK_MENU, VK_CONTROL, VK_SHIFT}) SendMessageA(main, WM_KEYUP, key, 0);
+  const HWND dialog = WaitForDialog(kTitle);
+  ASSERT_NE(dialog, 0);
+  EXPECT_FALSE(IsWindowVisible(main));
+  Press(dialog, {VK_RETURN});
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && IsWindowVisible(main); }));
   EXPECT_EQ(Boxes(), "");
 }
 

@@ -4,12 +4,19 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QGroupBox>
 #include <QTest>
 
 #include "core/driver_link.h"
 #include "core/settings_store.h"
 #include "platform/program_start.h"
+#include "programs/panel/com_port_dialog.h"
+#include "programs/panel/feedback_sound_dialog.h"
+#include "programs/panel/mcu_info_dialog.h"
 #include "programs/panel/mouse_speed_dialog.h"
+#include "programs/panel/sensitivity_dialog.h"
+#include "programs/panel/serial_port_dialog.h"
+#include "programs/panel/sleep_time_dialog.h"
 #include "tests/programs/panel/panel_fixture.h"
 #include "ui/about_box.h"
 #include "ui/support_box.h"
@@ -104,6 +111,42 @@ TEST_F(MainWindowStart, CaptionsAreTheAccessibleNames) {
   EXPECT_EQ(Main().cboCalibration->count(), 2);
   EXPECT_EQ(Main().cboCalibration->itemText(0), " 4 points, mode 1");
   EXPECT_EQ(Main().cboCalibration->itemText(1), " 4 points, mode 2");
+}
+
+// In every dialog, what a person reads on a control is what a screen reader reads for it.
+TEST_F(MainWindowStart, EveryDialogsCaptionsAreTheirAccessibleNames) {
+  ASSERT_EQ(Start(), LoadResult::Ready);
+  auto check = [](QWidget* dialog) {
+    ASSERT_TRUE(dialog);
+    int captions = 0;
+    for (QWidget* control : dialog->findChildren<QWidget*>()) {
+      QString caption;
+      if (auto* button = qobject_cast<QAbstractButton*>(control)) caption = button->text();
+      else if (auto* label = qobject_cast<QLabel*>(control)) caption = label->text();
+      else if (auto* frame = qobject_cast<QGroupBox*>(control)) caption = frame->title();
+      if (caption.isEmpty()) continue;
+      ++captions;
+      const QString shown =
+          qobject_cast<QLabel*>(control) ? caption : QString::fromStdString(LabelCaption(caption.toStdString()));
+      EXPECT_EQ(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name), shown)
+          << dialog->objectName().toStdString() << " " << control->objectName().toStdString();
+    }
+    EXPECT_GE(captions, 4) << dialog->objectName().toStdString();
+    dialog->close();
+    Settle();
+  };
+  Main().FeedbackSoundClick();
+  check(Main().frmFeedbackSound);
+  Main().SensitivityClick();
+  check(Main().frmSensitivity);
+  Main().SleepTimeClick();
+  check(Main().frmSleepTime);
+  Main().McuInfoClick();
+  check(Main().frmMcuInfo);
+  Main().SerialPortClick();
+  Main().frmSerialPort->SetupClick();
+  check(Main().frmSerialPort->frmCOMxSet);
+  check(Main().frmSerialPort);
 }
 
 class CalibrationModeStart : public PanelTest, public ::testing::WithParamInterface<const char*> {};

@@ -21,11 +21,6 @@ class MouseSpeed : public PanelTest {
     DeviceService::Qxctl("journal --clear");
     return *Main().frmMouseSpeed;
   }
-  static void Drag(ScrollBar* bar, std::initializer_list<int> positions) {
-    bar->setSliderDown(true);
-    for (int p : positions) bar->setSliderPosition(p);
-    bar->setSliderDown(false);
-  }
 };
 
 TEST_F(MouseSpeed, OpensWithTheBlocksValues) {
@@ -161,7 +156,7 @@ TEST_F(MouseSpeed, DraggingMirrorsAtOnceAndUpdatesTheDraggedLabelAtTheEnd) {
   d.hscMouseHSpeed->setSliderDown(false);
   EXPECT_EQ(d.lblHS->text(), "80%");
   EXPECT_TRUE(d.cmdApply->isEnabled());
-  Drag(d.hscMouseHSpeed, {12, 10});
+  DragThumb(d.hscMouseHSpeed, {12, 10});
   EXPECT_EQ(d.lblHS->text(), "50%");
   EXPECT_FALSE(d.cmdApply->isEnabled());
 }

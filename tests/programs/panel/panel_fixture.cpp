@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -98,6 +99,21 @@ std::vector<std::string> JournalLines(const std::string& name) {
   return lines;
 }
 
+std::vector<std::string> Sent(const std::string& name) {
+  std::vector<std::string> fields;
+  for (const std::string& line : JournalLines(name)) {
+    const std::size_t at = line.find(" " + name);
+    fields.push_back(line.substr(std::min(line.size(), at + name.size() + 2)));
+  }
+  return fields;
+}
+
+void DragThumb(ScrollBar* bar, std::initializer_list<int> positions) {
+  bar->setSliderDown(true);
+  for (int p : positions) bar->setSliderPosition(p);
+  bar->setSliderDown(false);
+}
+
 void PanelTest::SetUp() {
   ResetProgramState();  // as a fresh process would start
   WriteInstallation();
@@ -117,6 +133,12 @@ LoadResult PanelTest::Start() {
   const LoadResult result = window->Load();
   if (result == LoadResult::Ready) window->show();
   return result;
+}
+
+void PanelTest::StartWith(const std::string& fields) {
+  if (!fields.empty()) DeviceService::Qxctl("set " + fields);
+  ASSERT_EQ(Start(), LoadResult::Ready);
+  DeviceService::Qxctl("journal --clear");
 }
 
 void PanelTest::Settle() {

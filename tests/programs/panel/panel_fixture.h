@@ -12,6 +12,7 @@
 #include "tests/support/device_service.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/temp_root.h"
+#include "ui/scroll_bar.h"
 
 namespace qx::test {
 
@@ -30,6 +31,12 @@ void WriteInstallBitmap(const std::string& name, int width, int height);
 
 // The journal lines of requests named NAME ("SetMouseSpeed"), oldest first.
 std::vector<std::string> JournalLines(const std::string& name);
+// What each request named NAME carried, oldest first: the journal line after the name
+// ("SoundMode=3 SoundTone=1000 SoundDuration=20").
+std::vector<std::string> Sent(const std::string& name);
+
+// Drags BAR's thumb through POSITIONS and lets it go.
+void DragThumb(ScrollBar* bar, std::initializer_list<int> positions);
 
 class PanelTest : public ::testing::Test {
  protected:
@@ -38,6 +45,9 @@ class PanelTest : public ::testing::Test {
 
   // Makes the main window and runs its start-up; shows it when it is ready.
   LoadResult Start();
+  // Sets FIELDS in the controller ("SoundMode=1 SoundTone=200"), starts the panel and clears the
+  // journal, so that what a test then finds there is what its dialog sent.
+  void StartWith(const std::string& fields);
   MainWindow& Main() { return *window; }
   // Lets posted events (deferred deletes, shows) run.
   static void Settle();

@@ -1,7 +1,7 @@
 // panel_screenshots DIR: the control panel's windows as a person sees them, for a look by eye.
 // Runs the main window in this process against a fresh root with a device service, opens the
-// Support box, the About box and the mouse speed dialog in turn, and saves the screen with each
-// as DIR/<window>.png. Meant for a (virtual) X display: scripts/panel-screenshots.
+// Support box, the About box and each dialog in turn, and saves the screen with each as
+// DIR/<window>.png. Meant for a (virtual) X display: scripts/panel-screenshots.
 #include <QApplication>
 #include <QFont>
 #include <QImage>
@@ -12,8 +12,14 @@
 
 #include "core/settings_store.h"
 #include "host/paths.h"
+#include "programs/panel/com_port_dialog.h"
+#include "programs/panel/feedback_sound_dialog.h"
 #include "programs/panel/main_window.h"
+#include "programs/panel/mcu_info_dialog.h"
 #include "programs/panel/mouse_speed_dialog.h"
+#include "programs/panel/sensitivity_dialog.h"
+#include "programs/panel/serial_port_dialog.h"
+#include "programs/panel/sleep_time_dialog.h"
 #include "tests/programs/panel/panel_fixture.h"
 #include "ui/about_box.h"
 #include "ui/support_box.h"
@@ -75,6 +81,33 @@ int main(int argc, char** argv) {
   window.frmMouseSpeed->optAcceleration->Button(2)->click();
   Save(dir, "mouse_speed");
   window.frmMouseSpeed->close();
+
+  window.FeedbackSoundClick();
+  window.frmFeedbackSound->hscTone->setValue(1200);
+  Save(dir, "feedback_sound");
+  window.frmFeedbackSound->close();
+
+  window.SensitivityClick();
+  QTest::mousePress(window.frmSensitivity->lblTestBox1, Qt::LeftButton);  // the box lit
+  Save(dir, "sensitivity");
+  QTest::mouseRelease(window.frmSensitivity->lblTestBox1, Qt::LeftButton);
+  window.frmSensitivity->close();
+
+  window.SleepTimeClick();
+  Save(dir, "sleep_time");
+  window.frmSleepTime->close();
+
+  window.SerialPortClick();
+  Save(dir, "serial_port");
+  window.frmSerialPort->SetupClick();
+  window.frmSerialPort->frmCOMxSet->cboIRQ[2]->setCurrentIndex(2);  // Save enabled
+  Save(dir, "com_port");
+  window.frmSerialPort->frmCOMxSet->close();
+  window.frmSerialPort->close();
+
+  window.McuInfoClick();
+  Save(dir, "mcu_info");
+  window.frmMcuInfo->close();
   window.close();
   return 0;
 }

@@ -1,0 +1,83 @@
+#include "programs/panel/sleep_time_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "core/driver_link.h"
+#include "tests/programs/panel/panel_fixture.h"
+
+namespace qx::test {
+namespace {
+
+class PowerSave : public PanelTest {
+ protected:
+  SleepTimeDialog& Open(const std::string& fields) {
+    StartWith(fields);
+    QTest::mouseClick(Main().cmdSleepTime, Qt::LeftButton);
+    EXPECT_FALSE(Main().isVisible());
+    return *Main().frmSleepTime;
+  }
+};
+
+TEST_F(PowerSave, LabelsFollowTheThumbAndApplySendsTheTime) {
+  SleepTimeDialog& d = Open("PowerDownTime=15");
+  EXPECT_EQ(d.hscSleepTime->value(), 15);
+  EXPECT_EQ(d.lblST->text(), " 150");
+  EXPECT_EQ(d.lblSS->text(), "Power Down When Idle  2 Min.  30 Sec.");
+  EXPECT_FALSE(d.cmdApply->isEnabled());
+
+  d.hscSleepTime->setSliderDown(true);
+  d.hscSleepTime->setSliderPosition(9);
+  EXPECT_EQ(d.lblST->text(), " 90");
+  EXPECT_EQ(d.lblSS->text(), "Power Down When Idle  1 Min.  30 Sec.");
+  d.hscSleepTime->setSliderDown(false);
+  EXPECT_TRUE(d.cmdApply->isEnabled());
+  DragThumb(d.hscSleepTime, {20, 15});
+  EXPECT_FALSE(d.cmdApply->isEnabled()) << "back at the stored time";
+
+  d.hscSleepTime->setValue(9);
+  QTest::mouseClick(d.cmdApply, Qt::LeftButton);
+  EXPECT_EQ(Sent("SetPowerSave"), std::vector<std::string>{"PowerDownTime=9"});
+  EXPECT_EQ(Main().lblSleepTime->text(), "Power Down When Idle  1 Min.  30 Sec.");
+  EXPECT_FALSE(d.cmdApply->isEnabled());
+
+  d.hscSleepTime->setValue(1);
+  QTest::keyClick(&d, Qt::Key_Escape);
+  Settle();
+  EXPECT_TRUE(Main().isVisible());
+  EXPECT_EQ(DeviceService::Qxctl("get PowerDownTime"), "9\n");
+  EXPECT_EQ(Sent("SetPowerSave").size(), 1u);
+}
+
+TEST_F(PowerSave, ZeroIsTheLeftEndAndDisablesPowerDown) {
+  SleepTimeDialog& d = Open("PowerDownTime=0");
+  EXPECT_EQ(d.hscSleepTime->value(), d.hscSleepTime->minimum());
+  EXPECT_EQ(d.lblST->text(), " 0");
+  EXPECT_EQ(d.lblSS->text(), "Disable Power Down Function");
+  EXPECT_FALSE(d.cmdApply->isEnabled());
+  d.hscSleepTime->triggerAction(QAbstractSlider::SliderToMaximum);
+  EXPECT_EQ(d.lblST->text(), " 300");
+  QTest::keyClick(&d, Qt::Key_Return);
+  Settle();
+  EXPECT_EQ(Sent("SetPowerSave"), std::vector<std::string>{"PowerDownTime=30"});
+  EXPECT_EQ(Main().lblSleepTime->text(), "Power Down When Idle  5 Min. ");
+}
+
+TEST_F(PowerSave, ATimeBeyondTheBarIsShownAndKept) {
+  SleepTimeDialog& d = Open("PowerDownTime=31");
+  EXPECT_EQ(d.hscSleepTime->value(), 30);
+  EXPECT_EQ(d.lblST->text(), " 310");
+  EXPECT_EQ(d.lblSS->text(), "Power Down When Idle  5 Min.  10 Sec.");
+  EXPECT_FALSE(d.cmdApply->isEnabled());
+  d.hscSleepTime->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  EXPECT_EQ(d.lblST->text(), " 290");
+  EXPECT_TRUE(d.cmdApply->isEnabled());
+  QTest::mouseClick(d.cmdCandel, Qt::LeftButton);
+  Settle();
+  EXPECT_TRUE(Sent("SetPowerSave").empty());
+  EXPECT_EQ(DeviceService::Qxctl("get PowerDownTime"), "31\n");
+}
+
+}  // namespace
+}  // namespace qx::test
