@@ -16,6 +16,7 @@
 #include "platform/single_instance.h"
 #include "programs/panel/mouse_speed_dialog.h"
 #include "programs/panel/panel_program.h"
+#include "programs/panel/virtual_button_dialog.h"
 #include "ui/about_box.h"
 #include "ui/controls.h"
 #include "ui/oem_branding.h"
@@ -110,6 +111,7 @@ MainWindow::MainWindow()
                                                          shpDetection, cmdTest, cmdSMIon, cmdSMIoff})
     HideAndDisable(hidden);
 
+  connect(cmdVirtualButton, &QPushButton::clicked, this, &MainWindow::VirtualButtonClick);
   connect(cmdMouseSpeed, &QPushButton::clicked, this, &MainWindow::MouseSpeedClick);
   connect(cmdSupport, &QPushButton::clicked, this, &MainWindow::SupportClick);
   connect(cmdExit, &QPushButton::clicked, this, &MainWindow::ExitClick);
@@ -253,6 +255,8 @@ void MainWindow::CalibrationSelected(int index) {
 }
 
 void MainWindow::MouseSpeedClick() { OpenFeature(frmMouseSpeed, SummaryLine::MouseSpeed); }
+
+void MainWindow::VirtualButtonClick() { OpenFeature(frmVirtualButton, SummaryLine::VirtualButton); }
 
 void MainWindow::SupportClick() {
   if (FileExists(venderPicture_)) OpenWindow(frmSupport, this, venderPicture_);

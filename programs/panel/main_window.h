@@ -18,6 +18,7 @@ namespace qx {
 class AboutBox;
 class SupportBox;
 class MouseSpeedDialog;
+class VirtualButtonDialog;
 
 inline constexpr char VENDER_PICTURE[] = "\\QXVender.Bmp";
 inline constexpr char VENDER_CUT[] = "\\QXVender.Cut";
@@ -69,9 +70,11 @@ class MainWindow : public QWidget {
   QPointer<AboutBox> frmAbout;
   QPointer<SupportBox> frmSupport;
   QPointer<MouseSpeedDialog> frmMouseSpeed;
+  QPointer<VirtualButtonDialog> frmVirtualButton;
 
  public slots:
   void MouseSpeedClick();
+  void VirtualButtonClick();
   void SupportClick();
   void AboutClick();
   void CalibrationSelected(int index);
