@@ -14,10 +14,10 @@ namespace qx {
 namespace {
 
 // The designed layout, in twips.
-constexpr int kWidth = 5880;
+constexpr int kWidth = 7080;
 constexpr int kHeight = 4395;
 constexpr int kFrameLeft = 120;
-constexpr int kFrameWidth = 5640;
+constexpr int kFrameWidth = 6840;
 constexpr int kListTop = 300;  // a list inside a frame, level with the options and labels
 constexpr int kListHeight = 315;
 
@@ -42,7 +42,7 @@ VirtualButtonDialog::VirtualButtonDialog() : FeatureDialog("frmVirtualButton", k
   optVirtualButton = new OptionGroup(this);
   for (int index = 1; index <= 4; ++index) {
     const std::string name = "optVirtualButton" + std::to_string(index);
-    const int left = index % 2 ? 240 : 2880;
+    const int left = index % 2 ? 240 : 3480;
     const int top = kInFrameTop + (index - 1) / 2 * 330;
     optVirtualButton->Add(index, AddOption(modes, name.c_str(), "", left, top, 2520));
   }
@@ -51,20 +51,20 @@ VirtualButtonDialog::VirtualButtonDialog() : FeatureDialog("frmVirtualButton", k
   QGroupBox* function =
       AddFrame(this, "fraRBFunction", "  Right Button Function ", kFrameLeft, functionTop, kFrameWidth, 690);
   optRBFunction = new OptionGroup(this);
-  optRBFunction->Add(0, AddOption(function, "optRBFunction0", "Disable ( Off )", 240, kInFrameTop, 1680));
-  optRBFunction->Add(1, AddOption(function, "optRBFunction1", "Enable  ( On )", 1980, kInFrameTop, 1680));
-  cboRBAutoMode = AddList(function, "cboRBAutoMode", 3720, kListTop, 1800, kAutoMode);
+  optRBFunction->Add(0, AddOption(function, "optRBFunction0", "Disable ( Off )", 240, kInFrameTop, 1980));
+  optRBFunction->Add(1, AddOption(function, "optRBFunction1", "Enable  ( On )", 2280, kInFrameTop, 1980));
+  cboRBAutoMode = AddList(function, "cboRBAutoMode", 4440, kListTop, 2220, kAutoMode);
 
   QGroupBox* automatic =
       AddFrame(this, "fraRBAutoMode", "  Right Button Automatic Mode", kFrameLeft, functionTop + 810, kFrameWidth, 690);
-  lblRBAutoSTime = AddLabel(automatic, "lblRBAutoSTime", "Toggle On", 240, kInFrameTop, 780);
-  cboRBAutoSTime = AddList(automatic, "cboRBAutoSTime", 1020, kListTop, 660, kAutoSTime);
-  lblRBAutoSTimeSec = AddLabel(automatic, "lblRBAutoSTimeSec", "Sec.", 1740, kInFrameTop, 420);
-  lblRBAutoETime = AddLabel(automatic, "lblRBAutoETime", "Toggle Off", 2220, kInFrameTop, 840);
-  cboRBAutoETime = AddList(automatic, "cboRBAutoETime", 3060, kListTop, 660, kAutoETime);
-  lblRBAutoETimeSec = AddLabel(automatic, "lblRBAutoETimeSec", "Sec.", 3780, kInFrameTop, 420);
-  lblRBAutoBeep = AddLabel(automatic, "lblRBAutoBeep", "Beep", 4260, kInFrameTop, 420);
-  cboRBAutoBeep = AddList(automatic, "cboRBAutoBeep", 4680, kListTop, 780, kAutoBeep);
+  lblRBAutoSTime = AddLabel(automatic, "lblRBAutoSTime", "Toggle On", 240, kInFrameTop, 1020);
+  cboRBAutoSTime = AddList(automatic, "cboRBAutoSTime", 1290, kListTop, 780, kAutoSTime);
+  lblRBAutoSTimeSec = AddLabel(automatic, "lblRBAutoSTimeSec", "Sec.", 2130, kInFrameTop, 480);
+  lblRBAutoETime = AddLabel(automatic, "lblRBAutoETime", "Toggle Off", 2730, kInFrameTop, 1050);
+  cboRBAutoETime = AddList(automatic, "cboRBAutoETime", 3810, kListTop, 780, kAutoETime);
+  lblRBAutoETimeSec = AddLabel(automatic, "lblRBAutoETimeSec", "Sec.", 4650, kInFrameTop, 480);
+  lblRBAutoBeep = AddLabel(automatic, "lblRBAutoBeep", "Beep", 5250, kInFrameTop, 600);
+  cboRBAutoBeep = AddList(automatic, "cboRBAutoBeep", 5880, kListTop, 840, kAutoBeep);
   lblRBAutoSTime->setBuddy(cboRBAutoSTime);
   lblRBAutoETime->setBuddy(cboRBAutoETime);
   lblRBAutoBeep->setBuddy(cboRBAutoBeep);

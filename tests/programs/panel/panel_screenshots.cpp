@@ -1,7 +1,7 @@
 // panel_screenshots DIR: the control panel's windows as a person sees them, for a look by eye.
 // Runs the main window in this process against a fresh root with a device service, opens the
-// Support box, the About box and the mouse speed dialog in turn, and saves the screen with each
-// as DIR/<window>.png. Meant for a (virtual) X display: scripts/panel-screenshots.
+// Support box, the About box, the mouse speed and the virtual button dialogs in turn, and saves
+// the screen with each as DIR/<window>.png. Meant for a (virtual) X display: scripts/panel-screenshots.
 #include <QApplication>
 #include <QFont>
 #include <QImage>
@@ -14,6 +14,7 @@
 #include "host/paths.h"
 #include "programs/panel/main_window.h"
 #include "programs/panel/mouse_speed_dialog.h"
+#include "programs/panel/virtual_button_dialog.h"
 #include "tests/programs/panel/panel_fixture.h"
 #include "ui/about_box.h"
 #include "ui/support_box.h"
@@ -75,6 +76,13 @@ int main(int argc, char** argv) {
   window.frmMouseSpeed->optAcceleration->Button(2)->click();
   Save(dir, "mouse_speed");
   window.frmMouseSpeed->close();
+
+  // Drag Drop Mode with the function on in automatic mode (the device's first settings): every
+  // control of the dialog in force.
+  window.VirtualButtonClick();
+  window.frmVirtualButton->cboRBAutoSTime->setCurrentIndex(3);
+  Save(dir, "virtual_button");
+  window.frmVirtualButton->close();
   window.close();
   return 0;
 }
