@@ -1,5 +1,6 @@
-// A group of option buttons indexed from 1, with the pending index of the chosen one. The chosen
-// button is drawn in black and the others in teal; choosing the pending one again does nothing.
+// A group of option buttons, each with its design index (from 1, or from 0 where the design counts
+// so), and the pending index of the chosen one. The chosen button is drawn in black and the others
+// in teal; choosing the pending one again does nothing.
 #pragma once
 
 #include <QObject>

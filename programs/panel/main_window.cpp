@@ -21,6 +21,7 @@
 #include "programs/panel/sensitivity_dialog.h"
 #include "programs/panel/serial_port_dialog.h"
 #include "programs/panel/sleep_time_dialog.h"
+#include "programs/panel/virtual_button_dialog.h"
 #include "ui/about_box.h"
 #include "ui/controls.h"
 #include "ui/oem_branding.h"
@@ -115,6 +116,7 @@ MainWindow::MainWindow()
                                                          shpDetection, cmdTest, cmdSMIon, cmdSMIoff})
     HideAndDisable(hidden);
 
+  connect(cmdVirtualButton, &QPushButton::clicked, this, &MainWindow::VirtualButtonClick);
   connect(cmdMouseSpeed, &QPushButton::clicked, this, &MainWindow::MouseSpeedClick);
   connect(cmdFeedbackSound, &QPushButton::clicked, this, &MainWindow::FeedbackSoundClick);
   connect(cmdSleepTime, &QPushButton::clicked, this, &MainWindow::SleepTimeClick);
@@ -268,6 +270,8 @@ void MainWindow::SleepTimeClick() { OpenFeature(frmSleepTime, SummaryLine::Sleep
 // The serial port dialog changes nothing the main window shows.
 void MainWindow::SerialPortClick() { OpenWindow(frmSerialPort, this); }
 void MainWindow::McuInfoClick() { OpenWindow(frmMcuInfo, this); }
+
+void MainWindow::VirtualButtonClick() { OpenFeature(frmVirtualButton, SummaryLine::VirtualButton); }
 
 void MainWindow::SupportClick() {
   if (FileExists(venderPicture_)) OpenWindow(frmSupport, this, venderPicture_);

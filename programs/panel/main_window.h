@@ -23,6 +23,7 @@ class SensitivityDialog;
 class SleepTimeDialog;
 class SerialPortDialog;
 class McuInfoDialog;
+class VirtualButtonDialog;
 
 inline constexpr char VENDER_PICTURE[] = "\\QXVender.Bmp";
 inline constexpr char VENDER_CUT[] = "\\QXVender.Cut";
@@ -79,6 +80,7 @@ class MainWindow : public QWidget {
   QPointer<SleepTimeDialog> frmSleepTime;
   QPointer<SerialPortDialog> frmSerialPort;
   QPointer<McuInfoDialog> frmMcuInfo;
+  QPointer<VirtualButtonDialog> frmVirtualButton;
 
  public slots:
   void MouseSpeedClick();
@@ -87,6 +89,7 @@ class MainWindow : public QWidget {
   void SleepTimeClick();
   void SerialPortClick();
   void McuInfoClick();
+  void VirtualButtonClick();
   void SupportClick();
   void AboutClick();
   void CalibrationSelected(int index);

@@ -20,6 +20,7 @@
 #include "programs/panel/sensitivity_dialog.h"
 #include "programs/panel/serial_port_dialog.h"
 #include "programs/panel/sleep_time_dialog.h"
+#include "programs/panel/virtual_button_dialog.h"
 #include "tests/programs/panel/panel_fixture.h"
 #include "ui/about_box.h"
 #include "ui/support_box.h"
@@ -108,6 +109,13 @@ int main(int argc, char** argv) {
   window.McuInfoClick();
   Save(dir, "mcu_info");
   window.frmMcuInfo->close();
+
+  // Drag Drop Mode with the function on in automatic mode (the device's first settings): every
+  // control of the dialog in force.
+  window.VirtualButtonClick();
+  window.frmVirtualButton->cboRBAutoSTime->setCurrentIndex(3);
+  Save(dir, "virtual_button");
+  window.frmVirtualButton->close();
   window.close();
   return 0;
 }

@@ -1,0 +1,15 @@
+// The right-button program QXWMECrb: its name, title and version.
+#pragma once
+
+#include "ui/window_program.h"
+
+namespace qx {
+
+inline constexpr ProgramInfo kRightButtonProgram{
+    "QXWMECrb",
+    " TouchScreen Right-Button #QX-COM",
+    "7.0.COM",
+    "the floating right-button of the TouchScreen QX-COM controller",
+};
+
+}  // namespace qx

@@ -1,0 +1,192 @@
+// The real QXWMECrb against a real device service, driven from outside as a person and the other
+// programs would: input messages through the window bus, touches in the simulated controller,
+// the registration read from the service. Boxes are logged (QX_MESSAGE_LOG).
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "core/driver_link.h"
+#include "host/window_bus.h"
+#include "host/window_input.h"
+#include "tests/support/device_service.h"
+#include "tests/support/finger.h"
+#include "tests/support/process.h"
+#include "tests/support/right_button_programs.h"
+#include "tests/support/temp_root.h"
+
+namespace qx::test {
+namespace {
+
+constexpr char kTitle[] = " TouchScreen Right-Button #QX-COM";
+constexpr LPARAM kButtonPoint = MAKELPARAM(20, 20);
+
+class RbfProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("QX_MESSAGE_LOG", LogPath().c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  }
+  void TearDown() override {
+    EndRightButtonPrograms();
+    for (pid_t pid : started) waitpid(pid, nullptr, 0);
+    unsetenv("QX_MESSAGE_LOG");
+  }
+
+  std::string LogPath() const { return root.path() + "/boxes.log"; }
+  std::string Boxes() const { return ReadFile(LogPath()); }
+
+  // Starts a copy as the suite's starters do (hidden) and returns its window once it registered.
+  HWND Start() {
+    setenv("QX_SHOWCMD", "0", 1);
+    const pid_t pid = Spawn({Program("QXWMECrb")}, root.path() + "/rbf.log");
+    unsetenv("QX_SHOWCMD");
+    started.push_back(pid);
+    const RbfState state = WaitForRbf([pid](const RbfState& s) { return s.window / 256 == pid; });
+    EXPECT_EQ(state.window / 256, pid) << ReadFile(root.path() + "/rbf.log");
+    return state.window;
+  }
+  static RunResult RunCopy() { return test::Run({Program("QXWMECrb")}, {"QX_SHOWCMD=0"}, 20000); }
+
+  // Presses the button, as a touch on it arrives: left button down and up at its middle.
+  static void PressButton(HWND h) {
+    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, kButtonPoint);
+    SendMessageA(h, WM_LBUTTONUP, 0, kButtonPoint);
+  }
+  static bool Armed(HWND h) {
+    return WaitForRbf([h](const RbfState& s) { return s.window == h && s.armed == 1; }).armed == 1;
+  }
+  static bool Disarmed(HWND h) {
+    return WaitForRbf([h](const RbfState& s) { return s.window == h && s.armed == 0; }).armed == 0;
+  }
+  // Whether the journal ends with one right-button action followed by the program's disarming
+  // (HAD_ACTION false: with none), only queries of the registration coming after it.
+  static void ExpectWaitEnded(HWND h, bool hadAction) {
+    std::istringstream journal(DeviceService::Qxctl("journal"));
+    int actions = 0;
+    std::string lastSet;
+    bool setAfterAction = false;
+    for (std::string line; std::getline(journal, line);) {
+      if (line.find(" RightButtonAction") != std::string::npos) ++actions, setAfterAction = false;
+      if (line.find(" SetRbfRegistration") != std::string::npos) lastSet = line, setAfterAction = actions > 0;
+    }
+    EXPECT_EQ(actions, hadAction ? 1 : 0);
+    if (hadAction) {
+      EXPECT_TRUE(setAfterAction);
+    }
+    EXPECT_NE(lastSet.find("Window=" + std::to_string(h) + " Armed=0"), std::string::npos) << lastSet;
+  }
+
+  TempRoot root;
+  DeviceService service;
+  std::vector<pid_t> started;
+};
+
+TEST_F(RbfProgram, ATouchAfterThePressIsOneRightButtonActionAndTheButtonComesBack) {
+  const HWND h = Start();
+  EXPECT_EQ(ReadRbf().armed, 0);
+  char caption[32];
+  EXPECT_EQ(std::string(caption, static_cast<std::size_t>(GetWindowTextA(h, caption, sizeof caption))), " C-RBF");
+  EXPECT_TRUE(IsWindowVisible(h));  // whatever its starter's show state
+
+  DeviceService::Qxctl("journal --clear");
+  PressButton(h);
+  ASSERT_TRUE(Armed(h));
+  DeviceService::Qxctl("touch 300 700");  // a tap: down, then up
+  DeviceService::Qxctl("lift");
+  ASSERT_TRUE(Disarmed(h));
+  ExpectWaitEnded(h, true);
+
+  // The button is back: a press arms again, and the held finger's touch-down is the action.
+  DeviceService::Qxctl("journal --clear");
+  PressButton(h);
+  ASSERT_TRUE(Armed(h));
+  ASSERT_TRUE(PressFinger(500, 500, 3));
+  ASSERT_TRUE(Disarmed(h));
+  LiftFinger();
+  ExpectWaitEnded(h, true);
+  EXPECT_EQ(Boxes(), "");
+}
+
+TEST_F(RbfProgram, AKeyOrARightPressOnTheWindowEndsTheWaitAndDisarms) {
+  const HWND h = Start();
+  DeviceService::Qxctl("journal --clear");
+  PressButton(h);
+  ASSERT_TRUE(Armed(h));
+  SendMessageA(h, WM_KEYDOWN, 'Q', 0);
+  SendMessageA(h, WM_KEYUP, 'Q', 0);
+  ASSERT_TRUE(Disarmed(h));
+  ExpectWaitEnded(h, false);
+
+  PressButton(h);
+  ASSERT_TRUE(Armed(h));
+  SendMessageA(h, WM_RBUTTONDOWN, MK_RBUTTON, kButtonPoint);
+  SendMessageA(h, WM_RBUTTONUP, 0, kButtonPoint);
+  ASSERT_TRUE(Disarmed(h));
+  ExpectWaitEnded(h, false);
+}
+
+TEST_F(RbfProgram, ASecondCopyShowsTheFirstCopysWindowAndEndsWithoutABox) {
+  const HWND h = Start();
+  SendMessageA(h, WM_USER, RBF_HIDE, 0);
+  ASSERT_FALSE(IsWindowVisible(h));
+  const RunResult second = RunCopy();
+  EXPECT_EQ(second.exitCode, 0);
+  EXPECT_EQ(Boxes(), "");
+  EXPECT_TRUE(IsWindowVisible(h));
+  EXPECT_EQ(ReadRbf().window, h);
+}
+
+TEST_F(RbfProgram, ClosingDeregistersSoTheNextStartRegistersAnew) {
+  const HWND first = Start();
+  SendMessageA(first, WM_USER, RBF_CLOSE, 0);
+  int status = -1;
+  ASSERT_EQ(waitpid(first / 256, &status, 0), first / 256);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  RbfState state = ReadRbf();
+  EXPECT_EQ(state.window, -1);
+  EXPECT_EQ(state.armed, 0);
+
+  // Closed by the person (the close box: WM_CLOSE) the same way.
+  const HWND second = Start();
+  EXPECT_NE(second, first);
+  SendMessageA(second, WM_CLOSE, 0, 0);
+  ASSERT_EQ(waitpid(second / 256, &status, 0), second / 256);
+  EXPECT_EQ(ReadRbf().window, -1);
+  EXPECT_EQ(Boxes(), "");
+}
+
+TEST_F(RbfProgram, AfterTheRegisteredCopyWasKilledANewStartRegistersItself) {
+  const HWND killed = Start();
+  KillAndWait(killed / 256, SIGKILL);
+  ASSERT_EQ(ReadRbf().window, killed);  // the registration it left behind
+  const HWND next = Start();
+  EXPECT_NE(next, killed);
+  EXPECT_EQ(ReadRbf().window, next);
+  EXPECT_EQ(Boxes(), "");
+}
+
+TEST_F(RbfProgram, AnUnknownMessageShowsItsBoxAndTheProgramCarriesOn) {
+  const HWND h = Start();
+  SendMessageA(h, WM_USER, 0x1002, 0);
+  SendMessageA(h, WM_USER, 0x2000, -1);
+  EXPECT_EQ(Boxes(), std::string(kTitle) + "\tRBF_WndProc Fail! wParam=1002h, lParam=0h\t0\n" + kTitle +
+                         "\tRBF_WndProc Fail! wParam=2000h, lParam=FFFFFFFFh\t0\n");
+  SendMessageA(h, WM_USER, RBF_HIDE, 0);
+  EXPECT_FALSE(IsWindowVisible(h));
+}
+
+TEST_F(RbfProgram, WithoutTheDriverItSaysSoAndRegistersNothing) {
+  const std::string socket = root.path() + "/run/QXWMECOM";
+  std::filesystem::rename(socket, socket + ".away");
+  const RunResult r = RunCopy();
+  std::filesystem::rename(socket + ".away", socket);
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(Boxes(), std::string(kTitle) + "\tFail to open QXWMECOM.vxd!\t4112\n");
+  EXPECT_EQ(ReadRbf().window, -1);
+}
+
+}  // namespace
+}  // namespace qx::test
