@@ -14,8 +14,10 @@
 #include "platform/file_exists.h"
 #include "platform/program_start.h"
 #include "platform/single_instance.h"
+#include "programs/panel/calibration_window.h"
 #include "programs/panel/mouse_speed_dialog.h"
 #include "programs/panel/panel_program.h"
+#include "programs/panel/test_window.h"
 #include "ui/about_box.h"
 #include "ui/controls.h"
 #include "ui/oem_branding.h"
@@ -111,6 +113,8 @@ MainWindow::MainWindow()
     HideAndDisable(hidden);
 
   connect(cmdMouseSpeed, &QPushButton::clicked, this, &MainWindow::MouseSpeedClick);
+  connect(cmdCalibration, &QPushButton::clicked, this, &MainWindow::CalibrationClick);
+  connect(cmdTest, &QPushButton::clicked, this, &MainWindow::TestClick);
   connect(cmdSupport, &QPushButton::clicked, this, &MainWindow::SupportClick);
   connect(cmdExit, &QPushButton::clicked, this, &MainWindow::ExitClick);
   connect(cmdSMIon, &QPushButton::clicked, this, [] {
@@ -254,6 +258,14 @@ void MainWindow::CalibrationSelected(int index) {
 
 void MainWindow::MouseSpeedClick() { OpenFeature(frmMouseSpeed, SummaryLine::MouseSpeed); }
 
+// The main window hides first: the run begins as soon as the calibration window shows.
+void MainWindow::CalibrationClick() {
+  hide();
+  OpenWindow(frmCalibration, this);
+}
+
+void MainWindow::TestClick() { OpenWindow(frmTest, this); }
+
 void MainWindow::SupportClick() {
   if (FileExists(venderPicture_)) OpenWindow(frmSupport, this, venderPicture_);
   else OpenWindow(frmAbout, this);
@@ -273,7 +285,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const Qt::KeyboardModifiers all = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
     if (press->button() == Qt::RightButton && (press->modifiers() & all) == all) {
       // Shift+Ctrl+Alt with the right button: the touch test window (on Exit) and the MCU
-      // information dialog (on Serial Port), whose windows are not part of this program yet.
+      // information dialog (on Serial Port), whose window is not part of this program yet.
+      if (watched == cmdExit) TestClick();
       return true;
     }
   }

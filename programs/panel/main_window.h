@@ -18,6 +18,8 @@ namespace qx {
 class AboutBox;
 class SupportBox;
 class MouseSpeedDialog;
+class CalibrationWindow;
+class TestWindow;
 
 inline constexpr char VENDER_PICTURE[] = "\\QXVender.Bmp";
 inline constexpr char VENDER_CUT[] = "\\QXVender.Cut";
@@ -69,9 +71,13 @@ class MainWindow : public QWidget {
   QPointer<AboutBox> frmAbout;
   QPointer<SupportBox> frmSupport;
   QPointer<MouseSpeedDialog> frmMouseSpeed;
+  QPointer<CalibrationWindow> frmCalibration;
+  QPointer<TestWindow> frmTest;
 
  public slots:
   void MouseSpeedClick();
+  void CalibrationClick();
+  void TestClick();
   void SupportClick();
   void AboutClick();
   void CalibrationSelected(int index);
