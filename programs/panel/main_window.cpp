@@ -280,7 +280,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     AboutClick();
     return true;
   }
-  if (event->type() == QEvent::MouseButtonPress && (watched == cmdExit || watched == cmdSerialPort)) {
+  // A press that follows the last one quickly comes as a double click; it is a press all the same.
+  const bool pressed = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+  if (pressed && (watched == cmdExit || watched == cmdSerialPort)) {
     const auto* press = static_cast<QMouseEvent*>(event);
     const Qt::KeyboardModifiers all = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
     if (press->button() == Qt::RightButton && (press->modifiers() & all) == all) {

@@ -1,5 +1,6 @@
 #include "tests/programs/panel/calibration_fixture.h"
 
+#include <cmath>
 #include <sstream>
 
 #include "core/settings_store.h"
@@ -25,6 +26,10 @@ std::string FieldOf(const std::string& fields, const std::string& field) {
   const std::size_t at = fields.find(field + "=");
   if (at == std::string::npos) return "";
   return fields.substr(at, fields.find(' ', at) - at);
+}
+
+double Distance(std::pair<int, int> a, std::pair<int, int> b) {
+  return std::hypot(a.first - b.first, a.second - b.second);
 }
 
 }  // namespace
@@ -76,7 +81,7 @@ bool CalibrationTest::AwaitClosed() {
 
 void CalibrationTest::PressEsc() { QTest::keyClick(Window()->picCalibration, Qt::Key_Escape); }
 
-std::vector<std::string> CalibrationTest::Requests() {
+std::vector<std::string> Requests() {
   std::istringstream journal(DeviceService::Qxctl("journal"));
   std::vector<std::string> requests;
   for (std::string line; std::getline(journal, line);) {
@@ -92,7 +97,7 @@ std::vector<std::string> CalibrationTest::Requests() {
   return requests;
 }
 
-std::vector<std::string> CalibrationTest::ReportsBeforeFirstTake() {
+std::vector<std::string> ReportsBeforeFirstTake() {
   std::istringstream journal(DeviceService::Qxctl("journal"));
   std::vector<std::string> reports;
   for (std::string line; std::getline(journal, line);) {
@@ -102,6 +107,25 @@ std::vector<std::string> CalibrationTest::ReportsBeforeFirstTake() {
       reports.push_back(FieldOf(fields, "X") + " " + FieldOf(fields, "Y"));
   }
   return reports;
+}
+
+void ExpectPointerFollows(const PanelModel& panel) {
+  for (int target = 1; target <= 8; ++target) {
+    const auto cross = Cross(target, panel.width, panel.height);
+    const auto [x, y] = panel.Raw(cross.first, cross.second);
+    const auto at = PointerAfterTouch(x, y);
+    ASSERT_TRUE(at);
+    EXPECT_LE(Distance(*at, cross), 3.0) << "cross " << target;
+  }
+  for (int i = 0; i <= 8; ++i) {
+    for (int j = 0; j <= 6; ++j) {
+      const std::pair spot{(panel.width - 1) * i / 8, (panel.height - 1) * j / 6};
+      const auto [x, y] = panel.Raw(spot.first, spot.second);
+      const auto at = PointerAfterTouch(x, y);
+      ASSERT_TRUE(at);
+      EXPECT_LE(Distance(*at, spot), 5.0) << "at " << spot.first << "," << spot.second;
+    }
+  }
 }
 
 }  // namespace qx::test

@@ -38,14 +38,19 @@ class CalibrationTest : public PanelTest {
   // Esc on the calibration surface.
   void PressEsc();
 
-  // The requests since the journal was cleared, one word each with the fields that tell them
-  // apart ("SetCalibrationState 5", "SetTouchMode RbfAutoMode=0"); each run of polls is one
-  // "GetTouchSample", the controller's reports and the simulator's requests are left out.
-  static std::vector<std::string> Requests();
-  // The touch reports of the journal since it was cleared, up to the first SetCalibrationState 5.
-  static std::vector<std::string> ReportsBeforeFirstTake();
-
   int width = 1024, height = 768;
 };
+
+// The requests since the journal was cleared, each with the fields that tell them apart
+// ("SetCalibrationState 5", "SetTouchMode TouchMode=4 RbfAutoMode=0", "SetCalibration
+// CalibrationData=… CalibrationFlags=…"); each run of polls is one "GetTouchSample", the
+// controller's reports and the simulator's requests are left out.
+std::vector<std::string> Requests();
+// The touch reports ("X=… Y=…") since the journal was cleared, up to the first SetCalibrationState 5.
+std::vector<std::string> ReportsBeforeFirstTake();
+
+// After a calibration run on PANEL: touches at every cross of both layouts put the simulated
+// pointer within 3 pixels of it, touches on a grid over the whole screen within 5.
+void ExpectPointerFollows(const PanelModel& panel);
 
 }  // namespace qx::test

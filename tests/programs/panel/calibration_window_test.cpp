@@ -6,7 +6,6 @@
 
 #include <QGuiApplication>
 #include <chrono>
-#include <cmath>
 #include <sstream>
 
 #include "core/driver_link.h"
@@ -74,31 +73,6 @@ std::string CalibrationOf(const SettingsBlock& b) {
 std::vector<std::string> Without(std::vector<std::string> requests, const std::string& name) {
   requests.erase(std::remove(requests.begin(), requests.end(), name), requests.end());
   return requests;
-}
-
-double Distance(std::pair<int, int> a, std::pair<int, int> b) {
-  return std::hypot(a.first - b.first, a.second - b.second);
-}
-
-// After a run: touches at every cross of both layouts land within 3 pixels, anywhere on a grid
-// over the whole screen within 5.
-void ExpectPointerFollows(const PanelModel& panel) {
-  for (int target = 1; target <= 8; ++target) {
-    const auto cross = Cross(target, panel.width, panel.height);
-    const auto [x, y] = panel.Raw(cross.first, cross.second);
-    const auto at = PointerAfterTouch(x, y);
-    ASSERT_TRUE(at);
-    EXPECT_LE(Distance(*at, cross), 3.0) << "cross " << target;
-  }
-  for (int i = 0; i <= 8; ++i) {
-    for (int j = 0; j <= 6; ++j) {
-      const std::pair spot{(panel.width - 1) * i / 8, (panel.height - 1) * j / 6};
-      const auto [x, y] = panel.Raw(spot.first, spot.second);
-      const auto at = PointerAfterTouch(x, y);
-      ASSERT_TRUE(at);
-      EXPECT_LE(Distance(*at, spot), 5.0) << "at " << spot.first << "," << spot.second;
-    }
-  }
 }
 
 // A whole run by METHOD on a panel wired WIRING, each target checked on screen as it waits and
