@@ -71,9 +71,7 @@ CalibrationWindow::CalibrationWindow()
   SetTextColour(lblTitle, kRed);
   lblTitle->adjustSize();
 
-  poll_.setInterval(1);
-  poll_.setTimerType(Qt::PreciseTimer);
-  connect(&poll_, &QTimer::timeout, this, &CalibrationWindow::Tick);
+  connect(&poll_, &PacedPoll::Due, this, &CalibrationWindow::Tick);
   CoverScreen(this);
 }
 

@@ -4,22 +4,22 @@
 // once, and lets the person keep them (Yes) or go back to the previous ones (No). Esc asks
 // whether to break off. The main window hides before it opens and shows again when it closes.
 //
-// The run starts once the window is first shown. It polls the driver from a 1 ms timer: each
-// tick makes at most one GetTouchSample and takes the run one step on, so the window goes on
-// drawing and answering between polls. An Esc is handled at the run's moments for the person
+// The run starts once the window is first shown. It polls the driver once a millisecond from the
+// event loop (PacedPoll): each poll is one GetTouchSample and takes the run one step on, so the
+// window goes on drawing and answering between polls. An Esc is handled at the run's moments for the person
 // (after a target is drawn, while the panel is not touched, while it waits for a lift, and
 // whenever a touched panel brings no fresh report), as a loop that let events through at those
 // points would handle it; the run notices a confirmed break at its next wait.
 #pragma once
 
 #include <QLabel>
-#include <QTimer>
 #include <array>
 #include <cstdint>
 #include <string>
 
 #include "core/calibration.h"
 #include "programs/panel/calibration_targets.h"
+#include "programs/panel/paced_poll.h"
 #include "programs/panel/picture_box.h"
 #include "ui/suite_window.h"
 
@@ -102,7 +102,7 @@ class CalibrationWindow : public SuiteDialog {
   bool targetShown_ = false;
 
   Phase phase_ = Phase::NotStarted;
-  QTimer poll_;
+  PacedPoll poll_{this};
   CalibrationMethod method_ = CornerMethod;
   PointTable points_;
   int currentPoint_ = 0;

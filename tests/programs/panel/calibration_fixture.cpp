@@ -41,6 +41,7 @@ void CalibrationTest::SetUp() {
 
 void CalibrationTest::TearDown() {
   LiftFinger();
+  if (Window()) Window()->close();  // a run left waiting gives the pointer back
   PanelTest::TearDown();
   SetCursorVisibilityHook({});
 }
