@@ -77,16 +77,22 @@ CalibrationWindow::CalibrationWindow()
 
 void CalibrationWindow::Load() {
   lblResolution->setText(QStringLiteral("Resolution: %1 X %2").arg(Settings.ScreenWidth).arg(Settings.ScreenHeight));
-  // The right-button function pauses for the run: in Drag Drop mode with automatic right
-  // button the driver's automatic mode is switched off, otherwise the program's button hides.
   rememberedAutoMode_ = Settings.RbfAutoMode;
-  if (Settings.RbfEnable == 1) {
-    if (Settings.TouchMode == 4 && rememberedAutoMode_ != 0) {
-      Settings.RbfAutoMode = 0;
-      SetTouchMode();
-    } else {
-      HideRbfWindow();
-    }
+  PauseRightButton(true);
+}
+
+// The right-button function pauses for the run and comes back after it: in Drag Drop mode with
+// the automatic right button on, the driver's automatic mode goes off and on again; otherwise the
+// right-button program's button hides and shows.
+void CalibrationWindow::PauseRightButton(bool pause) {
+  if (Settings.RbfEnable != 1) return;
+  if (Settings.TouchMode == 4 && rememberedAutoMode_ != 0) {
+    Settings.RbfAutoMode = pause ? 0 : 1;
+    SetTouchMode();
+  } else if (pause) {
+    HideRbfWindow();
+  } else {
+    ShowRbfWindow();
   }
 }
 
@@ -179,14 +185,7 @@ void CalibrationWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   unloaded_ = true;
-  if (Settings.RbfEnable == 1) {
-    if (Settings.TouchMode == 4 && rememberedAutoMode_ != 0) {
-      Settings.RbfAutoMode = 1;
-      SetTouchMode();
-    } else {
-      ShowRbfWindow();
-    }
-  }
+  PauseRightButton(false);
   SuiteDialog::closeEvent(event);  // the main window shows again
   RestoreCursor();
 }

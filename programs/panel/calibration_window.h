@@ -75,6 +75,7 @@ class CalibrationWindow : public SuiteDialog {
 
  private:
   void Layout();
+  void PauseRightButton(bool pause);
 
   // The run (calibration_run.cpp).
   void RunCalibration();
