@@ -14,6 +14,7 @@
 #include "platform/file_exists.h"
 #include "platform/program_start.h"
 #include "platform/single_instance.h"
+#include "programs/panel/calibration_window.h"
 #include "programs/panel/feedback_sound_dialog.h"
 #include "programs/panel/mcu_info_dialog.h"
 #include "programs/panel/mouse_speed_dialog.h"
@@ -21,6 +22,7 @@
 #include "programs/panel/sensitivity_dialog.h"
 #include "programs/panel/serial_port_dialog.h"
 #include "programs/panel/sleep_time_dialog.h"
+#include "programs/panel/test_window.h"
 #include "programs/panel/virtual_button_dialog.h"
 #include "ui/about_box.h"
 #include "ui/controls.h"
@@ -122,6 +124,8 @@ MainWindow::MainWindow()
   connect(cmdSleepTime, &QPushButton::clicked, this, &MainWindow::SleepTimeClick);
   connect(cmdSerialPort, &QPushButton::clicked, this, &MainWindow::SerialPortClick);
   connect(cmdSensivitity, &QPushButton::clicked, this, &MainWindow::SensitivityClick);
+  connect(cmdCalibration, &QPushButton::clicked, this, &MainWindow::CalibrationClick);
+  connect(cmdTest, &QPushButton::clicked, this, &MainWindow::TestClick);
   connect(cmdSupport, &QPushButton::clicked, this, &MainWindow::SupportClick);
   connect(cmdExit, &QPushButton::clicked, this, &MainWindow::ExitClick);
   connect(cmdSMIon, &QPushButton::clicked, this, [] {
@@ -273,6 +277,14 @@ void MainWindow::McuInfoClick() { OpenWindow(frmMcuInfo, this); }
 
 void MainWindow::VirtualButtonClick() { OpenFeature(frmVirtualButton, SummaryLine::VirtualButton); }
 
+// The main window hides first: the run begins as soon as the calibration window shows.
+void MainWindow::CalibrationClick() {
+  hide();
+  OpenWindow(frmCalibration, this);
+}
+
+void MainWindow::TestClick() { OpenWindow(frmTest, this); }
+
 void MainWindow::SupportClick() {
   if (FileExists(venderPicture_)) OpenWindow(frmSupport, this, venderPicture_);
   else OpenWindow(frmAbout, this);
@@ -287,12 +299,15 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     AboutClick();
     return true;
   }
-  if (event->type() == QEvent::MouseButtonPress && (watched == cmdExit || watched == cmdSerialPort)) {
+  // A press that follows the last one quickly comes as a double click; it is a press all the same.
+  const bool pressed = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+  if (pressed && (watched == cmdExit || watched == cmdSerialPort)) {
     const auto* press = static_cast<QMouseEvent*>(event);
     const Qt::KeyboardModifiers all = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
     if (press->button() == Qt::RightButton && (press->modifiers() & all) == all) {
-      // Shift+Ctrl+Alt with the right button: the touch test window (on Exit, not part of this
-      // program yet) and the MCU information dialog (on Serial Port).
+      // Shift+Ctrl+Alt with the right button: the touch test window (on Exit) and the MCU
+      // information dialog (on Serial Port).
+      if (watched == cmdExit) TestClick();
       if (watched == cmdSerialPort) McuInfoClick();
       return true;
     }

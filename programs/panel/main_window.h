@@ -24,6 +24,8 @@ class SleepTimeDialog;
 class SerialPortDialog;
 class McuInfoDialog;
 class VirtualButtonDialog;
+class CalibrationWindow;
+class TestWindow;
 
 inline constexpr char VENDER_PICTURE[] = "\\QXVender.Bmp";
 inline constexpr char VENDER_CUT[] = "\\QXVender.Cut";
@@ -81,6 +83,8 @@ class MainWindow : public QWidget {
   QPointer<SerialPortDialog> frmSerialPort;
   QPointer<McuInfoDialog> frmMcuInfo;
   QPointer<VirtualButtonDialog> frmVirtualButton;
+  QPointer<CalibrationWindow> frmCalibration;
+  QPointer<TestWindow> frmTest;
 
  public slots:
   void MouseSpeedClick();
@@ -90,6 +94,8 @@ class MainWindow : public QWidget {
   void SerialPortClick();
   void McuInfoClick();
   void VirtualButtonClick();
+  void CalibrationClick();
+  void TestClick();
   void SupportClick();
   void AboutClick();
   void CalibrationSelected(int index);

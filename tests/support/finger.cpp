@@ -38,4 +38,15 @@ bool SetReportRate(int reportsPerSecond) {
   return Ask(IOCTL_SIM_REPORT_RATE, rate, rate) && rate == reportsPerSecond;
 }
 
+std::optional<std::pair<int, int>> PointerAfterTouch(int x, int y) {
+  const auto raw = [&](std::uint8_t touching, std::uint16_t reports) {
+    SimTouch touch{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), touching, 0, reports};
+    TouchSample sample{};
+    return Ask(IOCTL_SIM_TOUCH, touch, sample);
+  };
+  SimStatus status{};
+  if (!raw(1, 2) || !Ask(IOCTL_SIM_GET_STATUS, status, status) || !raw(0, 1)) return std::nullopt;
+  return std::make_pair(static_cast<int>(status.PointerX), static_cast<int>(status.PointerY));
+}
+
 }  // namespace qx::test

@@ -4,6 +4,9 @@
 // service did not take the request.
 #pragma once
 
+#include <optional>
+#include <utility>
+
 namespace qx::test {
 
 // Puts the finger down at raw X, Y (or moves it there), each report off by up to JITTER units.
@@ -12,5 +15,9 @@ bool PressFinger(int x, int y, int jitter = 0);
 bool LiftFinger();
 // The controller's reports a second while a finger is down (1..1000).
 bool SetReportRate(int reportsPerSecond);
+
+// A brief touch at raw X, Y (two reports, then a lift): where it put the simulated pointer, or
+// nothing when the service did not take it.
+std::optional<std::pair<int, int>> PointerAfterTouch(int x, int y);
 
 }  // namespace qx::test

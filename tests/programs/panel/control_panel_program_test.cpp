@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <sstream>
 #include <thread>
 
 #include "host/instance_lock.h"
@@ -16,8 +17,10 @@
 #include "host/window_input.h"
 #include "programs/panel/feedback_sound_dialog.h"
 #include "programs/panel/main_window.h"
+#include "tests/programs/panel/calibration_fixture.h"
 #include "tests/programs/panel/panel_fixture.h"
 #include "tests/support/device_service.h"
+#include "tests/support/finger.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_root.h"
 #include "tests/support/window_program.h"
@@ -280,6 +283,100 @@ TEST_F(ClosingWindows, McuInformationByShiftCtrlAltAndTheRightButtonOnSerialPort
   EXPECT_FALSE(IsWindowVisible(main));
   Press(dialog, {VK_RETURN});
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && IsWindowVisible(main); }));
+  EXPECT_EQ(Boxes(), "");
+}
+
+// The calibration and touch test windows of the real program, opened as a person opens them, on a
+// 1024 x 768 display as the device's screen size has it.
+class FullScreenWindows : public ClosingWindows {
+ protected:
+  void SetUp() override {
+    ClosingWindows::SetUp();
+    const std::string screen = root.path() + "/screen.json";
+    WriteFile(screen, R"({"screens": [{"name": "test", "x": 0, "y": 0, "width": 1024, "height": 768,)"
+                      R"( "logicalDpiX": 96, "logicalDpiY": 96}]})");
+    setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screen).c_str(), 1);
+  }
+  void TearDown() override {
+    LiftFinger();
+    ClosingWindows::TearDown();
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  }
+
+  // The journal's lines, and how many of them hold TEXT.
+  static std::vector<std::string> JournalLines() {
+    std::istringstream journal(Journal());
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(journal, line);) lines.push_back(line);
+    return lines;
+  }
+  static int Count(const std::vector<std::string>& lines, const std::string& text) {
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](auto& l) { return l.find(text) != l.npos; }));
+  }
+  // The window shows target N: N - 1 targets taken, and the panel seen released since the last
+  // report (the poll that saw the lift draws the next target).
+  static bool ShowsTarget(int n) {
+    const std::vector<std::string> lines = JournalLines();
+    if (Count(lines, "SetCalibrationState State=5") != n - 1) return false;
+    auto report = std::find_if(lines.rbegin(), lines.rend(), [](auto& l) { return l.find(" Report ") != l.npos; });
+    return std::find_if(lines.rbegin(), report, [](auto& l) { return l.find(" GetTouchSample") != l.npos; }) != report;
+  }
+};
+
+TEST_F(FullScreenWindows, CalibrationFromTheMainWindowPutsThePointerWhereTheFingerLands) {
+  StartPanel();
+  DeviceService::Qxctl("journal --clear");
+  Press(main, {VK_MENU, 'C'});
+  ASSERT_NE(WaitForDialog("TouchScreen Calibration"), 0);
+  EXPECT_FALSE(IsWindowVisible(main));
+  const PanelModel wired{1024, 768, 4};  // the wires exchanged
+  for (int target = 1; target <= 4; ++target) {
+    ASSERT_TRUE(WaitUntil([&] { return ShowsTarget(target); })) << "target " << target;
+    const auto [px, py] = Cross(target, 1024, 768);
+    const auto [x, y] = wired.Raw(px, py);
+    ASSERT_TRUE(PressFinger(x, y));
+    ASSERT_TRUE(WaitUntil([&] { return Count(JournalLines(), "SetCalibrationState State=5") == target; }));
+    ASSERT_TRUE(LiftFinger());
+  }
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main); }));
+  EXPECT_EQ(Boxes(),
+            "TouchScreen Calibration\tCALIBRATION IS COMPLETE.\\r\\rFor test, touch on the screen and check cursor "
+            "position.\\rTo save new calibration, click Yes button.\\rTo restore old calibration, click No button.\t"
+            "4132\n");
+  const std::vector<std::string> requests = Requests();
+  ASSERT_EQ(requests.size(), 14u);
+  EXPECT_EQ(requests[11].rfind("SetCalibration CalibrationData=", 0), 0u);
+  EXPECT_NE(requests[11].find(" CalibrationFlags=4"), std::string::npos);
+  EXPECT_EQ(requests[12], "SetCalibrationState 0");
+  EXPECT_EQ(requests.back(), "SetTouchMode TouchMode=4 RbfAutoMode=1");
+  ExpectPointerFollows(wired);
+}
+
+TEST_F(FullScreenWindows, RightButtonOnExitWithShiftCtrlAltOpensTheTouchTest) {
+  DeviceService::Qxctl("set TouchMode=2");
+  StartPanel();
+  DeviceService::Qxctl("journal --clear");
+  const LPARAM onExit = MAKELPARAM(431, 248);  // the middle of E&xit, in the shortened window
+  // Without Alt the gesture is nothing.
+  SendMessageA(main, WM_KEYDOWN, VK_SHIFT, 0);
+  SendMessageA(main, WM_KEYDOWN, VK_CONTROL, 0);
+  SendMessageA(main, WM_RBUTTONDOWN, MK_RBUTTON, onExit);
+  SendMessageA(main, WM_RBUTTONUP, 0, onExit);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_TRUE(IsWindowVisible(main));
+  SendMessageA(main, WM_KEYDOWN, VK_MENU, 0);
+  SendMessageA(main, WM_RBUTTONDOWN, MK_RBUTTON, onExit);
+  SendMessageA(main, WM_RBUTTONUP, 0, onExit);
+  for (WPARAM key : {VK_MENU, VK_CONTROL, VK_SHIFT}) SendMessageA(main, WM_KEYUP, key, 0);
+  const HWND test = WaitForDialog("TouchScreen Test");
+  ASSERT_NE(test, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }));
+  CloseByProgram(test);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main); }));
+  const std::vector<std::string> lines = JournalLines();
+  ASSERT_EQ(Count(lines, "SetTouchMode"), 2) << Journal();
+  EXPECT_EQ(Count(lines, "SetTouchMode TouchMode=4 "), 1);
+  EXPECT_NE(lines.back().find("SetTouchMode TouchMode=2 "), std::string::npos);
   EXPECT_EQ(Boxes(), "");
 }
 

@@ -1,7 +1,9 @@
 // panel_screenshots DIR: the control panel's windows as a person sees them, for a look by eye.
 // Runs the main window in this process against a fresh root with a device service, opens the
-// Support box, the About box and each dialog in turn, and saves the screen with each as
-// DIR/<window>.png. Meant for a (virtual) X display: scripts/panel-screenshots.
+// Support box, the About box, each dialog, the calibration window (at its first target, and with
+// a finger already down at its start) and the touch test window after some drawing in turn, and
+// saves the screen with each as DIR/<window>.png. Meant for a (virtual) X display:
+// scripts/panel-screenshots.
 #include <QApplication>
 #include <QFont>
 #include <QImage>
@@ -14,6 +16,7 @@
 #include "host/paths.h"
 #include "programs/panel/com_port_dialog.h"
 #include "programs/panel/feedback_sound_dialog.h"
+#include "programs/panel/calibration_window.h"
 #include "programs/panel/main_window.h"
 #include "programs/panel/mcu_info_dialog.h"
 #include "programs/panel/mouse_speed_dialog.h"
@@ -21,7 +24,9 @@
 #include "programs/panel/serial_port_dialog.h"
 #include "programs/panel/sleep_time_dialog.h"
 #include "programs/panel/virtual_button_dialog.h"
+#include "programs/panel/test_window.h"
 #include "tests/programs/panel/panel_fixture.h"
+#include "tests/support/finger.h"
 #include "ui/about_box.h"
 #include "ui/support_box.h"
 
@@ -116,6 +121,43 @@ int main(int argc, char** argv) {
   window.frmVirtualButton->cboRBAutoSTime->setCurrentIndex(3);
   Save(dir, "virtual_button");
   window.frmVirtualButton->close();
+
+  // The calibration window at its first target, then with the panel touched as the run begins.
+  window.CalibrationClick();
+  if (!QTest::qWaitFor([&] { return window.frmCalibration->phase() == CalibrationWindow::Phase::AwaitTouch; }))
+    return 1;
+  Save(dir, "calibration_target");
+  window.frmCalibration->close();
+  QTest::qWait(100);
+  test::PressFinger(500, 500);
+  window.CalibrationClick();
+  if (!QTest::qWaitFor([&] { return window.frmCalibration->phase() == CalibrationWindow::Phase::AwaitLiftAtStart; }))
+    return 1;
+  Save(dir, "calibration_lift_off");
+  window.frmCalibration->close();
+  test::LiftFinger();
+  QTest::qWait(100);
+
+  // The touch test window after a stroke with the left button, a line to where the right button
+  // went down while the left was held, and a short red stroke in a wider pen.
+  window.TestClick();
+  TestWindow& test = *window.frmTest;
+  if (!QTest::qWaitForWindowExposed(&test)) return 1;
+  QWidget* pad = test.picHome;
+  QTest::mousePress(pad, Qt::LeftButton, {}, QPoint(100, 100));
+  for (int x = 110; x <= 400; x += 10) QTest::mouseMove(pad, QPoint(x, 100 + (x - 100) / 3));
+  QTest::mousePress(pad, Qt::RightButton, {}, QPoint(400, 300));
+  QTest::mouseRelease(pad, Qt::RightButton, {}, QPoint(400, 300));
+  QTest::mouseRelease(pad, Qt::LeftButton, {}, QPoint(400, 300));
+  test.SelectColor(1);
+  test.SelectWidth(3);
+  QTest::mousePress(pad, Qt::LeftButton, {}, QPoint(500, 150));
+  for (int y = 160; y <= 350; y += 10) QTest::mouseMove(pad, QPoint(500 + (y - 150) / 2, y));
+  QTest::mousePress(pad, Qt::RightButton, {}, QPoint(600, 360));  // both indicators lit
+  Save(dir, "test_window");
+  QTest::mouseRelease(pad, Qt::RightButton, {}, QPoint(600, 360));
+  QTest::mouseRelease(pad, Qt::LeftButton, {}, QPoint(600, 360));
+  test.close();
   window.close();
   return 0;
 }

@@ -1,0 +1,219 @@
+// How quickly the calibration window takes a steady finger, and what its waiting costs.
+//
+// Runs the real control panel (off screen, on a 1024 x 768 display) against a device service in a
+// fresh root and calibrates RUNS times with a finger held on each cross of a model panel at the
+// controller's default rate (100 reports a second). For every point it takes, from the service's
+// journal, the time from the finger's second report to SetCalibrationState(5), and prints the
+// median, mean and worst (the journal's clock has 1 ms steps). Then, with a target waiting for a
+// finger, the processor time the panel and the service use together over one second; and beside
+// it the same for a bare loop in this process that polls GetTouchSample once a millisecond.
+//
+//   bench_calibration [RUNS]   (default 50, four points each)
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <numeric>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/driver_link.h"
+#include "host/device_file.h"
+#include "host/window_bus.h"
+#include "host/window_input.h"
+#include "tests/programs/panel/panel_fixture.h"
+#include "tests/support/device_service.h"
+#include "tests/support/finger.h"
+#include "tests/support/panel_model.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_root.h"
+
+namespace {
+
+using namespace qx;
+using namespace qx::test;
+using Clock = std::chrono::steady_clock;
+
+constexpr char kTitle[] = " TouchScreen Control Panel #QX-COM";
+
+// The journal through the service's own request (no process started for each look).
+std::vector<std::string> Journal() {
+  static std::vector<char> buffer(4u << 20);
+  HANDLE h = CreateFileA("\\\\.\\QXWMECOM", GENERIC_READ, 3, nullptr, OPEN_EXISTING, 0x80, 0);
+  DWORD returned = 0;
+  DeviceIoControl(h, IOCTL_SIM_READ_JOURNAL, nullptr, 0, buffer.data(), static_cast<DWORD>(buffer.size()), &returned,
+                  nullptr);
+  CloseHandle(h);
+  std::istringstream text(std::string(buffer.data(), returned));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(text, line);) lines.push_back(line);
+  return lines;
+}
+
+void ClearJournal() {
+  HANDLE h = CreateFileA("\\\\.\\QXWMECOM", GENERIC_READ, 3, nullptr, OPEN_EXISTING, 0x80, 0);
+  DWORD returned = 0;
+  DeviceIoControl(h, IOCTL_SIM_CLEAR_JOURNAL, nullptr, 0, nullptr, 0, &returned, nullptr);
+  CloseHandle(h);
+}
+
+bool Has(const std::string& line, const char* text) { return line.find(text) != std::string::npos; }
+
+int Count(const std::vector<std::string>& lines, const char* text) {
+  return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](auto& l) { return Has(l, text); }));
+}
+
+// Milliseconds of the day of a journal line ("2024-05-01T12:34:56.789Z …").
+long Millis(const std::string& line) {
+  int h = 0, m = 0, s = 0, ms = 0;
+  std::sscanf(line.c_str() + 11, "%d:%d:%d.%d", &h, &m, &s, &ms);
+  return ((h * 60L + m) * 60L + s) * 1000L + ms;
+}
+
+template <typename Condition>
+bool WaitUntil(Condition condition, int ms = 10000) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+  while (!condition()) {
+    if (Clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+// The window shows target N: N - 1 taken, and a poll since the last report.
+bool ShowsTarget(int n) {
+  const std::vector<std::string> lines = Journal();
+  if (Count(lines, "SetCalibrationState State=5") != n - 1 || Count(lines, "GetTouchSample") == 0) return false;
+  auto report = std::find_if(lines.rbegin(), lines.rend(), [](auto& l) { return Has(l, " Report "); });
+  return std::find_if(lines.rbegin(), report, [](auto& l) { return Has(l, " GetTouchSample"); }) != report;
+}
+
+// For each point of one run: from the second touch report after the finger went down to the
+// point's SetCalibrationState(5), in milliseconds.
+std::vector<long> Latencies(const std::vector<std::string>& lines) {
+  std::vector<long> result;
+  int reports = 0;
+  long second = 0;
+  for (const std::string& line : lines) {
+    if (Has(line, " Report ") && Has(line, "Touch=1") && ++reports == 2) second = Millis(line);
+    if (Has(line, " Report ") && Has(line, "Touch=0")) reports = 0;
+    if (Has(line, "SetCalibrationState State=5") && reports >= 2) result.push_back(Millis(line) - second);
+  }
+  return result;
+}
+
+// Processor time of process PID so far, in seconds.
+double CpuSeconds(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), {});
+  std::istringstream fields(text.substr(text.rfind(')') + 2));
+  std::string skip;
+  for (int i = 0; i < 11; ++i) fields >> skip;  // state … cmajflt
+  long utime = 0, stime = 0;
+  fields >> utime >> stime;
+  return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+double OwnCpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](timeval t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+void Press(HWND h, std::initializer_list<WPARAM> keys) {
+  for (WPARAM key : keys) SendMessageA(h, WM_KEYDOWN, key, 0);
+  for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) SendMessageA(h, WM_KEYUP, *key, 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;
+  TempRoot root;
+  DeviceService service;
+  WriteInstallation();
+  const std::string screen = root.path() + "/screen.json";
+  WriteFile(screen, R"({"screens": [{"name": "bench", "x": 0, "y": 0, "width": 1024, "height": 768}]})");
+  setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screen).c_str(), 1);
+  setenv("QX_MESSAGE_LOG", (root.path() + "/boxes.log").c_str(), 1);
+  const pid_t panel = Spawn({Program("QXWMECcp")}, root.path() + "/panel.log");
+  HWND main = 0;
+  if (!WaitUntil([&] { return (main = FindWindowA(nullptr, kTitle)) != 0 && IsWindowVisible(main); })) {
+    std::fprintf(stderr, "the control panel did not show its window\n");
+    return 1;
+  }
+
+  const PanelModel model{1024, 768, 0};
+  std::vector<long> latencies;
+  for (int run = 0; run < runs; ++run) {
+    ClearJournal();
+    Press(main, {VK_MENU, 'C'});
+    for (int target = 1; target <= 4; ++target) {
+      if (!WaitUntil([&] { return ShowsTarget(target); })) {
+        std::fprintf(stderr, "run %d: target %d did not show\n", run + 1, target);
+        return 1;
+      }
+      const auto [px, py] = Cross(target, 1024, 768);
+      const auto [x, y] = model.Raw(px, py);
+      PressFinger(x, y);
+      WaitUntil([&] { return Count(Journal(), "SetCalibrationState State=5") == target; });
+      LiftFinger();
+    }
+    WaitUntil([&] { return IsWindowVisible(main); });
+    const std::vector<long> points = Latencies(Journal());
+    latencies.insert(latencies.end(), points.begin(), points.end());
+  }
+  std::sort(latencies.begin(), latencies.end());
+  const double mean = std::accumulate(latencies.begin(), latencies.end(), 0.0) / static_cast<double>(latencies.size());
+  std::printf(
+      "second report of a steady finger to SetCalibrationState(5), %zu points: median %ld ms, mean %.2f ms, "
+      "worst %ld ms (goal: median at most 2 ms)\n",
+      latencies.size(), latencies[(latencies.size() - 1) / 2], mean, latencies.back());
+
+  // A target waiting for a finger: the panel and the service over one second.
+  ClearJournal();
+  Press(main, {VK_MENU, 'C'});
+  WaitUntil([] { return ShowsTarget(1); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  double before = CpuSeconds(panel) + CpuSeconds(service.pid());
+  auto started = Clock::now();
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  double used = CpuSeconds(panel) + CpuSeconds(service.pid()) - before;
+  double elapsed = std::chrono::duration<double>(Clock::now() - started).count();
+  // The polls of the last second: how many, and the longest gap between two.
+  std::vector<long> polls;
+  for (const std::string& line : Journal())
+    if (Has(line, " GetTouchSample")) polls.push_back(Millis(line));
+  std::erase_if(polls, [&](long t) { return t <= polls.back() - 1000; });
+  long gap = 0;
+  for (std::size_t i = 1; i < polls.size(); ++i) gap = std::max(gap, polls[i] - polls[i - 1]);
+  std::printf(
+      "a target waiting: panel and service %.1f %% of one core (goal: at most 15 %%); %zu polls in its last "
+      "second, at most %ld ms apart\n",
+      100 * used / elapsed, polls.size(), gap);
+  KillAndWait(panel, SIGTERM);
+
+  // The same wait as a bare loop: GetTouchSample once a millisecond, nothing else.
+  OpenDriver();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  before = OwnCpuSeconds() + CpuSeconds(service.pid());
+  started = Clock::now();
+  int bare = 0;
+  for (auto next = Clock::now(); Clock::now() - started < std::chrono::seconds(1); ++bare) {
+    GetTouchSample();
+    next += std::chrono::milliseconds(1);
+    std::this_thread::sleep_until(next);
+  }
+  used = OwnCpuSeconds() + CpuSeconds(service.pid()) - before;
+  elapsed = std::chrono::duration<double>(Clock::now() - started).count();
+  std::printf("a bare poll loop: it and the service %.1f %% of one core, %d polls in %.1f s\n", 100 * used / elapsed,
+              bare, elapsed);
+  CloseDriver();
+  return 0;
+}
