@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/desktop_qt.h"
 #include "host/machine_root.h"
 #include "host/message_box.h"
 #include "host/processes.h"
@@ -16,6 +17,8 @@ namespace {
 
 constexpr int kUsageExit = 64;
 
+const char* programTitle = "";
+
 void PrintUsage(std::FILE* out, const ProgramInfo& info) {
   std::fprintf(out, "usage: %s [--root DIR]%s%s\n  %s\n  --root DIR  the machine root (default: QX_ROOT)\n", info.name,
                *info.arguments ? " " : "", info.arguments, info.purpose);
@@ -26,6 +29,7 @@ void PrintUsage(std::FILE* out, const ProgramInfo& info) {
 void InitWindowProgram() {
   SetMessageBoxPresenter(ShowQtMessageBox);
   InstallPointerHook();
+  InstallDesktopHook();
   // The windows are designed in twips for an 8-point sans-serif face.
   QFont font = QApplication::font();
   font.setFamily(QStringLiteral("MS Sans Serif"));
@@ -36,9 +40,13 @@ void InitWindowProgram() {
   QApplication::setQuitOnLastWindowClosed(false);
 }
 
+const char* ProgramTitle() { return programTitle; }
+void SetProgramTitle(const char* title) { programTitle = title ? title : ""; }
+
 namespace detail {
 
 std::optional<int> TakeArguments(int argc, char** argv, const ProgramInfo& info, ProgramArguments& own) {
+  SetProgramTitle(info.title);
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--root" && i + 1 < argc) {

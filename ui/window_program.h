@@ -39,8 +39,14 @@ struct ProgramInfo {
 using ProgramArguments = std::vector<std::string>;
 
 // What a program with windows sets up once, right after its QApplication: message boxes shown as
-// Qt boxes, the pointer's display count made visible, the design font.
+// Qt boxes, the pointer's display count made visible, the desktop's screen and double-click time,
+// the design font.
 void InitWindowProgram();
+
+// The running program's title (its ProgramInfo's, set as it starts; "" until then): the caption
+// of a window that takes no other, such as the progress window.
+const char* ProgramTitle();
+void SetProgramTitle(const char* title);
 
 namespace detail {
 // Takes the command line; the program's own arguments go to OWN. An exit code when the program

@@ -7,11 +7,9 @@
 #include <QImage>
 #include <QWidget>
 
-namespace qx {
+#include "ui/colours.h"
 
-inline const QColor kWhite(255, 255, 255);
-inline const QColor kYellow(255, 255, 0);
-inline const QColor kLightGrey(192, 192, 192);
+namespace qx {
 
 // A window without border or caption that covers the primary screen; its size is free to change
 // (the windows lay themselves out at every resize).

@@ -8,7 +8,7 @@
 
 #include "core/driver_link.h"
 #include "host/message_box.h"
-#include "host/work_area.h"
+#include "host/desktop.h"
 #include "programs/rbf/button_face.h"
 #include "programs/rbf/rbf_program.h"
 #include "programs/rbf/registration.h"

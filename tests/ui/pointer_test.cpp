@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 
 #include "host/cursor.h"
+#include "host/program_state.h"
 
 namespace qx {
 namespace {
@@ -19,6 +20,7 @@ class Pointer : public ::testing::Test {
  protected:
   void SetUp() override { InstallPointerHook(); }
   void TearDown() override {
+    ResetProgramState();
     RestoreCursor();
     // Back to a count of exactly 0 for the next test.
     int count = ShowCursor(FALSE);
@@ -54,6 +56,33 @@ TEST_F(Pointer, HourglassWhileWorkRunsAndBlankWhileHidden) {
   // The work ended while the pointer was hidden: it stays hidden.
   EXPECT_EQ(Override(), Qt::BlankCursor);
   RestoreCursor();
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Pointer, BusyPointerCountsItsUsersAndOtherCodesSetTheShapeAlone) {
+  BusyPointer(kHourglassPointer);
+  BusyPointer(kHourglassPointer);
+  EXPECT_EQ(Override(), Qt::WaitCursor);
+  BusyPointer(kDefaultPointer);
+  EXPECT_EQ(ScreenPointer(), kHourglassPointer) << "one user is still busy";
+  EXPECT_EQ(Override(), Qt::WaitCursor);
+  BusyPointer(kDefaultPointer);
+  EXPECT_EQ(ScreenPointer(), kDefaultPointer);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  BusyPointer(kDefaultPointer);  // never below 0: the next hourglass shows at once
+  EXPECT_EQ(BusyCount(), 0);
+  BusyPointer(kHourglassPointer);
+  EXPECT_EQ(Override(), Qt::WaitCursor);
+
+  BusyPointer(2);  // a shape of its own, the count left as it was
+  EXPECT_EQ(Override(), Qt::CrossCursor);
+  EXPECT_EQ(BusyCount(), 1);
+  {
+    Hourglass work;  // a button's work shows the hourglass over it, and gives the shape back
+    EXPECT_EQ(Override(), Qt::WaitCursor);
+  }
+  EXPECT_EQ(Override(), Qt::CrossCursor);
+  BusyPointer(kDefaultPointer);
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
