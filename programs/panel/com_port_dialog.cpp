@@ -71,8 +71,12 @@ void ComPortDialog::SelectIrqItem(int port, int irq) {
 }
 
 int ComPortDialog::SelectedIrq(int port) const {
+  // A list without a selection shows a status the driver keeps in place of an IRQ (255: no such
+  // port, 254: in use): the person chose nothing for that port, so it stays as the driver has it.
+  // Counting it as 0 would enable Save on every opening, and OK (Esc) would then overwrite the
+  // driver's statuses with an IRQ of 0.
   const QComboBox* list = cboIRQ[port];
-  return list->currentIndex() < 0 ? 0 : list->currentText().toInt();
+  return list->currentIndex() < 0 ? Settings.PortTable[port - 1].PortIrq : list->currentText().toInt();
 }
 
 bool ComPortDialog::Differs() const {

@@ -64,6 +64,12 @@ void SayEnded(const std::vector<pid_t>& killed, pid_t pid, const std::string& na
 // run/. Programs that start others while they end are looked for again, a few rounds at most.
 void EndTheMachine(pid_t caller) {
   const int grace = EndTimeoutMs();
+  // On Windows the caller goes on from ExitWindowsEx until it is back in its message loop, and the
+  // session ends only then: it gets a moment to finish what follows the call (the installers end
+  // by themselves) before it is asked to end with the others.
+  const auto moment = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  while (caller > 0 && caller != ::getpid() && ProcessRunning(caller) && std::chrono::steady_clock::now() < moment)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   std::set<pid_t> asked;
   for (int round = 0; round < 5; ++round) {
     std::vector<pid_t> batch;

@@ -137,21 +137,31 @@ TEST_F(ComPortConfiguration, CancelSendsNothingAndEscSavesLikeOk) {
 }
 
 // A status in place of an IRQ (255: no such port; 254: used by another device) matches no item:
-// the list shows none, counts as 0, and Save writes 0.
-TEST_F(ComPortConfiguration, AnIrqThatIsNoItemLeavesItsListEmptyAndSavesAsZero) {
+// the list shows none and the port stays as the driver keeps it, so opening and leaving with Esc
+// (OK) sends nothing, and a Save of another port sends the statuses back unchanged.
+TEST_F(ComPortConfiguration, AnIrqThatIsNoItemLeavesItsListEmptyAndThePortUnchanged) {
   ComPortDialog& d = OpenSetup("");
   EXPECT_EQ(d.cboIRQ[3]->currentIndex(), -1);
   EXPECT_EQ(d.cboIRQ[4]->currentIndex(), -1);
-  EXPECT_EQ(d.SelectedIrq(3), 0);
-  EXPECT_TRUE(d.cmdApply->isEnabled());
+  EXPECT_EQ(d.SelectedIrq(3), 255);
+  EXPECT_FALSE(d.cmdApply->isEnabled());
   d.SelectIrqItem(3, 11);
   EXPECT_EQ(d.cboIRQ[3]->currentText(), "11");
+  EXPECT_TRUE(d.cmdApply->isEnabled());
   d.SelectIrqItem(3, 255);
   EXPECT_EQ(d.cboIRQ[3]->currentIndex(), -1);
+  EXPECT_FALSE(d.cmdApply->isEnabled());
+
+  Choose(d.cboIRQ[1], "5");
   QTest::mouseClick(d.cmdApply, Qt::LeftButton);
-  EXPECT_EQ(Sent("SetSerialPorts"), std::vector<std::string>{"PortIrq1=4 PortIrq2=3 PortIrq3=0 PortIrq4=0"});
+  EXPECT_EQ(Sent("SetSerialPorts"), std::vector<std::string>{"PortIrq1=5 PortIrq2=3 PortIrq3=255 PortIrq4=254"});
   EXPECT_FALSE(d.cmdApply->isEnabled());
   EXPECT_TRUE(d.isVisible()) << "Save does not close";
+  QTest::keyClick(&d, Qt::Key_Escape);
+  Settle();
+  EXPECT_EQ(Sent("SetSerialPorts").size(), 1u) << "nothing left to save";
+  EXPECT_EQ(DeviceService::Qxctl("get PortIrq3"), "255\n");
+  EXPECT_EQ(Main().frmSerialPort->lblCOM[3]->text(), "COM3..Not Found.");
 }
 
 }  // namespace

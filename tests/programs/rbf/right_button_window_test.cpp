@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "core/driver_link.h"
+#include "host/desktop_qt.h"
 #include "host/program_state.h"
 #include "host/window_bus.h"
 #include "tests/support/device_service.h"
@@ -25,6 +26,7 @@ class RightButton : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetProgramState();
+    InstallDesktopHook();  // the work area, as every window program has it
     ASSERT_EQ(window.Load(), LoadResult::Ready);
     own = WindowHandle(&window);
   }
