@@ -71,17 +71,17 @@ void ComPortDialog::SelectIrqItem(int port, int irq) {
 }
 
 int ComPortDialog::SelectedIrq(int port) const {
-  // A list without a selection shows a status the driver keeps in place of an IRQ (255: no such
-  // port, 254: in use): the person chose nothing for that port, so it stays as the driver has it.
-  // Counting it as 0 would enable Save on every opening, and OK (Esc) would then overwrite the
-  // driver's statuses with an IRQ of 0.
   const QComboBox* list = cboIRQ[port];
-  return list->currentIndex() < 0 ? Settings.PortTable[port - 1].PortIrq : list->currentText().toInt();
+  return list->currentIndex() < 0 ? 0 : list->currentText().toInt();
 }
 
 bool ComPortDialog::Differs() const {
+  // A list without a selection shows a status the driver keeps in place of an IRQ (255: no such
+  // port, 254: in use) and is no change of the person's: counted as 0 here, it would enable Save
+  // at every opening, and OK (Esc) would overwrite the driver's statuses though nothing was
+  // chosen. A Save made for another port still writes 0 for it.
   for (int i = 1; i <= kPorts; ++i)
-    if (SelectedIrq(i) != Settings.PortTable[i - 1].PortIrq) return true;
+    if (cboIRQ[i]->currentIndex() >= 0 && SelectedIrq(i) != Settings.PortTable[i - 1].PortIrq) return true;
   return false;
 }
 

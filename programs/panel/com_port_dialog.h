@@ -27,7 +27,7 @@ class ComPortDialog : public FeatureDialog {
 
   // Selects the first item of cboIRQ(PORT) whose number is IRQ; none when no item is.
   void SelectIrqItem(int port, int irq);
-  // The number of the item selected in cboIRQ(PORT); the port's stored PortIrq when none is.
+  // The number of the item selected in cboIRQ(PORT); 0 when none is.
   int SelectedIrq(int port) const;
 
  protected:
