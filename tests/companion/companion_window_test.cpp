@@ -19,6 +19,7 @@
 #include "host/program_state.h"
 #include "host/window_bus.h"
 #include "tests/companion/companions.h"
+#include "tests/programs/panel/panel_fixture.h"
 #include "tests/support/device_service.h"
 #include "tests/support/temp_root.h"
 
@@ -52,7 +53,7 @@ std::string Size(int width, int height) {
 std::vector<std::string> ScreenSizesOnceThereAre(std::size_t count) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   std::vector<std::string> sizes;
-  while ((sizes = JournalFields("SetScreenSize")).size() < count && std::chrono::steady_clock::now() < deadline)
+  while ((sizes = Sent("SetScreenSize")).size() < count && std::chrono::steady_clock::now() < deadline)
     QTest::qWait(10);
   return sizes;
 }
@@ -92,7 +93,7 @@ TEST_F(CompanionWindowTest, ReportsTheScreenSizeAgainWhenTheScreenChanges) {
   EXPECT_EQ(ScreenSizesOnceThereAre(4).back(), Size(1600, 1080));
   EXPECT_EQ(DeviceService::Qxctl("get ScreenWidth ScreenHeight"), "ScreenWidth=1600\nScreenHeight=1080\n");
   // Still registered as at its start: an upright screen stays upright.
-  EXPECT_EQ(JournalFields("SetSmiRegistration").size(), 1u);
+  EXPECT_EQ(Sent("SetSmiRegistration").size(), 1u);
 
   window->close();
   EXPECT_EQ(ReadSmi().window, -1);

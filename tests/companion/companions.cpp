@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <sstream>
 #include <thread>
 
 #include "host/handles.h"
@@ -27,19 +26,6 @@ SmiState WaitForSmi(const std::function<bool(const SmiState&)>& condition) {
   while (!condition(state = ReadSmi()) && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   return state;
-}
-
-std::vector<std::string> JournalFields(const std::string& name) {
-  std::istringstream journal(DeviceService::Qxctl("journal"));
-  std::vector<std::string> found;
-  const std::string marker = " " + name;
-  for (std::string line; std::getline(journal, line);) {
-    const std::size_t at = line.find(marker);
-    if (at == std::string::npos) continue;
-    const std::size_t rest = at + marker.size();
-    if (rest == line.size() || line[rest] == ' ') found.push_back(line.substr(std::min(rest + 1, line.size())));
-  }
-  return found;
 }
 
 std::vector<HWND> CompanionWindows() {

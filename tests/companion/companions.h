@@ -22,10 +22,6 @@ SmiState ReadSmi();
 // Reads the registration until CONDITION holds, for up to 10 s; the last state read.
 SmiState WaitForSmi(const std::function<bool(const SmiState&)>& condition);
 
-// The journal lines of the service whose request is NAME ("SetScreenSize"), oldest first: what
-// follows the name on each.
-std::vector<std::string> JournalFields(const std::string& name);
-
 // Every window captioned as the companion's, of any process of the root.
 std::vector<HWND> CompanionWindows();
 

@@ -10,6 +10,7 @@
 
 #include "host/machine_root.h"
 #include "tests/companion/companions.h"
+#include "tests/programs/panel/panel_fixture.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_root.h"
 
@@ -67,7 +68,7 @@ TEST_F(InstalledCompanion, BootRunsTheStartupEntryWhichStartsTheInstalledCompani
   const SmiState state = WaitForSmi([](const SmiState& s) { return s.window > 0; });
   ASSERT_GT(state.window, 0) << boot.out << boot.err;
   EXPECT_EQ(ReadFile(machine + "/startup-ran"), machine);  // run with the root in QX_ROOT
-  EXPECT_EQ(JournalFields("SetScreenSize").size(), 1u);
+  EXPECT_EQ(Sent("SetScreenSize").size(), 1u);
 
   // Shut down, the machine ends the companion with its other programs.
   const RunResult shutdown = Qxmachine("shutdown");

@@ -48,8 +48,8 @@ TEST_F(PanelSmiButtons, SmiOnStartsTheCompanionAndSmiOffEndsIt) {
   DeviceService::Qxctl("journal --clear");
   QTest::mouseClick(Main().cmdSMIoff, Qt::LeftButton);
   // SendMessageA waited until the companion had handled SMI_CLOSE: it deregistered meanwhile.
-  EXPECT_EQ(JournalFields("GetSmiRegistration").size(), 2u);  // the panel's, then the companion's own
-  EXPECT_EQ(JournalFields("SetSmiRegistration"), std::vector<std::string>{"Window=-1 RotationCode=0"});
+  EXPECT_EQ(Sent("GetSmiRegistration").size(), 2u);  // the panel's, then the companion's own
+  EXPECT_EQ(Sent("SetSmiRegistration"), std::vector<std::string>{"Window=-1 RotationCode=0"});
   EXPECT_EQ(ReadSmi().window, -1);
   EXPECT_TRUE(WaitForProcessEnd(started.window / 256, 10000));
   EXPECT_TRUE(boxes.shown.empty());
@@ -58,7 +58,7 @@ TEST_F(PanelSmiButtons, SmiOnStartsTheCompanionAndSmiOffEndsIt) {
 TEST_F(PanelSmiButtons, WithoutTheCompanionNeitherButtonSaysAnything) {
   QTest::mouseClick(Main().cmdSMIon, Qt::LeftButton);   // "QXWMECvr.exe" is not installed
   QTest::mouseClick(Main().cmdSMIoff, Qt::LeftButton);  // nothing registered: nothing sent
-  EXPECT_EQ(JournalFields("GetSmiRegistration").size(), 1u);
+  EXPECT_EQ(Sent("GetSmiRegistration").size(), 1u);
   EXPECT_EQ(ReadSmi().window, -1);
   EXPECT_TRUE(boxes.shown.empty());
   EXPECT_TRUE(Main().isVisible());
