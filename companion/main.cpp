@@ -21,7 +21,11 @@ int main(int argc, char** argv) {
     return 0;
   }
   QApplication app(argc, argv);
-  qx::ServeWindowBus();
+  // Its window on the bus is what it registers: a window nobody could reach is no use.
+  if (!qx::ServeWindowBus()) {
+    std::fprintf(stderr, "%s: cannot serve its window on the window bus of this machine root\n", kProgramName);
+    return 1;
+  }
   CompanionWindow window(line.rotation);
   CloseOnEndSignals(&window);
   if (!window.Start()) return 1;
