@@ -39,9 +39,8 @@ bool CompanionWindow::Start() {
     return false;
   }
   QScreen* screen = QGuiApplication::primaryScreen();
-  rotationCode_ = static_cast<std::int16_t>(fixedRotation_ ? *fixedRotation_
-                                            : screen       ? ScreenRotationCode(*screen)
-                                                           : 0);
+  if (fixedRotation_) rotationCode_ = static_cast<std::int16_t>(*fixedRotation_);
+  else if (screen) rotationCode_ = ScreenRotationCode(*screen);
   const HWND own = WindowHandle(this);
   if (!Register(own, rotationCode_)) {
     ErrorBox("Fail to register with QXWMECOM.vxd!", kCaption);
@@ -94,10 +93,9 @@ void CompanionWindow::ShowState() {
 void CompanionWindow::Unregister() {
   if (!registered_) return;
   registered_ = false;
-  const HWND own = WindowHandle(this);
-  Deregister(own);
+  Deregister(WindowHandle(this));
   CloseDriver();
-  SetWindowProc(own, savedProc_);
+  // The procedure stays: it may be the caller (SMI_CLOSE), and a closed window has nothing to undo.
 }
 
 void CompanionWindow::closeEvent(QCloseEvent* event) {
