@@ -1,0 +1,107 @@
+#include "companion/companion_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "companion/companion_program.h"
+#include "companion/rotation_code.h"
+#include "companion/smi_registration.h"
+#include "core/driver_link.h"
+
+namespace qx::companion {
+
+CompanionWindow::CompanionWindow(std::optional<int> fixedRotation)
+    : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), fixedRotation_(fixedRotation) {
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowTitle(QString::fromUtf8(kCaption));
+  lblScreen = new QLabel(this);
+  lblScreen->setObjectName(QStringLiteral("lblScreen"));
+  cmdClose = new QPushButton(QStringLiteral("&Close"), this);
+  cmdClose->setObjectName(QStringLiteral("cmdClose"));
+  cmdClose->setAccessibleName(QStringLiteral("Close"));
+  cmdClose->setDefault(true);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(lblScreen);
+  layout->addWidget(cmdClose, 0, Qt::AlignRight);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+}
+
+CompanionWindow::~CompanionWindow() { Unregister(); }
+
+bool CompanionWindow::Start() {
+  if (!OpenDriver()) {
+    ReportDriverMissing(kCaption);
+    return false;
+  }
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (fixedRotation_) rotationCode_ = static_cast<std::int16_t>(*fixedRotation_);
+  else if (screen) rotationCode_ = ScreenRotationCode(*screen);
+  const HWND own = WindowHandle(this);
+  if (!Register(own, rotationCode_)) {
+    ErrorBox("Fail to register with QXWMECOM.vxd!", kCaption);
+    CloseDriver();
+    return false;
+  }
+  registered_ = true;
+  savedProc_ = SetWindowProc(own, [this](UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    // Closed before the answer goes back, so the sender finds the registration gone.
+    if (msg == WM_USER && wParam == SMI_CLOSE) {
+      close();
+      return 0;
+    }
+    return savedProc_(msg, wParam, lParam);
+  });
+  connect(qApp, &QGuiApplication::primaryScreenChanged, this, &CompanionWindow::Follow);
+  Follow(screen);
+  return true;
+}
+
+void CompanionWindow::Follow(QScreen* screen) {
+  disconnect(geometryConnection_);
+  disconnect(orientationConnection_);
+  screen_ = screen;
+  if (screen) {
+    geometryConnection_ = connect(screen, &QScreen::geometryChanged, this, &CompanionWindow::ScreenChanged);
+    orientationConnection_ = connect(screen, &QScreen::orientationChanged, this, &CompanionWindow::ScreenChanged);
+  }
+  ScreenChanged();
+}
+
+void CompanionWindow::ScreenChanged() {
+  if (!registered_ || !screen_) return;
+  const QSize size = screen_->geometry().size();
+  if (size != reported_ && ReportScreenSize(size.width(), size.height())) reported_ = size;
+  if (!fixedRotation_) {
+    const std::int16_t code = ScreenRotationCode(*screen_);
+    if (code != rotationCode_ && Register(WindowHandle(this), code)) rotationCode_ = code;
+  }
+  ShowState();
+}
+
+void CompanionWindow::ShowState() {
+  const QSize size = screen_ ? screen_->geometry().size() : QSize();
+  lblScreen->setText(
+      QStringLiteral("Screen %1 x %2, RotationCode %3").arg(size.width()).arg(size.height()).arg(rotationCode_));
+  lblScreen->setAccessibleName(lblScreen->text());
+}
+
+void CompanionWindow::Unregister() {
+  if (!registered_) return;
+  registered_ = false;
+  Deregister(WindowHandle(this));
+  CloseDriver();
+  // The procedure stays: it may be the caller (SMI_CLOSE), and a closed window has nothing to undo.
+}
+
+void CompanionWindow::closeEvent(QCloseEvent* event) {
+  Unregister();
+  event->accept();
+  QApplication::quit();
+}
+
+}  // namespace qx::companion

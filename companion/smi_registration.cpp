@@ -1,0 +1,44 @@
+#include "companion/smi_registration.h"
+
+#include <algorithm>
+
+#include "core/driver_link.h"
+#include "host/device_file.h"
+
+namespace qx::companion {
+
+namespace {
+
+// The companion's own request, which the suite's programs never send: not in the driver link.
+bool SetSmiRegistration() {
+  DWORD returned = 0;
+  return DeviceIoControl(DriverHandle, IOCTL_SET_SMI_REGISTRATION, &SmiRecord, sizeof SmiRecord, &SmiRecord,
+                         sizeof SmiRecord, &returned, nullptr) &&
+         returned == sizeof SmiRecord;
+}
+
+}  // namespace
+
+bool Register(HWND own, std::int16_t rotationCode) {
+  SmiRecord = SmiRegistration{own, rotationCode, 0};
+  return SetSmiRegistration();
+}
+
+void Deregister(HWND own) {
+  GetSmiRegistration();
+  if (!LastRequestResult || SmiRecord.Window != own) return;
+  SmiRecord = SmiRegistration{-1, 0, 0};
+  SetSmiRegistration();
+}
+
+bool ReportScreenSize(int width, int height) {
+  GetSettings();
+  if (!LastRequestResult) return false;
+  // The fields are 16 bits: a size beyond them is kept at their largest rather than wrapped.
+  Settings.ScreenWidth = static_cast<std::int16_t>(std::clamp(width, 0, 32767));
+  Settings.ScreenHeight = static_cast<std::int16_t>(std::clamp(height, 0, 32767));
+  SetScreenSize();
+  return LastRequestResult != 0;
+}
+
+}  // namespace qx::companion

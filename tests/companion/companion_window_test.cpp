@@ -1,0 +1,137 @@
+// The companion's window in this test process against a real device service: the screen
+// changing under it (the offscreen platform's screens set afresh), and the RotationCode it
+// derives from the screen's orientation as the calibration reads it.
+#include "companion/companion_window.h"
+
+#include <gtest/gtest.h>
+#include <qpa/qplatformnativeinterface.h>
+
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLabel>
+#include <QScreen>
+#include <QTest>
+#include <chrono>
+
+#include "companion/rotation_code.h"
+#include "core/calibration.h"
+#include "host/program_state.h"
+#include "host/window_bus.h"
+#include "tests/companion/companions.h"
+#include "tests/programs/panel/panel_fixture.h"
+#include "tests/support/device_service.h"
+#include "tests/support/temp_root.h"
+
+namespace qx::test {
+namespace {
+
+using companion::CompanionWindow;
+
+struct Screen {
+  const char* name;
+  int width, height;
+};
+
+// The offscreen platform's screens set afresh, the first one as the primary screen when it is new.
+void SetScreens(std::initializer_list<Screen> screens) {
+  QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
+  auto set = reinterpret_cast<void (*)(const QJsonObject&, QPlatformNativeInterface*)>(
+      native->nativeResourceForIntegration("setConfiguration"));
+  ASSERT_NE(set, nullptr);
+  QJsonArray list;
+  for (const Screen& s : screens)
+    list.append(QJsonObject{{"name", s.name}, {"x", 0}, {"y", 0}, {"width", s.width}, {"height", s.height}});
+  set(QJsonObject{{"screens", list}}, native);
+}
+
+std::string Size(int width, int height) {
+  return "ScreenWidth=" + std::to_string(width) + " ScreenHeight=" + std::to_string(height);
+}
+
+// Lets events run until the service has journalled COUNT screen sizes, for up to 5 s.
+std::vector<std::string> ScreenSizesOnceThereAre(std::size_t count) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  std::vector<std::string> sizes;
+  while ((sizes = Sent("SetScreenSize")).size() < count && std::chrono::steady_clock::now() < deadline)
+    QTest::qWait(10);
+  return sizes;
+}
+
+class CompanionWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetProgramState();
+    SetScreens({{"first", 1024, 768}});
+    DeviceService::Qxctl("journal --clear");
+  }
+  void TearDown() override {
+    window.reset();
+    SetScreens({{"", 800, 800}});  // as the platform starts
+    ResetProgramState();
+  }
+
+  TempRoot root;
+  DeviceService service;
+  std::unique_ptr<CompanionWindow> window = std::make_unique<CompanionWindow>();
+};
+
+TEST_F(CompanionWindowTest, ReportsTheScreenSizeAgainWhenTheScreenChanges) {
+  ASSERT_TRUE(window->Start());
+  const HWND own = WindowHandle(window.get());
+  EXPECT_EQ(ReadSmi().window, own);
+  EXPECT_EQ(window->rotationCode(), 0);  // the offscreen screen is upright
+  EXPECT_EQ(ScreenSizesOnceThereAre(1), std::vector<std::string>{Size(1024, 768)});
+  EXPECT_EQ(window->lblScreen->text().toStdString(), "Screen 1024 x 768, RotationCode 0");
+
+  SetScreens({{"first", 1280, 1024}});  // the same screen set to another size
+  EXPECT_EQ(ScreenSizesOnceThereAre(2).back(), Size(1280, 1024));
+  SetScreens({{"first", 1280, 1024}, {"second", 1920, 1080}});  // a second screen: not the primary one
+  SetScreens({{"second", 1920, 1080}});                         // the primary one goes: the second takes its place
+  EXPECT_EQ(ScreenSizesOnceThereAre(3).back(), Size(1920, 1080));
+  SetScreens({{"second", 1600, 1080}});  // and the new one is followed
+  EXPECT_EQ(ScreenSizesOnceThereAre(4).back(), Size(1600, 1080));
+  EXPECT_EQ(DeviceService::Qxctl("get ScreenWidth ScreenHeight"), "ScreenWidth=1600\nScreenHeight=1080\n");
+  // Still registered as at its start: an upright screen stays upright.
+  EXPECT_EQ(Sent("SetSmiRegistration").size(), 1u);
+
+  window->close();
+  EXPECT_EQ(ReadSmi().window, -1);
+}
+
+// A landscape panel, its raw corners as a straight wiring reports them; the screen turned by
+// QUARTERS quarter turns clockwise shows its picture turned as many counter-clockwise, so the
+// calibration's targets (the picture's corners, clockwise from its upper left) land on the
+// panel's corners that many places on counter-clockwise.
+PointTable MeasuredOnTurnedScreen(int quarters) {
+  const std::int16_t cornerX[4] = {100, 900, 900, 100};  // upper left, upper right, lower right, lower left
+  const std::int16_t cornerY[4] = {100, 100, 900, 900};
+  PointTable points;
+  for (int target = 0; target < 4; ++target) {
+    const int corner = (target - quarters + 4) % 4;
+    points.PointX[static_cast<std::size_t>(FirstTarget(CornerMethod) + target)] = cornerX[corner];
+    points.PointY[static_cast<std::size_t>(FirstTarget(CornerMethod) + target)] = cornerY[corner];
+  }
+  return points;
+}
+
+TEST(RotationCode, PutsTheCalibrationsPointsBackOnThePanelsOwnCorners) {
+  const Qt::ScreenOrientation turned[4] = {Qt::LandscapeOrientation, Qt::PortraitOrientation,
+                                           Qt::InvertedLandscapeOrientation, Qt::InvertedPortraitOrientation};
+  const std::int16_t expected[4] = {0, 2, 3, 1};
+  for (int quarters = 0; quarters < 4; ++quarters) {
+    std::int16_t code = companion::RotationCodeFor(Qt::LandscapeOrientation, turned[quarters]);
+    EXPECT_EQ(code, expected[quarters]) << quarters;
+    PointTable points = MeasuredOnTurnedScreen(quarters);
+    const CalibrationResult result = ComputeCalibration(CornerMethod, 1024, 768, code, points);
+    ASSERT_TRUE(result.ok) << result.message;
+    // The wiring is straight: nothing mirrored, nothing exchanged, once the turn is undone.
+    EXPECT_EQ(result.CalibrationFlags, 0) << "quarter turns " << quarters;
+  }
+  // A portrait screen whose natural orientation is portrait stands upright.
+  EXPECT_EQ(companion::RotationCodeFor(Qt::PortraitOrientation, Qt::PortraitOrientation), 0);
+  EXPECT_EQ(companion::RotationCodeFor(Qt::PortraitOrientation, Qt::InvertedLandscapeOrientation), 2);
+}
+
+}  // namespace
+}  // namespace qx::test
