@@ -16,21 +16,26 @@
 #include "tests/support/message_recorder.h"
 #include "tests/support/suite_installation.h"
 #include "tests/support/temp_root.h"
+#include "ui/progress_window.h"
 
 namespace qx::test {
 
 inline constexpr char kRemovalTitle[] = "TouchScreen Software Removal";
 inline constexpr char kRestartFailed[] = "Fail to restart system! (ExitWindowsEx=0)";
 
-// A pause clock that jumps to the end of every wait at once, and keeps the waits asked for.
+// A pause clock that jumps to the end of every wait at once, and keeps the waits asked for with
+// the progress window's message at the time ("" when none was shown).
 class JumpingClock : public PauseClock {
  public:
   double Now() override { return now_; }
   void RunEvents(double seconds) override {
     waits.push_back(seconds);
+    const ProgressWindow* progress = ShownProgressWindow();
+    shown.push_back(progress && progress->isVisible() ? progress->lblMsg->text().toStdString() : "");
     now_ += seconds;
   }
   std::vector<double> waits;
+  std::vector<std::string> shown;
 
  private:
   double now_ = 0;

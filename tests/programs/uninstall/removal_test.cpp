@@ -23,6 +23,7 @@ using ::testing::ElementsAre;
 
 constexpr char kComplete[] =
     "Removal is complete to uninstall TouchScreen drivers and utilities.\r\n\r\nThe Windows must be restarted.";
+constexpr char kRemoving[] = "Removing files from your system...";
 constexpr char kRecordKey[] = "SOFTWARE\\Harlenby\\TouchScreen\\QX-COM";
 
 // A failure after the confirmation: its one warning box, nothing of the registration removed,
@@ -74,6 +75,7 @@ TEST_F(RemovalTest, YesClosesTheResidentProgramsAndRemovesTheSuiteButNothingElse
   EXPECT_FALSE(Window().isVisible());
   EXPECT_EQ(ShownProgressWindow(), nullptr);
   EXPECT_THAT(clock.waits, ElementsAre(3.0, 10.0));
+  EXPECT_THAT(clock.shown, ElementsAre(kRemoving, kRemoving));
 
   // The package's files are gone; the person's file stays, and with it the folder.
   for (const char* file :
@@ -94,6 +96,17 @@ TEST_F(RemovalTest, YesClosesTheResidentProgramsAndRemovesTheSuiteButNothingElse
   EXPECT_TRUE(KeyExists(later.instance));
   EXPECT_TRUE(KeyExists(later.classKey));
   EXPECT_TRUE(KeyExists("Enum\\Root\\Mouse\\0005"));
+}
+
+TEST_F(RemovalTest, WithoutTheDriverTheResidentProgramsAreNotToldAndTheRemovalGoesOn) {
+  ASSERT_TRUE(Install());
+  const MouseDevice suite = RegisterMouse();
+  ASSERT_EQ(Start(), LoadResult::Ready);
+  service.Stop();
+  PressYes();
+  EXPECT_THAT(BoxTexts(), ElementsAre(kComplete, kRestartFailed));  // no word of the driver
+  EXPECT_FALSE(KeyExists(suite.instance));
+  EXPECT_FALSE(fs::exists(Installed("QXWMECcp.exe")));
 }
 
 TEST_F(RemovalTest, APackageUninstallerThatCannotStartEndsTheRemoval) {
