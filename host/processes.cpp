@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -185,8 +186,11 @@ UINT StartHostProgram(std::vector<std::string> argStrings, UINT showCmd, DWORD* 
   int out = log && *log ? ::open(log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644)
                         : ::open("/dev/null", O_WRONLY | O_CLOEXEC);
   int report[2];
-  int go[2] = {-1, -1};  // the program waits on it until the starter holds its pidfd
-  if (in < 0 || out < 0 || ::pipe2(report, O_CLOEXEC) != 0 || ::pipe2(go, O_CLOEXEC) != 0) {
+  // The program waits on GO until the starter holds its pidfd: a socket pair, so that telling a
+  // program that died meanwhile is an error, not a SIGPIPE.
+  int go[2] = {-1, -1};
+  if (in < 0 || out < 0 || ::pipe2(report, O_CLOEXEC) != 0 ||
+      ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, go) != 0) {
     if (in >= 0) ::close(in);
     if (out >= 0) ::close(out);
     for (int fd : go)
@@ -236,7 +240,7 @@ UINT StartHostProgram(std::vector<std::string> argStrings, UINT showCmd, DWORD* 
       pid = r.value;
       KeepStarted(pid);
       const char ready = 1;
-      ssize_t ignored = ::write(go[1], &ready, 1);
+      ssize_t ignored = ::send(go[1], &ready, 1, MSG_NOSIGNAL);
       (void)ignored;
     } else {
       execError = r.value;
