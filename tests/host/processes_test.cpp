@@ -128,18 +128,6 @@ TEST_F(ProcessesTest, AStartedProgramThatEndedAtOnceCanStillBeOpenedAndWaitedFor
   CloseHandle(process);
 }
 
-TEST_F(ProcessesTest, ATestCanMakeAWaitFailOrComeBackAbandoned) {
-  HANDLE self = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(getpid()));
-  ASSERT_NE(self, 0);
-  test::WriteFile(root.path() + "/run/failing-calls", "WaitForSingleObject:WAIT_ABANDONED\n");
-  EXPECT_EQ(WaitForSingleObject(self, 0), WAIT_ABANDONED);
-  test::WriteFile(root.path() + "/run/failing-calls", "WaitForSingleObject\n");
-  EXPECT_EQ(WaitForSingleObject(self, 0), WAIT_FAILED);
-  test::WriteFile(root.path() + "/run/failing-calls", "");
-  EXPECT_EQ(WaitForSingleObject(self, 0), WAIT_TIMEOUT);
-  CloseHandle(self);
-}
-
 TEST_F(ProcessesTest, OpenProcessNeedsSynchronizeAndALiveProcess) {
   EXPECT_EQ(OpenProcess(0, FALSE, static_cast<DWORD>(getpid())), 0);
   EXPECT_EQ(OpenProcess(SYNCHRONIZE, FALSE, 0), 0);

@@ -1,10 +1,9 @@
-// The confirmation window: its texts, its layout rule and separator, No, the About box, and a
-// missing installation record.
+// The confirmation window: its texts, its layout rule and separator, the About box, and a missing
+// installation record. (No is pressed on the real program: uninstall_program_test.cpp.)
 #include <gmock/gmock.h>
 
 #include <QImage>
 #include <QTest>
-#include <filesystem>
 
 #include "core/settings_store.h"
 #include "tests/programs/uninstall/removal_fixture.h"
@@ -80,20 +79,6 @@ TEST_F(RemovalTest, ACaptionTooWideForTheWindowWidensItAndTheLayoutFollows) {
   EXPECT_EQ(w.cmdYes->x(), PixelsFromTwips(YesLeft(width)));
   EXPECT_EQ(w.cmdNo->x(), PixelsFromTwips(NoLeft(width)));
   EXPECT_EQ(w.SeparatorLines()[0].x1(), LeftTwips(w.shpRemoval) - 50);
-}
-
-TEST_F(RemovalTest, NoEndsTheProgramAndRemovesNothing) {
-  ASSERT_TRUE(Install());
-  const MouseDevice suite = RegisterMouse();
-  ASSERT_EQ(Start(), LoadResult::Ready);
-  QTest::mouseClick(Window().cmdNo, Qt::LeftButton);
-  EXPECT_FALSE(Window().isVisible());
-  EXPECT_EQ(Window().ExitCode(), 0);
-  EXPECT_TRUE(boxes.shown.empty());
-  EXPECT_TRUE(std::filesystem::exists(Installed("QXWMECcp.exe")));
-  EXPECT_TRUE(KeyExists(suite.instance));
-  EXPECT_TRUE(KeyExists(suite.classKey));
-  EXPECT_EQ(Wininit(), "");
 }
 
 TEST_F(RemovalTest, ADoubleClickOnTheIconOpensTheAboutBoxWithTheVersionLine) {
