@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -13,9 +14,12 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <utility>
 #include <vector>
 
+#include "host/failing_calls.h"
 #include "host/handles.h"
 #include "host/paths.h"
 
@@ -118,6 +122,39 @@ void Tell(int fd, char tag, int value) {
   (void)ignored;
 }
 
+// The processes this program started last, each with a pidfd taken before it ran: as on Windows,
+// where the starter's handle keeps a process that ended openable, OpenProcess finds one of them
+// even when it ended (and was reaped) before it was asked for.
+constexpr std::size_t kKeptStarts = 16;
+struct Started {
+  pid_t pid;
+  int pidfd;
+};
+std::mutex startedLock;
+std::deque<Started> started;
+
+void KeepStarted(pid_t pid) {
+  const long fd = ::syscall(SYS_pidfd_open, pid, 0);
+  if (fd < 0) return;
+  const int kept = ::fcntl(static_cast<int>(fd), F_DUPFD_CLOEXEC, 3);  // clear of the standard descriptors
+  ::close(static_cast<int>(fd));
+  if (kept < 0) return;
+  std::lock_guard<std::mutex> hold(startedLock);
+  started.push_back({pid, kept});
+  if (started.size() > kKeptStarts) {
+    ::close(started.front().pidfd);
+    started.pop_front();
+  }
+}
+
+// A new descriptor on the kept pidfd of PID; -1 when this program did not start it lately.
+int KeptStart(pid_t pid) {
+  std::lock_guard<std::mutex> hold(startedLock);
+  for (auto it = started.rbegin(); it != started.rend(); ++it)
+    if (it->pid == pid) return ::fcntl(it->pidfd, F_DUPFD_CLOEXEC, 1);
+  return -1;
+}
+
 }  // namespace
 
 UINT StartProcess(const char* commandLine, UINT showCmd, DWORD* processId) {
@@ -149,9 +186,15 @@ UINT StartHostProgram(std::vector<std::string> argStrings, UINT showCmd, DWORD* 
   int out = log && *log ? ::open(log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644)
                         : ::open("/dev/null", O_WRONLY | O_CLOEXEC);
   int report[2];
-  if (in < 0 || out < 0 || ::pipe2(report, O_CLOEXEC) != 0) {
+  // The program waits on GO until the starter holds its pidfd: a socket pair, so that telling a
+  // program that died meanwhile is an error, not a SIGPIPE.
+  int go[2] = {-1, -1};
+  if (in < 0 || out < 0 || ::pipe2(report, O_CLOEXEC) != 0 ||
+      ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, go) != 0) {
     if (in >= 0) ::close(in);
     if (out >= 0) ::close(out);
+    for (int fd : go)
+      if (fd >= 0) ::close(fd);
     return 0;  // out of resources
   }
 
@@ -169,6 +212,11 @@ UINT StartHostProgram(std::vector<std::string> argStrings, UINT showCmd, DWORD* 
       ::dup2(in, 0);
       ::dup2(out, 1);
       ::dup2(out, 2);
+      // Runs once the starter holds its pidfd, or once the starter is gone.
+      ::close(go[1]);
+      char ready;
+      while (::read(go[0], &ready, 1) < 0 && errno == EINTR) {
+      }
       ::execve(argv[0], argv.data(), envp.data());
       Tell(report[1], 'e', errno);
       ::_exit(127);
@@ -177,19 +225,28 @@ UINT StartHostProgram(std::vector<std::string> argStrings, UINT showCmd, DWORD* 
     ::_exit(0);
   }
   ::close(report[1]);
+  ::close(go[0]);
   ::close(in);
   ::close(out);
 
-  pid_t started = 0;
+  pid_t pid = 0;
   int execError = middle < 0 ? ENOMEM : 0;
   Report r;
   for (;;) {
     ssize_t n = ::read(report[0], &r, sizeof r);
     if (n < 0 && errno == EINTR) continue;
     if (n != static_cast<ssize_t>(sizeof r)) break;  // end: the program runs or failed
-    if (r.tag == 'p') started = r.value;
-    else execError = r.value;
+    if (r.tag == 'p') {
+      pid = r.value;
+      KeepStarted(pid);
+      const char ready = 1;
+      ssize_t ignored = ::send(go[1], &ready, 1, MSG_NOSIGNAL);
+      (void)ignored;
+    } else {
+      execError = r.value;
+    }
   }
+  ::close(go[1]);
   ::close(report[0]);
   if (middle > 0) {
     while (::waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
@@ -197,8 +254,8 @@ UINT StartHostProgram(std::vector<std::string> argStrings, UINT showCmd, DWORD* 
   }
   if (execError == ENOENT) return ERROR_FILE_NOT_FOUND;
   if (execError == ENOEXEC || execError == EACCES) return ERROR_BAD_FORMAT;
-  if (execError || started <= 0) return 0;
-  if (processId) *processId = static_cast<DWORD>(started);
+  if (execError || pid <= 0) return 0;
+  if (processId) *processId = static_cast<DWORD>(pid);
   return EXEC_STARTED;
 }
 
@@ -214,7 +271,8 @@ UINT WinExec(const char* commandLine, UINT showCmd) { return StartProcess(comman
 
 HANDLE OpenProcess(DWORD desiredAccess, BOOL, DWORD processId) {
   if (!(desiredAccess & SYNCHRONIZE) || processId == 0 || processId > INT_MAX) return 0;
-  long fd = ::syscall(SYS_pidfd_open, static_cast<pid_t>(processId), 0);
+  long fd = KeptStart(static_cast<pid_t>(processId));
+  if (fd < 0) fd = ::syscall(SYS_pidfd_open, static_cast<pid_t>(processId), 0);
   if (fd < 0) return 0;
   if (fd == 0) {  // 0 is the null handle: keep the descriptor above it
     long moved = ::fcntl(0, F_DUPFD_CLOEXEC, 1);
@@ -228,6 +286,9 @@ HANDLE OpenProcess(DWORD desiredAccess, BOOL, DWORD processId) {
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   if (!IsHandle(handle, HandleKind::Process)) return WAIT_FAILED;
+  // A process handle here never fails a wait nor comes back abandoned; tests make it so.
+  if (CallFails("WaitForSingleObject")) return WAIT_FAILED;
+  if (CallFails("WaitForSingleObject", "WAIT_ABANDONED")) return WAIT_ABANDONED;
   using Clock = std::chrono::steady_clock;
   auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
   for (;;) {

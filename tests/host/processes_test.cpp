@@ -108,6 +108,26 @@ TEST_F(ProcessesTest, AStartedProgramIsDetachedAndCanBeWaitedFor) {
   EXPECT_EQ(CloseHandle(process), FALSE);
 }
 
+TEST_F(ProcessesTest, AStartedProgramThatEndedAtOnceCanStillBeOpenedAndWaitedFor) {
+  // It ends, and is reaped by whoever adopted it, before its starter asks for it: the starter
+  // still gets a handle, already signalled, as the handle of a process it started.
+  Install("C:\\QX\\Quick.exe", "exit 0");
+  DWORD pid = 0;
+  ASSERT_EQ(StartProcess("C:\\QX\\Quick.exe", SW_SHOWNORMAL, &pid), 33u);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (kill(static_cast<pid_t>(pid), 0) == 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_NE(kill(static_cast<pid_t>(pid), 0), 0);  // gone altogether
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  ASSERT_NE(process, 0);
+  EXPECT_EQ(WaitForSingleObject(process, 0), WAIT_OBJECT_0);
+  EXPECT_EQ(CloseHandle(process), TRUE);
+  // Opened again, from the same start.
+  process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  EXPECT_NE(process, 0);
+  CloseHandle(process);
+}
+
 TEST_F(ProcessesTest, OpenProcessNeedsSynchronizeAndALiveProcess) {
   EXPECT_EQ(OpenProcess(0, FALSE, static_cast<DWORD>(getpid())), 0);
   EXPECT_EQ(OpenProcess(SYNCHRONIZE, FALSE, 0), 0);

@@ -82,6 +82,7 @@ std::optional<std::vector<std::string>> SplitExec(std::string_view exec) {
     const char c = text[i];
     if (quoted) {
       if (c == '"') quoted = false;
+      else if (c == '%' && i + 1 < text.size() && text[i + 1] == '%') word += text[++i];  // a literal %
       else if (c == '\\' && i + 1 < text.size() &&
                std::string_view("\"`$\\").find(text[i + 1]) != std::string_view::npos)
         word += text[++i];

@@ -1,0 +1,63 @@
+#include "programs/uninstall/device_registration.h"
+
+#include <cctype>
+#include <cstdio>
+#include <vector>
+
+#include "core/registry_access.h"
+#include "ui/boxes.h"
+
+namespace qx {
+
+namespace {
+
+constexpr int kLastInstance = 9999;  // four digits
+
+bool SameText(const std::string& a, const char* b) {
+  const std::string other = b;
+  if (a.size() != other.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(other[i])))
+      return false;
+  return true;
+}
+
+// Whether DRIVER names one device of a class ("Mouse\0002"). Anything else ("Mouse", "", "..")
+// would name a whole class or nothing, and deleting it would take every other device of that
+// class with it: such a key is left alone.
+bool NamesOneDevice(const std::string& driver) {
+  const std::size_t slash = driver.find('\\');
+  if (slash == std::string::npos || slash == 0 || slash + 1 == driver.size()) return false;
+  const std::string device = driver.substr(slash + 1);
+  return device.find('\\') == std::string::npos && device != "." && device != "..";
+}
+
+// The keys to delete for the instance KEY_PATH: itself and its class key, when it is the suite's.
+std::vector<std::string> SuiteKeys(HKEY instance, const std::string& keyPath) {
+  std::string mfg, section, driver;
+  if (!QueryString(instance, "Mfg", mfg) || !SameText(mfg, "TouchScreen")) return {};
+  if (!QueryString(instance, "InfSection", section) || !SameText(section, "QxCOM")) return {};
+  std::vector<std::string> keys{keyPath};
+  if (QueryString(instance, "Driver", driver) && NamesOneDevice(driver))
+    keys.push_back(std::string(CLASS_KEY) + "\\" + driver);
+  return keys;
+}
+
+}  // namespace
+
+void RemoveDeviceRegistration(const std::string& title) {
+  for (int n = 0; n <= kLastInstance; ++n) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%04d", n);
+    const std::string keyPath = std::string(ENUM_MOUSE_KEY) + "\\" + number;
+    HKEY instance = 0;
+    if (!OpenKey(HKEY_LOCAL_MACHINE, keyPath, instance)) return;
+    const std::vector<std::string> marked = SuiteKeys(instance, keyPath);
+    CloseKey(instance);
+    // A deleted instance leaves a gap that a later walk stops at; this walk counts on past it.
+    for (const std::string& path : marked)
+      if (!DeleteKey(HKEY_LOCAL_MACHINE, path)) OkBox("RegDeleteKey fail! [" + path + "]", title);
+  }
+}
+
+}  // namespace qx

@@ -1,0 +1,18 @@
+// The uninstaller QXWMECde: its name, title and version.
+#pragma once
+
+#include "ui/window_program.h"
+
+namespace qx {
+
+inline constexpr ProgramInfo kUninstaller{
+    "QXWMECde",
+    "TouchScreen Software Removal",
+    "7.0.COM",
+    "removes the TouchScreen QX-COM suite and its device registration, then restarts the machine",
+};
+
+// Its file, kept in the Windows folder: it deletes itself at the next start of the machine.
+inline constexpr char UNINSTALLER_FILE[] = "QXWMECde.exe";
+
+}  // namespace qx

@@ -1,0 +1,145 @@
+// The real QXWMECde, installed by install-suite into a fresh root whose machine runs (qxmachine),
+// driven through the window bus as a person would; its boxes are logged (QX_MESSAGE_LOG).
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "core/driver_link.h"
+#include "host/handles.h"
+#include "host/machine_root.h"
+#include "host/processes.h"
+#include "host/window_bus.h"
+#include "host/window_input.h"
+#include "tests/support/device_service.h"
+#include "tests/support/right_button_programs.h"
+#include "tests/support/suite_installation.h"
+#include "tests/support/temp_root.h"
+#include "tests/support/window_program.h"
+
+namespace qx::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kTitle[] = "TouchScreen Software Removal";
+
+bool WaitFor(const std::function<bool()>& done, int ms = 30000) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}
+
+bool Alive(pid_t pid) { return fs::exists("/proc/" + std::to_string(pid)); }
+
+RunResult Qxmachine(const std::string& command) {
+  return Run({Program("qxmachine"), "--root", MachineRoot(), command}, {"QX_END_TIMEOUT_MS=1000"});
+}
+
+class RemovalProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("QX_MESSAGE_LOG", (root.path() + "/boxes.log").c_str(), 1);
+    MakeBuildFolder(build, {"QXWMECde", "QXWMECrb"});
+    const RunResult installed = InstallSuite(build);
+    ASSERT_EQ(installed.exitCode, 0) << installed.err;
+    const RunResult boot = Qxmachine("boot");
+    ASSERT_EQ(boot.exitCode, 0) << boot.err;
+  }
+  void TearDown() override {
+    Qxmachine("shutdown");
+    unsetenv("QX_MESSAGE_LOG");
+  }
+
+  // Starts the uninstaller from the Windows folder, as a person would, and gives its window once shown.
+  HWND StartUninstaller() {
+    EXPECT_EQ(StartProcess("C:\\WINDOWS\\QXWMECde.exe", SW_SHOWNORMAL, &pid), EXEC_STARTED);
+    process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    HWND window = 0;
+    EXPECT_TRUE(WaitFor([&] { return (window = FindWindowA(nullptr, kTitle)) && IsWindowVisible(window); }));
+    return window;
+  }
+  // Alt and KEY, the mnemonic of one of its buttons.
+  static void PressMnemonic(HWND window, WPARAM key) {
+    SendMessageA(window, WM_KEYDOWN, VK_MENU, 0);
+    SendMessageA(window, WM_KEYDOWN, key, 0);
+    SendMessageA(window, WM_KEYUP, key, 0);
+    SendMessageA(window, WM_KEYUP, VK_MENU, 0);
+  }
+  bool Ended(DWORD ms) {
+    const bool ended = WaitForSingleObject(process, ms) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
+  }
+  std::string Boxes() const { return ReadFile(root.path() + "/boxes.log"); }
+  std::string Installed(const std::string& file) const { return root.path() + kInstalledFolder + "/" + file; }
+
+  TempRoot root;
+  std::string build = root.path() + "/build";
+  DWORD pid = 0;
+  HANDLE process = 0;
+};
+
+TEST_F(RemovalProgram, YesRemovesTheSuiteAndTheRestartDeletesTheUninstaller) {
+  const MouseDevice other = RegisterMouse("Standard mouse types", "SerMouse");
+  const MouseDevice suite = RegisterMouse();
+  WriteFile(Installed("my notes.txt"), "the person's own");
+
+  // The resident programs: the right-button program as the suite starts it, and the companion.
+  ASSERT_EQ(WinExec("C:\\Program Files\\TouchScreen\\QX-COM\\QXWMECrb.exe", SW_HIDE), EXEC_STARTED);
+  const int rbfWindow = WaitForRbf([](const RbfState& s) { return s.window > 0; }).window;
+  ASSERT_GT(rbfWindow, 0);
+  WindowProgram companion("Companion");
+  DeviceService::Qxctl("smi " + std::to_string(companion.main()) + " 0");
+
+  const HWND window = StartUninstaller();
+  ASSERT_NE(window, 0);
+  const std::string uninstaller = root.path() + kWindowsFolder + "/QXWMECde.exe";
+  ASSERT_TRUE(fs::exists(uninstaller));
+  PressMnemonic(window, 'Y');
+
+  // Pause(3), the package uninstaller, Pause(10), the final box, and the restart, which ends it.
+  ASSERT_TRUE(Ended(40000));
+  EXPECT_TRUE(WaitFor([&] { return !Alive(rbfWindow / 256); }));
+  EXPECT_TRUE(companion.WaitForEnd(5000));
+  EXPECT_EQ(Boxes(),
+            "TouchScreen Software Removal\tRemoval is complete to uninstall TouchScreen drivers and utilities."
+            "\\r\\n\\r\\nThe Windows must be restarted.\t4160\n");
+
+  // The restart carried out WININIT.INI, which named this program, and the machine runs again.
+  const std::string windows = root.path() + kWindowsFolder;
+  ASSERT_TRUE(WaitFor([&] { return fs::exists(windows + "/WININIT.BAK") && Qxmachine("status").exitCode == 0; }));
+  EXPECT_EQ(ReadFile(windows + "/WININIT.BAK"), "[rename]\r\nNUL=C:\\WINDOWS\\QXWMECde.exe\r\n");
+  EXPECT_FALSE(fs::exists(uninstaller));
+  EXPECT_EQ(ReadRbf().window, -1);
+
+  for (const char* file : {"QXWMECcp.exe", "QXWMECrb.exe", "unins000.exe", "unins000.lst"})
+    EXPECT_FALSE(fs::exists(Installed(file))) << file;
+  EXPECT_EQ(ReadFile(Installed("my notes.txt")), "the person's own");
+  EXPECT_FALSE(KeyExists("SOFTWARE\\Harlenby\\TouchScreen\\QX-COM"));
+  EXPECT_FALSE(KeyExists(suite.instance));
+  EXPECT_FALSE(KeyExists(suite.classKey));
+  EXPECT_TRUE(KeyExists(other.instance));
+  EXPECT_TRUE(KeyExists(other.classKey));
+}
+
+TEST_F(RemovalProgram, NoEndsItWithEverythingInPlace) {
+  const MouseDevice suite = RegisterMouse();
+  const HWND window = StartUninstaller();
+  ASSERT_NE(window, 0);
+  PressMnemonic(window, 'N');
+  ASSERT_TRUE(Ended(10000));
+  EXPECT_EQ(Boxes(), "");
+  EXPECT_TRUE(fs::exists(Installed("unins000.exe")));
+  EXPECT_TRUE(KeyExists(suite.instance));
+  EXPECT_FALSE(fs::exists(root.path() + kWindowsFolder + "/WININIT.INI"));
+}
+
+}  // namespace
+}  // namespace qx::test
