@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "core/registry_access.h"
 #include "core/settings_store.h"
 #include "host/program_state.h"
 #include "platform/ini_file.h"
+#include "tests/host/registry_dump.h"
 #include "tests/support/temp_root.h"
 
 namespace qx {
@@ -37,6 +40,22 @@ class DeviceRegistration : public ::testing::Test {
     }
     return text;
   }
+  // Every value of the key at PATH, each a REG_SZ with its terminating zero, as text.
+  using TextValues = std::map<std::string, std::string>;
+  static TextValues Texts(const std::string& path) {
+    TextValues texts;
+    HKEY key = 0;
+    if (!OpenKey(HKEY_LOCAL_MACHINE, path, key)) return texts;
+    for (const test::DumpedValue& value : test::DumpValues(key)) {
+      EXPECT_EQ(value.type, REG_SZ) << value.name;
+      std::string text(value.data.begin(), value.data.end());
+      EXPECT_TRUE(!text.empty() && text.back() == '\0') << value.name << ": the terminating zero";
+      if (!text.empty() && text.back() == '\0') text.pop_back();
+      texts[value.name] = text;
+    }
+    CloseKey(key);
+    return texts;
+  }
   std::string Inf(const std::string& key) const {
     return ReadIniString("C:\\WINDOWS\\inf\\QXWMECOM.INF", "Strings", key);
   }
@@ -57,22 +76,22 @@ TEST_F(DeviceRegistration, FillsTheInfAndTheLowestFreeInstancesAfterAnotherMouse
             std::string::npos);
   EXPECT_EQ(Inf("InstallPath"), "C:\\Program Files\\TouchScreen\\QX-COM");
 
-  const std::string c = "System\\CurrentControlSet\\Services\\Class\\Mouse\\0002";
-  EXPECT_EQ(Text(c, "DevLoader"), "*vmouse");
-  EXPECT_EQ(Text(c, "DriverDesc"), "\"TouchScreen - Serial Mouse Driver V.7.0.COM\"");
-  EXPECT_EQ(Text(c, "InfPath"), "QXWMECOM.INF");
-  EXPECT_EQ(Text(c, "InfSection"), "QxCOM");
-  EXPECT_EQ(Text(c, "MouseType"), "Serial");
-  EXPECT_EQ(Text(c, "NoSetupUI"), "4");
-  EXPECT_EQ(Text(c, "MouseDriver"), "QXWMECOM.VXD");
-  const std::string e = "Enum\\Root\\Mouse\\0000";
-  EXPECT_EQ(Text(e, "InfName"), "QXWMECOM.INF");
-  EXPECT_EQ(Text(e, "InfSection"), "QxCOM");
-  EXPECT_EQ(Text(e, "DeviceDesc"), "TouchScreen - Serial Mouse Driver V.7.0.COM");
-  EXPECT_EQ(Text(e, "Class"), "Mouse");
-  EXPECT_EQ(Text(e, "HardwareID"), "MOUSE");
-  EXPECT_EQ(Text(e, "Driver"), "Mouse\\0002");
-  EXPECT_EQ(Text(e, "Mfg"), "TouchScreen");
+  const std::string description = "TouchScreen - Serial Mouse Driver V.7.0.COM";
+  EXPECT_EQ(Texts("System\\CurrentControlSet\\Services\\Class\\Mouse\\0002"),
+            (TextValues{{"DevLoader", "*vmouse"},
+                        {"DriverDesc", "\"" + description + "\""},
+                        {"InfPath", "QXWMECOM.INF"},
+                        {"InfSection", "QxCOM"},
+                        {"MouseType", "Serial"},
+                        {"NoSetupUI", "4"},
+                        {"MouseDriver", "QXWMECOM.VXD"}}));
+  EXPECT_EQ(Texts("Enum\\Root\\Mouse\\0000"), (TextValues{{"InfName", "QXWMECOM.INF"},
+                                                          {"InfSection", "QxCOM"},
+                                                          {"DeviceDesc", description},
+                                                          {"Class", "Mouse"},
+                                                          {"HardwareID", "MOUSE"},
+                                                          {"Driver", "Mouse\\0002"},
+                                                          {"Mfg", "TouchScreen"}}));
 
   // A second registration takes the next free instances.
   ASSERT_TRUE(RegisterDevice());
