@@ -100,8 +100,23 @@ SettingsBlock Controller::Visible() const {
   return b;
 }
 
+std::vector<std::string> Controller::TakeInitialSettings(const InitialSettings& settings) {
+  const std::uint64_t fingerprint = Fingerprint(settings);
+  if (fingerprint == state_.initialSettings) return {};
+  StoredState next = state_;
+  std::vector<std::string> problems;
+  const std::vector<std::string> fields = ApplyInitialSettings(settings, next.block, problems);
+  next.initialSettings = fingerprint;
+  Keep(next);
+  // A machine without an installation has no set to speak of; the empty set is remembered all the
+  // same, so that an installation after a removal is a new set again.
+  if (!fields.empty() || !problems.empty()) journal_.Add(0, "InitialSettings", DescribeFields(state_.block, fields));
+  return problems;
+}
+
 void Controller::Keep(const StoredState& next) {
-  bool changed = next.present != state_.present || std::memcmp(&next.block, &state_.block, sizeof(SettingsBlock)) != 0;
+  bool changed = next.present != state_.present || next.initialSettings != state_.initialSettings ||
+                 std::memcmp(&next.block, &state_.block, sizeof(SettingsBlock)) != 0;
   state_ = next;
   if (changed && !file_.Save(state_)) journal_.Add(0, "StateNotSaved", "path=" + file_.path());
 }

@@ -5,10 +5,12 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/driver_records.h"
 #include "device/finger.h"
+#include "device/initial_settings.h"
 #include "device/journal.h"
 #include "device/state_file.h"
 
@@ -25,6 +27,11 @@ class Controller {
   explicit Controller(StateFile file);
 
   DeviceReply Handle(std::uint32_t code, const std::uint8_t* payload, std::uint32_t size);
+
+  // Takes SETTINGS, the installer's initial settings, when they are not the set taken last: their
+  // accepted values go into the block, and the set is remembered in the kept state. Returns why
+  // values were left out (nothing when the set was taken before).
+  std::vector<std::string> TakeInitialSettings(const InitialSettings& settings);
 
   // The largest reply a request of CODE can get: the journal's, or a record's.
   static std::size_t ReplyBound(std::uint32_t code);

@@ -11,6 +11,7 @@
 
 #include "core/driver_link.h"
 #include "device/controller.h"
+#include "device/initial_settings.h"
 #include "device/server.h"
 #include "host/machine_root.h"
 
@@ -57,6 +58,9 @@ int main(int argc, char** argv) {
   }
 
   qx::Controller controller(qx::StateFile(deviceDir + "/settings.bin"));
+  // The installer's initial settings, when they are new: what the controller runs with from now.
+  for (const std::string& problem : controller.TakeInitialSettings(qx::ReadInitialSettings()))
+    std::fprintf(stderr, "qxwmecomd: %s\n", problem.c_str());
   qx::DeviceServer server(root + "/run/" + qx::DRIVER_NAME, controller);
   if (!server.Listen()) return 1;
 

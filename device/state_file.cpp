@@ -14,9 +14,16 @@ namespace qx {
 namespace {
 
 constexpr char kMagic[4] = {'Q', 'X', 'D', 'V'};
-constexpr std::uint8_t kVersion = 1;
-// magic, version, present, block, crc32
-constexpr std::size_t kFileSize = 4 + 1 + 1 + sizeof(SettingsBlock) + 4;
+// Version 1: magic, version, present, block, crc32. Version 2 adds the fingerprint of the initial
+// settings taken (8 bytes, little-endian) before the crc32; a version 1 file reads as none taken.
+constexpr std::uint8_t kVersion = 2;
+constexpr std::size_t kVersion1Size = 4 + 1 + 1 + sizeof(SettingsBlock) + 4;
+constexpr std::size_t kFileSize = kVersion1Size + 8;
+constexpr std::size_t kFingerprintAt = 6 + sizeof(SettingsBlock);
+
+std::uint32_t ReadU32(const std::uint8_t* p) {
+  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
 
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size) {
   std::uint32_t crc = 0xFFFFFFFFu;
@@ -102,10 +109,9 @@ std::optional<StoredState> StateFile::Load() const {
     got += static_cast<std::size_t>(n);
   }
   ::close(fd);
-  bool sound = got == kFileSize && std::memcmp(data.data(), kMagic, 4) == 0 && data[4] == kVersion &&
-               Crc32(data.data(), kFileSize - 4) ==
-                   (std::uint32_t(data[kFileSize - 4]) | std::uint32_t(data[kFileSize - 3]) << 8 |
-                    std::uint32_t(data[kFileSize - 2]) << 16 | std::uint32_t(data[kFileSize - 1]) << 24);
+  const std::size_t size = got >= 5 && data[4] == 1 ? kVersion1Size : kFileSize;
+  bool sound = got == size && std::memcmp(data.data(), kMagic, 4) == 0 && (data[4] == 1 || data[4] == kVersion) &&
+               Crc32(data.data(), size - 4) == ReadU32(data.data() + size - 4);
   if (!sound) {
     std::string aside = path_ + ".damaged";
     std::rename(path_.c_str(), aside.c_str());
@@ -116,6 +122,9 @@ std::optional<StoredState> StateFile::Load() const {
   StoredState s;
   s.present = data[5] != 0;
   std::memcpy(&s.block, data.data() + 6, sizeof(SettingsBlock));
+  if (size == kFileSize)
+    s.initialSettings = ReadU32(data.data() + kFingerprintAt) | std::uint64_t(ReadU32(data.data() + kFingerprintAt + 4))
+                                                                    << 32;
   return s;
 }
 
@@ -125,6 +134,7 @@ bool StateFile::Save(const StoredState& state) const {
   data[4] = kVersion;
   data[5] = state.present ? 1 : 0;
   std::memcpy(data.data() + 6, &state.block, sizeof(SettingsBlock));
+  for (int i = 0; i < 8; ++i) data[kFingerprintAt + i] = static_cast<std::uint8_t>(state.initialSettings >> (8 * i));
   std::uint32_t crc = Crc32(data.data(), kFileSize - 4);
   for (int i = 0; i < 4; ++i) data[kFileSize - 4 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
 

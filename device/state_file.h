@@ -3,6 +3,7 @@
 // the old state or the new one, never a torn file.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -13,6 +14,8 @@ namespace qx {
 struct StoredState {
   SettingsBlock block{};
   bool present = true;
+  // The fingerprint of the initial settings last taken (device/initial_settings.h); 0: none yet.
+  std::uint64_t initialSettings = 0;
 };
 
 // The settings a controller starts with when the service has never kept any.

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "host/failing_calls.h"
 #include "host/machine_root.h"
 #include "host/registry_store.h"
 
@@ -180,7 +181,11 @@ LONG CopyOut(const registry::Value& value, DWORD* type, BYTE* data, DWORD* dataS
 
 }  // namespace
 
-LONG RegCreateKeyA(HKEY key, const char* subKey, HKEY* result) { return OpenOrCreate(key, subKey, result, true); }
+LONG RegCreateKeyA(HKEY key, const char* subKey, HKEY* result) {
+  // A test makes the call fail for one path as it is passed (run/failing-calls).
+  if (CallFails("RegCreateKeyA", NameOf(subKey))) return ERROR_ACCESS_DENIED;
+  return OpenOrCreate(key, subKey, result, true);
+}
 
 LONG RegOpenKeyA(HKEY key, const char* subKey, HKEY* result) { return OpenOrCreate(key, subKey, result, false); }
 
@@ -216,6 +221,7 @@ LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type, BYTE
 LONG RegSetValueExA(HKEY key, const char* valueName, DWORD, DWORD type, const BYTE* data, DWORD dataSize) {
   if (dataSize && !data) return ERROR_INVALID_PARAMETER;
   if (dataSize > (1u << 30)) return ERROR_INVALID_PARAMETER;  // beyond what one SQLite blob holds
+  if (CallFails("RegSetValueExA", NameOf(valueName))) return ERROR_ACCESS_DENIED;
   return OnKey(key, true, [&](Store& store, KeyId row) {
     store.PutValue(row, NameOf(valueName), type, data, dataSize);
     return ERROR_SUCCESS;

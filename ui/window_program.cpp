@@ -68,7 +68,8 @@ std::optional<int> TakeArguments(int argc, char** argv, const ProgramInfo& info,
 int RunLoaded(LoadResult result, QWidget& window) {
   switch (result) {
     case LoadResult::Failed: return 1;
-    case LoadResult::CopyBrought: return 0;
+    case LoadResult::CopyBrought:
+    case LoadResult::Finished: return 0;
     case LoadResult::Ready: break;
   }
   // As a starter's show state would have it: a program started hidden shows no window until it

@@ -6,8 +6,9 @@
 // ownArgument) are passed to its main window; any other argument is refused with the usage (exit
 // 64). Then the application, the message boxes, pointer and font of the suite's windows, the
 // window bus; then the main window is built and loaded, and its load result gives the exit code:
-// Failed 1 (a box said why), CopyBrought 0 (another copy was brought forward), Ready: the window
-// is shown as the starter asked (hidden for SW_HIDE) and the program runs until it quits.
+// Failed 1 (a box said why), CopyBrought 0 (another copy was brought forward), Finished 0 (the
+// program did its work in Load and waits for nobody), Ready: the window is shown as the starter
+// asked (hidden for SW_HIDE) and the program runs until it quits.
 #pragma once
 
 #include <QApplication>
@@ -24,6 +25,7 @@ enum class LoadResult {
   Ready,        // loaded: shown, and the program waits for the user
   CopyBrought,  // another copy runs; its window was brought forward
   Failed,       // a box told why; the program ends
+  Finished,     // the work is done (a program without a window of its own, such as the installer)
 };
 
 // What is a program's own, in one place per program.

@@ -36,7 +36,7 @@ class InstalledCompanion : public ::testing::Test {
   void TearDown() override { Qxmachine("shutdown"); }
 
   RunResult Install() {
-    return test::Run({std::string(QX_SOURCE_DIR) + "/package/install-suite", "--root", machine, "--build", build});
+    return test::Run({std::string(QX_SOURCE_DIR) + "/package/install-suite", "--root", machine, "--build", build, "--no-setup"});
   }
   RunResult Qxmachine(const std::string& command) {
     return test::Run({Program("qxmachine"), "--root", machine, command});

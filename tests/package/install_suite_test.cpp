@@ -28,8 +28,10 @@ class InstallSuiteTest : public ::testing::Test {
     VenderName = VenderStyle = InstallPath = WindowsPath = SystemPath = HardwareID = "";
     CalibrationMode = 7;
   }
+  // The package laid out only: this build has no installer to run.
   test::RunResult Install(std::vector<std::string> args) {
     args.insert(args.begin(), std::string(QX_SOURCE_DIR) + "/package/install-suite");
+    args.push_back("--no-setup");
     return test::Run(args);
   }
 };
@@ -43,6 +45,10 @@ TEST_F(InstallSuiteTest, LaysOutTheFoldersProgramsAndInstallationRecord) {
   const std::string folder = c + "/Program Files/TouchScreen/QX-COM";
   EXPECT_EQ(test::ReadFile(folder + "/QXWMECrb.exe"), "#!/bin/sh\necho right-button\n");
   EXPECT_FALSE(fs::exists(folder + "/QXWMECcp.exe"));  // not built, not copied
+  // The installer's files: the controller's first settings, no OEM title, the driver's INF.
+  EXPECT_EQ(test::ReadFile(folder + "/setup.ini"), test::ReadFile(std::string(QX_SOURCE_DIR) + "/package/setup.ini"));
+  EXPECT_FALSE(fs::exists(folder + "/setup.oem"));
+  EXPECT_NE(test::ReadFile(c + "/WINDOWS/inf/QXWMECOM.INF").find("\n[Strings]\n"), std::string::npos);
 
   ASSERT_TRUE(LoadInstallation());
   EXPECT_EQ(VenderName, "Harlenby");
@@ -66,9 +72,34 @@ TEST_F(InstallSuiteTest, TakesTheVendorValuesGivenAndInstallsAgainOverItself) {
   EXPECT_EQ(HardwareID, "ROOT\\QX\\0000");
 }
 
+TEST_F(InstallSuiteTest, InstallsTheSetupFilesGivenAndDropsAnOemFileNotGivenAgain) {
+  test::WriteFile(root.path() + "/mine.ini", "[Settings]\r\nFeedbackTone=1200\r\n");
+  test::WriteFile(root.path() + "/mine.oem", "[SETUP]\r\nTITLE=Acme\r\n");
+  auto result = Install({"--root", root.path(), "--build", build, "--setup-ini", root.path() + "/mine.ini",
+                         "--setup-oem", root.path() + "/mine.oem"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const std::string folder = root.path() + "/drive_c/Program Files/TouchScreen/QX-COM";
+  EXPECT_EQ(test::ReadFile(folder + "/setup.ini"), "[Settings]\r\nFeedbackTone=1200\r\n");
+  EXPECT_EQ(test::ReadFile(folder + "/setup.oem"), "[SETUP]\r\nTITLE=Acme\r\n");
+
+  ASSERT_EQ(Install({"--root", root.path(), "--build", build}).exitCode, 0);
+  EXPECT_FALSE(fs::exists(folder + "/setup.oem"));
+}
+
+TEST_F(InstallSuiteTest, RefusesAnUnreadableSetupFileAndASetupNotBuiltBeforeWritingAnything) {
+  auto result = Install({"--root", root.path(), "--build", build, "--setup-oem", root.path() + "/nowhere.oem"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("nowhere.oem"), std::string::npos) << result.err;
+  // Without --no-setup the installer must be there to run.
+  result = test::Run({std::string(QX_SOURCE_DIR) + "/package/install-suite", "--root", root.path(), "--build", build});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("QXWMECdi"), std::string::npos) << result.err;
+  EXPECT_FALSE(fs::exists(root.path() + "/registry.db"));
+}
+
 TEST_F(InstallSuiteTest, RefusesUnknownArgumentsAndAMissingQxreg) {
   EXPECT_EQ(Install({"--root", root.path(), "--bogus"}).exitCode, 64);
-  EXPECT_EQ(Install({"--root"}).exitCode, 64);
+  EXPECT_EQ(test::Run({std::string(QX_SOURCE_DIR) + "/package/install-suite", "--root"}).exitCode, 64);
   auto result = Install({"--root", root.path(), "--build", root.path() + "/nowhere"});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_NE(result.err.find("qxreg"), std::string::npos);

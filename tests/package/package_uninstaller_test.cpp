@@ -115,7 +115,7 @@ TEST_F(DesktopTest, TheLauncherAndAutostartEntryAreValidAndTheUninstallerRemoves
   const std::string defaultRoot = data + "/qx-com";
   SetMachineRoot(defaultRoot);
   const RunResult installed =
-      test::Run({std::string(QX_SOURCE_DIR) + "/package/install-suite", "--build", build, "--desktop"}, env);
+      test::Run({std::string(QX_SOURCE_DIR) + "/package/install-suite", "--build", build, "--desktop", "--no-setup"}, env);
   ASSERT_EQ(installed.exitCode, 0) << installed.err;
   ASSERT_TRUE(fs::exists(defaultRoot + kInstalledFolder + "/QXWMECcp.exe"));
   for (const std::string& entry : {launcher, autostart}) {

@@ -1,0 +1,15 @@
+// The installer QXWMECdi: its name, title and version.
+#pragma once
+
+#include "ui/window_program.h"
+
+namespace qx {
+
+inline constexpr ProgramInfo kSetupProgram{
+    "QXWMECdi",
+    "TouchScreen Driver Installation",
+    "7.0.COM",
+    "the installer of the TouchScreen QX-COM controller: initial settings, OEM title, device registration, restart",
+};
+
+}  // namespace qx
