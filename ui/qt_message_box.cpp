@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QPushButton>
+#include <QTimer>
 #include <algorithm>
 #include <vector>
 
@@ -77,6 +78,13 @@ void SetUpMessageBox(QMessageBox& box, const std::string& text, const std::strin
 int ShowQtMessageBox(const std::string& text, const std::string& caption, UINT type) {
   QMessageBox box;
   SetUpMessageBox(box, text, caption, type);
+  // An unattended run (a demonstration on a virtual display) shows each box for a while, then
+  // answers it with its default button as Enter would.
+  if (const int shownMs = qEnvironmentVariableIntValue("QX_MESSAGE_SHOW_MS"); shownMs > 0) {
+    QTimer::singleShot(shownMs, &box, [&box] {
+      if (QAbstractButton* button = box.defaultButton()) button->click();
+    });
+  }
   box.exec();
   QAbstractButton* clicked = box.clickedButton();
   for (const ButtonSpec& b : Buttons(type))

@@ -59,6 +59,16 @@ TEST(QtMessageBox, QuestionBoxShownAsQtBoxReturnsTheClickedButton) {
   SetMessageBoxPresenter(std::move(previous));
 }
 
+// Nobody at the screen: the box shows for the time given, then answers with its default button.
+TEST(QtMessageBox, AnUnattendedBoxAnswersItselfWithItsDefaultButton) {
+  qputenv("QX_MESSAGE_SHOW_MS", "50");
+  bool shown = false;
+  QTimer::singleShot(0, [&] { shown = QApplication::activeModalWidget() != nullptr; });
+  EXPECT_EQ(ShowQtMessageBox("Keep it?", " Panel", MB_YESNO | MB_DEFBUTTON2), IDNO);
+  EXPECT_TRUE(shown);
+  qunsetenv("QX_MESSAGE_SHOW_MS");
+}
+
 TEST(MessageBoxes, FlagsOfErrorQuestionAndPlainBoxes) {
   test::MessageRecorder boxes({IDYES});
   const int beeps = BeepCount();
