@@ -8,9 +8,11 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
+#include "host/failing_calls.h"
 #include "host/machine_root.h"
 #include "host/registry_store.h"
 
@@ -164,6 +166,15 @@ LONG OpenOrCreate(HKEY key, const char* subKey, HKEY* result, bool create) {
   return rc;
 }
 
+// The last name of a key path ("Control Panel\\Mouse" -> "Mouse"): what run/failing-calls names a
+// key creation by, since a path may hold blanks and the file's names cannot.
+std::string_view LastName(const char* path) {
+  std::string_view whole = path ? path : "";
+  while (!whole.empty() && whole.back() == '\\') whole.remove_suffix(1);
+  const std::size_t cut = whole.rfind('\\');
+  return cut == std::string_view::npos ? whole : whole.substr(cut + 1);
+}
+
 // Copies VALUE out as RegQueryValueExA does.
 LONG CopyOut(const registry::Value& value, DWORD* type, BYTE* data, DWORD* dataSize) {
   if (data && !dataSize) return ERROR_INVALID_PARAMETER;
@@ -180,7 +191,10 @@ LONG CopyOut(const registry::Value& value, DWORD* type, BYTE* data, DWORD* dataS
 
 }  // namespace
 
-LONG RegCreateKeyA(HKEY key, const char* subKey, HKEY* result) { return OpenOrCreate(key, subKey, result, true); }
+LONG RegCreateKeyA(HKEY key, const char* subKey, HKEY* result) {
+  if (CallFails("RegCreateKeyA", LastName(subKey))) return ERROR_REGISTRY_IO_FAILED;
+  return OpenOrCreate(key, subKey, result, true);
+}
 
 LONG RegOpenKeyA(HKEY key, const char* subKey, HKEY* result) { return OpenOrCreate(key, subKey, result, false); }
 
@@ -216,6 +230,7 @@ LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD*, DWORD* type, BYTE
 LONG RegSetValueExA(HKEY key, const char* valueName, DWORD, DWORD type, const BYTE* data, DWORD dataSize) {
   if (dataSize && !data) return ERROR_INVALID_PARAMETER;
   if (dataSize > (1u << 30)) return ERROR_INVALID_PARAMETER;  // beyond what one SQLite blob holds
+  if (CallFails("RegSetValueExA", valueName ? valueName : "")) return ERROR_REGISTRY_IO_FAILED;
   return OnKey(key, true, [&](Store& store, KeyId row) {
     store.PutValue(row, NameOf(valueName), type, data, dataSize);
     return ERROR_SUCCESS;
