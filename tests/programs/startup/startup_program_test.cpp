@@ -71,6 +71,18 @@ class StartupProgram : public ::testing::Test {
     return state.window;
   }
 
+  // The show state the process PID was started with (QX_SHOWCMD in its environment).
+  static std::string ShowState(pid_t pid) {
+    const std::string environment = ReadFile("/proc/" + std::to_string(pid) + "/environ");
+    const std::string entry = std::string("QX_SHOWCMD=");
+    for (std::size_t at = 0; at < environment.size(); at = environment.find('\0', at) + 1) {
+      if (environment.compare(at, entry.size(), entry) == 0)
+        return environment.substr(at + entry.size(), environment.find('\0', at) - at - entry.size());
+      if (environment.find('\0', at) == std::string::npos) break;
+    }
+    return "";
+  }
+
   static std::string ScreenSize() {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     return "ScreenWidth=" + std::to_string(screen.width()) + " ScreenHeight=" + std::to_string(screen.height());
@@ -161,6 +173,7 @@ TEST_F(StartupProgram, ARightButtonProgramIsStartedHiddenWhenNoneIsRegistered) {
   EXPECT_EQ(RunStartup().exitCode, 0);
   const RbfState state = WaitForRbf([](const RbfState& s) { return s.window != -1; });
   ASSERT_NE(state.window, -1);
+  EXPECT_EQ(ShowState(state.window / 256), "0");  // SW_HIDE
   EXPECT_EQ(Boxes(), "");
   // One that had to be started is told nothing: it shows its button.
   EXPECT_EQ(VisibleRightButtonWindows(), std::vector<HWND>{state.window});
