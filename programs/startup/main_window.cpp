@@ -161,12 +161,16 @@ LoadResult MainWindow::Load() {
   return LoadResult::Ready;
 }
 
-// Only the logo, the vendor's title and the version line show while the sequence runs.
+// Only the logo, the vendor's title and the version line show while the sequence runs. The test
+// area and the buttons lie below the splash's height, and go too: a key pressed during the
+// sequence's pause must not reach Apply or OK, which would store the bars' design values over the
+// person's own.
 void MainWindow::ShowAsSplash() {
   SetClientSizeTwips(this, kWidth, kSplashHeight);
-  Frame1->setVisible(false);
-  Frame2->setVisible(false);
-  Shape1->setVisible(false);
+  for (QWidget* control : std::initializer_list<QWidget*>{Frame1, Frame2, Shape1, Frame4, cmdApply, cmdOK, cmdCandel}) {
+    control->setVisible(false);
+    control->setEnabled(false);
+  }
 }
 
 void MainWindow::PrepareDoubleClickDialog() {

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QTimer>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -18,6 +19,7 @@
 #include "programs/startup/main_window.h"
 #include "programs/startup/test_area.h"
 #include "tests/programs/startup/startup_fixture.h"
+#include "tests/support/device_service.h"
 #include "tests/support/installation.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/temp_root.h"
@@ -200,6 +202,33 @@ TEST_F(DoubleClickDialog, TheTestAreaRecognisesDoubleClicksWithTheAppliedTime) {
   std::this_thread::sleep_for(std::chrono::milliseconds(950));
   PressTwice(1100);  // beyond it
   EXPECT_FALSE(w.picTest->IsOn());
+}
+
+TEST_F(DoubleClickDialog, KeysPressedDuringTheLogOnSplashStoreNothing) {
+  DeviceService service;
+  WriteDword("DoubleClickSpeed", 300);
+  WriteDword("DoubleClickWidth", 8);
+  WriteDword("DoubleClickHeight", 9);
+  window = std::make_unique<MainWindow>();  // no /SDC: the log-on splash, whose sequence then runs
+  ASSERT_EQ(window->Load(), LoadResult::Ready);
+  window->show();
+  // During the sequence's pause: Tab to every control, Space and Enter on each.
+  int pressed = 0;
+  QTimer::singleShot(300, window.get(), [&] {
+    for (; pressed < 12; ++pressed) {
+      QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : window.get();
+      QTest::keyClick(focus, Qt::Key_Space);
+      QTest::keyClick(focus, Qt::Key_Return);
+      QTest::keyClick(focus, Qt::Key_Tab);
+    }
+  });
+  (void)QTest::qWaitFor([&] { return !window->isVisible(); }, 5000);
+  EXPECT_EQ(pressed, 12);
+  EXPECT_FALSE(window->isVisible());  // the sequence ended
+  EXPECT_EQ(SuiteValues(), "4:300/4:8/4:9");
+  EXPECT_EQ(MouseValues(), "1:300/1:8/1:9");
+  EXPECT_EQ(DesktopValues(), "300/8/9");
+  EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(DoubleClickDialog, ADoubleClickOnTheIconShowsTheAboutBoxInsteadOfTheDialog) {
