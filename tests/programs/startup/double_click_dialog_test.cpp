@@ -22,6 +22,7 @@
 #include "tests/support/device_service.h"
 #include "tests/support/installation.h"
 #include "tests/support/message_recorder.h"
+#include "tests/support/process.h"
 #include "tests/support/temp_root.h"
 #include "ui/about_box.h"
 
@@ -120,8 +121,9 @@ TEST_F(DoubleClickDialog, OpensWithTheStoredValuesBesideTheDesktopsAndApplyFollo
 }
 
 TEST_F(DoubleClickDialog, ADesktopTimeChangedByAnotherProgramKeepsApplyEnabledUntilApplied) {
-  SetDoubleClickTime(700);  // another program's change, before the dialog opens
-  MainWindow& w = Open();   // nothing stored: 500, 32, 32
+  // Another program's change, before the dialog opens.
+  ASSERT_EQ(test::Run({Program("qxmachine"), "desktop", "DoubleClickSpeed=700"}).exitCode, 0);
+  MainWindow& w = Open();  // nothing stored: 500, 32, 32
   EXPECT_EQ(w.lblSiTT->text(), "700");
   EXPECT_TRUE(w.cmdApply->isEnabled());
   Move(w.hscTT, 510);

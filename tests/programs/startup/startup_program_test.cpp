@@ -134,6 +134,15 @@ TEST_F(StartupProgram, FailedStepsAreNamedByTheirLettersAndTheSequenceGoesOn) {
   EXPECT_EQ(DesktopValues(), "250/6/7");
 }
 
+TEST_F(StartupProgram, WithoutTheInstallationRecordItSaysSoAndAppliesNothing) {
+  DeleteValue("InstallPath");
+  const RunResult r = RunStartup();
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(Boxes(), Box("Fail to load data from Register File!"));
+  EXPECT_EQ(DesktopValues(), "500/4/4");
+  EXPECT_EQ(DeviceService::Qxctl("journal"), "");
+}
+
 TEST_F(StartupProgram, WithoutTheDriverItSaysSoAndEndsWithoutWaiting) {
   const std::string socket = root.path() + "/run/QXWMECOM";
   std::filesystem::rename(socket, socket + ".away");
