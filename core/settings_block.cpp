@@ -69,6 +69,8 @@ std::string TouchModeText(int mode, int enable, int autoMode) {
   return text;
 }
 
+bool RbfProgramNeeded(int mode, int enable, int autoMode) { return enable == 1 && !(autoMode != 0 && mode == 4); }
+
 std::string SoundModeText(int mode) {
   if (mode <= 0 || mode > 4) return "Invalid#" + Num(mode);
   return SoundModeNames[static_cast<std::size_t>(mode)];

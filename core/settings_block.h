@@ -84,6 +84,10 @@ std::string Hex4(int value);
 std::string SerialPortText(const SettingsBlock& block);
 std::string PortStatusText(int n, int base, int irq);
 std::string TouchModeText(int mode, int enable, int autoMode);
+
+// Whether the right-button program is to run: the function is on (RbfEnable 1), except in Drag
+// Drop Mode (4) with the automatic mode, where the driver makes the right button itself.
+bool RbfProgramNeeded(int mode, int enable, int autoMode);
 std::string SoundModeText(int mode);
 std::string AccelerationText(int value);
 std::string SensitivityText(int stored);

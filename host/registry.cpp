@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -165,6 +166,15 @@ LONG OpenOrCreate(HKEY key, const char* subKey, HKEY* result, bool create) {
   return rc;
 }
 
+// The last name of a key path ("Control Panel\\Mouse" -> "Mouse"): what run/failing-calls names a
+// key creation by, since a path may hold blanks and the file's names cannot.
+std::string_view LastName(const char* path) {
+  std::string_view whole = path ? path : "";
+  while (!whole.empty() && whole.back() == '\\') whole.remove_suffix(1);
+  const std::size_t cut = whole.rfind('\\');
+  return cut == std::string_view::npos ? whole : whole.substr(cut + 1);
+}
+
 // Copies VALUE out as RegQueryValueExA does.
 LONG CopyOut(const registry::Value& value, DWORD* type, BYTE* data, DWORD* dataSize) {
   if (data && !dataSize) return ERROR_INVALID_PARAMETER;
@@ -182,8 +192,9 @@ LONG CopyOut(const registry::Value& value, DWORD* type, BYTE* data, DWORD* dataS
 }  // namespace
 
 LONG RegCreateKeyA(HKEY key, const char* subKey, HKEY* result) {
-  // A test makes the call fail for one path as it is passed (run/failing-calls).
-  if (CallFails("RegCreateKeyA", NameOf(subKey))) return ERROR_ACCESS_DENIED;
+  // A test makes the call fail for one key, named by its path as passed or its last name.
+  if (CallFails("RegCreateKeyA", NameOf(subKey)) || CallFails("RegCreateKeyA", LastName(subKey)))
+    return ERROR_ACCESS_DENIED;
   return OpenOrCreate(key, subKey, result, true);
 }
 

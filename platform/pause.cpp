@@ -26,6 +26,7 @@ class SteadyQtClock : public PauseClock {
     // Sleeps until an event comes, or the wake-up timer's own event at the end of the wait.
     QTimer wake;
     wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);  // a coarse timer may wake 5 % late: 50 ms of a second's pause
     wake.start(wait);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   }

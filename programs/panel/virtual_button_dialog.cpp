@@ -175,7 +175,7 @@ void VirtualButtonDialog::WriteFields() {
 // that copy show its window.
 void VirtualButtonDialog::SendRequest() {
   SetTouchMode();
-  if (pendingRbf_[kEnable] != 1 || (pendingRbf_[kAutoMode] != 0 && pendingTouchMode_ == 4)) CloseRbfProgram();
+  if (!RbfProgramNeeded(pendingTouchMode_, pendingRbf_[kEnable], pendingRbf_[kAutoMode])) CloseRbfProgram();
   else StartRbfProgram();  // a failed start is not reported
 }
 

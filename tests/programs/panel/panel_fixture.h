@@ -10,30 +10,15 @@
 
 #include "programs/panel/main_window.h"
 #include "tests/support/device_service.h"
+#include "tests/support/installation.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/temp_root.h"
 #include "ui/scroll_bar.h"
 
 namespace qx::test {
 
-inline constexpr char kInstallPath[] = "C:\\Program Files\\QX-COM";
-
-// Writes the six values of the installation record (all of them unless one is left out).
-void WriteInstallation(const std::string& leaveOut = "");
-// The suite's key as a REGEDIT-style dump of one value: "type:data" ("4:0", "1:text"), "" when missing.
-std::string StoredValue(const std::string& name);
-void WriteDword(const std::string& name, std::int32_t value);
-void WriteString(const std::string& name, const std::string& text);
-void DeleteValue(const std::string& name);
-// A file in the install folder.
-void WriteInstallFile(const std::string& name, const std::string& content);
+// A bitmap of WIDTH x HEIGHT in the install folder.
 void WriteInstallBitmap(const std::string& name, int width, int height);
-
-// The journal lines of requests named NAME ("SetMouseSpeed"), oldest first.
-std::vector<std::string> JournalLines(const std::string& name);
-// What each request named NAME carried, oldest first: the journal line after the name
-// ("SoundMode=3 SoundTone=1000 SoundDuration=20").
-std::vector<std::string> Sent(const std::string& name);
 
 // Drags BAR's thumb through POSITIONS and lets it go.
 void DragThumb(ScrollBar* bar, std::initializer_list<int> positions);
