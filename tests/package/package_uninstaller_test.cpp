@@ -139,7 +139,7 @@ TEST_F(DesktopTest, TheLauncherAndAutostartEntryAreValidAndTheUninstallerRemoves
 }
 
 TEST_F(DesktopTest, LaunchersAreMadeForTheDefaultRootOnly) {
-  const RunResult refused = InstallSuite(build, {"--desktop"}, env);
+  const RunResult refused = InstallSuite(build, {"--desktop", "--no-setup"}, env);
   EXPECT_EQ(refused.exitCode, 64);
   EXPECT_NE(refused.err.find("default root"), std::string::npos) << refused.err;
   EXPECT_FALSE(fs::exists(launcher));

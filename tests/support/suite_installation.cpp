@@ -61,7 +61,7 @@ void MakeBuildFolder(const std::string& dir, const std::vector<std::string>& rea
 RunResult InstallSuite(const std::string& build, const std::vector<std::string>& args,
                        const std::vector<std::string>& env) {
   std::vector<std::string> argv = {std::string(QX_PACKAGE_DIR) + "/install-suite", "--root", MachineRoot(), "--build",
-                                   build, "--no-setup"};
+                                   build};
   argv.insert(argv.end(), args.begin(), args.end());
   return Run(argv, env);
 }

@@ -18,8 +18,9 @@ inline constexpr char kWindowsFolder[] = "/drive_c/WINDOWS";
 // programs, the real ones named in REAL; the others are small scripts.
 void MakeBuildFolder(const std::string& dir, const std::vector<std::string>& real = {});
 
-// package/install-suite --root <the current root> --build BUILD, then ARGS; ENV as for Run.
-RunResult InstallSuite(const std::string& build, const std::vector<std::string>& args = {},
+// package/install-suite --root <the current root> --build BUILD, then ARGS (by default the layout
+// alone: no installer, no restart); ENV as for Run.
+RunResult InstallSuite(const std::string& build, const std::vector<std::string>& args = {"--no-setup"},
                        const std::vector<std::string>& env = {});
 
 // Registry keys below HKEY_LOCAL_MACHINE.

@@ -1,5 +1,6 @@
 // The real QXWMECde, installed by install-suite into a fresh root whose machine runs (qxmachine),
 // driven through the window bus as a person would; its boxes are logged (QX_MESSAGE_LOG).
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -139,6 +140,54 @@ TEST_F(RemovalProgram, NoEndsItWithEverythingInPlace) {
   EXPECT_TRUE(fs::exists(Installed("unins000.exe")));
   EXPECT_TRUE(KeyExists(suite.instance));
   EXPECT_FALSE(fs::exists(root.path() + kWindowsFolder + "/WININIT.INI"));
+}
+
+// The suite's whole life on one machine, every program real: the package and the installer with
+// its restart, the log-on that starts the companion and the right-button program; the removal;
+// then the same installation again, which finds the machine as a first one would.
+TEST(SuiteLife, InstalledRemovedAndInstalledAgainLeavesOneInstanceOfTheSuite) {
+  TempRoot root;
+  setenv("QX_MESSAGE_LOG", (root.path() + "/boxes.log").c_str(), 1);
+  const std::string build = root.path() + "/build";
+  MakeBuildFolder(build, {"QXWMECcp", "QXWMECao", "QXWMECrb", "QXWMECdi", "QXWMECde"});
+  for (const char* program : {"QXWMECvr", "qxwmecomd"}) fs::create_symlink(Program(program), build + "/bin/" + program);
+  const std::string setupIni = root.path() + "/setup.ini";
+  WriteFile(setupIni,
+            "[Settings]\r\nVirtualButton=1\r\nRightButtonFunction=1\r\nRightButtonAutoMode=0\r\n"
+            "RightButtonAutoSTime=1\r\nRightButtonAutoETime=3\r\nRightButtonAutoBeep=1\r\n");
+  const MouseDevice other = RegisterMouse("Standard mouse types", "SerMouse");
+
+  const auto installAndLogOn = [&] {
+    const RunResult installed = InstallSuite(build, {"--setup-ini", setupIni});
+    EXPECT_EQ(installed.exitCode, 0) << installed.out << installed.err;
+    // The log-on after the installer's restart: the startup program started both resident programs.
+    EXPECT_GT(WaitForRbf([](const RbfState& s) { return s.window > 0; }).window, 0);
+    EXPECT_TRUE(WaitFor([] { return DeviceService::Qxctl("smi").rfind("Window=-1", 0) != 0; }));
+    EXPECT_THAT(MouseInstances("TouchScreen"), ::testing::ElementsAre("0001"));
+  };
+  installAndLogOn();
+  ASSERT_FALSE(HasFailure());
+  EXPECT_EQ(DeviceService::Qxctl("get TouchMode RbfEnable RbfAutoMode"), "TouchMode=1\nRbfEnable=1\nRbfAutoMode=0\n");
+
+  DWORD pid = 0;
+  ASSERT_EQ(StartProcess("C:\\WINDOWS\\QXWMECde.exe", SW_SHOWNORMAL, &pid), EXEC_STARTED);
+  HWND window = 0;
+  ASSERT_TRUE(WaitFor([&] { return (window = FindWindowA(nullptr, kTitle)) && IsWindowVisible(window); }));
+  for (WPARAM key : {WPARAM{VK_MENU}, WPARAM{'Y'}}) SendMessageA(window, WM_KEYDOWN, key, 0);
+  for (WPARAM key : {WPARAM{'Y'}, WPARAM{VK_MENU}}) SendMessageA(window, WM_KEYUP, key, 0);
+  // Removed, and the machine restarted without the suite: nothing of it runs or is registered.
+  ASSERT_TRUE(WaitFor([&] { return !Alive(static_cast<pid_t>(pid)) && Qxmachine("status").exitCode == 0; }, 40000));
+  ASSERT_TRUE(WaitFor([] { return fs::exists(MachineRoot() + kWindowsFolder + "/WININIT.BAK"); }));
+  EXPECT_EQ(ReadRbf().window, -1);
+  EXPECT_EQ(DeviceService::Qxctl("smi").rfind("Window=-1", 0), 0u);
+  EXPECT_TRUE(MouseInstances("TouchScreen").empty());
+  EXPECT_FALSE(fs::exists(MachineRoot() + kInstalledFolder + "/QXWMECao.exe"));
+
+  installAndLogOn();
+  EXPECT_TRUE(KeyExists(other.instance));
+  EXPECT_TRUE(KeyExists(other.classKey));
+  Qxmachine("shutdown");
+  unsetenv("QX_MESSAGE_LOG");
 }
 
 }  // namespace
