@@ -110,7 +110,11 @@ TEST_F(ServiceBoundsTest, ATouchFloodDoesNotStallOthers) {
   int flooder = Flood(IOCTL_SIM_TOUCH, payload, 1000);
   Latencies during = TimeRequests(200);
   std::printf("GetSettings during the touch flood: median %.3f ms, worst %.3f ms\n", during.medianMs, during.worstMs);
-  EXPECT_LT(during.worstMs, 50.0);
+  // A request waits for the turn in progress, at most 2 ms of touches, and its own: a few
+  // milliseconds as a rule, with room for a shared machine (and a sanitizer build) in the worst
+  // case; unbounded, it was seconds.
+  EXPECT_LT(during.medianMs, 10.0);
+  EXPECT_LT(during.worstMs, 100.0);
   close(flooder);
 }
 
