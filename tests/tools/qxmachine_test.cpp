@@ -104,8 +104,8 @@ TEST_F(MachineTest, RestartEndsEverythingCarriesOutWininitAndStartsAgain) {
   RunResult status = Qxmachine("status");
   EXPECT_EQ(status.exitCode, 0);
   EXPECT_NE(status.out.find("device service: running"), std::string::npos) << status.out;
-  EXPECT_NE(status.out.find("(lock logon)"), std::string::npos) << status.out;
-  EXPECT_NE(status.out.find("bus_test_window (windows, lock BusTestWindow)"), std::string::npos) << status.out;
+  EXPECT_NE(status.out.find("(lock logon, started at log-on)"), std::string::npos) << status.out;
+  EXPECT_NE(status.out.find("bus_test_window (windows, lock BusTestWindow, started at log-on)"), std::string::npos) << status.out;
   std::vector<pid_t> before = {StandIns("logon")[0], StandIns("stubborn")[0], WindowOwner("Log-on window")};
   const pid_t service = std::stoi(status.out.substr(status.out.find("(process ") + 9));
   before.push_back(service);
@@ -147,6 +147,26 @@ TEST_F(MachineTest, ExitWindowsExRestartsTheMachineAndEndsItsCaller) {
   ASSERT_EQ(StandIns("caller").size(), 1u);
   EXPECT_TRUE(WaitFor([] { return !Running(StandIns("caller")[0]); }, 5000));
   EXPECT_FALSE(Running(StandIns("logon")[0]));
+}
+
+// A program the log-on just started has no window or lock yet (or never takes one): the machine
+// ends it all the same, and a process that only shares its number is left alone.
+TEST_F(MachineTest, WhatTheLogOnStartedEndsWithTheMachineBeforeItHasAWindow) {
+  AddLogonEntry("sleeper.desktop", "Exec=/bin/sleep 300\n");
+  RunResult boot = Qxmachine("boot");
+  ASSERT_EQ(boot.exitCode, 0) << boot.err;
+  const std::string started = "started sleeper.desktop (process ";
+  const std::size_t at = boot.out.find(started);
+  ASSERT_NE(at, std::string::npos) << boot.out;
+  const pid_t sleeper = std::stoi(boot.out.substr(at + started.size()));
+  ASSERT_TRUE(Running(sleeper));
+  EXPECT_NE(Qxmachine("status").out.find("started at log-on"), std::string::npos);
+
+  // This test's own process, listed as if the log-on had started it, was not started on this root.
+  std::ofstream(RunDir() + "/logon-started", std::ios::app) << ::getpid() << '\n';
+  RunResult shutdown = Qxmachine("shutdown", {"QX_END_TIMEOUT_MS=500"});
+  EXPECT_EQ(shutdown.exitCode, 0) << shutdown.err;
+  EXPECT_TRUE(WaitFor([&] { return !Running(sleeper); }, 5000));
 }
 
 TEST_F(MachineTest, WininitTouchesNothingOutsideTheDrivesAndAFailedLineIsReported) {

@@ -12,6 +12,7 @@
 #include "host/paths.h"
 #include "host/processes.h"
 #include "host/profile_file.h"
+#include "tools/qxmachine/root_processes.h"
 
 namespace qx::machine {
 
@@ -138,6 +139,7 @@ bool RunLogonEntries() {
     DWORD pid = 0;
     UINT started = StartHostProgram(*words, SW_SHOWNORMAL, &pid);
     if (started == EXEC_STARTED) {
+      RememberLogonStart(static_cast<pid_t>(pid));
       std::printf("started %s (process %u)\n", entry.file.c_str(), pid);
     } else {
       std::fprintf(stderr, "qxmachine: log-on entry %s: %s: %s\n", entry.file.c_str(), (*words)[0].c_str(),

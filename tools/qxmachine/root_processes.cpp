@@ -86,6 +86,26 @@ struct LockFile {
   std::string name;  // without ".lock"
 };
 
+constexpr char kLogonStarted[] = "logon-started";
+
+// Whether PID runs with this root in QX_ROOT, as the log-on starts its programs: a process id the
+// system has since given to another program is not taken for one of them.
+bool RunsOnThisRoot(pid_t pid) {
+  std::ifstream environment("/proc/" + std::to_string(pid) + "/environ", std::ios::binary);
+  const std::string root = "QX_ROOT=" + MachineRoot();
+  for (std::string variable; std::getline(environment, variable, '\0');)
+    if (variable == root) return true;
+  return false;
+}
+
+// The processes the log-on started (run/logon-started) that still run on the root.
+void AddLogonStarted(std::map<pid_t, std::vector<std::string>>& found) {
+  std::ifstream list(RunDir() + "/" + kLogonStarted);
+  for (long pid = 0; list >> pid;)
+    if (pid > 0 && ProcessRunning(static_cast<pid_t>(pid)) && RunsOnThisRoot(static_cast<pid_t>(pid)))
+      found[static_cast<pid_t>(pid)].push_back("started at log-on");
+}
+
 // The holders of the locks run/*.lock, as the kernel lists them in /proc/locks:
 // "1: FLOCK  ADVISORY  WRITE 1234 fe:00:567 0 EOF" (a waiter's line has "->" after the number).
 void AddLockHolders(std::map<pid_t, std::vector<std::string>>& found) {
@@ -139,10 +159,15 @@ std::vector<int> WaitForEnd(std::vector<int> pidfds, Clock::time_point deadline)
 
 }  // namespace
 
+void RememberLogonStart(pid_t pid) {
+  std::ofstream(RunDir() + "/" + kLogonStarted, std::ios::app) << pid << '\n';
+}
+
 std::vector<RootProcess> FindRootProcesses() {
   std::map<pid_t, std::vector<std::string>> found;
   AddWindowServers(found);
   AddLockHolders(found);
+  AddLogonStarted(found);
   found.erase(::getpid());
   std::vector<RootProcess> processes;
   for (const auto& [pid, reasons] : found) {

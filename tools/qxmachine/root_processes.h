@@ -1,8 +1,10 @@
 // The processes that run on a machine root, and ending them.
 //
 // A process runs on the root when it serves windows on the root's window bus (a socket
-// run/windows/<pid> that it made) or holds one of the locks run/*.lock: the device service holds
-// run/QXWMECOM.lock, a program that keeps to one copy holds run/<program>.lock.
+// run/windows/<pid> that it made), holds one of the locks run/*.lock (the device service holds
+// run/QXWMECOM.lock, a program that keeps to one copy holds run/<program>.lock), or was started by
+// the root's log-on and still runs with the root in QX_ROOT (listed in run/logon-started): a
+// program the log-on just started is ended with the rest before it has a window or a lock.
 #pragma once
 
 #include <sys/types.h>
@@ -20,6 +22,9 @@ struct RootProcess {
 
 // Every live process of the root but this one, by process id.
 std::vector<RootProcess> FindRootProcesses();
+
+// Lists PID among the processes the log-on started.
+void RememberLogonStart(pid_t pid);
 
 // The device service of the root (the holder of run/QXWMECOM.lock), or 0.
 pid_t DeviceServicePid();

@@ -43,8 +43,9 @@ class Installation : public ::testing::Test {
   }
   // QXWMECdi.exe as installed, run to its end.
   RunResult RunSetup() { return ::qx::test::Run({InstallFolder() + "/QXWMECdi.exe"}, Env(), 30000); }
+  // qxmachine on the root; the programs a restart's log-on starts log their boxes too.
   RunResult Machine(const std::string& command) {
-    return ::qx::test::Run({Program("qxmachine"), "--root", root.path(), command}, {}, 60000);
+    return ::qx::test::Run({Program("qxmachine"), "--root", root.path(), command}, Env(), 60000);
   }
   std::string Qxctl(const std::vector<std::string>& args) {
     std::vector<std::string> argv = {Program("qxctl"), "--root", root.path()};
