@@ -1,36 +1,63 @@
 #include "core/driver_records.h"
 
+#include <algorithm>
+
 namespace qx {
 
+namespace {
+
+constexpr std::uint32_t kBlock = sizeof(SettingsBlock);
+constexpr std::uint32_t kI32 = sizeof(std::int32_t);
+
+std::vector<RequestEntry> MakeTable() {
+  return {
+      {IOCTL_GET_SETTINGS, "GetSettings", kBlock, {}},
+      {IOCTL_GET_TOUCH_SAMPLE, "GetTouchSample", sizeof(TouchSample), {}},
+      {IOCTL_SET_CALIBRATION_STATE, "SetCalibrationState", kI32, {}},
+      {IOCTL_SET_SERIAL_PORTS, "SetSerialPorts", kBlock, {"PortIrq1", "PortIrq2", "PortIrq3", "PortIrq4"}},
+      {IOCTL_SET_TOUCH_MODE,
+       "SetTouchMode",
+       kBlock,
+       {"TouchMode", "RbfEnable", "RbfAutoMode", "RbfAutoSTime", "RbfAutoETime", "RbfAutoBeep"}},
+      {IOCTL_SET_FEEDBACK_SOUND, "SetFeedbackSound", kBlock, {"SoundMode", "SoundTone", "SoundDuration"}},
+      {IOCTL_SET_SENSITIVITY, "SetSensitivity", kBlock, {"Sensitivity"}},
+      {IOCTL_SET_MOUSE_SPEED, "SetMouseSpeed", kBlock, {"Bypass", "SpeedH", "SpeedV", "Acceleration"}},
+      {IOCTL_SET_CALIBRATION, "SetCalibration", kBlock, {"CalibrationData", "CalibrationFlags"}},
+      {IOCTL_SET_SCREEN_SIZE, "SetScreenSize", kBlock, {"ScreenWidth", "ScreenHeight"}},
+      {IOCTL_SET_POWER_SAVE, "SetPowerSave", kBlock, {"PowerDownTime"}},
+      {IOCTL_GET_RBF_REGISTRATION, "GetRbfRegistration", sizeof(RbfRegistration), {}},
+      {IOCTL_SET_RBF_REGISTRATION, "SetRbfRegistration", sizeof(RbfRegistration), {}},
+      {IOCTL_GET_SMI_REGISTRATION, "GetSmiRegistration", sizeof(SmiRegistration), {}},
+      {IOCTL_PLAY_TEST_SOUND, "PlayTestSound", sizeof(TestSound), {}},
+      {IOCTL_SET_SMI_REGISTRATION, "SetSmiRegistration", sizeof(SmiRegistration), {}},
+      {IOCTL_SIM_GET_BLOCK, "SimGetBlock", kBlock, {}},
+      {IOCTL_SIM_SET_BLOCK, "SimSetBlock", kBlock, {}},
+      {IOCTL_SIM_SET_PRESENT, "SimSetPresent", kI32, {}},
+      {IOCTL_SIM_TOUCH, "SimTouch", sizeof(SimTouch), {}},
+      {IOCTL_SIM_GET_STATUS, "SimGetStatus", sizeof(SimStatus), {}},
+      {IOCTL_SIM_READ_JOURNAL, "SimReadJournal", 0, {}},
+      {IOCTL_SIM_CLEAR_JOURNAL, "SimClearJournal", 0, {}},
+      {IOCTL_SIM_FINGER, "SimFinger", sizeof(SimFinger), {}},
+      {IOCTL_SIM_REPORT_RATE, "SimReportRate", kI32, {}},
+  };
+}
+
+}  // namespace
+
+const std::vector<RequestEntry>& RequestTable() {
+  static const std::vector<RequestEntry> table = MakeTable();
+  return table;
+}
+
+const RequestEntry* FindRequest(std::uint32_t code) {
+  const std::vector<RequestEntry>& table = RequestTable();
+  auto row = std::find_if(table.begin(), table.end(), [code](const RequestEntry& e) { return e.code == code; });
+  return row == table.end() ? nullptr : &*row;
+}
+
 const char* RequestName(std::uint32_t code) {
-  switch (code) {
-    case IOCTL_GET_SETTINGS: return "GetSettings";
-    case IOCTL_GET_TOUCH_SAMPLE: return "GetTouchSample";
-    case IOCTL_SET_CALIBRATION_STATE: return "SetCalibrationState";
-    case IOCTL_SET_SERIAL_PORTS: return "SetSerialPorts";
-    case IOCTL_SET_TOUCH_MODE: return "SetTouchMode";
-    case IOCTL_SET_FEEDBACK_SOUND: return "SetFeedbackSound";
-    case IOCTL_SET_SENSITIVITY: return "SetSensitivity";
-    case IOCTL_SET_MOUSE_SPEED: return "SetMouseSpeed";
-    case IOCTL_SET_CALIBRATION: return "SetCalibration";
-    case IOCTL_SET_SCREEN_SIZE: return "SetScreenSize";
-    case IOCTL_SET_POWER_SAVE: return "SetPowerSave";
-    case IOCTL_GET_RBF_REGISTRATION: return "GetRbfRegistration";
-    case IOCTL_SET_RBF_REGISTRATION: return "SetRbfRegistration";
-    case IOCTL_GET_SMI_REGISTRATION: return "GetSmiRegistration";
-    case IOCTL_PLAY_TEST_SOUND: return "PlayTestSound";
-    case IOCTL_SET_SMI_REGISTRATION: return "SetSmiRegistration";
-    case IOCTL_SIM_GET_BLOCK: return "SimGetBlock";
-    case IOCTL_SIM_SET_BLOCK: return "SimSetBlock";
-    case IOCTL_SIM_SET_PRESENT: return "SimSetPresent";
-    case IOCTL_SIM_TOUCH: return "SimTouch";
-    case IOCTL_SIM_GET_STATUS: return "SimGetStatus";
-    case IOCTL_SIM_READ_JOURNAL: return "SimReadJournal";
-    case IOCTL_SIM_CLEAR_JOURNAL: return "SimClearJournal";
-    case IOCTL_SIM_FINGER: return "SimFinger";
-    case IOCTL_SIM_REPORT_RATE: return "SimReportRate";
-    default: return "";
-  }
+  const RequestEntry* row = FindRequest(code);
+  return row ? row->name : "";
 }
 
 }  // namespace qx

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "core/settings_block.h"
 
@@ -105,6 +107,21 @@ static_assert(sizeof(SimTouch) == 8);
 static_assert(sizeof(SimFinger) == 8);
 static_assert(sizeof(SimStatus) == 20);
 
+// One row of the request table: every request the device service serves, the driver's and its own.
+struct RequestEntry {
+  std::uint32_t code;
+  const char* name;    // as the journal and the tools write it
+  std::uint32_t size;  // the record the request takes, in bytes; 0 for none
+  // For a Set request of the driver: the SettingsBlock fields it takes, by their names in
+  // core/settings_fields, in the order the journal lists them. Empty for every other request.
+  std::vector<std::string> fields;
+};
+
+// The request table, one row a request. A new Set request is one more row here: the service
+// takes its fields and journals them from this row alone.
+const std::vector<RequestEntry>& RequestTable();
+// The row of CODE; nothing for an unknown code.
+const RequestEntry* FindRequest(std::uint32_t code);
 // The name of a request code as the journal and the tools write it; "" for an unknown code.
 const char* RequestName(std::uint32_t code);
 

@@ -7,6 +7,8 @@
 #include <functional>
 #include <sstream>
 
+#include "host/profile_text.h"
+
 namespace qx {
 
 namespace {
@@ -64,17 +66,23 @@ const std::vector<Field>& Fields() {
   return fields;
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
-
 const Field* Find(const std::string& name) {
   for (const Field& f : Fields())
-    if (SameName(f.name, name)) return &f;
+    if (profile::SameName(f.name, name)) return &f;
   return nullptr;
+}
+
+// The bytes a field of KIND takes in the block.
+std::size_t SizeOf(Kind kind) {
+  switch (kind) {
+    case Kind::U8:
+    case Kind::Hex2: return 1;
+    case Kind::I16:
+    case Kind::Hex4: return 2;
+    case Kind::Calibration: return sizeof(SettingsBlock::CalibrationData);
+    case Kind::McuCode: return sizeof(SettingsBlock::McuCode);
+  }
+  return 0;
 }
 
 std::int16_t ReadI16(const std::uint8_t* p) { return static_cast<std::int16_t>(p[0] | p[1] << 8); }
@@ -198,6 +206,15 @@ std::string SetField(SettingsBlock& block, const std::string& name, const std::s
     }
   }
   return bad;
+}
+
+void CopyFields(const SettingsBlock& from, SettingsBlock& to, const std::vector<std::string>& names) {
+  for (const std::string& name : names) {
+    const Field* f = Find(name);
+    if (!f) continue;
+    std::memcpy(reinterpret_cast<std::uint8_t*>(&to) + f->offset,
+                reinterpret_cast<const std::uint8_t*>(&from) + f->offset, SizeOf(f->kind));
+  }
 }
 
 std::string DescribeFields(const SettingsBlock& block, const std::vector<std::string>& names) {

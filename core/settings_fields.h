@@ -1,5 +1,5 @@
-// The SettingsBlock's fields by name, as text: how tools read and write single fields and how
-// the device service's journal names what a request carried.
+// The SettingsBlock's fields by name, as text: how tools read and write single fields, and how
+// the device service takes the fields a Set request is for and journals what it carried.
 #pragma once
 
 #include <optional>
@@ -23,6 +23,10 @@ std::optional<std::string> GetField(const SettingsBlock& block, const std::strin
 // Sets one field from text in the forms GetField writes (a number may also be 0x hex).
 // Returns an error message, empty on success; the block is unchanged on error.
 std::string SetField(SettingsBlock& block, const std::string& name, const std::string& value);
+
+// Copies the named fields' bytes from FROM into TO, leaving every other byte of TO as it was;
+// names that are not fields are passed over.
+void CopyFields(const SettingsBlock& from, SettingsBlock& to, const std::vector<std::string>& names);
 
 // "Name=value Name=value …" for the named fields.
 std::string DescribeFields(const SettingsBlock& block, const std::vector<std::string>& names);

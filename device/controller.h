@@ -1,10 +1,10 @@
-// The simulated controller behind the device service: the settings it keeps, the touch reports
-// injected into it, the registrations, and what each request does to them. No I/O but the state file.
+// The simulated controller behind the device service, on the side of its requests: what each
+// request of the table in core/driver_records does to the kept settings, the registrations, the
+// journal and the touch path. It owns the touch side too (the touch path, the simulated pointer
+// attached to it and the finger), which the service's loop wakes. No I/O but the state file.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,7 +12,10 @@
 #include "device/finger.h"
 #include "device/initial_settings.h"
 #include "device/journal.h"
+#include "device/simulated_pointer.h"
 #include "device/state_file.h"
+#include "device/touch_input.h"
+#include "device/touch_path.h"
 
 namespace qx {
 
@@ -25,6 +28,8 @@ class Controller {
  public:
   // Loads the kept settings, or starts from the defaults and keeps them.
   explicit Controller(StateFile file);
+  Controller(const Controller&) = delete;
+  Controller& operator=(const Controller&) = delete;
 
   DeviceReply Handle(std::uint32_t code, const std::uint8_t* payload, std::uint32_t size);
 
@@ -36,38 +41,49 @@ class Controller {
   // The largest reply a request of CODE can get: the journal's, or a record's.
   static std::size_t ReplyBound(std::uint32_t code);
 
-  // The held finger's report, when one is due at NOW; the service's loop calls it whenever it
-  // wakes, and sleeps no longer than until NextReport().
-  void Tick(Finger::Time now);
-  std::optional<Finger::Time> NextReport() const { return finger_.NextDue(); }
+  // For the service's loop: the inputs it waits on (the finger first), and the touch path that
+  // takes their reports and drives the pointer outputs attached to it. An input added outlives
+  // the controller.
+  void AddInput(TouchInput& input) { inputs_.push_back(&input); }
+  const std::vector<TouchInput*>& inputs() const { return inputs_; }
+  TouchPath& touchPath() { return touch_; }
 
   const StoredState& state() const { return state_; }
   const Journal& journal() const { return journal_; }
 
  private:
-  DeviceReply HandleSet(std::uint32_t code, const SettingsBlock& in);
-  DeviceReply InjectTouch(const SimTouch& touch);
-  DeviceReply MoveFinger(const SimFinger& finger);
-  // One report of the controller: the sample, the pointer, the journal, the one-shot right button.
-  void Report(std::int16_t x, std::int16_t y, bool touching);
-  // The block as GetSettings hands it out: an absent controller shows no active port.
-  SettingsBlock Visible() const;
-  void Keep(const StoredState& next);
+  DeviceReply Refuse(std::uint32_t code, std::uint32_t size);
+  // Answers with RECORD, journalling the request without fields.
+  template <typename Record>
+  DeviceReply Answer(const RequestEntry& request, const Record& record);
+  DeviceReply HandleSet(const RequestEntry& request, const SettingsBlock& in);
+  DeviceReply SetWholeBlock(const RequestEntry& request, const SettingsBlock& in);
+  DeviceReply SetCalibrationState(const RequestEntry& request, std::int32_t state);
+  DeviceReply RegisterRightButton(const RequestEntry& request, const RbfRegistration& registration);
+  DeviceReply RegisterCompanion(const RequestEntry& request, const SmiRegistration& registration);
+  DeviceReply PlayTestSound(const RequestEntry& request, const TestSound& sound);
+  DeviceReply SetPresent(const RequestEntry& request, std::int32_t present);
+  DeviceReply SetReportRate(const RequestEntry& request, std::int32_t rate);
+  DeviceReply InjectTouch(const RequestEntry& request, const SimTouch& touch);
+  DeviceReply MoveFinger(const RequestEntry& request, const SimFinger& finger);
+  SimStatus Status() const;
+  std::vector<std::uint8_t> JournalTail() const;
+
+  // The block as GetSettings and the Set requests hand it out: an absent controller shows no
+  // active port.
+  SettingsBlock BlockAsHandedOut() const;
+  // Makes NEXT the state, and writes it to the state file when it differs from the state before.
+  void SetAndSaveState(const StoredState& next);
 
   StateFile file_;
   StoredState state_;
   Journal journal_;
+  SimulatedPointer pointer_{journal_};
+  TouchPath touch_{state_.block, journal_};
   Finger finger_;
-  TouchSample sample_{};
-  RbfRegistration rbf_{-1, 0, 0};
+  std::vector<TouchInput*> inputs_{&finger_};
   SmiRegistration smi_{-1, 0, 0};
   std::int32_t calibrationState_ = 0;
-  std::int32_t pointerX_ = 0;
-  std::int32_t pointerY_ = 0;
-  std::uint32_t rightButtonActions_ = 0;
 };
-
-// "Name=value …" of the block fields a Set request is for (all fields for the simulator's own).
-std::string FieldsOf(std::uint32_t code, const SettingsBlock& block);
 
 }  // namespace qx

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "device/touch_path.h"
+
 namespace qx {
 
 Finger::Finger() : random_(std::random_device{}()) {}
@@ -24,6 +26,10 @@ bool Finger::TakeDue(Time now) {
   due_ += Period();
   if (due_ <= now) due_ = now + Period();
   return true;
+}
+
+void Finger::Wake(Time now, bool, TouchPath& path) {
+  if (TakeDue(now)) path.Report(ReportX(), ReportY(), true);
 }
 
 std::int16_t Finger::Shaken(std::int16_t v) {

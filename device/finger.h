@@ -1,6 +1,6 @@
-// The finger the simulated controller holds down: where it is, how shaky it is, and when its next
-// report is due at the controller's report rate. Only timing and position; the controller makes
-// the reports.
+// The finger the simulated controller holds down, the service's touch input when no touchscreen
+// is there: where it is, how shaky it is, and when its next report is due at the controller's
+// report rate; each report it hands to the touch path when the service's loop wakes it.
 #pragma once
 
 #include <chrono>
@@ -8,12 +8,12 @@
 #include <optional>
 #include <random>
 
+#include "device/touch_input.h"
+
 namespace qx {
 
-class Finger {
+class Finger : public TouchInput {
  public:
-  using Time = std::chrono::steady_clock::time_point;
-
   static constexpr int kDefaultRate = 100;
   static constexpr int kMaxRate = 1000;
 
@@ -29,7 +29,9 @@ class Finger {
   void SetRate(int rate) { rate_ = rate; }
 
   // When the next report is due; nothing while the finger is up.
-  std::optional<Time> NextDue() const;
+  std::optional<Time> NextDue() const override;
+  // The report due at NOW, if one is, to PATH (the finger has no descriptor).
+  void Wake(Time now, bool readable, TouchPath& path) override;
   // True when a report is due at NOW; it is then taken, and the next one is scheduled. A service
   // that was held up (stopped, or busy) for longer than a report period does not catch up with
   // a burst: the next report comes one period after this one.

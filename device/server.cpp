@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <list>
 #include <vector>
 
 #include "device/request_reader.h"
@@ -92,73 +91,93 @@ bool DeviceServer::Listen() {
 }
 
 void DeviceServer::Run() {
-  std::list<Client> clients;
-  std::vector<pollfd> fds;
   while (!stop_) {
-    Clock::time_point now = Clock::now();
-    controller_.Tick(now);
+    WakeInputs(false);
+    const int timeout = PreparePoll();
+    if (::poll(fds_.data(), fds_.size(), timeout) < 0) {
+      if (errno == EINTR) continue;
+      std::fprintf(stderr, "qxwmecomd: poll: %s\n", std::strerror(errno));
+      break;
+    }
+    // The inputs' reports are made before the requests that came in meanwhile are answered.
+    WakeInputs(true);
+    ServeClients();
+    if (fds_[0].revents & POLLIN) AcceptClients();
+  }
+  for (Client& c : clients_) ::close(c.fd);
+  clients_.clear();
+  pendingTotal_ = 0;
+}
 
-    // Requests left over from a client's turn are served at once; the time-out otherwise bounds
-    // how late a stop request is noticed, and wakes the loop for the finger's next report.
-    int timeout = 250;
-    if (auto due = controller_.NextReport()) {
+int DeviceServer::PreparePoll() {
+  const Clock::time_point now = Clock::now();
+  // Requests left over from a client's turn are served at once; the time-out otherwise bounds
+  // how late a stop request is noticed, and wakes the loop when an input is due.
+  int timeout = 250;
+  fds_.clear();
+  fds_.push_back({listenFd_, POLLIN, 0});
+  for (Client& c : clients_) {
+    short events = 0;
+    if (!c.hungUp && c.in.Room() > 0 && c.Pending() < kClientReplyCap) events |= POLLIN;
+    if (c.Pending() > 0) events |= POLLOUT;
+    if (Servable(c)) timeout = 0;
+    fds_.push_back({c.fd, events, 0});
+  }
+  firstInput_ = fds_.size();
+  for (TouchInput* input : controller_.inputs()) {
+    fds_.push_back({input->Descriptor(), POLLIN, 0});
+    if (auto due = input->NextDue()) {
       auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - now).count();
       timeout = static_cast<int>(std::clamp<long long>(wait, 0, timeout));
     }
-    fds.clear();
-    fds.push_back({listenFd_, POLLIN, 0});
-    for (Client& c : clients) {
-      short events = 0;
-      if (!c.hungUp && c.in.Room() > 0 && c.Pending() < kClientReplyCap) events |= POLLIN;
-      if (c.Pending() > 0) events |= POLLOUT;
-      if (Servable(c)) timeout = 0;
-      fds.push_back({c.fd, events, 0});
-    }
-    int n = ::poll(fds.data(), fds.size(), timeout);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      std::fprintf(stderr, "qxwmecomd: poll: %s\n", std::strerror(errno));
-      return;
-    }
-    // The finger's report is made before the requests that came in meanwhile are answered.
-    controller_.Tick(Clock::now());
-
-    std::size_t i = 1;
-    for (auto it = clients.begin(); it != clients.end(); ++i) {
-      short revents = fds[i].revents;
-      bool keep = true;
-      if (revents & (POLLIN | POLLHUP | POLLERR)) keep = Receive(*it);
-      if (keep) keep = Serve(*it);
-      if (keep && it->Pending() > 0) keep = WriteTo(*it);
-      if (keep && it->Pending() > 0 && Clock::now() - it->lastTaken > kStalledReader) keep = false;
-      // A client that hung up goes once everything it sent is answered, or cannot be.
-      Request r;
-      if (keep && it->hungUp && (it->Pending() == 0 || (revents & POLLERR)) &&
-          it->in.Peek(r) != RequestReader::State::kRequest)
-        keep = false;
-      if (keep) {
-        ++it;
-      } else {
-        pendingTotal_ -= it->Pending();
-        ::close(it->fd);
-        it = clients.erase(it);
-      }
-    }
-    if (fds[0].revents & POLLIN) {
-      for (;;) {
-        int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (fd < 0) break;
-        if (clients.size() >= kMaxClients) {
-          ::close(fd);
-          continue;
-        }
-        Client& c = clients.emplace_back();
-        c.fd = fd;
-        c.lastTaken = Clock::now();
-      }
-    }
   }
-  for (Client& c : clients) ::close(c.fd);
+  return timeout;
+}
+
+void DeviceServer::WakeInputs(bool polled) {
+  const Clock::time_point now = Clock::now();
+  const std::vector<TouchInput*>& inputs = controller_.inputs();
+  for (std::size_t k = 0; k < inputs.size(); ++k) {
+    bool readable = polled && (fds_[firstInput_ + k].revents & (POLLIN | POLLHUP | POLLERR));
+    inputs[k]->Wake(now, readable, controller_.touchPath());
+  }
+}
+
+void DeviceServer::ServeClients() {
+  std::size_t i = 1;
+  for (auto it = clients_.begin(); it != clients_.end(); ++i) {
+    if (Attend(*it, fds_[i].revents)) {
+      ++it;
+      continue;
+    }
+    pendingTotal_ -= it->Pending();
+    ::close(it->fd);
+    it = clients_.erase(it);
+  }
+}
+
+bool DeviceServer::Attend(Client& c, short revents) {
+  if ((revents & (POLLIN | POLLHUP | POLLERR)) && !Receive(c)) return false;
+  if (!Serve(c)) return false;
+  if (c.Pending() > 0 && !WriteTo(c)) return false;
+  if (c.Pending() > 0 && Clock::now() - c.lastTaken > kStalledReader) return false;
+  // A client that hung up goes once everything it sent is answered, or cannot be.
+  Request r;
+  return !(c.hungUp && (c.Pending() == 0 || (revents & POLLERR)) && c.in.Peek(r) != RequestReader::State::kRequest);
+}
+
+void DeviceServer::AcceptClients() {
+  for (;;) {
+    int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0) return;
+    if (clients_.size() >= kMaxClients) {
+      ::close(fd);
+      continue;
+    }
+    Client& c = clients_.emplace_back();
+    c.fd = fd;
+    c.lastTaken = Clock::now();
+  }
 }
 
 // Reads what the client sent, as far as its reader has room; false when the client is to go.

@@ -4,6 +4,11 @@
 
 #include <cstring>
 #include <random>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "core/driver_records.h"
 
 namespace qx {
 namespace {
@@ -83,6 +88,52 @@ TEST(SettingsFields, AcceptedForms) {
   EXPECT_EQ(SetField(b, "CalibrationData", "86, 500, 914, 102, 500, 898"), "");
   EXPECT_EQ(*GetField(b, "CalibrationData"), "86,500,914,102,500,898");
   EXPECT_EQ(DescribeFields(b, {"SpeedH", "McuMode"}), "SpeedH=0 McuMode=0x00");
+}
+
+// CopyFields takes each named field whole, at its place, and nothing around it.
+TEST(SettingsFields, CopyFieldsTakesTheNamedFieldsBytesOnly) {
+  struct Case {
+    std::vector<std::string> names;
+    std::vector<std::pair<std::size_t, std::size_t>> bytes;  // [offset, size) ranges taken
+  };
+  const Case cases[] = {
+      {{"PortIrq3"}, {{14, 1}}},
+      {{"ActivePortBase", "ActivePort"}, {{0, 2}, {3, 1}}},
+      {{"SoundTone"}, {{42, 2}}},
+      {{"CalibrationData"}, {{58, 12}}},
+      {{"McuCode", "mcumode"}, {{76, 1}, {78, 4}}},
+      {{"NoSuchField"}, {}},
+      {{}, {}},
+  };
+  SettingsBlock from;
+  std::memset(&from, 0xA5, sizeof from);
+  for (const Case& c : cases) {
+    SettingsBlock to{};
+    CopyFields(from, to, c.names);
+    const auto* p = reinterpret_cast<const std::uint8_t*>(&to);
+    for (std::size_t i = 0; i < sizeof to; ++i) {
+      bool taken = false;
+      for (auto [offset, size] : c.bytes) taken |= i >= offset && i < offset + size;
+      EXPECT_EQ(p[i], taken ? 0xA5 : 0) << (c.names.empty() ? "" : c.names[0]) << " byte " << i;
+    }
+  }
+}
+
+// The request table holds each code and name once, and its Set requests name fields that exist.
+TEST(RequestTable, CodesAndNamesAreUniqueAndSetFieldsExist) {
+  std::set<std::uint32_t> codes;
+  std::set<std::string> names;
+  const SettingsBlock block{};
+  for (const RequestEntry& request : RequestTable()) {
+    EXPECT_TRUE(codes.insert(request.code).second) << request.name;
+    EXPECT_TRUE(names.insert(request.name).second) << request.name;
+    EXPECT_EQ(FindRequest(request.code), &request);
+    EXPECT_STREQ(RequestName(request.code), request.name);
+    if (!request.fields.empty()) EXPECT_EQ(request.size, sizeof(SettingsBlock)) << request.name;
+    for (const std::string& field : request.fields) EXPECT_TRUE(GetField(block, field)) << request.name << " " << field;
+  }
+  EXPECT_EQ(FindRequest(0xF2020), nullptr);
+  EXPECT_STREQ(RequestName(0), "");
 }
 
 }  // namespace

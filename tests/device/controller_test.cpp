@@ -4,11 +4,24 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <random>
+#include <set>
+#include <sstream>
 
+#include "core/settings_fields.h"
+#include "device/pointer_mapping.h"
 #include "tests/support/temp_root.h"
 
 namespace qx {
+
+// How a test failure shows an action (found by argument lookup, so outside the unnamed namespace).
+void PrintTo(const PointerAction& a, std::ostream* out) {
+  static const char* const kinds[] = {"move", "press", "release", "bell"};
+  *out << kinds[static_cast<int>(a.kind)] << "(" << a.x << "," << a.y << " button " << static_cast<int>(a.button)
+       << " bell " << a.tone << "/" << a.duration << ")";
+}
+
 namespace {
 
 class ControllerTest : public ::testing::Test {
@@ -68,6 +81,57 @@ TEST_F(ControllerTest, EachSetRequestTakesOnlyItsFields) {
       EXPECT_EQ(a[i], taken ? s[i] : b[i]) << RequestName(c.code) << " byte " << i;
     }
   }
+}
+
+// Every Set request of the request table, sent a block whose every byte differs from the kept
+// one: the fields named here for it change, every other field and reserved byte stays, and its
+// journal line names exactly those fields. The names are the protocol's, written out here apart
+// from the table, and every Set request of the table must be among them.
+TEST_F(ControllerTest, EachSetRequestOfTheTableChangesExactlyItsFields) {
+  const std::map<std::string, std::set<std::string>> expected = {
+      {"SetSerialPorts", {"PortIrq1", "PortIrq2", "PortIrq3", "PortIrq4"}},
+      {"SetTouchMode", {"TouchMode", "RbfEnable", "RbfAutoMode", "RbfAutoSTime", "RbfAutoETime", "RbfAutoBeep"}},
+      {"SetFeedbackSound", {"SoundMode", "SoundTone", "SoundDuration"}},
+      {"SetSensitivity", {"Sensitivity"}},
+      {"SetMouseSpeed", {"Bypass", "SpeedH", "SpeedV", "Acceleration"}},
+      {"SetCalibration", {"CalibrationData", "CalibrationFlags"}},
+      {"SetScreenSize", {"ScreenWidth", "ScreenHeight"}},
+      {"SetPowerSave", {"PowerDownTime"}},
+  };
+  std::set<std::string> setRequests;
+  for (const RequestEntry& request : RequestTable()) {
+    if (request.fields.empty()) continue;
+    SCOPED_TRACE(request.name);
+    setRequests.insert(request.name);
+    auto own = expected.find(request.name);
+    ASSERT_NE(own, expected.end()) << "a Set request with no expected fields";
+    SettingsBlock before = As<SettingsBlock>(Send(IOCTL_SIM_GET_BLOCK, SettingsBlock{}));
+    SettingsBlock sent;
+    auto* s = reinterpret_cast<std::uint8_t*>(&sent);
+    const auto* b = reinterpret_cast<const std::uint8_t*>(&before);
+    for (std::size_t i = 0; i < sizeof sent; ++i) s[i] = static_cast<std::uint8_t>(~b[i]);
+    controller.Handle(IOCTL_SIM_CLEAR_JOURNAL, nullptr, 0);
+    ASSERT_TRUE(Send(request.code, sent).success);
+
+    SettingsBlock after = As<SettingsBlock>(Send(IOCTL_SIM_GET_BLOCK, SettingsBlock{}));
+    for (const std::string& field : FieldNames()) {
+      const SettingsBlock& source = own->second.count(field) ? sent : before;
+      EXPECT_EQ(*GetField(after, field), *GetField(source, field)) << field;
+    }
+    for (int n = 0; n < 9; ++n) EXPECT_EQ(after.PortTable[n].Reserved, before.PortTable[n].Reserved) << n;
+    EXPECT_EQ(after.Reserved71, before.Reserved71);
+
+    std::istringstream line(controller.journal().Text());
+    std::string time, code, name, item;
+    line >> time >> code >> name;
+    EXPECT_EQ(name, request.name);
+    std::set<std::string> journalled;
+    while (line >> item) journalled.insert(item.substr(0, item.find('=')));
+    EXPECT_EQ(journalled, own->second);
+  }
+  std::set<std::string> named;
+  for (const auto& [name, fields] : expected) named.insert(name);
+  EXPECT_EQ(setRequests, named) << "the table's Set requests";
 }
 
 TEST_F(ControllerTest, WrongSizesAndUnknownCodesFailWithoutEffect) {
@@ -166,6 +230,57 @@ TEST_F(ControllerTest, TheJournalNamesTheFieldsARequestCarried) {
   EXPECT_FALSE(controller.journal().Text().empty());
   EXPECT_TRUE(controller.Handle(IOCTL_SIM_CLEAR_JOURNAL, nullptr, 0).success);
   EXPECT_EQ(controller.journal().size(), 0u);
+}
+
+// A pointer output that keeps every action it is handed.
+struct RecordedPointer : PointerOutput {
+  void Perform(const PointerAction& action) override { actions.push_back(action); }
+  std::vector<PointerAction> actions;
+};
+
+// What the touch path hands an output for the reports that requests make: a move to where each
+// report maps, and a right click for the touch-down that finds the right button armed.
+TEST_F(ControllerTest, TheTouchPathHandsEveryOutputThePointerActionsOfEachReport) {
+  RecordedPointer output;
+  controller.touchPath().Attach(output);
+  const SettingsBlock block = Block();
+  auto move = [&](int x, int y) {
+    ScreenPoint p = MapRawToScreen(block, x, y);
+    return PointerAction::MoveTo(p.x, p.y);
+  };
+  const PointerAction rightDown = PointerAction::Press(PointerButton::kRight);
+  const PointerAction rightUp = PointerAction::Release(PointerButton::kRight);
+  struct Step {
+    const char* what;
+    std::uint32_t code;
+    SimTouch touch;  // SimTouch as it is; for SimFinger X, Y and Touching as down
+    std::vector<PointerAction> actions;
+  };
+  const Step steps[] = {
+      {"a touch of three reports",
+       IOCTL_SIM_TOUCH,
+       {100, 900, 1, 0, 3},
+       {move(100, 900), move(100, 900), move(100, 900)}},
+      {"its lift", IOCTL_SIM_TOUCH, {100, 900, 0, 0, 1}, {move(100, 900)}},
+      {"arm the right button", IOCTL_SET_RBF_REGISTRATION, {}, {}},
+      {"the armed touch-down", IOCTL_SIM_FINGER, {512, 512, 1, 0, 0}, {move(512, 512), rightDown, rightUp}},
+      {"a move of the finger", IOCTL_SIM_FINGER, {700, 300, 1, 0, 0}, {move(700, 300)}},
+      {"arm it again", IOCTL_SET_RBF_REGISTRATION, {}, {}},
+      {"a move is no touch-down", IOCTL_SIM_FINGER, {10, 20, 1, 0, 0}, {move(10, 20)}},
+      {"the lift where it was", IOCTL_SIM_FINGER, {0, 0, 0, 0, 0}, {move(10, 20)}},
+      {"the next touch-down", IOCTL_SIM_TOUCH, {1023, 0, 1, 0, 1}, {move(1023, 0), rightDown, rightUp}},
+  };
+  for (const Step& step : steps) {
+    output.actions.clear();
+    if (step.code == IOCTL_SIM_TOUCH) Send(step.code, step.touch);
+    if (step.code == IOCTL_SIM_FINGER)
+      Send(step.code, SimFinger{step.touch.X, step.touch.Y, 0, step.touch.Touching, 0});
+    if (step.code == IOCTL_SET_RBF_REGISTRATION) Send(step.code, RbfRegistration{77, 1, 0});
+    EXPECT_EQ(output.actions, step.actions) << step.what;
+  }
+  SimStatus status = As<SimStatus>(Send(IOCTL_SIM_GET_STATUS, SimStatus{}));
+  EXPECT_EQ(status.RightButtonActions, 2u) << "the simulated pointer got the same clicks";
+  EXPECT_EQ(PointerAction::MoveTo(status.PointerX, status.PointerY), move(1023, 0));
 }
 
 TEST(Journal, KeepsTheNewestLines) {

@@ -1,0 +1,41 @@
+// Where the touch path's pointer actions go: the interface every pointer output implements (the
+// simulated pointer the service always keeps; a desktop's pointer besides it), and the actions.
+#pragma once
+
+#include <cstdint>
+
+namespace qx {
+
+enum class PointerButton : std::uint8_t { kLeft, kRight };
+
+// One thing the touch path does with the pointer. Positions are screen pixels, already mapped
+// under the calibration; a bell is SoundTone and SoundDuration as the settings block holds them.
+struct PointerAction {
+  enum class Kind : std::uint8_t { kMove, kPress, kRelease, kBell };
+
+  Kind kind = Kind::kMove;
+  std::int32_t x = 0;  // kMove
+  std::int32_t y = 0;
+  PointerButton button = PointerButton::kLeft;  // kPress, kRelease
+  std::int32_t tone = 0;                        // kBell
+  std::int32_t duration = 0;
+
+  static PointerAction MoveTo(std::int32_t x, std::int32_t y) { return {Kind::kMove, x, y}; }
+  static PointerAction Press(PointerButton b) { return {Kind::kPress, 0, 0, b}; }
+  static PointerAction Release(PointerButton b) { return {Kind::kRelease, 0, 0, b}; }
+  static PointerAction Bell(std::int32_t tone, std::int32_t duration) {
+    return {Kind::kBell, 0, 0, PointerButton::kLeft, tone, duration};
+  }
+  bool operator==(const PointerAction&) const = default;
+};
+
+// A pointer the touch path drives. Perform is called from the service's loop, one action at a
+// time in the order the touch path decides them, and must not block: an output that has lost
+// its desktop drops what comes meanwhile and tries to reach it again on a later action.
+class PointerOutput {
+ public:
+  virtual ~PointerOutput() = default;
+  virtual void Perform(const PointerAction& action) = 0;
+};
+
+}  // namespace qx

@@ -1,0 +1,30 @@
+// Where raw touch reports come from: the interface every touch input implements (the simulated
+// finger; a touchscreen or a recording besides it). The service's loop waits on all its inputs
+// at once, by descriptor and by time, and whenever it wakes lets each one hand the touch path
+// the reports it has. An input only reads and times: what a report means is the touch path's.
+#pragma once
+
+#include <chrono>
+#include <optional>
+
+namespace qx {
+
+class TouchPath;
+
+class TouchInput {
+ public:
+  using Time = std::chrono::steady_clock::time_point;
+
+  virtual ~TouchInput() = default;
+
+  // A descriptor the loop waits on until it can be read; -1 for an input that has none.
+  virtual int Descriptor() const { return -1; }
+  // When the input is to be woken next whatever its descriptor does (a report due, a device to
+  // look for again); nothing when only its descriptor wakes it.
+  virtual std::optional<Time> NextDue() const = 0;
+  // Called from the loop whenever it wakes, for whatever reason: hands PATH the reports due at
+  // NOW and, when READABLE, those its descriptor holds (read without blocking), in order.
+  virtual void Wake(Time now, bool readable, TouchPath& path) = 0;
+};
+
+}  // namespace qx
