@@ -52,6 +52,14 @@ TEST(TouchInputs, AReadableInputsReportsComeBeforeTheRequestsSentAfterThem) {
   DeviceServer server(RunDir() + "/" + DRIVER_NAME, controller);
   ASSERT_TRUE(server.Listen());
   std::thread loop([&] { server.Run(); });
+  struct Join {
+    DeviceServer& server;
+    std::thread& loop;
+    ~Join() {
+      server.Stop();
+      loop.join();
+    }
+  } join{server, loop};
 
   HANDLE h = CreateFileA("\\\\.\\QXWMECOM", GENERIC_READ, 3, nullptr, OPEN_EXISTING, 0x80, 0);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
@@ -64,7 +72,7 @@ TEST(TouchInputs, AReadableInputsReportsComeBeforeTheRequestsSentAfterThem) {
     EXPECT_EQ(sample.Y, reports[n].Y);
     EXPECT_EQ(sample.Status, reports[n].Touching ? TOUCH_BIT : 0);
   }
-  // Two reports at once, read in one wake, in order.
+  // Two reports in a row: both made, in order, before the request that follows them.
   input.Write({1, 2, 1, 0, 0});
   input.Write({3, 4, 0, 0, 0});
   SimStatus status = Ask(h, IOCTL_SIM_GET_STATUS, SimStatus{});
@@ -72,9 +80,6 @@ TEST(TouchInputs, AReadableInputsReportsComeBeforeTheRequestsSentAfterThem) {
   EXPECT_EQ(status.RawX, 3);
   EXPECT_EQ(status.Touching, 0);
   CloseHandle(h);
-
-  server.Stop();
-  loop.join();
 }
 
 }  // namespace
