@@ -1,3 +1,4 @@
+// The simulated pointer: the position and right clicks it keeps from the actions it is handed.
 #include "device/simulated_pointer.h"
 
 #include <string>

@@ -1,3 +1,4 @@
+// The touch path: what one raw report does to the sample, the journal and the pointer outputs.
 #include "device/touch_path.h"
 
 #include "device/pointer_mapping.h"
