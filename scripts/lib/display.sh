@@ -60,6 +60,24 @@ qx_wait_window() {
   done
 }
 
+# Starts PROGRAM with ARGS in the background (its process id in pid) and waits for its window
+# CAPTION. A start that ended before its window showed is tried again, three times in all: on a
+# busy machine a program now and then fails to reach the display while others look at it.
+qx_start_window() {
+  local caption=$1 tries
+  shift
+  for tries in 1 2 3; do
+    [ "$tries" = 1 ] || sleep 0.5
+    "$@" >/dev/null 2>&1 &
+    pid=$!
+    qx_wait_window "$caption" $pid 2>/dev/null && return 0
+    kill $pid 2>/dev/null || true  # one that never showed it
+    wait $pid 2>/dev/null || true
+  done
+  echo "$0: ${1##*/} did not show its window \"$caption\", three times" >&2
+  return 1
+}
+
 # Waits until no window captioned CAPTION is left, mapped or not, 60 s at most.
 qx_wait_window_gone() {
   local deadline=$((SECONDS + 60))
