@@ -1,13 +1,12 @@
 # Sourced by the scripts, from the repository's top folder: the build, fresh machine roots, the
 # suite installed into them, their device services, and an end that leaves nothing running. On the
-# way out of the script (success, failure or Ctrl-C) the steps given to qx_at_end run, newest first;
-# then the machine of every fresh root is shut down (qxmachine shutdown, which ends its programs and
-# its device service), the virtual displays (lib/display.sh) are stopped and the fresh roots removed.
+# way out of the script (success, failure or Ctrl-C) the machine of every fresh root is shut down
+# (qxmachine shutdown, which ends its programs and its device service), then the virtual displays
+# (lib/display.sh) are stopped and the fresh roots removed.
 source scripts/lib/processes.sh
 
 qx_roots=()     # fresh roots: shut down and removed at the end
 qx_displays=()  # virtual displays' process ids: stopped at the end
-qx_end_steps=()
 
 # Builds the build folder (QX_BUILD_DIR, default build) quietly; sets build and bin (its programs,
 # by full path).
@@ -16,9 +15,6 @@ qx_build() {
   scripts/build "$build" >/dev/null
   bin=$PWD/$build/bin
 }
-
-# Runs the shell command STEP at the end, before the machines are shut down.
-qx_at_end() { qx_end_steps+=("$1"); }
 
 # A fresh machine root in the temporary folder, named after WHAT, in root; shut down and removed
 # at the end.
@@ -104,7 +100,6 @@ qx_end() {
   local status=$? i
   trap - EXIT INT TERM HUP
   set +e
-  for ((i = ${#qx_end_steps[@]} - 1; i >= 0; i--)); do eval "${qx_end_steps[i]}"; done
   for i in "${qx_roots[@]}"; do qx_shutdown "$i"; done
   for i in "${qx_displays[@]}"; do kill "$i" 2>/dev/null && wait "$i" 2>/dev/null; done
   for i in "${qx_roots[@]}"; do rm -rf "$i"; done

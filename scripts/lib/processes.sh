@@ -65,8 +65,8 @@ qx_rooted_processes() {
   return 0
 }
 
-# Prints "PID<TAB>PROGRAM" for each live process started with the environment entry ENTRY
-# ("NAME=value"), but this shell's own (qx_live_processes).
+# Prints "PID<TAB>PROGRAM" for each live process started with an environment entry that matches
+# the pattern PATTERN ("NAME=value*"), but this shell's own (qx_live_processes).
 qx_processes_with() {
   local pid entry
   local -a args environment
@@ -74,7 +74,7 @@ qx_processes_with() {
     { mapfile -d '' environment </proc/"$pid"/environ && mapfile -d '' args </proc/"$pid"/cmdline; } 2>/dev/null ||
       continue
     for entry in "${environment[@]}"; do
-      [ "$entry" = "$1" ] && printf '%s\t%s\n' "$pid" "${args[0]##*/}" && break
+      [[ $entry == $1 ]] && printf '%s\t%s\n' "$pid" "${args[0]##*/}" && break
     done
   done
   return 0
