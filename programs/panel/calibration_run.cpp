@@ -1,257 +1,248 @@
-// The calibration run of frmCalibration: the targets one after the other, a steady touch taken at
-// each, the computation, the new values put in force, and the question whether to keep them.
-#include <QPointer>
-#include <algorithm>
+#include "programs/panel/calibration_run.h"
 
-#include "core/driver_link.h"
-#include "core/settings_store.h"
-#include "programs/panel/calibration_window.h"
-#include "programs/panel/panel_program.h"
-#include "ui/boxes.h"
-#include "ui/pointer.h"
+#include <algorithm>
+#include <iterator>
 
 namespace qx {
 
 namespace {
 
-constexpr char kRunTitle[] = "TouchScreen Calibration";
-constexpr char kBreakQuestion[] = "Are you sure you want to break calibration?";
-constexpr char kCompleteQuestion[] =
-    "CALIBRATION IS COMPLETE.\r\r"
-    "For test, touch on the screen and check cursor position.\r"
-    "To save new calibration, click Yes button.\r"
-    "To restore old calibration, click No button.";
-
-// The calibration states the driver is told of.
-constexpr long kStateIdle = 0;  // Esc pressed, or the run complete
-constexpr long kStateTouchedAtStart = 3;
-constexpr long kStateBroken = 4;
-constexpr long kStatePointTaken = 5;
-
-bool Touched() { return (Touch.Status & TOUCH_BIT) != 0; }
+bool Touched(const TouchSample& sample) { return (sample.Status & TOUCH_BIT) != 0; }
 
 }  // namespace
 
-bool CalibrationWindow::Waiting() const {
+CalibrationRun::CalibrationRun(CalibrationView& view, CalibrationDriver& driver) : view_(view), driver_(driver) {}
+
+bool CalibrationRun::Waiting() const {
   return phase_ == Phase::AwaitLiftAtStart || phase_ == Phase::AwaitTouch || phase_ == Phase::AwaitLift;
 }
 
-void CalibrationWindow::RunCalibration() {
+void CalibrationRun::Start(int mode) {
   if (phase_ != Phase::NotStarted) return;
+  mode_ = mode;
   for (int i = 1; i <= 25; ++i) points_.PointX[i] = points_.PointY[i] = 0;
   // The companion program's rotation of the panel, valid 0..3; any other code counts as 0.
-  GetSmiRegistration();
-  if (SmiRecord.RotationCode < 0 || SmiRecord.RotationCode > 3) SmiRecord.RotationCode = 0;
-  std::copy(std::begin(Settings.CalibrationData), std::end(Settings.CalibrationData), savedData_.begin());
-  savedFlags_ = Settings.CalibrationFlags;
-  HideCursor();
+  SmiRegistration& smi = driver_.GetSmiRegistration();
+  if (smi.RotationCode < 0 || smi.RotationCode > 3) smi.RotationCode = 0;
+  rotation_ = smi.RotationCode;
+  const SettingsBlock& block = driver_.Block();
+  std::copy(std::begin(block.CalibrationData), std::end(block.CalibrationData), savedData_.begin());
+  savedFlags_ = block.CalibrationFlags;
+  view_.HidePointer();
 
-  GetTouchSample();
-  if (Touched()) {
-    ShowLiftOffPrompt("START CALIBRATION!");
-    SetTouchIndicator(true);
-    SetCalibrationState(kStateTouchedAtStart);
+  if (Touched(driver_.GetTouchSample())) {
+    view_.ShowLiftOffPrompt("START CALIBRATION!");
+    view_.SetTouchIndicator(true);
+    driver_.SetCalibrationState(kStateTouchedAtStart);
     phase_ = Phase::AwaitLiftAtStart;
-    poll_.start();
+    driver_.StartPolls();
     return;
   }
   BeginTargets();
 }
 
-void CalibrationWindow::Tick() {
+void CalibrationRun::Poll() {
   switch (phase_) {
     case Phase::AwaitLiftAtStart: WaitForLiftAtStart(); break;
     case Phase::AwaitTouch: WaitForTouch(); break;
     case Phase::AwaitLift: WaitForLift(); break;
-    default: poll_.stop(); break;
+    default: driver_.StopPolls(); break;
   }
+}
+
+void CalibrationRun::PressEsc() {
+  if (Waiting()) escPending_ = true;
+}
+
+void CalibrationRun::Abandon() {
+  if (Waiting()) {
+    driver_.StopPolls();
+    phase_ = Phase::Over;
+    driver_.SetCalibrationState(kStateBroken);
+  }
+  if (phase_ == Phase::NotStarted) phase_ = Phase::Over;
 }
 
 // A finger that never lifts must not hold the person in the window: a break confirmed here ends
 // the run as it would at a target.
-void CalibrationWindow::WaitForLiftAtStart() {
-  if (!LetEventsThrough()) return;
+void CalibrationRun::WaitForLiftAtStart() {
+  if (!StillWaitingAfterEsc()) return;
   if (breakRequested_) return Broken();
-  GetTouchSample();
-  if (!Touched()) BeginTargets();
+  if (!Touched(driver_.GetTouchSample())) BeginTargets();
 }
 
-void CalibrationWindow::BeginTargets() {
-  SetTouchIndicator(false);
+void CalibrationRun::BeginTargets() {
+  view_.SetTouchIndicator(false);
   breakRequested_ = false;
-  if (CalibrationMode != CornerMethod && CalibrationMode != SideMethod) {
-    poll_.stop();
+  if (mode_ != CornerMethod && mode_ != SideMethod) {
+    driver_.StopPolls();
     phase_ = Phase::Finishing;
-    QPointer<CalibrationWindow> self(this);
-    OkBox("Fail to calibration! ( mode " + std::to_string(CalibrationMode) + " not support )", kControlPanel.title);
-    if (self) EndRun();
+    const std::weak_ptr<bool> alive = life_;
+    view_.RefuseMode("Fail to calibration! ( mode " + std::to_string(mode_) + " not support )");
+    if (!alive.expired()) EndRun();
     return;
   }
-  method_ = static_cast<CalibrationMethod>(CalibrationMode);
+  method_ = static_cast<CalibrationMethod>(mode_);
   AcquirePoint(FirstTarget(method_));
-  poll_.start();
+  driver_.StartPolls();
 }
 
-void CalibrationWindow::AcquirePoint(int index) {
+void CalibrationRun::AcquirePoint(int index) {
   currentPoint_ = index;
-  DrawTarget(index, true);
-  ShowTouchPrompt(TargetNames[index]);
+  view_.DrawTarget(index, true);
+  view_.ShowTouchPrompt(TargetNames[index]);
   lastCounter_ = 0;
   countToReset_ = true;
   phase_ = Phase::AwaitTouch;
 }
 
-void CalibrationWindow::ResetCount() {
+void CalibrationRun::ResetCount() {
   stableCount_ = 2;
   previousX_ = previousY_ = 0;
   touched_ = false;
 }
 
-// One poll while a target waits. A point is taken when the position has stayed exactly the same
-// over two fresh reports (a changed report counter); any move starts the count again, a lift
-// starts the wait afresh.
-void CalibrationWindow::WaitForTouch() {
+// One poll while a target waits. A lift starts the wait afresh; a touch is counted by
+// CountSteadyTouch.
+void CalibrationRun::WaitForTouch() {
   if (countToReset_) {
     countToReset_ = false;
-    if (!LetEventsThrough()) return;
-    SetTouchIndicator(false);
+    if (!StillWaitingAfterEsc()) return;
+    view_.SetTouchIndicator(false);
     ResetCount();
   }
-  GetTouchSample();
-  if (!Touched()) {
-    lastCounter_ = Touch.Counter;
-    if (!LetEventsThrough()) return;
+  sample_ = driver_.GetTouchSample();
+  if (!Touched(sample_)) {
+    lastCounter_ = sample_.Counter;
+    if (!StillWaitingAfterEsc()) return;
     if (breakRequested_) return Broken();
-    if (touched_) SetTouchIndicator(false);
+    if (touched_) view_.SetTouchIndicator(false);
     ResetCount();
     return;
   }
   if (!touched_) {
     touched_ = true;
-    SetTouchIndicator(true);
-    if (!LetEventsThrough()) return;
+    view_.SetTouchIndicator(true);
+    if (!StillWaitingAfterEsc()) return;
   }
-  if (Touch.X != previousX_ || Touch.Y != previousY_) {
-    previousX_ = Touch.X;
-    previousY_ = Touch.Y;
+  CountSteadyTouch();
+}
+
+// A point is taken when the position has stayed exactly the same over two fresh reports (a
+// changed report counter); any move starts the count again. The counter is remembered while the
+// panel is released and at each count, not when a new position comes, so the report that brought
+// a position usually counts as the first of the two.
+void CalibrationRun::CountSteadyTouch() {
+  if (sample_.X != previousX_ || sample_.Y != previousY_) {
+    previousX_ = sample_.X;
+    previousY_ = sample_.Y;
     stableCount_ = 2;
     return;
   }
-  if (Touch.Counter != lastCounter_) {
-    lastCounter_ = Touch.Counter;
+  if (sample_.Counter != lastCounter_) {
+    lastCounter_ = sample_.Counter;
     --stableCount_;
   } else {
     // No fresh report: a dead or stuck driver answers like this for ever, so the person must be
     // able to break off here too.
-    if (!LetEventsThrough()) return;
+    if (!StillWaitingAfterEsc()) return;
     if (breakRequested_) return Broken();
   }
   if (stableCount_ <= 0) Accept();
 }
 
-void CalibrationWindow::Accept() {
-  points_.PointX[currentPoint_] = Touch.X;
-  points_.PointY[currentPoint_] = Touch.Y;
-  SetCalibrationState(kStatePointTaken);
-  DrawTarget(currentPoint_, false);
-  ShowLiftOffPrompt("NEXT STEP!");
+void CalibrationRun::Accept() {
+  points_.PointX[currentPoint_] = sample_.X;
+  points_.PointY[currentPoint_] = sample_.Y;
+  driver_.SetCalibrationState(kStatePointTaken);
+  view_.DrawTarget(currentPoint_, false);
+  view_.ShowLiftOffPrompt("NEXT STEP!");
   phase_ = Phase::AwaitLift;
 }
 
-void CalibrationWindow::WaitForLift() {
-  GetTouchSample();
-  if (!Touched()) {
-    SetTouchIndicator(false);
+void CalibrationRun::WaitForLift() {
+  if (!Touched(driver_.GetTouchSample())) {
+    view_.SetTouchIndicator(false);
     return Taken();
   }
-  if (!LetEventsThrough()) return;
+  if (!StillWaitingAfterEsc()) return;
   if (breakRequested_) Broken();
 }
 
-void CalibrationWindow::Taken() {
+void CalibrationRun::Taken() {
   const int next = currentPoint_ + 1;
   if (next < FirstTarget(method_) + 4) AcquirePoint(next);
   else Finish();
 }
 
-void CalibrationWindow::Broken() {
-  SetCalibrationState(kStateBroken);
+void CalibrationRun::Broken() {
+  driver_.SetCalibrationState(kStateBroken);
   EndRun();
 }
 
-void CalibrationWindow::Finish() {
-  poll_.stop();
+void CalibrationRun::Finish() {
+  driver_.StopPolls();
   phase_ = Phase::Finishing;
-  QPointer<CalibrationWindow> self(this);
+  const std::weak_ptr<bool> alive = life_;
+  const SettingsBlock& block = driver_.Block();
   const CalibrationResult result =
-      ComputeCalibration(method_, Settings.ScreenWidth, Settings.ScreenHeight, SmiRecord.RotationCode, points_);
+      ComputeCalibration(method_, block.ScreenWidth, block.ScreenHeight, rotation_, points_);
   if (!result.ok) {
-    RestoreCursor();
-    ErrorBox(result.message, CalibrationErrorTitle);
-    if (!self) return;
-    HideCursor();
-    return EndRun();
+    view_.ShowFailure(result.message);
+    if (!alive.expired()) EndRun();
+    return;
   }
-  ApplyNewCalibration(result);
-  picCalibration->hide();
-  RestoreCursor();
-  SetCalibrationState(kStateIdle);
-  const int answer = QuestionBox(kCompleteQuestion, 0, kRunTitle);
-  if (!self) return;
-  if (answer == IDNO) {
-    Hourglass busy;
-    RestoreOldCalibration();
+  PutInForce(result.CalibrationData, result.CalibrationFlags);
+  view_.ShowCompletion();
+  driver_.SetCalibrationState(kStateIdle);
+  const bool keep = view_.AskKeep();
+  if (alive.expired()) return;
+  if (!keep) {
+    // The previous calibration back, exactly as it was in the block before the run.
+    view_.ShowHourglass(true);
+    PutInForce(savedData_, savedFlags_);
+    view_.ShowHourglass(false);
   }
   EndRun();
 }
 
-void CalibrationWindow::ApplyNewCalibration(const CalibrationResult& result) {
-  std::copy(result.CalibrationData.begin(), result.CalibrationData.end(), Settings.CalibrationData);
-  Settings.CalibrationFlags = result.CalibrationFlags;
-  SetCalibration();
+// DATA's six values and FLAGS into the block, then SetCalibration: the driver maps touches by them
+// from here on.
+void CalibrationRun::PutInForce(const std::array<std::int16_t, 6>& data, std::uint8_t flags) {
+  SettingsBlock& block = driver_.Block();
+  std::copy(data.begin(), data.end(), block.CalibrationData);
+  block.CalibrationFlags = flags;
+  driver_.SetCalibration();
 }
 
-void CalibrationWindow::RestoreOldCalibration() {
-  std::copy(savedData_.begin(), savedData_.end(), Settings.CalibrationData);
-  Settings.CalibrationFlags = savedFlags_;
-  SetCalibration();
-}
-
-void CalibrationWindow::EndRun() {
-  poll_.stop();
+void CalibrationRun::EndRun() {
+  driver_.StopPolls();
   phase_ = Phase::Over;
-  RestoreCursor();
-  close();
+  view_.Close();
 }
 
-bool CalibrationWindow::LetEventsThrough() {
+bool CalibrationRun::StillWaitingAfterEsc() {
   if (escPending_) {
     escPending_ = false;
-    QPointer<CalibrationWindow> self(this);
+    const std::weak_ptr<bool> alive = life_;
     ConfirmBreak();
-    if (!self) return false;
+    if (alive.expired()) return false;
   }
   return Waiting();
 }
 
-void CalibrationWindow::ConfirmBreak() {
-  poll_.stop();  // no poll while the question is open
-  SetCalibrationState(kStateIdle);
-  const bool shown = targetShown_;
-  DrawTarget(currentPoint_, false);
-  picMesg->hide();
-  lblHelp->hide();
-  RestoreCursor();
-  QPointer<CalibrationWindow> self(this);
-  const int answer = QuestionBox(kBreakQuestion, MB_DEFBUTTON2, kRunTitle);
-  if (!self || !Waiting()) return;  // the window was closed meanwhile
-  breakRequested_ = answer == IDYES;
-  HideCursor();
-  lblHelp->show();
-  picMesg->show();
+void CalibrationRun::ConfirmBreak() {
+  driver_.StopPolls();  // no poll while the question is open
+  driver_.SetCalibrationState(kStateIdle);
   // Only a target that was on show comes back: one already taken stays erased.
-  if (shown) DrawTarget(currentPoint_, true);
-  poll_.start();
+  const bool shown = phase_ == Phase::AwaitTouch;
+  view_.DrawTarget(currentPoint_, false);
+  const std::weak_ptr<bool> alive = life_;
+  const bool yes = view_.AskBreak();
+  if (alive.expired() || !Waiting()) return;  // the window was closed meanwhile
+  breakRequested_ = yes;
+  if (shown) view_.DrawTarget(currentPoint_, true);
+  driver_.StartPolls();
 }
 
 }  // namespace qx

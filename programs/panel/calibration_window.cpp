@@ -2,12 +2,15 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QTimer>
 
 #include "core/driver_link.h"
+#include "core/settings_store.h"
+#include "programs/panel/panel_program.h"
+#include "ui/boxes.h"
 #include "ui/colours.h"
 #include "ui/controls.h"
-#include "ui/pointer.h"
 #include "ui/twips.h"
 
 namespace qx {
@@ -23,6 +26,14 @@ constexpr int kPromptLeft = 120, kPromptWidth = kMesgWidth - 2 * kPromptLeft, kP
 constexpr int kPrompt1Top = 180, kPrompt2Top = 540;
 
 const QColor kGreen(0, 255, 0);
+
+constexpr char kRunTitle[] = "TouchScreen Calibration";
+constexpr char kBreakQuestion[] = "Are you sure you want to break calibration?";
+constexpr char kCompleteQuestion[] =
+    "CALIBRATION IS COMPLETE.\r\r"
+    "For test, touch on the screen and check cursor position.\r"
+    "To save new calibration, click Yes button.\r"
+    "To restore old calibration, click No button.";
 
 QLabel* AddPrompt(QWidget* box, const char* name, const char* text, int top, const QColor& colour) {
   QLabel* label = AddLabel(box, name, text, kPromptLeft, top, kPromptWidth, kPromptHeight);
@@ -71,7 +82,6 @@ CalibrationWindow::CalibrationWindow()
   SetTextColour(lblTitle, kRed);
   lblTitle->adjustSize();
 
-  connect(&poll_, &PacedPoll::Due, this, &CalibrationWindow::Tick);
   CoverScreen(this);
 }
 
@@ -113,9 +123,9 @@ void CalibrationWindow::resizeEvent(QResizeEvent* event) {
   SuiteDialog::resizeEvent(event);
   // A target on show moves to where the new edges put it.
   const bool shown = targetShown_;
-  if (shown) DrawTarget(currentPoint_, false);
+  if (shown) DrawTarget(CurrentPoint(), false);
   Layout();
-  if (shown) DrawTarget(currentPoint_, true);
+  if (shown) DrawTarget(CurrentPoint(), true);
 }
 
 void CalibrationWindow::DrawTarget(int index, bool draw) {
@@ -159,27 +169,64 @@ void CalibrationWindow::ShowLiftOffPrompt(const std::string& text) {
 
 void CalibrationWindow::SetTouchIndicator(bool touched) { SetBackColour(picStat, touched ? kYellow : kWhite); }
 
+void CalibrationWindow::HidePointer() { HideCursor(); }
+
+// The question with the prompts out of the way and the pointer to answer with; they come back only
+// while the window is still open (a window closed meanwhile has given the pointer back for good).
+bool CalibrationWindow::AskBreak() {
+  picMesg->hide();
+  lblHelp->hide();
+  RestoreCursor();
+  QPointer<CalibrationWindow> self(this);
+  const int answer = QuestionBox(kBreakQuestion, MB_DEFBUTTON2, kRunTitle);
+  if (!self || unloaded_) return false;
+  HideCursor();
+  lblHelp->show();
+  picMesg->show();
+  return answer == IDYES;
+}
+
+void CalibrationWindow::RefuseMode(const std::string& text) { OkBox(text, kControlPanel.title); }
+
+void CalibrationWindow::ShowFailure(const std::string& text) {
+  RestoreCursor();
+  QPointer<CalibrationWindow> self(this);
+  ErrorBox(text, CalibrationErrorTitle);
+  if (self) HideCursor();
+}
+
+void CalibrationWindow::ShowCompletion() {
+  picCalibration->hide();
+  RestoreCursor();
+}
+
+bool CalibrationWindow::AskKeep() { return QuestionBox(kCompleteQuestion, 0, kRunTitle) != IDNO; }
+
+void CalibrationWindow::ShowHourglass(bool busy) {
+  if (busy) hourglass_.emplace();
+  else hourglass_.reset();
+}
+
+void CalibrationWindow::Close() {
+  RestoreCursor();
+  close();
+}
+
 void CalibrationWindow::showEvent(QShowEvent* event) {
   SuiteDialog::showEvent(event);
   picCalibration->setFocus();
   // The run starts once the window is on the screen, from the event loop.
-  if (phase_ == Phase::NotStarted) QTimer::singleShot(0, this, &CalibrationWindow::RunCalibration);
+  if (phase() == Phase::NotStarted) QTimer::singleShot(0, this, [this] { run_.Start(CalibrationMode); });
 }
 
 // Only Esc counts; every other key is ignored (and none closes the window).
 void CalibrationWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape && Waiting()) escPending_ = true;
+  if (event->key() == Qt::Key_Escape) run_.PressEsc();
   event->accept();
 }
 
 void CalibrationWindow::closeEvent(QCloseEvent* event) {
-  if (Waiting()) {
-    // Closed from outside while a point was being taken: the run ends as a break would.
-    poll_.stop();
-    phase_ = Phase::Over;
-    SetCalibrationState(4);
-  }
-  if (phase_ == Phase::NotStarted) phase_ = Phase::Over;
+  run_.Abandon();
   if (unloaded_) {
     event->accept();
     return;

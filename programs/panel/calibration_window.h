@@ -4,55 +4,44 @@
 // once, and lets the person keep them (Yes) or go back to the previous ones (No). Esc asks
 // whether to break off. The main window hides before it opens and shows again when it closes.
 //
-// The run starts once the window is first shown. It polls the driver once a millisecond from the
-// event loop (PacedPoll): each poll is one GetTouchSample and takes the run one step on, so the
-// window goes on drawing and answering between polls. An Esc is handled at the run's moments for the person
-// (after a target is drawn, while the panel is not touched, while it waits for a lift, and
-// whenever a touched panel brings no fresh report), as a loop that let events through at those
-// points would handle it; the run notices a confirmed break at its next wait.
+// The run (CalibrationRun) starts once the window is first shown; the window shows what the run
+// asks for, polls the driver for it once a millisecond from the event loop, and hands it Esc.
 #pragma once
 
 #include <QLabel>
-#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
-#include "core/calibration.h"
+#include "programs/panel/calibration_driver_link.h"
+#include "programs/panel/calibration_run.h"
 #include "programs/panel/calibration_targets.h"
-#include "programs/panel/paced_poll.h"
 #include "programs/panel/picture_box.h"
+#include "ui/pointer.h"
 #include "ui/suite_window.h"
 
 namespace qx {
 
-class CalibrationWindow : public SuiteDialog {
+class CalibrationWindow : public SuiteDialog, private CalibrationView {
   Q_OBJECT
  public:
-  // Where the run is.
-  enum class Phase {
-    NotStarted,
-    AwaitLiftAtStart,  // the panel was touched when the run began: waiting for it to be released
-    AwaitTouch,        // a target is shown: waiting for a steady touch on it
-    AwaitLift,         // the target was taken: waiting for the finger to lift
-    Finishing,         // computing, and the question whether to keep the new calibration
-    Over,
-  };
+  using Phase = CalibrationRun::Phase;
 
   CalibrationWindow();
 
   // Before the window shows: the resolution line, and the right-button function paused.
   void Load() override;
 
-  Phase phase() const { return phase_; }
-  int CurrentPoint() const { return currentPoint_; }
+  Phase phase() const { return run_.phase(); }
+  int CurrentPoint() const { return run_.CurrentPoint(); }
   const TargetEdges& edges() const { return edges_; }
-  const PointTable& points() const { return points_; }
+  const PointTable& points() const { return run_.points(); }
 
-  // The run's procedures that show something.
-  void DrawTarget(int index, bool draw);
-  void ShowTouchPrompt(const std::string& name);
-  void ShowLiftOffPrompt(const std::string& text);
-  void SetTouchIndicator(bool touched);
+  // What the run shows (CalibrationView).
+  void DrawTarget(int index, bool draw) override;
+  void ShowTouchPrompt(const std::string& name) override;
+  void ShowLiftOffPrompt(const std::string& text) override;
+  void SetTouchIndicator(bool touched) override;
 
   Canvas* picCalibration = nullptr;
   QWidget* picHome = nullptr;
@@ -77,47 +66,23 @@ class CalibrationWindow : public SuiteDialog {
   void Layout();
   void PauseRightButton(bool pause);
 
-  // The run (calibration_run.cpp).
-  void RunCalibration();
-  void BeginTargets();
-  void AcquirePoint(int index);
-  void Tick();
-  void WaitForLiftAtStart();
-  void WaitForTouch();
-  void WaitForLift();
-  void ResetCount();
-  void Accept();
-  void Taken();
-  void Broken();
-  void Finish();
-  void ApplyNewCalibration(const CalibrationResult& result);
-  void RestoreOldCalibration();
-  void EndRun();
-  // The run's moment for the person: an Esc pressed since the last one is handled now. False
-  // when the run is over (the window was closed meanwhile).
-  bool LetEventsThrough();
-  void ConfirmBreak();
-  bool Waiting() const;
+  void HidePointer() override;
+  bool AskBreak() override;
+  void RefuseMode(const std::string& text) override;
+  void ShowFailure(const std::string& text) override;
+  void ShowCompletion() override;
+  bool AskKeep() override;
+  void ShowHourglass(bool busy) override;
+  void Close() override;
 
   TargetEdges edges_;
   bool targetShown_ = false;
-
-  Phase phase_ = Phase::NotStarted;
-  PacedPoll poll_{this};
-  CalibrationMethod method_ = CornerMethod;
-  PointTable points_;
-  int currentPoint_ = 0;
-  bool breakRequested_ = false;
-  bool escPending_ = false;
-  int stableCount_ = 2;
-  std::int16_t previousX_ = 0, previousY_ = 0;
-  std::int16_t lastCounter_ = 0;
-  bool touched_ = false;
-  bool countToReset_ = false;  // a target was just drawn: the next tick lets events through first
-  std::array<std::int16_t, 6> savedData_{};
-  std::uint8_t savedFlags_ = 0;
+  std::optional<Hourglass> hourglass_;
   std::uint8_t rememberedAutoMode_ = 0;
   bool unloaded_ = false;
+
+  CalibrationDriverLink driver_{[this] { run_.Poll(); }};
+  CalibrationRun run_{*this, driver_};
 };
 
 }  // namespace qx
