@@ -218,7 +218,7 @@ void CalibrationRun::PutInForce(const std::array<std::int16_t, 6>& data, std::ui
 void CalibrationRun::EndRun() {
   driver_.StopPolls();
   phase_ = Phase::Over;
-  view_.Close();
+  view_.Unload();
 }
 
 bool CalibrationRun::StillWaitingAfterEsc() {

@@ -39,8 +39,9 @@ class CalibrationDriver {
   virtual void StopPolls() = 0;
 };
 
-// What the run shows. The questions may run the window's events, and the window may be closed
-// and deleted, the run with it, before they return; the run looks after itself.
+// What the run shows. Its boxes (AskBreak, RefuseMode, ShowFailure, AskKeep) let the window's
+// events run while they are open, so the window may be closed, or deleted with the run, before
+// they return; the run looks after itself.
 class CalibrationView {
  public:
   virtual ~CalibrationView() = default;
@@ -64,8 +65,8 @@ class CalibrationView {
   virtual bool AskKeep() = 0;
   // The hourglass over the whole screen, or the default pointer again.
   virtual void ShowHourglass(bool busy) = 0;
-  // The run is over: the window closes.
-  virtual void Close() = 0;
+  // The run is over: the pointer shown again, and the window closes.
+  virtual void Unload() = 0;
 };
 
 class CalibrationRun {

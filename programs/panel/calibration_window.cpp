@@ -207,7 +207,7 @@ void CalibrationWindow::ShowHourglass(bool busy) {
   else hourglass_.reset();
 }
 
-void CalibrationWindow::Close() {
+void CalibrationWindow::Unload() {
   RestoreCursor();
   close();
 }

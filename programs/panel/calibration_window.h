@@ -73,7 +73,7 @@ class CalibrationWindow : public SuiteDialog, private CalibrationView {
   void ShowCompletion() override;
   bool AskKeep() override;
   void ShowHourglass(bool busy) override;
-  void Close() override;
+  void Unload() override;
 
   TargetEdges edges_;
   bool targetShown_ = false;

@@ -93,7 +93,7 @@ class RecordingView : public CalibrationView {
   void ShowCompletion() override { Show("completion"); }
   bool AskKeep() override { return Ask("keep?"); }
   void ShowHourglass(bool busy) override { Show(busy ? "hourglass" : "default pointer"); }
-  void Close() override { Show("close"); }
+  void Unload() override { Show("unload"); }
 
   bool Ask(const std::string& question) {
     Show(question);
@@ -260,7 +260,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {},
                   0,
                   true,
-                  {"erase 0", "break?", "close"},
+                  {"erase 0", "break?", "unload"},
                   {"SetCalibrationState 0", "SetCalibrationState 4"}},
         // Right after the target is drawn; the break is noticed at the next wait, a released panel.
         BreakCase{"TargetDrawn",
@@ -268,7 +268,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {},
                   0,
                   true,
-                  {"erase 1", "break?", "draw 1", "white", "close"},
+                  {"erase 1", "break?", "draw 1", "white", "unload"},
                   {"SetCalibrationState 0", "GetTouchSample", "SetCalibrationState 4"}},
         BreakCase{"TargetDrawnNo",
                   Up(0),
@@ -283,7 +283,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {kFinger, kFinger, kFinger},
                   3,
                   true,
-                  {"erase 1", "break?", "draw 1", "close"},
+                  {"erase 1", "break?", "draw 1", "unload"},
                   {"GetTouchSample", "SetCalibrationState 0", "SetCalibrationState 4"}},
         // A steady finger with fresh reports is counted without a moment: the point is taken first.
         BreakCase{"WhileCounting",
@@ -291,7 +291,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {kFinger, kFinger, kNextReport},
                   2,
                   true,
-                  {"erase 1", "lift NEXT STEP!", "erase 1", "break?", "close"},
+                  {"erase 1", "lift NEXT STEP!", "erase 1", "break?", "unload"},
                   {"GetTouchSample", "SetCalibrationState 5", "GetTouchSample", "SetCalibrationState 0",
                    "SetCalibrationState 4"}},
         // While the lift is awaited the taken target stays erased.
@@ -320,7 +320,7 @@ TEST_P(WholeRun, WiringIsFoundAndTheNewCalibrationIsInForceBeforeTheQuestion) {
   EXPECT_EQ(std::vector(driver.requests.end() - 2, driver.requests.end()),
             (std::vector<std::string>{CalibrationOf(driver.block), "SetCalibrationState 0"}));
   EXPECT_EQ(std::vector(view.shown.end() - 3, view.shown.end()),
-            (std::vector<std::string>{"completion", "keep?", "close"}));
+            (std::vector<std::string>{"completion", "keep?", "unload"}));
   EXPECT_EQ(run->phase(), CalibrationRun::Phase::Over);
 }
 
@@ -337,7 +337,7 @@ TEST_F(CalibrationRunTest, UnrecognisedWiringShowsTheFailureAndSendsNoCalibratio
   EXPECT_EQ(std::vector(view.shown.end() - 2, view.shown.end()),
             (std::vector<std::string>{"failure Incorrect Panel Direction! (00000000-00000000)\r\n\r\nPlease checkout "
                                       "the pinout of your touch panel.",
-                                      "close"}));
+                                      "unload"}));
 }
 
 // The window closed while a target waits, or before the run began.
