@@ -1,8 +1,6 @@
 // The touch path: what one raw report does to the sample, the journal and the pointer outputs.
 #include "device/touch_path.h"
 
-#include "device/pointer_mapping.h"
-
 namespace qx {
 
 void TouchPath::Report(std::int16_t x, std::int16_t y, bool touching) {
@@ -13,7 +11,12 @@ void TouchPath::Report(std::int16_t x, std::int16_t y, bool touching) {
   sample_.Counter = static_cast<std::int16_t>(sample_.Counter + 1);
   const ScreenPoint p = MapRawToScreen(settings_, x, y);
   journal_.AddReport({x, y, touching, sample_.Counter, p.x, p.y});
-  Emit(PointerAction::MoveTo(p.x, p.y));
+  // A report that repeats the last place (a held finger, a burst) moves nothing.
+  if (!moved_ || p.x != pointer_.x || p.y != pointer_.y) {
+    moved_ = true;
+    pointer_ = p;
+    Emit(PointerAction::MoveTo(p.x, p.y));
+  }
   // The one-shot right button: the touch that lands while it is armed becomes the action.
   if (touchDown && rightButton_.Armed == 1) {
     rightButton_.Armed = 0;

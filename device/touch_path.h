@@ -12,6 +12,7 @@
 #include "core/driver_records.h"
 #include "core/settings_block.h"
 #include "device/journal.h"
+#include "device/pointer_mapping.h"
 #include "device/pointer_output.h"
 
 namespace qx {
@@ -26,8 +27,8 @@ class TouchPath {
   void Attach(PointerOutput& output) { outputs_.push_back(&output); }
 
   // One report of the controller: the sample and its counter, the `Report` line, the pointer
-  // moved to where the report maps; a touch-down while the right button is armed disarms it and
-  // is a right click.
+  // moved to where the report maps when that is not where it is; a touch-down while the right
+  // button is armed disarms it and is a right click.
   void Report(std::int16_t x, std::int16_t y, bool touching);
   // Counts COUNT reports without making them: the counter moves on as if they had come, and
   // nothing else does (for reports that would repeat the last one exactly).
@@ -49,6 +50,9 @@ class TouchPath {
   std::vector<PointerOutput*> outputs_;
   TouchSample sample_{};
   RbfRegistration rightButton_{-1, 0, 0};
+  // Where the last move put the pointer (nowhere before the first report).
+  bool moved_ = false;
+  ScreenPoint pointer_{};
 };
 
 }  // namespace qx

@@ -238,8 +238,9 @@ struct RecordedPointer : PointerOutput {
   std::vector<PointerAction> actions;
 };
 
-// What the touch path hands an output for the reports that requests make: a move to where each
-// report maps, and a right click for the touch-down that finds the right button armed.
+// What the touch path hands an output for the reports that requests make: a move when a report
+// maps to another place than the pointer's, and a right click for the touch-down that finds the
+// right button armed.
 TEST_F(ControllerTest, TheTouchPathHandsEveryOutputThePointerActionsOfEachReport) {
   RecordedPointer output;
   controller.touchPath().Attach(output);
@@ -257,18 +258,16 @@ TEST_F(ControllerTest, TheTouchPathHandsEveryOutputThePointerActionsOfEachReport
     std::vector<PointerAction> actions;
   };
   const Step steps[] = {
-      {"a touch of three reports",
-       IOCTL_SIM_TOUCH,
-       {100, 900, 1, 0, 3},
-       {move(100, 900), move(100, 900), move(100, 900)}},
-      {"its lift", IOCTL_SIM_TOUCH, {100, 900, 0, 0, 1}, {move(100, 900)}},
+      {"a touch of three reports at one place", IOCTL_SIM_TOUCH, {100, 900, 1, 0, 3}, {move(100, 900)}},
+      {"its lift there", IOCTL_SIM_TOUCH, {100, 900, 0, 0, 1}, {}},
       {"arm the right button", IOCTL_SET_RBF_REGISTRATION, {}, {}},
       {"the armed touch-down", IOCTL_SIM_FINGER, {512, 512, 1, 0, 0}, {move(512, 512), rightDown, rightUp}},
       {"a move of the finger", IOCTL_SIM_FINGER, {700, 300, 1, 0, 0}, {move(700, 300)}},
       {"arm it again", IOCTL_SET_RBF_REGISTRATION, {}, {}},
       {"a move is no touch-down", IOCTL_SIM_FINGER, {10, 20, 1, 0, 0}, {move(10, 20)}},
-      {"the lift where it was", IOCTL_SIM_FINGER, {0, 0, 0, 0, 0}, {move(10, 20)}},
-      {"the next touch-down", IOCTL_SIM_TOUCH, {1023, 0, 1, 0, 1}, {move(1023, 0), rightDown, rightUp}},
+      {"the lift where it was", IOCTL_SIM_FINGER, {0, 0, 0, 0, 0}, {}},
+      {"an armed touch-down where the pointer is", IOCTL_SIM_TOUCH, {10, 20, 1, 0, 2}, {rightDown, rightUp}},
+      {"a touch-down disarmed", IOCTL_SIM_TOUCH, {1023, 0, 1, 0, 1}, {move(1023, 0)}},
   };
   for (const Step& step : steps) {
     output.actions.clear();
