@@ -39,6 +39,7 @@ std::vector<RequestEntry> MakeTable() {
       {IOCTL_SIM_CLEAR_JOURNAL, "SimClearJournal", 0, {}},
       {IOCTL_SIM_FINGER, "SimFinger", sizeof(SimFinger), {}},
       {IOCTL_SIM_REPORT_RATE, "SimReportRate", kI32, {}},
+      {IOCTL_SIM_DESCRIBE_IO, "SimDescribeIo", 0, {}},
   };
 }
 

@@ -38,6 +38,7 @@ inline constexpr std::uint32_t IOCTL_SIM_READ_JOURNAL = 0xF9060;      // in: not
 inline constexpr std::uint32_t IOCTL_SIM_CLEAR_JOURNAL = 0xF9070;     // nothing
 inline constexpr std::uint32_t IOCTL_SIM_FINGER = 0xF9080;            // SimFinger; out: TouchSample
 inline constexpr std::uint32_t IOCTL_SIM_REPORT_RATE = 0xF9090;       // i32 reports a second (0: as is)
+inline constexpr std::uint32_t IOCTL_SIM_DESCRIBE_IO = 0xF90A0;       // in: nothing; out: text, two lines
 
 #pragma pack(push, 1)
 struct TouchSample {

@@ -93,6 +93,10 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
     case IOCTL_SIM_GET_STATUS: return Ok(Bytes(Status()));
     case IOCTL_SIM_READ_JOURNAL: return Ok(JournalTail());
     case IOCTL_SIM_CLEAR_JOURNAL: journal_.Clear(); return Ok({});
+    case IOCTL_SIM_DESCRIBE_IO: {
+      const std::string text = DescribeIo();
+      return Ok(std::vector<std::uint8_t>(text.begin(), text.end()));
+    }
     default: return Failed();
   }
 }
@@ -191,7 +195,20 @@ std::vector<std::uint8_t> Controller::JournalTail() const {
 }
 
 std::size_t Controller::ReplyBound(std::uint32_t code) {
+  // The description of the inputs and the output is a few lines of text.
+  if (code == IOCTL_SIM_DESCRIBE_IO) return 4096;
   return code == IOCTL_SIM_READ_JOURNAL ? frame::kMaxPayload : sizeof(SettingsBlock);
+}
+
+void Controller::AttachOutput(PointerOutput& output) {
+  touch_.Attach(output);
+  desktop_ = &output;
+}
+
+std::string Controller::DescribeIo() const {
+  std::string inputs;
+  for (const TouchInput* input : inputs_) inputs += (inputs.empty() ? "" : ", ") + input->Describe();
+  return "Input: " + inputs + "\nOutput: " + (desktop_ ? desktop_->Describe() : "none") + "\n";
 }
 
 DeviceReply Controller::InjectTouch(const RequestEntry& request, const SimTouch& touch) {

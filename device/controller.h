@@ -47,6 +47,11 @@ class Controller {
   void AddInput(TouchInput& input) { inputs_.push_back(&input); }
   const std::vector<TouchInput*>& inputs() const { return inputs_; }
   TouchPath& touchPath() { return touch_; }
+  // The desktop's pointer, besides the simulated one: attached to the touch path, and the output
+  // the service reports as in force. It outlives the controller.
+  void AttachOutput(PointerOutput& output);
+  // "Input: …\nOutput: …\n": the inputs and the desktop output in force, as SimDescribeIo answers.
+  std::string DescribeIo() const;
 
   const StoredState& state() const { return state_; }
   const Journal& journal() const { return journal_; }
@@ -82,6 +87,7 @@ class Controller {
   TouchPath touch_{state_.block, journal_};
   Finger finger_;
   std::vector<TouchInput*> inputs_{&finger_};
+  PointerOutput* desktop_ = nullptr;
   SmiRegistration smi_{-1, 0, 0};
   std::int32_t calibrationState_ = 0;
 };

@@ -32,6 +32,7 @@ class Finger : public TouchInput {
   std::optional<Time> NextDue() const override;
   // The report due at NOW, if one is, to PATH (the finger has no descriptor).
   void Wake(Time now, bool readable, TouchPath& path) override;
+  std::string Describe() const override { return "simulated"; }
   // True when a report is due at NOW; it is then taken, and the next one is scheduled. A service
   // that was held up (stopped, or busy) for longer than a report period does not catch up with
   // a burst: the next report comes one period after this one.

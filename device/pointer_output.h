@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace qx {
 
@@ -36,6 +37,8 @@ class PointerOutput {
  public:
   virtual ~PointerOutput() = default;
   virtual void Perform(const PointerAction& action) = 0;
+  // What the output is and, when it drops actions, why ("x11 on :99", "none (x11: DISPLAY not set)").
+  virtual std::string Describe() const = 0;
 };
 
 }  // namespace qx

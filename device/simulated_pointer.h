@@ -15,6 +15,7 @@ class SimulatedPointer : public PointerOutput {
   explicit SimulatedPointer(Journal& journal) : journal_(journal) {}
 
   void Perform(const PointerAction& action) override;
+  std::string Describe() const override { return "simulated"; }
 
   std::int32_t x() const { return x_; }
   std::int32_t y() const { return y_; }

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <optional>
+#include <string>
 
 namespace qx {
 
@@ -25,6 +26,8 @@ class TouchInput {
   // Called from the loop whenever it wakes, for whatever reason: hands PATH the reports due at
   // NOW and, when READABLE, those its descriptor holds (read without blocking), in order.
   virtual void Wake(Time now, bool readable, TouchPath& path) = 0;
+  // What the input is, for `qxctl output` ("simulated", a device's name and path).
+  virtual std::string Describe() const = 0;
 };
 
 }  // namespace qx

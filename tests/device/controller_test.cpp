@@ -235,6 +235,7 @@ TEST_F(ControllerTest, TheJournalNamesTheFieldsARequestCarried) {
 // A pointer output that keeps every action it is handed.
 struct RecordedPointer : PointerOutput {
   void Perform(const PointerAction& action) override { actions.push_back(action); }
+  std::string Describe() const override { return "recorded"; }
   std::vector<PointerAction> actions;
 };
 

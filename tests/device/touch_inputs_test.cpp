@@ -32,6 +32,7 @@ class PipeInput : public TouchInput {
     SimTouch r;
     while (readable && ::read(fds_[0], &r, sizeof r) == ssize_t(sizeof r)) path.Report(r.X, r.Y, r.Touching != 0);
   }
+  std::string Describe() const override { return "a pipe"; }
 
  private:
   int fds_[2] = {-1, -1};

@@ -202,6 +202,8 @@ TEST(Qxctl, FieldsTouchesAndRegistrations) {
   EXPECT_NE(journal.find("SimTouch X=300 Y=400 Touching=1 Reports=4"), std::string::npos) << journal;
   EXPECT_NE(journal.find("Report X=300 Y=400 Touch=0 Counter=5"), std::string::npos) << journal;
   Qxctl("journal --clear", &rc);
+  // The input and output in force, a read that leaves no line in the journal.
+  EXPECT_EQ(Qxctl("output").rfind("Input: simulated\nOutput: none", 0), 0u);
   EXPECT_EQ(Qxctl("journal"), "");
 
   EXPECT_EQ(Qxctl("rbf"), "Window=-1 Armed=0\n");

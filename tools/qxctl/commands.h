@@ -26,6 +26,7 @@ int JournalCmd(const Args& args);
 int Rbf(const Args& args);
 int Smi(const Args& args);
 int Pointer(const Args& args);
+int Output(const Args& args);
 int Calibrate(const Args& args);
 
 }  // namespace qx::ctl

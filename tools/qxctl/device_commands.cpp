@@ -205,6 +205,19 @@ int Pointer(const Args& args) {
   return kOk;
 }
 
+int Output(const Args& args) {
+  if (!args.empty()) return kUsage;
+  if (int rc = Open()) return rc;
+  std::vector<char> text(4096);
+  DWORD returned = 0;
+  bool ok = DeviceIoControl(DriverHandle, IOCTL_SIM_DESCRIBE_IO, nullptr, 0, text.data(),
+                            static_cast<DWORD>(text.size()), &returned, nullptr);
+  CloseDriver();
+  if (!ok) return NoAnswer();
+  std::fwrite(text.data(), 1, returned, stdout);
+  return kOk;
+}
+
 int JournalCmd(const Args& args) {
   bool clear = args.size() == 1 && args[0] == "--clear";
   if (!args.empty() && !clear) return kUsage;

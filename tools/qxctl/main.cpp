@@ -18,6 +18,7 @@ const char kUsageText[] =
     "                               controller's rate until lift; each report off by up to N\n"
     "  lift                         the finger lifts: a report that it has, where it was\n"
     "  pointer                      where the last report put the pointer\n"
+    "  output                       the touch input and the pointer output in force\n"
     "  journal [--clear]            the service's request journal\n"
     "  rbf                          the right-button registration\n"
     "  smi [WINDOW ROTATION]        the companion's registration (or register one)\n"
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
                                {"press", Press},
                                {"lift", Lift},
                                {"pointer", Pointer},
+                               {"output", Output},
                                {"journal", JournalCmd},
                                {"rbf", Rbf},
                                {"smi", Smi},
