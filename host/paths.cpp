@@ -66,13 +66,10 @@ std::vector<std::string> Parts(std::string_view path) {
 
 }  // namespace
 
+bool OnTheDrives(const std::string& path) { return path.empty() || path[0] != '/'; }
+
 std::string HostPath(const std::string& windowsPath) {
-  if (!windowsPath.empty() && windowsPath[0] == '/') {
-    std::string host = windowsPath;
-    for (char& c : host)
-      if (c == '\\') c = '/';
-    return host;
-  }
+  if (!OnTheDrives(windowsPath)) return windowsPath;
   std::string_view rest = windowsPath;
   char drive = 0;
   if (rest.size() >= 2 && rest[1] == ':' && std::isalpha(static_cast<unsigned char>(rest[0]))) {

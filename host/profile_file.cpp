@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <optional>
@@ -18,7 +19,10 @@ namespace qx {
 
 namespace {
 
-constexpr std::size_t kMaxFileSize = 16u << 20;
+// The largest profile file the calls read or rewrite. The suite's own files are a few hundred bytes;
+// a larger one (a file grown without bound, a planted one) reads as missing and is never
+// rewritten, so no profile call spends more than a bounded time and memory on it.
+constexpr std::size_t kMaxFileSize = 1u << 20;
 
 // The file a profile call names: a bare file name lies in the Windows folder.
 std::string ProfilePath(const std::string& fileName) {
@@ -26,8 +30,23 @@ std::string ProfilePath(const std::string& fileName) {
   return HostPath(fileName);
 }
 
-// Up to LIMIT + 1 bytes of the open file FD from its start; nothing when it cannot be read.
+// Opens PATH without waiting (a FIFO would wait for a writer), and keeps the descriptor only when
+// it is a regular file; -1 otherwise.
+int OpenRegularFile(const std::string& path, int flags, mode_t mode = 0) {
+  const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
+  struct stat st {};
+  if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// The open file FD from its start; nothing when it cannot be read or holds more than LIMIT bytes
+// (found from its size, or while reading one that grows), so that no more than that is held.
 std::optional<std::string> ReadFrom(int fd, std::size_t limit) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || static_cast<std::uintmax_t>(st.st_size) > limit) return std::nullopt;
   std::string text;
   char buffer[65536];
   for (;;) {
@@ -36,17 +55,17 @@ std::optional<std::string> ReadFrom(int fd, std::size_t limit) {
     if (n < 0) return std::nullopt;
     if (n == 0) return text;
     text.append(buffer, static_cast<std::size_t>(n));
-    if (text.size() > limit) return text;
+    if (text.size() > limit) return std::nullopt;
   }
 }
 
-// The file's text as the reading call sees it: empty when it cannot be read, at most 16 MiB.
+// The file's text as the reading call sees it: empty when it is not a regular file, cannot be
+// read or is larger than kMaxFileSize.
 std::string ReadProfile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = OpenRegularFile(path, O_RDONLY);
   if (fd < 0) return "";
   std::string text = ReadFrom(fd, kMaxFileSize).value_or("");
   ::close(fd);
-  if (text.size() > kMaxFileSize) text.resize(kMaxFileSize);
   return text;
 }
 
@@ -67,7 +86,10 @@ bool ReplaceFile(const std::string& path, const std::string& text, mode_t mode) 
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   const std::string temp = folder + "/." + name + "." + std::to_string(::getpid()) + ".new";
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  // A leftover of this process id, or a link planted under the name, goes: the new text is
+  // written to a file made afresh, never through a link.
+  ::unlink(temp.c_str());
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return false;
   bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, text) && ::fdatasync(fd) == 0;
   ok = ::close(fd) == 0 && ok;
@@ -86,7 +108,8 @@ bool ReplaceFile(const std::string& path, const std::string& text, mode_t mode) 
 // found; one that finds it replaced by another writer meanwhile locks the new file instead.
 int LockForRewrite(const std::string& path, bool create) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
+    // A new file is its owner's alone, whatever the umask, as everything the suite makes is.
+    int fd = OpenRegularFile(path, O_RDWR | (create ? O_CREAT : 0), 0600);
     if (fd < 0) return -1;
     int locked;
     do {
@@ -112,9 +135,9 @@ bool Rewrite(const std::string& path, const std::function<std::string(const std:
   int fd = LockForRewrite(path, addsText);
   if (fd < 0) return false;
   bool ok = false;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) == 0) {
     std::optional<std::string> text = ReadFrom(fd, kMaxFileSize);
-    if (text && text->size() <= kMaxFileSize) {
+    if (text) {
       std::string edited = edit(*text);
       ok = edited == *text || ReplaceFile(path, edited, st.st_mode & 07777);
     }
@@ -196,6 +219,21 @@ bool WriteProfileValue(const std::string& fileName, const std::string& section, 
 
 std::vector<profile::Entry> ProfileSectionEntries(const std::string& fileName, const std::string& section) {
   return profile::SectionEntries(ReadProfile(ProfilePath(fileName)), section);
+}
+
+bool ProfileFileReadable(const std::string& fileName) {
+  const int fd = OpenRegularFile(ProfilePath(fileName), O_RDONLY);
+  if (fd < 0) return false;
+  struct stat st {};
+  const bool small = ::fstat(fd, &st) == 0 && static_cast<std::uintmax_t>(st.st_size) <= kMaxFileSize;
+  ::close(fd);
+  return small;
+}
+
+bool DropProfileEntries(const std::string& fileName, const std::string& section,
+                        const std::function<bool(const profile::Entry&)>& drop) {
+  return Rewrite(ProfilePath(fileName),
+                 [&](const std::string& text) { return profile::WithoutEntries(text, section, drop); });
 }
 
 }  // namespace qx

@@ -2,13 +2,15 @@
 // text rules are in host/profile_text.h). A file name without a folder lies in the Windows
 // folder, C:\WINDOWS, as on Windows; other paths map through HostPath.
 //
-// A file that is missing, unreadable or not text reads as an empty file; only its first 16 MiB
-// are read, and a larger file is never rewritten. A write replaces the file whole and at once
+// A file that is missing or unreadable reads as an empty file, and one that is not text like any
+// other. What is no regular file (a FIFO, a folder) or is larger than 1 MiB reads as missing, at
+// once, and is never written. A new file is made 0600. A write replaces the file whole and at once
 // (a new file renamed over the old, which keeps its permissions), so a reader sees the old text
 // or the new, and writers of one file take turns, so that none loses another's change.
 // Both calls fail as run/failing-calls asks (host/failing_calls.h).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,5 +42,13 @@ bool WriteProfileValue(const std::string& fileName, const std::string& section, 
 // Every entry of SECTION in FILE_NAME in the order of the file, duplicates included, values
 // trimmed and quotes kept: a whole section as a program that carries it out reads it.
 std::vector<profile::Entry> ProfileSectionEntries(const std::string& fileName, const std::string& section);
+
+// Whether FILE_NAME is a profile file the calls read: a regular file of at most 1 MiB that opens.
+bool ProfileFileReadable(const std::string& fileName);
+
+// Drops the entries of SECTION in FILE_NAME for which DROP is true, as a write does (every other
+// line kept, the file replaced at once); true when the file was left without them.
+bool DropProfileEntries(const std::string& fileName, const std::string& section,
+                        const std::function<bool(const profile::Entry&)>& drop);
 
 }  // namespace qx

@@ -1,6 +1,7 @@
 #include "host/profile_text.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace qx::profile {
 
@@ -53,46 +54,74 @@ std::string_view LineEndOf(std::string_view text) {
 
 bool EndsWithLineEnd(std::string_view text) { return !text.empty() && (text.back() == '\n' || text.back() == '\r'); }
 
-// Calls VISIT(line, inSection) for every line, inSection telling whether it lies in a section
-// named SECTION (its header included).
+// Calls VISIT(line) for every line of TEXT in order, keeping none of them: reading a file costs
+// time in proportion to its length and memory only for what the caller keeps.
 template <typename Visit>
-void ForEachLine(const std::vector<Line>& lines, std::string_view section, Visit visit) {
-  bool inside = false;
-  section = Trimmed(section);
-  for (const Line& line : lines) {
-    if (line.kind == LineKind::Section) inside = SameName(line.name, section);
-    visit(line, inside);
-  }
-}
-
-std::string Without(std::string_view text, const std::vector<const Line*>& dropped) {
-  std::string out;
-  std::size_t at = 0;
-  for (const Line* line : dropped) {
-    out.append(text.substr(at, line->start - at));
-    at = line->start + line->length;
-  }
-  out.append(text.substr(at));
-  return out;
-}
-
-}  // namespace
-
-std::vector<Line> Parse(std::string_view text) {
-  std::vector<Line> lines;
+void VisitLines(std::string_view text, Visit visit) {
   std::size_t at = 0;
   // A UTF-8 byte-order mark belongs to no name.
   std::size_t skip = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
   while (at < text.size()) {
-    std::size_t end = at;
-    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+    std::size_t end = text.find_first_of("\r\n", at);
+    if (end == std::string_view::npos) end = text.size();
     Line line = Classify(text.substr(at + skip, end - at - skip));
     skip = 0;
     line.start = at;
     line.length = end - at + LineEndAt(text, end);
     at += line.length;
-    lines.push_back(std::move(line));
+    visit(line);
   }
+}
+
+// Calls VISIT(line, inSection) for every line, inSection telling whether it lies in a section
+// named SECTION (its header included).
+template <typename Visit>
+void ForEachLine(std::string_view text, std::string_view section, Visit visit) {
+  bool inside = false;
+  section = Trimmed(section);
+  VisitLines(text, [&](const Line& line) {
+    if (line.kind == LineKind::Section) inside = SameName(line.name, section);
+    visit(line, inside);
+  });
+}
+
+struct Span {
+  std::size_t start;
+  std::size_t length;
+};
+
+std::string Without(std::string_view text, const std::vector<Span>& dropped) {
+  std::string out;
+  std::size_t at = 0;
+  for (const Span& line : dropped) {
+    out.append(text.substr(at, line.start - at));
+    at = line.start + line.length;
+  }
+  out.append(text.substr(at));
+  return out;
+}
+
+// The names of a list, each once whatever its letter case: a set of the folded names beside the
+// list keeps a file of many keys linear to read.
+class NameList {
+ public:
+  void Add(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) c = Lower(c);
+    if (seen_.insert(std::move(folded)).second) names_.push_back(name);
+  }
+  std::vector<std::string> Take() { return std::move(names_); }
+
+ private:
+  std::vector<std::string> names_;
+  std::unordered_set<std::string> seen_;
+};
+
+}  // namespace
+
+std::vector<Line> Parse(std::string_view text) {
+  std::vector<Line> lines;
+  VisitLines(text, [&](const Line& line) { lines.push_back(line); });
   return lines;
 }
 
@@ -103,39 +132,31 @@ bool SameName(std::string_view a, std::string_view b) {
 
 std::optional<std::string> FindValue(std::string_view text, std::string_view section, std::string_view key) {
   std::optional<std::string> found;
-  ForEachLine(Parse(text), section, [&](const Line& line, bool inside) {
+  ForEachLine(text, section, [&](const Line& line, bool inside) {
     if (!found && inside && line.kind == LineKind::Entry && SameName(line.name, Trimmed(key))) found = line.value;
   });
   return found;
 }
 
-namespace {
-
-void AddOnce(std::vector<std::string>& names, const std::string& name) {
-  if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return SameName(n, name); }))
-    names.push_back(name);
-}
-
-}  // namespace
-
 std::vector<std::string> SectionNames(std::string_view text) {
-  std::vector<std::string> names;
-  for (const Line& line : Parse(text))
-    if (line.kind == LineKind::Section) AddOnce(names, line.name);
-  return names;
+  NameList names;
+  VisitLines(text, [&](const Line& line) {
+    if (line.kind == LineKind::Section) names.Add(line.name);
+  });
+  return names.Take();
 }
 
 std::vector<std::string> KeyNames(std::string_view text, std::string_view section) {
-  std::vector<std::string> names;
-  ForEachLine(Parse(text), section, [&](const Line& line, bool inside) {
-    if (inside && line.kind == LineKind::Entry) AddOnce(names, line.name);
+  NameList names;
+  ForEachLine(text, section, [&](const Line& line, bool inside) {
+    if (inside && line.kind == LineKind::Entry) names.Add(line.name);
   });
-  return names;
+  return names.Take();
 }
 
 std::vector<Entry> SectionEntries(std::string_view text, std::string_view section) {
   std::vector<Entry> entries;
-  ForEachLine(Parse(text), section, [&](const Line& line, bool inside) {
+  ForEachLine(text, section, [&](const Line& line, bool inside) {
     if (inside && line.kind == LineKind::Entry) entries.push_back({line.name, line.value});
   });
   return entries;
@@ -151,17 +172,16 @@ bool WritableKey(std::string_view key) {
 bool WritableValue(std::string_view value) { return value.find_first_of("\r\n") == std::string_view::npos; }
 
 std::string WithValue(std::string_view text, std::string_view section, std::string_view key, std::string_view value) {
-  const std::vector<Line> lines = Parse(text);
-  const Line* existing = nullptr;
-  const Line* lastOfSection = nullptr;  // where a new entry goes after
+  std::optional<Line> existing;
+  std::optional<Span> lastOfSection;  // where a new entry goes after
   bool firstSectionDone = false;
-  ForEachLine(lines, section, [&](const Line& line, bool inside) {
+  ForEachLine(text, section, [&](const Line& line, bool inside) {
     if (!inside) {
       if (lastOfSection) firstSectionDone = true;
       return;
     }
-    if (!existing && line.kind == LineKind::Entry && SameName(line.name, Trimmed(key))) existing = &line;
-    if (!firstSectionDone && line.kind != LineKind::Other) lastOfSection = &line;
+    if (!existing && line.kind == LineKind::Entry && SameName(line.name, Trimmed(key))) existing = line;
+    if (!firstSectionDone && line.kind != LineKind::Other) lastOfSection = Span{line.start, line.length};
   });
 
   const std::string_view eol = LineEndOf(text);
@@ -187,20 +207,25 @@ std::string WithValue(std::string_view text, std::string_view section, std::stri
   return out;
 }
 
-std::string WithoutKey(std::string_view text, std::string_view section, std::string_view key) {
-  const std::vector<Line> lines = Parse(text);
-  std::vector<const Line*> dropped;
-  ForEachLine(lines, section, [&](const Line& line, bool inside) {
-    if (inside && line.kind == LineKind::Entry && SameName(line.name, Trimmed(key))) dropped.push_back(&line);
+std::string WithoutEntries(std::string_view text, std::string_view section,
+                           const std::function<bool(const Entry&)>& drop) {
+  std::vector<Span> dropped;
+  ForEachLine(text, section, [&](const Line& line, bool inside) {
+    if (inside && line.kind == LineKind::Entry && drop({line.name, line.value}))
+      dropped.push_back({line.start, line.length});
   });
   return Without(text, dropped);
 }
 
+std::string WithoutKey(std::string_view text, std::string_view section, std::string_view key) {
+  key = Trimmed(key);
+  return WithoutEntries(text, section, [&](const Entry& entry) { return SameName(entry.key, key); });
+}
+
 std::string WithoutSection(std::string_view text, std::string_view section) {
-  const std::vector<Line> lines = Parse(text);
-  std::vector<const Line*> dropped;
-  ForEachLine(lines, section, [&](const Line& line, bool inside) {
-    if (inside) dropped.push_back(&line);
+  std::vector<Span> dropped;
+  ForEachLine(text, section, [&](const Line& line, bool inside) {
+    if (inside) dropped.push_back({line.start, line.length});
   });
   return Without(text, dropped);
 }

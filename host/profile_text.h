@@ -8,6 +8,7 @@
 // with its own line end, byte for byte.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,6 +57,10 @@ bool WritableValue(std::string_view value);
 // entry goes after the last entry of the first section of that name; a new section goes at the
 // end of the text. The arguments must be writable (above).
 std::string WithValue(std::string_view text, std::string_view section, std::string_view key, std::string_view value);
+
+// TEXT without the entries of sections named SECTION for which DROP is true.
+std::string WithoutEntries(std::string_view text, std::string_view section,
+                           const std::function<bool(const Entry&)>& drop);
 
 // TEXT without any entry KEY in sections named SECTION.
 std::string WithoutKey(std::string_view text, std::string_view section, std::string_view key);

@@ -11,7 +11,8 @@ namespace qx {
 bool FileExists(const std::string& path) {
   std::string tested = path;
   if (!tested.empty() && tested.back() == '\\') tested.pop_back();
-  const int fd = ::open(HostPath(tested).c_str(), O_RDONLY | O_CLOEXEC);
+  // Not waiting: opening a FIFO for reading would wait for a writer.
+  const int fd = ::open(HostPath(tested).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   // Opening a folder for reading succeeds on Linux; on Windows it does not, and it is no file.
   struct stat st {};

@@ -28,9 +28,22 @@ TEST(HostPathTest, NothingClimbsOutOfADrive) {
   EXPECT_EQ(HostPath("C:/../x"), root.path() + "/drive_c/x");
 }
 
-TEST(HostPathTest, HostPathsReadBackslashesAsSlashes) {
+// A host path is a file name as the person has it: a "\\" in it is part of a folder's name, never
+// a separator, so a root or an XDG folder named with one is found, not a decoy beside it.
+TEST(HostPathTest, HostPathsPassUnchangedAndAreNotOnTheDrives) {
   test::TempRoot root;
-  EXPECT_EQ(HostPath("/opt/qx\\bin\\QXWMECrb.exe"), "/opt/qx/bin/QXWMECrb.exe");
+  struct Case {
+    const char* path;
+    bool onTheDrives;
+  };
+  for (const Case& c : {Case{"/opt/qx\\bin\\QXWMECrb.exe", false}, Case{"/tmp/a\\b/c", false}, Case{"/", false},
+                        Case{"C:\\WINDOWS", true}, Case{"\\a", true}, Case{"..\\..\\x", true}, Case{"", true}}) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(OnTheDrives(c.path), c.onTheDrives);
+    if (!c.onTheDrives) {
+      EXPECT_EQ(HostPath(c.path), c.path);
+    }
+  }
   EXPECT_EQ(HostPath(""), "");
 }
 

@@ -1,10 +1,14 @@
 // Profile files as Windows' profile calls read and write them, on files of a machine root.
 #include "host/profile_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <future>
 #include <random>
 #include <thread>
 
@@ -23,6 +27,19 @@ std::string Get(const char* section, const char* key, const char* def = "", cons
   std::string buffer(size, 'x');
   DWORD n = GetPrivateProfileStringA(section, key, def, buffer.data(), size, file);
   return buffer.substr(0, n);
+}
+
+// Runs READ, which must not wait on the FIFO at FIFO: one that does fails the test, and is let go
+// by writers that come and go, so that the test ends either way.
+template <typename Read>
+auto WithoutWaitingOn(const std::string& fifo, Read read) {
+  auto result = std::async(std::launch::async, read);
+  if (result.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+    ADD_FAILURE() << "a read waits on the FIFO";
+    while (result.wait_for(std::chrono::milliseconds(50)) == std::future_status::timeout)
+      ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+  }
+  return result.get();
 }
 
 class ProfileFileTest : public ::testing::Test {
@@ -71,13 +88,46 @@ TEST_F(ProfileFileTest, FilesThatAreNotTextReadWithoutHarm) {
   EXPECT_EQ(Get("Head", "no equals sign", "d"), "d");
   EXPECT_EQ(Get("Tail", "Key"), std::string("\0value", 6));
   EXPECT_EQ(GetPrivateProfileStringA("Tail", "Key", "", nullptr, 10, kIni), 0u);
+}
 
-  // Nothing but the first 16 MiB is read, and such a file is never rewritten.
-  std::string huge(17u << 20, 'x');
-  WriteFile(File("Setup/huge.ini"), "[S]\nk=v\n" + huge);
-  EXPECT_EQ(Get("S", "k", "", "C:\\Setup\\huge.ini"), "v");
-  EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "w", "C:\\Setup\\huge.ini"));
-  EXPECT_EQ(std::filesystem::file_size(File("Setup/huge.ini")), huge.size() + 8);
+// What is not a regular file of at most 1 MiB reads as a missing file, at once (a FIFO with no
+// writer would hold a reader forever), and is never written: the FIFO stays a FIFO, the large file
+// keeps its size.
+TEST_F(ProfileFileTest, WhatIsNotARegularFileOfAtMostOneMebibyteReadsAsMissing) {
+  const std::string head = "[S]\nk=v\n";
+  WriteFile(File("Setup/limit.ini"), head + std::string((1u << 20) - head.size(), ';'));
+  EXPECT_EQ(Get("S", "k", "", "C:\\Setup\\limit.ini"), "v");  // 1 MiB exactly: read
+  std::filesystem::create_directories(File("Setup/folder.ini"));
+  ASSERT_EQ(::mkfifo(File("Setup/fifo.ini").c_str(), 0600), 0);
+  struct Case {
+    const char* file;
+    std::uintmax_t size;  // of a regular file; 0 for the others
+  };
+  for (const Case& c :
+       {Case{"big.ini", (1u << 20) + 1}, Case{"huge.ini", 17u << 20}, Case{"fifo.ini", 0}, Case{"folder.ini", 0}}) {
+    SCOPED_TRACE(c.file);
+    if (c.size) WriteFile(File("Setup/") + c.file, head + std::string(c.size - head.size(), 'x'));
+    const std::string path = std::string("C:\\Setup\\") + c.file;
+    const std::string fifo = File("Setup/fifo.ini");
+    EXPECT_EQ(WithoutWaitingOn(fifo, [&] { return Get("S", "k", "default", path.c_str()); }), "default");
+    EXPECT_EQ(WithoutWaitingOn(fifo, [&] { return Get(nullptr, nullptr, "", path.c_str()); }), "");
+    EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "w", path.c_str()));
+    if (c.size) {
+      EXPECT_EQ(std::filesystem::file_size(File("Setup/") + c.file), c.size);
+    }
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(File("Setup/fifo.ini")));
+}
+
+TEST_F(ProfileFileTest, ANewFileIsTheOwnersAloneWhateverTheUmask) {
+  std::filesystem::create_directories(File("WINDOWS"));
+  const mode_t previous = ::umask(0);
+  const bool written = WritePrivateProfileStringA("rename", "NUL", "C:\\x", "WININIT.INI");
+  ::umask(previous);
+  ASSERT_TRUE(written);
+  struct stat st {};
+  ASSERT_EQ(::stat(File("WINDOWS/WININIT.INI").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
 }
 
 TEST_F(ProfileFileTest, AWriteChangesItsOwnLineAndKeepsEveryOtherAsItWas) {
