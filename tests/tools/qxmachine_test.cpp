@@ -1,8 +1,14 @@
 // qxmachine against a real machine root: the device service, window programs on the bus, stand-in
 // programs that hold locks, log-on entries and WININIT.INI; and ExitWindowsEx from a program.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -25,11 +31,16 @@ using test::RunResult;
 using test::TempRoot;
 using test::WriteFile;
 
-RunResult Qxmachine(const std::string& command, const std::vector<std::string>& env = {}) {
-  std::vector<std::string> argv = {Program("qxmachine"), "--root", MachineRoot()};
+RunResult QxmachineOn(const std::string& root, const std::string& command, const std::vector<std::string>& env = {}) {
+  std::vector<std::string> argv = {Program("qxmachine"), "--root", root};
   std::istringstream words(command);
   for (std::string w; words >> w;) argv.push_back(w);
-  return test::Run(argv, env);
+  // Every command ends well within this, however strange the root's files are.
+  return test::Run(argv, env, 20000);
+}
+
+RunResult Qxmachine(const std::string& command, const std::vector<std::string>& env = {}) {
+  return QxmachineOn(MachineRoot(), command, env);
 }
 
 bool Running(pid_t pid) {
@@ -62,6 +73,46 @@ std::vector<pid_t> StandIns(const std::string& name) {
 }
 
 pid_t WindowOwner(const char* caption) { return FindWindowA(nullptr, caption) / 256; }
+
+// The process id after "TEXT (process " in OUT, 0 when it is not there.
+pid_t ProcessSaid(const std::string& out, const std::string& text) {
+  const std::size_t at = out.find(text + " (process ");
+  return at == std::string::npos ? 0 : std::stoi(out.substr(at + text.size() + 10));
+}
+
+// How many processes status lists as started at log-on.
+int LogonStarted(const std::string& root) {
+  const std::string out = QxmachineOn(root, "status").out;
+  int n = 0;
+  for (std::size_t at = out.find("(started at log-on)"); at != std::string::npos;
+       at = out.find("(started at log-on)", at + 1))
+    ++n;
+  return n;
+}
+
+// The process ids of the window sockets in FOLDER.
+std::vector<pid_t> WindowSockets(const std::string& folder) {
+  std::vector<pid_t> pids;
+  std::error_code ec;
+  for (const auto& item : std::filesystem::directory_iterator(folder, ec))
+    if (item.path().filename().string().find_first_not_of("0123456789") == std::string::npos)
+      pids.push_back(std::stoi(item.path().filename().string()));
+  return pids;
+}
+
+// A folder outside the machine root, removed with the object.
+class Folder {
+ public:
+  Folder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "qxoutside-XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data()) ? pattern : "";
+  }
+  ~Folder() { std::filesystem::remove_all(path_); }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
 
 class MachineTest : public ::testing::Test {
  protected:
@@ -105,7 +156,8 @@ TEST_F(MachineTest, RestartEndsEverythingCarriesOutWininitAndStartsAgain) {
   EXPECT_EQ(status.exitCode, 0);
   EXPECT_NE(status.out.find("device service: running"), std::string::npos) << status.out;
   EXPECT_NE(status.out.find("(lock logon, started at log-on)"), std::string::npos) << status.out;
-  EXPECT_NE(status.out.find("bus_test_window (windows, lock BusTestWindow, started at log-on)"), std::string::npos) << status.out;
+  EXPECT_NE(status.out.find("bus_test_window (windows, lock BusTestWindow, started at log-on)"), std::string::npos)
+      << status.out;
   std::vector<pid_t> before = {StandIns("logon")[0], StandIns("stubborn")[0], WindowOwner("Log-on window")};
   const pid_t service = std::stoi(status.out.substr(status.out.find("(process ") + 9));
   before.push_back(service);
@@ -200,6 +252,181 @@ TEST_F(MachineTest, DesktopValuesAreSetFromTheShellAndRefusedOutsideTheirRange) 
   // A restart starts the desktop from its defaults again.
   Qxmachine("restart");
   EXPECT_EQ(Qxmachine("desktop").out, "DoubleClickSpeed=500 DoubleClickWidth=4 DoubleClickHeight=4\n");
+}
+
+// A run/ that is a link (a person's $XDG_RUNTIME_DIR) is set aside at the restart, not emptied:
+// the folder it names keeps its files. A link inside run/ goes, what it names stays.
+TEST_F(MachineTest, ARunFolderThatIsALinkIsSetAsideAndWhatItNamesKeepsItsFiles) {
+  Folder mine, other;
+  WriteFile(mine.path() + "/file", "the person's");
+  WriteFile(other.path() + "/file", "another of the person's");
+  std::filesystem::create_directory_symlink(mine.path(), root_.path() + "/run");
+  ASSERT_EQ(Qxmachine("boot").exitCode, 0);
+  std::filesystem::create_directory_symlink(other.path(), root_.path() + "/run/linked");
+
+  const RunResult restart = Qxmachine("restart");
+  EXPECT_EQ(restart.exitCode, 0) << restart.err;
+  EXPECT_NE(restart.err.find("run/ was a link to " + mine.path() + ": set aside as run.link"), std::string::npos)
+      << restart.err;
+  EXPECT_EQ(ReadFile(mine.path() + "/file"), "the person's");
+  EXPECT_TRUE(std::filesystem::is_symlink(root_.path() + "/run.link"));
+  EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::symlink_status(root_.path() + "/run")));
+
+  std::filesystem::create_directory_symlink(other.path(), root_.path() + "/run/linked");
+  EXPECT_EQ(Qxmachine("restart").exitCode, 0);
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(root_.path() + "/run/linked")));
+  EXPECT_EQ(ReadFile(other.path() + "/file"), "another of the person's");
+}
+
+// A Unix socket at PATH that this process listens on, closed with the object.
+class PlantedSocket {
+ public:
+  explicit PlantedSocket(const std::string& path) : fd_(::socket(AF_UNIX, SOCK_STREAM, 0)) {
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+    EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0) << path;
+    EXPECT_EQ(::listen(fd_, 4), 0);
+  }
+  ~PlantedSocket() { ::close(fd_); }
+
+ private:
+  int fd_;
+};
+
+// Files planted in run/ name processes that are not the root's: a symbolic and a hard link to
+// lock files another root's device service and program hold, a socket anyone bound under a
+// process's number, another root's window socket linked in. A shutdown ends none of them.
+TEST_F(MachineTest, PlantedLocksAndSocketsEndNothingThatIsNotTheRoots) {
+  Folder other;
+  const std::string otherStartUp = other.path() + "/drive_c/WINDOWS/Start Menu/Programs/StartUp/";
+  WriteFile(otherStartUp + "a.desktop", "[Desktop Entry]\nExec=" + Program("machine_stand_in") + " --name other\n");
+  WriteFile(otherStartUp + "b.desktop",
+            "[Desktop Entry]\nExec=" + Program("bus_test_window") + " --caption \"Other root\"\n");
+  const RunResult boot = QxmachineOn(other.path(), "boot");
+  ASSERT_EQ(boot.exitCode, 0) << boot.err;
+  const std::string otherRun = other.path() + "/run";
+  std::vector<pid_t> windows;
+  ASSERT_TRUE(WaitFor([&] {
+    windows = WindowSockets(otherRun + "/windows");
+    return std::filesystem::exists(otherRun + "/other.lock") && windows.size() == 1;
+  }));
+  const pid_t otherWindows = windows[0];
+  const pid_t otherService = ProcessSaid(boot.out, "started device service");
+  const pid_t otherProgram = ProcessSaid(boot.out, "started a.desktop");
+  // A process of no root, older than the socket planted under its number.
+  const pid_t stranger = test::Spawn({"/usr/bin/env", "-u", "QX_ROOT", "/bin/sleep", "300"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+
+  const std::string run = RunDir();
+  std::filesystem::create_directories(run + "/windows");
+  std::filesystem::create_symlink(otherRun + "/QXWMECOM.lock", run + "/QXWMECOM.lock");
+  std::filesystem::create_hard_link(otherRun + "/other.lock", run + "/linked.lock");
+  std::filesystem::create_hard_link(otherRun + "/windows/" + std::to_string(otherWindows),
+                                    run + "/windows/" + std::to_string(otherWindows));
+  PlantedSocket planted(run + "/windows/" + std::to_string(stranger));
+
+  const RunResult status = Qxmachine("status");
+  EXPECT_EQ(status.exitCode, 3);
+  EXPECT_NE(status.out.find("programs:\n  none\n"), std::string::npos) << status.out;
+  const RunResult shutdown = Qxmachine("shutdown", {"QX_END_TIMEOUT_MS=500"});
+  EXPECT_EQ(shutdown.exitCode, 0) << shutdown.err;
+  EXPECT_EQ(shutdown.out, "");
+  for (pid_t pid : {otherService, otherProgram, otherWindows, stranger}) EXPECT_TRUE(Running(pid)) << pid;
+  test::KillAndWait(stranger, SIGKILL);
+  QxmachineOn(other.path(), "shutdown", {"QX_END_TIMEOUT_MS=500"});
+}
+
+// What is no regular file of at most 1 MiB, where the machine reads a profile file, is neither
+// waited on nor carried out: every command ends in its usual time and says why.
+TEST_F(MachineTest, AFifoOrAHugeFileWhereAProfileFileBelongsHoldsNothingUp) {
+  const std::string wininit = root_.path() + "/drive_c/WINDOWS/WININIT.INI";
+  const std::string victim = root_.path() + "/drive_c/victim.txt";
+  struct Case {
+    const char* what;
+    std::string file;
+    std::string command;
+    int exitCode;
+    const char* said;
+  };
+  for (const Case& c : {Case{"a FIFO for WININIT.INI", wininit, "boot", 1, "not a readable file of at most 1 MiB"},
+                        Case{"an 8 MB WININIT.INI", wininit, "boot", 1, "not a readable file of at most 1 MiB"},
+                        Case{"a FIFO for the desktop's values", RunDir() + "/desktop/mouse.ini", "desktop", 0, ""}}) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::create_directories(std::filesystem::path(c.file).parent_path());
+    WriteFile(victim, "kept");
+    if (std::string(c.what).find("FIFO") != std::string::npos) {
+      ASSERT_EQ(::mkfifo(c.file.c_str(), 0600), 0);
+    } else {
+      WriteFile(c.file, "[rename]\r\nNUL=C:\\victim.txt\r\n" + std::string(8u << 20, ';'));
+    }
+    const RunResult result = Qxmachine(c.command);
+    EXPECT_EQ(result.exitCode, c.exitCode) << result.out << result.err;
+    EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
+    EXPECT_EQ(ReadFile(victim), "kept");
+    EXPECT_TRUE(std::filesystem::exists(c.file));
+    if (c.command == "desktop") {
+      EXPECT_EQ(result.out, "DoubleClickSpeed=500 DoubleClickWidth=4 DoubleClickHeight=4\n");
+    }
+    Qxmachine("shutdown");
+    std::filesystem::remove(c.file);
+  }
+}
+
+// A root's path is the person's: a "\" in it is part of a folder's name, and a root too long for
+// its sockets is refused at boot with the reason.
+TEST_F(MachineTest, ARootWithABackslashBootsAndOneTooLongForItsSocketsIsRefusedWithTheReason) {
+  const std::string slashed = root_.path() + "/back\\slash";
+  WriteFile(slashed + "/drive_c/WINDOWS/Start Menu/Programs/StartUp/sleeper.desktop",
+            "[Desktop Entry]\nExec=/bin/sleep 300\n");
+  const RunResult boot = QxmachineOn(slashed, "boot");
+  EXPECT_EQ(boot.exitCode, 0) << boot.err;
+  EXPECT_NE(boot.out.find("started sleeper.desktop"), std::string::npos) << boot.out << boot.err;
+  QxmachineOn(slashed, "shutdown");
+
+  const std::string longRoot = root_.path() + "/" + std::string(99 - root_.path().size(), 'r');
+  const RunResult refused = QxmachineOn(longRoot, "boot");
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.err.find("100 bytes long, too long for the sockets in its run/ (at most 82)"), std::string::npos)
+      << refused.err;
+}
+
+// Restarts asked for at once take turns: each log-on runs once its restart has ended what the one
+// before started, so one copy of each log-on program runs at the end, and every restart succeeds.
+TEST_F(MachineTest, RestartsAtOnceTakeTurnsAndLeaveOneCopyOfEachLogonProgram) {
+  AddLogonEntry("sleeper.desktop", "Exec=/bin/sleep 300\n");
+  ASSERT_EQ(Qxmachine("boot").exitCode, 0);
+  for (int round = 0; round < 3; ++round) {
+    RunResult first, second;
+    std::thread other([&] { first = Qxmachine("restart", {"QX_END_TIMEOUT_MS=500"}); });
+    second = Qxmachine("restart", {"QX_END_TIMEOUT_MS=500"});
+    other.join();
+    EXPECT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(second.exitCode, 0) << second.err;
+    EXPECT_EQ(LogonStarted(MachineRoot()), 1);
+  }
+}
+
+// A device service killed leaves the machine's programs running against nothing: the boot that
+// starts it again ends them first, so the log-on does not start a second copy beside each.
+TEST_F(MachineTest, ABootAfterTheServiceWasKilledLeavesOneCopyOfEachLogonProgram) {
+  AddLogonEntry("sleeper.desktop", "Exec=/bin/sleep 300\n");
+  const mode_t umask = ::umask(0);
+  const RunResult boot = Qxmachine("boot");
+  ::umask(umask);
+  ASSERT_EQ(boot.exitCode, 0) << boot.err;
+  struct stat st {};
+  ASSERT_EQ(::stat((RunDir() + "/logon-started").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);  // the owner's, whatever the umask
+  const pid_t first = ProcessSaid(boot.out, "started sleeper.desktop");
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_EQ(::kill(ProcessSaid(Qxmachine("status").out, "device service: running"), SIGKILL), 0);
+    ASSERT_TRUE(WaitFor([] { return Qxmachine("status").exitCode == 3; }));
+    const RunResult again = Qxmachine("boot", {"QX_END_TIMEOUT_MS=500"});
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_EQ(LogonStarted(MachineRoot()), 1);
+  }
+  EXPECT_FALSE(Running(first));
 }
 
 }  // namespace

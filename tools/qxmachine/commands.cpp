@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <set>
 #include <string>
 #include <thread>
@@ -19,7 +18,9 @@
 #include "host/profile_text.h"
 #include "host/tool_path.h"
 #include "tools/qxmachine/logon_entries.h"
+#include "tools/qxmachine/machine_lock.h"
 #include "tools/qxmachine/root_processes.h"
+#include "tools/qxmachine/run_folder.h"
 #include "tools/qxmachine/wininit.h"
 
 namespace qx::machine {
@@ -60,9 +61,9 @@ void SayEnded(const std::vector<pid_t>& killed, pid_t pid, const std::string& na
   std::printf("%s %s (process %d)\n", wasKilled ? "killed" : "ended", name.c_str(), pid);
 }
 
-// Ends every program of the root, the caller with them, then the device service, and empties
-// run/. Programs that start others while they end are looked for again, a few rounds at most.
-void EndTheMachine(pid_t caller) {
+// Ends every program of the root but the device service, the caller with them. Programs that start
+// others while they end are looked for again, a few rounds at most.
+void EndThePrograms(pid_t caller) {
   const int grace = EndTimeoutMs();
   // On Windows the caller goes on from ExitWindowsEx until it is back in its message loop, and the
   // session ends only then: it gets a moment to finish what follows the call (the installers end
@@ -89,11 +90,16 @@ void EndTheMachine(pid_t caller) {
     for (std::size_t i = 0; i < batch.size(); ++i) SayEnded(killed, batch[i], names[i]);
     asked.insert(batch.begin(), batch.end());
   }
-  // The device service last: the programs may speak to it while they end.
-  if (pid_t service = DeviceServicePid()) SayEnded(EndProcesses({service}, grace), service, "device service");
-  std::error_code ec;
-  for (const auto& item : std::filesystem::directory_iterator(RunDir(), ec)) std::filesystem::remove_all(item, ec);
   std::fflush(stdout);
+}
+
+// Ends the programs, then the device service (the programs may speak to it while they end), and
+// empties run/.
+bool EndTheMachine(pid_t caller) {
+  EndThePrograms(caller);
+  if (pid_t service = DeviceServicePid()) SayEnded(EndProcesses({service}, EndTimeoutMs()), service, "device service");
+  std::fflush(stdout);
+  return EmptyRunFolder();
 }
 
 bool DeviceAnswers() {
@@ -126,12 +132,14 @@ bool StartDeviceService() {
 }
 
 // The machine starts: when it is off, what WININIT.INI asks and the device service; then the
-// log-on entries.
+// log-on entries. A machine whose device service died (killed) but whose programs still run is
+// off: those programs end first, so that the log-on does not start second copies beside them.
 int BootTheMachine() {
   bool ok = true;
   if (!DeviceServicePid()) {
+    EndThePrograms(0);
     ok = CarryOutWininit() && ok;
-    ok = StartDeviceService() && ok;
+    ok = RootFitsItsSockets() && StartDeviceService() && ok;
   }
   ok = RunLogonEntries() && ok;
   return ok ? kOk : kFailed;
@@ -142,23 +150,34 @@ int BootTheMachine() {
 int Boot(const Args& args) {
   if (!args.empty()) return Usage("boot", "no arguments");
   FixRoot();
-  return BootTheMachine();
+  MachineLock machine;
+  return machine.held() ? BootTheMachine() : kFailed;
 }
 
 int Restart(const Args& args) {
   pid_t caller;
   if (!ParseCaller(args, &caller)) return Usage("restart", "only --caller PID");
   FixRoot();
-  EndTheMachine(caller);
-  return BootTheMachine();
+  MachineLock machine;
+  if (!machine.held()) return kFailed;
+  const bool ended = EndTheMachine(caller);
+  return BootTheMachine() == kOk && ended ? kOk : kFailed;
 }
 
 int Shutdown(const Args& args) {
   pid_t caller;
   if (!ParseCaller(args, &caller)) return Usage("shutdown", "only --caller PID");
   FixRoot();
-  EndTheMachine(caller);
-  return kOk;
+  MachineLock machine;
+  if (!machine.held()) return kFailed;
+  return EndTheMachine(caller) ? kOk : kFailed;
+}
+
+int Keep(const Args& args) {
+  if (args.empty()) return Usage("keep", "the Windows paths of files to keep");
+  FixRoot();
+  MachineLock machine;
+  return machine.held() && KeepFiles(args) ? kOk : kFailed;
 }
 
 int Status(const Args& args) {

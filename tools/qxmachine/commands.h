@@ -13,5 +13,6 @@ int Restart(const tool::Args& args);
 int Shutdown(const tool::Args& args);
 int Status(const tool::Args& args);
 int Desktop(const tool::Args& args);
+int Keep(const tool::Args& args);
 
 }  // namespace qx::machine

@@ -7,8 +7,8 @@ namespace {
 
 const char kUsageText[] =
     "usage: qxmachine [--root DIR] COMMAND [ARGS]\n"
-    "  boot               start the device service unless it runs (carrying out WININIT.INI\n"
-    "                     first), then run the log-on entries\n"
+    "  boot               unless the device service runs: end what is left of the machine, carry\n"
+    "                     out WININIT.INI and start the service; then run the log-on entries\n"
     "  restart [--caller PID]\n"
     "                     end the programs of the root (PID too) and the device service, empty\n"
     "                     run/, then boot\n"
@@ -18,11 +18,14 @@ const char kUsageText[] =
     "  desktop [NAME=N]...\n"
     "                     the desktop's double-click values (DoubleClickSpeed, DoubleClickWidth,\n"
     "                     DoubleClickHeight), after setting those given\n"
-    "Programs of the root: those with windows on its window bus or a lock in its run/. They are\n"
-    "asked to end (SIGTERM) and killed after QX_END_TIMEOUT_MS (default 5000). Log-on entries:\n"
-    "*.desktop files in C:\\WINDOWS\\Start Menu\\Programs\\StartUp. The device service: qxwmecomd\n"
-    "from QX_TOOLS, else beside qxmachine, else the build's bin/.\n"
+    "  keep FILE...       drop the deletions of these files (Windows paths) that WININIT.INI has\n"
+    "                     pending for the next boot\n"
+    "Programs of the root: those running on it with windows on its window bus, a lock in its run/,\n"
+    "or started by its log-on. They are asked to end (SIGTERM) and killed after QX_END_TIMEOUT_MS\n"
+    "(default 5000). Log-on entries: *.desktop files in C:\\WINDOWS\\Start Menu\\Programs\\StartUp.\n"
+    "The device service: qxwmecomd from QX_TOOLS, else beside qxmachine, else the build's bin/.\n"
     "DIR: --root, else QX_ROOT, else the default root.\n"
+    "boot, restart, shutdown and keep wait for one another (<root>/machine.lock).\n"
     "Exit codes: 0 done (status: the machine runs), 1 a step failed, 3 the machine does not run,\n"
     "64 usage.\n";
 
@@ -37,5 +40,6 @@ int main(int argc, char** argv) {
                                {"shutdown", Shutdown},
                                {"status", Status},
                                {"desktop", Desktop},
+                               {"keep", Keep},
                            });
 }

@@ -1,6 +1,7 @@
 #include "tools/qxmachine/root_processes.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -20,6 +21,7 @@
 
 #include "core/driver_link.h"
 #include "host/machine_root.h"
+#include "tools/qxmachine/process_root.h"
 
 namespace qx::machine {
 
@@ -68,15 +70,19 @@ bool StartedAfter(pid_t pid, const timespec& changed) {
   return started > changedSinceBoot + 0.02;  // the start is counted in ticks of 10 ms
 }
 
-// The processes that serve windows on the bus: each made the socket named by its process id.
+// The processes that serve windows on the bus: each made the socket named by its process id, and
+// confirms it: it listens on that socket (a socket anyone else bound under its number, or one
+// linked in from another root, names a process that is not the root's) and runs on this root.
 void AddWindowServers(std::map<pid_t, std::vector<std::string>>& found) {
   const std::string folder = RunDir() + "/windows";
   for (const std::string& name : FolderEntries(folder)) {
     if (!AllDigits(name)) continue;
     const pid_t pid = static_cast<pid_t>(std::strtol(name.c_str(), nullptr, 10));
+    const std::string socket = folder + "/" + name;
     struct stat st {};
-    if (pid <= 0 || ::lstat((folder + "/" + name).c_str(), &st) != 0 || !S_ISSOCK(st.st_mode)) continue;
-    if (ProcessRunning(pid) && !StartedAfter(pid, st.st_ctim)) found[pid].push_back("windows");
+    if (pid <= 0 || ::lstat(socket.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode)) continue;
+    if (ProcessRunning(pid) && !StartedAfter(pid, st.st_ctim) && SocketListener(socket) == pid && RunsOnThisRoot(pid))
+      found[pid].push_back("windows");
   }
 }
 
@@ -88,16 +94,6 @@ struct LockFile {
 
 constexpr char kLogonStarted[] = "logon-started";
 
-// Whether PID runs with this root in QX_ROOT, as the log-on starts its programs: a process id the
-// system has since given to another program is not taken for one of them.
-bool RunsOnThisRoot(pid_t pid) {
-  std::ifstream environment("/proc/" + std::to_string(pid) + "/environ", std::ios::binary);
-  const std::string root = "QX_ROOT=" + MachineRoot();
-  for (std::string variable; std::getline(environment, variable, '\0');)
-    if (variable == root) return true;
-  return false;
-}
-
 // The processes the log-on started (run/logon-started) that still run on the root.
 void AddLogonStarted(std::map<pid_t, std::vector<std::string>>& found) {
   std::ifstream list(RunDir() + "/" + kLogonStarted);
@@ -106,17 +102,26 @@ void AddLogonStarted(std::map<pid_t, std::vector<std::string>>& found) {
       found[static_cast<pid_t>(pid)].push_back("started at log-on");
 }
 
-// The holders of the locks run/*.lock, as the kernel lists them in /proc/locks:
-// "1: FLOCK  ADVISORY  WRITE 1234 fe:00:567 0 EOF" (a waiter's line has "->" after the number).
-void AddLockHolders(std::map<pid_t, std::vector<std::string>>& found) {
+// The lock files of run/ that the root's own programs made: regular files of this user with one
+// link, so that a link (symbolic or hard) to a lock file elsewhere, another root's among them,
+// names nobody.
+std::vector<LockFile> OwnLockFiles() {
   const std::string run = RunDir();
   std::vector<LockFile> files;
   for (const std::string& name : FolderEntries(run)) {
     struct stat st {};
-    if (name.size() > 5 && name.ends_with(".lock") && ::stat((run + "/" + name).c_str(), &st) == 0 &&
-        S_ISREG(st.st_mode))
+    if (name.size() > 5 && name.ends_with(".lock") && ::lstat((run + "/" + name).c_str(), &st) == 0 &&
+        S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == ::geteuid())
       files.push_back({st.st_dev, st.st_ino, name.substr(0, name.size() - 5)});
   }
+  return files;
+}
+
+// The holders of the locks run/*.lock that run on this root, as the kernel lists them in
+// /proc/locks: "1: FLOCK  ADVISORY  WRITE 1234 fe:00:567 0 EOF" (a waiter's line has "->" after
+// the number).
+void AddLockHolders(std::map<pid_t, std::vector<std::string>>& found) {
+  const std::vector<LockFile> files = OwnLockFiles();
   if (files.empty()) return;
   std::ifstream locks("/proc/locks");
   for (std::string line; std::getline(locks, line);) {
@@ -130,7 +135,8 @@ void AddLockHolders(std::map<pid_t, std::vector<std::string>>& found) {
     if (kind != "FLOCK" || std::sscanf(where.c_str(), "%x:%x:%llu", &major, &minor, &inode) != 3) continue;
     const pid_t pid = static_cast<pid_t>(std::strtol(pidText.c_str(), nullptr, 10));
     for (const LockFile& f : files)
-      if (f.ino == inode && ::major(f.dev) == major && ::minor(f.dev) == minor && pid > 0 && ProcessRunning(pid))
+      if (f.ino == inode && ::major(f.dev) == major && ::minor(f.dev) == minor && pid > 0 && ProcessRunning(pid) &&
+          RunsOnThisRoot(pid))
         found[pid].push_back("lock " + f.name);
   }
 }
@@ -160,7 +166,15 @@ std::vector<int> WaitForEnd(std::vector<int> pidfds, Clock::time_point deadline)
 }  // namespace
 
 void RememberLogonStart(pid_t pid) {
-  std::ofstream(RunDir() + "/" + kLogonStarted, std::ios::app) << pid << '\n';
+  // The owner's alone, whatever the umask, and never written through a link.
+  const int fd =
+      ::open((RunDir() + "/" + kLogonStarted).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return;
+  const std::string line = std::to_string(pid) + "\n";
+  if (::write(fd, line.data(), line.size()) < 0) {
+    // Not listed: the program is still ended if it takes a window or a lock.
+  }
+  ::close(fd);
 }
 
 std::vector<RootProcess> FindRootProcesses() {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,7 +18,7 @@ namespace qx::machine {
 namespace {
 
 // The file a line names, when it is on one of the machine's drives ("C:\…").
-bool OnTheDrives(const std::string& windowsPath, std::string* file) {
+bool FileOnTheDrives(const std::string& windowsPath, std::string* file) {
   *file = HostPath(windowsPath);
   const std::string drives = MachineRoot() + "/drive_";
   return windowsPath.size() > 2 && windowsPath[1] == ':' && file->starts_with(drives) &&
@@ -31,7 +32,7 @@ bool Fail(const std::string& what) {
 
 bool Delete(const std::string& windowsPath) {
   std::string file;
-  if (!OnTheDrives(windowsPath, &file)) {
+  if (!FileOnTheDrives(windowsPath, &file)) {
     std::fprintf(stderr, "qxmachine: WININIT.INI: skipped NUL=%s: not a path on the machine's drives\n",
                  windowsPath.c_str());
     return false;
@@ -44,7 +45,7 @@ bool Delete(const std::string& windowsPath) {
 
 bool Rename(const std::string& newPath, const std::string& oldPath) {
   std::string from, to;
-  if (!OnTheDrives(oldPath, &from) || !OnTheDrives(newPath, &to)) {
+  if (!FileOnTheDrives(oldPath, &from) || !FileOnTheDrives(newPath, &to)) {
     std::fprintf(stderr, "qxmachine: WININIT.INI: skipped %s=%s: not a path on the machine's drives\n", newPath.c_str(),
                  oldPath.c_str());
     return false;
@@ -58,11 +59,27 @@ bool CarryOutWininit() {
   const std::string file = HostPath(kWininit);
   struct stat st {};
   if (::stat(file.c_str(), &st) != 0) return true;
+  // A FIFO would hold the boot forever, a huge file its memory: neither is carried out or moved.
+  if (!ProfileFileReadable(kWininit)) {
+    std::fprintf(stderr, "qxmachine: WININIT.INI: not a readable file of at most 1 MiB: left as it is\n");
+    return false;
+  }
   bool ok = true;
   for (const profile::Entry& line : ProfileSectionEntries(kWininit, "rename"))
     ok = (profile::SameName(line.key, "NUL") ? Delete(line.value) : Rename(line.key, line.value)) && ok;
   const std::string backup = file.substr(0, file.find_last_of('/') + 1) + "WININIT.BAK";
   if (::rename(file.c_str(), backup.c_str()) != 0) ok = Fail("cannot rename it to WININIT.BAK");
+  return ok;
+}
+
+bool KeepFiles(const std::vector<std::string>& windowsPaths) {
+  std::vector<std::string> kept;
+  for (const std::string& path : windowsPaths) kept.push_back(HostPath(path));
+  const bool ok = DropProfileEntries(kWininit, "rename", [&](const profile::Entry& line) {
+    return profile::SameName(line.key, "NUL") && OnTheDrives(line.value) &&
+           std::find(kept.begin(), kept.end(), HostPath(line.value)) != kept.end();
+  });
+  if (!ok) std::fprintf(stderr, "qxmachine: WININIT.INI: the deletions of the files kept could not be dropped\n");
   return ok;
 }
 
