@@ -106,5 +106,42 @@ TEST_F(InstallSuiteTest, RefusesUnknownArgumentsAndAMissingQxreg) {
   EXPECT_FALSE(fs::exists(root.path() + "/registry.db"));
 }
 
+// Links planted where install-suite writes (a file it replaces, the name it writes the list under
+// before it renames it) are replaced, never written through: the files they point to keep their
+// text, and the installation's own files are regular files with theirs.
+TEST_F(InstallSuiteTest, WritesEveryFileAnewThroughNoLinkPlantedInItsPlace) {
+  const std::string folder = root.path() + "/drive_c/Program Files/TouchScreen/QX-COM";
+  const std::string entry = root.path() + "/drive_c/WINDOWS/Start Menu/Programs/StartUp/TouchScreen Startup.desktop";
+  const std::string outside = root.path() + "/outside";
+  const std::vector<std::string> planted = {folder + "/unins000.lst.new", folder + "/unins000.lst", entry,
+                                            folder + "/setup.ini", folder + "/QXWMECrb.exe"};
+  fs::create_directories(fs::path(entry).parent_path());
+  fs::create_directories(folder);
+  for (std::size_t i = 0; i < planted.size(); ++i) {
+    test::WriteFile(outside + std::to_string(i), "the person's");
+    fs::create_symlink(outside + std::to_string(i), planted[i]);
+  }
+  test::WriteFile(build + "/bin/unins000", "#!/bin/sh\n");  // the package's uninstaller and its list too
+  const auto result = Install({"--root", root.path(), "--build", build});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  for (std::size_t i = 0; i < planted.size(); ++i)
+    EXPECT_EQ(test::ReadFile(outside + std::to_string(i)), "the person's") << planted[i];
+  for (const std::string& file : {folder + "/unins000.lst", entry, folder + "/setup.ini", folder + "/QXWMECrb.exe"}) {
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file))) << file;
+    EXPECT_NE(test::ReadFile(file), "the person's") << file;
+  }
+  EXPECT_EQ(test::ReadFile(folder + "/QXWMECrb.exe"), "#!/bin/sh\necho right-button\n");
+  EXPECT_EQ(fs::status(folder + "/QXWMECrb.exe").permissions() & fs::perms::all, fs::perms::owner_all);
+}
+
+TEST_F(InstallSuiteTest, RefusesARootTooLongForItsSocketsBeforeMakingIt) {
+  const std::string longRoot = root.path() + "/" + std::string(99 - root.path().size(), 'r');
+  auto result = Install({"--root", longRoot, "--build", build});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("100 bytes long, too long for the sockets in its run/ (at most 82)"), std::string::npos)
+      << result.err;
+  EXPECT_FALSE(fs::exists(longRoot));
+}
+
 }  // namespace
 }  // namespace qx

@@ -171,9 +171,9 @@ void RememberLogonStart(pid_t pid) {
       ::open((RunDir() + "/" + kLogonStarted).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return;
   const std::string line = std::to_string(pid) + "\n";
-  if (::write(fd, line.data(), line.size()) < 0) {
-    // Not listed: the program is still ended if it takes a window or a lock.
-  }
+  // A line not written leaves the program unlisted: it still ends with the machine once it has a
+  // window or a lock.
+  [[maybe_unused]] const ssize_t written = ::write(fd, line.data(), line.size());
   ::close(fd);
 }
 

@@ -4,7 +4,9 @@
 // run/windows/<pid> that it made), holds one of the locks run/*.lock (the device service holds
 // run/QXWMECOM.lock, a program that keeps to one copy holds run/<program>.lock), or was started by
 // the root's log-on and still runs with the root in QX_ROOT (listed in run/logon-started): a
-// program the log-on just started is ended with the rest before it has a window or a lock.
+// program the log-on just started is ended with the rest before it has a window or a lock. In
+// each case the process itself must run on this root (tools/qxmachine/process_root.h): a file in
+// run/ that a link or another process planted names nobody.
 #pragma once
 
 #include <sys/types.h>

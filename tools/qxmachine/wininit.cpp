@@ -73,6 +73,7 @@ bool CarryOutWininit() {
 }
 
 bool KeepFiles(const std::vector<std::string>& windowsPaths) {
+  if (!ProfileFileReadable(kWininit)) return true;  // missing, or a file no boot carries out
   std::vector<std::string> kept;
   for (const std::string& path : windowsPaths) kept.push_back(HostPath(path));
   const bool ok = DropProfileEntries(kWininit, "rename", [&](const profile::Entry& line) {

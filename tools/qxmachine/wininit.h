@@ -19,7 +19,7 @@ bool CarryOutWininit();
 // Drops the deletions WININIT.INI has pending ("NUL=path" in its "rename" section) of the files
 // WINDOWS_PATHS name (compared as the files they map to), keeping every other line: an
 // installation that puts a file back keeps it past the next start. False, said on stderr, when
-// the file could not be rewritten.
+// the file could not be rewritten; true when there is none a boot would carry out.
 bool KeepFiles(const std::vector<std::string>& windowsPaths);
 
 }  // namespace qx::machine

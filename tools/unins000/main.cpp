@@ -1,11 +1,16 @@
 // unins000.exe, the package's uninstaller: with "/SILENT" it removes what install-suite
 // installed, as the list beside it names it (tools/unins000/package_list.h), itself and its list
 // last, and ends. It asks nothing and shows nothing; what it could not remove is said on stderr.
+// It belongs to the installation it lies in: its machine root is the folder above the drive that
+// holds it, and a root named otherwise (--root, QX_ROOT) that is another folder is refused.
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -19,8 +24,10 @@ constexpr char kListFile[] = "unins000.lst";
 void Usage(std::FILE* out) {
   std::fputs(
       "usage: unins000.exe [--root DIR] /SILENT\n"
-      "  removes what the package installed (the list unins000.lst beside it), then itself\n"
-      "Exit codes: 0 removed, 1 something could not be removed (said on stderr), 64 usage.\n",
+      "  removes what the package installed (the list unins000.lst beside it), then itself, from\n"
+      "  the machine root it lies in; DIR (or QX_ROOT), when given, must be that root\n"
+      "Exit codes: 0 removed, 1 something could not be removed or was refused (said on stderr),\n"
+      "64 usage.\n",
       out);
 }
 
@@ -30,6 +37,43 @@ std::string OwnPath() {
   char path[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
   return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : "";
+}
+
+// The machine root whose drive holds the file SELF: the folder above its nearest folder named
+// "drive_<letter>"; "" when there is none.
+std::string RootAbove(const std::string& self) {
+  for (std::size_t slash = self.rfind('/'); slash != std::string::npos && slash > 0;
+       slash = self.rfind('/', slash - 1)) {
+    const std::size_t start = self.rfind('/', slash - 1);
+    if (start == std::string::npos) break;
+    const std::string name = self.substr(start + 1, slash - start - 1);
+    if (name.size() == 7 && name.starts_with("drive_") && std::isalpha(static_cast<unsigned char>(name[6])))
+      return self.substr(0, start);
+  }
+  return "";
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+  struct stat x {
+  }, y{};
+  return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
+// Makes the root this uninstaller lies in the machine root; false, said, when NAMED (a root given
+// by --root or QX_ROOT, "" for none) is another one or there is none.
+bool TakeOwnRoot(const std::string& self, const std::string& named) {
+  const std::string own = RootAbove(self);
+  if (own.empty()) {
+    std::fprintf(stderr, "unins000: %s lies in no drive of a machine root; nothing removed\n", self.c_str());
+    return false;
+  }
+  if (!named.empty() && !SameFolder(named, own)) {
+    std::fprintf(stderr, "unins000: this uninstaller belongs to the machine root %s, not to %s; nothing removed\n",
+                 own.c_str(), named.c_str());
+    return false;
+  }
+  qx::SetMachineRoot(named.empty() ? own : named);
+  return true;
 }
 
 std::string ReadAll(const std::string& path, bool& ok) {
@@ -47,9 +91,11 @@ std::string ReadAll(const std::string& path, bool& ok) {
 
 int main(int argc, char** argv) {
   bool silent = false;
+  const char* environmentRoot = std::getenv("QX_ROOT");
+  std::string named = environmentRoot ? environmentRoot : "";
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--root") && i + 1 < argc) {
-      qx::SetMachineRoot(argv[++i]);
+      named = argv[++i];
     } else if (IsSilent(argv[i])) {
       silent = true;
     } else if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
@@ -67,6 +113,7 @@ int main(int argc, char** argv) {
   }
 
   const std::string self = OwnPath();
+  if (!TakeOwnRoot(self, named)) return 1;
   const std::string list = self.substr(0, self.rfind('/') + 1) + kListFile;
   bool read = false;
   const std::string text = ReadAll(list, read);

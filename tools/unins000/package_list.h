@@ -10,6 +10,11 @@
 //
 // Lines that are empty or begin with "#" are notes. Nothing outside the list is touched, and
 // nothing is removed recursively but a listed key: files a person added stay, with their folders.
+// Nor is the list trusted beyond what install-suite writes in it: a file or folder inside the
+// machine root's drives, a host file only where install-suite --desktop puts its launcher and
+// autostart entry (below the XDG folders), a key only the suite's own key (HKLM, SUITE_KEY_PATH
+// and SUITE_SUB_KEY) or one below it, an emptykey also its parents up to the vendor's. Any other
+// entry is refused with a line on stderr, and the rest removed.
 #pragma once
 
 #include <optional>
@@ -28,9 +33,12 @@ struct Entry {
 // The entries of TEXT in order; nullopt (with the line number in ERROR) for a line of no known kind.
 std::optional<std::vector<Entry>> ParseList(const std::string& text, std::string& error);
 
-// Removes the entries: the files, then the keys, then SELF (this program and its list: host
-// paths), then the folders. What is already gone counts as removed. Each failure is said on
-// stderr; false when there was one.
+// Why the list may not name ENTRY, or null when it may.
+const char* Refusal(const Entry& entry);
+
+// Removes the entries the list may name: the files, then the keys, then SELF (this program and
+// its list: host paths), then the folders. What is already gone counts as removed. Each refusal
+// and failure is said on stderr; false when there was one.
 bool RemoveInstalled(const std::vector<Entry>& entries, const std::vector<std::string>& self);
 
 }  // namespace qx::unins
