@@ -5,6 +5,7 @@
 #include "host/message_box.h"
 #include "platform/file_exists.h"
 #include "platform/ini_file.h"
+#include "platform/installation_paths.h"
 #include "platform/restart_windows.h"
 #include "programs/setup/device_registration.h"
 #include "programs/setup/setup_settings.h"
@@ -43,6 +44,11 @@ LoadResult Installer::Load() {
   ShowProgress("Setup is updating your system...");
   if (!LoadInstallation()) {
     Box("Fail to load data from Register File!");
+    CloseProgress();
+    return LoadResult::Failed;
+  }
+  // The files it reads and edits lie in the folders of the record: never outside the machine.
+  if (!InstallationPathsOnTheDrives(ProgramTitle())) {
     CloseProgress();
     return LoadResult::Failed;
   }

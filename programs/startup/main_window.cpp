@@ -9,6 +9,7 @@
 #include "core/settings_store.h"
 #include "host/desktop.h"
 #include "host/window_bus_qt.h"
+#include "platform/installation_paths.h"
 #include "platform/single_instance.h"
 #include "programs/startup/double_click_settings.h"
 #include "programs/startup/startup_program.h"
@@ -145,6 +146,8 @@ LoadResult MainWindow::Load() {
     ErrorBox("Fail to load data from Register File!", title);
     return LoadResult::Failed;
   }
+  // The programs it starts lie in the installation folder: never outside the machine.
+  if (!InstallationPathsOnTheDrives(title)) return LoadResult::Failed;
   LoadDoubleClickSettings();
   if (sdcMode_) PrepareDoubleClickDialog();
   else ShowAsSplash();

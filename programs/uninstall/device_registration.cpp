@@ -22,12 +22,13 @@ bool SameText(const std::string& a, const char* b) {
   return true;
 }
 
-// Whether DRIVER names one device of a class ("Mouse\0002"). Anything else ("Mouse", "", "..")
-// would name a whole class or nothing, and deleting it would take every other device of that
-// class with it: such a key is left alone.
-bool NamesOneDevice(const std::string& driver) {
+// Whether DRIVER names one device of the mouse class ("Mouse\0002"), the class the installer
+// registers the suite in. Anything else ("Mouse", "", "..") would name a whole class or nothing,
+// and another class ("Keyboard\0000") another device: such a key is left alone.
+bool NamesOneMouse(const std::string& driver) {
   const std::size_t slash = driver.find('\\');
-  if (slash == std::string::npos || slash == 0 || slash + 1 == driver.size()) return false;
+  if (slash == std::string::npos || !SameText(driver.substr(0, slash), "Mouse") || slash + 1 == driver.size())
+    return false;
   const std::string device = driver.substr(slash + 1);
   return device.find('\\') == std::string::npos && device != "." && device != "..";
 }
@@ -38,7 +39,7 @@ std::vector<std::string> SuiteKeys(HKEY instance, const std::string& keyPath) {
   if (!QueryString(instance, "Mfg", mfg) || !SameText(mfg, "TouchScreen")) return {};
   if (!QueryString(instance, "InfSection", section) || !SameText(section, "QxCOM")) return {};
   std::vector<std::string> keys{keyPath};
-  if (QueryString(instance, "Driver", driver) && NamesOneDevice(driver))
+  if (QueryString(instance, "Driver", driver) && NamesOneMouse(driver))
     keys.push_back(std::string(CLASS_KEY) + "\\" + driver);
   return keys;
 }

@@ -9,6 +9,7 @@
 #include "core/driver_link.h"
 #include "core/settings_store.h"
 #include "platform/ini_file.h"
+#include "platform/installation_paths.h"
 #include "platform/pause.h"
 #include "platform/restart_windows.h"
 #include "programs/uninstall/device_registration.h"
@@ -113,6 +114,9 @@ LoadResult RemovalWindow::Load() {
     OkBox("Fail to load data from Register File!", windowTitle().toStdString());
     return LoadResult::Failed;
   }
+  // The package uninstaller it runs and WININIT.INI it writes lie in the record's folders: never
+  // outside the machine.
+  if (!InstallationPathsOnTheDrives(windowTitle().toStdString())) return LoadResult::Failed;
 
   ApplyMainLogo(this);
   lblAsk->setText(QStringLiteral("Are you sure you want to completely remove TouchScreen V.") +

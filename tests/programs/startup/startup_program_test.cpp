@@ -143,6 +143,43 @@ TEST_F(StartupProgram, WithoutTheInstallationRecordItSaysSoAndAppliesNothing) {
   EXPECT_EQ(DeviceService::Qxctl("journal"), "");
 }
 
+// The programs the startup program starts lie in the installation folder of the record: a record
+// naming a folder outside the machine's drives is refused with a box, and nothing there runs.
+TEST_F(StartupProgram, ARecordNamingAFolderOutsideTheDrivesIsRefusedAndNothingThereRuns) {
+  const std::string outside = root.path() + "/outside";
+  for (const char* program : {"QXWMECvr.exe", "QXWMECrb.exe"}) {
+    WriteFile(outside + "/" + program, "#!/bin/sh\necho ran >> \"" + outside + "/ran\"\n");
+    chmod((outside + "/" + program).c_str(), 0700);
+  }
+  DeviceService::Qxctl("set TouchMode=1 RbfEnable=1 RbfAutoMode=0");  // the right-button program is needed
+  DeviceService::Qxctl("journal --clear");
+  for (const auto& [value, folder] :
+       {std::pair{"InstallPath", "installation folder"}, std::pair{"WindowsPath", "Windows folder"}}) {
+    SCOPED_TRACE(value);
+    WriteInstallation();
+    WriteString(value, outside);
+    std::filesystem::remove(LogPath());
+    const RunResult r = RunStartup();
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(Boxes(), Box(std::string("The ") + folder + " \"" + outside + "\" (" + value +
+                           ") is not on the machine's drives!"));
+    EXPECT_EQ(DeviceService::Qxctl("journal"), "");
+  }
+  EXPECT_FALSE(std::filesystem::exists(outside + "/ran"));
+}
+
+// A FIFO in place of the desktop's live values is a file that cannot be read or written: the
+// log-on goes on in its usual time, the steps that set the desktop fail and say so.
+TEST_F(StartupProgram, AFifoInPlaceOfTheDesktopsValuesHoldsUpNoLogOn) {
+  const std::string values = DesktopFolder() + "/mouse.ini";
+  ASSERT_EQ(::mkfifo(values.c_str(), 0600), 0);
+  const RunResult r = RunStartup();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Boxes(), Box("Fail to SetDoubleClock (WHT)!"));
+  EXPECT_EQ(JournalLines("GetSettings").size(), 1u);
+  EXPECT_TRUE(std::filesystem::is_fifo(values));
+}
+
 TEST_F(StartupProgram, WithoutTheDriverItSaysSoAndEndsWithoutWaiting) {
   const std::string socket = root.path() + "/run/QXWMECOM";
   std::filesystem::rename(socket, socket + ".away");

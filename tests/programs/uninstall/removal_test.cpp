@@ -172,11 +172,15 @@ TEST_F(RemovalTest, InstallRemoveAndInstallAgainLeavesOneInstanceOfTheSuite) {
 }
 
 TEST_F(RemovalTest, AKeyThatCannotBeDeletedIsReportedAndTheWalkGoesOn) {
-  // 0000 names a class key that is not there; 0001 names a whole class, which stays.
+  // 0000 names a class key that is not there; 0001 names a whole class, 0002 a device of another
+  // class: both stay.
   const MouseDevice missing = RegisterMouse();
   WriteStringValue(missing.instance, "Driver", "Mouse\\0042");
   const MouseDevice whole = RegisterMouse();
   WriteStringValue(whole.instance, "Driver", "Mouse");
+  const MouseDevice keyboard = RegisterMouse();
+  WriteStringValue(keyboard.instance, "Driver", "Keyboard\\0000");
+  WriteStringValue("System\\CurrentControlSet\\Services\\Class\\Keyboard\\0000", "DriverDesc", "Keyboard");
   const MouseDevice other = RegisterMouse("Standard mouse types", "SerMouse");
   const MouseDevice suite = RegisterMouse();
   RemoveDeviceRegistration(kRemovalTitle);
@@ -188,6 +192,8 @@ TEST_F(RemovalTest, AKeyThatCannotBeDeletedIsReportedAndTheWalkGoesOn) {
   EXPECT_FALSE(KeyExists(missing.instance));
   EXPECT_FALSE(KeyExists(whole.instance));
   EXPECT_TRUE(KeyExists("System\\CurrentControlSet\\Services\\Class\\Mouse"));
+  EXPECT_FALSE(KeyExists(keyboard.instance));
+  EXPECT_TRUE(KeyExists("System\\CurrentControlSet\\Services\\Class\\Keyboard\\0000"));
   EXPECT_TRUE(KeyExists(other.instance));
   EXPECT_TRUE(KeyExists(other.classKey));
   EXPECT_FALSE(KeyExists(suite.instance));

@@ -101,5 +101,26 @@ TEST_F(RemovalTest, WithoutTheInstallationRecordItSaysSoAndEnds) {
   EXPECT_EQ(boxes.shown[0].type, MB_OK | MB_SYSTEMMODAL);
 }
 
+// The package uninstaller it runs and the WININIT.INI it writes lie in the record's folders: a
+// record naming one outside the machine's drives is refused before the question is asked.
+TEST_F(RemovalTest, ARecordNamingAFolderOutsideTheDrivesIsRefusedBeforeTheQuestion) {
+  ASSERT_TRUE(Install());
+  const std::string outside = root.path() + "/outside";
+  const std::string key = "SOFTWARE\\Harlenby\\TouchScreen\\QX-COM";
+  for (const auto& [value, folder] :
+       {std::pair{"WindowsPath", "Windows folder"}, std::pair{"InstallPath", "installation folder"}}) {
+    SCOPED_TRACE(value);
+    WriteStringValue(key, value, outside);
+    boxes.shown.clear();
+    window.reset();
+    EXPECT_EQ(Start(), LoadResult::Failed);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              std::string("The ") + folder + " \"" + outside + "\" (" + value + ") is not on the machine's drives!");
+    EXPECT_EQ(boxes.shown[0].caption, kRemovalTitle);
+    EXPECT_EQ(boxes.shown[0].type, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
+  }
+}
+
 }  // namespace
 }  // namespace qx::test
