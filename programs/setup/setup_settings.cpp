@@ -18,7 +18,7 @@ namespace qx {
 
 namespace {
 
-// The keys of "setup.ini" in the order they are read, with their ranges.
+// The keys of "setup.ini" by their places in kSetupKeys.
 enum Key {
   kCalibrationMode,
   kVirtualButton,
@@ -40,33 +40,7 @@ enum Key {
   kPanelDirection,
   kKeyCount
 };
-
-struct SetupKey {
-  const char* name;
-  std::int32_t min;
-  std::int32_t max;
-};
-
-constexpr std::array<SetupKey, kKeyCount> kKeys{{
-    {"CalibrationMode", 0, 1},
-    {"VirtualButton", 1, 4},
-    {"RightButtonFunction", 0, 1},
-    {"RightButtonAutoMode", 0, 1},
-    {"RightButtonAutoSTime", 0, 9},
-    {"RightButtonAutoETime", 0, 9},
-    {"RightButtonAutoBeep", 0, 1},
-    {"FeedbackSound", 1, 4},
-    {"FeedbackTone", 200, 5000},
-    {"FeedbackDuration", 10, 50},
-    {"MouseBypass", 0, 1},
-    {"MouseHSpeed", 1, 20},
-    {"MouseVSpeed", 1, 20},
-    {"MouseAcceleration", 1, 4},
-    {"DoubleClickSpeed", 100, 900},
-    {"DoubleClickWidth", 0, 64},
-    {"DoubleClickHeight", 0, 64},
-    {"PanelDirection", 0, 7},
-}};
+static_assert(kKeyCount == kSetupKeys.size());
 
 // A registry value: a REG_DWORD (0 bytes here) or 1, 2 or 4 bytes; a packed value takes its four
 // keys from its first byte to its last.
@@ -163,15 +137,21 @@ std::string ByteText(std::uint32_t value, int bytes) {
   }
 }
 
+SetupValues ReadSetupValues(const std::string& iniPath) {
+  SetupValues accepted;
+  for (std::size_t k = 0; k < kSetupKeys.size(); ++k)
+    accepted[k] =
+        SetupNumber(ReadIniString(iniPath, "Settings", kSetupKeys[k].name), kSetupKeys[k].min, kSetupKeys[k].max);
+  return accepted;
+}
+
 void WriteInitialSettings(const std::string& iniPath) {
   if (!FileExists(iniPath)) return;
   HKEY key = 0;
   std::string subKey = SUITE_SUB_KEY;
   if (!CreateKey(HKEY_LOCAL_MACHINE, SUITE_KEY_PATH, subKey, key)) return;
 
-  std::array<std::optional<std::int32_t>, kKeyCount> accepted;
-  for (int k = 0; k < kKeyCount; ++k)
-    accepted[k] = SetupNumber(ReadIniString(iniPath, "Settings", kKeys[k].name), kKeys[k].min, kKeys[k].max);
+  const SetupValues accepted = ReadSetupValues(iniPath);
 
   for (const SettingValue& value : kValues) {
     // A packed value is formed byte by byte from its keys, the first one the most significant,
