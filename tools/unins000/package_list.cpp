@@ -123,6 +123,11 @@ const char* PathRefusal(const Entry& entry) {
                                                   : "not inside the machine's drives nor a desktop entry of the suite";
 }
 
+// Why the list may not name ENTRY, or null when it may.
+const char* Refusal(const Entry& entry) {
+  return entry.kind == Kind::Key || entry.kind == Kind::EmptyKey ? KeyRefusal(entry) : PathRefusal(entry);
+}
+
 }  // namespace
 
 std::optional<std::vector<Entry>> ParseList(const std::string& text, std::string& error) {
@@ -142,10 +147,6 @@ std::optional<std::vector<Entry>> ParseList(const std::string& text, std::string
     entries.push_back({*kind, line.substr(tab + 1)});
   }
   return entries;
-}
-
-const char* Refusal(const Entry& entry) {
-  return entry.kind == Kind::Key || entry.kind == Kind::EmptyKey ? KeyRefusal(entry) : PathRefusal(entry);
 }
 
 bool RemoveInstalled(const std::vector<Entry>& entries, const std::vector<std::string>& self) {

@@ -33,9 +33,6 @@ struct Entry {
 // The entries of TEXT in order; nullopt (with the line number in ERROR) for a line of no known kind.
 std::optional<std::vector<Entry>> ParseList(const std::string& text, std::string& error);
 
-// Why the list may not name ENTRY, or null when it may.
-const char* Refusal(const Entry& entry);
-
 // Removes the entries the list may name: the files, then the keys, then SELF (this program and
 // its list: host paths), then the folders. What is already gone counts as removed. Each refusal
 // and failure is said on stderr; false when there was one.
