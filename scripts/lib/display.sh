@@ -10,7 +10,7 @@ qx_display() {
   file=$(mktemp -t qx-display-XXXXXX)
   env -u QX_ROOT Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$file" >/dev/null 2>&1 &
   qx_displays+=($!)
-  until [ -s "$file" ]; do
+  until [ -s "$file" ] && [ -z "$(tail -c1 "$file")" ]; do  # its number, the whole line
     kill -0 $! 2>/dev/null || { rm -f "$file"; echo "$0: the virtual display did not start" >&2; return 1; }
     sleep 0.05
   done

@@ -98,7 +98,7 @@ qx_shutdown() {
 
 qx_end() {
   local status=$? i
-  trap - EXIT INT TERM HUP
+  trap - EXIT INT TERM HUP ERR
   set +e
   for i in "${qx_roots[@]}"; do qx_shutdown "$i"; done
   for i in "${qx_displays[@]}"; do kill "$i" 2>/dev/null && wait "$i" 2>/dev/null; done
@@ -106,6 +106,10 @@ qx_end() {
   exit "$status"
 }
 trap qx_end EXIT
+# A command that ends the script (set -e) says so, also from within a function (not from within a
+# subshell, whose failure the script may well expect).
+set -E
+trap 'qx_failed=$?; [ $BASH_SUBSHELL != 0 ] || echo "$0: line $LINENO: \"$BASH_COMMAND\" failed (exit $qx_failed)" >&2' ERR
 trap 'exit 130' INT
 trap 'exit 143' TERM
 trap 'exit 129' HUP
