@@ -154,6 +154,7 @@ DeviceReply Controller::RegisterCompanion(const RequestEntry& request, const Smi
 DeviceReply Controller::PlayTestSound(const RequestEntry& request, const TestSound& sound) {
   journal_.Add(request.code, request.name,
                "Tone=" + std::to_string(sound.Tone) + " Duration=" + std::to_string(sound.Duration));
+  touch_.Bell(sound.Tone, sound.Duration);
   return Ok(Bytes(sound));
 }
 

@@ -2,7 +2,9 @@
 // simulated pointer the service always keeps; a desktop's pointer besides it), and the actions.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace qx {
@@ -32,11 +34,17 @@ struct PointerAction {
 
 // A pointer the touch path drives. Perform is called from the service's loop, one action at a
 // time in the order the touch path decides them, and must not block: an output that has lost
-// its desktop drops what comes meanwhile and tries to reach it again on a later action.
+// its desktop drops what comes meanwhile and tries to reach it again when the loop wakes it.
 class PointerOutput {
  public:
+  using Time = std::chrono::steady_clock::time_point;
+
   virtual ~PointerOutput() = default;
   virtual void Perform(const PointerAction& action) = 0;
+  // When the output wants the loop to wake it whatever the touches do (to see whether its desktop
+  // is still there, or to look for it again); nothing when it never does.
+  virtual std::optional<Time> NextDue() const { return std::nullopt; }
+  virtual void Wake(Time /*now*/) {}
   // What the output is and, when it drops actions, why ("x11 on :99", "none (x11: DISPLAY not set)").
   virtual std::string Describe() const = 0;
 };

@@ -124,13 +124,17 @@ int DeviceServer::PreparePoll() {
     fds_.push_back({c.fd, events, 0});
   }
   firstInput_ = fds_.size();
+  auto wakeBy = [&](std::optional<Clock::time_point> due) {
+    if (!due) return;
+    auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - now).count();
+    timeout = static_cast<int>(std::clamp<long long>(wait, 0, timeout));
+  };
   for (TouchInput* input : controller_.inputs()) {
     fds_.push_back({input->Descriptor(), POLLIN, 0});
-    if (auto due = input->NextDue()) {
-      auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - now).count();
-      timeout = static_cast<int>(std::clamp<long long>(wait, 0, timeout));
-    }
+    wakeBy(input->NextDue());
   }
+  // The touch path's own timers (the automatic right button) and its outputs'.
+  wakeBy(controller_.touchPath().NextDue());
   return timeout;
 }
 
@@ -141,6 +145,7 @@ void DeviceServer::WakeInputs(bool polled) {
     bool readable = polled && (fds_[firstInput_ + k].revents & (POLLIN | POLLHUP | POLLERR));
     inputs[k]->Wake(now, readable, controller_.touchPath());
   }
+  controller_.touchPath().Wake(now);
 }
 
 void DeviceServer::ServeClients() {

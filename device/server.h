@@ -35,7 +35,8 @@ class DeviceServer {
   struct Client;
   // Fills the poll set and says how long the poll may wait.
   int PreparePoll();
-  // Lets every input hand its reports to the touch path; POLLED: right after a poll of the set.
+  // Lets every input hand its reports to the touch path, then wakes the touch path's timers and
+  // outputs; POLLED: right after a poll of the set.
   void WakeInputs(bool polled);
   void ServeClients();
   void AcceptClients();

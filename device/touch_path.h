@@ -1,12 +1,15 @@
 // The touch path: a raw report in (0..1023 on each axis while the finger is on the panel), the
 // controller's latest sample and counter, the pointer position under the calibration, the armed
-// one-shot right button; the pointer actions out, to every output attached. The one place that
-// decides what a report means, whichever input it came from; the journal's `Report` line is
-// written here.
+// one-shot right button, what the touch does under the touch mode (device/touch_gesture); the
+// pointer actions out, to every output attached. The one place that decides what a report means,
+// whichever input it came from; the journal's `Report` line is written here. Its timers (the
+// automatic right button) and its outputs' are woken from the service's loop.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/driver_records.h"
@@ -14,25 +17,39 @@
 #include "device/journal.h"
 #include "device/pointer_mapping.h"
 #include "device/pointer_output.h"
+#include "device/touch_gesture.h"
 
 namespace qx {
 
 class TouchPath {
  public:
+  using Time = std::chrono::steady_clock::time_point;
+
   // SETTINGS is the controller's block as it is kept, read at every report (calibration, screen
-  // size); it and JOURNAL outlive the path.
-  TouchPath(const SettingsBlock& settings, Journal& journal) : settings_(settings), journal_(journal) {}
+  // size, touch mode, sound); it and JOURNAL outlive the path.
+  TouchPath(const SettingsBlock& settings, Journal& journal)
+      : settings_(settings), journal_(journal), gesture_(settings, [this](const PointerAction& a) { Emit(a); }) {}
+  TouchPath(const TouchPath&) = delete;
+  TouchPath& operator=(const TouchPath&) = delete;
 
   // Outputs get every action from now on, in the order they were attached; each outlives the path.
   void Attach(PointerOutput& output) { outputs_.push_back(&output); }
 
-  // One report of the controller: the sample and its counter, the `Report` line, the pointer
-  // moved to where the report maps when that is not where it is; a touch-down while the right
-  // button is armed disarms it and is a right click.
-  void Report(std::int16_t x, std::int16_t y, bool touching);
+  // One report of the controller, made at NOW: the sample and its counter, the `Report` line, and
+  // what it does with the pointer (see TouchGesture); a touch-down while the right button is
+  // armed disarms it and is a right click.
+  void Report(std::int16_t x, std::int16_t y, bool touching, Time now = std::chrono::steady_clock::now());
   // Counts COUNT reports without making them: the counter moves on as if they had come, and
   // nothing else does (for reports that would repeat the last one exactly).
   void CountUnmade(std::size_t count);
+
+  // The feedback sound with TONE (Hz) and DURATION (ms), as the sound dialog's Test button asks.
+  void Bell(std::int32_t tone, std::int32_t duration) { Emit(PointerAction::Bell(tone, duration)); }
+
+  // When the path or one of its outputs is next due to be woken whatever the inputs do (the
+  // automatic right button's toggles, an output looking for its desktop); nothing when none is.
+  std::optional<Time> NextDue() const;
+  void Wake(Time now);
 
   // The latest report, as GetTouchSample hands it out.
   const TouchSample& sample() const { return sample_; }
@@ -50,9 +67,7 @@ class TouchPath {
   std::vector<PointerOutput*> outputs_;
   TouchSample sample_{};
   RbfRegistration rightButton_{-1, 0, 0};
-  // Where the last move put the pointer (nowhere before the first report).
-  bool moved_ = false;
-  ScreenPoint pointer_{};
+  TouchGesture gesture_;
 };
 
 }  // namespace qx

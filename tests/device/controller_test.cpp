@@ -11,16 +11,10 @@
 
 #include "core/settings_fields.h"
 #include "device/pointer_mapping.h"
+#include "tests/device/recorded_pointer.h"
 #include "tests/support/temp_root.h"
 
 namespace qx {
-
-// How a test failure shows an action (found by argument lookup, so outside the unnamed namespace).
-void PrintTo(const PointerAction& a, std::ostream* out) {
-  static const char* const kinds[] = {"move", "press", "release", "bell"};
-  *out << kinds[static_cast<int>(a.kind)] << "(" << a.x << "," << a.y << " button " << static_cast<int>(a.button)
-       << " bell " << a.tone << "/" << a.duration << ")";
-}
 
 namespace {
 
@@ -232,19 +226,17 @@ TEST_F(ControllerTest, TheJournalNamesTheFieldsARequestCarried) {
   EXPECT_EQ(controller.journal().size(), 0u);
 }
 
-// A pointer output that keeps every action it is handed.
-struct RecordedPointer : PointerOutput {
-  void Perform(const PointerAction& action) override { actions.push_back(action); }
-  std::string Describe() const override { return "recorded"; }
-  std::vector<PointerAction> actions;
-};
-
 // What the touch path hands an output for the reports that requests make: a move when a report
 // maps to another place than the pointer's, and a right click for the touch-down that finds the
-// right button armed.
+// right button armed. The touch mode is one the service does not know and the sound is off, so
+// that the touches make no other button or sound (the modes: tests/device/touch_modes_test).
 TEST_F(ControllerTest, TheTouchPathHandsEveryOutputThePointerActionsOfEachReport) {
   RecordedPointer output;
   controller.touchPath().Attach(output);
+  SettingsBlock pointing = Block();
+  pointing.TouchMode = 0;
+  pointing.SoundMode = 1;
+  ASSERT_TRUE(Send(IOCTL_SIM_SET_BLOCK, pointing).success);
   const SettingsBlock block = Block();
   auto move = [&](int x, int y) {
     ScreenPoint p = MapRawToScreen(block, x, y);

@@ -1,0 +1,69 @@
+// What one touch does with the pointer and its buttons, from touch-down to lift-off: the touch
+// mode in force when the finger went down, the armed right button, the automatic right button of
+// Drag Drop and the feedback sound (see "The touch modes" in ARCHITECTURE.md). Positions are
+// already on the screen; every action goes to the touch path's outputs through EMIT.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+#include "core/settings_block.h"
+#include "device/pointer_mapping.h"
+#include "device/pointer_output.h"
+
+namespace qx {
+
+class TouchGesture {
+ public:
+  using Time = std::chrono::steady_clock::time_point;
+  using Emit = std::function<void(const PointerAction&)>;
+
+  // How far a finger may wander from where it went down, in pixels on either axis, and still be
+  // held still for the automatic right button.
+  static constexpr int kStillSlop = 8;
+
+  // SETTINGS is read at every touch (mode, right-button function, sound); it outlives the gesture.
+  TouchGesture(const SettingsBlock& settings, Emit emit) : settings_(settings), emit_(std::move(emit)) {}
+
+  // The finger went down at P; RIGHT_ARMED: the right-button program's one-shot flag was set (the
+  // touch is a right click, whatever the mode).
+  void Down(ScreenPoint p, bool rightArmed, Time now);
+  // A report at P that is neither a touch-down nor a lift-off (the finger moved, or stayed).
+  void Move(ScreenPoint p);
+  // The finger lifted at P.
+  void Up(ScreenPoint p);
+
+  // When the automatic right button is next due to toggle; nothing when no touch waits for it.
+  std::optional<Time> NextDue() const;
+  void Wake(Time now);
+
+ private:
+  enum class Phase {
+    kLifted,
+    kLeftHeld,     // Stream, Drag Drop: released at lift-off
+    kClickOnLift,  // Lift Off: a left click where the finger lifts
+    kFollowing,    // the pointer follows, no button, nothing at lift-off
+    kStill,        // Drag Drop, automatic right button: held still so far, no button yet
+    kRightHeld,    // the automatic right button pressed: released at lift-off or at Toggle Off
+  };
+
+  void TouchModeDown(Time now);
+  void MoveTo(ScreenPoint p);
+  void Press(PointerButton b) { emit_(PointerAction::Press(b)); }
+  void Release(PointerButton b) { emit_(PointerAction::Release(b)); }
+  void Click(PointerButton b);
+  void Beep();
+  bool AutomaticRightButton() const;
+
+  const SettingsBlock& settings_;
+  Emit emit_;
+  Phase phase_ = Phase::kLifted;
+  ScreenPoint origin_{};  // where the finger went down
+  Time due_{};            // kStill: Toggle On; kRightHeld: Toggle Off
+  // Where the last move put the pointer (nowhere before the first report).
+  bool moved_ = false;
+  ScreenPoint pointer_{};
+};
+
+}  // namespace qx
