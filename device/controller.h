@@ -55,6 +55,7 @@ class Controller {
 
   const StoredState& state() const { return state_; }
   const Journal& journal() const { return journal_; }
+  Journal& journal() { return journal_; }
 
  private:
   DeviceReply Refuse(std::uint32_t code, std::uint32_t size);

@@ -12,6 +12,7 @@
 #include "core/driver_link.h"
 #include "device/controller.h"
 #include "device/initial_settings.h"
+#include "device/pointer_choice.h"
 #include "device/server.h"
 #include "host/machine_root.h"
 
@@ -25,9 +26,11 @@ void OnSignal(int) {
 
 int Usage(int code) {
   std::fprintf(code ? stderr : stdout,
-               "usage: qxwmecomd [--root DIR]\n"
+               "usage: qxwmecomd [--root DIR] [--pointer auto|x11|uinput|none]\n"
                "Serves the touch-screen driver's requests on DIR/run/QXWMECOM (DIR: --root, else QX_ROOT,\n"
                "else the default root) and keeps the controller's settings in DIR/device/settings.bin.\n"
+               "Touches move the desktop's pointer (--pointer, default auto: uinput when /dev/uinput can be\n"
+               "written, else the X server of DISPLAY, else none).\n"
                "Runs in the foreground until SIGTERM or SIGINT.\n");
   return code;
 }
@@ -35,12 +38,15 @@ int Usage(int code) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::string pointer = "auto";
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--root" && i + 1 < argc) qx::SetMachineRoot(argv[++i]);
+    else if (arg == "--pointer" && i + 1 < argc) pointer = argv[++i];
     else if (arg == "--help" || arg == "-h") return Usage(0);
     else return Usage(2);
   }
+  if (pointer != "auto" && pointer != "x11" && pointer != "uinput" && pointer != "none") return Usage(2);
 
   const std::string root = qx::MachineRoot();
   const std::string deviceDir = root + "/device";
@@ -61,6 +67,16 @@ int main(int argc, char** argv) {
   // The installer's initial settings, when they are new: what the controller runs with from now.
   for (const std::string& problem : controller.TakeInitialSettings(qx::ReadInitialSettings()))
     std::fprintf(stderr, "qxwmecomd: %s\n", problem.c_str());
+  // The desktop's pointer, besides the simulated one.
+  std::string pointerError;
+  auto output = qx::ChoosePointerOutput(pointer, controller.state().block, controller.journal(), pointerError);
+  if (!output) {
+    std::fprintf(stderr, "qxwmecomd: --pointer %s\n", pointerError.c_str());
+    return 2;
+  }
+  controller.AttachOutput(*output);
+  std::fprintf(stderr, "qxwmecomd: pointer output: %s\n", output->Describe().c_str());
+
   qx::DeviceServer server(root + "/run/" + qx::DRIVER_NAME, controller);
   if (!server.Listen()) return 1;
 

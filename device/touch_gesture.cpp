@@ -24,6 +24,7 @@ bool TouchGesture::AutomaticRightButton() const {
 void TouchGesture::Down(ScreenPoint p, bool rightArmed, Time now) {
   MoveTo(p);
   origin_ = p;
+  wandered_ = false;
   if (rightArmed) {
     // The armed right button takes this touch instead of the mode; the rest of it only points.
     Click(PointerButton::kRight);
@@ -62,11 +63,16 @@ void TouchGesture::TouchModeDown(Time now) {
 }
 
 void TouchGesture::Move(ScreenPoint p) {
-  if (phase_ == Phase::kStill) {
+  // A finger held still shakes a little: the pointer stays where it went down (and the right
+  // button presses there) until the finger leaves the still area.
+  if (!wandered_ && (phase_ == Phase::kStill || phase_ == Phase::kRightHeld)) {
     if (std::abs(p.x - origin_.x) <= kStillSlop && std::abs(p.y - origin_.y) <= kStillSlop) return;
-    // Moved before Toggle On: an ordinary drag, from where the finger went down.
-    Press(PointerButton::kLeft);
-    phase_ = Phase::kLeftHeld;
+    wandered_ = true;
+    if (phase_ == Phase::kStill) {
+      // Moved before Toggle On: an ordinary drag, from where the finger went down.
+      Press(PointerButton::kLeft);
+      phase_ = Phase::kLeftHeld;
+    }
   }
   MoveTo(p);
 }

@@ -59,8 +59,9 @@ class TouchGesture {
   const SettingsBlock& settings_;
   Emit emit_;
   Phase phase_ = Phase::kLifted;
-  ScreenPoint origin_{};  // where the finger went down
-  Time due_{};            // kStill: Toggle On; kRightHeld: Toggle Off
+  ScreenPoint origin_{};   // where the finger went down
+  bool wandered_ = false;  // it has left the still area around there since
+  Time due_{};             // kStill: Toggle On; kRightHeld: Toggle Off
   // Where the last move put the pointer (nowhere before the first report).
   bool moved_ = false;
   ScreenPoint pointer_{};

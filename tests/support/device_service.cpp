@@ -30,7 +30,7 @@ bool Answers(const std::string& path) {
 
 }  // namespace
 
-DeviceService::DeviceService() { Start(); }
+DeviceService::DeviceService(std::vector<std::string> args) : args_(std::move(args)) { Start(); }
 
 int DeviceService::ConnectRaw() {
   sockaddr_un addr{};
@@ -51,7 +51,9 @@ DeviceService::~DeviceService() {
 
 void DeviceService::Start() {
   std::string root = MachineRoot();
-  pid_ = Spawn({Program("qxwmecomd"), "--root", root}, root + "/qxwmecomd.log");
+  std::vector<std::string> argv = {Program("qxwmecomd"), "--root", root};
+  argv.insert(argv.end(), args_.begin(), args_.end());
+  pid_ = Spawn(argv, root + "/qxwmecomd.log");
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (!Answers(root + "/run/QXWMECOM")) {
     if (std::chrono::steady_clock::now() > deadline) throw std::runtime_error("qxwmecomd did not start");

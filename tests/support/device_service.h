@@ -5,13 +5,15 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace qx::test {
 
 class DeviceService {
  public:
-  // Starts the service and waits until it answers.
-  DeviceService();
+  // Starts the service with ARGS besides the root and waits until it answers. By default it drives
+  // no desktop pointer, whatever DISPLAY the tests run with.
+  explicit DeviceService(std::vector<std::string> args = {"--pointer", "none"});
   ~DeviceService();
   DeviceService(const DeviceService&) = delete;
   DeviceService& operator=(const DeviceService&) = delete;
@@ -29,6 +31,7 @@ class DeviceService {
   static std::string Qxctl(const std::string& args, int* exitCode = nullptr);
 
  private:
+  std::vector<std::string> args_;
   pid_t pid_ = -1;
 };
 

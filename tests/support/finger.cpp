@@ -38,6 +38,11 @@ bool SetReportRate(int reportsPerSecond) {
   return Ask(IOCTL_SIM_REPORT_RATE, rate, rate) && rate == reportsPerSecond;
 }
 
+bool ArmRightButton() {
+  RbfRegistration armed{4242, 1, 0};
+  return Ask(IOCTL_SET_RBF_REGISTRATION, armed, armed) && armed.Armed == 1;
+}
+
 std::optional<std::pair<int, int>> PointerAfterTouch(int x, int y) {
   const auto raw = [&](std::uint8_t touching, std::uint16_t reports) {
     SimTouch touch{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), touching, 0, reports};

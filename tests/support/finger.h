@@ -15,6 +15,9 @@ bool PressFinger(int x, int y, int jitter = 0);
 bool LiftFinger();
 // The controller's reports a second while a finger is down (1..1000).
 bool SetReportRate(int reportsPerSecond);
+// Arms the one-shot right button as the right-button program does (SetRbfRegistration, armed 1):
+// the next touch-down is a right click.
+bool ArmRightButton();
 
 // A brief touch at raw X, Y (two reports, then a lift): where it put the simulated pointer, or
 // nothing when the service did not take it.

@@ -1,0 +1,22 @@
+// Which desktop pointer the service drives (`qxwmecomd --pointer auto|x11|uinput|none`): the one
+// asked for, or with `auto` the first that can be had: uinput when /dev/uinput can be opened for
+// writing, else the X server of DISPLAY when it has XTest, else none.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/settings_block.h"
+#include "device/journal.h"
+#include "device/pointer_output.h"
+
+namespace qx {
+
+// The output of CHOICE ("auto", "x11", "uinput" or "none") over SCREEN, journalling to JOURNAL
+// (both outlive it). Nothing, with the reason in ERROR, when the output asked for by name cannot
+// be had at all (x11 without DISPLAY, uinput without a writable /dev/uinput) or CHOICE is none of
+// those; an X server that cannot be reached yet is tried again.
+std::unique_ptr<PointerOutput> ChoosePointerOutput(const std::string& choice, const SettingsBlock& screen,
+                                                   Journal& journal, std::string& error);
+
+}  // namespace qx

@@ -1,0 +1,202 @@
+// Touches reach a real X server: the device service with `--pointer x11` against Xvfb, and an X
+// client of the test's own recording what the server delivers. The touch modes, the armed and
+// the automatic right button and the bell, as a desktop gets them; and a server that goes away
+// and comes back.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <sstream>
+#include <thread>
+
+#include "core/driver_records.h"
+#include "host/device_file.h"
+#include "tests/support/device_service.h"
+#include "tests/support/finger.h"
+#include "tests/support/temp_root.h"
+#include "tests/support/x_display.h"
+
+namespace qx {
+namespace {
+
+using namespace std::chrono_literals;
+using test::DeviceService;
+using test::XPointerEvent;
+
+template <typename Record>
+bool Ask(std::uint32_t code, Record record) {
+  HANDLE h = CreateFileA("\\\\.\\QXWMECOM", GENERIC_READ, 3, nullptr, OPEN_EXISTING, 0x80, 0);
+  DWORD n = 0;
+  const bool ok = DeviceIoControl(h, code, &record, sizeof record, &record, sizeof record, &n, nullptr);
+  CloseHandle(h);
+  return ok;
+}
+
+template <typename Predicate>
+bool Eventually(Predicate done, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+struct Point {
+  int x = 0;
+  int y = 0;
+};
+
+// Where `qxctl pointer` says the last report put the pointer.
+Point QxctlPointer() {
+  std::istringstream in(DeviceService::Qxctl("pointer"));
+  Point p;
+  in >> p.x >> p.y;
+  return p;
+}
+
+// An event the desktop should get: type, button (0 for a motion), and where.
+struct Want {
+  XPointerEvent::Type type;
+  unsigned button;
+  Point at;
+};
+Want Motion(Point p) { return {XPointerEvent::kMotion, 0, p}; }
+Want Press(unsigned b, Point p) { return {XPointerEvent::kPress, b, p}; }
+Want Release(unsigned b, Point p) { return {XPointerEvent::kRelease, b, p}; }
+
+// The events got are the ones wanted, each within 1 pixel of its place.
+void ExpectEvents(const std::vector<XPointerEvent>& got, const std::vector<Want>& wanted, const std::string& what) {
+  ASSERT_EQ(got.size(), wanted.size()) << what;
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    EXPECT_EQ(got[i].type, wanted[i].type) << what << ", event " << i;
+    EXPECT_EQ(got[i].button, wanted[i].button) << what << ", event " << i;
+    EXPECT_NEAR(got[i].x, wanted[i].at.x, 1) << what << ", event " << i;
+    EXPECT_NEAR(got[i].y, wanted[i].at.y, 1) << what << ", event " << i;
+  }
+}
+
+class X11PointerTest : public ::testing::Test {
+ protected:
+  X11PointerTest() {
+    setenv("DISPLAY", display.name().c_str(), 1);
+    service.emplace(std::vector<std::string>{"--pointer", "x11"});
+    unsetenv("DISPLAY");
+    recorder.emplace(display.name());
+  }
+  // The events a touch made, once COUNT came and a moment passed for any that should not have.
+  std::vector<XPointerEvent> EventsOfTouch(std::size_t count) {
+    recorder->WaitForEvents(count);
+    std::this_thread::sleep_for(100ms);
+    return recorder->Events();
+  }
+
+  test::VirtualDisplay display;
+  test::TempRoot root;
+  std::optional<DeviceService> service;
+  std::optional<test::XEventRecorder> recorder;
+};
+
+// A press at one place, a move to another and a lift, under each mode; the right button armed.
+TEST_F(X11PointerTest, EachTouchModeGivesTheDesktopItsButtonEvents) {
+  EXPECT_EQ(DeviceService::Qxctl("output"), "Input: simulated\nOutput: x11 on " + display.name() + "\n");
+  struct Case {
+    const char* what;
+    const char* settings;
+    bool armed;
+    std::vector<Want> (*wanted)(Point a, Point b);
+  };
+  const Case cases[] = {
+      {"Stream", "TouchMode=1", false,
+       [](Point a, Point b) -> std::vector<Want> {
+         return {Motion(a), Press(1, a), Motion(b), Release(1, b)};
+       }},
+      {"Lift Off", "TouchMode=2", false,
+       [](Point a, Point b) -> std::vector<Want> {
+         return {Motion(a), Motion(b), Press(1, b), Release(1, b)};
+       }},
+      {"Touch Down", "TouchMode=3", false,
+       [](Point a, Point b) -> std::vector<Want> {
+         return {Motion(a), Press(1, a), Release(1, a), Motion(b)};
+       }},
+      {"Drag Drop", "TouchMode=4", false,
+       [](Point a, Point b) -> std::vector<Want> {
+         return {Motion(a), Press(1, a), Motion(b), Release(1, b)};
+       }},
+      {"Drag Drop moved before Toggle On", "TouchMode=4 RbfEnable=1 RbfAutoMode=1", false,
+       [](Point a, Point b) -> std::vector<Want> {
+         return {Motion(a), Press(1, a), Motion(b), Release(1, b)};
+       }},
+      {"the armed right button", "TouchMode=1", true,
+       [](Point a, Point b) -> std::vector<Want> {
+         return {Motion(a), Press(3, a), Release(3, a), Motion(b)};
+       }},
+  };
+  for (const Case& c : cases) {
+    DeviceService::Qxctl(std::string("set RbfEnable=0 RbfAutoMode=0 SoundMode=1 ") + c.settings);
+    if (c.armed) {
+      ASSERT_TRUE(test::ArmRightButton());
+    }
+    recorder->Clear();
+    ASSERT_TRUE(test::PressFinger(200, 300));
+    const Point a = QxctlPointer();
+    ASSERT_TRUE(test::PressFinger(700, 600));
+    const Point b = QxctlPointer();
+    ASSERT_TRUE(test::LiftFinger());
+    const std::vector<Want> wanted = c.wanted(a, b);
+    ExpectEvents(EventsOfTouch(wanted.size()), wanted, c.what);
+  }
+}
+
+// Held still in Drag Drop with the automatic right button: the right button alone, at Toggle On.
+TEST_F(X11PointerTest, AFingerHeldStillGetsTheRightButtonAtToggleOn) {
+  DeviceService::Qxctl("set TouchMode=4 RbfEnable=1 RbfAutoMode=1 RbfAutoSTime=1 RbfAutoETime=3 SoundMode=1");
+  ASSERT_TRUE(test::PressFinger(400, 400, 2));
+  const std::vector<XPointerEvent> pressed = recorder->WaitForEvents(2);
+  const Point a = QxctlPointer();
+  ASSERT_TRUE(test::LiftFinger());
+  ExpectEvents(EventsOfTouch(3), {Motion(a), Press(3, a), Release(3, a)}, "held still");
+  ASSERT_EQ(pressed.size(), 2u);
+  const std::chrono::duration<double, std::milli> toggleOn = pressed[1].at - pressed[0].at;
+  EXPECT_NEAR(toggleOn.count(), 1000, 100) << "Toggle On is 1 s";
+}
+
+// The sound dialog's test sound and the touch-down sound ring the X bell with their tone.
+TEST_F(X11PointerTest, TheBellRingsWithTheToneAndDurationChosen) {
+  ASSERT_TRUE(Ask(IOCTL_PLAY_TEST_SOUND, TestSound{880, 40}));
+  EXPECT_TRUE(Eventually([&] { return test::BellOf(display.name()) == std::pair(880, 40); }, 2s));
+  DeviceService::Qxctl("set SoundMode=2 SoundTone=1500 SoundDuration=25");
+  ASSERT_TRUE(test::PressFinger(100, 100));
+  EXPECT_TRUE(Eventually([&] { return test::BellOf(display.name()) == std::pair(1500, 25); }, 2s));
+  ASSERT_TRUE(test::LiftFinger());
+  EXPECT_NE(DeviceService::Qxctl("journal").find("PlayTestSound Tone=880 Duration=40"), std::string::npos);
+}
+
+// The X server goes away and comes back: the service goes on, says so, and finds it again.
+TEST_F(X11PointerTest, TheServiceOutlivesTheXServerAndFindsItAgain) {
+  const std::string name = display.name();
+  recorder.reset();
+  display.Stop();
+  EXPECT_TRUE(Eventually([] { return DeviceService::Qxctl("output").find("went away") != std::string::npos; }, 5s));
+  EXPECT_TRUE(test::PressFinger(300, 300)) << "the service answers without its desktop";
+  EXPECT_TRUE(test::LiftFinger());
+
+  display.Start();
+  ASSERT_EQ(display.name(), name);
+  EXPECT_TRUE(Eventually(
+      [&] { return DeviceService::Qxctl("output") == "Input: simulated\nOutput: x11 on " + name + "\n"; }, 8s));
+  recorder.emplace(name);
+  ASSERT_TRUE(test::PressFinger(600, 200));
+  const Point a = QxctlPointer();
+  ASSERT_TRUE(test::LiftFinger());
+  const std::vector<XPointerEvent> events = recorder->WaitForEvents(1);
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events[0].type, XPointerEvent::kMotion);
+  EXPECT_NEAR(events[0].x, a.x, 1);
+  const std::string journal = DeviceService::Qxctl("journal");
+  EXPECT_NE(journal.find("DisplayLost Display=" + name), std::string::npos) << journal;
+  EXPECT_NE(journal.find("DisplayBack Display=" + name), std::string::npos) << journal;
+}
+
+}  // namespace
+}  // namespace qx

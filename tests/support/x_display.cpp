@@ -1,0 +1,140 @@
+#include "tests/support/x_display.h"
+
+#include <X11/Xlib.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <stdexcept>
+
+#include "tests/support/process.h"
+
+namespace qx::test {
+
+VirtualDisplay::VirtualDisplay(int width, int height)
+    : size_(std::to_string(width) + "x" + std::to_string(height) + "x24") {
+  Launch("");
+}
+
+void VirtualDisplay::Start() { Launch(name_); }
+
+// Starts Xvfb on DISPLAY, or on the first free display when it is empty; returns once it answers.
+void VirtualDisplay::Launch(const std::string& display) {
+  int ready[2];
+  if (pipe(ready) != 0) throw std::runtime_error("pipe");
+  std::vector<std::string> args = {"Xvfb",      "-displayfd", std::to_string(ready[1]), "-screen", "0", size_,
+                                   "-nolisten", "tcp"};
+  if (!display.empty()) args.insert(args.begin() + 1, display);
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_ = fork();
+  if (pid_ == 0) {
+    close(ready[0]);
+    int devnull = open("/dev/null", O_WRONLY);
+    dup2(devnull, 2);
+    execvp("Xvfb", argv.data());
+    _exit(127);
+  }
+  close(ready[1]);
+  // Xvfb writes the display number and a line end to the descriptor once it accepts clients (it
+  // ends when it cannot write them whole).
+  std::string number;
+  char c = 0;
+  while (read(ready[0], &c, 1) == 1 && c != '\n') number += c;
+  close(ready[0]);
+  if (c != '\n') throw std::runtime_error("Xvfb did not start");
+  name_ = ":" + number;
+}
+
+void VirtualDisplay::Stop() {
+  if (pid_ > 0) KillAndWait(pid_, SIGTERM);
+  pid_ = -1;
+}
+
+namespace {
+
+int IgnoreIoError(Display*) { return 0; }
+void OnLost(Display*, void* lost) { *static_cast<bool*>(lost) = true; }
+
+}  // namespace
+
+XEventRecorder::XEventRecorder(const std::string& name) {
+  XSetIOErrorHandler(IgnoreIoError);
+  display_ = XOpenDisplay(name.c_str());
+  if (!display_) throw std::runtime_error("cannot open " + name);
+  XSetIOErrorExitHandler(display_, OnLost, &lost_);
+  const int screen = DefaultScreen(display_);
+  XSetWindowAttributes a{};
+  a.override_redirect = True;
+  a.event_mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+  Window w = XCreateWindow(display_, RootWindow(display_, screen), 0, 0, DisplayWidth(display_, screen),
+                           DisplayHeight(display_, screen), 0, CopyFromParent, InputOnly, CopyFromParent,
+                           CWOverrideRedirect | CWEventMask, &a);
+  XMapWindow(display_, w);
+  XSync(display_, False);
+  reader_ = std::thread([this] { Read(); });
+}
+
+XEventRecorder::~XEventRecorder() {
+  stop_ = true;
+  reader_.join();
+  XCloseDisplay(display_);
+}
+
+void XEventRecorder::Read() {
+  while (!stop_ && !lost_) {
+    pollfd p{ConnectionNumber(display_), POLLIN, 0};
+    if (poll(&p, 1, 20) <= 0) continue;
+    while (!lost_ && XPending(display_) > 0) {
+      XEvent e;
+      XNextEvent(display_, &e);
+      const auto at = std::chrono::steady_clock::now();
+      XPointerEvent r{XPointerEvent::kMotion, 0, 0, 0, at};
+      if (e.type == MotionNotify) {
+        r.x = e.xmotion.x_root;
+        r.y = e.xmotion.y_root;
+      } else if (e.type == ButtonPress || e.type == ButtonRelease) {
+        r.type = e.type == ButtonPress ? XPointerEvent::kPress : XPointerEvent::kRelease;
+        r.button = e.xbutton.button;
+        r.x = e.xbutton.x_root;
+        r.y = e.xbutton.y_root;
+      } else {
+        continue;
+      }
+      std::lock_guard<std::mutex> lock(mutex_);
+      events_.push_back(r);
+    }
+  }
+}
+
+std::vector<XPointerEvent> XEventRecorder::Events() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return events_;
+}
+
+void XEventRecorder::Clear() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  events_.clear();
+}
+
+std::vector<XPointerEvent> XEventRecorder::WaitForEvents(std::size_t count, int timeoutMs) const {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (Events().size() < count && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  return Events();
+}
+
+std::pair<int, int> BellOf(const std::string& name) {
+  Display* d = XOpenDisplay(name.c_str());
+  if (!d) return {-1, -1};
+  XKeyboardState state{};
+  XGetKeyboardControl(d, &state);
+  XCloseDisplay(d);
+  return {state.bell_pitch, state.bell_duration};
+}
+
+}  // namespace qx::test

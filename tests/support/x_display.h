@@ -1,0 +1,78 @@
+// A real X server for tests (Xvfb, on a display number it picks itself) and an X client of the
+// test's own that records the pointer events the server delivers, as a person's desktop would get
+// them from the device service.
+#pragma once
+
+#include <sys/types.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct _XDisplay;
+
+namespace qx::test {
+
+class VirtualDisplay {
+ public:
+  // Starts Xvfb with one screen of WIDTH × HEIGHT.
+  explicit VirtualDisplay(int width = 1024, int height = 768);
+  ~VirtualDisplay() { Stop(); }
+  VirtualDisplay(const VirtualDisplay&) = delete;
+  VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+
+  const std::string& name() const { return name_; }  // ":N"
+  // The server goes away (SIGTERM, waited for); Start brings it back on the same display.
+  void Stop();
+  void Start();
+
+ private:
+  void Launch(const std::string& display);
+  std::string size_;
+  std::string name_;
+  pid_t pid_ = -1;
+};
+
+// One pointer event as the client got it: its type (ButtonPress, ButtonRelease, MotionNotify),
+// the button (0 for a motion), the position on the screen and when it arrived.
+struct XPointerEvent {
+  enum Type { kMotion, kPress, kRelease };
+  Type type = kMotion;
+  unsigned button = 0;
+  int x = 0;
+  int y = 0;
+  std::chrono::steady_clock::time_point at;
+};
+
+// A window over the whole screen that takes every press, release and motion of the pointer, read
+// by a thread of its own. A server that goes away ends the recording, not the test.
+class XEventRecorder {
+ public:
+  explicit XEventRecorder(const std::string& display);
+  ~XEventRecorder();
+  XEventRecorder(const XEventRecorder&) = delete;
+  XEventRecorder& operator=(const XEventRecorder&) = delete;
+
+  // The events so far, oldest first; Clear forgets them.
+  std::vector<XPointerEvent> Events() const;
+  void Clear();
+  // Waits up to TIMEOUT_MS until COUNT events came; the events so far.
+  std::vector<XPointerEvent> WaitForEvents(std::size_t count, int timeoutMs = 3000) const;
+
+ private:
+  void Read();
+  _XDisplay* display_ = nullptr;
+  bool lost_ = false;
+  std::atomic<bool> stop_{false};
+  mutable std::mutex mutex_;
+  std::vector<XPointerEvent> events_;
+  std::thread reader_;
+};
+
+// The bell's pitch (Hz) and duration (ms) the server of DISPLAY holds now.
+std::pair<int, int> BellOf(const std::string& display);
+
+}  // namespace qx::test
