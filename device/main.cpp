@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -29,8 +30,8 @@ int Usage(int code) {
                "usage: qxwmecomd [--root DIR] [--pointer auto|x11|uinput|none]\n"
                "Serves the touch-screen driver's requests on DIR/run/QXWMECOM (DIR: --root, else QX_ROOT,\n"
                "else the default root) and keeps the controller's settings in DIR/device/settings.bin.\n"
-               "Touches move the desktop's pointer (--pointer, default auto: uinput when /dev/uinput can be\n"
-               "written, else the X server of DISPLAY, else none).\n"
+               "Touches move the desktop's pointer (--pointer, else QX_POINTER, else auto: uinput when\n"
+               "/dev/uinput can be written, else the X server of DISPLAY, else none).\n"
                "Runs in the foreground until SIGTERM or SIGINT.\n");
   return code;
 }
@@ -38,7 +39,8 @@ int Usage(int code) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string pointer = "auto";
+  const char* pointerVariable = std::getenv("QX_POINTER");
+  std::string pointer = pointerVariable && *pointerVariable ? pointerVariable : "auto";
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--root" && i + 1 < argc) qx::SetMachineRoot(argv[++i]);

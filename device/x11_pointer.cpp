@@ -75,20 +75,22 @@ void X11Pointer::Lose(Time now) {
   std::fprintf(stderr, "qxwmecomd: pointer output: %s\n", Describe().c_str());
 }
 
-bool X11Pointer::Writable() const {
-  pollfd p{ConnectionNumber(display_), POLLOUT, 0};
-  return ::poll(&p, 1, 0) == 1 && (p.revents & POLLOUT);
+short X11Pointer::Ready(short events) const {
+  pollfd p{ConnectionNumber(display_), events, 0};
+  return ::poll(&p, 1, 0) == 1 ? p.revents : 0;
 }
 
 void X11Pointer::Perform(const PointerAction& action) {
+  if (!display_) return;
   // A server that cannot take more now (stopped, or stuck) loses the action rather than the
   // service its time; one that went away is looked for again from Wake.
-  if (!display_) return;
-  if (Writable()) {
+  const short ready = Ready(POLLIN | POLLOUT);
+  if (ready & POLLOUT) {
     Send(action);
     XFlush(display_);
   }
-  Drain();
+  if (ready & (POLLIN | POLLHUP | POLLERR)) ReadIncoming();
+  if (lost_) Lose(std::chrono::steady_clock::now());
 }
 
 void X11Pointer::Send(const PointerAction& action) {
@@ -116,15 +118,11 @@ void X11Pointer::Send(const PointerAction& action) {
   }
 }
 
-void X11Pointer::Drain() {
-  pollfd p{ConnectionNumber(display_), POLLIN, 0};
-  if (::poll(&p, 1, 0) == 1) {
-    while (!lost_ && XPending(display_) > 0) {
-      XEvent event;
-      XNextEvent(display_, &event);
-    }
+void X11Pointer::ReadIncoming() {
+  while (!lost_ && XPending(display_) > 0) {
+    XEvent event;
+    XNextEvent(display_, &event);
   }
-  if (lost_) Lose(std::chrono::steady_clock::now());
 }
 
 std::string X11Pointer::Describe() const {
@@ -138,7 +136,8 @@ void X11Pointer::Wake(Time now) {
   if (now < due_) return;
   if (display_) {
     due_ = now + kCheck;
-    Drain();
+    if (Ready(POLLIN)) ReadIncoming();
+    if (lost_) Lose(now);
   } else if (Connect(now)) {
     journal_.Add(0, "DisplayBack", "Display=" + name_);
     std::fprintf(stderr, "qxwmecomd: pointer output: %s\n", Describe().c_str());

@@ -45,13 +45,13 @@ class X11Pointer : public PointerOutput {
 
  private:
   void Send(const PointerAction& action);
-  // Reads what the server sent (nothing we asked for; errors and notices are dropped) and sees
-  // whether it went away meanwhile.
-  void Drain();
+  // Reads what the server sent (nothing we asked for: errors and notices, dropped); a server that
+  // went away is found so (lost_).
+  void ReadIncoming();
   void Disconnect();
   void Lose(Time now);
-  // The server takes more without blocking the service.
-  bool Writable() const;
+  // Which of EVENTS (POLLIN, POLLOUT) the connection is ready for now, without waiting.
+  short Ready(short events) const;
 
   std::string name_;
   const SettingsBlock& screen_;

@@ -107,6 +107,7 @@ void XEventRecorder::Read() {
       }
       std::lock_guard<std::mutex> lock(mutex_);
       events_.push_back(r);
+      arrived_.notify_all();
     }
   }
 }
@@ -122,10 +123,9 @@ void XEventRecorder::Clear() {
 }
 
 std::vector<XPointerEvent> XEventRecorder::WaitForEvents(std::size_t count, int timeoutMs) const {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (Events().size() < count && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  return Events();
+  std::unique_lock<std::mutex> lock(mutex_);
+  arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return events_.size() >= count; });
+  return events_;
 }
 
 std::pair<int, int> BellOf(const std::string& name) {

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -68,6 +69,7 @@ class XEventRecorder {
   bool lost_ = false;
   std::atomic<bool> stop_{false};
   mutable std::mutex mutex_;
+  mutable std::condition_variable arrived_;
   std::vector<XPointerEvent> events_;
   std::thread reader_;
 };
