@@ -40,6 +40,9 @@ std::vector<RequestEntry> MakeTable() {
       {IOCTL_SIM_FINGER, "SimFinger", sizeof(SimFinger), {}},
       {IOCTL_SIM_REPORT_RATE, "SimReportRate", kI32, {}},
       {IOCTL_SIM_DESCRIBE_IO, "SimDescribeIo", 0, {}},
+      {IOCTL_SIM_REPLAY, "SimReplay", sizeof(SimReplay), {}},
+      {IOCTL_SIM_READ_REPORTS, "SimReadReports", sizeof(SimReports), {}},
+      {IOCTL_SIM_GET_INPUT, "SimGetInput", sizeof(SimInput), {}},
   };
 }
 

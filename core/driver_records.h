@@ -39,6 +39,11 @@ inline constexpr std::uint32_t IOCTL_SIM_CLEAR_JOURNAL = 0xF9070;     // nothing
 inline constexpr std::uint32_t IOCTL_SIM_FINGER = 0xF9080;            // SimFinger; out: TouchSample
 inline constexpr std::uint32_t IOCTL_SIM_REPORT_RATE = 0xF9090;       // i32 reports a second (0: as is)
 inline constexpr std::uint32_t IOCTL_SIM_DESCRIBE_IO = 0xF90A0;       // in: nothing; out: text, two lines
+// Touchscreens and recordings: events of a recording played as the controller's reports, the
+// reports made since a point of the journal, and the input in force.
+inline constexpr std::uint32_t IOCTL_SIM_REPLAY = 0xF9100;        // SimReplay; out: the same
+inline constexpr std::uint32_t IOCTL_SIM_READ_REPORTS = 0xF9110;  // SimReports
+inline constexpr std::uint32_t IOCTL_SIM_GET_INPUT = 0xF9120;     // SimInput
 
 #pragma pack(push, 1)
 struct TouchSample {
@@ -86,6 +91,82 @@ struct SimFinger {
   std::uint8_t Unused;
 };
 
+// One axis of a touchscreen, in the device's own units.
+struct AxisRange {
+  std::int32_t Minimum;
+  std::int32_t Maximum;
+};
+
+// The axes a touchscreen reports positions on: X and Y of a single touch (ABS_X, ABS_Y), and of
+// the contacts of a multi-touch device (ABS_MT_POSITION_X, ABS_MT_POSITION_Y), which has Slots
+// contacts at once (0 for a single-touch device, or one without slots).
+struct TouchAxes {
+  AxisRange X;
+  AxisRange Y;
+  AxisRange SlotX;
+  AxisRange SlotY;
+  std::uint16_t Slots;
+  std::uint16_t Unused;
+};
+
+// One input event as an evdev device hands it out, without its time.
+struct SimEvent {
+  std::uint16_t Type;
+  std::uint16_t Code;
+  std::int32_t Value;
+};
+
+// A part of a recording played through the service: Count events, read as a touchscreen with Axes
+// would give them. The first part of a recording (REPLAY_FIRST) makes it the input in force, File
+// naming it; after the last (REPLAY_LAST) the input before it is in force again.
+inline constexpr std::size_t kReplayEvents = 480;
+inline constexpr std::uint8_t REPLAY_FIRST = 1;
+inline constexpr std::uint8_t REPLAY_LAST = 2;
+struct SimReplay {
+  std::uint16_t Count;
+  std::uint8_t Flags;
+  std::uint8_t Unused;
+  TouchAxes Axes;
+  char File[108];  // ended by a 0 byte
+  SimEvent Events[kReplayEvents];
+};
+
+// One report of the controller as the journal keeps it, with its time (microseconds since 1970).
+struct ReportEntry {
+  std::int64_t Time;
+  std::int16_t X;
+  std::int16_t Y;
+  std::uint8_t Touching;
+  std::uint8_t Unused[3];
+};
+
+// The reports the journal took after its entry After (REPORTS_FROM_NOW: none, only where the
+// journal is now), up to kReportsRead of them; Next is where to go on from, Lost how many reports
+// the journal had already let go of.
+inline constexpr std::size_t kReportsRead = 256;
+inline constexpr std::uint32_t REPORTS_FROM_NOW = 0xFFFFFFFF;
+struct SimReports {
+  std::uint32_t After;
+  std::uint32_t Next;
+  std::uint32_t Lost;
+  std::uint32_t Count;
+  ReportEntry Reports[kReportsRead];
+};
+
+// The touch input in force: the simulated finger, a touchscreen or a recording; its name and path
+// (or file) where it has them, its axes and whether it can report now.
+inline constexpr std::uint8_t INPUT_SIMULATED = 0;
+inline constexpr std::uint8_t INPUT_TOUCHSCREEN = 1;
+inline constexpr std::uint8_t INPUT_RECORDING = 2;
+struct SimInput {
+  std::uint8_t Kind;
+  std::uint8_t Present;
+  std::uint16_t Unused;
+  TouchAxes Axes;
+  char Name[128];  // each ended by a 0 byte
+  char Path[128];
+};
+
 struct SimStatus {
   std::uint8_t Present;
   std::uint8_t Touching;
@@ -107,6 +188,11 @@ static_assert(sizeof(TestSound) == 4);
 static_assert(sizeof(SimTouch) == 8);
 static_assert(sizeof(SimFinger) == 8);
 static_assert(sizeof(SimStatus) == 20);
+static_assert(sizeof(TouchAxes) == 36);
+static_assert(sizeof(SimReplay) == 4 + 36 + 108 + 8 * kReplayEvents);
+static_assert(sizeof(ReportEntry) == 16);
+static_assert(sizeof(SimReports) == 16 + 16 * kReportsRead);
+static_assert(sizeof(SimInput) == 4 + 36 + 256);
 
 // One row of the request table: every request the device service serves, the driver's and its own.
 struct RequestEntry {

@@ -1,5 +1,6 @@
 #include "device/controller.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -41,7 +42,7 @@ Controller::Controller(StateFile file) : file_(std::move(file)) {
 
 SettingsBlock Controller::BlockAsHandedOut() const {
   SettingsBlock b = state_.block;
-  if (!state_.present) {
+  if (!state_.present || !InputsPresent()) {
     b.ActivePort = 0;
     b.ActivePortBase = 0;
     b.ActivePortIrq = 0;
@@ -90,6 +91,9 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
     case IOCTL_SIM_TOUCH: return InjectTouch(r, From<SimTouch>(payload));
     case IOCTL_SIM_FINGER: return MoveFinger(r, From<SimFinger>(payload));
     case IOCTL_SIM_REPORT_RATE: return SetReportRate(r, From<std::int32_t>(payload));
+    case IOCTL_SIM_REPLAY: return Replay(r, From<SimReplay>(payload));
+    case IOCTL_SIM_READ_REPORTS: return ReadReports(From<SimReports>(payload));
+    case IOCTL_SIM_GET_INPUT: return Ok(Bytes(InputInForce()));
     case IOCTL_SIM_GET_STATUS: return Ok(Bytes(Status()));
     case IOCTL_SIM_READ_JOURNAL: return Ok(JournalTail());
     case IOCTL_SIM_CLEAR_JOURNAL: journal_.Clear(); return Ok({});
@@ -177,7 +181,7 @@ DeviceReply Controller::SetReportRate(const RequestEntry& request, std::int32_t 
 SimStatus Controller::Status() const {
   const TouchSample& sample = touch_.sample();
   SimStatus status{};
-  status.Present = state_.present ? 1 : 0;
+  status.Present = state_.present && InputsPresent() ? 1 : 0;
   status.Touching = touch_.touching() ? 1 : 0;
   status.RawX = sample.X;
   status.RawY = sample.Y;
@@ -198,7 +202,49 @@ std::vector<std::uint8_t> Controller::JournalTail() const {
 std::size_t Controller::ReplyBound(std::uint32_t code) {
   // The description of the inputs and the output is a few lines of text.
   if (code == IOCTL_SIM_DESCRIBE_IO) return 4096;
-  return code == IOCTL_SIM_READ_JOURNAL ? frame::kMaxPayload : sizeof(SettingsBlock);
+  if (code == IOCTL_SIM_READ_JOURNAL) return frame::kMaxPayload;
+  const RequestEntry* request = FindRequest(code);
+  return std::max<std::size_t>(sizeof(SettingsBlock), request ? request->size : 0);
+}
+
+bool Controller::InputsPresent() const {
+  return std::all_of(inputs_.begin(), inputs_.end(), [](const TouchInput* input) { return input->Present(); });
+}
+
+SimInput Controller::InputInForce() const { return replay_ ? replay_->input : inputs_.back()->Identity(); }
+
+// A part of a recording: its events go through the decoder a touchscreen's go through. A
+// recording that ends with the finger down lifts it, so that nothing stays pressed.
+DeviceReply Controller::Replay(const RequestEntry& request, const SimReplay& part) {
+  const bool first = part.Flags & REPLAY_FIRST, last = part.Flags & REPLAY_LAST;
+  journal_.Add(
+      request.code, request.name,
+      "Events=" + std::to_string(part.Count) + " First=" + (first ? "1" : "0") + " Last=" + (last ? "1" : "0"));
+  if (first) {
+    if (replay_) replay_->decoder.End(touch_);
+    SimInput input{};
+    input.Kind = INPUT_RECORDING;
+    input.Present = 1;
+    input.Axes = part.Axes;
+    std::memcpy(input.Path, part.File, std::min(sizeof input.Path, sizeof part.File));
+    input.Path[sizeof input.Path - 1] = '\0';
+    replay_.emplace(Replaying{TouchDecoder(part.Axes), input});
+  }
+  if (!replay_ || part.Count > kReplayEvents) return Failed();
+  for (std::size_t i = 0; i < part.Count; ++i)
+    replay_->decoder.Take(part.Events[i].Type, part.Events[i].Code, part.Events[i].Value, touch_);
+  if (last) {
+    replay_->decoder.End(touch_);
+    replay_.reset();
+  }
+  return Ok(Bytes(touch_.sample()));
+}
+
+DeviceReply Controller::ReadReports(const SimReports& in) const {
+  SimReports out{};
+  journal_.ReportsAfter(in.After, out);
+  out.After = in.After;
+  return Ok(Bytes(out));
 }
 
 void Controller::AttachOutput(PointerOutput& output) {
@@ -207,9 +253,11 @@ void Controller::AttachOutput(PointerOutput& output) {
 }
 
 std::string Controller::DescribeIo() const {
-  std::string inputs;
-  for (const TouchInput* input : inputs_) inputs += (inputs.empty() ? "" : ", ") + input->Describe();
-  return "Input: " + inputs + "\nOutput: " + (desktop_ ? desktop_->Describe() : "none") + "\n";
+  // The input in force: a recording while one is played, else the one added last.
+  const std::string input =
+      replay_ ? "recording " + std::string(replay_->input.Path) + ", " + AxesText(replay_->input.Axes)
+              : inputs_.back()->Describe();
+  return "Input: " + input + "\nOutput: " + (desktop_ ? desktop_->Describe() : "none") + "\n";
 }
 
 DeviceReply Controller::InjectTouch(const RequestEntry& request, const SimTouch& touch) {

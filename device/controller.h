@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "device/journal.h"
 #include "device/simulated_pointer.h"
 #include "device/state_file.h"
+#include "device/touch_decoder.h"
 #include "device/touch_input.h"
 #include "device/touch_path.h"
 
@@ -43,14 +45,15 @@ class Controller {
 
   // For the service's loop: the inputs it waits on (the finger first), and the touch path that
   // takes their reports and drives the pointer outputs attached to it. An input added outlives
-  // the controller.
+  // the controller; the one added last is the input in force (a touchscreen in place of the
+  // finger), except while a recording is played.
   void AddInput(TouchInput& input) { inputs_.push_back(&input); }
   const std::vector<TouchInput*>& inputs() const { return inputs_; }
   TouchPath& touchPath() { return touch_; }
   // The desktop's pointer, besides the simulated one: attached to the touch path, and the output
   // the service reports as in force. It outlives the controller.
   void AttachOutput(PointerOutput& output);
-  // "Input: …\nOutput: …\n": the inputs and the desktop output in force, as SimDescribeIo answers.
+  // "Input: …\nOutput: …\n": the input and the desktop output in force, as SimDescribeIo answers.
   std::string DescribeIo() const;
 
   const StoredState& state() const { return state_; }
@@ -72,6 +75,11 @@ class Controller {
   DeviceReply SetReportRate(const RequestEntry& request, std::int32_t rate);
   DeviceReply InjectTouch(const RequestEntry& request, const SimTouch& touch);
   DeviceReply MoveFinger(const RequestEntry& request, const SimFinger& finger);
+  DeviceReply Replay(const RequestEntry& request, const SimReplay& part);
+  DeviceReply ReadReports(const SimReports& in) const;
+  SimInput InputInForce() const;
+  // Every input can report: an unplugged touchscreen makes the controller read as absent.
+  bool InputsPresent() const;
   SimStatus Status() const;
   std::vector<std::uint8_t> JournalTail() const;
 
@@ -89,6 +97,12 @@ class Controller {
   Finger finger_;
   std::vector<TouchInput*> inputs_{&finger_};
   PointerOutput* desktop_ = nullptr;
+  // The recording being played, if one is: its decoder and what it is.
+  struct Replaying {
+    TouchDecoder decoder;
+    SimInput input;
+  };
+  std::optional<Replaying> replay_;
   SmiRegistration smi_{-1, 0, 0};
   std::int32_t calibrationState_ = 0;
 };

@@ -35,6 +35,7 @@ void TimeText(std::chrono::system_clock::time_point now, char (&out)[32]) {
 }  // namespace
 
 void Journal::Push(Entry entry) {
+  ++added_;
   lines_.push_back(std::move(entry));
   while (lines_.size() > capacity_) lines_.pop_front();
 }
@@ -97,6 +98,36 @@ std::string Journal::Text() const {
   text.reserve(total);
   for (const Entry& e : lines_) text += e.line;
   return text;
+}
+
+}  // namespace qx
+
+namespace qx {
+
+void Journal::ReportsAfter(std::uint32_t after, SimReports& out) const {
+  out.Count = 0;
+  out.Lost = 0;
+  out.Next = added_;
+  if (after == REPORTS_FROM_NOW || after >= added_) return;
+  // The entry numbered N sits at N - first in lines_; entries before the first kept ones are gone.
+  const std::uint32_t first = added_ - static_cast<std::uint32_t>(lines_.size()) + 1;
+  std::size_t at = 0;
+  if (after + 1 < first) {
+    out.Lost = first - after - 1;  // entries, not all of them reports: an upper bound
+  } else {
+    at = after + 1 - first;
+  }
+  for (; at < lines_.size() && out.Count < kReportsRead; ++at) {
+    const Entry& e = lines_[at];
+    if (!e.isReport) continue;
+    ReportEntry& r = out.Reports[out.Count++];
+    r = ReportEntry{};
+    r.Time = std::chrono::duration_cast<std::chrono::microseconds>(e.time.time_since_epoch()).count();
+    r.X = static_cast<std::int16_t>(e.report.x);
+    r.Y = static_cast<std::int16_t>(e.report.y);
+    r.Touching = e.report.touching ? 1 : 0;
+  }
+  out.Next = first + static_cast<std::uint32_t>(at) - 1;
 }
 
 }  // namespace qx

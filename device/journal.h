@@ -8,6 +8,8 @@
 #include <deque>
 #include <string>
 
+#include "core/driver_records.h"
+
 namespace qx {
 
 // A touch report as the journal keeps it: numbers only, written out when the journal is read,
@@ -30,6 +32,10 @@ class Journal {
   // "<time> - Report X=… Y=… Touch=… Counter=… PointerX=… PointerY=…".
   void AddReport(const ReportLine& report);
   void Clear() { lines_.clear(); }
+  // The reports among the entries added after entry AFTER (counting every entry ever added, from
+  // 1; REPORTS_FROM_NOW for none), at most OUT.Reports' room; OUT says where to go on from and how
+  // many reports were let go of before they could be read.
+  void ReportsAfter(std::uint32_t after, SimReports& out) const;
   // Every line, each ended by '\n', oldest first.
   std::string Text() const;
   std::size_t size() const { return lines_.size(); }
@@ -52,6 +58,8 @@ class Journal {
 
   std::size_t capacity_;
   std::deque<Entry> lines_;
+  // Entries added since the start, cleared ones too: the number of the newest entry.
+  std::uint32_t added_ = 0;
 };
 
 }  // namespace qx

@@ -8,10 +8,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "core/driver_link.h"
 #include "device/controller.h"
+#include "device/evdev_touchscreen.h"
 #include "device/initial_settings.h"
 #include "device/pointer_choice.h"
 #include "device/server.h"
@@ -27,13 +29,49 @@ void OnSignal(int) {
 
 int Usage(int code) {
   std::fprintf(code ? stderr : stdout,
-               "usage: qxwmecomd [--root DIR] [--pointer auto|x11|uinput|none]\n"
+               "usage: qxwmecomd [--root DIR] [--pointer auto|x11|uinput|none] [--touchscreen PATH|auto]\n"
                "Serves the touch-screen driver's requests on DIR/run/QXWMECOM (DIR: --root, else QX_ROOT,\n"
                "else the default root) and keeps the controller's settings in DIR/device/settings.bin.\n"
                "Touches move the desktop's pointer (--pointer, else QX_POINTER, else auto: uinput when\n"
                "/dev/uinput can be written, else the X server of DISPLAY, else none).\n"
+               "--touchscreen: the controller's touches come from a Linux touchscreen (an event node such\n"
+               "as /dev/input/event5, or auto: the first direct-touch device) instead of the simulated finger.\n"
                "Runs in the foreground until SIGTERM or SIGINT.\n");
   return code;
+}
+
+// The root's device/ and run/ folders, made when missing.
+bool MakeRootFolders(const std::string& root, const std::string& deviceDir) {
+  if (qx::MakeDirs(deviceDir) && qx::MakeDirs(root + "/run")) return true;
+  std::fprintf(stderr, "qxwmecomd: cannot create %s or %s/run\n", deviceDir.c_str(), root.c_str());
+  return false;
+}
+
+// One service per root: the lock is held, never closed, as long as this process lives.
+bool TakeServiceLock(const std::string& root) {
+  const std::string lockPath = root + "/run/" + qx::DRIVER_NAME + ".lock";
+  const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (lock >= 0 && ::flock(lock, LOCK_EX | LOCK_NB) == 0) return true;
+  std::fprintf(stderr, "qxwmecomd: another device service runs for %s\n", root.c_str());
+  return false;
+}
+
+// The touchscreen of --touchscreen, open or looked for; nothing when PATH is not a touchscreen.
+std::unique_ptr<qx::EvdevTouchscreen> OpenTouchscreen(const std::string& path) {
+  auto touchscreen = std::make_unique<qx::EvdevTouchscreen>(path);
+  std::string why;
+  switch (touchscreen->Open(why)) {
+    case qx::EvdevTouchscreen::Found::kOpen: break;
+    case qx::EvdevTouchscreen::Found::kAbsent:
+      std::fprintf(stderr, "qxwmecomd: %s; the controller reads as absent until it is there\n", why.c_str());
+      break;
+    case qx::EvdevTouchscreen::Found::kNotTouchscreen:
+      std::fprintf(stderr, "qxwmecomd: %s\n", why.c_str());
+      return nullptr;
+  }
+  std::printf("qxwmecomd: input: %s\n", touchscreen->Describe().c_str());
+  std::fflush(stdout);
+  return touchscreen;
 }
 
 }  // namespace
@@ -41,10 +79,12 @@ int Usage(int code) {
 int main(int argc, char** argv) {
   const char* pointerVariable = std::getenv("QX_POINTER");
   std::string pointer = pointerVariable && *pointerVariable ? pointerVariable : "auto";
+  std::string touchscreenPath;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--root" && i + 1 < argc) qx::SetMachineRoot(argv[++i]);
     else if (arg == "--pointer" && i + 1 < argc) pointer = argv[++i];
+    else if (arg == "--touchscreen" && i + 1 < argc) touchscreenPath = argv[++i];
     else if (arg == "--help" || arg == "-h") return Usage(0);
     else return Usage(2);
   }
@@ -52,20 +92,13 @@ int main(int argc, char** argv) {
 
   const std::string root = qx::MachineRoot();
   const std::string deviceDir = root + "/device";
-  if (!qx::MakeDirs(deviceDir) || !qx::MakeDirs(root + "/run")) {
-    std::fprintf(stderr, "qxwmecomd: cannot create %s or %s/run\n", deviceDir.c_str(), root.c_str());
-    return 1;
-  }
+  if (!MakeRootFolders(root, deviceDir) || !TakeServiceLock(root)) return 1;
 
-  // One service per root: the lock lives as long as this process.
-  std::string lockPath = root + "/run/" + qx::DRIVER_NAME + ".lock";
-  int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (lock < 0 || ::flock(lock, LOCK_EX | LOCK_NB) != 0) {
-    std::fprintf(stderr, "qxwmecomd: another device service runs for %s\n", root.c_str());
-    return 1;
-  }
+  std::unique_ptr<qx::EvdevTouchscreen> touchscreen;
+  if (!touchscreenPath.empty() && !(touchscreen = OpenTouchscreen(touchscreenPath))) return 2;
 
   qx::Controller controller(qx::StateFile(deviceDir + "/settings.bin"));
+  if (touchscreen) controller.AddInput(*touchscreen);
   // The installer's initial settings, when they are new: what the controller runs with from now.
   for (const std::string& problem : controller.TakeInitialSettings(qx::ReadInitialSettings()))
     std::fprintf(stderr, "qxwmecomd: %s\n", problem.c_str());

@@ -6,21 +6,20 @@
 
 namespace qx {
 
-namespace {
-
-// One axis: raw LOW..CENTER..HIGH onto 0..(size - 1) / 2..size - 1.
-int MapAxis(int raw, int low, int center, int high, int size) {
+double MapAxisExact(double raw, int low, int center, int high, int size) {
   if (size <= 1) return 0;
   double last = size - 1;
   double middle = last / 2.0;
-  double pos;
-  if (raw <= center) {
-    pos = center > low ? middle * (raw - low) / double(center - low) : middle;
-  } else {
-    pos = high > center ? middle + (last - middle) * (raw - center) / double(high - center) : middle;
-  }
-  pos = std::clamp(pos, 0.0, last);
-  return static_cast<int>(std::lround(pos));
+  if (raw <= center) return center > low ? middle * (raw - low) / double(center - low) : middle;
+  return high > center ? middle + (last - middle) * (raw - center) / double(high - center) : middle;
+}
+
+namespace {
+
+// One axis, rounded and kept on the screen.
+int MapAxis(int raw, int low, int center, int high, int size) {
+  if (size <= 1) return 0;
+  return static_cast<int>(std::lround(std::clamp(MapAxisExact(raw, low, center, high, size), 0.0, size - 1.0)));
 }
 
 }  // namespace

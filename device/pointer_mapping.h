@@ -17,4 +17,8 @@ struct ScreenPoint {
 // reversed maps that half to its centre rather than dividing by zero.
 ScreenPoint MapRawToScreen(const SettingsBlock& block, int rawX, int rawY);
 
+// One axis of it before rounding and keeping on the screen: RAW (already un-exchanged and
+// un-mirrored) on LOW..CENTER..HIGH onto 0..(SIZE - 1) / 2..SIZE - 1, each half linear.
+double MapAxisExact(double raw, int low, int center, int high, int size);
+
 }  // namespace qx

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "core/driver_records.h"
+
 namespace qx {
 
 class TouchPath;
@@ -28,6 +30,21 @@ class TouchInput {
   virtual void Wake(Time now, bool readable, TouchPath& path) = 0;
   // What the input is, for `qxctl output` ("simulated", a device's name and path).
   virtual std::string Describe() const = 0;
+
+  // Whether the input can report now: a touchscreen unplugged or unreadable cannot, and the
+  // controller reads as absent meanwhile.
+  virtual bool Present() const { return true; }
+  // What the input is, as SimGetInput hands it out: its kind, name and path, and the axes its
+  // positions come on (the controller's raw 0..1023 for the simulated finger).
+  virtual SimInput Identity() const { return SimulatedInput(); }
+
+  static SimInput SimulatedInput() {
+    SimInput input{};
+    input.Kind = INPUT_SIMULATED;
+    input.Present = 1;
+    input.Axes.X = input.Axes.Y = input.Axes.SlotX = input.Axes.SlotY = {0, 1023};
+    return input;
+  }
 };
 
 }  // namespace qx

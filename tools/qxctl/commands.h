@@ -13,6 +13,8 @@ using tool::kUsage;
 inline constexpr int kNoService = 2;
 inline constexpr int kNoController = 3;
 inline constexpr int kNoAnswer = 4;
+// A recording that cannot be played (the same number as kNoService: replay checks its file first).
+inline constexpr int kBadRecording = 2;
 
 int Summary(const Args& args);
 int Get(const Args& args);
@@ -28,5 +30,8 @@ int Smi(const Args& args);
 int Pointer(const Args& args);
 int Output(const Args& args);
 int Calibrate(const Args& args);
+int Replay(const Args& args);
+int Record(const Args& args);
+int ExportCalibration(const Args& args);
 
 }  // namespace qx::ctl

@@ -8,45 +8,13 @@
 #include "core/settings_fields.h"
 #include "host/device_file.h"
 #include "tools/qxctl/commands.h"
+#include "tools/qxctl/service_requests.h"
 
 namespace qx::ctl {
 
 namespace {
 
 const char kTitle[] = "qxctl";
-
-int Fail(const char* what, int code = kFailed) {
-  std::fprintf(stderr, "qxctl: %s\n", what);
-  return code;
-}
-
-// The failure of a request: the service went silent, or away, meanwhile.
-int NoAnswer() { return Fail("the device service did not answer", kNoAnswer); }
-
-// Opens the driver as the suite's programs do: kOk, or the exit code after saying what is wrong
-// (no service, as the programs say it, or one that does not answer).
-int Open() {
-  if (OpenDriver()) return kOk;
-  if (GetLastError() == ERROR_SEM_TIMEOUT) return NoAnswer();
-  ReportDriverMissing(kTitle);
-  return kNoService;
-}
-
-// One of the service's own requests, on the open handle.
-template <typename Record>
-bool Request(std::uint32_t code, Record& record) {
-  DWORD returned = 0;
-  return DeviceIoControl(DriverHandle, code, &record, sizeof(Record), &record, sizeof(Record), &returned, nullptr) &&
-         returned == sizeof(Record);
-}
-
-bool ParseInt(const std::string& text, long low, long high, long& out) {
-  char* end = nullptr;
-  long v = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end || v < low || v > high) return false;
-  out = v;
-  return true;
-}
 
 }  // namespace
 

@@ -25,6 +25,14 @@ const char kUsageText[] =
     "  calibrate --method corner|side --screen WxH [--rotation N] X1,Y1 X2,Y2 X3,Y3 X4,Y4\n"
     "                               the calibration values for four raw points, in the order\n"
     "                               measured (no device needed)\n"
+    "  replay FILE [--speed N] [--fast]\n"
+    "                               plays a recording (evemu format) as the controller's reports, at\n"
+    "                               its pace, N times faster, or at once; exit 2 for a bad file\n"
+    "  record FILE [--seconds N]    writes the controller's reports as a recording, for N seconds or\n"
+    "                               until Ctrl-C\n"
+    "  export-calibration libinput|xinput|xorg [--device NAME] [--write]\n"
+    "                               the calibration in force as the Linux input stack takes it;\n"
+    "                               --write puts the libinput rule under DIR/etc/udev/rules.d\n"
     "DIR: --root, else QX_ROOT, else the default root.\n"
     "Exit codes: 0 done, 1 failed, 2 no device service, 3 no controller, 4 the device service did not\n"
     "answer within QX_DEVICE_TIMEOUT_MS (default 3000), 64 usage.\n";
@@ -49,5 +57,8 @@ int main(int argc, char** argv) {
                                {"rbf", Rbf},
                                {"smi", Smi},
                                {"calibrate", Calibrate},
+                               {"replay", Replay},
+                               {"record", Record},
+                               {"export-calibration", ExportCalibration},
                            });
 }

@@ -1,0 +1,74 @@
+// A touchscreen's input events turned into the controller's reports: what a live device and a
+// recording have in common from the decoded event on. Positions are rescaled from the device's
+// axes to the controller's raw 0..1023. One report per SYN_REPORT while the panel is touched, and
+// one for the frame in which the touch ends; frames while nothing touches make none.
+//
+// Single-touch devices (no slots) report BTN_TOUCH with ABS_X and ABS_Y. A multi-touch device with
+// slots is followed by its first contact: the lowest slot holding a tracking id when a touch
+// begins. When that contact lifts the touch ends, even if other fingers stay, and the next touch
+// begins only once every finger is off, so that a second finger never becomes a click of its own.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/driver_records.h"
+
+namespace qx {
+
+class TouchPath;
+
+// "X 0..4095, Y 0..4095" (", 5 contacts" for a multi-touch device with slots).
+std::string AxesText(const TouchAxes& axes);
+
+class TouchDecoder {
+ public:
+  explicit TouchDecoder(const TouchAxes& axes);
+
+  // One event, in the order the device gave them; the report a SYN_REPORT ends goes to PATH. A
+  // SYN_DROPPED (in a recording: a live device is brought up to date by libevdev) drops the
+  // events up to the next SYN_REPORT, as the kernel does.
+  void Take(std::uint16_t type, std::uint16_t code, std::int32_t value, TouchPath& path);
+  // A value the device holds already when it is opened (BTN_TOUCH, an axis, a slot's): taken as
+  // its event would be, with no report.
+  void Seed(std::uint16_t type, std::uint16_t code, std::int32_t value);
+  // The device is gone, or the recording over: a touch still down lifts where it was.
+  void End(TouchPath& path);
+
+  // A device value on AXIS as the controller's raw 0..1023.
+  static std::int16_t Rescale(std::int32_t value, const AxisRange& axis);
+
+ private:
+  struct Slot {
+    std::int32_t id = -1;  // tracking id, -1 when no contact is there
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+  };
+  void Hold(std::uint16_t type, std::uint16_t code, std::int32_t value);
+  void HoldAbs(std::uint16_t code, std::int32_t value);
+  void EndFrame(TouchPath& path);
+  // Multi-touch: the followed contact's place, or nothing when the touch has ended.
+  bool FollowContact();
+  void Report(TouchPath& path, bool touching);
+
+  TouchAxes axes_;
+  bool multitouch_;
+  std::vector<Slot> slots_;
+  std::size_t slot_ = 0;
+  // Single touch: BTN_TOUCH and the last ABS_X, ABS_Y.
+  bool button_ = false;
+  std::int32_t x_ = 0;
+  std::int32_t y_ = 0;
+  // Multi-touch: the slot and tracking id of the contact followed (-1: none), and whether a
+  // touch that ended waits for every finger to lift.
+  int followed_ = -1;
+  std::int32_t followedId_ = -1;
+  bool waitAllUp_ = false;
+  bool touching_ = false;  // as last reported
+  std::int16_t lastX_ = 0;
+  std::int16_t lastY_ = 0;
+  bool dropping_ = false;
+};
+
+}  // namespace qx
