@@ -1,0 +1,192 @@
+// The live path without hardware: the service started by umockdev-run with a touchscreen of the
+// test's own (an evemu description and recorded events), read by the unchanged libevdev reader. A
+// tap and a drag through a single-touch and a multi-touch device, the reports and pointer positions
+// in the journal; the device file removed and put back; a path that is not a touchscreen.
+#include <gtest/gtest.h>
+#include <linux/input.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <regex>
+#include <sstream>
+
+#include "core/driver_link.h"
+#include "device/pointer_mapping.h"
+#include "host/machine_root.h"
+#include "tests/support/device_service.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_root.h"
+#include "tests/support/touch_recording.h"
+#include "tests/support/umockdev_device.h"
+
+namespace qx {
+namespace {
+
+using test::DeviceService;
+using test::TestTouchscreen;
+using test::TouchRecording;
+
+constexpr char kNode[] = "/dev/input/event5";
+// The calibration the service runs with: every report's pointer position is checked under it.
+constexpr char kCalibration[] =
+    "CalibrationData=40,520,990,20,500,1000 CalibrationFlags=1 ScreenWidth=800 ScreenHeight=600";
+
+bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
+  for (int waited = 0; waited < ms; waited += 20) {
+    if (done()) return true;
+    usleep(20000);
+  }
+  return done();
+}
+
+// The journal's reports: "x,y,touch pointerX,pointerY".
+std::vector<std::string> Reports() {
+  std::istringstream journal(DeviceService::Qxctl("journal"));
+  static const std::regex report(R"(- Report X=(\d+) Y=(\d+) Touch=(\d) Counter=\d+ PointerX=(\d+) PointerY=(\d+))");
+  std::vector<std::string> out;
+  std::smatch m;
+  for (std::string line; std::getline(journal, line);)
+    if (std::regex_search(line, m, report))
+      out.push_back(m.str(1) + "," + m.str(2) + "," + m.str(3) + " " + m.str(4) + "," + m.str(5));
+  return out;
+}
+
+int SummaryExit() {
+  int code = -1;
+  DeviceService::Qxctl("summary", &code);
+  return code;
+}
+
+class LiveTouchscreen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The calibration is kept by a first service, which the one under umockdev loads.
+    DeviceService plain;
+    DeviceService::Qxctl(std::string("set ") + kCalibration);
+    ASSERT_TRUE(OpenDriver());
+    GetSettings();
+    block_ = Settings;
+    CloseDriver();
+  }
+  void TearDown() override {
+    if (pid_ > 0) test::KillAndWait(pid_, SIGTERM);
+  }
+
+  // The service under umockdev-run with DEVICE at kNode playing RECORDING's events, told to read
+  // TOUCHSCREEN (kNode, or auto).
+  void Start(const TestTouchscreen& device, const TouchRecording& recording, const std::string& touchscreen = kNode) {
+    const std::string dir = root_.path();
+    test::WriteFile(dir + "/panel.desc", test::Description(device));
+    test::WriteFile(dir + "/panel.events", recording.Events());
+    std::string why;
+    ASSERT_TRUE(test::WriteUmockdevDevice(dir + "/panel.desc", kNode, dir + "/panel", why)) << why;
+    // The shell tells where umockdev keeps its /dev, then becomes the service.
+    const std::string service = "echo \"$UMOCKDEV_DIR\" > '" + dir + "/umockdev.dir'; exec '" +
+                                test::Program("qxwmecomd") + "' --root '" + dir + "' --touchscreen " + touchscreen;
+    pid_ = test::Spawn(test::UmockdevRun(dir + "/panel", kNode, dir + "/panel.events", {"/bin/sh", "-c", service}),
+                       dir + "/service.log");
+    ASSERT_TRUE(WaitFor([] { return SummaryExit() == 0; })) << test::ReadFile(dir + "/service.log");
+  }
+
+  // The report and pointer position the service makes for device values (VX, VY) of DEVICE.
+  std::string Expected(const TestTouchscreen& d, int vx, int vy, int touch) const {
+    const int x = static_cast<int>(std::lround((vx - d.minX) * 1023.0 / (d.maxX - d.minX)));
+    const int y = static_cast<int>(std::lround((vy - d.minY) * 1023.0 / (d.maxY - d.minY)));
+    const ScreenPoint p = MapRawToScreen(block_, x, y);
+    return std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(touch) + " " + std::to_string(p.x) + "," +
+           std::to_string(p.y);
+  }
+  // Where `qxctl pointer` says the pointer is after a report at (VX, VY).
+  std::string Pointer(const TestTouchscreen& d, int vx, int vy) const {
+    const std::string report = Expected(d, vx, vy, 0);
+    std::string pointer = report.substr(report.find(' ') + 1);
+    pointer[pointer.find(',')] = ' ';
+    return pointer + "\n";
+  }
+
+  // Where umockdev keeps the device file the service opens.
+  std::string DeviceFile() const {
+    std::string dir = test::ReadFile(root_.path() + "/umockdev.dir");
+    dir.erase(dir.find_last_not_of('\n') + 1);
+    return dir + kNode;
+  }
+
+  test::TempRoot root_;
+  SettingsBlock block_{};
+  pid_t pid_ = -1;
+};
+
+const TestTouchscreen kDevices[] = {
+    {"QX Test Single Touch", 0, 4095, 100, 2147, 0},
+    {"QX Test Multi Touch", -300, 9299, 0, 1199, 5},
+};
+
+class TapAndDrag : public LiveTouchscreen, public ::testing::WithParamInterface<TestTouchscreen> {};
+
+TEST_P(TapAndDrag, ReportsAndPointerFollowTheDevice) {
+  const TestTouchscreen d = GetParam();
+  const auto at = [&](double fx, double fy) {
+    return std::pair{static_cast<int>(d.minX + fx * (d.maxX - d.minX)),
+                     static_cast<int>(d.minY + fy * (d.maxY - d.minY))};
+  };
+  TouchRecording rec(d);
+  rec.Hold(0);  // the events begin once the service reads the device
+  const auto tap = at(0.1, 0.9);
+  rec.Down(300000, tap.first, tap.second);
+  rec.Up(340000);
+  std::vector<std::string> expected = {Expected(d, tap.first, tap.second, 1), Expected(d, tap.first, tap.second, 0)};
+  std::pair<int, int> drag;
+  for (int step = 0; step <= 5; ++step) {
+    drag = at(0.2 + 0.12 * step, 0.25 + 0.1 * step);
+    if (step == 0) rec.Down(500000, drag.first, drag.second);
+    else rec.Move(500000 + 20000 * step, drag.first, drag.second);
+    expected.push_back(Expected(d, drag.first, drag.second, 1));
+  }
+  rec.Up(650000);
+  expected.push_back(Expected(d, drag.first, drag.second, 0));
+  // The multi-touch device is found by looking for it.
+  Start(d, rec, d.slots ? "auto" : kNode);
+  ASSERT_TRUE(WaitFor([&] { return Reports().size() >= expected.size(); }));
+  EXPECT_EQ(Reports(), expected);
+  EXPECT_EQ(DeviceService::Qxctl("pointer"), Pointer(d, drag.first, drag.second));
+  // The export names the device and takes its axes.
+  EXPECT_NE(DeviceService::Qxctl("export-calibration xinput").find("xinput set-prop \"" + d.name + "\""),
+            std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, TapAndDrag, ::testing::ValuesIn(kDevices));
+
+TEST_F(LiveTouchscreen, UnpluggedTheControllerReadsAsAbsentAndComesBackWithTheDevice) {
+  const TestTouchscreen d = kDevices[1];
+  TouchRecording rec(d);
+  rec.Hold(0);
+  rec.Down(300000, 1000, 200);
+  rec.Up(350000);
+  // Long after the device is back: a touch of its own.
+  rec.Down(6000000, 8000, 1000);
+  rec.Up(6050000);
+  Start(d, rec);
+  ASSERT_TRUE(WaitFor([] { return Reports().size() == 2; }));
+  const std::string file = DeviceFile();
+  const std::filesystem::path target = std::filesystem::read_symlink(file);
+  std::filesystem::remove(file);
+  EXPECT_TRUE(WaitFor([] { return SummaryExit() == 3; })) << "the controller should read as absent";
+  DeviceService::Qxctl("journal --clear");
+  std::filesystem::create_symlink(target, file);
+  EXPECT_TRUE(WaitFor([] { return SummaryExit() == 0; })) << "the controller should be back";
+  ASSERT_TRUE(WaitFor([] { return Reports().size() == 2; }));
+  EXPECT_EQ(Reports(), (std::vector<std::string>{Expected(d, 8000, 1000, 1), Expected(d, 8000, 1000, 0)}));
+}
+
+TEST(Touchscreen, APathThatIsNoTouchscreenIsRefusedAtStart) {
+  test::TempRoot root;
+  const test::RunResult r =
+      test::Run({test::Program("qxwmecomd"), "--root", root.path(), "--touchscreen", "/dev/null"}, {}, 10000);
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("/dev/null is not an input event device"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace qx
