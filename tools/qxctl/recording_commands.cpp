@@ -142,6 +142,8 @@ int Record(const Args& args) {
   std::vector<ReportEntry> reports;
   std::uint64_t lost = 0;
   CatchInterrupt();
+  std::fprintf(stderr, "qxctl: recording the controller's reports in %s (%s)\n", args[0].c_str(),
+               seconds ? (std::to_string(seconds) + " s").c_str() : "Ctrl-C ends it");
   const Clock::time_point end = seconds ? Clock::now() + std::chrono::seconds(seconds) : Clock::time_point::max();
   bool ok = true;
   while (ok && !interrupted && Clock::now() < end) {

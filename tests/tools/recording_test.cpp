@@ -1,0 +1,191 @@
+// qxctl replay and qxctl record against a real device service, with recordings the tests make:
+// a recording that cannot be played is refused whole, naming the line; a paced replay keeps the
+// recording's pace; what record writes replays as the reports it recorded.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "tests/support/device_service.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_root.h"
+#include "tests/support/touch_recording.h"
+
+namespace qx {
+namespace {
+
+using test::DeviceService;
+using test::TestTouchscreen;
+using test::TouchRecording;
+
+const TestTouchscreen kPanel{"QX Test Panel", 0, 2046, 0, 2046, 0};
+
+std::string Qxctl(const std::string& args, int* rc = nullptr) { return DeviceService::Qxctl(args, rc); }
+
+// A tap and a short drag: 15 lines of events after the description.
+TouchRecording TapAndDrag() {
+  TouchRecording rec(kPanel);
+  rec.Down(0, 100, 200);
+  rec.Up(50000);
+  rec.Down(100000, 400, 400);
+  rec.Move(120000, 500, 500);
+  rec.Up(140000);
+  return rec;
+}
+
+struct Report {
+  long long ms;       // the journal's time of day, in milliseconds
+  std::string place;  // "x,y,touch"
+};
+
+std::vector<Report> Reports() {
+  std::istringstream journal(Qxctl("journal"));
+  static const std::regex line(R"(T(\d\d):(\d\d):(\d\d)\.(\d\d\d)Z - Report X=(\d+) Y=(\d+) Touch=(\d))");
+  std::vector<Report> out;
+  std::smatch m;
+  for (std::string text; std::getline(journal, text);) {
+    if (!std::regex_search(text, m, line)) continue;
+    const long long ms = ((std::stoll(m[1]) * 60 + std::stoll(m[2])) * 60 + std::stoll(m[3])) * 1000 + std::stoll(m[4]);
+    out.push_back({ms, m.str(5) + "," + m.str(6) + "," + m.str(7)});
+  }
+  return out;
+}
+
+std::vector<std::string> Places(const std::vector<Report>& reports) {
+  std::vector<std::string> places;
+  for (const Report& r : reports) places.push_back(r.place);
+  return places;
+}
+
+class Replay : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& name, const std::string& text) {
+    const std::string path = root_.path() + "/" + name;
+    test::WriteFile(path, text);
+    return path;
+  }
+
+  test::TempRoot root_;
+  DeviceService service_;
+};
+
+// Lines of the recording's text up to the first event: where its events begin.
+int DescriptionLines(const std::string& text) {
+  const std::size_t events = text.find("\nE:");
+  return static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(events) + 1, '\n'));
+}
+
+struct Refusal {
+  const char* what;
+  // The recording made bad: from the whole text of a good one.
+  std::string (*spoil)(const std::string& text);
+  // What the message says after "FILE, ": the line is counted from the first event.
+  int line;  // 0: no line
+  const char* says;
+};
+
+std::string InsertAt(const std::string& text, int eventLine, const std::string& line) {
+  std::size_t at = text.find("\nE:");
+  for (int i = 1; i < eventLine; ++i) at = text.find('\n', at + 1);
+  return text.substr(0, at + 1) + line + text.substr(at + 1);
+}
+
+const Refusal kRefusals[] = {
+    {"a file cut inside its last line", [](const std::string& t) { return t.substr(0, t.size() - 4); }, 15,
+     "cut short"},
+    {"a file cut after a whole event, inside a report", [](const std::string& t) { return t.substr(0, t.rfind("E:")); },
+     14, "the recording ends in the middle of a report"},
+    {"a bad E: line", [](const std::string& t) { return InsertAt(t, 6, "E: 0.060000 0003 zz 5\n"); }, 6,
+     "not an event line: E: 0.060000 0003 zz 5"},
+    {"an E: line short of its value", [](const std::string& t) { return InsertAt(t, 3, "E: 0.010000 0003 0000\n"); }, 3,
+     "not an event line"},
+    {"a line that is no event among the events", [](const std::string& t) { return InsertAt(t, 9, "X: 1 2 3\n"); }, 9,
+     "not an event line: X: 1 2 3"},
+    {"events without the description", [](const std::string& t) { return t.substr(t.find("E:")); }, -1,
+     "no device description before the events"},
+    {"a description with a line libevemu does not take",
+     [](const std::string& t) { return "# EVEMU 1.3\nN: QX\nI: 0003 zz\n" + t.substr(t.find("E:")); }, -3,
+     "not a device description line: I: 0003 zz"},
+};
+
+class ReplayRefuses : public Replay, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(ReplayRefuses, NamingTheLineAndPlayingNothing) {
+  const Refusal& r = GetParam();
+  const std::string good = TapAndDrag().Text();
+  const std::string file = Write("bad.events", r.spoil(good));
+  // Negative lines are counted from the top of the file.
+  const int line = r.line < 0 ? -r.line : DescriptionLines(good) + r.line;
+  const test::RunResult run = test::Run({test::Program("qxctl"), "--root", root_.path(), "replay", file});
+  EXPECT_EQ(run.exitCode, 2) << r.what;
+  EXPECT_NE(run.err.find(file + ", line " + std::to_string(line) + ": " + r.says), std::string::npos)
+      << r.what << ": line " << line << "\n"
+      << run.err;
+  EXPECT_EQ(Qxctl("journal").find("Sim"), std::string::npos) << r.what << ": something was played";
+}
+
+INSTANTIATE_TEST_SUITE_P(BadRecordings, ReplayRefuses, ::testing::ValuesIn(kRefusals));
+
+TEST_F(Replay, AFifoWhereTheRecordingShouldBeIsRefusedWithoutWaiting) {
+  const std::string fifo = root_.path() + "/fifo.events";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const test::RunResult run = test::Run({test::Program("qxctl"), "--root", root_.path(), "replay", fifo}, {}, 10000);
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.err.find("not a regular file"), std::string::npos) << run.err;
+}
+
+TEST_F(Replay, PlaysAtTheRecordingsPaceOrFaster) {
+  TouchRecording rec(kPanel);
+  rec.Down(0, 0, 0);
+  for (int i = 1; i <= 8; ++i) rec.Move(i * 100000, i * 200, i * 100);
+  rec.Up(800000);
+  const std::string file = Write("pace.events", rec.Text());
+  for (const char* speed : {"1", "4"}) {
+    Qxctl("journal --clear");
+    int rc = -1;
+    Qxctl(std::string("replay ") + file + " --speed " + speed, &rc);
+    EXPECT_EQ(rc, 0);
+    const std::vector<Report> reports = Reports();
+    ASSERT_EQ(reports.size(), 10u);
+    // No sooner than the recording's 800 ms, divided by the speed (the journal counts whole ms).
+    EXPECT_GE(reports.back().ms - reports.front().ms, 800 / std::stoi(speed) - 1) << "speed " << speed;
+    EXPECT_EQ(reports[4].place, "400,200,1");
+  }
+}
+
+TEST_F(Replay, WhatRecordWritesReplaysAsTheReportsItRecorded) {
+  const std::string file = root_.path() + "/recorded.events";
+  const std::string log = root_.path() + "/record.log";
+  const pid_t record = test::Spawn({test::Program("qxctl"), "--root", root_.path(), "record", file}, log);
+  for (int i = 0; i < 500 && test::ReadFile(log).find("recording") == std::string::npos; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  Qxctl("journal --clear");
+  Qxctl("press 100 200");
+  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  Qxctl("press 300 400");
+  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  Qxctl("lift");
+  Qxctl("touch 5 1023 --reports 3");
+  Qxctl("lift");
+  const std::vector<std::string> recorded = Places(Reports());
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));  // the record's next look at the journal
+  const int status = test::KillAndWait(record, SIGINT);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << test::ReadFile(log);
+  EXPECT_NE(test::ReadFile(log).find(std::to_string(recorded.size()) + " reports recorded in " + file),
+            std::string::npos)
+      << test::ReadFile(log);
+  Qxctl("journal --clear");
+  int rc = -1;
+  Qxctl("replay " + file + " --fast", &rc);
+  EXPECT_EQ(rc, 0);
+  EXPECT_EQ(Places(Reports()), recorded);
+  EXPECT_GE(recorded.size(), 6u);
+}
+
+}  // namespace
+}  // namespace qx
