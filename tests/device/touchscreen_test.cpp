@@ -147,7 +147,7 @@ TEST_P(TapAndDrag, ReportsAndPointerFollowTheDevice) {
   rec.Up(650000);
   expected.push_back(Expected(d, drag.first, drag.second, 0));
   // The multi-touch device is found by looking for it.
-  Start(d, rec, d.slots ? "auto" : kNode);
+  Start(d, rec, d.contacts ? "auto" : kNode);
   ASSERT_TRUE(WaitFor([&] { return Reports().size() >= expected.size(); }));
   EXPECT_EQ(Reports(), expected);
   EXPECT_EQ(DeviceService::Qxctl("pointer"), Pointer(d, drag.first, drag.second));

@@ -35,12 +35,12 @@ std::string Description(const TestTouchscreen& d) {
   text += Line("P: %02x 00 00 00 00 00 00 00\n", d.direct ? 1 << INPUT_PROP_DIRECT : 0);
   text += Bits(EV_SYN, 8, {EV_SYN, EV_KEY, EV_ABS});
   text += Bits(EV_KEY, 96, {BTN_TOUCH});
-  if (d.slots)
+  if (d.contacts)
     text += Bits(EV_ABS, 8, {ABS_X, ABS_Y, ABS_MT_SLOT, ABS_MT_POSITION_X, ABS_MT_POSITION_Y, ABS_MT_TRACKING_ID});
   else text += Bits(EV_ABS, 8, {ABS_X, ABS_Y});
   text += Line("A: %02x %d %d 0 0 0\n", ABS_X, d.minX, d.maxX) + Line("A: %02x %d %d 0 0 0\n", ABS_Y, d.minY, d.maxY);
-  if (d.slots) {
-    text += Line("A: %02x 0 %d 0 0 0\n", ABS_MT_SLOT, d.slots - 1);
+  if (d.contacts) {
+    text += Line("A: %02x 0 %d 0 0 0\n", ABS_MT_SLOT, d.contacts - 1);
     text += Line("A: %02x %d %d 0 0 0\n", ABS_MT_POSITION_X, d.minX, d.maxX);
     text += Line("A: %02x %d %d 0 0 0\n", ABS_MT_POSITION_Y, d.minY, d.maxY);
     text += Line("A: %02x 0 65535 0 0 0\n", ABS_MT_TRACKING_ID);
@@ -63,7 +63,7 @@ void TouchRecording::Contact(std::int64_t t, int slot, int id, int x, int y) {
 }
 
 void TouchRecording::Down(std::int64_t t, int x, int y, int slot) {
-  if (device_.slots) Contact(t, slot, nextId_++, x, y);
+  if (device_.contacts) Contact(t, slot, nextId_++, x, y);
   if (fingers_++ == 0) Event(t, EV_KEY, BTN_TOUCH, 1);
   Single(t, x, y);
 }
@@ -71,7 +71,7 @@ void TouchRecording::Down(std::int64_t t, int x, int y, int slot) {
 // ABS_X and ABS_Y of a single-touch device, and the frame's end (a multi-touch device's contacts
 // carry its positions).
 void TouchRecording::Single(std::int64_t t, int x, int y) {
-  if (!device_.slots) {
+  if (!device_.contacts) {
     Event(t, EV_ABS, ABS_X, x);
     Event(t, EV_ABS, ABS_Y, y);
   }
@@ -79,12 +79,12 @@ void TouchRecording::Single(std::int64_t t, int x, int y) {
 }
 
 void TouchRecording::Move(std::int64_t t, int x, int y, int slot) {
-  if (device_.slots) Contact(t, slot, 0, x, y);
+  if (device_.contacts) Contact(t, slot, 0, x, y);
   Single(t, x, y);
 }
 
 void TouchRecording::Up(std::int64_t t, int slot) {
-  if (device_.slots) Contact(t, slot, -1, 0, 0);
+  if (device_.contacts) Contact(t, slot, -1, 0, 0);
   if (--fingers_ == 0) Event(t, EV_KEY, BTN_TOUCH, 0);
   Event(t, EV_SYN, SYN_REPORT, 0);
 }

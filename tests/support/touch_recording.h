@@ -12,9 +12,9 @@ namespace qx::test {
 struct TestTouchscreen {
   std::string name;
   int minX = 0, maxX = 4095, minY = 0, maxY = 4095;
-  // Multi-touch with this many slots (ABS_MT_SLOT, ABS_MT_TRACKING_ID, ABS_MT_POSITION_X and _Y on
+  // Multi-touch with this many contacts at once (ABS_MT_SLOT, ABS_MT_TRACKING_ID, ABS_MT_POSITION_X and _Y on
   // the same ranges), besides BTN_TOUCH, ABS_X and ABS_Y; 0 for a single-touch device.
-  int slots = 0;
+  int contacts = 0;
   bool direct = true;  // INPUT_PROP_DIRECT
 };
 
