@@ -22,7 +22,7 @@ namespace {
 constexpr off_t kMaxFile = 256 << 20;
 
 // libevemu says on stderr what it could not read; the message that names the line is ours, so
-// its own is kept from the person while a line is read.
+// its own is kept from the person while a recording is read.
 class QuietStderr {
  public:
   QuietStderr() : saved_(::dup(2)) {
@@ -140,12 +140,7 @@ bool ReadDescription(std::string_view head, Recording& recording, std::string& w
   }
   Device dev(evemu_new(nullptr));
   File in = Stream(head);
-  int rc;
-  {
-    QuietStderr quiet;
-    rc = evemu_read(dev.get(), in.get());
-  }
-  if (rc <= 0) {
+  if (evemu_read(dev.get(), in.get()) <= 0) {
     // libevemu has read the line it stopped at.
     const long at = std::max(std::ftell(in.get()), 1L);
     const long line = std::count(head.begin(), head.begin() + std::min<long>(at, long(head.size())), '\n');
@@ -168,7 +163,6 @@ bool ReadEvent(const Line& line, RecordedEvent& event, std::string& why) {
   int rc = 0;
   if (line.text.substr(0, 2) == "E:") {
     File in = Stream(line.text);
-    QuietStderr quiet;
     rc = evemu_read_event(in.get(), &ev);
   }
   if (rc <= 0) {
@@ -282,6 +276,7 @@ bool ReadRecording(const std::string& path, Recording& recording, std::string& w
   const auto firstEvent =
       std::find_if(lines.begin(), lines.end(), [](const Line& l) { return l.text.substr(0, 2) == "E:"; });
   const std::size_t head = firstEvent == lines.end() ? text.size() : firstEvent->text.data() - text.data();
+  QuietStderr quiet;
   bool ok = ReadDescription(std::string_view(text).substr(0, head), recording, why) &&
             ReadEvents(lines, static_cast<std::size_t>(firstEvent - lines.begin()), recording, why);
   if (!ok) why = path + ", " + why;
