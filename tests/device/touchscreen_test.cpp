@@ -151,7 +151,12 @@ TEST_P(TapAndDrag, ReportsAndPointerFollowTheDevice) {
   ASSERT_TRUE(WaitFor([&] { return Reports().size() >= expected.size(); }));
   EXPECT_EQ(Reports(), expected);
   EXPECT_EQ(DeviceService::Qxctl("pointer"), Pointer(d, drag.first, drag.second));
-  // The export names the device and takes its axes.
+  // qxctl output names the input in force, and the export the device.
+  const std::string axes = "X " + std::to_string(d.minX) + ".." + std::to_string(d.maxX) + ", Y " +
+                           std::to_string(d.minY) + ".." + std::to_string(d.maxY);
+  EXPECT_EQ(DeviceService::Qxctl("output").substr(0, DeviceService::Qxctl("output").find('\n')),
+            "Input: " + d.name + " (" + kNode + "), " + axes +
+                (d.contacts ? ", " + std::to_string(d.contacts) + " contacts" : ""));
   EXPECT_NE(DeviceService::Qxctl("export-calibration xinput").find("xinput set-prop \"" + d.name + "\""),
             std::string::npos);
 }
