@@ -41,7 +41,7 @@ inline constexpr std::uint32_t IOCTL_SIM_REPORT_RATE = 0xF9090;       // i32 rep
 inline constexpr std::uint32_t IOCTL_SIM_DESCRIBE_IO = 0xF90A0;       // in: nothing; out: text, two lines
 // Touchscreens and recordings: events of a recording played as the controller's reports, the
 // reports made since a point of the journal, and the input in force.
-inline constexpr std::uint32_t IOCTL_SIM_REPLAY = 0xF9100;        // SimReplay; out: the same
+inline constexpr std::uint32_t IOCTL_SIM_REPLAY = 0xF9100;        // SimReplay; out: the last TouchSample
 inline constexpr std::uint32_t IOCTL_SIM_READ_REPORTS = 0xF9110;  // SimReports
 inline constexpr std::uint32_t IOCTL_SIM_GET_INPUT = 0xF9120;     // SimInput
 

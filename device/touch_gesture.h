@@ -1,6 +1,6 @@
 // What one touch does with the pointer and its buttons, from touch-down to lift-off: the touch
 // mode in force when the finger went down, the armed right button, the automatic right button of
-// Drag Drop and the feedback sound (see "The touch modes" in ARCHITECTURE.md). Positions are
+// Drag Drop and the feedback sound (the table is in docs/touch-modes.md). Positions are
 // already on the screen; every action goes to the touch path's outputs through EMIT.
 #pragma once
 
