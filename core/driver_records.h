@@ -1,4 +1,5 @@
 // The driver's request codes and the records they exchange, as laid out in memory and on the wire.
+// The table with each request's record and fields, and the frames: docs/device-protocol.md.
 #pragma once
 
 #include <cstdint>

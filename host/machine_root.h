@@ -1,5 +1,6 @@
 // The machine root: the one folder that holds everything Windows would keep on its disk
-// (registry, drive_c/, run/, device/). Several roots never see each other.
+// (registry, drive_c/, run/, device/). Several roots never see each other. What lives where, its
+// modes, and what the machine's tools refuse in it: docs/machine-root.md.
 #pragma once
 
 #include <string>
