@@ -1,6 +1,7 @@
 // The control panel QXWMECcp: its name, title and version.
 #pragma once
 
+#include "core/suite_version.h"
 #include "ui/window_program.h"
 
 namespace qx {
@@ -8,7 +9,7 @@ namespace qx {
 inline constexpr ProgramInfo kControlPanel{
     "QXWMECcp",
     " TouchScreen Control Panel #QX-COM",
-    "7.0.COM",
+    kSuiteVersion,
     "the control panel of the TouchScreen QX-COM controller",
 };
 

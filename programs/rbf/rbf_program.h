@@ -1,6 +1,7 @@
 // The right-button program QXWMECrb: its name, title and version.
 #pragma once
 
+#include "core/suite_version.h"
 #include "ui/window_program.h"
 
 namespace qx {
@@ -8,7 +9,7 @@ namespace qx {
 inline constexpr ProgramInfo kRightButtonProgram{
     "QXWMECrb",
     " TouchScreen Right-Button #QX-COM",
-    "7.0.COM",
+    kSuiteVersion,
     "the floating right-button of the TouchScreen QX-COM controller",
 };
 

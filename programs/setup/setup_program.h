@@ -1,6 +1,7 @@
 // The installer QXWMECdi: its name, title and version.
 #pragma once
 
+#include "core/suite_version.h"
 #include "ui/window_program.h"
 
 namespace qx {
@@ -8,7 +9,7 @@ namespace qx {
 inline constexpr ProgramInfo kSetupProgram{
     "QXWMECdi",
     "TouchScreen Driver Installation",
-    "7.0.COM",
+    kSuiteVersion,
     "the installer of the TouchScreen QX-COM controller: initial settings, OEM title, device registration, restart",
 };
 

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "core/suite_version.h"
 #include "ui/window_program.h"
 
 namespace qx {
@@ -13,9 +14,9 @@ namespace qx {
 inline bool IsStartupArgument(const std::string&) { return true; }
 
 inline constexpr ProgramInfo kStartupProgram{
-    "QXWMECao", " TouchScreen System Startup #QX-COM",
-    "7.0.COM",  "the startup of the TouchScreen QX-COM suite at log-on; with /SDC its double-click settings",
-    "[/SDC]",   IsStartupArgument,
+    "QXWMECao",    " TouchScreen System Startup #QX-COM",
+    kSuiteVersion, "the startup of the TouchScreen QX-COM suite at log-on; with /SDC its double-click settings",
+    "[/SDC]",      IsStartupArgument,
 };
 
 }  // namespace qx

@@ -1,6 +1,7 @@
 // The uninstaller QXWMECde: its name, title and version.
 #pragma once
 
+#include "core/suite_version.h"
 #include "ui/window_program.h"
 
 namespace qx {
@@ -8,7 +9,7 @@ namespace qx {
 inline constexpr ProgramInfo kUninstaller{
     "QXWMECde",
     "TouchScreen Software Removal",
-    "7.0.COM",
+    kSuiteVersion,
     "removes the TouchScreen QX-COM suite and its device registration, then restarts the machine",
 };
 
