@@ -1,0 +1,110 @@
+# The Debian package (scripts/package): where each file of the suite is installed, its manual
+# pages, and CPack's DEB generator. Included when QX_PACKAGE is on, with CMAKE_INSTALL_PREFIX /usr.
+#
+#   /usr/lib/qx-com/            the programs and tools, and qx-com-logon
+#   /usr/bin/                   qxctl, qxreg, qxmachine, qxwmecomd (links into /usr/lib/qx-com)
+#   /usr/share/qx-com/          install-suite and its data
+#   /usr/share/applications/    the control panel and the double-click settings
+#   /etc/xdg/autostart/         the log-on
+#   /usr/lib/systemd/user/      the device service of the default machine root
+#   /lib/udev/rules.d/          /dev/uinput and the touch screens for the person at the seat
+
+# The package's version: the suite's own (core/suite_version.h, "7.0.COM") up to its letters, and
+# the package's revision.
+file(STRINGS ${CMAKE_SOURCE_DIR}/core/suite_version.h QX_SUITE_VERSION REGEX "kSuiteVersion\\[\\] = ")
+string(REGEX REPLACE ".*\"(.*)\".*" "\\1" QX_SUITE_VERSION "${QX_SUITE_VERSION}")
+string(REGEX MATCH "^[0-9.]*[0-9]" QX_UPSTREAM_VERSION "${QX_SUITE_VERSION}")
+set(QX_DEBIAN_REVISION 1)
+set(QX_DEBIAN_VERSION ${QX_UPSTREAM_VERSION}-${QX_DEBIAN_REVISION})
+
+set(QX_PROGRAMS_DIR lib/qx-com)
+set(QX_PATH_TOOLS qxctl qxreg qxmachine qxwmecomd)
+set(QX_INSTALLED_TARGETS ${QX_PATH_TOOLS} unins000 QXWMECcp QXWMECao QXWMECrb QXWMECdi QXWMECde QXWMECvr)
+set(QX_PACKAGE_SOURCE ${CMAKE_SOURCE_DIR}/package)
+set(QX_PACKAGE_BUILT ${CMAKE_BINARY_DIR}/package)
+
+install(TARGETS ${QX_INSTALLED_TARGETS} RUNTIME DESTINATION ${QX_PROGRAMS_DIR})
+install(PROGRAMS ${QX_PACKAGE_SOURCE}/qx-com-logon DESTINATION ${QX_PROGRAMS_DIR})
+
+file(MAKE_DIRECTORY ${QX_PACKAGE_BUILT}/bin)
+foreach(tool IN LISTS QX_PATH_TOOLS)
+  file(CREATE_LINK ../${QX_PROGRAMS_DIR}/${tool} ${QX_PACKAGE_BUILT}/bin/${tool} SYMBOLIC)
+  install(FILES ${QX_PACKAGE_BUILT}/bin/${tool} DESTINATION bin)
+endforeach()
+
+install(PROGRAMS ${QX_PACKAGE_SOURCE}/install-suite DESTINATION share/qx-com)
+install(FILES ${QX_PACKAGE_SOURCE}/setup.ini ${QX_PACKAGE_SOURCE}/demo-setup.ini ${QX_PACKAGE_SOURCE}/QXWMECOM.INF
+        DESTINATION share/qx-com)
+install(FILES ${QX_PACKAGE_SOURCE}/desktop/qx-com-control-panel.desktop
+              ${QX_PACKAGE_SOURCE}/desktop/qx-com-double-click.desktop
+        DESTINATION share/applications)
+install(FILES ${QX_PACKAGE_SOURCE}/desktop/qx-com-logon.desktop DESTINATION /etc/xdg/autostart)
+install(FILES ${QX_PACKAGE_SOURCE}/systemd/qxwmecomd.service DESTINATION lib/systemd/user)
+install(FILES ${QX_PACKAGE_SOURCE}/udev/70-qx-com.rules DESTINATION /lib/udev/rules.d)
+
+# The changelog carries the package's version; both documents as Debian keeps them.
+configure_file(${QX_PACKAGE_SOURCE}/debian/changelog.in ${QX_PACKAGE_BUILT}/changelog.Debian @ONLY)
+add_custom_command(OUTPUT ${QX_PACKAGE_BUILT}/changelog.Debian.gz
+                   COMMAND gzip -9nkf ${QX_PACKAGE_BUILT}/changelog.Debian
+                   DEPENDS ${QX_PACKAGE_BUILT}/changelog.Debian)
+install(FILES ${QX_PACKAGE_SOURCE}/debian/copyright ${QX_PACKAGE_BUILT}/changelog.Debian.gz DESTINATION share/doc/qx-com)
+
+# A manual page per program, made by help2man from its --help.
+find_program(QX_HELP2MAN help2man REQUIRED)
+set(QX_PACKAGE_DOCUMENTS ${QX_PACKAGE_BUILT}/changelog.Debian.gz)
+function(qx_manual_page name program summary)
+  set(page ${QX_PACKAGE_BUILT}/man/${name}.1)
+  add_custom_command(
+    OUTPUT ${page}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${QX_PACKAGE_BUILT}/man
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${QX_HELP2MAN} --no-info --no-discard-stderr
+            --version-string=${QX_SUITE_VERSION} --name=${summary} --output=${page} ${program}
+    COMMAND gzip -9nf ${page}
+    DEPENDS ${program}
+    VERBATIM)
+  install(FILES ${page}.gz DESTINATION share/man/man1)
+  set(QX_PACKAGE_DOCUMENTS ${QX_PACKAGE_DOCUMENTS} ${page}.gz PARENT_SCOPE)
+endfunction()
+
+qx_manual_page(qxctl $<TARGET_FILE:qxctl> "the TouchScreen QX-COM device and controller settings from a shell")
+qx_manual_page(qxreg $<TARGET_FILE:qxreg> "the registry of a TouchScreen QX-COM machine root from a shell")
+qx_manual_page(qxmachine $<TARGET_FILE:qxmachine> "boots, restarts and shuts down a TouchScreen QX-COM machine root")
+qx_manual_page(qxwmecomd $<TARGET_FILE:qxwmecomd> "the TouchScreen QX-COM device service")
+qx_manual_page(unins000 $<TARGET_FILE:unins000> "the TouchScreen QX-COM package uninstaller inside a machine root")
+qx_manual_page(QXWMECcp $<TARGET_FILE:QXWMECcp> "the TouchScreen QX-COM control panel")
+qx_manual_page(QXWMECao $<TARGET_FILE:QXWMECao> "the TouchScreen QX-COM startup program and double-click settings")
+qx_manual_page(QXWMECrb $<TARGET_FILE:QXWMECrb> "the TouchScreen QX-COM right-button program")
+qx_manual_page(QXWMECdi $<TARGET_FILE:QXWMECdi> "the TouchScreen QX-COM installer")
+qx_manual_page(QXWMECde $<TARGET_FILE:QXWMECde> "the TouchScreen QX-COM uninstaller")
+qx_manual_page(QXWMECvr $<TARGET_FILE:QXWMECvr> "the TouchScreen QX-COM companion program")
+qx_manual_page(install-suite ${QX_PACKAGE_SOURCE}/install-suite "lays out a TouchScreen QX-COM machine root and installs the suite")
+qx_manual_page(qx-com-logon ${QX_PACKAGE_SOURCE}/qx-com-logon "the TouchScreen QX-COM log-on: installs the suite once, then boots it")
+
+# What the package needs built: its programs and its documents.
+add_custom_target(qx_package_files ALL DEPENDS ${QX_INSTALLED_TARGETS} ${QX_PACKAGE_DOCUMENTS})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME qx-com)
+set(CPACK_PACKAGE_VERSION ${QX_UPSTREAM_VERSION})
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${QX_DEBIAN_REVISION})
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGE_CONTACT "TouchScreen QX-COM developers <qx-com@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "TouchScreen QX-COM utility suite for serial touch-screen controllers")
+set(CPACK_PACKAGE_DESCRIPTION
+    "The user side of a serial touch-screen controller, version ${QX_SUITE_VERSION}:\n"
+    "a control panel with calibration, a startup program run at log-on, a\n"
+    "right-button program, an installer and an uninstaller, and a device service\n"
+    "that stands in for the driver, with the tools qxctl, qxreg and qxmachine.\n"
+    "At the first log-on the suite is installed into the person's machine root.")
+string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${QX_PACKAGE_SOURCE}/debian/conffiles ${QX_PACKAGE_SOURCE}/debian/postinst ${QX_PACKAGE_SOURCE}/debian/prerm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+include(CPack)
