@@ -12,6 +12,8 @@
 #include "core/settings_store.h"
 #include "host/paths.h"
 #include "host/program_state.h"
+#include "programs/panel/picture_box.h"
+#include "ui/colours.h"
 #include "ui/oem_branding.h"
 #include "ui/window_ops.h"
 
@@ -22,6 +24,8 @@ void WriteInstallBitmap(const std::string& name, int width, int height) {
   picture.fill(QColor(255, 255, 192));
   ASSERT_TRUE(picture.save(QString::fromStdString(HostPath(std::string(kInstallPath) + "\\" + name)), "BMP"));
 }
+
+bool Lit(const QWidget* indicator) { return BackColour(indicator) == kYellow; }
 
 void DragThumb(ScrollBar* bar, std::initializer_list<int> positions) {
   bar->setSliderDown(true);

@@ -20,6 +20,9 @@ namespace qx::test {
 // A bitmap of WIDTH x HEIGHT in the install folder.
 void WriteInstallBitmap(const std::string& name, int width, int height);
 
+// A button indicator of a window lit: its back colour yellow.
+bool Lit(const QWidget* indicator);
+
 // Drags BAR's thumb through POSITIONS and lets it go.
 void DragThumb(ScrollBar* bar, std::initializer_list<int> positions);
 

@@ -33,7 +33,6 @@ class TouchTest : public PanelTest {
     for (int y = from; y <= to; ++y) n += pad.pixelColor(x, y) == colour;
     return n;
   }
-  static bool Lit(const QLabel* indicator) { return BackColour(indicator) == kYellow; }
 };
 
 class TouchModeAround : public TouchTest, public ::testing::WithParamInterface<int> {};
