@@ -43,15 +43,22 @@ bool ArmRightButton() {
   return Ask(IOCTL_SET_RBF_REGISTRATION, armed, armed) && armed.Armed == 1;
 }
 
+std::optional<std::pair<int, int>> PointerNow() {
+  SimStatus status{};
+  if (!Ask(IOCTL_SIM_GET_STATUS, status, status)) return std::nullopt;
+  return std::make_pair(static_cast<int>(status.PointerX), static_cast<int>(status.PointerY));
+}
+
 std::optional<std::pair<int, int>> PointerAfterTouch(int x, int y) {
   const auto raw = [&](std::uint8_t touching, std::uint16_t reports) {
     SimTouch touch{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), touching, 0, reports};
     TouchSample sample{};
     return Ask(IOCTL_SIM_TOUCH, touch, sample);
   };
-  SimStatus status{};
-  if (!raw(1, 2) || !Ask(IOCTL_SIM_GET_STATUS, status, status) || !raw(0, 1)) return std::nullopt;
-  return std::make_pair(static_cast<int>(status.PointerX), static_cast<int>(status.PointerY));
+  if (!raw(1, 2)) return std::nullopt;
+  const auto at = PointerNow();
+  if (!raw(0, 1)) return std::nullopt;
+  return at;
 }
 
 }  // namespace qx::test

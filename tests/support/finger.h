@@ -19,6 +19,10 @@ bool SetReportRate(int reportsPerSecond);
 // the next touch-down is a right click.
 bool ArmRightButton();
 
+// Where the last report put the simulated pointer (the service's pixels), or nothing when the
+// service did not answer.
+std::optional<std::pair<int, int>> PointerNow();
+
 // A brief touch at raw X, Y (two reports, then a lift): where it put the simulated pointer, or
 // nothing when the service did not take it.
 std::optional<std::pair<int, int>> PointerAfterTouch(int x, int y);

@@ -7,7 +7,6 @@
 #include <QTest>
 #include <cstdlib>
 #include <optional>
-#include <sstream>
 
 #include "programs/panel/test_window.h"
 #include "tests/programs/panel/panel_fixture.h"
@@ -21,12 +20,10 @@ namespace {
 constexpr int kWidth = 1024, kHeight = 768;
 const QColor kBluePen(0, 0, 255);
 
-// Where `qxctl pointer` says the last report put the pointer, on the screen.
-QPoint QxctlPointer() {
-  std::istringstream in(DeviceService::Qxctl("pointer"));
-  int x = 0, y = 0;
-  in >> x >> y;
-  return {x, y};
+// Where the service's last report put the pointer, on the screen.
+QPoint Pointer() {
+  const auto at = PointerNow();
+  return at ? QPoint(at->first, at->second) : QPoint(-1, -1);
 }
 
 // Which of the window's indicators (L, M, R) were lit when a mouse event came, before the window
@@ -96,12 +93,12 @@ TEST_P(RealPointerTest, AFingerThroughTheServiceDrawsAndLightsTheButtons) {
     ASSERT_TRUE(ArmRightButton());
   }
   ASSERT_TRUE(PressFinger(300, 400, c.moved ? 0 : 2));
-  const QPoint a = QxctlPointer();
+  const QPoint a = Pointer();
   EXPECT_TRUE(QTest::qWaitFor([&] { return Inked(a); }, 3000)) << "a dot where the finger went down";
   QPoint b = a;
   if (c.moved) {
     ASSERT_TRUE(PressFinger(700, 400));
-    b = QxctlPointer();
+    b = Pointer();
     EXPECT_EQ(QTest::qWaitFor([&] { return Inked(b); }, 1000), c.line);
   }
   ASSERT_TRUE(LiftFinger());
