@@ -186,12 +186,17 @@ void DeviceServer::AcceptClients() {
 }
 
 // Reads what the client sent, as far as its reader has room; false when the client is to go.
+// A read that came back short has taken all there was: the next read would only say so
+// (EAGAIN), one system call more per request, whereas the poll wakes the loop again for what
+// comes later.
 bool DeviceServer::Receive(Client& c) {
   std::uint8_t chunk[65536];
   while (!c.hungUp && c.in.Room() > 0) {
-    ssize_t n = ::recv(c.fd, chunk, std::min(sizeof chunk, c.in.Room()), 0);
+    const std::size_t asked = std::min(sizeof chunk, c.in.Room());
+    ssize_t n = ::recv(c.fd, chunk, asked, 0);
     if (n > 0) {
       c.in.Append(chunk, static_cast<std::size_t>(n));
+      if (static_cast<std::size_t>(n) < asked) break;
       continue;
     }
     if (n == 0) {
