@@ -198,17 +198,28 @@ UINT StartHostProgram(std::vector<std::string> argStrings, UINT showCmd, DWORD* 
     return 0;  // out of resources
   }
 
-  pid_t middle = ::fork();
+  // The middle process only makes the program and says its number. Made with vfork, it borrows
+  // this process's memory instead of copying it (a Qt program's page tables make each copy cost
+  // milliseconds), while this thread waits. It must therefore write nothing of that memory: it
+  // makes only system calls, and makes the program by a bare clone (fork() would run its
+  // handlers in the borrowed memory), which copies the memory once. No signal handler may run on
+  // the borrowed stack meanwhile: all are blocked until it is gone.
+  sigset_t all;
+  sigset_t kept;
+  sigfillset(&all);
+  ::pthread_sigmask(SIG_SETMASK, &all, &kept);
+  pid_t middle = ::vfork();
   if (middle == 0) {
     ::setsid();
-    pid_t program = ::fork();
+    const auto program = static_cast<pid_t>(::syscall(SYS_clone, SIGCHLD, nullptr, nullptr, nullptr, nullptr));
     if (program == 0) {
-      sigset_t none;
-      sigemptyset(&none);
-      ::sigprocmask(SIG_SETMASK, &none, nullptr);
+      // The handlers go back to their defaults before the signals are let through.
       struct sigaction dfl {};
       dfl.sa_handler = SIG_DFL;
       for (int sig = 1; sig < NSIG; ++sig) ::sigaction(sig, &dfl, nullptr);
+      sigset_t none;
+      sigemptyset(&none);
+      ::sigprocmask(SIG_SETMASK, &none, nullptr);
       ::dup2(in, 0);
       ::dup2(out, 1);
       ::dup2(out, 2);
@@ -224,6 +235,7 @@ UINT StartHostProgram(std::vector<std::string> argStrings, UINT showCmd, DWORD* 
     Tell(report[1], program > 0 ? 'p' : 'e', program > 0 ? program : errno);
     ::_exit(0);
   }
+  ::pthread_sigmask(SIG_SETMASK, &kept, nullptr);
   ::close(report[1]);
   ::close(go[0]);
   ::close(in);
