@@ -80,6 +80,7 @@ void SetScreenSize() { Request(IOCTL_SET_SCREEN_SIZE, Settings); }
 void SetPowerSave() { Request(IOCTL_SET_POWER_SAVE, Settings); }
 void GetRbfRegistration() { Request(IOCTL_GET_RBF_REGISTRATION, RbfRecord); }
 void SetRbfRegistration() { Request(IOCTL_SET_RBF_REGISTRATION, RbfRecord); }
+void WaitRbfDisarmed() { Request(IOCTL_WAIT_RBF_DISARMED, RbfRecord); }
 void GetSmiRegistration() { Request(IOCTL_GET_SMI_REGISTRATION, SmiRecord); }
 void PlayTestSound() { Request(IOCTL_PLAY_TEST_SOUND, Sound); }
 

@@ -54,6 +54,9 @@ void SetScreenSize();
 void SetPowerSave();
 void GetRbfRegistration();
 void SetRbfRegistration();
+// The registration once the service has found the armed flag clear, or after its hold bound
+// (kRbfWaitHoldMs): the right-button program's wait for the touch, without polling.
+void WaitRbfDisarmed();
 void GetSmiRegistration();
 void PlayTestSound();
 

@@ -46,6 +46,13 @@ inline constexpr std::uint32_t IOCTL_SIM_REPLAY = 0xF9100;        // SimReplay; 
 inline constexpr std::uint32_t IOCTL_SIM_READ_REPORTS = 0xF9110;  // SimReports
 inline constexpr std::uint32_t IOCTL_SIM_GET_INPUT = 0xF9120;     // SimInput
 
+// The service's wait for the right-button program: RbfRegistration (in: ignored; out: the
+// registration as GetRbfRegistration gives it), answered as soon as the armed flag is clear and
+// at the latest after kRbfWaitHoldMs, so that the program waits for the touch without polling
+// and still lets its events run between two answers.
+inline constexpr std::uint32_t IOCTL_WAIT_RBF_DISARMED = 0xF3030;
+inline constexpr int kRbfWaitHoldMs = 20;
+
 #pragma pack(push, 1)
 struct TouchSample {
   std::int16_t X;

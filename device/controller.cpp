@@ -80,7 +80,8 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
     case IOCTL_GET_SETTINGS: return Answer(r, BlockAsHandedOut());
     case IOCTL_GET_TOUCH_SAMPLE: return Answer(r, touch_.sample());
     case IOCTL_SET_CALIBRATION_STATE: return SetCalibrationState(r, From<std::int32_t>(payload));
-    case IOCTL_GET_RBF_REGISTRATION: return Answer(r, touch_.rightButton());
+    case IOCTL_GET_RBF_REGISTRATION:
+    case IOCTL_WAIT_RBF_DISARMED: return Answer(r, touch_.rightButton());
     case IOCTL_SET_RBF_REGISTRATION: return RegisterRightButton(r, From<RbfRegistration>(payload));
     case IOCTL_GET_SMI_REGISTRATION: return Answer(r, smi_);
     case IOCTL_SET_SMI_REGISTRATION: return RegisterCompanion(r, From<SmiRegistration>(payload));
@@ -197,6 +198,10 @@ std::vector<std::uint8_t> Controller::JournalTail() const {
   // The newest lines, when they are more than one reply can hold.
   if (text.size() > frame::kMaxPayload) text.erase(0, text.size() - frame::kMaxPayload);
   return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+bool Controller::Holds(std::uint32_t code) const {
+  return code == IOCTL_WAIT_RBF_DISARMED && touch_.rightButton().Armed != 0;
 }
 
 std::size_t Controller::ReplyBound(std::uint32_t code) {

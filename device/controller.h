@@ -40,6 +40,10 @@ class Controller {
   // values were left out (nothing when the set was taken before).
   std::vector<std::string> TakeInitialSettings(const InitialSettings& settings);
 
+  // Whether a request of CODE waits for its answer now: WaitRbfDisarmed while the right button is
+  // armed. The service holds it until this turns false, or for kRbfWaitHoldMs at the most.
+  bool Holds(std::uint32_t code) const;
+
   // The largest reply a request of CODE can get: the journal's, or a record's.
   static std::size_t ReplyBound(std::uint32_t code);
 

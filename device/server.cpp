@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "device/request_reader.h"
@@ -45,6 +46,8 @@ struct DeviceServer::Client {
   std::size_t outSent = 0;
   Clock::time_point lastTaken;  // when it last took some of its replies (or had none)
   bool hungUp = false;          // it will send nothing more
+  // For a first request the controller holds (Controller::Holds): when it is answered at the latest.
+  std::optional<Clock::time_point> heldUntil;
 
   std::size_t Pending() const { return out.size() - outSent; }
 };
@@ -114,6 +117,11 @@ int DeviceServer::PreparePoll() {
   // Requests left over from a client's turn are served at once; the time-out otherwise bounds
   // how late a stop request is noticed, and wakes the loop when an input is due.
   int timeout = 250;
+  auto wakeBy = [&](std::optional<Clock::time_point> due) {
+    if (!due) return;
+    auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - now).count();
+    timeout = static_cast<int>(std::clamp<long long>(wait, 0, timeout));
+  };
   fds_.clear();
   fds_.push_back({listenFd_, POLLIN, 0});
   for (Client& c : clients_) {
@@ -121,14 +129,10 @@ int DeviceServer::PreparePoll() {
     if (!c.hungUp && c.in.Room() > 0 && c.Pending() < kClientReplyCap) events |= POLLIN;
     if (c.Pending() > 0) events |= POLLOUT;
     if (Servable(c)) timeout = 0;
+    else wakeBy(c.heldUntil);
     fds_.push_back({c.fd, events, 0});
   }
   firstInput_ = fds_.size();
-  auto wakeBy = [&](std::optional<Clock::time_point> due) {
-    if (!due) return;
-    auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - now).count();
-    timeout = static_cast<int>(std::clamp<long long>(wait, 0, timeout));
-  };
   for (TouchInput* input : controller_.inputs()) {
     fds_.push_back({input->Descriptor(), POLLIN, 0});
     wakeBy(input->NextDue());
@@ -212,8 +216,9 @@ bool DeviceServer::Receive(Client& c) {
 
 bool DeviceServer::Servable(const Client& c) const {
   Request r;
-  return c.in.Peek(r) == RequestReader::State::kRequest && c.Pending() < kClientReplyCap &&
-         pendingTotal_ + Controller::ReplyBound(r.code) <= kTotalReplyCap;
+  if (c.in.Peek(r) != RequestReader::State::kRequest) return false;
+  if (controller_.Holds(r.code) && !(c.heldUntil && Clock::now() >= *c.heldUntil)) return false;
+  return c.Pending() < kClientReplyCap && pendingTotal_ + Controller::ReplyBound(r.code) <= kTotalReplyCap;
 }
 
 // Answers the client's whole requests for one turn: while its unread replies stay under its cap,
@@ -225,9 +230,13 @@ bool DeviceServer::Serve(Client& c) {
   for (;;) {
     RequestReader::State state = c.in.Peek(r);
     if (state == RequestReader::State::kMalformed) return false;  // not our peer
+    // A request the controller holds waits from the moment it is first seen.
+    if (state == RequestReader::State::kRequest && !c.heldUntil && controller_.Holds(r.code))
+      c.heldUntil = start + std::chrono::milliseconds(kRbfWaitHoldMs);
     if (state == RequestReader::State::kNeedMore || !Servable(c) || Clock::now() - start >= kServeSlice) return true;
     DeviceReply reply = controller_.Handle(r.code, r.payload, r.size);
     c.in.Pop();
+    c.heldUntil.reset();
     if (c.Pending() == 0) c.lastTaken = Clock::now();
     // What was sent is dropped before the buffer grows, so it holds little beyond what is unread.
     if (c.outSent > 0 && c.outSent >= c.Pending()) {

@@ -7,8 +7,8 @@
 #include <cstdio>
 
 #include "core/driver_link.h"
-#include "host/message_box.h"
 #include "host/desktop.h"
+#include "host/message_box.h"
 #include "programs/rbf/button_face.h"
 #include "programs/rbf/rbf_program.h"
 #include "programs/rbf/registration.h"
@@ -115,13 +115,14 @@ void RightButtonWindow::ActionClick() {
   RbfRecord.Armed = 1;
   SetRbfRegistration();
   Waiting = 1;
-  // Polled as fast as events allow: a wait lasts only until the person's next touch, and the
-  // cancels and the other programs' messages are handled between two queries. A query that fails
-  // (the driver is gone) ends the wait, as no touch could end it any more.
+  // The service answers as soon as a touch has cleared the flag, or after a few milliseconds
+  // (kRbfWaitHoldMs), so the wait costs next to nothing and takes the touch at once, and the
+  // cancels and the other programs' messages are handled between two answers. A request that
+  // fails (the driver is gone) ends the wait, as no touch could end it any more.
   bool answered = true;
   do {
     QCoreApplication::processEvents();
-    GetRbfRegistration();
+    WaitRbfDisarmed();
     answered = LastRequestResult != 0;
     QCoreApplication::processEvents();
   } while (RbfRecord.Armed != 0 && Waiting == 1 && answered);

@@ -172,5 +172,44 @@ TEST_F(ServiceTest, OneServicePerRoot) {
   EXPECT_EQ(rc, 0);
 }
 
+// The right-button program's wait: answered at once while nothing is armed, held while the flag is
+// armed (for the hold bound at the most, so the program's events run between two answers), and
+// answered with the flag clear once a touch has taken it.
+TEST_F(ServiceTest, TheRightButtonsWaitIsHeldWhileArmedAndEndsWithTheTouch) {
+  DeviceService service;
+  ASSERT_TRUE(OpenDriver());
+  RbfRecord = {77, 0, 0};
+  SetRbfRegistration();
+  WaitRbfDisarmed();
+  EXPECT_TRUE(LastRequestResult);
+  EXPECT_EQ(RbfRecord.Armed, 0);
+
+  RbfRecord = {77, 1, 0};
+  SetRbfRegistration();
+  const auto start = std::chrono::steady_clock::now();
+  WaitRbfDisarmed();
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kRbfWaitHoldMs));
+  EXPECT_TRUE(LastRequestResult);
+  EXPECT_EQ(RbfRecord.Armed, 1);
+  EXPECT_EQ(RbfRecord.Window, 77);
+
+  std::thread touch([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    DeviceService::Qxctl("touch 300 400");
+  });
+  int answers = 0;
+  do {
+    WaitRbfDisarmed();
+    ++answers;
+  } while (LastRequestResult && RbfRecord.Armed == 1 && answers < 1000);
+  touch.join();
+  EXPECT_TRUE(LastRequestResult);
+  EXPECT_EQ(RbfRecord.Armed, 0);
+  // Fewer answers than a poll would need: each was held.
+  EXPECT_LT(answers, 100);
+  const std::string journal = DeviceService::Qxctl("journal");
+  EXPECT_LT(journal.find("RightButtonAction"), journal.rfind("WaitRbfDisarmed")) << journal;
+}
+
 }  // namespace
 }  // namespace qx

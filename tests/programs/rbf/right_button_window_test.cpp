@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "core/driver_link.h"
+#include "host/desktop.h"
 #include "host/desktop_qt.h"
 #include "host/program_state.h"
 #include "host/window_bus.h"
@@ -26,12 +27,20 @@ class RightButton : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetProgramState();
-    InstallDesktopHook();  // the work area, as every window program has it
+    InstallDesktopHook();  // as every window program has it
+    // The desktop's panel along the bottom of the screen: the work area ends above it.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    workArea = screen.adjusted(0, 0, 0, -kPanelHeight);
+    previousScreen = SetScreenSource([screen, area = workArea] {
+      return ScreenGeometry{{screen.left(), screen.top(), screen.right() + 1, screen.bottom() + 1},
+                            {area.left(), area.top(), area.right() + 1, area.bottom() + 1}};
+    });
     ASSERT_EQ(window.Load(), LoadResult::Ready);
     own = WindowHandle(&window);
   }
   void TearDown() override {
     window.close();
+    SetScreenSource(std::move(previousScreen));
     ResetProgramState();
   }
 
@@ -54,6 +63,9 @@ class RightButton : public ::testing::Test {
   TempRoot root;
   DeviceService service;
   MessageRecorder boxes;
+  static constexpr int kPanelHeight = 40;
+  QRect workArea;
+  ScreenSource previousScreen;
   RightButtonWindow window;
   HWND own = 0;
   bool armedInWait = false;
@@ -66,8 +78,9 @@ TEST_F(RightButton, LoadsAsAFortyPixelButtonOnTopInTheWorkAreasCorner) {
   EXPECT_EQ(window.cmdAction->geometry(), QRect(0, 0, 40, 40));
   EXPECT_TRUE(window.windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_TRUE(window.isVisible());
-  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-  EXPECT_EQ(window.frameGeometry().bottomRight(), area.bottomRight());
+  // Directly above the panel, at the right edge of the screen.
+  EXPECT_EQ(window.frameGeometry().bottomRight(), workArea.bottomRight());
+  EXPECT_EQ(window.frameGeometry().bottom(), QGuiApplication::primaryScreen()->geometry().bottom() - kPanelHeight);
   const RbfState state = ReadRbf();
   EXPECT_EQ(state.window, own);
   EXPECT_EQ(state.armed, 0);
