@@ -1,6 +1,8 @@
 #include "ui/qt_message_box.h"
 
 #include <QAbstractButton>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
@@ -57,6 +59,20 @@ QString LinesOf(const std::string& text) {
   return QString::fromStdString(out);
 }
 
+// A box without an escape button answers neither Esc nor its close box: Qt would pick one by itself
+// when none is set (No on a Yes/No box), so that Esc pressed to get rid of the calibration's last
+// question would restore the old calibration.
+class SuiteMessageBox : public QMessageBox {
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (escapeButton() || !event->matches(QKeySequence::Cancel)) QMessageBox::keyPressEvent(event);
+  }
+  void closeEvent(QCloseEvent* event) override {
+    if (escapeButton()) QMessageBox::closeEvent(event);
+    else event->ignore();
+  }
+};
+
 }  // namespace
 
 void SetUpMessageBox(QMessageBox& box, const std::string& text, const std::string& caption, UINT type) {
@@ -76,7 +92,7 @@ void SetUpMessageBox(QMessageBox& box, const std::string& text, const std::strin
 }
 
 int ShowQtMessageBox(const std::string& text, const std::string& caption, UINT type) {
-  QMessageBox box;
+  SuiteMessageBox box;
   SetUpMessageBox(box, text, caption, type);
   // An unattended run (a demonstration on a virtual display) shows each box for a while, then
   // answers it with its default button as Enter would.

@@ -13,9 +13,10 @@ namespace qx {
 // and on top of every other window.
 void SetUpMessageBox(QMessageBox& box, const std::string& text, const std::string& caption, UINT type);
 
-// Shows it and returns the button chosen as its Win32 code (IDOK, IDYES, …). With QX_MESSAGE_SHOW_MS
-// set to a number of milliseconds, the box answers itself with its default button after that
-// long, for runs with nobody at the screen.
+// Shows it and returns the button chosen as its Win32 code (IDOK, IDYES, …). Esc and the close box
+// answer Cancel, or OK on a lone OK box; a Yes/No box has no such answer: there they do nothing.
+// With QX_MESSAGE_SHOW_MS set to a number of milliseconds, the box answers itself with its
+// default button after that long, for runs with nobody at the screen.
 int ShowQtMessageBox(const std::string& text, const std::string& caption, UINT type);
 
 }  // namespace qx

@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <chrono>
 #include <sstream>
 
@@ -14,6 +18,7 @@
 #include "tests/programs/panel/calibration_fixture.h"
 #include "tests/support/finger.h"
 #include "tests/support/window_program.h"
+#include "ui/qt_message_box.h"
 
 namespace qx::test {
 namespace {
@@ -308,6 +313,63 @@ TEST_F(CalibrationTouch, SteadyFingerIsTakenAtItsSecondReportAndAOneUnitMoveCoun
   EXPECT_EQ(ReportsBeforeFirstTake(), (std::vector<std::string>{"X=900 Y=120", "X=901 Y=120", "X=901 Y=120"}));
   EXPECT_EQ(run.points().PointX[2], 901);
 }
+
+// The run's Yes/No questions shown as the real boxes: Esc and the close box leave each open and
+// answer nothing (Qt, left to itself, makes No their escape: the final question's No would
+// restore the old calibration); the person's click answers.
+struct QuestionCase {
+  const char* name;
+  bool afterTheTargets;  // the final question; else the break question, asked at the first target
+};
+
+class CalibrationQuestion : public CalibrationTest, public ::testing::WithParamInterface<QuestionCase> {};
+
+TEST_P(CalibrationQuestion, EscAndTheCloseBoxLeaveItOpenAndTheClickAnswers) {
+  std::vector<std::string> asked;
+  std::vector<bool> openAfterEsc;
+  std::vector<int> calibrationsSent;
+  auto countCalibrations = [] {
+    const std::vector<std::string> requests = Requests();
+    return static_cast<int>(std::count_if(requests.begin(), requests.end(),
+                                          [](const std::string& r) { return r.rfind("SetCalibration ", 0) == 0; }));
+  };
+  const MessageBoxPresenter previous =
+      SetMessageBoxPresenter([&](const std::string& text, const std::string& caption, UINT type) {
+        asked.push_back(text);
+        QTimer::singleShot(0, [&] {
+          auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+          if (!box) return;
+          QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Escape);
+          box->close();
+          QCoreApplication::processEvents();
+          openAfterEsc.push_back(box->isVisible());
+          calibrationsSent.push_back(countCalibrations());
+          box->button(QMessageBox::Yes)->click();
+        });
+        return ShowQtMessageBox(text, caption, type);
+      });
+  Open();
+  const PanelModel panel{1024, 768, 0};
+  if (GetParam().afterTheTargets) {
+    for (int target = 1; target <= 4; ++target) Take(panel, target);
+  } else {
+    ASSERT_TRUE(AwaitTarget(1));
+    PressEsc();
+  }
+  ASSERT_TRUE(AwaitClosed());
+  SetMessageBoxPresenter(previous);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].substr(0, 12), GetParam().afterTheTargets ? "CALIBRATION " : "Are you sure");
+  EXPECT_EQ(openAfterEsc, std::vector<bool>{true});
+  // The new calibration is in force while the question is open, and Yes keeps it: sent once.
+  const int sent = GetParam().afterTheTargets ? 1 : 0;
+  EXPECT_EQ(calibrationsSent, std::vector<int>{sent});
+  EXPECT_EQ(countCalibrations(), sent);
+}
+
+INSTANTIATE_TEST_SUITE_P(Questions, CalibrationQuestion,
+                         ::testing::Values(QuestionCase{"Break", false}, QuestionCase{"Keep", true}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // A dead or stuck service leaves the last touched sample in place for ever; Esc still ends the
 // run, within a second.

@@ -2,8 +2,10 @@
 // installation record. (No is pressed on the real program: uninstall_program_test.cpp.)
 #include <gmock/gmock.h>
 
+#include <QApplication>
 #include <QImage>
 #include <QTest>
+#include <filesystem>
 
 #include "core/settings_store.h"
 #include "tests/programs/uninstall/removal_fixture.h"
@@ -91,6 +93,19 @@ TEST_F(RemovalTest, ADoubleClickOnTheIconOpensTheAboutBoxWithTheVersionLine) {
   EXPECT_EQ(FindTitleArea(Window().frmAbout).lblSystem->text(), Window().lblSystem->text());
   Window().frmAbout->cmdOK->click();
   EXPECT_TRUE(Window().isVisible());
+}
+
+// Esc on the question answers nothing: the window stays, still asking, and nothing is removed.
+TEST_F(RemovalTest, EscLeavesTheQuestionOpen) {
+  ASSERT_TRUE(Install());
+  ASSERT_EQ(Start(), LoadResult::Ready);
+  Window().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Window()));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(Window().isVisible());
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_TRUE(std::filesystem::exists(Installed("unins000.exe")));
 }
 
 TEST_F(RemovalTest, WithoutTheInstallationRecordItSaysSoAndEnds) {
