@@ -1,6 +1,10 @@
 #include "ui/feature_dialog.h"
 
+#include <optional>
+
+#include "core/driver_link.h"
 #include "ui/controls.h"
+#include "ui/pointer.h"
 #include "ui/title_area.h"
 #include "ui/twips.h"
 #include "ui/window_ops.h"
@@ -52,15 +56,36 @@ void FeatureDialog::UpdateApply() {
 }
 
 void FeatureDialog::Apply() {
-  Hourglass busy;
+  std::optional<Hourglass> busy(std::in_place);
+  const SettingsBlock before = Settings;
   WriteFields();
-  SendRequest();
+  if (!Send()) {
+    // The summary line, the block and Apply stay as they were: the values were not taken.
+    Settings = before;
+    busy.reset();
+    ReportDriverMissing(windowTitle().toStdString());
+    return;
+  }
   emit Applied();
   if (cmdApply) cmdApply->setEnabled(false);
+  Taken();
+}
+
+// A request that failed is sent once more over a fresh connection: a service started again since
+// the driver was opened takes it. A Set request may be sent twice: it only takes its fields.
+bool FeatureDialog::Send() {
+  SendRequest();
+  if (LastRequestResult) return true;
+  CloseDriver();
+  if (OpenDriver()) SendRequest();
+  return LastRequestResult != 0;
 }
 
 void FeatureDialog::Ok() {
-  if (cmdApply && cmdApply->isEnabled()) Apply();
+  if (cmdApply && cmdApply->isEnabled()) {
+    Apply();
+    if (cmdApply->isEnabled()) return;  // not taken: the dialog stays, with what is pending
+  }
   Hourglass busy;
   close();
 }

@@ -10,9 +10,14 @@
 //             "cmdApply" is enabled exactly when Differs().
 //   Apply     hourglass; WriteFields() into the SettingsBlock; SendRequest() with the whole
 //             block; Applied(), on which the main window rebuilds the dialog's summary line;
-//             "cmdApply" disabled.
-//   OK        Apply first when "cmdApply" is enabled, then close. Cancel closes; nothing is
-//             restored or resent. Any close (OK, Cancel, Esc, the close box) shows the main window.
+//             "cmdApply" disabled; Taken() for what follows a request the driver took.
+//             A request that fails is sent once more over a fresh connection to the driver (a
+//             service started again since takes it); failing again (the service stopped or not
+//             answering), it changes nothing the person sees but the driver's box: the
+//             SettingsBlock back as it was, "cmdApply" still enabled, no Applied().
+//   OK        Apply first when "cmdApply" is enabled, then close (not when that Apply failed).
+//             Cancel closes; nothing is restored or resent. Any close (OK, Cancel, Esc, the close
+//             box) shows the main window.
 //   Nothing is written to the registry.
 #pragma once
 
@@ -60,11 +65,15 @@ class FeatureDialog : public SuiteDialog {
   virtual bool Differs() const { return false; }
   virtual void WriteFields() {}
   virtual void SendRequest() {}
+  // After a request the driver took, and Applied().
+  virtual void Taken() {}
 
   void reject() override;  // Esc: Cancel (OK in a set-up dialog)
 
  private:
   void AddButtons();
+  // SendRequest(), once more on a fresh connection when it failed; whether the driver took it.
+  bool Send();
 
   Buttons buttons_;
 };

@@ -7,7 +7,11 @@ namespace qx {
 void OptionGroup::Add(int index, QRadioButton* button) {
   buttons_[index] = button;
   SetTextColour(button, kTeal);
-  connect(button, &QRadioButton::clicked, this, [this, index] { Choose(index); });
+  // Whatever sets the button (a click, the keyboard, a screen reader's toggle action, the program)
+  // chooses it, once: the button set, not the one cleared.
+  connect(button, &QRadioButton::toggled, this, [this, index](bool checked) {
+    if (checked) Choose(index);
+  });
 }
 
 QRadioButton* OptionGroup::Button(int index) const {

@@ -1,5 +1,7 @@
 #include "ui/scroll_bar.h"
 
+#include <QKeyEvent>
+
 namespace qx {
 
 ScrollBar::ScrollBar(QWidget* parent, const char* name, int min, int max, int smallStep, int largeStep)
@@ -9,6 +11,9 @@ ScrollBar::ScrollBar(QWidget* parent, const char* name, int min, int max, int sm
   setSingleStep(smallStep);
   setPageStep(largeStep);
   setTracking(true);
+  // A bar is reached by Tab and moved by the arrows (SmallChange) and Page Up/Down (LargeChange),
+  // for a person without a mouse: QScrollBar takes no focus by default.
+  setFocusPolicy(Qt::StrongFocus);
   connect(this, &QScrollBar::sliderPressed, this, [this] { valueAtPress_ = value(); });
   connect(this, &QScrollBar::valueChanged, this, [this] {
     if (isSliderDown()) emit Scroll();
@@ -17,6 +22,30 @@ ScrollBar::ScrollBar(QWidget* parent, const char* name, int min, int max, int sm
   connect(this, &QScrollBar::sliderReleased, this, [this] {
     if (value() != valueAtPress_) emit Change();
   });
+}
+
+// The keys of a horizontal scroll bar: Left and Up a small change down, Right and Down a small
+// change up, Page Up and Page Down a large change, Home and End its ends. (Qt's scroll bar turns
+// its arrows round, as a vertical bar scrolls: Left would move it up.)
+void ScrollBar::keyPressEvent(QKeyEvent* event) {
+  SliderAction action = SliderNoAction;
+  switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up: action = SliderSingleStepSub; break;
+    case Qt::Key_Right:
+    case Qt::Key_Down: action = SliderSingleStepAdd; break;
+    case Qt::Key_PageUp: action = SliderPageStepSub; break;
+    case Qt::Key_PageDown: action = SliderPageStepAdd; break;
+    case Qt::Key_Home: action = SliderToMinimum; break;
+    case Qt::Key_End: action = SliderToMaximum; break;
+    default: break;
+  }
+  if (action == SliderNoAction || (event->modifiers() & ~Qt::KeypadModifier)) {
+    QScrollBar::keyPressEvent(event);
+    return;
+  }
+  triggerAction(action);
+  event->accept();
 }
 
 }  // namespace qx

@@ -11,12 +11,16 @@ namespace qx {
 class ScrollBar : public QScrollBar {
   Q_OBJECT
  public:
-  // MIN..MAX, SmallChange SMALL_STEP (arrows), LargeChange LARGE_STEP (track).
+  // MIN..MAX, SmallChange SMALL_STEP (arrows), LargeChange LARGE_STEP (track, Page Up/Down); it
+  // takes the focus by Tab and by a click.
   ScrollBar(QWidget* parent, const char* name, int min, int max, int smallStep, int largeStep);
 
  signals:
   void Change();
   void Scroll();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   int valueAtPress_ = 0;

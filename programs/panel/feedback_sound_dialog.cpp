@@ -90,11 +90,10 @@ void FeedbackSoundDialog::WriteFields() {
   Settings.SoundMode = static_cast<std::uint8_t>(optFeedbackSound->Pending());
 }
 
+void FeedbackSoundDialog::SendRequest() { SetFeedbackSound(); }
+
 // The test is offered exactly when the mode just applied is silence.
-void FeedbackSoundDialog::SendRequest() {
-  SetFeedbackSound();
-  cmdSoundTest->setEnabled(optFeedbackSound->Pending() == 1);
-}
+void FeedbackSoundDialog::Taken() { cmdSoundTest->setEnabled(optFeedbackSound->Pending() == 1); }
 
 // The values come from the labels: the test sounds what the dialog shows.
 void FeedbackSoundDialog::SoundTest() {

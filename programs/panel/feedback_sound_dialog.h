@@ -38,6 +38,7 @@ class FeedbackSoundDialog : public FeatureDialog {
   bool Differs() const override;
   void WriteFields() override;
   void SendRequest() override;
+  void Taken() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -170,11 +170,12 @@ void VirtualButtonDialog::WriteFields() {
   std::memcpy(&Settings.RbfEnable, pendingRbf_.data(), pendingRbf_.size());
 }
 
+void VirtualButtonDialog::SendRequest() { SetTouchMode(); }
+
 // The right-button program runs while the function is on, except in Drag Drop Mode with the
 // automatic mode, where the driver makes the right button itself. A start while a copy runs makes
 // that copy show its window.
-void VirtualButtonDialog::SendRequest() {
-  SetTouchMode();
+void VirtualButtonDialog::Taken() {
   if (!RbfProgramNeeded(pendingTouchMode_, pendingRbf_[kEnable], pendingRbf_[kAutoMode])) CloseRbfProgram();
   else StartRbfProgram();  // a failed start is not reported
 }

@@ -49,6 +49,7 @@ class VirtualButtonDialog : public FeatureDialog {
   bool Differs() const override { return HasPendingChanges(); }
   void WriteFields() override;
   void SendRequest() override;
+  void Taken() override;
 
  private:
   // The pending right-button bytes, laid out as RbfEnable .. RbfAutoBeep are in the block.

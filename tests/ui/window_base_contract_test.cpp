@@ -37,7 +37,11 @@ class BypassDialog : public FeatureDialog {
   void LoadFields() override { chkBypass->setChecked(Settings.Bypass != 0); }
   bool Differs() const override { return Settings.Bypass != (chkBypass->isChecked() ? 1 : 0); }
   void WriteFields() override { Settings.Bypass = chkBypass->isChecked() ? 1 : 0; }
-  void SendRequest() override { ++sent; }
+  // A request the driver takes.
+  void SendRequest() override {
+    ++sent;
+    LastRequestResult = TRUE;
+  }
 };
 
 class WindowBase : public test::MainWindowStandIn {

@@ -19,6 +19,7 @@
 #include "programs/startup/main_window.h"
 #include "programs/startup/test_area.h"
 #include "tests/programs/startup/startup_fixture.h"
+#include "tests/support/bars_by_keyboard.h"
 #include "tests/support/device_service.h"
 #include "tests/support/installation.h"
 #include "tests/support/message_recorder.h"
@@ -242,6 +243,16 @@ TEST_F(DoubleClickDialog, ADoubleClickOnTheIconShowsTheAboutBoxInsteadOfTheDialo
   w.frmAbout->close();
   Settle();
   EXPECT_TRUE(w.isVisible());
+}
+
+// The person without a mouse: Tab reaches each bar, whose keys move it as a change of theirs.
+TEST_F(DoubleClickDialog, EveryBarIsReachedByTabAndMovedByItsKeys) {
+  MainWindow& w = Open();
+  const bool applyBefore = w.cmdApply->isEnabled();  // the desktop's values may differ from the stored ones
+  EXPECT_EQ(BarsReachedByTab(w, [&] { EXPECT_TRUE(w.cmdApply->isEnabled()); }),
+            (std::vector<std::string>{"hscTT", "hscWW", "hscHH"}));
+  EXPECT_EQ(w.cmdApply->isEnabled(), applyBefore);
+  EXPECT_EQ(w.lblTT->text(), "Speed: " + QString::number(DoubleClickSpeed));
 }
 
 }  // namespace
