@@ -29,6 +29,8 @@ SerialPortDialog::SerialPortDialog() : FeatureDialog("frmSerialPort", kWidth, kH
     const std::string option = "optDetected" + std::to_string(n);
     optDetected[n] = AddOption(frame, option.c_str(), "", 2 * kMargin, top, kOptionWidth);
     optDetected[n]->setEnabled(false);
+    // The option has no caption: a screen reader names it by its port, not by the frame's title.
+    optDetected[n]->setAccessibleName(QStringLiteral("COM") + QString::number(n));
     const std::string label = "lblCOM" + std::to_string(n);
     lblCOM[n] =
         AddLabel(frame, label.c_str(), "", 2 * kMargin + kOptionWidth, top, frameWidth - 3 * kMargin - kOptionWidth);

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include "core/driver_link.h"
 #include "ui/colours.h"
@@ -23,9 +24,28 @@ const QColor kUnselectedBack(224, 224, 224);
 const QColor kSelectedBack(64, 64, 64);
 constexpr char kTouchTestTitle[] = "TouchScreen Test";
 
+// A label whose single border is black whatever the colour of its text: Qt draws a plain frame in
+// the text's colour, which gave the selected width's yellow caption a yellow border.
+class BoxLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QLabel::paintEvent(event);
+    if (frameShape() != QFrame::Box) return;
+    QPainter painter(this);
+    painter.setPen(kBlack);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  }
+};
+
 // Bold 12-point caption in a single border, centred.
 QLabel* AddToolLabel(QWidget* bar, const char* name, const char* caption) {
-  QLabel* label = AddLabel(bar, name, caption, 0, 0, kToolLabelSize, kToolLabelSize, Qt::AlignHCenter);
+  auto* label = new BoxLabel(QString::fromUtf8(caption), bar);
+  label->setObjectName(name);
+  PlaceTwips(label, 0, 0, kToolLabelSize, kToolLabelSize);
+  label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
   SetControlFont(label, 12, true);
   label->setFrameStyle(QFrame::Box | QFrame::Plain);
   return label;

@@ -1,6 +1,7 @@
 // The serial port dialog and the COM port configuration it opens.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QTest>
 
 #include "core/driver_link.h"
@@ -44,6 +45,10 @@ TEST_F(SerialPorts, ListsTheNinePortsAndMarksTheActiveOne) {
   EXPECT_EQ(d.lblCOM[5]->text(), "COM5..Unabled (code=7)");
   EXPECT_EQ(d.lblCOM[9]->text(), "COM9..Not Found.");
   EXPECT_EQ(Marked(d), "black2 set2 enabled2 ");
+  // What a screen reader names each option by.
+  for (int n = 1; n <= SerialPortDialog::kPorts; ++n)
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(d.optDetected[n])->text(QAccessible::Name),
+              "COM" + QString::number(n));
   EXPECT_FALSE(d.cmdSetup->isVisible());
   EXPECT_FALSE(d.cmdSetup->isEnabled());
   EXPECT_TRUE(d.cmdOK->isDefault());

@@ -48,6 +48,10 @@ TEST_P(TouchModeAround, DragDropWhileOpenAndTheModeItFoundAfter) {
   EXPECT_EQ(TextColour(test.lblWidth[1]), kYellow);
   EXPECT_EQ(BackColour(test.lblWidth[1]), QColor(64, 64, 64));
   EXPECT_EQ(BackColour(test.lblWidth[0]), QColor(224, 224, 224));
+  // Its single border stays black under the yellow caption.
+  const QImage selected = test.lblWidth[1]->grab().toImage();
+  EXPECT_EQ(selected.pixelColor(0, selected.height() / 2), kBlack);
+  EXPECT_EQ(selected.pixelColor(selected.width() / 2, selected.height() - 1), kBlack);
   EXPECT_EQ(test.ColorIndex(), 3);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(test.lblColor[i]->frameShape() == QFrame::Box, i == 3) << i;
   // Closed by its Exit button, or by another program as its close box would.
