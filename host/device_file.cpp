@@ -58,7 +58,8 @@ HANDLE CreateFileA(const char* fileName, DWORD, DWORD, void*, DWORD, DWORD, HAND
     lastError = ERROR_FILE_NOT_FOUND;
     return INVALID_HANDLE_VALUE;
   }
-  std::string path = RunDir() + "/" + (fileName + 4);
+  // Only looked for: a device is a socket some service made, and a look makes no folder.
+  std::string path = MachineRoot() + "/run/" + (fileName + 4);
   const int ms = DeviceTimeoutMs();
   // Bounded like every request: a service that is stopped, or does not accept, fails the open.
   int fd = ConnectUnix(path, frame::Clock::now() + std::chrono::milliseconds(ms));

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
 
@@ -119,7 +120,11 @@ TEST(QxctlSummary, SaysWhatIsMissing) {
   auto none = test::Run({test::Program("qxctl"), "--root", root.path(), "summary"});
   EXPECT_EQ(none.exitCode, 2);
   EXPECT_EQ(none.out, "");
-  EXPECT_EQ(none.err, "Fail to open QXWMECOM.vxd!\n");
+  // The suite's box, then where qxctl looked and what starts a service there.
+  const std::string& r = root.path();
+  EXPECT_EQ(none.err, "Fail to open QXWMECOM.vxd!\nqxctl: no device service serves the machine root " + r +
+                          " (looked for " + r + "/run/QXWMECOM)\nqxctl: qxwmecomd --root " + r +
+                          " starts one (or qxmachine --root " + r + " boot, the whole machine)\n");
 
   DeviceService service;
   int rc = -1;
@@ -130,6 +135,17 @@ TEST(QxctlSummary, SaysWhatIsMissing) {
   Qxctl("controller present", &rc);
   Qxctl("summary", &rc);
   EXPECT_EQ(rc, 0);
+}
+
+// A command that only reads, on a root where nothing runs, makes neither the root nor its run/.
+TEST(Qxctl, ReadingCommandsWithoutAServiceMakeNoFolder) {
+  TempRoot root;
+  const std::string absent = root.path() + "/absent";
+  for (const char* command : {"summary", "get", "block", "pointer", "journal", "rbf", "smi"}) {
+    auto r = test::Run({test::Program("qxctl"), "--root", absent, command});
+    EXPECT_EQ(r.exitCode, 2) << command << ": " << r.err;
+    EXPECT_FALSE(std::filesystem::exists(absent)) << command;
+  }
 }
 
 // A service that is stopped, or whose backlog is full, fails a command within the device time-out,

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "host/machine_root.h"
+
 namespace qx::ctl {
 
 namespace {
@@ -22,6 +24,11 @@ int Open() {
   if (OpenDriver()) return kOk;
   if (GetLastError() == ERROR_SEM_TIMEOUT) return NoAnswer();
   ReportDriverMissing(kTitle);
+  const std::string root = MachineRoot();
+  std::fprintf(stderr,
+               "qxctl: no device service serves the machine root %s (looked for %s/run/%s)\n"
+               "qxctl: qxwmecomd --root %s starts one (or qxmachine --root %s boot, the whole machine)\n",
+               root.c_str(), root.c_str(), DRIVER_NAME, root.c_str(), root.c_str());
   return kNoService;
 }
 
