@@ -21,6 +21,8 @@ QString PercentText(int value) { return QString::number(value * 5) + QStringLite
 MouseSpeedDialog::MouseSpeedDialog() : FeatureDialog("frmMouseSpeed", kWidth, kHeight) {
   hscMouseHSpeed = AddSpeedFrame("  Horizontal Speed  ", kContentTop, "hscMouseHSpeed", "lblHS", lblHS);
   hscMouseVSpeed = AddSpeedFrame("  Vertical Speed  ", kContentTop + 1080, "hscMouseVSpeed", "lblVS", lblVS);
+  speedH_ = new FieldBar(hscMouseHSpeed);
+  speedV_ = new FieldBar(hscMouseVSpeed);
 
   const int row = kContentTop + 2160;
   QGroupBox* adjust = AddFrame(this, "fraAdjustMode", "  Adjust Mode", kFrameLeft, row, 3240, 690);
@@ -39,10 +41,10 @@ MouseSpeedDialog::MouseSpeedDialog() : FeatureDialog("frmMouseSpeed", kWidth, kH
     optAcceleration->Add(index, AddOption(acceleration, name.c_str(), "", 240 + (index - 1) * 1350, kInFrameTop, 1230));
   }
 
-  connect(hscMouseHSpeed, &ScrollBar::Change, this, [this] { SpeedChanged(hscMouseHSpeed, lblHS, hscMouseVSpeed); });
-  connect(hscMouseVSpeed, &ScrollBar::Change, this, [this] { SpeedChanged(hscMouseVSpeed, lblVS, hscMouseHSpeed); });
-  connect(hscMouseHSpeed, &ScrollBar::Scroll, this, [this] { SpeedScrolled(hscMouseHSpeed, hscMouseVSpeed); });
-  connect(hscMouseVSpeed, &ScrollBar::Scroll, this, [this] { SpeedScrolled(hscMouseVSpeed, hscMouseHSpeed); });
+  connect(speedH_, &FieldBar::Changed, this, [this] { SpeedChanged(speedH_, lblHS, hscMouseVSpeed); });
+  connect(speedV_, &FieldBar::Changed, this, [this] { SpeedChanged(speedV_, lblVS, hscMouseHSpeed); });
+  connect(speedH_, &FieldBar::Scrolled, this, [this] { SpeedScrolled(hscMouseHSpeed, hscMouseVSpeed); });
+  connect(speedV_, &FieldBar::Scrolled, this, [this] { SpeedScrolled(hscMouseVSpeed, hscMouseHSpeed); });
   connect(chkBoth, &QCheckBox::toggled, this, [this] { ShowBothColour(); });
   connect(chkBypass, &QCheckBox::clicked, this, [this] { BypassBehaviour(); });
   connect(optAcceleration, &OptionGroup::Changed, this, [this] { UpdateApply(); });
@@ -67,22 +69,17 @@ void MouseSpeedDialog::LoadFields() {
   chkBypass->setChecked(Settings.Bypass != 0);
   chkBoth->setChecked(Settings.SpeedH == Settings.SpeedV);
   ShowBothColour();
-  Assign(hscMouseHSpeed, lblHS, hscMouseVSpeed, Settings.SpeedH);
-  Assign(hscMouseVSpeed, lblVS, hscMouseHSpeed, Settings.SpeedV);
+  // Each load reports a change, also at the bar's design value: the labels show from the first display.
+  speedH_->Load(Settings.SpeedH);
+  speedV_->Load(Settings.SpeedV);
   BypassBehaviour();
 }
 
-// The change behaviour runs on every assignment, also when the value equals the bar's design
-// value and the bar itself would not report a change: the labels show from the first display.
-void MouseSpeedDialog::Assign(ScrollBar* bar, QLabel* label, ScrollBar* other, int value) {
-  const int before = bar->value();
-  bar->setValue(value);
-  if (bar->value() == before) SpeedChanged(bar, label, other);
-}
-
-void MouseSpeedDialog::SpeedChanged(ScrollBar* bar, QLabel* label, ScrollBar* other) {
-  label->setText(PercentText(bar->value()));
-  if (chkBoth->isChecked()) other->setValue(bar->value());  // reports its own change when it moves
+// The label shows the speed the dialog would write: a stored one beyond the bar while it holds.
+void MouseSpeedDialog::SpeedChanged(FieldBar* field, QLabel* label, ScrollBar* other) {
+  label->setText(PercentText(field->Value()));
+  // The other bar follows a move of the person's (it reports its own change when it moves).
+  if (chkBoth->isChecked() && field->Value() == field->bar()->value()) other->setValue(field->bar()->value());
   UpdateApply();
 }
 
@@ -102,14 +99,14 @@ void MouseSpeedDialog::BypassBehaviour() {
 void MouseSpeedDialog::ShowBothColour() { SetTextColour(chkBoth, chkBoth->isChecked() ? kBlack : kTeal); }
 
 bool MouseSpeedDialog::Differs() const {
-  return Settings.Bypass != (chkBypass->isChecked() ? 1 : 0) || Settings.SpeedV != hscMouseVSpeed->value() ||
-         Settings.SpeedH != hscMouseHSpeed->value() || optAcceleration->Pending() != Settings.Acceleration;
+  return Settings.Bypass != (chkBypass->isChecked() ? 1 : 0) || Settings.SpeedV != speedV_->Value() ||
+         Settings.SpeedH != speedH_->Value() || optAcceleration->Pending() != Settings.Acceleration;
 }
 
 void MouseSpeedDialog::WriteFields() {
   Settings.Bypass = chkBypass->isChecked() ? 1 : 0;
-  Settings.SpeedH = static_cast<std::uint8_t>(hscMouseHSpeed->value());
-  Settings.SpeedV = static_cast<std::uint8_t>(hscMouseVSpeed->value());
+  Settings.SpeedH = static_cast<std::uint8_t>(speedH_->Value());
+  Settings.SpeedV = static_cast<std::uint8_t>(speedV_->Value());
   Settings.Acceleration = static_cast<std::uint8_t>(optAcceleration->Pending());
 }
 

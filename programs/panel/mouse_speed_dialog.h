@@ -2,8 +2,9 @@
 // the bypass switch; Apply sends SetMouseSpeed.
 // Opened by Alt+M in the main window (its Mouse Speed button is hidden).
 //
-// Fields out of their ranges when the dialog opens: a speed outside 1..20 shows as the nearest
-// end of its bar (so Apply comes up enabled and writes a valid speed); an acceleration outside
+// Fields out of their ranges when the dialog opens: a speed outside 1..20 puts its bar at the
+// nearest end, its label showing the stored speed, which stays until the person moves the bar
+// (FieldBar: Apply does not come up for it, nothing is written for it); an acceleration outside
 // 1..4 shows no option chosen and stays as it is unless one is chosen; any Bypass other than 0
 // shows checked, and Apply then writes 1.
 #pragma once
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QLabel>
 
+#include "programs/panel/field_bar.h"
 #include "ui/feature_dialog.h"
 #include "ui/option_group.h"
 #include "ui/scroll_bar.h"
@@ -39,12 +41,14 @@ class MouseSpeedDialog : public FeatureDialog {
  private:
   ScrollBar* AddSpeedFrame(const char* title, int top, const char* barName, const char* labelName, QLabel*& valueLabel);
   // A bar's value changed: its label, the mirroring through chkBoth, the apply state.
-  void SpeedChanged(ScrollBar* bar, QLabel* label, ScrollBar* other);
+  void SpeedChanged(FieldBar* field, QLabel* label, ScrollBar* other);
   // While a bar's thumb is dragged: only the mirroring.
   void SpeedScrolled(ScrollBar* bar, ScrollBar* other);
-  void Assign(ScrollBar* bar, QLabel* label, ScrollBar* other, int value);
   void BypassBehaviour();
   void ShowBothColour();
+
+  FieldBar* speedH_ = nullptr;
+  FieldBar* speedV_ = nullptr;
 };
 
 }  // namespace qx

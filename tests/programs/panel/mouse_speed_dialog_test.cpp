@@ -198,18 +198,24 @@ TEST_F(MouseSpeed, ChoosingTheChosenAccelerationLeavesApplyAsItWas) {
   EXPECT_FALSE(d.cmdApply->isEnabled());
 }
 
+// Speeds beyond the bars stand at their ends and are written back as stored until the person
+// moves a bar; the bypass shows checked for any value but 0 and is written as 1.
 TEST_F(MouseSpeed, FieldsOutOfRangeOpenSafely) {
-  MouseSpeedDialog& d = Open("SpeedH=0 SpeedV=200 Acceleration=9 Bypass=2");
+  MouseSpeedDialog& d = Open("SpeedH=0 SpeedV=200 Acceleration=9 Bypass=0");
   EXPECT_EQ(d.hscMouseHSpeed->value(), 1);
   EXPECT_EQ(d.hscMouseVSpeed->value(), 20);
-  EXPECT_EQ(d.lblHS->text(), "5%");
-  EXPECT_EQ(d.lblVS->text(), "100%");
-  EXPECT_TRUE(d.chkBypass->isChecked());
+  EXPECT_EQ(d.lblHS->text(), "0%");
+  EXPECT_EQ(d.lblVS->text(), "1000%");
   for (int i = 1; i <= 4; ++i) EXPECT_FALSE(d.optAcceleration->Button(i)->isChecked());
-  EXPECT_TRUE(d.cmdApply->isEnabled());  // the bars show valid speeds that Apply would write
+  EXPECT_FALSE(d.cmdApply->isEnabled());
+  d.chkBypass->click();
   QTest::mouseClick(d.cmdApply, Qt::LeftButton);
-  EXPECT_EQ(DeviceService::Qxctl("get SpeedH SpeedV Acceleration Bypass"),
-            "SpeedH=1\nSpeedV=20\nAcceleration=9\nBypass=1\n");
+  EXPECT_EQ(Sent("SetMouseSpeed"), std::vector<std::string>{"Bypass=1 SpeedH=0 SpeedV=200 Acceleration=9"});
+  d.chkBypass->click();
+  QTest::keyClick(d.hscMouseHSpeed, Qt::Key_Right);
+  EXPECT_EQ(d.lblHS->text(), "10%");
+  QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+  EXPECT_EQ(Sent("SetMouseSpeed").back(), "Bypass=0 SpeedH=2 SpeedV=200 Acceleration=9");
 }
 
 }  // namespace
