@@ -217,6 +217,14 @@ bool WriteProfileValue(const std::string& fileName, const std::string& section, 
   return WriteProfile(section.c_str(), key.c_str(), value.c_str(), fileName.c_str());
 }
 
+bool AddProfileEntry(const std::string& fileName, const std::string& section, const std::string& key,
+                     const std::string& value) {
+  if (CallFails("WritePrivateProfileStringA") || fileName.empty()) return false;
+  if (!profile::WritableSection(section) || !profile::WritableKey(key) || !profile::WritableValue(value)) return false;
+  return Rewrite(ProfilePath(fileName),
+                 [&](const std::string& text) { return profile::WithEntry(text, section, key, value); });
+}
+
 std::vector<profile::Entry> ProfileSectionEntries(const std::string& fileName, const std::string& section) {
   return profile::SectionEntries(ReadProfile(ProfilePath(fileName)), section);
 }

@@ -39,6 +39,12 @@ BOOL WritePrivateProfileStringA(const char* section, const char* key, const char
 bool WriteProfileValue(const std::string& fileName, const std::string& section, const std::string& key,
                        const std::string& value);
 
+// Adds the entry KEY=VALUE to SECTION of FILE_NAME beside the entries there, other entries KEY
+// included, unless that very entry is there; otherwise as WritePrivateProfileStringA writes (and
+// fails as it does when run/failing-calls asks).
+bool AddProfileEntry(const std::string& fileName, const std::string& section, const std::string& key,
+                     const std::string& value);
+
 // Every entry of SECTION in FILE_NAME in the order of the file, duplicates included, values
 // trimmed and quotes kept: a whole section as a program that carries it out reads it.
 std::vector<profile::Entry> ProfileSectionEntries(const std::string& fileName, const std::string& section);

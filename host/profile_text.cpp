@@ -171,33 +171,37 @@ bool WritableKey(std::string_view key) {
 
 bool WritableValue(std::string_view value) { return value.find_first_of("\r\n") == std::string_view::npos; }
 
-std::string WithValue(std::string_view text, std::string_view section, std::string_view key, std::string_view value) {
-  std::optional<Line> existing;
-  std::optional<Span> lastOfSection;  // where a new entry goes after
+namespace {
+
+// Where a new entry of SECTION goes (after the last line of the first section of that name), and
+// the first entry of the sections of that name for which MATCHES is true.
+struct Placement {
+  std::optional<Line> match;
+  std::optional<Span> lastOfSection;
+};
+
+Placement Place(std::string_view text, std::string_view section, const std::function<bool(const Line&)>& matches) {
+  Placement at;
   bool firstSectionDone = false;
   ForEachLine(text, section, [&](const Line& line, bool inside) {
     if (!inside) {
-      if (lastOfSection) firstSectionDone = true;
+      if (at.lastOfSection) firstSectionDone = true;
       return;
     }
-    if (!existing && line.kind == LineKind::Entry && SameName(line.name, Trimmed(key))) existing = line;
-    if (!firstSectionDone && line.kind != LineKind::Other) lastOfSection = Span{line.start, line.length};
+    if (!at.match && line.kind == LineKind::Entry && matches(line)) at.match = line;
+    if (!firstSectionDone && line.kind != LineKind::Other) at.lastOfSection = Span{line.start, line.length};
   });
+  return at;
+}
 
+// TEXT with the line ENTRY where PLACEMENT puts a new entry, or in a new section SECTION at the
+// end when there is none; in the text's own line ends.
+std::string WithNewEntry(std::string_view text, std::string_view section, const std::string& entry,
+                         const Placement& placement) {
   const std::string_view eol = LineEndOf(text);
   std::string out(text);
-  if (existing) {
-    // The key keeps the spelling it has in the file; the line keeps its own line end.
-    std::size_t contentLength = existing->length;
-    while (contentLength > 0 &&
-           (text[existing->start + contentLength - 1] == '\r' || text[existing->start + contentLength - 1] == '\n'))
-      --contentLength;
-    out.replace(existing->start, contentLength, existing->name + "=" + std::string(value));
-    return out;
-  }
-  std::string entry = std::string(Trimmed(key)) + "=" + std::string(value);
-  if (lastOfSection) {
-    std::size_t at = lastOfSection->start + lastOfSection->length;
+  if (placement.lastOfSection) {
+    std::size_t at = placement.lastOfSection->start + placement.lastOfSection->length;
     if (!EndsWithLineEnd(text.substr(0, at))) out.insert(at, std::string(eol) + entry);
     else out.insert(at, entry + std::string(eol));
     return out;
@@ -205,6 +209,31 @@ std::string WithValue(std::string_view text, std::string_view section, std::stri
   if (!text.empty() && !EndsWithLineEnd(text)) out += eol;
   out += "[" + std::string(Trimmed(section)) + "]" + std::string(eol) + entry + std::string(eol);
   return out;
+}
+
+}  // namespace
+
+std::string WithValue(std::string_view text, std::string_view section, std::string_view key, std::string_view value) {
+  key = Trimmed(key);
+  const Placement placement = Place(text, section, [&](const Line& line) { return SameName(line.name, key); });
+  if (!placement.match) return WithNewEntry(text, section, std::string(key) + "=" + std::string(value), placement);
+  // The key keeps the spelling it has in the file; the line keeps its own line end.
+  const Line& existing = *placement.match;
+  std::size_t contentLength = existing.length;
+  while (contentLength > 0 &&
+         (text[existing.start + contentLength - 1] == '\r' || text[existing.start + contentLength - 1] == '\n'))
+    --contentLength;
+  std::string out(text);
+  out.replace(existing.start, contentLength, existing.name + "=" + std::string(value));
+  return out;
+}
+
+std::string WithEntry(std::string_view text, std::string_view section, std::string_view key, std::string_view value) {
+  key = Trimmed(key);
+  const Placement placement =
+      Place(text, section, [&](const Line& line) { return SameName(line.name, key) && line.value == Trimmed(value); });
+  if (placement.match) return std::string(text);
+  return WithNewEntry(text, section, std::string(key) + "=" + std::string(value), placement);
 }
 
 std::string WithoutEntries(std::string_view text, std::string_view section,

@@ -58,6 +58,11 @@ bool WritableValue(std::string_view value);
 // end of the text. The arguments must be writable (above).
 std::string WithValue(std::string_view text, std::string_view section, std::string_view key, std::string_view value);
 
+// TEXT with the entry KEY=VALUE added where WithValue adds a new one, beside any other entry KEY
+// (a section whose lines are each carried out, as WININIT.INI's "rename", holds one key many
+// times); TEXT as it is when that very entry is there. The arguments must be writable.
+std::string WithEntry(std::string_view text, std::string_view section, std::string_view key, std::string_view value);
+
 // TEXT without the entries of sections named SECTION for which DROP is true.
 std::string WithoutEntries(std::string_view text, std::string_view section,
                            const std::function<bool(const Entry&)>& drop);

@@ -20,4 +20,9 @@ bool WriteIniString(const std::string& path, const std::string& section, const s
   return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str()) != 0;
 }
 
+bool AddIniEntry(const std::string& path, const std::string& section, const std::string& key,
+                 const std::string& value) {
+  return AddProfileEntry(path, section, key, value);
+}
+
 }  // namespace qx

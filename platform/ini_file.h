@@ -13,4 +13,8 @@ std::string ReadIniString(const std::string& path, const std::string& section, c
 bool WriteIniString(const std::string& path, const std::string& section, const std::string& key,
                     const std::string& value);
 
+// Adds the line KEY=VALUE to SECTION of the file at PATH beside the others of that key (once);
+// true when the write succeeded.
+bool AddIniEntry(const std::string& path, const std::string& section, const std::string& key, const std::string& value);
+
 }  // namespace qx

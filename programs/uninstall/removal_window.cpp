@@ -187,8 +187,9 @@ bool RemovalWindow::Remove() {
     return false;
   }
   // The running program cannot delete itself: the next start of the machine does (the result
-  // is not tested; a program left behind harms nothing).
-  WriteIniString(WindowsPath + "\\WININIT.INI", "rename", "NUL", WindowsPath + "\\" + UNINSTALLER_FILE);
+  // is not tested; a program left behind harms nothing). Its line goes beside the deletions
+  // other programs have pending, each a NUL= line of its own.
+  AddIniEntry(WindowsPath + "\\WININIT.INI", "rename", "NUL", WindowsPath + "\\" + UNINSTALLER_FILE);
   RemoveDeviceRegistration(title);
   Pause(10, *clock_);
 

@@ -174,6 +174,20 @@ TEST_F(ProfileFileTest, AWriteChangesItsOwnLineAndKeepsEveryOtherAsItWas) {
   EXPECT_NE(after.find("[Added]\r\nKey=value \r\n"), std::string::npos);
 }
 
+// WININIT.INI's "rename" holds a NUL= line for each pending deletion: an added line goes beside the
+// others, once, where a write would have replaced another program's.
+TEST_F(ProfileFileTest, AnAddedEntryGoesBesideTheOthersOfItsKeyOnce) {
+  const char* wininit = "C:\\WINDOWS\\WININIT.INI";
+  WriteFile(File("WINDOWS/WININIT.INI"), "[rename]\r\nNUL=C:\\OTHER\\old.dll\r\n\r\n[boot]\r\nx=1\r\n");
+  for (int i = 0; i < 2; ++i) EXPECT_TRUE(AddProfileEntry(wininit, "rename", "NUL", "C:\\WINDOWS\\QXWMECde.exe"));
+  EXPECT_EQ(ReadFile(File("WINDOWS/WININIT.INI")),
+            "[rename]\r\nNUL=C:\\OTHER\\old.dll\r\nNUL=C:\\WINDOWS\\QXWMECde.exe\r\n\r\n[boot]\r\nx=1\r\n");
+  EXPECT_FALSE(AddProfileEntry(wininit, "rename", "NUL", "a\r\n[boot]\r\nshell=evil.exe"));
+  std::filesystem::remove(File("WINDOWS/WININIT.INI"));
+  EXPECT_TRUE(AddProfileEntry(wininit, "rename", "NUL", "C:\\x"));
+  EXPECT_EQ(ReadFile(File("WINDOWS/WININIT.INI")), "[rename]\r\nNUL=C:\\x\r\n");
+}
+
 TEST_F(ProfileFileTest, AWriteCreatesTheFileOrRefusesWhatItCannotWriteBack) {
   const char* wininit = "C:\\WINDOWS\\WININIT.INI";
   EXPECT_FALSE(WritePrivateProfileStringA("rename", "NUL", "C:\\x", wininit));  // no folder C:\WINDOWS

@@ -60,6 +60,8 @@ TEST_F(RemovalTest, YesClosesTheResidentProgramsAndRemovesTheSuiteButNothingElse
   WindowProgram companion("Companion");
   DeviceService::Qxctl("smi " + std::to_string(companion.main()) + " 0");
 
+  // Another program's deletion, pending for the next start.
+  WriteFile(root.path() + kWindowsFolder + "/WININIT.INI", "[rename]\r\nNUL=C:\\OTHER\\old.dll\r\n");
   ASSERT_EQ(Start(), LoadResult::Ready);
   PressYes();
 
@@ -85,7 +87,7 @@ TEST_F(RemovalTest, YesClosesTheResidentProgramsAndRemovesTheSuiteButNothingElse
   EXPECT_FALSE(KeyExists(kRecordKey));
   // This program goes at the next start.
   EXPECT_TRUE(fs::exists(root.path() + kWindowsFolder + "/QXWMECde.exe"));
-  EXPECT_EQ(Wininit(), "[rename]\r\nNUL=C:\\WINDOWS\\QXWMECde.exe\r\n");
+  EXPECT_EQ(Wininit(), "[rename]\r\nNUL=C:\\OTHER\\old.dll\r\nNUL=C:\\WINDOWS\\QXWMECde.exe\r\n");
 
   EXPECT_TRUE(KeyExists(other.instance));
   EXPECT_TRUE(KeyExists(other.classKey));
