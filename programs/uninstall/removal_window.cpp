@@ -119,8 +119,13 @@ LoadResult RemovalWindow::Load() {
   if (!InstallationPathsOnTheDrives(windowTitle().toStdString())) return LoadResult::Failed;
 
   ApplyMainLogo(this);
-  lblAsk->setText(QStringLiteral("Are you sure you want to completely remove TouchScreen V.") +
-                  QString::fromUtf8(kUninstaller.version) + QStringLiteral(" and all of its components?"));
+  // A line may end after a dot followed by a digit: a word joiner after each dot of the version
+  // keeps "V.7.0.COM" whole. A screen reader reads the question as it is written.
+  const QString version = QStringLiteral("V.") + QString::fromUtf8(kUninstaller.version);
+  const QString ask =
+      QStringLiteral("Are you sure you want to completely remove TouchScreen %1 and all of its components?");
+  lblAsk->setText(ask.arg(QString(version).replace(QLatin1Char('.'), QStringLiteral(".\u2060"))));
+  lblAsk->setAccessibleName(ask.arg(version));
   LayOut();
   CenterForm(this);
   CenterIcon(this);

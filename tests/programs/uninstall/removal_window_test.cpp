@@ -2,9 +2,11 @@
 // installation record. (No is pressed on the real program: uninstall_program_test.cpp.)
 #include <gmock/gmock.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QTest>
+#include <QTextLayout>
 #include <filesystem>
 
 #include "core/settings_store.h"
@@ -28,8 +30,23 @@ TEST_F(RemovalTest, TheWindowAsksWithItsTextsButtonsAndEtchedSeparator) {
   RemovalWindow& w = Window();
   EXPECT_EQ(w.windowTitle().toStdString(), kRemovalTitle);
   EXPECT_EQ(w.lblSystem->text().toStdString(), "TouchScreen Software Removal Version 7.0.COM");
-  EXPECT_EQ(w.lblAsk->text().toStdString(),
-            "Are you sure you want to completely remove TouchScreen V.7.0.COM and all of its components?");
+  const std::string ask = "Are you sure you want to completely remove TouchScreen V.7.0.COM and all of its components?";
+  EXPECT_EQ(w.lblAsk->text().remove(QChar(0x2060)).toStdString(), ask);  // word joiners aside
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(w.lblAsk)->text(QAccessible::Name).toStdString(), ask);
+  // However narrow the question is laid out, no line ends inside the version.
+  const QString shown = w.lblAsk->text();
+  const qsizetype from = shown.indexOf(QStringLiteral("V.")), to = shown.indexOf(QStringLiteral(" and all"));
+  for (int width = w.fontMetrics().horizontalAdvance(shown.mid(from, to - from)); width < 600; width += 3) {
+    QTextLayout layout(shown, w.lblAsk->font());
+    layout.setTextOption(QTextOption(Qt::AlignLeft));
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLineWidth(width);
+      const qsizetype end = line.textStart() + line.textLength();
+      EXPECT_TRUE(end <= from || end >= to) << "width " << width << ": " << shown.left(end).toStdString();
+    }
+    layout.endLayout();
+  }
   EXPECT_EQ(w.lblText->text().toStdString(),
             "If Removal is complete, TouchScreen will not work next time when you start Windows!");
   EXPECT_EQ(w.cmdYes->text(), "&Yes");
