@@ -72,10 +72,16 @@ void CompanionWindow::Follow(QScreen* screen) {
   ScreenChanged();
 }
 
+// The offscreen platform, started with no screen named to it, makes one up (800 x 800, without a
+// name): there is no display, and the service is better told nothing than that size.
+bool CompanionWindow::OnADisplay() const {
+  return screen_ && !(QGuiApplication::platformName() == QLatin1String("offscreen") && screen_->name().isEmpty());
+}
+
 void CompanionWindow::ScreenChanged() {
   if (!registered_ || !screen_) return;
   const QSize size = screen_->geometry().size();
-  if (size != reported_ && ReportScreenSize(size.width(), size.height())) reported_ = size;
+  if (OnADisplay() && size != reported_ && ReportScreenSize(size.width(), size.height())) reported_ = size;
   if (!fixedRotation_) {
     const std::int16_t code = ScreenRotationCode(*screen_);
     if (code != rotationCode_ && Register(WindowHandle(this), code)) rotationCode_ = code;
@@ -86,7 +92,9 @@ void CompanionWindow::ScreenChanged() {
 void CompanionWindow::ShowState() {
   const QSize size = screen_ ? screen_->geometry().size() : QSize();
   lblScreen->setText(
-      QStringLiteral("Screen %1 x %2, RotationCode %3").arg(size.width()).arg(size.height()).arg(rotationCode_));
+      OnADisplay()
+          ? QStringLiteral("Screen %1 x %2, RotationCode %3").arg(size.width()).arg(size.height()).arg(rotationCode_)
+          : QStringLiteral("No display, RotationCode %1").arg(rotationCode_));
   lblScreen->setAccessibleName(lblScreen->text());
 }
 

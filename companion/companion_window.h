@@ -45,6 +45,8 @@ class CompanionWindow : public QWidget {
   void Follow(QScreen* screen);
   void ScreenChanged();
   void ShowState();
+  // Whether the screen followed is a display's, not one the platform made up for want of any.
+  bool OnADisplay() const;
   void Unregister();
 
   const std::optional<int> fixedRotation_;

@@ -76,6 +76,16 @@ class CompanionWindowTest : public ::testing::Test {
   std::unique_ptr<CompanionWindow> window = std::make_unique<CompanionWindow>();
 };
 
+// Without a display (the offscreen platform's own screen, made up for want of any), the
+// companion registers and reports no size: its report would have gone as it started.
+TEST_F(CompanionWindowTest, ReportsNoSizeWithoutADisplay) {
+  SetScreens({{"", 800, 800}});
+  ASSERT_TRUE(window->Start());
+  EXPECT_EQ(ReadSmi().window, WindowHandle(window.get()));
+  EXPECT_EQ(window->lblScreen->text().toStdString(), "No display, RotationCode 0");
+  EXPECT_EQ(Sent("SetScreenSize"), std::vector<std::string>{});
+}
+
 TEST_F(CompanionWindowTest, ReportsTheScreenSizeAgainWhenTheScreenChanges) {
   ASSERT_TRUE(window->Start());
   const HWND own = WindowHandle(window.get());

@@ -36,10 +36,11 @@ class InstalledCompanion : public ::testing::Test {
   void TearDown() override { Qxmachine("shutdown"); }
 
   RunResult Install() {
-    return test::Run({std::string(QX_SOURCE_DIR) + "/package/install-suite", "--root", machine, "--build", build, "--no-setup"});
+    return test::Run(
+        {std::string(QX_SOURCE_DIR) + "/package/install-suite", "--root", machine, "--build", build, "--no-setup"});
   }
-  RunResult Qxmachine(const std::string& command) {
-    return test::Run({Program("qxmachine"), "--root", machine, command});
+  RunResult Qxmachine(const std::string& command, const std::vector<std::string>& env = {}) {
+    return test::Run({Program("qxmachine"), "--root", machine, command}, env);
   }
   std::string Folder() const { return machine + "/drive_c/Program Files/TouchScreen/QX-COM"; }
   std::string Entry() const {
@@ -62,13 +63,16 @@ TEST_F(InstalledCompanion, BootRunsTheStartupEntryWhichStartsTheInstalledCompani
   EXPECT_NE(entry.find("\nName=TouchScreen Startup\n"), std::string::npos) << entry;
   EXPECT_NE(entry.find("\nType=Application\n"), std::string::npos) << entry;
 
-  const RunResult boot = Qxmachine("boot");
+  // A display's screen for the log-on's programs (the offscreen platform's own one is no display).
+  WriteFile(root.path() + "/screen.json",
+            R"({"screens": [{"name": "main", "x": 0, "y": 0, "width": 1024, "height": 768}]})");
+  const RunResult boot = Qxmachine("boot", {"QT_QPA_PLATFORM=offscreen:configfile=" + root.path() + "/screen.json"});
   ASSERT_EQ(boot.exitCode, 0) << boot.out << boot.err;
   EXPECT_NE(boot.out.find("started TouchScreen Startup.desktop"), std::string::npos) << boot.out;
   const SmiState state = WaitForSmi([](const SmiState& s) { return s.window > 0; });
   ASSERT_GT(state.window, 0) << boot.out << boot.err;
   EXPECT_EQ(ReadFile(machine + "/startup-ran"), machine);  // run with the root in QX_ROOT
-  EXPECT_EQ(Sent("SetScreenSize").size(), 1u);
+  EXPECT_EQ(Sent("SetScreenSize"), std::vector<std::string>{"ScreenWidth=1024 ScreenHeight=768"});
 
   // Shut down, the machine ends the companion with its other programs.
   const RunResult shutdown = Qxmachine("shutdown");

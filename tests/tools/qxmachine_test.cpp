@@ -221,6 +221,28 @@ TEST_F(MachineTest, WhatTheLogOnStartedEndsWithTheMachineBeforeItHasAWindow) {
   EXPECT_TRUE(WaitFor([&] { return !Running(sleeper); }, 5000));
 }
 
+// The log-on's programs run on the display when one is named, whatever stand-in platform the
+// caller had (an installer run without a screen); with none they keep it.
+TEST_F(MachineTest, LogonProgramsRunOnTheDisplayNotOnTheCallersStandIn) {
+  const std::string seen = root_.path() + "/platform";
+  AddLogonEntry("env.desktop", "Exec=/bin/sh -c \"printenv QT_QPA_PLATFORM > " + seen + ".part; mv " + seen + ".part " +
+                                   seen + "\"\n");
+  struct Case {
+    std::vector<std::string> env;
+    std::string platform;  // as the log-on program saw it
+  };
+  for (const Case& c : std::vector<Case>{{{"QT_QPA_PLATFORM=offscreen", "DISPLAY=", "WAYLAND_DISPLAY=wayland-9"}, ""},
+                                         {{"QT_QPA_PLATFORM=offscreen", "DISPLAY=", "WAYLAND_DISPLAY="}, "offscreen\n"},
+                                         {{"QT_QPA_PLATFORM=xcb", "DISPLAY=", "WAYLAND_DISPLAY=wayland-9"}, "xcb\n"}}) {
+    std::filesystem::remove(seen);
+    RunResult boot = Qxmachine("boot", c.env);
+    ASSERT_EQ(boot.exitCode, 0) << boot.err;
+    EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(seen); }));
+    EXPECT_EQ(ReadFile(seen), c.platform) << c.env[2];
+    Qxmachine("shutdown", {"QX_END_TIMEOUT_MS=500"});
+  }
+}
+
 TEST_F(MachineTest, WininitTouchesNothingOutsideTheDrivesAndAFailedLineIsReported) {
   const std::string outside = root_.path() + "/outside.txt";
   WriteFile(outside, "stays");

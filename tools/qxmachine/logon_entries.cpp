@@ -67,6 +67,18 @@ const char* StartFailure(UINT code) {
   }
 }
 
+// The log-on's programs run on the person's display. A caller's stand-in platform is not theirs:
+// an installer run with nobody at a screen sets QT_QPA_PLATFORM=offscreen, and the restart it asks
+// for inherits it. With a display named it goes; with none, the programs keep it, having nowhere
+// else to run (and the companion reports no screen size from it).
+void LeaveTheStandInPlatform() {
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  const bool display = (x11 && *x11) || (wayland && *wayland);
+  if (display && platform && std::string_view(platform) == "offscreen") ::unsetenv("QT_QPA_PLATFORM");
+}
+
 }  // namespace
 
 std::optional<std::vector<std::string>> SplitExec(std::string_view exec) {
@@ -127,6 +139,7 @@ std::vector<LogonEntry> LogonEntries() {
 }
 
 bool RunLogonEntries() {
+  LeaveTheStandInPlatform();
   bool ok = true;
   for (const LogonEntry& entry : LogonEntries()) {
     auto words = SplitExec(entry.exec);

@@ -4,7 +4,8 @@
 // machine root in QX_ROOT. The Exec line is taken as the Desktop Entry Specification says: the
 // program (a host path, or a name found in PATH) and its arguments, with "…" quoting, the
 // escapes of string values and inside quotes, and its field codes (%f, %U, …) left out, since a
-// log-on opens no files.
+// log-on opens no files. The programs run on the display named by DISPLAY or WAYLAND_DISPLAY, never
+// on the bare offscreen platform a caller ran under; with no display they keep the caller's.
 #pragma once
 
 #include <optional>
