@@ -9,6 +9,7 @@
 #include "companion/end_signals.h"
 #include "host/instance_lock.h"
 #include "host/processes.h"
+#include "host/runtime_folder_qt.h"
 #include "host/window_bus_qt.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: another copy runs on this machine root\n", kProgramName);
     return 0;
   }
+  qx::QuietMissingRuntimeFolder();
   QApplication app(argc, argv);
   // Its window on the bus is what it registers: a window nobody could reach is no use.
   if (!qx::ServeWindowBus()) {

@@ -17,6 +17,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "host/runtime_folder_qt.h"
 #include "host/window_bus_qt.h"
 
 namespace qx {
@@ -64,6 +65,7 @@ template <typename Window>
 int RunWindowProgram(int argc, char** argv, const ProgramInfo& info) {
   ProgramArguments own;
   if (const std::optional<int> code = detail::TakeArguments(argc, argv, info, own)) return *code;
+  QuietMissingRuntimeFolder();
   QApplication app(argc, argv);
   InitWindowProgram();
   ServeWindowBus();

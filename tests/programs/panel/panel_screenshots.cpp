@@ -14,21 +14,23 @@
 
 #include "core/settings_store.h"
 #include "host/paths.h"
+#include "programs/panel/calibration_window.h"
 #include "programs/panel/com_port_dialog.h"
 #include "programs/panel/feedback_sound_dialog.h"
-#include "programs/panel/calibration_window.h"
 #include "programs/panel/main_window.h"
 #include "programs/panel/mcu_info_dialog.h"
 #include "programs/panel/mouse_speed_dialog.h"
+#include "programs/panel/panel_program.h"
 #include "programs/panel/sensitivity_dialog.h"
 #include "programs/panel/serial_port_dialog.h"
 #include "programs/panel/sleep_time_dialog.h"
-#include "programs/panel/virtual_button_dialog.h"
 #include "programs/panel/test_window.h"
+#include "programs/panel/virtual_button_dialog.h"
 #include "tests/programs/panel/panel_fixture.h"
 #include "tests/support/finger.h"
 #include "ui/about_box.h"
 #include "ui/support_box.h"
+#include "ui/window_program.h"
 
 namespace {
 
@@ -60,6 +62,9 @@ void WriteVendorPicture() {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // As the program starts: its 8-point face, its boxes and its title.
+  InitWindowProgram();
+  SetProgramTitle(kControlPanel.title);
   const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
   test::TempRoot root;
   test::DeviceService service;
