@@ -11,6 +11,7 @@
 #include "companion/rotation_code.h"
 #include "companion/smi_registration.h"
 #include "core/driver_link.h"
+#include "host/message_box.h"
 
 namespace qx::companion {
 

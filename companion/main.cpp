@@ -8,7 +8,7 @@
 #include "companion/companion_window.h"
 #include "companion/end_signals.h"
 #include "host/instance_lock.h"
-#include "host/processes.h"
+#include "host/process_start.h"
 #include "host/runtime_folder_qt.h"
 #include "host/window_bus_qt.h"
 

@@ -55,11 +55,6 @@ bool OpenDriver() {
 // The stored handle is left as it was: Windows programs did the same.
 void CloseDriver() { CloseHandle(DriverHandle); }
 
-int ErrorBox(const std::string& text, const std::string& caption) {
-  MessageBeep(0);
-  return MessageBoxA(0, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
-}
-
 void ReportDriverMissing(const std::string& title) {
   ErrorBox(std::string("Fail to open ") + DRIVER_FILE + "!", title);
 }

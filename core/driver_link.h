@@ -36,9 +36,8 @@ extern TestSound Sound;
 bool OpenDriver();
 void CloseDriver();
 
-// Beep, then a system-modal OK box with the error icon; returns the box's answer.
-int ErrorBox(const std::string& text, const std::string& caption);
-// "Fail to open QXWMECOM.vxd!" with the program's title as caption.
+// "Fail to open QXWMECOM.vxd!" with the program's title as caption, in the error box
+// (host/message_box.h).
 void ReportDriverMissing(const std::string& title);
 
 void GetSettings();

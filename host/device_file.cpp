@@ -14,14 +14,13 @@
 #include <vector>
 
 #include "host/device_frame.h"
+#include "host/last_error.h"
 #include "host/machine_root.h"
 #include "host/unix_connect.h"
 
 namespace qx {
 
 namespace {
-
-thread_local DWORD lastError = 0;
 
 // Handles whose stream lost its framing (a time-out mid-reply): every later request on them fails.
 std::mutex brokenMutex;
@@ -41,9 +40,6 @@ void MarkBroken(HANDLE h) {
 
 }  // namespace
 
-DWORD GetLastError() { return lastError; }
-void SetLastError(DWORD error) { lastError = error; }
-
 int DeviceTimeoutMs() {
   if (const char* v = std::getenv("QX_DEVICE_TIMEOUT_MS"); v && *v) {
     int ms = std::atoi(v);
@@ -55,7 +51,7 @@ int DeviceTimeoutMs() {
 HANDLE CreateFileA(const char* fileName, DWORD, DWORD, void*, DWORD, DWORD, HANDLE) {
   static const char kDevicePrefix[] = "\\\\.\\";
   if (!fileName || std::strncmp(fileName, kDevicePrefix, 4) != 0 || !fileName[4] || std::strpbrk(fileName + 4, "\\/")) {
-    lastError = ERROR_FILE_NOT_FOUND;
+    SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
   // Only looked for: a device is a socket some service made, and a look makes no folder.
@@ -64,9 +60,9 @@ HANDLE CreateFileA(const char* fileName, DWORD, DWORD, void*, DWORD, DWORD, HAND
   // Bounded like every request: a service that is stopped, or does not accept, fails the open.
   int fd = ConnectUnix(path, frame::Clock::now() + std::chrono::milliseconds(ms));
   if (fd < 0) {
-    lastError = errno == ETIMEDOUT      ? ERROR_SEM_TIMEOUT
-                : errno == ENAMETOOLONG ? ERROR_PATH_NOT_FOUND
-                                        : ERROR_FILE_NOT_FOUND;
+    SetLastError(errno == ETIMEDOUT      ? ERROR_SEM_TIMEOUT
+                 : errno == ENAMETOOLONG ? ERROR_PATH_NOT_FOUND
+                                         : ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
   // A reply is awaited in the read itself (a blocking socket); the time-out keeps that read bounded.
@@ -78,14 +74,14 @@ HANDLE CreateFileA(const char* fileName, DWORD, DWORD, void*, DWORD, DWORD, HAND
     brokenHandles.erase(fd);
   }
   AddHandle(fd, HandleKind::Device);
-  lastError = ERROR_SUCCESS;
+  SetLastError(ERROR_SUCCESS);
   return fd;
 }
 
 BOOL DeviceIoControl(HANDLE device, DWORD code, const void* inBuffer, DWORD inSize, void* outBuffer, DWORD outSize,
                      DWORD* bytesReturned, void*) {
   if (!IsOpen(device) || (inSize && !inBuffer) || inSize > frame::kMaxPayload) {
-    lastError = ERROR_INVALID_HANDLE;
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   int fd = static_cast<int>(device);
@@ -96,19 +92,19 @@ BOOL DeviceIoControl(HANDLE device, DWORD code, const void* inBuffer, DWORD inSi
   if (!frame::SendAll(fd, request.data(), request.size(), deadline) ||
       !frame::ReceiveFrame(fd, header, reply, outSize, deadline)) {
     MarkBroken(device);
-    lastError = ERROR_SEM_TIMEOUT;
+    SetLastError(ERROR_SEM_TIMEOUT);
     return FALSE;
   }
   std::uint32_t success = header.first;
   std::uint32_t count = header.second;
   if (success != 1) {
-    lastError = ERROR_INVALID_HANDLE;
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   std::uint32_t copied = count < outSize ? count : outSize;
   if (copied) std::memcpy(outBuffer, reply.data(), copied);
   if (bytesReturned) *bytesReturned = copied;
-  lastError = ERROR_SUCCESS;
+  SetLastError(ERROR_SUCCESS);
   return TRUE;
 }
 

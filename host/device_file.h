@@ -23,10 +23,7 @@ HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode, v
 BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, const void* inBuffer, DWORD inBufferSize, void* outBuffer,
                      DWORD outBufferSize, DWORD* bytesReturned, void* overlapped);
 
-// CloseHandle (host/handles.h) closes device handles too.
-
-DWORD GetLastError();
-void SetLastError(DWORD error);
+// CloseHandle (host/handles.h) closes device handles too; GetLastError is host/last_error.h.
 
 // How long one request may take before it fails (QX_DEVICE_TIMEOUT_MS, default 3000 ms).
 int DeviceTimeoutMs();

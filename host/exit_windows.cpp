@@ -6,7 +6,7 @@
 
 #include "host/failing_calls.h"
 #include "host/machine_root.h"
-#include "host/processes.h"
+#include "host/process_start.h"
 #include "host/tool_path.h"
 
 namespace qx {

@@ -6,7 +6,7 @@
 #include <map>
 #include <mutex>
 
-#include "host/device_file.h"
+#include "host/last_error.h"
 
 namespace qx {
 

@@ -89,6 +89,11 @@ int MessageBoxA(HWND, const char* text, const char* caption, UINT type) {
   return ConsoleBox(t, c, type);
 }
 
+int ErrorBox(const std::string& text, const std::string& caption) {
+  MessageBeep(0);
+  return MessageBoxA(0, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
+}
+
 Beeper SetBeeper(Beeper beeper) {
   Beeper old = std::move(CurrentBeeper());
   CurrentBeeper() = std::move(beeper);

@@ -20,6 +20,10 @@ MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter presenter);
 
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
 
+// The error box of every program of the suite: a beep, then a system-modal OK box with the error
+// icon; returns the box's answer.
+int ErrorBox(const std::string& text, const std::string& caption);
+
 // The button a box of TYPE answers with when nobody chooses (Enter on its default button).
 int DefaultButton(UINT type);
 

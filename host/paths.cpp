@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/machine_root.h"
+#include "host/profile_text.h"
 
 namespace qx {
 
@@ -16,13 +17,6 @@ namespace {
 bool Exists(const std::string& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0;
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
 }
 
 // The entry of DIR named NAME: NAME itself when it exists, else the one entry that differs only
@@ -34,7 +28,7 @@ std::string EntryName(const std::string& dir, const std::string& name) {
   std::string found;
   int matches = 0;
   while (dirent* e = ::readdir(d)) {
-    if (SameIgnoringCase(e->d_name, name)) {
+    if (profile::SameName(e->d_name, name)) {
       found = e->d_name;
       ++matches;
     }

@@ -1,7 +1,7 @@
 #include "platform/program_start.h"
 
 #include "core/settings_store.h"
-#include "host/processes.h"
+#include "host/process_start.h"
 
 namespace qx {
 

@@ -1,5 +1,5 @@
 // The message boxes of the suite's windows, all through MessageBoxA (host/message_box.h).
-// ErrorBox (beep, then the error box) is the driver link's: core/driver_link.h.
+// ErrorBox (beep, then the error box) lies beside MessageBoxA, for programs without windows too.
 #pragma once
 
 #include <string>

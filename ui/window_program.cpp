@@ -7,7 +7,7 @@
 #include "host/desktop_qt.h"
 #include "host/machine_root.h"
 #include "host/message_box.h"
-#include "host/processes.h"
+#include "host/process_start.h"
 #include "ui/pointer.h"
 #include "ui/qt_message_box.h"
 

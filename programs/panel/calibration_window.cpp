@@ -7,6 +7,7 @@
 
 #include "core/driver_link.h"
 #include "core/settings_store.h"
+#include "host/message_box.h"
 #include "programs/panel/panel_program.h"
 #include "ui/boxes.h"
 #include "ui/colours.h"

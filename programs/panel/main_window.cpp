@@ -10,6 +10,7 @@
 #include "core/driver_link.h"
 #include "core/settings_block.h"
 #include "core/settings_store.h"
+#include "host/message_box.h"
 #include "host/window_bus_qt.h"
 #include "platform/file_exists.h"
 #include "platform/program_start.h"

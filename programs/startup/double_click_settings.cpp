@@ -4,6 +4,7 @@
 #include "core/registry_access.h"
 #include "core/settings_store.h"
 #include "host/desktop.h"
+#include "host/message_box.h"
 #include "host/program_state.h"
 
 namespace qx {

@@ -8,6 +8,7 @@
 #include "core/driver_link.h"
 #include "core/settings_store.h"
 #include "host/desktop.h"
+#include "host/message_box.h"
 #include "host/window_bus_qt.h"
 #include "platform/installation_paths.h"
 #include "platform/single_instance.h"

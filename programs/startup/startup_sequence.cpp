@@ -3,6 +3,7 @@
 #include "core/driver_link.h"
 #include "core/settings_block.h"
 #include "host/desktop.h"
+#include "host/message_box.h"
 #include "host/window_bus.h"
 #include "platform/pause.h"
 #include "platform/program_start.h"

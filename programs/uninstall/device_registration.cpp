@@ -1,10 +1,10 @@
 #include "programs/uninstall/device_registration.h"
 
-#include <cctype>
 #include <cstdio>
 #include <vector>
 
 #include "core/registry_access.h"
+#include "host/profile_text.h"
 #include "ui/boxes.h"
 
 namespace qx {
@@ -13,21 +13,12 @@ namespace {
 
 constexpr int kLastInstance = 9999;  // four digits
 
-bool SameText(const std::string& a, const char* b) {
-  const std::string other = b;
-  if (a.size() != other.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(other[i])))
-      return false;
-  return true;
-}
-
 // Whether DRIVER names one device of the mouse class ("Mouse\0002"), the class the installer
 // registers the suite in. Anything else ("Mouse", "", "..") would name a whole class or nothing,
 // and another class ("Keyboard\0000") another device: such a key is left alone.
 bool NamesOneMouse(const std::string& driver) {
   const std::size_t slash = driver.find('\\');
-  if (slash == std::string::npos || !SameText(driver.substr(0, slash), "Mouse") || slash + 1 == driver.size())
+  if (slash == std::string::npos || !profile::SameName(driver.substr(0, slash), "Mouse") || slash + 1 == driver.size())
     return false;
   const std::string device = driver.substr(slash + 1);
   return device.find('\\') == std::string::npos && device != "." && device != "..";
@@ -36,8 +27,8 @@ bool NamesOneMouse(const std::string& driver) {
 // The keys to delete for the instance KEY_PATH: itself and its class key, when it is the suite's.
 std::vector<std::string> SuiteKeys(HKEY instance, const std::string& keyPath) {
   std::string mfg, section, driver;
-  if (!QueryString(instance, "Mfg", mfg) || !SameText(mfg, "TouchScreen")) return {};
-  if (!QueryString(instance, "InfSection", section) || !SameText(section, "QxCOM")) return {};
+  if (!QueryString(instance, "Mfg", mfg) || !profile::SameName(mfg, "TouchScreen")) return {};
+  if (!QueryString(instance, "InfSection", section) || !profile::SameName(section, "QxCOM")) return {};
   std::vector<std::string> keys{keyPath};
   if (QueryString(instance, "Driver", driver) && NamesOneMouse(driver))
     keys.push_back(std::string(CLASS_KEY) + "\\" + driver);

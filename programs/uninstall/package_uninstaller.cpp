@@ -3,7 +3,8 @@
 #include <QCoreApplication>
 
 #include "host/handles.h"
-#include "host/processes.h"
+#include "host/process_handles.h"
+#include "host/process_start.h"
 
 namespace qx {
 

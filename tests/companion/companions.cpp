@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "host/handles.h"
-#include "host/processes.h"
+#include "host/process_handles.h"
 #include "host/window_bus.h"
 #include "tests/support/device_service.h"
 

@@ -1,18 +1,22 @@
 // WinExec, StartProcess, OpenProcess, WaitForSingleObject and CloseHandle with real programs.
-#include "host/processes.h"
-
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <thread>
 
 #include "host/device_file.h"
 #include "host/paths.h"
+#include "host/process_handles.h"
+#include "host/process_start.h"
 #include "tests/support/device_service.h"
 #include "tests/support/temp_root.h"
 
@@ -155,6 +159,72 @@ TEST_F(ProcessesTest, OneCloseHandleForDevicesAndProcessesEachKeptToItsKind) {
   EXPECT_EQ(CloseHandle(process), TRUE);
   EXPECT_EQ(CloseHandle(device), TRUE);
   EXPECT_EQ(CloseHandle(device), FALSE);
+}
+
+// The descriptors this process has open.
+std::set<int> OpenDescriptors() {
+  std::set<int> listed;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+    listed.insert(std::stoi(entry.path().filename().string()));
+  std::set<int> open;  // without the listing's own descriptor, closed by now
+  for (int fd : listed)
+    if (fcntl(fd, F_GETFD) != -1) open.insert(fd);
+  return open;
+}
+
+// The descriptor limit under which exactly FREE more descriptors can be opened: the first free
+// descriptor past FREE free ones.
+rlim_t LimitLeaving(int free) {
+  for (int fd = 0;; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1) continue;
+    if (free-- == 0) return static_cast<rlim_t>(fd);
+  }
+}
+
+// The soft descriptor limit lowered for the life of the object.
+class LoweredDescriptorLimit {
+ public:
+  explicit LoweredDescriptorLimit(rlim_t limit) {
+    getrlimit(RLIMIT_NOFILE, &saved_);
+    rlimit lowered = saved_;
+    lowered.rlim_cur = limit;
+    setrlimit(RLIMIT_NOFILE, &lowered);
+  }
+  ~LoweredDescriptorLimit() { setrlimit(RLIMIT_NOFILE, &saved_); }
+
+ private:
+  rlimit saved_{};
+};
+
+// A start takes six descriptors before it forks: /dev/null for the program's input, its output,
+// the report pipe and the socket pair the program waits on. Whichever of them cannot be had, the
+// start fails as out of resources and gives back every one it took.
+TEST_F(ProcessesTest, AStartOutOfDescriptorsFailsAndLeavesNoneOpen) {
+  const struct {
+    int free;
+    const char* missing;
+  } cases[] = {
+      {0, "the program's input"}, {1, "the program's output"},
+      {2, "the report pipe"},     {3, "the report pipe, one descriptor short"},
+      {4, "the socket pair"},     {5, "the socket pair, one descriptor short"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.missing);
+    const std::set<int> before = OpenDescriptors();
+    DWORD pid = 99;
+    UINT result;
+    {
+      LoweredDescriptorLimit limit(LimitLeaving(c.free));
+      result = StartHostProgram({"/bin/true"}, SW_HIDE, &pid);
+    }
+    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(pid, 0u);
+    EXPECT_EQ(OpenDescriptors(), before);
+  }
+  // With the limit back, the same start runs.
+  DWORD pid = 0;
+  EXPECT_EQ(StartHostProgram({"/bin/true"}, SW_HIDE, &pid), EXEC_STARTED);
+  EXPECT_GT(pid, 0u);
 }
 
 }  // namespace

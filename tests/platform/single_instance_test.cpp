@@ -9,7 +9,7 @@
 
 #include "host/machine_root.h"
 #include "host/paths.h"
-#include "host/processes.h"
+#include "host/process_start.h"
 #include "host/window_bus.h"
 #include "platform/single_instance.h"
 #include "tests/support/process.h"

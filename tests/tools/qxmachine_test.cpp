@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "host/machine_root.h"
-#include "host/processes.h"
+#include "host/process_start.h"
 #include "host/window_bus.h"
 #include "tests/support/device_service.h"
 #include "tests/support/process.h"

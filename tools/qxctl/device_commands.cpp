@@ -7,6 +7,8 @@
 #include "core/driver_link.h"
 #include "core/settings_fields.h"
 #include "host/device_file.h"
+#include "host/last_error.h"
+#include "host/message_box.h"
 #include "tools/qxctl/commands.h"
 #include "tools/qxctl/service_requests.h"
 

@@ -14,7 +14,7 @@
 #include "host/desktop.h"
 #include "host/device_file.h"
 #include "host/machine_root.h"
-#include "host/processes.h"
+#include "host/process_start.h"
 #include "host/profile_text.h"
 #include "host/tool_path.h"
 #include "tools/qxmachine/logon_entries.h"

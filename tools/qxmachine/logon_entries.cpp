@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "host/paths.h"
-#include "host/processes.h"
+#include "host/process_start.h"
 #include "host/profile_file.h"
 #include "tools/qxmachine/root_processes.h"
 
