@@ -48,4 +48,10 @@ void ScrollBar::keyPressEvent(QKeyEvent* event) {
   event->accept();
 }
 
+void ScrollBar::Load(int value) {
+  const int before = this->value();
+  setValue(value);  // reports Change() when the bar moves
+  if (this->value() == before) emit Change();
+}
+
 }  // namespace qx

@@ -15,6 +15,10 @@ class ScrollBar : public QScrollBar {
   // takes the focus by Tab and by a click.
   ScrollBar(QWidget* parent, const char* name, int min, int max, int smallStep, int largeStep);
 
+  // At load: the bar at VALUE (within its range), then Change() even when it did not move, so that
+  // what follows the bar (its labels, the apply state) shows from the first display.
+  void Load(int value);
+
  signals:
   void Change();
   void Scroll();

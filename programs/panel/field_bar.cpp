@@ -19,11 +19,9 @@ void FieldBar::Load(int value) {
   const int shown = std::clamp(value, bar_->minimum(), bar_->maximum());
   held_.reset();
   if (shown != value) held_ = value;
-  const int before = bar_->value();
   loading_ = true;
-  bar_->setValue(shown);  // runs Changed() when the bar moves
+  bar_->Load(shown);  // Changed(), whether the bar moves or not
   loading_ = false;
-  if (bar_->value() == before) emit Changed();
 }
 
 void FieldBar::Moved() {

@@ -11,10 +11,8 @@
 #include "core/settings_block.h"
 #include "core/settings_store.h"
 #include "host/message_box.h"
-#include "host/window_bus_qt.h"
 #include "platform/file_exists.h"
 #include "platform/program_start.h"
-#include "platform/single_instance.h"
 #include "programs/panel/calibration_window.h"
 #include "programs/panel/feedback_sound_dialog.h"
 #include "programs/panel/mcu_info_dialog.h"
@@ -31,7 +29,6 @@
 #include "ui/pointer.h"
 #include "ui/suite_window.h"
 #include "ui/support_box.h"
-#include "ui/title_area.h"
 #include "ui/twips.h"
 #include "ui/window_ops.h"
 
@@ -76,19 +73,7 @@ void HideAndDisable(QWidget* control) {
 
 }  // namespace
 
-MainWindow::MainWindow()
-    : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint) {
-  setObjectName("frmMain");
-  setWindowIcon(ProgramIcon());
-  SetClientSizeTwips(this, kWidth, kDesignedHeight);
-  const int iconLeft = kWidth - kMargin - 780;
-  const TitleArea title = AddTitleArea(this, kMargin, kMargin, iconLeft - 2 * kMargin, 780);
-  lblSystem = title.lblSystem;
-  lblSystem->setText(QString::fromUtf8(kSystemCaption));
-  imgIcon = AddIconBox(this, iconLeft, kMargin, 780);
-  imgIcon->installEventFilter(this);
-
+MainWindow::MainWindow() : SuiteMainWindow(kSystemCaption, kWidth, kDesignedHeight) {
   AddRow(this, Row(0), cmdSerialPort, "cmdSerialPort", "&Serial Port", shpSerialPort, "shpSerialPort", lblSerialPort,
          "lblSerialPort", "COM?, Port=????h, IRQ=??, ????? BPS");
   AddRow(this, Row(1), cmdVirtualButton, "cmdVirtualButton", "&Virtual Button", shpVirtualButton, "shpVirtualButton",
@@ -142,40 +127,23 @@ MainWindow::MainWindow()
 }
 
 LoadResult MainWindow::Load() {
-  SetMainWindow(this);
-  setWindowTitle(QString::fromUtf8(kControlPanel.title));
-  lblSystem->setText(QString::fromUtf8(kSystemCaption) + QString::fromUtf8(kControlPanel.version));
-
-  // One copy only: bring the other copy's window forward, or say where to find it.
-  if (AnotherCopyRunning(kControlPanel.name)) {
-    if (!BringCopyForward(WindowHandle(this), windowTitle().toStdString())) {
-      ErrorBox("Application is running!\r\rPlease find and select the running window from Taskbar.",
-               windowTitle().toStdString());
-      return LoadResult::Failed;
-    }
-    return LoadResult::CopyBrought;
-  }
-
-  HideMouseSpeedRow();
-
-  // The window sees keys before its controls: Alt+M opens the mouse-speed dialog.
-  auto* altM = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_M), this);
-  altM->setContext(Qt::WindowShortcut);
-  connect(altM, &QShortcut::activated, this, &MainWindow::MouseSpeedClick);
-  std::optional<Hourglass> busy(std::in_place);
-
-  const bool loaded = LoadInstallation();
-  busy.reset();
-  if (!loaded) {
-    ErrorBox("Fail to load data from Register File!", windowTitle().toStdString());
-    return LoadResult::Failed;
-  }
+  // Before the installation record: the mouse-speed row hidden, and Alt+M, which the window sees
+  // before its controls, opening the mouse-speed dialog.
+  const auto hideMouseSpeed = [this] {
+    HideMouseSpeedRow();
+    auto* altM = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_M), this);
+    altM->setContext(Qt::WindowShortcut);
+    connect(altM, &QShortcut::activated, this, &MainWindow::MouseSpeedClick);
+  };
+  if (const std::optional<LoadResult> end =
+          BeginLoad(kControlPanel, Copies::One, RecordFailureBox::Error, hideMouseSpeed))
+    return *end;
 
   // The vendor's logo or title, and what the Support button offers.
   ApplyMainLogo(this);
   SetUpSupportButton();
 
-  busy.emplace();
+  std::optional<Hourglass> busy(std::in_place);
   FillNameTables();
 
   // The driver, then the controller behind it: a controller on no port is no controller.
@@ -291,15 +259,9 @@ void MainWindow::SupportClick() {
   else OpenWindow(frmAbout, this);
 }
 
-void MainWindow::AboutClick() { OpenWindow(frmAbout, this); }
-
 void MainWindow::ExitClick() { close(); }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == imgIcon && event->type() == QEvent::MouseButtonDblClick) {
-    AboutClick();
-    return true;
-  }
   // A press that follows the last one quickly comes as a double click; it is a press all the same.
   const bool pressed = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
   if (pressed && (watched == cmdExit || watched == cmdSerialPort)) {
@@ -313,7 +275,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
-  return QWidget::eventFilter(watched, event);
+  return SuiteMainWindow::eventFilter(watched, event);
 }
 
 // The window's default button is Exit: Enter where no button has the focus clicks it.

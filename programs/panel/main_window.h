@@ -11,11 +11,10 @@
 #include <string>
 
 #include "programs/panel/summary_lines.h"
-#include "ui/window_program.h"
+#include "ui/suite_main_window.h"
 
 namespace qx {
 
-class AboutBox;
 class SupportBox;
 class MouseSpeedDialog;
 class FeedbackSoundDialog;
@@ -30,7 +29,7 @@ class TestWindow;
 inline constexpr char VENDER_PICTURE[] = "\\QXVender.Bmp";
 inline constexpr char VENDER_CUT[] = "\\QXVender.Cut";
 
-class MainWindow : public QWidget {
+class MainWindow : public SuiteMainWindow {
   Q_OBJECT
  public:
   // The window as designed; nothing is loaded yet.
@@ -43,8 +42,6 @@ class MainWindow : public QWidget {
   void RefreshSummary(SummaryLine line);
   QLabel* SummaryLabel(SummaryLine line) const;
 
-  QLabel* lblSystem = nullptr;
-  QLabel* imgIcon = nullptr;
   QPushButton* cmdSerialPort = nullptr;
   QLabel* lblSerialPort = nullptr;
   QFrame* shpSerialPort = nullptr;
@@ -74,7 +71,6 @@ class MainWindow : public QWidget {
   QPushButton* cmdSMIon = nullptr;
   QPushButton* cmdSMIoff = nullptr;
 
-  QPointer<AboutBox> frmAbout;
   QPointer<SupportBox> frmSupport;
   QPointer<MouseSpeedDialog> frmMouseSpeed;
   QPointer<FeedbackSoundDialog> frmFeedbackSound;
@@ -97,7 +93,6 @@ class MainWindow : public QWidget {
   void CalibrationClick();
   void TestClick();
   void SupportClick();
-  void AboutClick();
   void CalibrationSelected(int index);
   void ExitClick();
 

@@ -5,23 +5,15 @@
 #include <QTimer>
 #include <optional>
 
-#include "core/driver_link.h"
-#include "core/settings_store.h"
 #include "host/desktop.h"
-#include "host/message_box.h"
-#include "host/window_bus_qt.h"
 #include "platform/installation_paths.h"
-#include "platform/single_instance.h"
 #include "programs/startup/double_click_settings.h"
 #include "programs/startup/startup_program.h"
 #include "programs/startup/startup_sequence.h"
 #include "programs/startup/test_area.h"
-#include "ui/about_box.h"
 #include "ui/controls.h"
 #include "ui/oem_branding.h"
 #include "ui/pointer.h"
-#include "ui/suite_window.h"
-#include "ui/title_area.h"
 #include "ui/twips.h"
 #include "ui/window_ops.h"
 
@@ -60,17 +52,7 @@ int LabelNumber(const QLabel* label) {
 }  // namespace
 
 MainWindow::MainWindow(const ProgramArguments& arguments)
-    : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint),
-      sdcMode_(IsSdcCommandLine(arguments)) {
-  setObjectName("frmMain");
-  setWindowIcon(ProgramIcon());
-  SetClientSizeTwips(this, kWidth, kHeight);
-  const int iconLeft = kWidth - kMargin - kIconSize;
-  lblSystem = AddTitleArea(this, kMargin, kMargin, iconLeft - 2 * kMargin, kIconSize).lblSystem;
-  lblSystem->setText(QString::fromUtf8(kSystemCaption));
-  imgIcon = AddIconBox(this, iconLeft, kMargin, kIconSize);
-  imgIcon->installEventFilter(this);
+    : SuiteMainWindow(kSystemCaption, kWidth, kHeight), sdcMode_(IsSdcCommandLine(arguments)) {
   Shape1 = AddShape(this, "Shape1", kMargin, kContentTop - 120, kWidth - 2 * kMargin, 30);
 
   Frame1 =
@@ -127,36 +109,19 @@ ScrollBar* MainWindow::AddSettingRow(int top, const char* barName, int min, int 
 }
 
 LoadResult MainWindow::Load() {
-  SetMainWindow(this);
-  setWindowTitle(QString::fromUtf8(kStartupProgram.title));
-  lblSystem->setText(QString::fromUtf8(kSystemCaption) + QString::fromUtf8(kStartupProgram.version));
-  const std::string title = windowTitle().toStdString();
-
-  // One copy only: bring the other copy's window forward, or say where to find it.
-  if (AnotherCopyRunning(kStartupProgram.name)) {
-    if (!BringCopyForward(WindowHandle(this), title)) {
-      ErrorBox("Application is running!\r\rPlease find and select the running window from Taskbar.", title);
-      return LoadResult::Failed;
-    }
-    return LoadResult::CopyBrought;
-  }
-
-  std::optional<Hourglass> busy(std::in_place);
-  if (!LoadInstallation()) {
-    busy.reset();
-    ErrorBox("Fail to load data from Register File!", title);
-    return LoadResult::Failed;
-  }
+  if (const std::optional<LoadResult> end = BeginLoad(kStartupProgram, Copies::One, RecordFailureBox::Error))
+    return *end;
   // The programs it starts lie in the installation folder: never outside the machine.
-  if (!InstallationPathsOnTheDrives(title)) return LoadResult::Failed;
-  LoadDoubleClickSettings();
-  if (sdcMode_) PrepareDoubleClickDialog();
-  else ShowAsSplash();
-
-  ApplyMainLogo(this);
-  CenterForm(this);
-  CenterIcon(this);
-  busy.reset();
+  if (!InstallationPathsOnTheDrives(windowTitle().toStdString())) return LoadResult::Failed;
+  {
+    Hourglass busy;
+    LoadDoubleClickSettings();
+    if (sdcMode_) PrepareDoubleClickDialog();
+    else ShowAsSplash();
+    ApplyMainLogo(this);
+    CenterForm(this);
+    CenterIcon(this);
+  }
   if (!sdcMode_) {
     // The sequence runs once the window shows (or, started hidden, once the program runs).
     startupDue_ = true;
@@ -182,13 +147,9 @@ void MainWindow::PrepareDoubleClickDialog() {
   picTest->ShowOff();
   ShowSystemValues();
   // Each setting runs the bar's change behaviour, also when the value is the bar's design value.
-  const std::pair<ScrollBar*, int> stored[] = {
-      {hscTT, DoubleClickSpeed}, {hscWW, DoubleClickWidth}, {hscHH, DoubleClickHeight}};
-  for (const auto& [bar, value] : stored) {
-    const int before = bar->value();
-    bar->setValue(value);
-    if (bar->value() == before) BarChanged(bar);
-  }
+  hscTT->Load(DoubleClickSpeed);
+  hscWW->Load(DoubleClickWidth);
+  hscHH->Load(DoubleClickHeight);
 }
 
 void MainWindow::ShowSystemValues() {
@@ -231,8 +192,6 @@ void MainWindow::OKClick() {
 
 void MainWindow::CandelClick() { close(); }
 
-void MainWindow::IconDoubleClick() { OpenWindow(frmAbout, this); }
-
 void MainWindow::RunStartup() {
   if (!startupDue_) return;
   startupDue_ = false;
@@ -241,14 +200,6 @@ void MainWindow::RunStartup() {
   const StartupEnd end = RunStartupSequence(windowTitle().toStdString());
   exitCode_ = end == StartupEnd::Paused ? 0 : 1;
   close();
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == imgIcon && event->type() == QEvent::MouseButtonDblClick) {
-    IconDoubleClick();
-    return true;
-  }
-  return QWidget::eventFilter(watched, event);
 }
 
 // Unloading the window ends the program.

@@ -7,19 +7,17 @@
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 
 #include "ui/scroll_bar.h"
-#include "ui/window_program.h"
+#include "ui/suite_main_window.h"
 
 namespace qx {
 
-class AboutBox;
 class TestArea;
 
-class MainWindow : public QWidget {
+class MainWindow : public SuiteMainWindow {
   Q_OBJECT
  public:
   // ARGUMENTS: the command line without --root; exactly "/SDC" (any case) selects the dialog.
@@ -30,8 +28,6 @@ class MainWindow : public QWidget {
 
   bool SdcMode() const { return sdcMode_; }
 
-  QLabel* lblSystem = nullptr;
-  QLabel* imgIcon = nullptr;
   QFrame* Shape1 = nullptr;
   QGroupBox* Frame1 = nullptr;
   ScrollBar* hscTT = nullptr;
@@ -50,8 +46,6 @@ class MainWindow : public QWidget {
   QPushButton* cmdOK = nullptr;
   QPushButton* cmdCandel = nullptr;
 
-  QPointer<AboutBox> frmAbout;
-
  public slots:
   // Startup mode: runs the log-on sequence once (the first call after Load), then unloads the
   // window, which ends the program.
@@ -59,10 +53,8 @@ class MainWindow : public QWidget {
   void ApplyClick();
   void OKClick();
   void CandelClick();
-  void IconDoubleClick();
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:

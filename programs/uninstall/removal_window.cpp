@@ -15,13 +15,10 @@
 #include "programs/uninstall/device_registration.h"
 #include "programs/uninstall/package_uninstaller.h"
 #include "programs/uninstall/uninstall_program.h"
-#include "ui/about_box.h"
 #include "ui/boxes.h"
 #include "ui/controls.h"
 #include "ui/oem_branding.h"
-#include "ui/pointer.h"
 #include "ui/progress_window.h"
-#include "ui/suite_window.h"
 #include "ui/title_area.h"
 #include "ui/twips.h"
 #include "ui/window_ops.h"
@@ -73,16 +70,9 @@ void CloseResidentPrograms() {
 }  // namespace
 
 RemovalWindow::RemovalWindow()
-    : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint),
+    : SuiteMainWindow(kSystemCaption, kWidth, kHeight,
+                      kMainWindowFlags & ~Qt::WindowFlags(Qt::WindowMinimizeButtonHint)),
       clock_(&SystemPauseClock()) {
-  SetUpWindow(this, "frmMain", kWidth, kHeight);
-  const int iconLeft = kWidth - kMargin - kIconSize;
-  lblSystem = AddTitleArea(this, kMargin, kMargin, iconLeft - 2 * kMargin, kIconSize).lblSystem;
-  lblSystem->setText(QString::fromUtf8(kSystemCaption));
-  imgIcon = AddIconBox(this, iconLeft, kMargin, kIconSize);
-  imgIcon->installEventFilter(this);
-
   shpRemoval = AddShape(this, "shpRemoval", kShapeLeft, kShapeTop, kShapeWidth, kShapeHeight);
   imgRemoval = AddLabel(this, "imgRemoval", "", kShapeLeft + 240, kShapeTop + (kShapeHeight - kPictureSize) / 2,
                         kPictureSize, kPictureSize);
@@ -103,21 +93,10 @@ RemovalWindow::RemovalWindow()
 }
 
 LoadResult RemovalWindow::Load() {
-  SetMainWindow(this);
-  setWindowTitle(QString::fromUtf8(kUninstaller.title));
-  lblSystem->setText(QString::fromUtf8(kSystemCaption) + QString::fromUtf8(kUninstaller.version));
-
-  std::optional<Hourglass> busy(std::in_place);
-  const bool loaded = LoadInstallation();
-  busy.reset();
-  if (!loaded) {
-    OkBox("Fail to load data from Register File!", windowTitle().toStdString());
-    return LoadResult::Failed;
-  }
+  if (const std::optional<LoadResult> end = BeginLoad(kUninstaller, Copies::Any, RecordFailureBox::Plain)) return *end;
   // The package uninstaller it runs and WININIT.INI it writes lie in the record's folders: never
   // outside the machine.
   if (!InstallationPathsOnTheDrives(windowTitle().toStdString())) return LoadResult::Failed;
-
   ApplyMainLogo(this);
   // A line may end after a dot followed by a digit: a word joiner after each dot of the version
   // keeps "V.7.0.COM" whole. A screen reader reads the question as it is written.
@@ -208,16 +187,6 @@ void RemovalWindow::End(int exitCode) {
   exitCode_ = exitCode;
   CloseProgress();
   close();
-}
-
-void RemovalWindow::AboutClick() { OpenWindow(frmAbout, this); }
-
-bool RemovalWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == imgIcon && event->type() == QEvent::MouseButtonDblClick) {
-    AboutClick();
-    return true;
-  }
-  return QWidget::eventFilter(watched, event);
 }
 
 // Closing the window ends the program, except while the removal runs: it is not left half done

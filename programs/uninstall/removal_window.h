@@ -6,19 +6,17 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLine>
-#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 #include <array>
 
-#include "ui/window_program.h"
+#include "ui/suite_main_window.h"
 
 namespace qx {
 
-class AboutBox;
 class PauseClock;
 
-class RemovalWindow : public QWidget {
+class RemovalWindow : public SuiteMainWindow {
   Q_OBJECT
  public:
   // The window as designed; nothing is loaded yet.
@@ -38,8 +36,6 @@ class RemovalWindow : public QWidget {
   // when the removal failed after the confirmation.
   int ExitCode() const { return exitCode_; }
 
-  QLabel* lblSystem = nullptr;
-  QLabel* imgIcon = nullptr;
   QLabel* imgRemoval = nullptr;
   QFrame* shpRemoval = nullptr;
   QLabel* lblAsk = nullptr;
@@ -47,15 +43,11 @@ class RemovalWindow : public QWidget {
   QPushButton* cmdYes = nullptr;
   QPushButton* cmdNo = nullptr;
 
-  QPointer<AboutBox> frmAbout;
-
  public slots:
   void YesClick();
   void NoClick();
-  void AboutClick();
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
