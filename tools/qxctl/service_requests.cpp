@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "host/last_error.h"
 #include "host/machine_root.h"
 
 namespace qx::ctl {
