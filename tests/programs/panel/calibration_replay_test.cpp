@@ -42,10 +42,10 @@ class CalibrationFromRecording : public CalibrationTest {
 };
 
 TEST_F(CalibrationFromRecording, TheRunTakesTheRecordedTouchesAndThePointerFollowsThePanel) {
-  const unsigned seed = std::random_device{}();
-  std::mt19937 random(seed);
+  const unsigned draw = std::random_device{}();
+  std::mt19937 random(draw);  // the draw is traced, so that a failing wiring can be made again
   const int wiring = std::uniform_int_distribution<int>(0, 7)(random);
-  SCOPED_TRACE("seed " + std::to_string(seed) + ", wiring " + std::to_string(wiring));
+  SCOPED_TRACE("random draw " + std::to_string(draw) + ", wiring " + std::to_string(wiring));
   MessageRecorder person({IDYES});
   Open(CornerMethod, 1024, 768);
   const PanelModel panel{1024, 768, wiring};
