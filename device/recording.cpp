@@ -158,10 +158,24 @@ bool ReadDescription(std::string_view head, Recording& recording, std::string& w
   return true;
 }
 
+// Whether LINE has the shape of an event line, "E: <sec>.<usec> <type> <code> <value>", with
+// nothing after it but a comment. libevemu is handed only such lines: on a line it cannot parse it loses the buffer it
+// read the line into, a leak for every bad line of a file.
+bool LooksLikeEvent(std::string_view line) {
+  const std::string text(line);
+  long sec = 0, usec = 0;
+  unsigned type = 0, code = 0;
+  int value = 0, used = 0;
+  if (std::sscanf(text.c_str(), "E: %ld.%ld %x %x %d%n", &sec, &usec, &type, &code, &value, &used) != 5) return false;
+  // What follows is blank, or the comment evemu writes after an event ("# EV_ABS / ABS_X ...").
+  const std::size_t rest = text.find_first_not_of(" \t\r\n", static_cast<std::size_t>(used));
+  return rest == std::string::npos || text[rest] == '#';
+}
+
 bool ReadEvent(const Line& line, RecordedEvent& event, std::string& why) {
   input_event ev{};
   int rc = 0;
-  if (line.text.substr(0, 2) == "E:") {
+  if (LooksLikeEvent(line.text)) {
     File in = Stream(line.text);
     rc = evemu_read_event(in.get(), &ev);
   }
