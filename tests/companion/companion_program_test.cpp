@@ -5,56 +5,39 @@
 #include <signal.h>
 #include <sys/wait.h>
 
-#include <filesystem>
-
 #include "core/driver_link.h"
 #include "host/window_bus.h"
 #include "tests/companion/companions.h"
 #include "tests/programs/panel/panel_fixture.h"
 #include "tests/support/device_service.h"
-#include "tests/support/process.h"
-#include "tests/support/temp_root.h"
+#include "tests/support/journal.h"
+#include "tests/support/program_test.h"
 
 namespace qx::test {
 namespace {
 
-class CompanionProgram : public ::testing::Test {
+class CompanionProgram : public ProgramTest {
  protected:
   void SetUp() override {
-    WriteFile(root.path() + "/screen.json",
+    WriteFile(RootFile("screen.json"),
               R"({"screens": [{"name": "main", "x": 0, "y": 0, "width": 1280, "height": 720}]})");
-    setenv("QX_MESSAGE_LOG", LogPath().c_str(), 1);
     DeviceService::Qxctl("journal --clear");
   }
-  void TearDown() override {
-    EndCompanions();
-    for (pid_t pid : started) waitpid(pid, nullptr, 0);
-    unsetenv("QX_MESSAGE_LOG");
-  }
+  void TearDown() override { EndCompanions(); }
 
-  std::string LogPath() const { return root.path() + "/boxes.log"; }
-  std::string Boxes() const { return ReadFile(LogPath()); }
-  std::string Platform() const { return "QT_QPA_PLATFORM=offscreen:configfile=" + root.path() + "/screen.json"; }
+  std::string Platform() const { return "QT_QPA_PLATFORM=offscreen:configfile=" + RootFile("screen.json"); }
 
   // Starts a copy (SHOW_CMD as its starter passes it) and returns its window once it registered.
   HWND Start(const std::vector<std::string>& args = {}, const char* showCmd = "1") {
     std::vector<std::string> argv{Program("QXWMECvr")};
     argv.insert(argv.end(), args.begin(), args.end());
-    setenv("QX_SHOWCMD", showCmd, 1);
-    const std::string platform = Platform();
-    setenv("QT_QPA_PLATFORM", platform.substr(platform.find('=') + 1).c_str(), 1);
-    const pid_t pid = Spawn(argv, root.path() + "/companion.log");
-    unsetenv("QX_SHOWCMD");
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    started.push_back(pid);
+    const pid_t pid = SpawnProgram(argv, "companion.log", {std::string("QX_SHOWCMD=") + showCmd, Platform()});
     const SmiState state = WaitForSmi([pid](const SmiState& s) { return s.window / 256 == pid; });
-    EXPECT_EQ(state.window / 256, pid) << ReadFile(root.path() + "/companion.log");
+    EXPECT_EQ(state.window / 256, pid) << ReadFile(RootFile("companion.log"));
     return state.window;
   }
-  RunResult RunCopy(const std::vector<std::string>& args = {}) {
-    std::vector<std::string> argv{Program("QXWMECvr")};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return test::Run(argv, {Platform()}, 20000);
+  RunResult RunCopy(const std::vector<std::string>& args = {}) const {
+    return RunProgram("QXWMECvr", args, {Platform()}, 20000);
   }
   // Waits for the child PID to end; its exit code, or -1 when it did not exit by itself.
   static int ExitCode(pid_t pid) {
@@ -62,10 +45,6 @@ class CompanionProgram : public ::testing::Test {
     if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
   }
-
-  TempRoot root;
-  DeviceService service;
-  std::vector<pid_t> started;
 };
 
 TEST_F(CompanionProgram, RegistersItsWindowUprightAndReportsTheScreenSize) {
@@ -148,10 +127,7 @@ TEST_F(CompanionProgram, RegistersTheRotationGivenAndRefusesOthersWithAClearMess
 }
 
 TEST_F(CompanionProgram, WithoutTheDriverItSaysSoAndEnds) {
-  const std::string socket = root.path() + "/run/QXWMECOM";
-  std::filesystem::rename(socket, socket + ".away");
-  const RunResult r = RunCopy();
-  std::filesystem::rename(socket + ".away", socket);
+  const RunResult r = WithoutDriver([this] { return RunCopy(); });
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(Boxes(), std::string(kCompanionCaption) + "\tFail to open QXWMECOM.vxd!\t4112\n");
   EXPECT_EQ(ReadSmi().window, -1);

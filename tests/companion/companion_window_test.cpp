@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QScreen>
 #include <QTest>
-#include <chrono>
 
 #include "companion/rotation_code.h"
 #include "core/calibration.h"
@@ -21,6 +20,7 @@
 #include "tests/companion/companions.h"
 #include "tests/programs/panel/panel_fixture.h"
 #include "tests/support/device_service.h"
+#include "tests/support/journal.h"
 #include "tests/support/temp_root.h"
 
 namespace qx::test {
@@ -51,10 +51,8 @@ std::string Size(int width, int height) {
 
 // Lets events run until the service has journalled COUNT screen sizes, for up to 5 s.
 std::vector<std::string> ScreenSizesOnceThereAre(std::size_t count) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   std::vector<std::string> sizes;
-  while ((sizes = Sent("SetScreenSize")).size() < count && std::chrono::steady_clock::now() < deadline)
-    QTest::qWait(10);
+  QTest::qWaitFor([&] { return (sizes = Sent("SetScreenSize")).size() >= count; }, 5000);
   return sizes;
 }
 

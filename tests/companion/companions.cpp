@@ -1,15 +1,12 @@
 #include "tests/companion/companions.h"
 
-#include <signal.h>
-
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "host/handles.h"
 #include "host/process_handles.h"
-#include "host/window_bus.h"
+#include "tests/support/bus_windows.h"
 #include "tests/support/device_service.h"
+#include "tests/support/wait.h"
 
 namespace qx::test {
 
@@ -21,22 +18,10 @@ SmiState ReadSmi() {
 }
 
 SmiState WaitForSmi(const std::function<bool(const SmiState&)>& condition) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  SmiState state;
-  while (!condition(state = ReadSmi()) && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  return state;
+  return ReadStateUntil(ReadSmi, condition, 10000);
 }
 
-std::vector<HWND> CompanionWindows() {
-  std::vector<HWND> found;
-  for (HWND h = FindWindowA(nullptr, nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
-    char text[128];
-    text[GetWindowTextA(h, text, sizeof text)] = '\0';
-    if (std::string(text) == kCompanionCaption) found.push_back(h);
-  }
-  return found;
-}
+std::vector<HWND> CompanionWindows() { return WindowsCaptioned(kCompanionCaption); }
 
 bool WaitForProcessEnd(int pid, int timeoutMs) {
   HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
@@ -46,11 +31,6 @@ bool WaitForProcessEnd(int pid, int timeoutMs) {
   return ended;
 }
 
-void EndCompanions() {
-  for (HWND h : CompanionWindows()) {
-    ::kill(static_cast<pid_t>(h / 256), SIGKILL);
-    WaitForProcessEnd(h / 256, 10000);
-  }
-}
+void EndCompanions() { EndProgramsCaptioned(kCompanionCaption); }
 
 }  // namespace qx::test

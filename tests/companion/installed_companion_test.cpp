@@ -11,7 +11,9 @@
 #include "host/machine_root.h"
 #include "tests/companion/companions.h"
 #include "tests/programs/panel/panel_fixture.h"
+#include "tests/support/journal.h"
 #include "tests/support/process.h"
+#include "tests/support/suite_installation.h"
 #include "tests/support/temp_root.h"
 
 namespace qx::test {
@@ -35,13 +37,6 @@ class InstalledCompanion : public ::testing::Test {
   }
   void TearDown() override { Qxmachine("shutdown"); }
 
-  RunResult Install() {
-    return test::Run(
-        {std::string(QX_SOURCE_DIR) + "/package/install-suite", "--root", machine, "--build", build, "--no-setup"});
-  }
-  RunResult Qxmachine(const std::string& command, const std::vector<std::string>& env = {}) {
-    return test::Run({Program("qxmachine"), "--root", machine, command}, env);
-  }
   std::string Folder() const { return machine + "/drive_c/Program Files/TouchScreen/QX-COM"; }
   std::string Entry() const {
     return machine + "/drive_c/WINDOWS/Start Menu/Programs/StartUp/TouchScreen Startup.desktop";
@@ -55,7 +50,7 @@ class InstalledCompanion : public ::testing::Test {
 TEST_F(InstalledCompanion, BootRunsTheStartupEntryWhichStartsTheInstalledCompanion) {
   WriteFile(build + "/bin/QXWMECao", kStandInStartup);
   chmod((build + "/bin/QXWMECao").c_str(), 0755);
-  const RunResult installed = Install();
+  const RunResult installed = InstallSuite(build);
   ASSERT_EQ(installed.exitCode, 0) << installed.err;
   EXPECT_TRUE(fs::exists(Folder() + "/QXWMECvr.exe"));
   EXPECT_EQ(ReadFile(Folder() + "/QXWMECao.exe"), kStandInStartup);
@@ -81,7 +76,7 @@ TEST_F(InstalledCompanion, BootRunsTheStartupEntryWhichStartsTheInstalledCompani
 }
 
 TEST_F(InstalledCompanion, WithoutTheStartupProgramBuiltTheEntryIsStillWritten) {
-  const RunResult installed = Install();
+  const RunResult installed = InstallSuite(build);
   ASSERT_EQ(installed.exitCode, 0) << installed.err;
   EXPECT_FALSE(fs::exists(Folder() + "/QXWMECao.exe"));
   EXPECT_TRUE(fs::exists(Folder() + "/QXWMECvr.exe"));
@@ -91,7 +86,7 @@ TEST_F(InstalledCompanion, WithoutTheStartupProgramBuiltTheEntryIsStillWritten) 
   EXPECT_EQ(boot.exitCode, 1);
   EXPECT_NE(boot.err.find(Folder() + "/QXWMECao.exe: no such program"), std::string::npos) << boot.err;
   // Installing again over the first installation leaves one entry.
-  ASSERT_EQ(Install().exitCode, 0);
+  ASSERT_EQ(InstallSuite(build).exitCode, 0);
   EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(Entry()).parent_path()), fs::directory_iterator()), 1);
 }
 

@@ -12,6 +12,7 @@
 #include "host/window_bus.h"
 #include "tests/companion/companions.h"
 #include "tests/programs/panel/panel_fixture.h"
+#include "tests/support/journal.h"
 #include "tests/support/process.h"
 
 namespace qx::test {

@@ -6,16 +6,15 @@
 #include <signal.h>
 
 #include <chrono>
-#include <regex>
 #include <set>
-#include <sstream>
 #include <thread>
 #include <vector>
 
 #include "core/driver_records.h"
-#include "host/device_file.h"
+#include "tests/support/device_request.h"
 #include "tests/support/device_service.h"
 #include "tests/support/finger.h"
+#include "tests/support/journal.h"
 #include "tests/support/temp_root.h"
 
 namespace qx {
@@ -23,38 +22,12 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::DeviceService;
+using test::JournalReport;
 using test::LiftFinger;
 using test::PressFinger;
 using test::SetReportRate;
 
-template <typename Record>
-Record Ask(std::uint32_t code, Record record) {
-  HANDLE h = CreateFileA("\\\\.\\QXWMECOM", GENERIC_READ, 3, nullptr, OPEN_EXISTING, 0x80, 0);
-  DWORD n = 0;
-  EXPECT_TRUE(DeviceIoControl(h, code, &record, sizeof record, &record, sizeof record, &n, nullptr));
-  CloseHandle(h);
-  return record;
-}
-
-SimStatus Status() { return Ask(IOCTL_SIM_GET_STATUS, SimStatus{}); }
-
-struct JournalReport {
-  int x, y, touch, counter, pointerX, pointerY;
-};
-
-// The Report lines of the journal, oldest first.
-std::vector<JournalReport> Reports() {
-  std::istringstream journal(DeviceService::Qxctl("journal"));
-  static const std::regex line(
-      R"(- Report X=(-?\d+) Y=(-?\d+) Touch=(\d) Counter=(-?\d+) PointerX=(-?\d+) PointerY=(-?\d+))");
-  std::vector<JournalReport> out;
-  std::smatch m;
-  for (std::string text; std::getline(journal, text);)
-    if (std::regex_search(text, m, line))
-      out.push_back(
-          {std::stoi(m[1]), std::stoi(m[2]), std::stoi(m[3]), std::stoi(m[4]), std::stoi(m[5]), std::stoi(m[6])});
-  return out;
-}
+SimStatus Status() { return test::DeviceAnswer(IOCTL_SIM_GET_STATUS, SimStatus{}); }
 
 class FingerTest : public ::testing::Test {
  protected:
@@ -72,7 +45,7 @@ TEST_F(FingerTest, AHeldFingerIsReportedAtTheRateUntilItLifts) {
   std::this_thread::sleep_for(100ms);
   EXPECT_EQ(Status().Counter, counterAtLift) << "nothing is reported once the finger is up";
 
-  std::vector<JournalReport> reports = Reports();
+  std::vector<JournalReport> reports = test::JournalReports();
   ASSERT_GE(reports.size(), 2u);
   // 200 a second for half a second, give or take a loaded machine.
   EXPECT_GE(reports.size(), 70u);
@@ -100,12 +73,12 @@ TEST_F(FingerTest, AHeldFingerIsReportedAtTheRateUntilItLifts) {
 // touch-down takes the armed one-shot right button.
 TEST_F(FingerTest, APressMovesAFingerThatIsDownAndTheRightButtonTakesOnlyTheTouchDown) {
   ASSERT_TRUE(SetReportRate(100));
-  Ask(IOCTL_SET_RBF_REGISTRATION, RbfRegistration{1234, 1, 0});
+  test::DeviceAnswer(IOCTL_SET_RBF_REGISTRATION, RbfRegistration{1234, 1, 0});
   ASSERT_TRUE(PressFinger(100, 100));
   EXPECT_EQ(Status().RightButtonActions, 1u);
-  EXPECT_EQ(Ask(IOCTL_GET_RBF_REGISTRATION, RbfRegistration{}).Armed, 0) << "the flag is cleared";
+  EXPECT_EQ(test::DeviceAnswer(IOCTL_GET_RBF_REGISTRATION, RbfRegistration{}).Armed, 0) << "the flag is cleared";
 
-  Ask(IOCTL_SET_RBF_REGISTRATION, RbfRegistration{1234, 1, 0});
+  test::DeviceAnswer(IOCTL_SET_RBF_REGISTRATION, RbfRegistration{1234, 1, 0});
   ASSERT_TRUE(PressFinger(900, 700));
   std::this_thread::sleep_for(100ms);
   SimStatus moved = Status();
@@ -119,7 +92,7 @@ TEST_F(FingerTest, APressMovesAFingerThatIsDownAndTheRightButtonTakesOnlyTheTouc
   EXPECT_EQ(Status().RightButtonActions, 2u) << "the next touch-down takes it";
   ASSERT_TRUE(LiftFinger());
 
-  std::vector<JournalReport> reports = Reports();
+  std::vector<JournalReport> reports = test::JournalReports();
   std::set<std::pair<int, int>> places;
   for (const JournalReport& r : reports) places.insert({r.x, r.y});
   EXPECT_EQ(places, (std::set<std::pair<int, int>>{{100, 100}, {900, 700}, {200, 300}}));
@@ -133,7 +106,7 @@ TEST_F(FingerTest, AShakyFingerStaysNearItsPlaceAndOnThePanel) {
   std::this_thread::sleep_for(150ms);
   ASSERT_TRUE(LiftFinger());
   std::set<std::pair<int, int>> near, edge;
-  for (const JournalReport& r : Reports()) {
+  for (const JournalReport& r : test::JournalReports()) {
     if (r.touch == 0) continue;
     if (r.x >= 100 && r.x <= 900) {
       EXPECT_LE(std::abs(r.x - 512), 5);

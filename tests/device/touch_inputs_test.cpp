@@ -11,6 +11,7 @@
 #include "device/server.h"
 #include "host/device_file.h"
 #include "host/machine_root.h"
+#include "tests/support/device_request.h"
 #include "tests/support/temp_root.h"
 
 namespace qx {
@@ -38,13 +39,6 @@ class PipeInput : public TouchInput {
   int fds_[2] = {-1, -1};
 };
 
-template <typename Record>
-Record Ask(HANDLE h, std::uint32_t code, Record record) {
-  DWORD n = 0;
-  EXPECT_TRUE(DeviceIoControl(h, code, &record, sizeof record, &record, sizeof record, &n, nullptr));
-  return record;
-}
-
 TEST(TouchInputs, AReadableInputsReportsComeBeforeTheRequestsSentAfterThem) {
   test::TempRoot root;
   Controller controller{StateFile(root.path() + "/settings.bin")};
@@ -67,7 +61,7 @@ TEST(TouchInputs, AReadableInputsReportsComeBeforeTheRequestsSentAfterThem) {
   const SimTouch reports[] = {{300, 700, 1, 0, 0}, {310, 690, 1, 0, 0}, {310, 690, 0, 0, 0}};
   for (int n = 0; n < 3; ++n) {
     input.Write(reports[n]);
-    TouchSample sample = Ask(h, IOCTL_GET_TOUCH_SAMPLE, TouchSample{});
+    TouchSample sample = test::DeviceAnswer(h, IOCTL_GET_TOUCH_SAMPLE, TouchSample{});
     EXPECT_EQ(sample.Counter, n + 1);
     EXPECT_EQ(sample.X, reports[n].X);
     EXPECT_EQ(sample.Y, reports[n].Y);
@@ -76,7 +70,7 @@ TEST(TouchInputs, AReadableInputsReportsComeBeforeTheRequestsSentAfterThem) {
   // Two reports in a row: both made, in order, before the request that follows them.
   input.Write({1, 2, 1, 0, 0});
   input.Write({3, 4, 0, 0, 0});
-  SimStatus status = Ask(h, IOCTL_SIM_GET_STATUS, SimStatus{});
+  SimStatus status = test::DeviceAnswer(h, IOCTL_SIM_GET_STATUS, SimStatus{});
   EXPECT_EQ(status.Counter, 5);
   EXPECT_EQ(status.RawX, 3);
   EXPECT_EQ(status.Touching, 0);

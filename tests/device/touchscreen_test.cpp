@@ -4,22 +4,20 @@
 // in the journal; the device file removed and put back; a path that is not a touchscreen.
 #include <gtest/gtest.h>
 #include <linux/input.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
-#include <functional>
-#include <regex>
-#include <sstream>
 
 #include "core/driver_link.h"
 #include "device/pointer_mapping.h"
 #include "host/machine_root.h"
 #include "tests/support/device_service.h"
+#include "tests/support/journal.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_root.h"
 #include "tests/support/touch_recording.h"
 #include "tests/support/umockdev_device.h"
+#include "tests/support/wait.h"
 
 namespace qx {
 namespace {
@@ -33,23 +31,12 @@ constexpr char kNode[] = "/dev/input/event5";
 constexpr char kCalibration[] =
     "CalibrationData=40,520,990,20,500,1000 CalibrationFlags=1 ScreenWidth=800 ScreenHeight=600";
 
-bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
-  for (int waited = 0; waited < ms; waited += 20) {
-    if (done()) return true;
-    usleep(20000);
-  }
-  return done();
-}
-
 // The journal's reports: "x,y,touch pointerX,pointerY".
 std::vector<std::string> Reports() {
-  std::istringstream journal(DeviceService::Qxctl("journal"));
-  static const std::regex report(R"(- Report X=(\d+) Y=(\d+) Touch=(\d) Counter=\d+ PointerX=(\d+) PointerY=(\d+))");
   std::vector<std::string> out;
-  std::smatch m;
-  for (std::string line; std::getline(journal, line);)
-    if (std::regex_search(line, m, report))
-      out.push_back(m.str(1) + "," + m.str(2) + "," + m.str(3) + " " + m.str(4) + "," + m.str(5));
+  for (const test::JournalReport& r : test::JournalReports())
+    out.push_back(std::to_string(r.x) + "," + std::to_string(r.y) + "," + std::to_string(r.touch) + " " +
+                  std::to_string(r.pointerX) + "," + std::to_string(r.pointerY));
   return out;
 }
 
@@ -87,7 +74,7 @@ class LiveTouchscreen : public ::testing::Test {
                                 test::Program("qxwmecomd") + "' --root '" + dir + "' --touchscreen " + touchscreen;
     pid_ = test::Spawn(test::UmockdevRun(dir + "/panel", kNode, dir + "/panel.events", {"/bin/sh", "-c", service}),
                        dir + "/service.log");
-    ASSERT_TRUE(WaitFor([] { return SummaryExit() == 0; })) << test::ReadFile(dir + "/service.log");
+    ASSERT_TRUE(test::WaitUntil([] { return SummaryExit() == 0; }, 10000, 20)) << test::ReadFile(dir + "/service.log");
   }
 
   // The report and pointer position the service makes for device values (VX, VY) of DEVICE.
@@ -148,7 +135,7 @@ TEST_P(TapAndDrag, ReportsAndPointerFollowTheDevice) {
   expected.push_back(Expected(d, drag.first, drag.second, 0));
   // The multi-touch device is found by looking for it.
   Start(d, rec, d.contacts ? "auto" : kNode);
-  ASSERT_TRUE(WaitFor([&] { return Reports().size() >= expected.size(); }));
+  ASSERT_TRUE(test::WaitUntil([&] { return Reports().size() >= expected.size(); }, 10000, 20));
   EXPECT_EQ(Reports(), expected);
   EXPECT_EQ(DeviceService::Qxctl("pointer"), Pointer(d, drag.first, drag.second));
   // qxctl output names the input in force, and the export the device.
@@ -173,15 +160,15 @@ TEST_F(LiveTouchscreen, UnpluggedTheControllerReadsAsAbsentAndComesBackWithTheDe
   rec.Down(6000000, 8000, 1000);
   rec.Up(6050000);
   Start(d, rec);
-  ASSERT_TRUE(WaitFor([] { return Reports().size() == 2; }));
+  ASSERT_TRUE(test::WaitUntil([] { return Reports().size() == 2; }, 10000, 20));
   const std::string file = DeviceFile();
   const std::filesystem::path target = std::filesystem::read_symlink(file);
   std::filesystem::remove(file);
-  EXPECT_TRUE(WaitFor([] { return SummaryExit() == 3; })) << "the controller should read as absent";
+  EXPECT_TRUE(test::WaitUntil([] { return SummaryExit() == 3; }, 10000, 20)) << "the controller should read as absent";
   DeviceService::Qxctl("journal --clear");
   std::filesystem::create_symlink(target, file);
-  EXPECT_TRUE(WaitFor([] { return SummaryExit() == 0; })) << "the controller should be back";
-  ASSERT_TRUE(WaitFor([] { return Reports().size() == 2; }));
+  EXPECT_TRUE(test::WaitUntil([] { return SummaryExit() == 0; }, 10000, 20)) << "the controller should be back";
+  ASSERT_TRUE(test::WaitUntil([] { return Reports().size() == 2; }, 10000, 20));
   EXPECT_EQ(Reports(), (std::vector<std::string>{Expected(d, 8000, 1000, 1), Expected(d, 8000, 1000, 0)}));
 }
 

@@ -10,10 +10,11 @@
 #include <thread>
 
 #include "core/driver_records.h"
-#include "host/device_file.h"
+#include "tests/support/device_request.h"
 #include "tests/support/device_service.h"
 #include "tests/support/finger.h"
 #include "tests/support/temp_root.h"
+#include "tests/support/wait.h"
 #include "tests/support/x_display.h"
 
 namespace qx {
@@ -22,25 +23,6 @@ namespace {
 using namespace std::chrono_literals;
 using test::DeviceService;
 using test::XPointerEvent;
-
-template <typename Record>
-bool Ask(std::uint32_t code, Record record) {
-  HANDLE h = CreateFileA("\\\\.\\QXWMECOM", GENERIC_READ, 3, nullptr, OPEN_EXISTING, 0x80, 0);
-  DWORD n = 0;
-  const bool ok = DeviceIoControl(h, code, &record, sizeof record, &record, sizeof record, &n, nullptr);
-  CloseHandle(h);
-  return ok;
-}
-
-template <typename Predicate>
-bool Eventually(Predicate done, std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(10ms);
-  }
-  return true;
-}
 
 struct Point {
   int x = 0;
@@ -163,11 +145,12 @@ TEST_F(X11PointerTest, AFingerHeldStillGetsTheRightButtonAtToggleOn) {
 
 // The sound dialog's test sound and the touch-down sound ring the X bell with their tone.
 TEST_F(X11PointerTest, TheBellRingsWithTheToneAndDurationChosen) {
-  ASSERT_TRUE(Ask(IOCTL_PLAY_TEST_SOUND, TestSound{880, 40}));
-  EXPECT_TRUE(Eventually([&] { return test::BellOf(display.name()) == std::pair(880, 40); }, 2s));
+  TestSound sound{880, 40};
+  ASSERT_TRUE(test::AskDevice(IOCTL_PLAY_TEST_SOUND, sound, sound));
+  EXPECT_TRUE(test::WaitUntil([&] { return test::BellOf(display.name()) == std::pair(880, 40); }, 2000));
   DeviceService::Qxctl("set SoundMode=2 SoundTone=1500 SoundDuration=25");
   ASSERT_TRUE(test::PressFinger(100, 100));
-  EXPECT_TRUE(Eventually([&] { return test::BellOf(display.name()) == std::pair(1500, 25); }, 2s));
+  EXPECT_TRUE(test::WaitUntil([&] { return test::BellOf(display.name()) == std::pair(1500, 25); }, 2000));
   ASSERT_TRUE(test::LiftFinger());
   EXPECT_NE(DeviceService::Qxctl("journal").find("PlayTestSound Tone=880 Duration=40"), std::string::npos);
 }
@@ -177,14 +160,15 @@ TEST_F(X11PointerTest, TheServiceOutlivesTheXServerAndFindsItAgain) {
   const std::string name = display.name();
   recorder.reset();
   display.Stop();
-  EXPECT_TRUE(Eventually([] { return DeviceService::Qxctl("output").find("went away") != std::string::npos; }, 5s));
+  EXPECT_TRUE(
+      test::WaitUntil([] { return DeviceService::Qxctl("output").find("went away") != std::string::npos; }, 5000));
   EXPECT_TRUE(test::PressFinger(300, 300)) << "the service answers without its desktop";
   EXPECT_TRUE(test::LiftFinger());
 
   display.Start();
   ASSERT_EQ(display.name(), name);
-  EXPECT_TRUE(Eventually(
-      [&] { return DeviceService::Qxctl("output") == "Input: simulated\nOutput: x11 on " + name + "\n"; }, 8s));
+  EXPECT_TRUE(test::WaitUntil(
+      [&] { return DeviceService::Qxctl("output") == "Input: simulated\nOutput: x11 on " + name + "\n"; }, 8000));
   recorder.emplace(name);
   ASSERT_TRUE(test::PressFinger(600, 200));
   const Point a = QxctlPointer();

@@ -6,12 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
-#include <thread>
 
 #include "host/device_file.h"
 #include "host/paths.h"
@@ -19,6 +17,7 @@
 #include "host/process_start.h"
 #include "tests/support/device_service.h"
 #include "tests/support/temp_root.h"
+#include "tests/support/wait.h"
 
 namespace qx {
 namespace {
@@ -33,11 +32,8 @@ class ProcessesTest : public ::testing::Test {
   }
 
   // Waits up to 5 s for FILE to hold a whole line, and returns it.
-  std::string WaitForLine(const std::string& file) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    std::string text;
-    while ((text = test::ReadFile(file)).find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  static std::string WaitForLine(const std::string& file) {
+    const std::string text = test::ReadUntil(file, test::HasWholeLine, 5000);
     return text.substr(0, text.find('\n'));
   }
 
@@ -63,10 +59,9 @@ TEST_F(ProcessesTest, AStartedProgramsOutputGoesToTheProcessLogOnly) {
   setenv("QX_PROCESS_LOG", log.c_str(), 1);
   EXPECT_EQ(WinExec("C:\\QX\\Talker.exe", SW_HIDE), 33u);
   unsetenv("QX_PROCESS_LOG");
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (test::ReadFile(log) != "said\ncomplained\n" && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_EQ(test::ReadFile(log), "said\ncomplained\n");
+  EXPECT_EQ(test::ReadUntil(
+                log, [](const std::string& text) { return text == "said\ncomplained\n"; }, 5000),
+            "said\ncomplained\n");
 }
 
 TEST_F(ProcessesTest, WinExecReportsWhyAProgramCannotStart) {
@@ -118,9 +113,7 @@ TEST_F(ProcessesTest, AStartedProgramThatEndedAtOnceCanStillBeOpenedAndWaitedFor
   Install("C:\\QX\\Quick.exe", "exit 0");
   DWORD pid = 0;
   ASSERT_EQ(StartProcess("C:\\QX\\Quick.exe", SW_SHOWNORMAL, &pid), 33u);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (kill(static_cast<pid_t>(pid), 0) == 0 && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  test::WaitUntil([pid] { return kill(static_cast<pid_t>(pid), 0) != 0; }, 20000, 5);
   ASSERT_NE(kill(static_cast<pid_t>(pid), 0), 0);  // gone altogether
   HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
   ASSERT_NE(process, 0);

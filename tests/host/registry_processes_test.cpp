@@ -6,13 +6,13 @@
 #include <filesystem>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "host/registry.h"
 #include "tests/host/registry_dump.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_root.h"
+#include "tests/support/wait.h"
 
 namespace qx {
 namespace {
@@ -56,8 +56,7 @@ TEST(RegistryProcesses, AWriteWaitsForAnotherProcessesTransactionInsteadOfFailin
   test::TempRoot root;
   const std::string ready = root.path() + "/ready";
   pid_t holder = test::Spawn({test::Program("qx_registry_writer"), "hold", "1500", ready});
-  for (int i = 0; i < 500 && !std::filesystem::exists(ready); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  test::WaitUntil([&] { return std::filesystem::exists(ready); }, 5000);
   ASSERT_TRUE(std::filesystem::exists(ready));
 
   const auto start = std::chrono::steady_clock::now();

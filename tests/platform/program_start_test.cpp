@@ -4,12 +4,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
-#include <thread>
-
 #include "core/settings_store.h"
 #include "host/paths.h"
 #include "tests/support/temp_root.h"
+#include "tests/support/wait.h"
 
 namespace qx {
 namespace {
@@ -28,14 +26,6 @@ class ProgramStartTest : public ::testing::Test {
     return out;
   }
 
-  std::string WaitFor(const std::string& file) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    std::string text;
-    while ((text = test::ReadFile(file)).empty() && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return text;
-  }
-
   test::TempRoot root;
 };
 
@@ -44,8 +34,8 @@ TEST_F(ProgramStartTest, StartsTheRightButtonProgramHiddenAndTheCompanionShown) 
   std::string smi = Install(SMI_PROGRAM);
   EXPECT_TRUE(StartRbfProgram());
   EXPECT_TRUE(StartSmiProgram());
-  EXPECT_EQ(WaitFor(rbf), "0\n");
-  EXPECT_EQ(WaitFor(smi), "1\n");
+  EXPECT_EQ(test::ReadUntil(rbf, test::HasWholeLine, 5000), "0\n");
+  EXPECT_EQ(test::ReadUntil(smi, test::HasWholeLine, 5000), "1\n");
 }
 
 TEST_F(ProgramStartTest, AMissingProgramOrFolderIsAFailure) {

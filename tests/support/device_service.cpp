@@ -4,15 +4,14 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstring>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
 #include "host/machine_root.h"
 #include "tests/support/process.h"
+#include "tests/support/wait.h"
 
 namespace qx::test {
 
@@ -54,11 +53,8 @@ void DeviceService::Start() {
   std::vector<std::string> argv = {Program("qxwmecomd"), "--root", root};
   argv.insert(argv.end(), args_.begin(), args_.end());
   pid_ = Spawn(argv, root + "/qxwmecomd.log");
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!Answers(root + "/run/QXWMECOM")) {
-    if (std::chrono::steady_clock::now() > deadline) throw std::runtime_error("qxwmecomd did not start");
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  if (!WaitUntil([&] { return Answers(root + "/run/QXWMECOM"); }, 10000, 5))
+    throw std::runtime_error("qxwmecomd did not start");
 }
 
 void DeviceService::Stop(int sig) {

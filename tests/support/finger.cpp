@@ -3,28 +3,17 @@
 #include <cstdint>
 
 #include "core/driver_records.h"
-#include "host/device_file.h"
+#include "tests/support/device_request.h"
 
 namespace qx::test {
 
 namespace {
 
-template <typename Record, typename Reply>
-bool Ask(std::uint32_t code, const Record& record, Reply& reply) {
-  HANDLE h = CreateFileA("\\\\.\\QXWMECOM", GENERIC_READ, 3, nullptr, OPEN_EXISTING, 0x80, 0);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD returned = 0;
-  bool ok = DeviceIoControl(h, code, &record, sizeof record, &reply, sizeof reply, &returned, nullptr) &&
-            returned == sizeof reply;
-  CloseHandle(h);
-  return ok;
-}
-
 bool Finger(int x, int y, int jitter, bool down) {
   SimFinger finger{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), static_cast<std::uint16_t>(jitter),
                    static_cast<std::uint8_t>(down ? 1 : 0), 0};
   TouchSample sample{};
-  return Ask(IOCTL_SIM_FINGER, finger, sample);
+  return AskDevice(IOCTL_SIM_FINGER, finger, sample);
 }
 
 }  // namespace
@@ -35,17 +24,17 @@ bool LiftFinger() { return Finger(0, 0, 0, false); }
 
 bool SetReportRate(int reportsPerSecond) {
   std::int32_t rate = reportsPerSecond;
-  return Ask(IOCTL_SIM_REPORT_RATE, rate, rate) && rate == reportsPerSecond;
+  return AskDevice(IOCTL_SIM_REPORT_RATE, rate, rate) && rate == reportsPerSecond;
 }
 
 bool ArmRightButton() {
   RbfRegistration armed{4242, 1, 0};
-  return Ask(IOCTL_SET_RBF_REGISTRATION, armed, armed) && armed.Armed == 1;
+  return AskDevice(IOCTL_SET_RBF_REGISTRATION, armed, armed) && armed.Armed == 1;
 }
 
 std::optional<std::pair<int, int>> PointerNow() {
   SimStatus status{};
-  if (!Ask(IOCTL_SIM_GET_STATUS, status, status)) return std::nullopt;
+  if (!AskDevice(IOCTL_SIM_GET_STATUS, status, status)) return std::nullopt;
   return std::make_pair(static_cast<int>(status.PointerX), static_cast<int>(status.PointerY));
 }
 
@@ -53,7 +42,7 @@ std::optional<std::pair<int, int>> PointerAfterTouch(int x, int y) {
   const auto raw = [&](std::uint8_t touching, std::uint16_t reports) {
     SimTouch touch{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), touching, 0, reports};
     TouchSample sample{};
-    return Ask(IOCTL_SIM_TOUCH, touch, sample);
+    return AskDevice(IOCTL_SIM_TOUCH, touch, sample);
   };
   if (!raw(1, 2)) return std::nullopt;
   const auto at = PointerNow();

@@ -2,15 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <sstream>
 
 #include "core/registry_access.h"
 #include "core/settings_store.h"
 #include "host/paths.h"
-#include "tests/support/device_service.h"
 #include "tests/support/temp_root.h"
 
 namespace qx::test {
@@ -81,23 +78,6 @@ void DeleteValue(const std::string& name) {
 
 void WriteInstallFile(const std::string& name, const std::string& content) {
   WriteFile(HostPath(std::string(kInstallPath) + "\\" + name), content);
-}
-
-std::vector<std::string> JournalLines(const std::string& name) {
-  std::istringstream journal(DeviceService::Qxctl("journal"));
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(journal, line);)
-    if (line.find(" " + name) != std::string::npos) lines.push_back(line);
-  return lines;
-}
-
-std::vector<std::string> Sent(const std::string& name) {
-  std::vector<std::string> fields;
-  for (const std::string& line : JournalLines(name)) {
-    const std::size_t at = line.find(" " + name);
-    fields.push_back(line.substr(std::min(line.size(), at + name.size() + 2)));
-  }
-  return fields;
 }
 
 }  // namespace qx::test

@@ -1,11 +1,9 @@
 // An installation of the suite in the current machine root, as a test needs one: the installation
-// record and the suite's other values in the registry, files in the install folder, and what the
-// device service journalled.
+// record and the suite's other values in the registry, and files in the install folder.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace qx::test {
 
@@ -21,11 +19,5 @@ void WriteString(const std::string& name, const std::string& text);
 void DeleteValue(const std::string& name);
 // A file in the install folder.
 void WriteInstallFile(const std::string& name, const std::string& content);
-
-// The journal lines of requests named NAME ("SetMouseSpeed"), oldest first.
-std::vector<std::string> JournalLines(const std::string& name);
-// What each request named NAME carried, oldest first: the journal line after the name
-// ("SoundMode=3 SoundTone=1000 SoundDuration=20").
-std::vector<std::string> Sent(const std::string& name);
 
 }  // namespace qx::test

@@ -8,6 +8,9 @@
 
 #include <chrono>
 #include <cstring>
+#include <sstream>
+
+#include "host/machine_root.h"
 
 namespace qx::test {
 
@@ -72,17 +75,25 @@ RunResult Run(const std::vector<std::string>& argv, const std::vector<std::strin
   return result;
 }
 
-pid_t Spawn(const std::vector<std::string>& argv, const std::string& log) {
+pid_t Spawn(const std::vector<std::string>& argv, const std::string& log, const std::vector<std::string>& env) {
   pid_t pid = fork();
   if (pid == 0) {
     int out = log.empty() ? open("/dev/null", O_WRONLY) : open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
     dup2(out, 1);
     dup2(out, 2);
+    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
     auto args = CStrings(argv);
     execv(args[0], args.data());
     _exit(127);
   }
   return pid;
+}
+
+RunResult Qxmachine(const std::string& command, const std::vector<std::string>& env, int timeoutMs) {
+  std::vector<std::string> argv = {Program("qxmachine"), "--root", MachineRoot()};
+  std::istringstream words(command);
+  for (std::string w; words >> w;) argv.push_back(w);
+  return Run(argv, env, timeoutMs);
 }
 
 int KillAndWait(pid_t pid, int sig) {

@@ -20,8 +20,12 @@ struct RunResult {
 // Runs ARGV to its end (killed after TIMEOUT_MS) with extra environment entries "NAME=value".
 RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {}, int timeoutMs = 30000);
 
-// Starts ARGV in the background; its output goes to LOG (or nowhere).
-pid_t Spawn(const std::vector<std::string>& argv, const std::string& log = "");
+// Starts ARGV in the background with extra environment entries ENV; its output goes to LOG (or nowhere).
+pid_t Spawn(const std::vector<std::string>& argv, const std::string& log = "",
+            const std::vector<std::string>& env = {});
+
+// qxmachine COMMAND (its words split at blanks) on the current machine root, run to its end.
+RunResult Qxmachine(const std::string& command, const std::vector<std::string>& env = {}, int timeoutMs = 30000);
 
 // Sends SIG and waits for PID to end; returns its wait status.
 int KillAndWait(pid_t pid, int sig);

@@ -3,15 +3,14 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 #include <vector>
 
 #include "host/machine_root.h"
+#include "tests/support/wait.h"
 
 namespace qx::test {
 
@@ -39,11 +38,9 @@ std::vector<pid_t> ProcessesOn(const std::string& root) {
 // qxmachine, which would take this process for one of the root's programs when it serves windows
 // there. Asked to end, then killed after five seconds.
 void EndWhatRunsOn(const std::string& root) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   for (pid_t pid : ProcessesOn(root)) ::kill(pid, SIGTERM);
   std::vector<pid_t> left;
-  while (!(left = ProcessesOn(root)).empty() && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  WaitUntil([&] { return (left = ProcessesOn(root)).empty(); }, 5000, 20);
   for (pid_t pid : left) ::kill(pid, SIGKILL);
 }
 

@@ -11,7 +11,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -21,6 +20,7 @@
 #include "tests/support/device_service.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_root.h"
+#include "tests/support/wait.h"
 
 namespace qx {
 namespace {
@@ -49,15 +49,6 @@ bool Running(pid_t pid) {
   std::getline(stat, line);
   std::size_t close = line.rfind(')');
   return close != std::string::npos && line.size() > close + 2 && line[close + 2] != 'Z';
-}
-
-bool WaitFor(const std::function<bool()>& done, int ms = 20000) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
 }
 
 // The process ids the stand-ins logged under NAME, in the order they started.
@@ -143,14 +134,14 @@ TEST_F(MachineTest, RestartEndsEverythingCarriesOutWininitAndStartsAgain) {
 
   RunResult boot = Qxmachine("boot");
   ASSERT_EQ(boot.exitCode, 0) << boot.err;
-  ASSERT_TRUE(WaitFor([] { return StandIns("logon").size() == 1 && WindowOwner("Log-on window"); }));
+  ASSERT_TRUE(test::WaitUntil([] { return StandIns("logon").size() == 1 && WindowOwner("Log-on window"); }, 20000));
   int rc = -1;
   test::DeviceService::Qxctl("set SpeedH=7", &rc);
   ASSERT_EQ(rc, 0);
   // A program that does not end when asked, started as the suite starts its programs.
   ASSERT_EQ(WinExec((Program("machine_stand_in") + " --name stubborn --ignore-term").c_str(), SW_SHOWNORMAL),
             EXEC_STARTED);
-  ASSERT_TRUE(WaitFor([] { return StandIns("stubborn").size() == 1; }));
+  ASSERT_TRUE(test::WaitUntil([] { return StandIns("stubborn").size() == 1; }, 20000));
 
   RunResult status = Qxmachine("status");
   EXPECT_EQ(status.exitCode, 0);
@@ -183,7 +174,7 @@ TEST_F(MachineTest, RestartEndsEverythingCarriesOutWininitAndStartsAgain) {
 
   EXPECT_EQ(test::DeviceService::Qxctl("get SpeedH", &rc), "7\n");
   EXPECT_EQ(rc, 0);
-  ASSERT_TRUE(WaitFor([] { return StandIns("logon").size() == 2 && WindowOwner("Log-on window"); }));
+  ASSERT_TRUE(test::WaitUntil([] { return StandIns("logon").size() == 2 && WindowOwner("Log-on window"); }, 20000));
   EXPECT_TRUE(StandIns("hidden").empty());
   EXPECT_EQ(StandIns("stubborn").size(), 1u);
 }
@@ -191,13 +182,13 @@ TEST_F(MachineTest, RestartEndsEverythingCarriesOutWininitAndStartsAgain) {
 TEST_F(MachineTest, ExitWindowsExRestartsTheMachineAndEndsItsCaller) {
   AddLogonEntry("stand-in.desktop", "Exec=" + Program("machine_stand_in") + " --name logon\n");
   ASSERT_EQ(Qxmachine("boot").exitCode, 0);
-  ASSERT_TRUE(WaitFor([] { return StandIns("logon").size() == 1; }));
+  ASSERT_TRUE(test::WaitUntil([] { return StandIns("logon").size() == 1; }, 20000));
 
   ASSERT_EQ(WinExec((Program("machine_stand_in") + " --name caller --restart").c_str(), SW_SHOWNORMAL), EXEC_STARTED);
-  ASSERT_TRUE(WaitFor([] { return StandIns("logon").size() == 2; }));
+  ASSERT_TRUE(test::WaitUntil([] { return StandIns("logon").size() == 2; }, 20000));
   EXPECT_NE(ReadFile(MachineRoot() + "/stand-in.log").find("caller restart 1\n"), std::string::npos);
   ASSERT_EQ(StandIns("caller").size(), 1u);
-  EXPECT_TRUE(WaitFor([] { return !Running(StandIns("caller")[0]); }, 5000));
+  EXPECT_TRUE(test::WaitUntil([] { return !Running(StandIns("caller")[0]); }, 5000));
   EXPECT_FALSE(Running(StandIns("logon")[0]));
 }
 
@@ -218,7 +209,7 @@ TEST_F(MachineTest, WhatTheLogOnStartedEndsWithTheMachineBeforeItHasAWindow) {
   std::ofstream(RunDir() + "/logon-started", std::ios::app) << ::getpid() << '\n';
   RunResult shutdown = Qxmachine("shutdown", {"QX_END_TIMEOUT_MS=500"});
   EXPECT_EQ(shutdown.exitCode, 0) << shutdown.err;
-  EXPECT_TRUE(WaitFor([&] { return !Running(sleeper); }, 5000));
+  EXPECT_TRUE(test::WaitUntil([&] { return !Running(sleeper); }, 5000));
 }
 
 // The log-on's programs run on the display when one is named, whatever stand-in platform the
@@ -237,7 +228,7 @@ TEST_F(MachineTest, LogonProgramsRunOnTheDisplayNotOnTheCallersStandIn) {
     std::filesystem::remove(seen);
     RunResult boot = Qxmachine("boot", c.env);
     ASSERT_EQ(boot.exitCode, 0) << boot.err;
-    EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(seen); }));
+    EXPECT_TRUE(test::WaitUntil([&] { return std::filesystem::exists(seen); }, 20000));
     EXPECT_EQ(ReadFile(seen), c.platform) << c.env[2];
     Qxmachine("shutdown", {"QX_END_TIMEOUT_MS=500"});
   }
@@ -329,10 +320,12 @@ TEST_F(MachineTest, PlantedLocksAndSocketsEndNothingThatIsNotTheRoots) {
   ASSERT_EQ(boot.exitCode, 0) << boot.err;
   const std::string otherRun = other.path() + "/run";
   std::vector<pid_t> windows;
-  ASSERT_TRUE(WaitFor([&] {
-    windows = WindowSockets(otherRun + "/windows");
-    return std::filesystem::exists(otherRun + "/other.lock") && windows.size() == 1;
-  }));
+  ASSERT_TRUE(test::WaitUntil(
+      [&] {
+        windows = WindowSockets(otherRun + "/windows");
+        return std::filesystem::exists(otherRun + "/other.lock") && windows.size() == 1;
+      },
+      20000));
   const pid_t otherWindows = windows[0];
   const pid_t otherService = ProcessSaid(boot.out, "started device service");
   const pid_t otherProgram = ProcessSaid(boot.out, "started a.desktop");
@@ -443,7 +436,7 @@ TEST_F(MachineTest, ABootAfterTheServiceWasKilledLeavesOneCopyOfEachLogonProgram
   const pid_t first = ProcessSaid(boot.out, "started sleeper.desktop");
   for (int round = 0; round < 2; ++round) {
     ASSERT_EQ(::kill(ProcessSaid(Qxmachine("status").out, "device service: running"), SIGKILL), 0);
-    ASSERT_TRUE(WaitFor([] { return Qxmachine("status").exitCode == 3; }));
+    ASSERT_TRUE(test::WaitUntil([] { return Qxmachine("status").exitCode == 3; }, 20000));
     const RunResult again = Qxmachine("boot", {"QX_END_TIMEOUT_MS=500"});
     EXPECT_EQ(again.exitCode, 0) << again.err;
     EXPECT_EQ(LogonStarted(MachineRoot()), 1);

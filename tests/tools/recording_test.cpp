@@ -7,14 +7,14 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <regex>
-#include <sstream>
 #include <thread>
 
 #include "tests/support/device_service.h"
+#include "tests/support/journal.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_root.h"
 #include "tests/support/touch_recording.h"
+#include "tests/support/wait.h"
 
 namespace qx {
 namespace {
@@ -38,27 +38,14 @@ TouchRecording TapAndDrag() {
   return rec;
 }
 
-struct Report {
-  long long ms;       // the journal's time of day, in milliseconds
-  std::string place;  // "x,y,touch"
-};
-
-std::vector<Report> Reports() {
-  std::istringstream journal(Qxctl("journal"));
-  static const std::regex line(R"(T(\d\d):(\d\d):(\d\d)\.(\d\d\d)Z - Report X=(\d+) Y=(\d+) Touch=(\d))");
-  std::vector<Report> out;
-  std::smatch m;
-  for (std::string text; std::getline(journal, text);) {
-    if (!std::regex_search(text, m, line)) continue;
-    const long long ms = ((std::stoll(m[1]) * 60 + std::stoll(m[2])) * 60 + std::stoll(m[3])) * 1000 + std::stoll(m[4]);
-    out.push_back({ms, m.str(5) + "," + m.str(6) + "," + m.str(7)});
-  }
-  return out;
+// A report's place: "x,y,touch".
+std::string ReportPlace(const test::JournalReport& r) {
+  return std::to_string(r.x) + "," + std::to_string(r.y) + "," + std::to_string(r.touch);
 }
 
-std::vector<std::string> Places(const std::vector<Report>& reports) {
+std::vector<std::string> Places(const std::vector<test::JournalReport>& reports) {
   std::vector<std::string> places;
-  for (const Report& r : reports) places.push_back(r.place);
+  for (const test::JournalReport& r : reports) places.push_back(ReportPlace(r));
   return places;
 }
 
@@ -150,11 +137,11 @@ TEST_F(Replay, PlaysAtTheRecordingsPaceOrFaster) {
     int rc = -1;
     Qxctl(std::string("replay ") + file + " --speed " + speed, &rc);
     EXPECT_EQ(rc, 0);
-    const std::vector<Report> reports = Reports();
+    const std::vector<test::JournalReport> reports = test::JournalReports();
     ASSERT_EQ(reports.size(), 10u);
     // No sooner than the recording's 800 ms, divided by the speed (the journal counts whole ms).
     EXPECT_GE(reports.back().ms - reports.front().ms, 800 / std::stoi(speed) - 1) << "speed " << speed;
-    EXPECT_EQ(reports[4].place, "400,200,1");
+    EXPECT_EQ(ReportPlace(reports[4]), "400,200,1");
   }
 }
 
@@ -162,8 +149,8 @@ TEST_F(Replay, WhatRecordWritesReplaysAsTheReportsItRecorded) {
   const std::string file = root_.path() + "/recorded.events";
   const std::string log = root_.path() + "/record.log";
   const pid_t record = test::Spawn({test::Program("qxctl"), "--root", root_.path(), "record", file}, log);
-  for (int i = 0; i < 500 && test::ReadFile(log).find("recording") == std::string::npos; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  test::ReadUntil(
+      log, [](const std::string& text) { return text.find("recording") != std::string::npos; }, 5000);
   Qxctl("journal --clear");
   Qxctl("press 100 200");
   std::this_thread::sleep_for(std::chrono::milliseconds(60));
@@ -172,7 +159,7 @@ TEST_F(Replay, WhatRecordWritesReplaysAsTheReportsItRecorded) {
   Qxctl("lift");
   Qxctl("touch 5 1023 --reports 3");
   Qxctl("lift");
-  const std::vector<std::string> recorded = Places(Reports());
+  const std::vector<std::string> recorded = Places(test::JournalReports());
   std::this_thread::sleep_for(std::chrono::milliseconds(150));  // the record's next look at the journal
   const int status = test::KillAndWait(record, SIGINT);
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << test::ReadFile(log);
@@ -183,7 +170,7 @@ TEST_F(Replay, WhatRecordWritesReplaysAsTheReportsItRecorded) {
   int rc = -1;
   Qxctl("replay " + file + " --fast", &rc);
   EXPECT_EQ(rc, 0);
-  EXPECT_EQ(Places(Reports()), recorded);
+  EXPECT_EQ(Places(test::JournalReports()), recorded);
   EXPECT_GE(recorded.size(), 6u);
 }
 

@@ -1,26 +1,16 @@
 #include "tests/programs/panel/calibration_fixture.h"
 
 #include <cmath>
-#include <sstream>
 
 #include "core/settings_store.h"
 #include "host/cursor.h"
 #include "tests/support/finger.h"
+#include "tests/support/journal.h"
 #include "ui/pointer.h"
 
 namespace qx::test {
 
 namespace {
-
-// "2024-… 0xF2040 SetCalibrationState State=5" → {"SetCalibrationState", "State=5"}.
-std::pair<std::string, std::string> NameAndFields(const std::string& line) {
-  std::istringstream in(line);
-  std::string time, code, name, fields;
-  in >> time >> code >> name;
-  std::getline(in, fields);
-  if (!fields.empty() && fields[0] == ' ') fields.erase(0, 1);
-  return {name, fields};
-}
 
 std::string FieldOf(const std::string& fields, const std::string& field) {
   const std::size_t at = fields.find(field + "=");
@@ -83,9 +73,8 @@ bool CalibrationTest::AwaitClosed() {
 void CalibrationTest::PressEsc() { QTest::keyClick(Window()->picCalibration, Qt::Key_Escape); }
 
 std::vector<std::string> Requests() {
-  std::istringstream journal(DeviceService::Qxctl("journal"));
   std::vector<std::string> requests;
-  for (std::string line; std::getline(journal, line);) {
+  for (const std::string& line : JournalLines()) {
     const auto [name, fields] = NameAndFields(line);
     std::string word = name;
     if (name == "Report" || name.rfind("Sim", 0) == 0) continue;
@@ -99,9 +88,8 @@ std::vector<std::string> Requests() {
 }
 
 std::vector<std::string> ReportsBeforeFirstTake() {
-  std::istringstream journal(DeviceService::Qxctl("journal"));
   std::vector<std::string> reports;
-  for (std::string line; std::getline(journal, line);) {
+  for (const std::string& line : JournalLines()) {
     const auto [name, fields] = NameAndFields(line);
     if (name == "SetCalibrationState" && fields == "State=5") break;
     if (name == "Report" && fields.find("Touch=1") != std::string::npos)

@@ -4,11 +4,9 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <filesystem>
 #include <functional>
-#include <sstream>
 #include <thread>
 
 #include "host/instance_lock.h"
@@ -19,10 +17,12 @@
 #include "programs/panel/main_window.h"
 #include "tests/programs/panel/calibration_fixture.h"
 #include "tests/programs/panel/panel_fixture.h"
+#include "tests/support/bus_windows.h"
 #include "tests/support/device_service.h"
 #include "tests/support/finger.h"
-#include "tests/support/process.h"
-#include "tests/support/temp_root.h"
+#include "tests/support/journal.h"
+#include "tests/support/program_test.h"
+#include "tests/support/wait.h"
 #include "tests/support/window_program.h"
 
 namespace qx::test {
@@ -30,31 +30,12 @@ namespace {
 
 constexpr char kTitle[] = " TouchScreen Control Panel #QX-COM";
 
-class ControlPanelProgram : public ::testing::Test {
+class ControlPanelProgram : public ProgramTest {
  protected:
-  std::string LogPath() const { return root.path() + "/boxes.log"; }
   // Started from a shell, as a machine root is: no runtime folder named.
-  std::vector<std::string> Env() const {
-    return {"QX_MESSAGE_LOG=" + LogPath(), "QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR="};
+  static RunResult RunPanel(const std::vector<std::string>& args = {}) {
+    return RunProgram("QXWMECcp", args, {"XDG_RUNTIME_DIR="}, 20000);
   }
-  RunResult RunPanel() { return test::Run({Program("QXWMECcp")}, Env(), 20000); }
-  std::string Boxes() const { return ReadFile(LogPath()); }
-  // What the service journalled since the last clear.
-  static std::string Journal() { return DeviceService::Qxctl("journal"); }
-
-  // The window of the panel process PID once it is on the window bus, or 0 after 10 s.
-  static HWND WaitForWindow(pid_t pid) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < deadline) {
-      for (HWND h = FindWindowA(nullptr, kTitle); h; h = 0)
-        if (h / 256 == pid && IsWindowVisible(h)) return h;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return 0;
-  }
-
-  TempRoot root;
-  DeviceService service;
 };
 
 TEST_F(ControlPanelProgram, WithoutInstallationRecordEndsWithRegisterFileBox) {
@@ -70,10 +51,7 @@ TEST_F(ControlPanelProgram, WithoutDriverEndsWithFailToOpenAndSendsNothing) {
   WriteInstallation();
   DeviceService::Qxctl("journal --clear");
   // The device is there but cannot be opened: its socket is moved away while the panel starts.
-  const std::string socket = root.path() + "/run/QXWMECOM";
-  std::filesystem::rename(socket, socket + ".away");
-  RunResult r = RunPanel();
-  std::filesystem::rename(socket + ".away", socket);
+  RunResult r = WithoutDriver([] { return RunPanel(); });
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(Boxes(), std::string(kTitle) + "\tFail to open QXWMECOM.vxd!\t4112\n");
   EXPECT_EQ(Journal(), "");
@@ -103,11 +81,9 @@ TEST_F(ControlPanelProgram, CopyWhoseWindowCannotBeFoundIsReported) {
 
 TEST_F(ControlPanelProgram, SecondCopyBringsTheFirstForwardAndEndsSilently) {
   WriteInstallation();
-  setenv("QX_MESSAGE_LOG", LogPath().c_str(), 1);
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  const pid_t first = Spawn({Program("QXWMECcp")}, root.path() + "/first.log");
-  const HWND firstWindow = WaitForWindow(first);
-  ASSERT_NE(firstWindow, 0) << ReadFile(root.path() + "/first.log");
+  const pid_t first = SpawnProgram({Program("QXWMECcp")}, "first.log");
+  const HWND firstWindow = WaitForWindow(kTitle, first);
+  ASSERT_NE(firstWindow, 0) << ReadFile(RootFile("first.log"));
   {
     WindowProgram other("A window shown later");
     ASSERT_EQ(FindWindowA(nullptr, nullptr), other.main());  // on top of the panel
@@ -121,11 +97,10 @@ TEST_F(ControlPanelProgram, SecondCopyBringsTheFirstForwardAndEndsSilently) {
   }
   EXPECT_EQ(waitpid(first, nullptr, WNOHANG), 0);  // and it still runs
   KillAndWait(first, SIGTERM);
-  unsetenv("QX_MESSAGE_LOG");
 }
 
 TEST_F(ControlPanelProgram, RefusesAnUnknownArgumentWithItsUsage) {
-  RunResult r = test::Run({Program("QXWMECcp"), "--bogus"}, Env(), 20000);
+  RunResult r = RunPanel({"--bogus"});
   EXPECT_EQ(r.exitCode, 64);
   EXPECT_NE(r.err.find("usage: QXWMECcp [--root DIR]"), std::string::npos) << r.err;
   EXPECT_EQ(Boxes(), "");
@@ -135,20 +110,15 @@ TEST_F(ControlPanelProgram, RefusesAnUnknownArgumentWithItsUsage) {
 // the real program: each time the main window comes back.
 class ClosingWindows : public ControlPanelProgram {
  protected:
-  void SetUp() override {
-    WriteInstallation();
-    setenv("QX_MESSAGE_LOG", LogPath().c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  }
+  void SetUp() override { WriteInstallation(); }
   void TearDown() override {
     if (panel > 0) KillAndWait(panel, SIGTERM);
-    unsetenv("QX_MESSAGE_LOG");
   }
 
   void StartPanel() {
-    panel = Spawn({Program("QXWMECcp")}, root.path() + "/panel.log");
-    main = WaitForWindow(panel);
-    ASSERT_NE(main, 0) << ReadFile(root.path() + "/panel.log");
+    panel = SpawnProgram({Program("QXWMECcp")}, "panel.log");
+    main = WaitForWindow(kTitle, panel);
+    ASSERT_NE(main, 0) << ReadFile(RootFile("panel.log"));
   }
 
   // Presses KEYS together on window H: down in order, up in reverse.
@@ -157,30 +127,16 @@ class ClosingWindows : public ControlPanelProgram {
     for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) SendMessageA(h, WM_KEYUP, *key, 0);
   }
 
-  template <typename Condition>
-  static bool WaitUntil(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-  }
-
   // The panel's visible window captioned CAPTION other than its main window, once it shows.
   HWND WaitForDialog(const char* caption) {
     HWND found = 0;
-    WaitUntil([&] {
-      for (HWND h = FindWindowA(nullptr, nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
-        char text[128];
-        text[GetWindowTextA(h, text, sizeof text)] = '\0';
-        if (h / 256 == panel && h != main && IsWindowVisible(h) && std::string(text) == caption) {
-          found = h;
-          return true;
-        }
-      }
-      return false;
-    });
+    WaitUntil(
+        [&] {
+          for (HWND h : WindowsCaptioned(caption, true))
+            if (h / 256 == panel && h != main) return (found = h) != 0;
+          return false;
+        },
+        10000);
     return found;
   }
 
@@ -193,10 +149,10 @@ class ClosingWindows : public ControlPanelProgram {
     Press(main, open);
     const HWND dialog = WaitForDialog(caption);
     ASSERT_NE(dialog, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }, 10000));
     close(dialog);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main); }));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main); }, 10000));
   }
 
   static void CloseByProgram(HWND h) { SendMessageA(h, WM_CLOSE, 0, 0); }
@@ -261,14 +217,14 @@ TEST_F(ClosingWindows, FeedbackSoundTestedAndAppliedByAPerson) {
   ASSERT_NE(dialog, 0);
 
   PressOn(dialog, design.cmdSoundTest);
-  EXPECT_TRUE(WaitUntil([] { return Sent("PlayTestSound").size() == 2; }));
+  EXPECT_TRUE(WaitUntil([] { return Sent("PlayTestSound").size() == 2; }, 10000));
   EXPECT_EQ(Sent("PlayTestSound"), (std::vector<std::string>{"Tone=1000 Duration=20", "Tone=1000 Duration=20"}));
 
   PressOn(dialog, design.optFeedbackSound->Button(3));  // " Lift Off Only"
   Press(dialog, {VK_MENU, 'A'});
-  EXPECT_TRUE(WaitUntil([] { return !Sent("SetFeedbackSound").empty(); }));
+  EXPECT_TRUE(WaitUntil([] { return !Sent("SetFeedbackSound").empty(); }, 10000));
   Press(dialog, {VK_RETURN});
-  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && IsWindowVisible(main); }));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && IsWindowVisible(main); }, 10000));
   EXPECT_EQ(Sent("SetFeedbackSound"), std::vector<std::string>{"SoundMode=3 SoundTone=1000 SoundDuration=20"})
       << "Apply, then OK with nothing left to apply";
   EXPECT_NE(DeviceService::Qxctl("summary").find("Lift Off Only"), std::string::npos);
@@ -286,7 +242,7 @@ TEST_F(ClosingWindows, McuInformationByShiftCtrlAltAndTheRightButtonOnSerialPort
   ASSERT_NE(dialog, 0);
   EXPECT_FALSE(IsWindowVisible(main));
   Press(dialog, {VK_RETURN});
-  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && IsWindowVisible(main); }));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && IsWindowVisible(main); }, 10000));
   EXPECT_EQ(Boxes(), "");
 }
 
@@ -296,7 +252,7 @@ class FullScreenWindows : public ClosingWindows {
  protected:
   void SetUp() override {
     ClosingWindows::SetUp();
-    const std::string screen = root.path() + "/screen.json";
+    const std::string screen = RootFile("screen.json");
     WriteFile(screen, R"({"screens": [{"name": "test", "x": 0, "y": 0, "width": 1024, "height": 768,)"
                       R"( "logicalDpiX": 96, "logicalDpiY": 96}]})");
     setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screen).c_str(), 1);
@@ -307,13 +263,7 @@ class FullScreenWindows : public ClosingWindows {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
   }
 
-  // The journal's lines, and how many of them hold TEXT.
-  static std::vector<std::string> JournalLines() {
-    std::istringstream journal(Journal());
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(journal, line);) lines.push_back(line);
-    return lines;
-  }
+  // How many of the journal's LINES hold TEXT.
   static int Count(const std::vector<std::string>& lines, const std::string& text) {
     return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](auto& l) { return l.find(text) != l.npos; }));
   }
@@ -335,14 +285,14 @@ TEST_F(FullScreenWindows, CalibrationFromTheMainWindowPutsThePointerWhereTheFing
   EXPECT_FALSE(IsWindowVisible(main));
   const PanelModel wired{1024, 768, 4};  // the wires exchanged
   for (int target = 1; target <= 4; ++target) {
-    ASSERT_TRUE(WaitUntil([&] { return ShowsTarget(target); })) << "target " << target;
+    ASSERT_TRUE(WaitUntil([&] { return ShowsTarget(target); }, 10000)) << "target " << target;
     const auto [px, py] = Cross(target, 1024, 768);
     const auto [x, y] = wired.Raw(px, py);
     ASSERT_TRUE(PressFinger(x, y));
-    ASSERT_TRUE(WaitUntil([&] { return Count(JournalLines(), "SetCalibrationState State=5") == target; }));
+    ASSERT_TRUE(WaitUntil([&] { return Count(JournalLines(), "SetCalibrationState State=5") == target; }, 10000));
     ASSERT_TRUE(LiftFinger());
   }
-  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main); }));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main); }, 10000));
   EXPECT_EQ(Boxes(),
             "TouchScreen Calibration\tCALIBRATION IS COMPLETE.\\r\\rFor test, touch on the screen and check cursor "
             "position.\\rTo save new calibration, click Yes button.\\rTo restore old calibration, click No button.\t"
@@ -374,9 +324,9 @@ TEST_F(FullScreenWindows, RightButtonOnExitWithShiftCtrlAltOpensTheTouchTest) {
   for (WPARAM key : {VK_MENU, VK_CONTROL, VK_SHIFT}) SendMessageA(main, WM_KEYUP, key, 0);
   const HWND test = WaitForDialog("TouchScreen Test");
   ASSERT_NE(test, 0);
-  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }, 10000));
   CloseByProgram(test);
-  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main); }));
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main); }, 10000));
   const std::vector<std::string> lines = JournalLines();
   ASSERT_EQ(Count(lines, "SetTouchMode"), 2) << Journal();
   EXPECT_EQ(Count(lines, "SetTouchMode TouchMode=4 "), 1);

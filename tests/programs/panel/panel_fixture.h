@@ -11,6 +11,7 @@
 #include "programs/panel/main_window.h"
 #include "tests/support/device_service.h"
 #include "tests/support/installation.h"
+#include "tests/support/journal.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/temp_root.h"
 #include "ui/scroll_bar.h"

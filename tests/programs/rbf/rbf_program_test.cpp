@@ -5,17 +5,14 @@
 #include <signal.h>
 #include <sys/wait.h>
 
-#include <filesystem>
-#include <sstream>
-
 #include "core/driver_link.h"
 #include "host/window_bus.h"
 #include "host/window_input.h"
 #include "tests/support/device_service.h"
 #include "tests/support/finger.h"
-#include "tests/support/process.h"
+#include "tests/support/journal.h"
+#include "tests/support/program_test.h"
 #include "tests/support/right_button_programs.h"
-#include "tests/support/temp_root.h"
 
 namespace qx::test {
 namespace {
@@ -23,32 +20,18 @@ namespace {
 constexpr char kTitle[] = " TouchScreen Right-Button #QX-COM";
 constexpr LPARAM kButtonPoint = MAKELPARAM(20, 20);
 
-class RbfProgram : public ::testing::Test {
+class RbfProgram : public ProgramTest {
  protected:
-  void SetUp() override {
-    setenv("QX_MESSAGE_LOG", LogPath().c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  }
-  void TearDown() override {
-    EndRightButtonPrograms();
-    for (pid_t pid : started) waitpid(pid, nullptr, 0);
-    unsetenv("QX_MESSAGE_LOG");
-  }
-
-  std::string LogPath() const { return root.path() + "/boxes.log"; }
-  std::string Boxes() const { return ReadFile(LogPath()); }
+  void TearDown() override { EndRightButtonPrograms(); }
 
   // Starts a copy as the suite's starters do (hidden) and returns its window once it registered.
   HWND Start() {
-    setenv("QX_SHOWCMD", "0", 1);
-    const pid_t pid = Spawn({Program("QXWMECrb")}, root.path() + "/rbf.log");
-    unsetenv("QX_SHOWCMD");
-    started.push_back(pid);
+    const pid_t pid = SpawnProgram({Program("QXWMECrb")}, "rbf.log", {"QX_SHOWCMD=0"});
     const RbfState state = WaitForRbf([pid](const RbfState& s) { return s.window / 256 == pid; });
-    EXPECT_EQ(state.window / 256, pid) << ReadFile(root.path() + "/rbf.log");
+    EXPECT_EQ(state.window / 256, pid) << ReadFile(RootFile("rbf.log"));
     return state.window;
   }
-  static RunResult RunCopy() { return test::Run({Program("QXWMECrb")}, {"QX_SHOWCMD=0"}, 20000); }
+  static RunResult RunCopy() { return RunProgram("QXWMECrb", {}, {"QX_SHOWCMD=0"}, 20000); }
 
   // Presses the button, as a touch on it arrives: left button down and up at its middle.
   static void PressButton(HWND h) {
@@ -64,11 +47,10 @@ class RbfProgram : public ::testing::Test {
   // Whether the journal ends with one right-button action followed by the program's disarming
   // (HAD_ACTION false: with none), only queries of the registration coming after it.
   static void ExpectWaitEnded(HWND h, bool hadAction) {
-    std::istringstream journal(DeviceService::Qxctl("journal"));
     int actions = 0;
     std::string lastSet;
     bool setAfterAction = false;
-    for (std::string line; std::getline(journal, line);) {
+    for (const std::string& line : JournalLines()) {
       if (line.find(" RightButtonAction") != std::string::npos) ++actions, setAfterAction = false;
       if (line.find(" SetRbfRegistration") != std::string::npos) lastSet = line, setAfterAction = actions > 0;
     }
@@ -78,10 +60,6 @@ class RbfProgram : public ::testing::Test {
     }
     EXPECT_NE(lastSet.find("Window=" + std::to_string(h) + " Armed=0"), std::string::npos) << lastSet;
   }
-
-  TempRoot root;
-  DeviceService service;
-  std::vector<pid_t> started;
 };
 
 TEST_F(RbfProgram, ATouchAfterThePressIsOneRightButtonActionAndTheButtonComesBack) {
@@ -179,10 +157,7 @@ TEST_F(RbfProgram, AnUnknownMessageShowsItsBoxAndTheProgramCarriesOn) {
 }
 
 TEST_F(RbfProgram, WithoutTheDriverItSaysSoAndRegistersNothing) {
-  const std::string socket = root.path() + "/run/QXWMECOM";
-  std::filesystem::rename(socket, socket + ".away");
-  const RunResult r = RunCopy();
-  std::filesystem::rename(socket + ".away", socket);
+  const RunResult r = WithoutDriver(RunCopy);
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(Boxes(), std::string(kTitle) + "\tFail to open QXWMECOM.vxd!\t4112\n");
   EXPECT_EQ(ReadRbf().window, -1);

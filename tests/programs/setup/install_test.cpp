@@ -21,7 +21,7 @@ class WholeInstallation : public Installation {
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
   }
   std::string Field(const std::string& name) {
-    std::string line = Qxctl({"get", name});
+    std::string line = DeviceService::Qxctl("get " + name);
     return line.substr(0, line.find('\n'));
   }
 };
@@ -69,11 +69,11 @@ TEST_F(WholeInstallation, WritesTheSettingsRegistersTheDeviceAndRestartsWithThem
 
   // After the restart the controller runs with them, and the control panel's lines say so.
   EXPECT_EQ(Machine("status").exitCode, 0);
-  EXPECT_EQ(Qxctl({"get", "TouchMode", "RbfEnable", "RbfAutoMode", "RbfAutoSTime", "RbfAutoETime", "RbfAutoBeep",
-                   "SoundMode", "SoundTone", "SoundDuration", "SpeedH", "SpeedV", "Acceleration", "Bypass"}),
+  EXPECT_EQ(DeviceService::Qxctl("get TouchMode RbfEnable RbfAutoMode RbfAutoSTime RbfAutoETime RbfAutoBeep SoundMode "
+                                 "SoundTone SoundDuration SpeedH SpeedV Acceleration Bypass"),
             "TouchMode=2\nRbfEnable=1\nRbfAutoMode=1\nRbfAutoSTime=3\nRbfAutoETime=7\nRbfAutoBeep=1\nSoundMode=3\n"
             "SoundTone=1200\nSoundDuration=35\nSpeedH=20\nSpeedV=7\nAcceleration=2\nBypass=0\n");
-  const std::string summary = Qxctl({"summary"});
+  const std::string summary = DeviceService::Qxctl("summary");
   EXPECT_NE(summary.find("Lift Off Mode, RBF Enable"), std::string::npos) << summary;
   EXPECT_NE(summary.find("Lift Off Only"), std::string::npos) << summary;
   EXPECT_NE(summary.find("HS=100%, VS=35%, Acceleration=Medium"), std::string::npos) << summary;
@@ -88,10 +88,10 @@ TEST_F(WholeInstallation, WritesTheSettingsRegistersTheDeviceAndRestartsWithThem
 TEST_F(WholeInstallation, TheDefaultSetupIniKeepsTheControllersFirstSettings) {
   RunResult r = Install({});
   ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
-  EXPECT_NE(Qxctl({"journal"}).find("InitialSettings TouchMode=4"), std::string::npos);
-  const std::string installed = Qxctl({"block"});
+  EXPECT_NE(DeviceService::Qxctl("journal").find("InitialSettings TouchMode=4"), std::string::npos);
+  const std::string installed = DeviceService::Qxctl("block");
   // The screen size is the one field the log-on changed: the companion program reported it.
-  const std::string screen = Qxctl({"get", "ScreenWidth", "ScreenHeight"});
+  const std::string screen = DeviceService::Qxctl("get ScreenWidth ScreenHeight");
   Machine("shutdown");
   TempRoot fresh;  // a controller that never saw an installation
   DeviceService service;

@@ -11,7 +11,6 @@
 #include <QScreen>
 #include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "core/driver_link.h"
 #include "host/desktop.h"
@@ -20,9 +19,9 @@
 #include "tests/programs/startup/startup_fixture.h"
 #include "tests/support/device_service.h"
 #include "tests/support/installation.h"
-#include "tests/support/process.h"
+#include "tests/support/journal.h"
+#include "tests/support/program_test.h"
 #include "tests/support/right_button_programs.h"
-#include "tests/support/temp_root.h"
 
 namespace qx::test {
 namespace {
@@ -31,28 +30,19 @@ constexpr char kTitle[] = " TouchScreen System Startup #QX-COM";
 
 std::string InstallFolder() { return HostPath(kInstallPath); }
 
-class StartupProgram : public ::testing::Test {
+class StartupProgram : public ProgramTest {
  protected:
   void SetUp() override {
     WriteInstallation();
     std::filesystem::copy_file(Program("QXWMECrb"), InstallFolder() + "/QXWMECrb.exe");
     DeviceService::Qxctl("journal --clear");
   }
-  void TearDown() override {
-    EndRightButtonPrograms();
-    for (pid_t pid : started) waitpid(pid, nullptr, 0);
-  }
+  void TearDown() override { EndRightButtonPrograms(); }
 
-  std::string LogPath() const { return root.path() + "/boxes.log"; }
-  std::string Boxes() const { return ReadFile(LogPath()); }
-  std::string Box(const std::string& text) const { return std::string(kTitle) + "\t" + text + "\t4112\n"; }
+  static std::string Box(const std::string& text) { return LoggedBox(kTitle, text, 4112); }
 
   // Runs QXWMECao to its end as the log-on entry starts it (no argument), or with ARGS.
-  RunResult RunStartup(const std::vector<std::string>& args = {}) {
-    std::vector<std::string> argv{Program("QXWMECao")};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return test::Run(argv, {"QX_MESSAGE_LOG=" + LogPath(), "QT_QPA_PLATFORM=offscreen"}, 30000);
-  }
+  static RunResult RunStartup(const std::vector<std::string>& args = {}) { return RunProgram("QXWMECao", args); }
 
   // A companion program standing in for "QXWMECvr.exe": it notes the show state it was given.
   void InstallCompanion() {
@@ -60,12 +50,11 @@ class StartupProgram : public ::testing::Test {
     WriteFile(path, "#!/bin/sh\necho \"shown $QX_SHOWCMD\" >> \"$QX_ROOT/companion.log\"\n");
     chmod(path.c_str(), 0700);
   }
-  std::string CompanionLog() const { return ReadFile(root.path() + "/companion.log"); }
+  std::string CompanionLog() const { return ReadFile(RootFile("companion.log")); }
 
   // A right-button program started before the startup, as a person or the control panel left it.
   HWND StartRightButton() {
-    const pid_t pid = Spawn({InstallFolder() + "/QXWMECrb.exe"}, root.path() + "/rbf.log");
-    started.push_back(pid);
+    const pid_t pid = SpawnProgram({InstallFolder() + "/QXWMECrb.exe"}, "rbf.log");
     const RbfState state = WaitForRbf([pid](const RbfState& s) { return s.window / 256 == pid; });
     EXPECT_EQ(state.window / 256, pid);
     return state.window;
@@ -87,10 +76,6 @@ class StartupProgram : public ::testing::Test {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     return "ScreenWidth=" + std::to_string(screen.width()) + " ScreenHeight=" + std::to_string(screen.height());
   }
-
-  TempRoot root;
-  DeviceService service;
-  std::vector<pid_t> started;
 };
 
 TEST_F(StartupProgram, WithNothingStoredTheDesktopGetsTheDefaultsAndBothCopiesAreWritten) {
@@ -181,12 +166,9 @@ TEST_F(StartupProgram, AFifoInPlaceOfTheDesktopsValuesHoldsUpNoLogOn) {
 }
 
 TEST_F(StartupProgram, WithoutTheDriverItSaysSoAndEndsWithoutWaiting) {
-  const std::string socket = root.path() + "/run/QXWMECOM";
-  std::filesystem::rename(socket, socket + ".away");
   const auto begun = std::chrono::steady_clock::now();
-  const RunResult r = RunStartup();
+  const RunResult r = WithoutDriver([] { return RunStartup(); });
   const auto took = std::chrono::steady_clock::now() - begun;
-  std::filesystem::rename(socket + ".away", socket);
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(Boxes(), Box("Fail to open QXWMECOM.vxd!"));
   EXPECT_EQ(DesktopValues(), "500/32/32");  // applied before the driver is opened
@@ -264,7 +246,6 @@ TEST_F(StartupProgram, ARegistrationLeftByAKilledProgramDoesNotStopANewStart) {
   DeviceService::Qxctl("set TouchMode=1 RbfEnable=1 RbfAutoMode=1");
   const HWND killed = StartRightButton();
   KillAndWait(killed / 256, SIGKILL);
-  started.clear();
   ASSERT_EQ(ReadRbf().window, killed);  // still registered
   EXPECT_EQ(RunStartup().exitCode, 0);
   const RbfState state = WaitForRbf([killed](const RbfState& s) { return s.window != killed && s.window != -1; });
@@ -283,15 +264,9 @@ TEST_F(StartupProgram, OnlyTheWholeCommandLineSdcInAnyCaseOpensTheDialog) {
 
   DeviceService::Qxctl("journal --clear");
   SetDoubleClickTime(650);  // not what the stored values would apply
-  setenv("QX_MESSAGE_LOG", LogPath().c_str(), 1);
-  const pid_t dialog = Spawn({Program("QXWMECao"), "/sdc"}, root.path() + "/dialog.log");
-  unsetenv("QX_MESSAGE_LOG");
-  HWND window = 0;
-  for (int i = 0; i < 500 && !window; ++i) {
-    for (HWND h = FindWindowA(nullptr, kTitle); h && h / 256 == dialog && IsWindowVisible(h); h = 0) window = h;
-    if (!window) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  ASSERT_NE(window, 0) << ReadFile(root.path() + "/dialog.log");
+  const pid_t dialog = SpawnProgram({Program("QXWMECao"), "/sdc"}, "dialog.log");
+  const HWND window = WaitForWindow(kTitle, dialog);
+  ASSERT_NE(window, 0) << ReadFile(RootFile("dialog.log"));
   // The dialog neither touches the driver nor applies anything by itself.
   EXPECT_EQ(DeviceService::Qxctl("journal"), "");
   EXPECT_EQ(DesktopValues(), "650/32/32");

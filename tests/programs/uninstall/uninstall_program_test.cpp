@@ -4,10 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
-#include <functional>
-#include <thread>
 
 #include "core/driver_link.h"
 #include "host/handles.h"
@@ -17,9 +14,10 @@
 #include "host/window_bus.h"
 #include "host/window_input.h"
 #include "tests/support/device_service.h"
+#include "tests/support/program_test.h"
 #include "tests/support/right_button_programs.h"
 #include "tests/support/suite_installation.h"
-#include "tests/support/temp_root.h"
+#include "tests/support/wait.h"
 #include "tests/support/window_program.h"
 
 namespace qx::test {
@@ -29,42 +27,30 @@ namespace fs = std::filesystem;
 
 constexpr char kTitle[] = "TouchScreen Software Removal";
 
-bool WaitFor(const std::function<bool()>& done, int ms = 30000) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return true;
-}
-
 bool Alive(pid_t pid) { return fs::exists("/proc/" + std::to_string(pid)); }
 
-RunResult Qxmachine(const std::string& command) {
-  return Run({Program("qxmachine"), "--root", MachineRoot(), command}, {"QX_END_TIMEOUT_MS=1000"});
-}
+// The machine's programs are given a second to end.
+RunResult QuickQxmachine(const std::string& command) { return Qxmachine(command, {"QX_END_TIMEOUT_MS=1000"}); }
 
-class RemovalProgram : public ::testing::Test {
+class RemovalProgram : public ProgramTest {
  protected:
+  RemovalProgram() : ProgramTest(Service::kNone) {}
   void SetUp() override {
-    setenv("QX_MESSAGE_LOG", (root.path() + "/boxes.log").c_str(), 1);
     MakeBuildFolder(build, {"QXWMECde", "QXWMECrb"});
     const RunResult installed = InstallSuite(build);
     ASSERT_EQ(installed.exitCode, 0) << installed.err;
-    const RunResult boot = Qxmachine("boot");
+    const RunResult boot = QuickQxmachine("boot");
     ASSERT_EQ(boot.exitCode, 0) << boot.err;
   }
-  void TearDown() override {
-    Qxmachine("shutdown");
-    unsetenv("QX_MESSAGE_LOG");
-  }
+  void TearDown() override { QuickQxmachine("shutdown"); }
 
   // Starts the uninstaller from the Windows folder, as a person would, and gives its window once shown.
   HWND StartUninstaller() {
     EXPECT_EQ(StartProcess("C:\\WINDOWS\\QXWMECde.exe", SW_SHOWNORMAL, &pid), EXEC_STARTED);
     process = OpenProcess(SYNCHRONIZE, FALSE, pid);
     HWND window = 0;
-    EXPECT_TRUE(WaitFor([&] { return (window = FindWindowA(nullptr, kTitle)) && IsWindowVisible(window); }));
+    EXPECT_TRUE(
+        WaitUntil([&] { return (window = FindWindowA(nullptr, kTitle)) && IsWindowVisible(window); }, 30000, 50));
     return window;
   }
   // Alt and KEY, the mnemonic of one of its buttons.
@@ -79,10 +65,8 @@ class RemovalProgram : public ::testing::Test {
     CloseHandle(process);
     return ended;
   }
-  std::string Boxes() const { return ReadFile(root.path() + "/boxes.log"); }
   std::string Installed(const std::string& file) const { return root.path() + kInstalledFolder + "/" + file; }
 
-  TempRoot root;
   std::string build = root.path() + "/build";
   DWORD pid = 0;
   HANDLE process = 0;
@@ -108,7 +92,7 @@ TEST_F(RemovalProgram, YesRemovesTheSuiteAndTheRestartDeletesTheUninstaller) {
 
   // Pause(3), the package uninstaller, Pause(10), the final box, and the restart, which ends it.
   ASSERT_TRUE(Ended(40000));
-  EXPECT_TRUE(WaitFor([&] { return !Alive(rbfWindow / 256); }));
+  EXPECT_TRUE(WaitUntil([&] { return !Alive(rbfWindow / 256); }, 30000, 50));
   EXPECT_TRUE(companion.WaitForEnd(5000));
   EXPECT_EQ(Boxes(),
             "TouchScreen Software Removal\tRemoval is complete to uninstall TouchScreen drivers and utilities."
@@ -116,7 +100,8 @@ TEST_F(RemovalProgram, YesRemovesTheSuiteAndTheRestartDeletesTheUninstaller) {
 
   // The restart carried out WININIT.INI, which named this program, and the machine runs again.
   const std::string windows = root.path() + kWindowsFolder;
-  ASSERT_TRUE(WaitFor([&] { return fs::exists(windows + "/WININIT.BAK") && Qxmachine("status").exitCode == 0; }));
+  ASSERT_TRUE(WaitUntil([&] { return fs::exists(windows + "/WININIT.BAK") && QuickQxmachine("status").exitCode == 0; },
+                        30000, 50));
   EXPECT_EQ(ReadFile(windows + "/WININIT.BAK"), "[rename]\r\nNUL=C:\\WINDOWS\\QXWMECde.exe\r\n");
   EXPECT_FALSE(fs::exists(uninstaller));
   EXPECT_EQ(ReadRbf().window, -1);
@@ -146,9 +131,12 @@ TEST_F(RemovalProgram, NoEndsItWithEverythingInPlace) {
 // The suite's whole life on one machine, every program real: the package and the installer with
 // its restart, the log-on that starts the companion and the right-button program; the removal;
 // then the same installation again, which finds the machine as a first one would.
-TEST(SuiteLife, InstalledRemovedAndInstalledAgainLeavesOneInstanceOfTheSuite) {
-  TempRoot root;
-  setenv("QX_MESSAGE_LOG", (root.path() + "/boxes.log").c_str(), 1);
+class SuiteLife : public ProgramTest {
+ protected:
+  SuiteLife() : ProgramTest(Service::kNone) {}
+};
+
+TEST_F(SuiteLife, InstalledRemovedAndInstalledAgainLeavesOneInstanceOfTheSuite) {
   const std::string build = root.path() + "/build";
   MakeBuildFolder(build, {"QXWMECcp", "QXWMECao", "QXWMECrb", "QXWMECdi", "QXWMECde"});
   for (const char* program : {"QXWMECvr", "qxwmecomd"}) fs::create_symlink(Program(program), build + "/bin/" + program);
@@ -163,7 +151,7 @@ TEST(SuiteLife, InstalledRemovedAndInstalledAgainLeavesOneInstanceOfTheSuite) {
     EXPECT_EQ(installed.exitCode, 0) << installed.out << installed.err;
     // The log-on after the installer's restart: the startup program started both resident programs.
     EXPECT_GT(WaitForRbf([](const RbfState& s) { return s.window > 0; }).window, 0);
-    EXPECT_TRUE(WaitFor([] { return DeviceService::Qxctl("smi").rfind("Window=-1", 0) != 0; }));
+    EXPECT_TRUE(WaitUntil([] { return DeviceService::Qxctl("smi").rfind("Window=-1", 0) != 0; }, 30000, 50));
     EXPECT_THAT(MouseInstances("TouchScreen"), ::testing::ElementsAre("0001"));
   };
   installAndLogOn();
@@ -173,12 +161,13 @@ TEST(SuiteLife, InstalledRemovedAndInstalledAgainLeavesOneInstanceOfTheSuite) {
   DWORD pid = 0;
   ASSERT_EQ(StartProcess("C:\\WINDOWS\\QXWMECde.exe", SW_SHOWNORMAL, &pid), EXEC_STARTED);
   HWND window = 0;
-  ASSERT_TRUE(WaitFor([&] { return (window = FindWindowA(nullptr, kTitle)) && IsWindowVisible(window); }));
+  ASSERT_TRUE(WaitUntil([&] { return (window = FindWindowA(nullptr, kTitle)) && IsWindowVisible(window); }, 30000, 50));
   for (WPARAM key : {WPARAM{VK_MENU}, WPARAM{'Y'}}) SendMessageA(window, WM_KEYDOWN, key, 0);
   for (WPARAM key : {WPARAM{'Y'}, WPARAM{VK_MENU}}) SendMessageA(window, WM_KEYUP, key, 0);
   // Removed, and the machine restarted without the suite: nothing of it runs or is registered.
-  ASSERT_TRUE(WaitFor([&] { return !Alive(static_cast<pid_t>(pid)) && Qxmachine("status").exitCode == 0; }, 40000));
-  ASSERT_TRUE(WaitFor([] { return fs::exists(MachineRoot() + kWindowsFolder + "/WININIT.BAK"); }));
+  ASSERT_TRUE(
+      WaitUntil([&] { return !Alive(static_cast<pid_t>(pid)) && QuickQxmachine("status").exitCode == 0; }, 40000, 50));
+  ASSERT_TRUE(WaitUntil([] { return fs::exists(MachineRoot() + kWindowsFolder + "/WININIT.BAK"); }, 30000, 50));
   EXPECT_EQ(ReadRbf().window, -1);
   EXPECT_EQ(DeviceService::Qxctl("smi").rfind("Window=-1", 0), 0u);
   EXPECT_TRUE(MouseInstances("TouchScreen").empty());
@@ -187,8 +176,7 @@ TEST(SuiteLife, InstalledRemovedAndInstalledAgainLeavesOneInstanceOfTheSuite) {
   installAndLogOn();
   EXPECT_TRUE(KeyExists(other.instance));
   EXPECT_TRUE(KeyExists(other.classKey));
-  Qxmachine("shutdown");
-  unsetenv("QX_MESSAGE_LOG");
+  QuickQxmachine("shutdown");
 }
 
 }  // namespace
