@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <numeric>
 #include <sstream>
 #include <string>
@@ -36,6 +37,7 @@
 #include "tests/support/panel_model.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_root.h"
+#include "tests/support/wait.h"
 
 namespace {
 
@@ -46,7 +48,7 @@ using Clock = std::chrono::steady_clock;
 constexpr char kTitle[] = " TouchScreen Control Panel #QX-COM";
 
 // The journal through the service's own request (no process started for each look).
-std::vector<std::string> Journal() {
+std::vector<std::string> ServiceJournal() {
   static std::vector<char> buffer(4u << 20);
   HANDLE h = CreateFileA("\\\\.\\QXWMECOM", GENERIC_READ, 3, nullptr, OPEN_EXISTING, 0x80, 0);
   DWORD returned = 0;
@@ -79,19 +81,12 @@ long Millis(const std::string& line) {
   return ((h * 60L + m) * 60L + s) * 1000L + ms;
 }
 
-template <typename Condition>
-bool WaitUntil(Condition condition, int ms = 10000) {
-  const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
-  while (!condition()) {
-    if (Clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
-}
+// Up to 10 s for what the window or the service does next, looked at every 5 ms.
+bool WaitUntil(const std::function<bool()>& condition) { return test::WaitUntil(condition, 10000, 5); }
 
 // The window shows target N: N - 1 taken, and a poll since the last report.
 bool ShowsTarget(int n) {
-  const std::vector<std::string> lines = Journal();
+  const std::vector<std::string> lines = ServiceJournal();
   if (Count(lines, "SetCalibrationState State=5") != n - 1 || Count(lines, "GetTouchSample") == 0) return false;
   auto report = std::find_if(lines.rbegin(), lines.rend(), [](auto& l) { return Has(l, " Report "); });
   return std::find_if(lines.rbegin(), report, [](auto& l) { return Has(l, " GetTouchSample"); }) != report;
@@ -165,11 +160,11 @@ int main(int argc, char** argv) {
       const auto [px, py] = Cross(target, 1024, 768);
       const auto [x, y] = model.Raw(px, py);
       PressFinger(x, y);
-      WaitUntil([&] { return Count(Journal(), "SetCalibrationState State=5") == target; });
+      WaitUntil([&] { return Count(ServiceJournal(), "SetCalibrationState State=5") == target; });
       LiftFinger();
     }
     WaitUntil([&] { return IsWindowVisible(main); });
-    const std::vector<long> points = Latencies(Journal());
+    const std::vector<long> points = Latencies(ServiceJournal());
     latencies.insert(latencies.end(), points.begin(), points.end());
   }
   std::sort(latencies.begin(), latencies.end());
@@ -193,7 +188,7 @@ int main(int argc, char** argv) {
   const double waiting = 100 * used / elapsed;
   // The polls of the last second: how many, and the longest gap between two.
   std::vector<long> polls;
-  for (const std::string& line : Journal())
+  for (const std::string& line : ServiceJournal())
     if (Has(line, " GetTouchSample")) polls.push_back(Millis(line));
   std::erase_if(polls, [&](long t) { return t <= polls.back() - 1000; });
   long gap = 0;
