@@ -5,10 +5,12 @@ qx_poll=0.05  # seconds between two looks at the display
 
 # Starts a virtual display of SIZE (default 1024x768) at 24 bits per pixel and makes it the
 # display of what the script runs from here on (DISPLAY, and Qt draws on it rather than offscreen).
+# -noreset: the server would otherwise reset whenever its last client leaves, and refuse a program
+# that connects just then.
 qx_display() {
   local size=${1:-1024x768} number file
   file=$(mktemp -t qx-display-XXXXXX)
-  env -u QX_ROOT Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$file" >/dev/null 2>&1 &
+  env -u QX_ROOT Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$file" >/dev/null 2>&1 &
   qx_displays+=($!)
   until [ -s "$file" ] && [ -z "$(tail -c1 "$file")" ]; do  # its number, the whole line
     kill -0 $! 2>/dev/null || { rm -f "$file"; echo "$0: the virtual display did not start" >&2; return 1; }
