@@ -66,7 +66,7 @@ bool Play(const Recording& recording, const std::string& file, double speed, boo
   part->Axes = recording.axes;
   NameFile(file, part->File);
   const std::vector<RecordedEvent>& events = recording.events;
-  const Clock::time_point start = Clock::now();
+  Clock::time_point start = Clock::now();
   const auto due = [&](std::size_t i) {
     const double us = double(events[i].time - events.front().time) / speed;
     return start + std::chrono::microseconds(static_cast<std::int64_t>(std::max(us, 0.0)));
@@ -79,7 +79,11 @@ bool Play(const Recording& recording, const std::string& file, double speed, boo
       part->Events[part->Count++] = {e.type, e.code, e.value};
     } while (i < events.size() && part->Count < kReplayEvents && (fast || due(i) <= Clock::now()));
     if (i == events.size()) part->Flags |= REPLAY_LAST;
+    const bool first = (part->Flags & REPLAY_FIRST) != 0;
     if (!Send(*part)) return false;
+    // The pace counts from when the first events took effect: the service setting the replay up
+    // must not shorten the intervals that follow.
+    if (first) start = Clock::now();
   }
   if (i == events.size()) return true;
   // Interrupted: the input before it is in force again, and a finger still down lifts.
