@@ -44,6 +44,24 @@ qx_use_root() {
 # no installer and no restart).
 qx_install() { package/install-suite --root "$root" --build "$build" "$@"; }
 
+# Waits until the programs that the log-on of root started (run/logon-started) have ended, 30 s at
+# most. The startup program it runs holds its single-instance lock through its pause: a copy
+# started meanwhile only brings it forward and ends at once, without a request to the device.
+qx_wait_logon() {
+  local pid deadline=$((SECONDS + 30))
+  [ -f "$root/run/logon-started" ] || return 0
+  while read -r pid; do
+    # A process of that id on another root is another program that got the id since.
+    while qx_process_root "$pid" && [ "$qx_proc_root" = "${root%/}" ]; do
+      if [ $SECONDS -ge $deadline ]; then
+        echo "$0: the log-on's $qx_proc_program (process $pid) still runs on $root" >&2
+        return 1
+      fi
+      sleep 0.05
+    done
+  done <"$root/run/logon-started"
+}
+
 # Starts the device service of root and waits until it answers.
 qx_start_service() {
   "$bin/qxwmecomd" --root "$root" >/dev/null 2>&1 &
