@@ -4,11 +4,12 @@
 //
 // It takes "--root DIR" (the machine root) and "--help"; the program's own arguments (ProgramInfo::
 // ownArgument) are passed to its main window; any other argument is refused with the usage (exit
-// 64). Then the application, the message boxes, pointer and font of the suite's windows, the
-// window bus; then the main window is built and loaded, and its load result gives the exit code:
-// Failed 1 (a box said why), CopyBrought 0 (another copy was brought forward), Finished 0 (the
-// program did its work in Load and waits for nobody), Ready: the window is shown as the starter
-// asked (hidden for SW_HIDE) and the program runs until it quits.
+// 64). Then the application (the font configuration read meanwhile, ui/font_warm_up.h), the
+// message boxes, pointer and font of the suite's windows, the window bus; then the main window is
+// built and loaded, and its load result gives the exit code: Failed 1 (a box said why),
+// CopyBrought 0 (another copy was brought forward), Finished 0 (the program did its work in Load
+// and waits for nobody), Ready: the window is shown as the starter asked (hidden for SW_HIDE) and
+// the program runs until it quits.
 #pragma once
 
 #include <QApplication>
@@ -19,6 +20,7 @@
 
 #include "host/runtime_folder_qt.h"
 #include "host/window_bus_qt.h"
+#include "ui/font_warm_up.h"
 
 namespace qx {
 
@@ -65,10 +67,12 @@ template <typename Window>
 int RunWindowProgram(int argc, char** argv, const ProgramInfo& info) {
   ProgramArguments own;
   if (const std::optional<int> code = detail::TakeArguments(argc, argv, info, own)) return *code;
+  FontConfigWarmUp fonts;
   QuietMissingRuntimeFolder();
   QApplication app(argc, argv);
   InitWindowProgram();
   ServeWindowBus();
+  fonts.Wait();
   if constexpr (std::is_constructible_v<Window, const ProgramArguments&>) {
     Window window(own);
     return detail::RunLoaded(window.Load(), window);

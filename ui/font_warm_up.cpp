@@ -1,0 +1,17 @@
+#include "ui/font_warm_up.h"
+
+#include <fontconfig/fontconfig.h>
+
+namespace qx {
+
+// Fontconfig keeps the configuration FcInit reads as the process's current one, whichever thread
+// read it; its calls may come from any thread.
+FontConfigWarmUp::FontConfigWarmUp() : reader_([] { FcInit(); }) {}
+
+FontConfigWarmUp::~FontConfigWarmUp() { Wait(); }
+
+void FontConfigWarmUp::Wait() {
+  if (reader_.joinable()) reader_.join();
+}
+
+}  // namespace qx
