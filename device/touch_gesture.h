@@ -24,7 +24,7 @@ class TouchGesture {
   static constexpr int kStillSlop = 8;
 
   // SETTINGS is read at every touch (mode, right-button function, sound); it outlives the gesture.
-  TouchGesture(const SettingsBlock& settings, Emit emit) : settings_(settings), emit_(std::move(emit)) {}
+  TouchGesture(const SettingsBlock& settings, Emit out) : settings_(settings), emit_(std::move(out)) {}
 
   // The finger went down at P; RIGHT_ARMED: the right-button program's one-shot flag was set (the
   // touch is a right click, whatever the mode).

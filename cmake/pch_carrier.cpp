@@ -1,0 +1,1 @@
+// Compiles nothing: it carries the precompiled header other targets reuse (precompiled_headers.cmake).
