@@ -29,7 +29,7 @@ Step Touch(int t, int x, int y) { return {t, x, y, true}; }
 Step Lift(int t, int x, int y) { return {t, x, y, false}; }
 Step WakeAt(int t) { return {t, 0, 0, false, true}; }
 
-struct Case {
+struct ModeCase {
   const char* what;
   int touchMode;
   int rbfAuto;  // 1: the right-button function on in automatic mode, else off
@@ -43,7 +43,7 @@ struct Case {
 TEST(TouchModes, EachModeAndTheRightButtonsMakeTheirButtonEvents) {
   // A press at 100,100, a move to 300,300 (far past the still area) and a lift there.
   const std::vector<Step> drag = {Touch(0, 100, 100), Touch(100, 300, 300), Lift(200, 300, 300)};
-  const Case cases[] = {
+  const ModeCase cases[] = {
       {"Stream", 1, 0, 1, false, drag, {"m100,100", "L+", "m300,300", "L-"}},
       {"Lift Off", 2, 0, 1, false, drag, {"m100,100", "m300,300", "L+", "L-"}},
       {"Touch Down", 3, 0, 1, false, drag, {"m100,100", "L+", "L-", "m300,300"}},
@@ -95,7 +95,7 @@ TEST(TouchModes, EachModeAndTheRightButtonsMakeTheirButtonEvents) {
       {"sound on lift off only", 1, 0, 3, false, drag, {"m100,100", "L+", "m300,300", "L-", "bell"}},
       {"a mode the service does not know only points", 9, 0, 1, false, drag, {"m100,100", "m300,300"}},
   };
-  for (const Case& c : cases) {
+  for (const ModeCase& c : cases) {
     SettingsBlock block = DefaultState().block;
     block.TouchMode = static_cast<std::uint8_t>(c.touchMode);
     block.RbfEnable = static_cast<std::uint8_t>(c.rbfAuto);

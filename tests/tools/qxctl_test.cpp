@@ -23,18 +23,17 @@ namespace {
 using test::DeviceService;
 using test::TempRoot;
 
-std::string Qxctl(const std::string& args, int* rc = nullptr) { return DeviceService::Qxctl(args, rc); }
 
 TEST(QxctlSummary, PrintsTheSixLinesOfTheControlPanel) {
   TempRoot root;
   DeviceService service;
   int rc = -1;
-  Qxctl(
+  DeviceService::Qxctl(
       "set ActivePort=1 ActivePortBase=0x3F8 ActivePortIrq=4 BaudIndex=4 TouchMode=4 RbfEnable=1 "
       "RbfAutoMode=1 SoundMode=4 SpeedH=10 SpeedV=10 Acceleration=1 Bypass=0 PowerDownTime=9 Sensitivity=64",
       &rc);
   ASSERT_EQ(rc, 0);
-  EXPECT_EQ(Qxctl("summary", &rc),
+  EXPECT_EQ(DeviceService::Qxctl("summary", &rc),
             "Serial Port: COM1, Port=03F8, IRQ=4, (9600,N,8,1)\n"
             "Virtual Button: Drag Drop Mode, RBF Enable ( Automatic Mode )\n"
             "Feedback Sound: Both Touch Down & Lift Off\n"
@@ -106,9 +105,9 @@ TEST(QxctlSummary, MatchesTheTextsForRandomBlocks) {
                   "Sensitivity=%d",
                   port, base, irq, baud, touch, rbf, autoMode, sound, h, v, accel, bypass, power, sens);
     int rc = -1;
-    Qxctl(args, &rc);
+    DeviceService::Qxctl(args, &rc);
     ASSERT_EQ(rc, 0) << args;
-    std::string got = Qxctl("summary", &rc);
+    std::string got = DeviceService::Qxctl("summary", &rc);
     ASSERT_EQ(rc, 0);
     ASSERT_EQ(got, Expected(port, base, irq, baud, touch, rbf, autoMode, sound, h, v, accel, bypass, power, sens))
         << args;
@@ -128,12 +127,12 @@ TEST(QxctlSummary, SaysWhatIsMissing) {
 
   DeviceService service;
   int rc = -1;
-  Qxctl("controller absent", &rc);
+  DeviceService::Qxctl("controller absent", &rc);
   auto absent = test::Run({test::Program("qxctl"), "--root", root.path(), "summary"});
   EXPECT_EQ(absent.exitCode, 3);
   EXPECT_EQ(absent.err, "TouchScreen Controller Not Found!\n");
-  Qxctl("controller present", &rc);
-  Qxctl("summary", &rc);
+  DeviceService::Qxctl("controller present", &rc);
+  DeviceService::Qxctl("summary", &rc);
   EXPECT_EQ(rc, 0);
 }
 
@@ -196,36 +195,36 @@ TEST(Qxctl, FieldsTouchesAndRegistrations) {
   TempRoot root;
   DeviceService service;
   int rc = -1;
-  EXPECT_EQ(Qxctl("get PortBase2 PortIrq3 McuVersion"), "PortBase2=0x02F8\nPortIrq3=255\nMcuVersion=0x23\n");
-  Qxctl("set SpeedH=21x", &rc);
+  EXPECT_EQ(DeviceService::Qxctl("get PortBase2 PortIrq3 McuVersion"), "PortBase2=0x02F8\nPortIrq3=255\nMcuVersion=0x23\n");
+  DeviceService::Qxctl("set SpeedH=21x", &rc);
   EXPECT_EQ(rc, 64);
-  Qxctl("set NoSuchField=1", &rc);
+  DeviceService::Qxctl("set NoSuchField=1", &rc);
   EXPECT_EQ(rc, 64);
-  Qxctl("get NoSuchField", &rc);
+  DeviceService::Qxctl("get NoSuchField", &rc);
   EXPECT_EQ(rc, 64);
-  Qxctl("frobnicate", &rc);
+  DeviceService::Qxctl("frobnicate", &rc);
   EXPECT_EQ(rc, 64);
 
-  std::string block = Qxctl("block", &rc);
+  std::string block = DeviceService::Qxctl("block", &rc);
   EXPECT_EQ(rc, 0);
   EXPECT_EQ(block.rfind("F8 03 04 01 F8 03 04 00", 0), 0u) << block;
   EXPECT_EQ(block.size(), 82u * 3);  // two digits and a space or a line end each
 
-  Qxctl("touch 300 400 --reports 4", &rc);
+  DeviceService::Qxctl("touch 300 400 --reports 4", &rc);
   EXPECT_EQ(rc, 0);
-  Qxctl("lift", &rc);
-  std::string journal = Qxctl("journal");
+  DeviceService::Qxctl("lift", &rc);
+  std::string journal = DeviceService::Qxctl("journal");
   EXPECT_NE(journal.find("SimTouch X=300 Y=400 Touching=1 Reports=4"), std::string::npos) << journal;
   EXPECT_NE(journal.find("Report X=300 Y=400 Touch=0 Counter=5"), std::string::npos) << journal;
-  Qxctl("journal --clear", &rc);
+  DeviceService::Qxctl("journal --clear", &rc);
   // The input and output in force, a read that leaves no line in the journal.
-  EXPECT_EQ(Qxctl("output").rfind("Input: simulated\nOutput: none", 0), 0u);
-  EXPECT_EQ(Qxctl("journal"), "");
+  EXPECT_EQ(DeviceService::Qxctl("output").rfind("Input: simulated\nOutput: none", 0), 0u);
+  EXPECT_EQ(DeviceService::Qxctl("journal"), "");
 
-  EXPECT_EQ(Qxctl("rbf"), "Window=-1 Armed=0\n");
-  Qxctl("smi 5000 2", &rc);
+  EXPECT_EQ(DeviceService::Qxctl("rbf"), "Window=-1 Armed=0\n");
+  DeviceService::Qxctl("smi 5000 2", &rc);
   EXPECT_EQ(rc, 0);
-  EXPECT_EQ(Qxctl("smi"), "Window=5000 RotationCode=2\n");
+  EXPECT_EQ(DeviceService::Qxctl("smi"), "Window=5000 RotationCode=2\n");
 }
 
 }  // namespace

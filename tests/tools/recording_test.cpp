@@ -25,7 +25,6 @@ using test::TouchRecording;
 
 const TestTouchscreen kPanel{"QX Test Panel", 0, 2046, 0, 2046, 0};
 
-std::string Qxctl(const std::string& args, int* rc = nullptr) { return DeviceService::Qxctl(args, rc); }
 
 // A tap and a short drag: 15 lines of events after the description.
 TouchRecording TapAndDrag() {
@@ -113,7 +112,7 @@ TEST_P(ReplayRefuses, NamingTheLineAndPlayingNothing) {
   EXPECT_NE(run.err.find(file + ", line " + std::to_string(line) + ": " + r.says), std::string::npos)
       << r.what << ": line " << line << "\n"
       << run.err;
-  EXPECT_EQ(Qxctl("journal").find("Sim"), std::string::npos) << r.what << ": something was played";
+  EXPECT_EQ(DeviceService::Qxctl("journal").find("Sim"), std::string::npos) << r.what << ": something was played";
 }
 
 INSTANTIATE_TEST_SUITE_P(BadRecordings, ReplayRefuses, ::testing::ValuesIn(kRefusals));
@@ -133,9 +132,9 @@ TEST_F(Replay, PlaysAtTheRecordingsPaceOrFaster) {
   rec.Up(800000);
   const std::string file = Write("pace.events", rec.Text());
   for (const char* speed : {"1", "4"}) {
-    Qxctl("journal --clear");
+    DeviceService::Qxctl("journal --clear");
     int rc = -1;
-    Qxctl(std::string("replay ") + file + " --speed " + speed, &rc);
+    DeviceService::Qxctl(std::string("replay ") + file + " --speed " + speed, &rc);
     EXPECT_EQ(rc, 0);
     const std::vector<test::JournalReport> reports = test::JournalReports();
     ASSERT_EQ(reports.size(), 10u);
@@ -151,14 +150,14 @@ TEST_F(Replay, WhatRecordWritesReplaysAsTheReportsItRecorded) {
   const pid_t record = test::Spawn({test::Program("qxctl"), "--root", root_.path(), "record", file}, log);
   test::ReadUntil(
       log, [](const std::string& text) { return text.find("recording") != std::string::npos; }, 5000);
-  Qxctl("journal --clear");
-  Qxctl("press 100 200");
+  DeviceService::Qxctl("journal --clear");
+  DeviceService::Qxctl("press 100 200");
   std::this_thread::sleep_for(std::chrono::milliseconds(60));
-  Qxctl("press 300 400");
+  DeviceService::Qxctl("press 300 400");
   std::this_thread::sleep_for(std::chrono::milliseconds(60));
-  Qxctl("lift");
-  Qxctl("touch 5 1023 --reports 3");
-  Qxctl("lift");
+  DeviceService::Qxctl("lift");
+  DeviceService::Qxctl("touch 5 1023 --reports 3");
+  DeviceService::Qxctl("lift");
   const std::vector<std::string> recorded = Places(test::JournalReports());
   std::this_thread::sleep_for(std::chrono::milliseconds(150));  // the record's next look at the journal
   const int status = test::KillAndWait(record, SIGINT);
@@ -166,9 +165,9 @@ TEST_F(Replay, WhatRecordWritesReplaysAsTheReportsItRecorded) {
   EXPECT_NE(test::ReadFile(log).find(std::to_string(recorded.size()) + " reports recorded in " + file),
             std::string::npos)
       << test::ReadFile(log);
-  Qxctl("journal --clear");
+  DeviceService::Qxctl("journal --clear");
   int rc = -1;
-  Qxctl("replay " + file + " --fast", &rc);
+  DeviceService::Qxctl("replay " + file + " --fast", &rc);
   EXPECT_EQ(rc, 0);
   EXPECT_EQ(Places(test::JournalReports()), recorded);
   EXPECT_GE(recorded.size(), 6u);

@@ -42,7 +42,7 @@ std::string NameOf(const ::testing::TestParamInfo<Case>& c) {
   return c.param.name;
 }
 
-std::string CalibrationOf(const SettingsBlock& b) {
+std::string SetCalibrationLine(const SettingsBlock& b) {
   std::string text = "SetCalibration ";
   for (int i = 0; i < 6; ++i) text += (i ? "," : "") + std::to_string(b.CalibrationData[i]);
   return text + " flags " + std::to_string(b.CalibrationFlags);
@@ -66,7 +66,7 @@ class ScriptedDriver : public CalibrationDriver {
     return smi;
   }
   void SetCalibrationState(long state) override { requests.push_back("SetCalibrationState " + std::to_string(state)); }
-  void SetCalibration() override { requests.push_back(CalibrationOf(block)); }
+  void SetCalibration() override { requests.push_back(SetCalibrationLine(block)); }
   void StartPolls() override { polling = true; }
   void StopPolls() override { polling = false; }
 
@@ -318,7 +318,7 @@ TEST_P(WholeRun, WiringIsFoundAndTheNewCalibrationIsInForceBeforeTheQuestion) {
   EXPECT_EQ(driver.block.CalibrationFlags, wiring);
   EXPECT_EQ(Count("SetCalibrationState 5"), 4);
   EXPECT_EQ(std::vector(driver.requests.end() - 2, driver.requests.end()),
-            (std::vector<std::string>{CalibrationOf(driver.block), "SetCalibrationState 0"}));
+            (std::vector<std::string>{SetCalibrationLine(driver.block), "SetCalibrationState 0"}));
   EXPECT_EQ(std::vector(view.shown.end() - 3, view.shown.end()),
             (std::vector<std::string>{"completion", "keep?", "unload"}));
   EXPECT_EQ(run->phase(), CalibrationRun::Phase::Over);

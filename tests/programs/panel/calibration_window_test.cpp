@@ -23,7 +23,6 @@
 namespace qx::test {
 namespace {
 
-constexpr char kTitle[] = " TouchScreen Control Panel #QX-COM";
 constexpr char kRunTitle[] = "TouchScreen Calibration";
 constexpr char kBreakQuestion[] = "Are you sure you want to break calibration?";
 
@@ -69,7 +68,7 @@ void ExpectTarget(const QImage& image, int target, int w, int h, bool drawn) {
   EXPECT_EQ(wrong, 0) << image.width() << "x" << image.height();
 }
 
-std::string CalibrationOf(const SettingsBlock& b) {
+std::string StoredCalibration(const SettingsBlock& b) {
   std::string text = "CalibrationData=";
   for (int i = 0; i < 6; ++i) text += (i ? "," : "") + std::to_string(b.CalibrationData[i]);
   return text + " CalibrationFlags=" + std::to_string(b.CalibrationFlags);
@@ -123,7 +122,7 @@ TEST_P(CalibrationRun, TargetsTakenOnThePanelPutThePointerWhereTouchesLand) {
       "GetTouchSample",
       "SetCalibrationState 5",
       "GetTouchSample",
-      "SetCalibration " + CalibrationOf(Settings),
+      "SetCalibration " + StoredCalibration(Settings),
       "SetCalibrationState 0",
       "SetTouchMode TouchMode=4 RbfAutoMode=1",
   };
@@ -248,7 +247,7 @@ TEST_F(CalibrationAnswers, ModeOtherThanTheTwoListedIsRefused) {
   Main().CalibrationClick();
   ASSERT_TRUE(AwaitClosed());
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].caption, kTitle);
+  EXPECT_EQ(boxes.shown[0].caption, kPanelTitle);
   EXPECT_EQ(boxes.shown[0].text, "Fail to calibration! ( mode 2 not support )");
   EXPECT_EQ(boxes.shown[0].type, MB_OK | MB_SYSTEMMODAL);
   EXPECT_EQ(Requests(), (std::vector<std::string>{"SetTouchMode TouchMode=4 RbfAutoMode=0", "GetSmiRegistration",

@@ -28,7 +28,6 @@
 namespace qx::test {
 namespace {
 
-constexpr char kTitle[] = " TouchScreen Control Panel #QX-COM";
 
 class ControlPanelProgram : public ProgramTest {
  protected:
@@ -42,7 +41,7 @@ TEST_F(ControlPanelProgram, WithoutInstallationRecordEndsWithRegisterFileBox) {
   DeviceService::Qxctl("journal --clear");
   RunResult r = RunPanel();
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(Boxes(), std::string(kTitle) + "\tFail to load data from Register File!\t4112\n");
+  EXPECT_EQ(Boxes(), std::string(kPanelTitle) + "\tFail to load data from Register File!\t4112\n");
   EXPECT_EQ(Journal().find("GetSettings"), std::string::npos);
   EXPECT_EQ(r.err, "");  // Qt's fallback for the missing runtime folder is nothing to tell a person
 }
@@ -53,7 +52,7 @@ TEST_F(ControlPanelProgram, WithoutDriverEndsWithFailToOpenAndSendsNothing) {
   // The device is there but cannot be opened: its socket is moved away while the panel starts.
   RunResult r = WithoutDriver([] { return RunPanel(); });
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(Boxes(), std::string(kTitle) + "\tFail to open QXWMECOM.vxd!\t4112\n");
+  EXPECT_EQ(Boxes(), std::string(kPanelTitle) + "\tFail to open QXWMECOM.vxd!\t4112\n");
   EXPECT_EQ(Journal(), "");
 }
 
@@ -63,7 +62,7 @@ TEST_F(ControlPanelProgram, WithoutControllerEndsWithNotFoundAfterOneRequest) {
   DeviceService::Qxctl("journal --clear");
   RunResult r = RunPanel();
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(Boxes(), std::string(kTitle) + "\tTouchScreen Controller Not Found!\t4112\n");
+  EXPECT_EQ(Boxes(), std::string(kPanelTitle) + "\tTouchScreen Controller Not Found!\t4112\n");
   const std::string journal = Journal();
   EXPECT_NE(journal.find("0xF2010 GetSettings"), std::string::npos) << journal;
   EXPECT_EQ(std::count(journal.begin(), journal.end(), '\n'), 1) << journal;
@@ -75,14 +74,14 @@ TEST_F(ControlPanelProgram, CopyWhoseWindowCannotBeFoundIsReported) {
   RunResult r = RunPanel();
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(Boxes(),
-            std::string(kTitle) +
+            std::string(kPanelTitle) +
                 "\tApplication is running!\\r\\rPlease find and select the running window from Taskbar.\t4112\n");
 }
 
 TEST_F(ControlPanelProgram, SecondCopyBringsTheFirstForwardAndEndsSilently) {
   WriteInstallation();
   const pid_t first = SpawnProgram({Program("QXWMECcp")}, "first.log");
-  const HWND firstWindow = WaitForWindow(kTitle, first);
+  const HWND firstWindow = WaitForWindow(kPanelTitle, first);
   ASSERT_NE(firstWindow, 0) << ReadFile(RootFile("first.log"));
   {
     WindowProgram other("A window shown later");
@@ -117,7 +116,7 @@ class ClosingWindows : public ControlPanelProgram {
 
   void StartPanel() {
     panel = SpawnProgram({Program("QXWMECcp")}, "panel.log");
-    main = WaitForWindow(kTitle, panel);
+    main = WaitForWindow(kPanelTitle, panel);
     ASSERT_NE(main, 0) << ReadFile(RootFile("panel.log"));
   }
 
@@ -180,16 +179,16 @@ TEST_F(ClosingWindows, AboutBoxAndMouseSpeedDialogEveryWay) {
 
   const std::initializer_list<WPARAM> mouseSpeed = {VK_MENU, 'M'};
   OpenAndClose(
-      mouseSpeed, kTitle, [](HWND h) { Press(h, {VK_ESCAPE}); }, "Esc");
+      mouseSpeed, kPanelTitle, [](HWND h) { Press(h, {VK_ESCAPE}); }, "Esc");
   OpenAndClose(
-      mouseSpeed, kTitle,
+      mouseSpeed, kPanelTitle,
       [](HWND h) {
         Press(h, {VK_MENU, 'C'});
       },
       "Cancel");
   OpenAndClose(
-      mouseSpeed, kTitle, [](HWND h) { Press(h, {VK_RETURN}); }, "OK (Enter)");
-  OpenAndClose(mouseSpeed, kTitle, CloseByProgram, "WM_CLOSE");
+      mouseSpeed, kPanelTitle, [](HWND h) { Press(h, {VK_RETURN}); }, "OK (Enter)");
+  OpenAndClose(mouseSpeed, kPanelTitle, CloseByProgram, "WM_CLOSE");
   EXPECT_EQ(Boxes(), "");
 }
 
@@ -198,10 +197,10 @@ TEST_F(ClosingWindows, SupportBoxEveryWay) {
   StartPanel();
   const std::initializer_list<WPARAM> support = {VK_MENU, 'U'};  // "S&upport"
   OpenAndClose(
-      support, kTitle, [](HWND h) { Press(h, {VK_ESCAPE}); }, "Esc");
+      support, kPanelTitle, [](HWND h) { Press(h, {VK_ESCAPE}); }, "Esc");
   OpenAndClose(
-      support, kTitle, [](HWND h) { Press(h, {VK_RETURN}); }, "OK (Enter)");
-  OpenAndClose(support, kTitle, CloseByProgram, "WM_CLOSE");
+      support, kPanelTitle, [](HWND h) { Press(h, {VK_RETURN}); }, "OK (Enter)");
+  OpenAndClose(support, kPanelTitle, CloseByProgram, "WM_CLOSE");
   EXPECT_EQ(Boxes(), "");
 }
 
@@ -213,7 +212,7 @@ TEST_F(ClosingWindows, FeedbackSoundTestedAndAppliedByAPerson) {
   DeviceService::Qxctl("journal --clear");
   const FeedbackSoundDialog design;
   Press(main, {VK_MENU, 'F'});
-  const HWND dialog = WaitForDialog(kTitle);
+  const HWND dialog = WaitForDialog(kPanelTitle);
   ASSERT_NE(dialog, 0);
 
   PressOn(dialog, design.cmdSoundTest);
@@ -238,7 +237,7 @@ TEST_F(ClosingWindows, McuInformationByShiftCtrlAltAndTheRightButtonOnSerialPort
   for (WPARAM key : {VK_SHIFT, VK_CONTROL, VK_MENU}) SendMessageA(main, WM_KEYDOWN, key, 0);
   PressOn(main, design.cmdSerialPort, WM_RBUTTONDOWN);
   for (WPARAM key : {VK_MENU, VK_CONTROL, VK_SHIFT}) SendMessageA(main, WM_KEYUP, key, 0);
-  const HWND dialog = WaitForDialog(kTitle);
+  const HWND dialog = WaitForDialog(kPanelTitle);
   ASSERT_NE(dialog, 0);
   EXPECT_FALSE(IsWindowVisible(main));
   Press(dialog, {VK_RETURN});

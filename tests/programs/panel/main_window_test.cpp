@@ -25,7 +25,6 @@
 namespace qx::test {
 namespace {
 
-constexpr char kTitle[] = " TouchScreen Control Panel #QX-COM";
 
 template <typename W>
 W* OpenWindow() {
@@ -41,7 +40,7 @@ TEST_F(MainWindowStart, ShowsTheSummariesOfTheDevicesBlock) {
       "set ActivePort=2 ActivePortBase=0x2F8 ActivePortIrq=3 BaudIndex=11 TouchMode=4 RbfEnable=1 RbfAutoMode=2 "
       "SoundMode=4 Sensitivity=130 SpeedH=8 SpeedV=12 Acceleration=3 Bypass=0 PowerDownTime=6");
   ASSERT_EQ(Start(), LoadResult::Ready);
-  EXPECT_EQ(Main().windowTitle(), kTitle);
+  EXPECT_EQ(Main().windowTitle(), kPanelTitle);
   EXPECT_EQ(Main().lblSystem->text(), "TouchScreen Control Panel Version 7.0.COM");
   EXPECT_EQ(Main().lblSerialPort->text(), "COM2, Port=02F8, IRQ=3, (115200,N,8,1)");
   EXPECT_EQ(Main().lblVirtualButton->text(), "Drag Drop Mode, RBF Enable ( Manual Mode )");
@@ -185,7 +184,7 @@ TEST_F(MainWindowStart, MissingInstallationValueEndsWithTheRegisterFileBox) {
   EXPECT_EQ(Start(), LoadResult::Failed);
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].text, "Fail to load data from Register File!");
-  EXPECT_EQ(boxes.shown[0].caption, kTitle);
+  EXPECT_EQ(boxes.shown[0].caption, kPanelTitle);
   EXPECT_EQ(boxes.shown[0].type, 0x1010u);
   EXPECT_TRUE(JournalLines("GetSettings").empty());
 }
@@ -195,7 +194,7 @@ TEST_F(MainWindowStart, AbsentControllerEndsWithNotFoundAndClosesTheDriver) {
   EXPECT_EQ(Start(), LoadResult::Failed);
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].text, "TouchScreen Controller Not Found!");
-  EXPECT_EQ(boxes.shown[0].caption, kTitle);
+  EXPECT_EQ(boxes.shown[0].caption, kPanelTitle);
   // The handle is closed: a request on it now fails.
   GetSettings();
   EXPECT_EQ(LastRequestResult, 0);
@@ -231,7 +230,7 @@ TEST_F(SupportButton, WithVendorPictureItOpensTheSupportBox) {
   QTest::mouseClick(Main().cmdSupport, Qt::LeftButton);
   SupportBox* support = OpenWindow<SupportBox>();
   ASSERT_TRUE(support);
-  EXPECT_EQ(support->windowTitle(), kTitle);
+  EXPECT_EQ(support->windowTitle(), kPanelTitle);
   EXPECT_EQ(support->picSupport->pixmap().size(), QSize(150, 90));
   EXPECT_FALSE(Main().isVisible());
   support->close();

@@ -18,6 +18,9 @@
 
 namespace qx::test {
 
+// The control panel's caption, as a person reads it on its windows.
+inline constexpr char kPanelTitle[] = " TouchScreen Control Panel #QX-COM";
+
 // A bitmap of WIDTH x HEIGHT in the install folder.
 void WriteInstallBitmap(const std::string& name, int width, int height);
 
