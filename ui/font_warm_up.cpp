@@ -6,12 +6,8 @@ namespace qx {
 
 // Fontconfig keeps the configuration FcInit reads as the process's current one, whichever thread
 // read it; its calls may come from any thread.
-FontConfigWarmUp::FontConfigWarmUp() : reader_([] { FcInit(); }) {}
-
-FontConfigWarmUp::~FontConfigWarmUp() { Wait(); }
-
-void FontConfigWarmUp::Wait() {
-  if (reader_.joinable()) reader_.join();
+std::jthread ReadFontConfigurationMeanwhile() {
+  return std::jthread([] { FcInit(); });
 }
 
 }  // namespace qx

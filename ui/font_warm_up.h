@@ -10,19 +10,9 @@
 
 namespace qx {
 
-class FontConfigWarmUp {
- public:
-  FontConfigWarmUp();
-  ~FontConfigWarmUp();
-  FontConfigWarmUp(const FontConfigWarmUp&) = delete;
-  FontConfigWarmUp& operator=(const FontConfigWarmUp&) = delete;
-
-  // Waits until the configuration is read. Called before the first window is built: Qt's own
-  // FcInit then finds it in place, rather than reading it a second time beside this thread.
-  void Wait();
-
- private:
-  std::thread reader_;
-};
+// Starts reading the font configuration; join the thread before the first window is built, so that
+// Qt's own FcInit finds it in place rather than reading it a second time beside this thread (the
+// thread joins itself if the program leaves earlier).
+std::jthread ReadFontConfigurationMeanwhile();
 
 }  // namespace qx

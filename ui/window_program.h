@@ -67,12 +67,12 @@ template <typename Window>
 int RunWindowProgram(int argc, char** argv, const ProgramInfo& info) {
   ProgramArguments own;
   if (const std::optional<int> code = detail::TakeArguments(argc, argv, info, own)) return *code;
-  FontConfigWarmUp fonts;
+  std::jthread fonts = ReadFontConfigurationMeanwhile();
   QuietMissingRuntimeFolder();
   QApplication app(argc, argv);
   InitWindowProgram();
   ServeWindowBus();
-  fonts.Wait();
+  fonts.join();
   if constexpr (std::is_constructible_v<Window, const ProgramArguments&>) {
     Window window(own);
     return detail::RunLoaded(window.Load(), window);
