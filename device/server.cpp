@@ -1,18 +1,21 @@
 #include "device/server.h"
 
 #include <poll.h>
+#include <pthread.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <optional>
-#include <vector>
+#include <system_error>
+#include <thread>
 
 #include "device/request_reader.h"
 #include "host/device_frame.h"
@@ -22,11 +25,9 @@ namespace qx {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr std::size_t kMaxClients = 256;
-// A client's next request is served only while its unread replies are fewer bytes than this;
-// meanwhile it is not read from either, so its requests wait in its own socket.
+// A client's turn ends once its unread replies are this many bytes; it is not read from until
+// they are sent, so its further requests wait in its own socket.
 constexpr std::size_t kClientReplyCap = 64u << 10;
 // A request that may get a large reply (the journal) is served only while the unread replies of
 // all clients together leave room for one more such reply under this.
@@ -35,31 +36,51 @@ constexpr std::size_t kTotalReplyCap = 40u << 20;
 constexpr auto kServeSlice = std::chrono::milliseconds(2);
 // A client that has taken nothing of its unread replies for this long is disconnected, so that
 // clients that never read cannot hold the room for large replies for ever.
-constexpr auto kStalledReader = std::chrono::seconds(10);
+constexpr timeval kStalledReader{10, 0};
+// How long the loop sleeps at most: what wakes it is otherwise always announced (a descriptor, a
+// due time, the wake-up descriptor), so this only bounds a wake-up that went astray.
+constexpr int kLongestSleepMs = 250;
+// Where the inputs' entries begin in the loop's poll set.
+constexpr std::size_t kFirstInput = 2;
+
+// A client's thread leaves the signals to the loop's, so that its blocking calls are never cut
+// short and the loop's poll is.
+void LeaveSignalsToTheLoop() {
+  sigset_t all;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, nullptr);
+}
 
 }  // namespace
 
 struct DeviceServer::Client {
   int fd = -1;
   RequestReader in;
+  // The replies of the turn, sent when the turn ends.
   std::vector<std::uint8_t> out;
   std::size_t outSent = 0;
-  Clock::time_point lastTaken;  // when it last took some of its replies (or had none)
-  bool hungUp = false;          // it will send nothing more
+  bool hungUp = false;  // it will send nothing more
   // For a first request the controller holds (Controller::Holds): when it is answered at the latest.
   std::optional<Clock::time_point> heldUntil;
+  // The inputs' descriptors, polled (without waiting) before each turn.
+  std::vector<pollfd> inputs;
 
   std::size_t Pending() const { return out.size() - outSent; }
+  bool HasRequest() const {
+    Request r;
+    return in.Peek(r) != RequestReader::State::kNeedMore;
+  }
 };
 
 DeviceServer::DeviceServer(std::string socketPath, Controller& controller)
-    : path_(std::move(socketPath)), controller_(controller) {}
+    : path_(std::move(socketPath)), controller_(controller), wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 DeviceServer::~DeviceServer() {
   if (listenFd_ >= 0) {
     ::close(listenFd_);
     ::unlink(path_.c_str());
   }
+  if (wakeFd_ >= 0) ::close(wakeFd_);
 }
 
 bool DeviceServer::Listen() {
@@ -86,188 +107,268 @@ bool DeviceServer::Listen() {
   bool ok = listenFd_ >= 0 && ::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
   ::umask(old);
   if (ok) ::chmod(path_.c_str(), 0600);
-  if (!ok || ::listen(listenFd_, 64) != 0) {
+  if (!ok || ::listen(listenFd_, 64) != 0 || wakeFd_ < 0) {
     std::fprintf(stderr, "qxwmecomd: cannot serve %s: %s\n", path_.c_str(), std::strerror(errno));
     return false;
   }
   return true;
 }
 
+void DeviceServer::Stop() {
+  stop_ = true;
+  const std::uint64_t one = 1;
+  ssize_t ignored = ::write(wakeFd_, &one, sizeof one);
+  (void)ignored;
+}
+
+// The loop's thread: it holds the turn except while it sleeps in its poll.
 void DeviceServer::Run() {
+  Turn turn(turn_);
   while (!stop_) {
-    WakeInputs(false);
     const int timeout = PreparePoll();
-    if (::poll(fds_.data(), fds_.size(), timeout) < 0) {
-      if (errno == EINTR) continue;
+    turn.unlock();
+    const int ready = ::poll(fds_.data(), fds_.size(), timeout);
+    turn.lock();
+    if (ready < 0 && errno != EINTR) {
       std::fprintf(stderr, "qxwmecomd: poll: %s\n", std::strerror(errno));
       break;
     }
-    // The inputs' reports are made before the requests that came in meanwhile are answered.
-    WakeInputs(true);
-    ServeClients();
+    if (ready < 0) {
+      for (pollfd& p : fds_) p.revents = 0;
+    }
+    std::uint64_t wakeUps;
+    if (fds_[1].revents & POLLIN) (void)::read(wakeFd_, &wakeUps, sizeof wakeUps);
+    WakeInputs(fds_.data() + kFirstInput);
     if (fds_[0].revents & POLLIN) AcceptClients();
   }
-  for (Client& c : clients_) ::close(c.fd);
-  clients_.clear();
-  pendingTotal_ = 0;
+  EndClients(turn);
 }
 
 int DeviceServer::PreparePoll() {
   const Clock::time_point now = Clock::now();
-  // Requests left over from a client's turn are served at once; the time-out otherwise bounds
-  // how late a stop request is noticed, and wakes the loop when an input is due.
-  int timeout = 250;
-  auto wakeBy = [&](std::optional<Clock::time_point> due) {
-    if (!due) return;
+  int timeout = kLongestSleepMs;
+  if (std::optional<Clock::time_point> due = NextDue()) {
     auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - now).count();
     timeout = static_cast<int>(std::clamp<long long>(wait, 0, timeout));
-  };
+  }
+  loopWakesBy_ = now + std::chrono::milliseconds(timeout);
   fds_.clear();
   fds_.push_back({listenFd_, POLLIN, 0});
-  for (Client& c : clients_) {
-    short events = 0;
-    if (!c.hungUp && c.in.Room() > 0 && c.Pending() < kClientReplyCap) events |= POLLIN;
-    if (c.Pending() > 0) events |= POLLOUT;
-    if (Servable(c)) timeout = 0;
-    else wakeBy(c.heldUntil);
-    fds_.push_back({c.fd, events, 0});
-  }
-  firstInput_ = fds_.size();
-  for (TouchInput* input : controller_.inputs()) {
-    fds_.push_back({input->Descriptor(), POLLIN, 0});
-    wakeBy(input->NextDue());
-  }
-  // The touch path's own timers (the automatic right button) and its outputs'.
-  wakeBy(controller_.touchPath().NextDue());
+  fds_.push_back({wakeFd_, POLLIN, 0});
+  for (TouchInput* input : controller_.inputs()) fds_.push_back({input->Descriptor(), POLLIN, 0});
   return timeout;
 }
 
-void DeviceServer::WakeInputs(bool polled) {
+std::optional<DeviceServer::Clock::time_point> DeviceServer::NextDue() const {
+  // The touch path's own timers (the automatic right button) and its outputs'.
+  std::optional<Clock::time_point> due = controller_.touchPath().NextDue();
+  for (const TouchInput* input : controller_.inputs()) {
+    std::optional<Clock::time_point> next = input->NextDue();
+    if (next && (!due || *next < *due)) due = next;
+  }
+  return due;
+}
+
+void DeviceServer::WakeLoopIfDueSooner() {
+  std::optional<Clock::time_point> due = NextDue();
+  if (!due || *due >= loopWakesBy_) return;
+  loopWakesBy_ = *due;
+  const std::uint64_t one = 1;
+  ssize_t ignored = ::write(wakeFd_, &one, sizeof one);
+  (void)ignored;
+}
+
+void DeviceServer::WakeInputs(const pollfd* inputs) {
   const Clock::time_point now = Clock::now();
-  const std::vector<TouchInput*>& inputs = controller_.inputs();
-  for (std::size_t k = 0; k < inputs.size(); ++k) {
-    bool readable = polled && (fds_[firstInput_ + k].revents & (POLLIN | POLLHUP | POLLERR));
-    inputs[k]->Wake(now, readable, controller_.touchPath());
-  }
+  const std::vector<TouchInput*>& all = controller_.inputs();
+  for (std::size_t k = 0; k < all.size(); ++k)
+    all[k]->Wake(now, inputs[k].revents & (POLLIN | POLLHUP | POLLERR), controller_.touchPath());
   controller_.touchPath().Wake(now);
-}
-
-void DeviceServer::ServeClients() {
-  std::size_t i = 1;
-  for (auto it = clients_.begin(); it != clients_.end(); ++i) {
-    if (Attend(*it, fds_[i].revents)) {
-      ++it;
-      continue;
-    }
-    pendingTotal_ -= it->Pending();
-    ::close(it->fd);
-    it = clients_.erase(it);
-  }
-}
-
-bool DeviceServer::Attend(Client& c, short revents) {
-  if ((revents & (POLLIN | POLLHUP | POLLERR)) && !Receive(c)) return false;
-  if (!Serve(c)) return false;
-  if (c.Pending() > 0 && !WriteTo(c)) return false;
-  if (c.Pending() > 0 && Clock::now() - c.lastTaken > kStalledReader) return false;
-  // A client that hung up goes once everything it sent is answered, or cannot be.
-  Request r;
-  return !(c.hungUp && (c.Pending() == 0 || (revents & POLLERR)) && c.in.Peek(r) != RequestReader::State::kRequest);
+  changed_.notify_all();
 }
 
 void DeviceServer::AcceptClients() {
   for (;;) {
-    int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    // Blocking, unlike the listening socket: the client's thread waits in its calls.
+    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) return;
     if (clients_.size() >= kMaxClients) {
       ::close(fd);
       continue;
     }
-    Client& c = clients_.emplace_back();
-    c.fd = fd;
-    c.lastTaken = Clock::now();
+    StartClient(fd);
   }
 }
 
-// Reads what the client sent, as far as its reader has room; false when the client is to go.
-// A read that came back short has taken all there was: the next read would only say so
-// (EAGAIN), one system call more per request, whereas the poll wakes the loop again for what
-// comes later.
+void DeviceServer::StartClient(int fd) {
+  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &kStalledReader, sizeof kStalledReader);
+  Client& c = clients_.emplace_back();
+  c.fd = fd;
+  try {
+    // It ends on its own, after taking itself off the list; Run waits for that.
+    std::thread(&DeviceServer::Attend, this, std::ref(c)).detach();
+  } catch (const std::system_error& e) {
+    std::fprintf(stderr, "qxwmecomd: no thread for a client: %s\n", e.what());
+    ::close(fd);
+    clients_.pop_back();
+  }
+}
+
+void DeviceServer::EndClients(Turn& turn) {
+  for (Client& c : clients_) ::shutdown(c.fd, SHUT_RDWR);
+  { std::lock_guard<std::mutex> room(roomMutex_); }
+  roomFreed_.notify_all();
+  changed_.notify_all();
+  changed_.wait(turn, [&] { return clients_.empty(); });
+}
+
+void DeviceServer::Attend(Client& c) {
+  LeaveSignalsToTheLoop();
+  for (;;) {
+    if (!c.HasRequest()) {
+      // A client that hung up goes once everything it sent is answered, or cannot be.
+      if (c.hungUp || !Receive(c)) break;
+      continue;
+    }
+    Turn turn(turn_);
+    const bool stays = TakeTurn(c, turn);
+    turn.unlock();
+    if (!stays || !WriteTo(c)) break;
+  }
+  Leave(c);
+}
+
+// Takes one read of what the client sent, waiting for it, as far as its reader has room.
 bool DeviceServer::Receive(Client& c) {
-  std::uint8_t chunk[65536];
-  while (!c.hungUp && c.in.Room() > 0) {
-    const std::size_t asked = std::min(sizeof chunk, c.in.Room());
-    ssize_t n = ::recv(c.fd, chunk, asked, 0);
+  std::uint8_t chunk[16u << 10];
+  for (;;) {
+    const ssize_t n = ::recv(c.fd, chunk, std::min(sizeof chunk, c.in.Room()), 0);
     if (n > 0) {
       c.in.Append(chunk, static_cast<std::size_t>(n));
-      if (static_cast<std::size_t>(n) < asked) break;
-      continue;
+      return true;
     }
     if (n == 0) {
       c.hungUp = true;
-      break;
+      return true;
     }
-    if (errno == EINTR) continue;
-    if (errno == EAGAIN || errno == EWOULDBLOCK) break;
-    return false;
+    if (errno != EINTR) return false;
   }
-  return true;
 }
 
-bool DeviceServer::Servable(const Client& c) const {
-  Request r;
-  if (c.in.Peek(r) != RequestReader::State::kRequest) return false;
-  if (controller_.Holds(r.code) && !(c.heldUntil && Clock::now() >= *c.heldUntil)) return false;
-  return c.Pending() < kClientReplyCap && pendingTotal_ + Controller::ReplyBound(r.code) <= kTotalReplyCap;
+bool DeviceServer::TakeTurn(Client& c, Turn& turn) {
+  if (stop_) return false;
+  // Reports that came in meanwhile go before the request.
+  c.inputs.clear();
+  bool anyDescriptor = false;
+  for (const TouchInput* input : controller_.inputs()) {
+    c.inputs.push_back({input->Descriptor(), POLLIN, 0});
+    anyDescriptor = anyDescriptor || input->Descriptor() >= 0;
+  }
+  if (anyDescriptor) ::poll(c.inputs.data(), c.inputs.size(), 0);
+  WakeInputs(c.inputs.data());
+  const bool stays = ServeTurn(c, turn);
+  changed_.notify_all();
+  WakeLoopIfDueSooner();
+  return stays;
 }
 
 // Answers the client's whole requests for one turn: while its unread replies stay under its cap,
-// while a large reply still fits under the total cap, and for no longer than one slice.
-// False when the client is to go (a malformed frame).
-bool DeviceServer::Serve(Client& c) {
+// and for no longer than one slice. A request that may not be answered yet is waited for, once
+// the replies before it are sent.
+bool DeviceServer::ServeTurn(Client& c, Turn& turn) {
   const Clock::time_point start = Clock::now();
   Request r;
   for (;;) {
-    RequestReader::State state = c.in.Peek(r);
-    if (state == RequestReader::State::kMalformed) return false;  // not our peer
+    const RequestReader::State state = c.in.Peek(r);
+    if (state == RequestReader::State::kMalformed || stop_) return false;  // not our peer
+    if (state == RequestReader::State::kNeedMore || c.Pending() >= kClientReplyCap ||
+        Clock::now() - start >= kServeSlice)
+      return true;
     // A request the controller holds waits from the moment it is first seen.
-    if (state == RequestReader::State::kRequest && !c.heldUntil && controller_.Holds(r.code))
-      c.heldUntil = start + std::chrono::milliseconds(kRbfWaitHoldMs);
-    if (state == RequestReader::State::kNeedMore || !Servable(c) || Clock::now() - start >= kServeSlice) return true;
-    DeviceReply reply = controller_.Handle(r.code, r.payload, r.size);
-    c.in.Pop();
-    c.heldUntil.reset();
-    if (c.Pending() == 0) c.lastTaken = Clock::now();
-    // What was sent is dropped before the buffer grows, so it holds little beyond what is unread.
-    if (c.outSent > 0 && c.outSent >= c.Pending()) {
-      c.out.erase(c.out.begin(), c.out.begin() + static_cast<std::ptrdiff_t>(c.outSent));
-      c.outSent = 0;
+    if (!c.heldUntil && controller_.Holds(r.code)) c.heldUntil = start + std::chrono::milliseconds(kRbfWaitHoldMs);
+    if (Servable(c, r.code)) {
+      Answer(c);
+      continue;
     }
-    std::uint8_t header[frame::kHeaderSize];
-    frame::PutU32(header, reply.success ? 1 : 0);
-    frame::PutU32(header + 4, static_cast<std::uint32_t>(reply.data.size()));
-    c.out.insert(c.out.end(), header, header + sizeof header);
-    c.out.insert(c.out.end(), reply.data.begin(), reply.data.end());
-    pendingTotal_ += sizeof header + reply.data.size();
+    if (c.Pending() > 0) return true;
+    WaitToServe(c, r.code, turn);
   }
 }
 
+bool DeviceServer::HeldBack(const Client& c, std::uint32_t code) const {
+  return controller_.Holds(code) && !(c.heldUntil && Clock::now() >= *c.heldUntil);
+}
+
+bool DeviceServer::Servable(const Client& c, std::uint32_t code) {
+  if (HeldBack(c, code)) return false;
+  std::lock_guard<std::mutex> room(roomMutex_);
+  return pendingTotal_ + Controller::ReplyBound(code) <= kTotalReplyCap;
+}
+
+void DeviceServer::WaitToServe(Client& c, std::uint32_t code, Turn& turn) {
+  if (HeldBack(c, code)) {
+    changed_.wait_until(turn, *c.heldUntil, [&] { return stop_ || !controller_.Holds(code); });
+    return;
+  }
+  turn.unlock();
+  {
+    std::unique_lock<std::mutex> room(roomMutex_);
+    roomFreed_.wait(room, [&] { return stop_ || pendingTotal_ + Controller::ReplyBound(code) <= kTotalReplyCap; });
+  }
+  turn.lock();
+}
+
+void DeviceServer::Answer(Client& c) {
+  Request r;
+  c.in.Peek(r);
+  DeviceReply reply = controller_.Handle(r.code, r.payload, r.size);
+  c.in.Pop();
+  c.heldUntil.reset();
+  std::uint8_t header[frame::kHeaderSize];
+  frame::PutU32(header, reply.success ? 1 : 0);
+  frame::PutU32(header + 4, static_cast<std::uint32_t>(reply.data.size()));
+  c.out.insert(c.out.end(), header, header + sizeof header);
+  c.out.insert(c.out.end(), reply.data.begin(), reply.data.end());
+  AddPending(sizeof header + reply.data.size());
+}
+
+// The client is to go when it is gone, or has taken nothing for kStalledReader (the socket's
+// send time-out).
 bool DeviceServer::WriteTo(Client& c) {
   while (c.Pending() > 0) {
-    ssize_t n = ::send(c.fd, c.out.data() + c.outSent, c.Pending(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    const ssize_t n = ::send(c.fd, c.out.data() + c.outSent, c.Pending(), MSG_NOSIGNAL);
     if (n > 0) {
       c.outSent += static_cast<std::size_t>(n);
-      pendingTotal_ -= static_cast<std::size_t>(n);
-      c.lastTaken = Clock::now();
+      RemovePending(static_cast<std::size_t>(n));
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
     return false;
   }
   c.out.clear();
   c.outSent = 0;
   return true;
+}
+
+void DeviceServer::Leave(Client& c) {
+  RemovePending(c.Pending());
+  Turn turn(turn_);
+  ::close(c.fd);
+  clients_.remove_if([&](const Client& each) { return &each == &c; });
+  changed_.notify_all();
+}
+
+void DeviceServer::AddPending(std::size_t bytes) {
+  std::lock_guard<std::mutex> room(roomMutex_);
+  pendingTotal_ += bytes;
+}
+
+void DeviceServer::RemovePending(std::size_t bytes) {
+  {
+    std::lock_guard<std::mutex> room(roomMutex_);
+    pendingTotal_ -= bytes;
+  }
+  roomFreed_.notify_all();
 }
 
 }  // namespace qx

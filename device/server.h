@@ -1,18 +1,28 @@
-// The device service's loop: its socket, with many clients at once, and the controller's touch
-// inputs, on one thread. Each client's frames are answered in order; a client that sends a
-// malformed frame is disconnected; one that stalls or vanishes mid-frame holds up nobody else.
-// What one client can make the service hold, and how long it can keep the others waiting, is
-// bounded (see the constants in server.cpp). Every input is woken on its descriptor or its due
-// time, and its reports go to the touch path before the requests that came meanwhile are served.
+// The device service's loop and its clients: the socket, with many clients at once, and the
+// controller's touch inputs. Each client has a thread of its own that waits for its requests and
+// answers them in order; the loop's thread accepts clients and wakes the inputs on their
+// descriptors and due times. Both act on the controller only while they hold its turn
+// (TurnLock), one at a time and in the order they asked, so the controller itself stays
+// single-threaded; a client waits for its next request on its own socket, the quickest wait
+// there is. Whoever holds the turn first lets the inputs hand their reports to the touch path,
+// so reports that came in meanwhile go before the requests.
+// A client that sends a malformed frame is disconnected; one that stalls or vanishes mid-frame
+// holds up nobody else. What one client can make the service hold, and how long it can keep the
+// others waiting, is bounded (see the constants in server.cpp).
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <list>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "device/controller.h"
+#include "device/turn_lock.h"
 
 struct pollfd;
 
@@ -26,38 +36,74 @@ class DeviceServer {
   // Binds the socket (owner-only); false with a message on stderr when it cannot, or when
   // another service already answers on it.
   bool Listen();
-  // Serves until Stop() is called (from a signal handler too); the inputs' reports (the held
-  // finger's) are made from here, on time.
+  // Serves until Stop() is called, and returns once every client's thread has ended. The inputs'
+  // reports (the held finger's) are made from here, on time.
   void Run();
-  void Stop() { stop_ = true; }
+  // Ends Run; safe in a signal handler.
+  void Stop();
 
  private:
+  using Clock = std::chrono::steady_clock;
+  using Turn = std::unique_lock<TurnLock>;
   struct Client;
-  // Fills the poll set and says how long the poll may wait.
+
+  // The loop's thread, holding the turn. Fills the poll set, says how long the poll may wait and
+  // notes when the loop wakes at the latest.
   int PreparePoll();
-  // Lets every input hand its reports to the touch path, then wakes the touch path's timers and
-  // outputs; POLLED: right after a poll of the set.
-  void WakeInputs(bool polled);
-  void ServeClients();
   void AcceptClients();
-  // Reads from, serves and writes to one client after a poll; false when it is to go.
-  bool Attend(Client& client, short revents);
-  // True when the client's first whole request may be served now (see Serve).
-  bool Servable(const Client& client) const;
+  void StartClient(int fd);
+  // Ends every client's thread, which needs the turn too: waits with it given up.
+  void EndClients(Turn& turn);
+  // Lets every input hand its reports to the touch path, then wakes the touch path's timers and
+  // outputs; INPUTS: the inputs' entries of a poll just made, in order. Holding the turn.
+  void WakeInputs(const pollfd* inputs);
+  // The earliest time an input or the touch path is due, if any.
+  std::optional<Clock::time_point> NextDue() const;
+  // Wakes the loop when what a client's request did makes something due before the loop wakes.
+  void WakeLoopIfDueSooner();
+
+  // A client's thread, from its first request to its end.
+  void Attend(Client& client);
+  // Waits for what the client sends next; false when it is to go.
   bool Receive(Client& client);
-  bool Serve(Client& client);
+  // Holding the turn: lets the inputs report, then answers the client's whole requests for one
+  // turn; false when it is to go (a malformed frame, or the service stops).
+  bool TakeTurn(Client& client, Turn& turn);
+  bool ServeTurn(Client& client, Turn& turn);
+  // Whether the client's first request (of CODE) may be answered now; when not, waits until it
+  // may, or something else changes, with the turn given up meanwhile.
+  bool Servable(const Client& client, std::uint32_t code);
+  // Whether the controller holds the request back still (Controller::Holds, for kRbfWaitHoldMs at most).
+  bool HeldBack(const Client& client, std::uint32_t code) const;
+  void WaitToServe(Client& client, std::uint32_t code, Turn& turn);
+  void Answer(Client& client);
+  // Sends the turn's replies; false when the client is to go.
   bool WriteTo(Client& client);
+  void Leave(Client& client);
+
+  // Reply bytes written for all clients and not yet sent; guarded by roomMutex_.
+  void AddPending(std::size_t bytes);
+  void RemovePending(std::size_t bytes);
 
   std::string path_;
   Controller& controller_;
   int listenFd_ = -1;
-  std::list<Client> clients_;
-  // The poll set: the listening socket, each client in order, then each input (-1 when it has no
-  // descriptor) from firstInput_ on.
-  std::vector<pollfd> fds_;
-  std::size_t firstInput_ = 0;
+  int wakeFd_ = -1;  // an eventfd: a client or Stop() wakes the loop's poll through it
   std::atomic<bool> stop_{false};
-  // The bytes of replies written for all clients and not yet taken by them.
+
+  // Held by whoever acts on the controller, the clients_ list or the members below.
+  TurnLock turn_;
+  // Notified whenever what a waiting client waits for may have changed: the controller's state,
+  // the clients, or the service stopping.
+  std::condition_variable_any changed_;
+  std::list<Client> clients_;
+  // The loop's poll set: the listening socket, the wake-up descriptor, then each input (-1 when
+  // it has no descriptor).
+  std::vector<pollfd> fds_;
+  Clock::time_point loopWakesBy_;
+
+  std::mutex roomMutex_;
+  std::condition_variable roomFreed_;
   std::size_t pendingTotal_ = 0;
 };
 

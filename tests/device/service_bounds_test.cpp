@@ -17,6 +17,7 @@
 #include "host/machine_root.h"
 #include "tests/support/device_service.h"
 #include "tests/support/temp_root.h"
+#include "tests/support/wait.h"
 
 namespace qx {
 namespace {
@@ -124,6 +125,40 @@ TEST_F(ServiceBoundsTest, ATouchFloodDoesNotStallOthers) {
   EXPECT_LT(during.medianMs, 10.0 * kSlower);
   EXPECT_LT(during.worstMs, 100.0 * kSlower);
   close(flooder);
+}
+
+// A stop ends the service at once whatever its clients are in the middle of: one idle, one half
+// way through a frame, one that never reads the large replies it asked for (the service would
+// wait ten seconds before giving up on it), and one whose requests the controller holds.
+TEST_F(ServiceBoundsTest, AStopEndsTheServiceWhateverItsClientsAreDoing) {
+  SimTouch fill{100, 200, 1, 0, 20000};
+  int filler = Flood(IOCTL_SIM_TOUCH,
+                     std::vector<std::uint8_t>(reinterpret_cast<std::uint8_t*>(&fill),
+                                               reinterpret_cast<std::uint8_t*>(&fill) + sizeof fill),
+                     1);
+  TimeRequests(1);  // the journal is full once this is answered
+  int idle = test::DeviceService::ConnectRaw();
+  int halfway = test::DeviceService::ConnectRaw();
+  const std::uint8_t halfHeader[4] = {1, 0, 0, 0};
+  ASSERT_EQ(send(halfway, halfHeader, sizeof halfHeader, MSG_NOSIGNAL), 4);
+  int neverReads = Flood(IOCTL_SIM_READ_JOURNAL, {}, 20);
+  RbfRegistration armed{77, 1, 0};
+  int held = Flood(IOCTL_SET_RBF_REGISTRATION,
+                   std::vector<std::uint8_t>(reinterpret_cast<std::uint8_t*>(&armed),
+                                             reinterpret_cast<std::uint8_t*>(&armed) + sizeof armed),
+                   1);
+  int waiter = Flood(IOCTL_WAIT_RBF_DISARMED,
+                     std::vector<std::uint8_t>(reinterpret_cast<std::uint8_t*>(&armed),
+                                               reinterpret_cast<std::uint8_t*>(&armed) + sizeof armed),
+                     1000);
+  // Once the held requests come and go, the others have long been taken in.
+  ASSERT_TRUE(test::WaitUntil(
+      [] { return test::DeviceService::Qxctl("journal").find("WaitRbfDisarmed") != std::string::npos; }, 10000, 50));
+
+  const auto start = Clock::now();
+  service.Stop();
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(5)) << "a client held the stop up";
+  for (int fd : {filler, idle, halfway, neverReads, held, waiter}) close(fd);
 }
 
 }  // namespace
