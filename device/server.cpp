@@ -116,6 +116,10 @@ bool DeviceServer::Listen() {
 
 void DeviceServer::Stop() {
   stop_ = true;
+  WakeLoop();
+}
+
+void DeviceServer::WakeLoop() {
   const std::uint64_t one = 1;
   ssize_t ignored = ::write(wakeFd_, &one, sizeof one);
   (void)ignored;
@@ -136,8 +140,11 @@ void DeviceServer::Run() {
     if (ready < 0) {
       for (pollfd& p : fds_) p.revents = 0;
     }
-    std::uint64_t wakeUps;
-    if (fds_[1].revents & POLLIN) (void)::read(wakeFd_, &wakeUps, sizeof wakeUps);
+    if (fds_[1].revents & POLLIN) {
+      std::uint64_t wakeUps;  // an eventfd: one read takes them all
+      ssize_t ignored = ::read(wakeFd_, &wakeUps, sizeof wakeUps);
+      (void)ignored;
+    }
     WakeInputs(fds_.data() + kFirstInput);
     if (fds_[0].revents & POLLIN) AcceptClients();
   }
@@ -173,9 +180,7 @@ void DeviceServer::WakeLoopIfDueSooner() {
   std::optional<Clock::time_point> due = NextDue();
   if (!due || *due >= loopWakesBy_) return;
   loopWakesBy_ = *due;
-  const std::uint64_t one = 1;
-  ssize_t ignored = ::write(wakeFd_, &one, sizeof one);
-  (void)ignored;
+  WakeLoop();
 }
 
 void DeviceServer::WakeInputs(const pollfd* inputs) {
@@ -257,7 +262,16 @@ bool DeviceServer::Receive(Client& c) {
 
 bool DeviceServer::TakeTurn(Client& c, Turn& turn) {
   if (stop_) return false;
-  // Reports that came in meanwhile go before the request.
+  WakeInputs(PollInputsNow(c));  // reports that came in meanwhile go before the request
+  const bool stays = ServeTurn(c, turn);
+  changed_.notify_all();
+  WakeLoopIfDueSooner();
+  return stays;
+}
+
+// The client's poll set of the inputs, polled without waiting; no call when no input has a
+// descriptor (the simulated finger alone).
+const pollfd* DeviceServer::PollInputsNow(Client& c) {
   c.inputs.clear();
   bool anyDescriptor = false;
   for (const TouchInput* input : controller_.inputs()) {
@@ -265,11 +279,7 @@ bool DeviceServer::TakeTurn(Client& c, Turn& turn) {
     anyDescriptor = anyDescriptor || input->Descriptor() >= 0;
   }
   if (anyDescriptor) ::poll(c.inputs.data(), c.inputs.size(), 0);
-  WakeInputs(c.inputs.data());
-  const bool stays = ServeTurn(c, turn);
-  changed_.notify_all();
-  WakeLoopIfDueSooner();
-  return stays;
+  return c.inputs.data();
 }
 
 // Answers the client's whole requests for one turn: while its unread replies stay under its cap,

@@ -59,6 +59,8 @@ class DeviceServer {
   void WakeInputs(const pollfd* inputs);
   // The earliest time an input or the touch path is due, if any.
   std::optional<Clock::time_point> NextDue() const;
+  // Wakes the loop's poll; safe in a signal handler.
+  void WakeLoop();
   // Wakes the loop when what a client's request did makes something due before the loop wakes.
   void WakeLoopIfDueSooner();
 
@@ -69,6 +71,7 @@ class DeviceServer {
   // Holding the turn: lets the inputs report, then answers the client's whole requests for one
   // turn; false when it is to go (a malformed frame, or the service stops).
   bool TakeTurn(Client& client, Turn& turn);
+  const pollfd* PollInputsNow(Client& client);
   bool ServeTurn(Client& client, Turn& turn);
   // Whether the client's first request (of CODE) may be answered now; when not, waits until it
   // may, or something else changes, with the turn given up meanwhile.
