@@ -34,6 +34,15 @@ int Flood(std::uint32_t code, const std::vector<std::uint8_t>& payload, int coun
   return fd;
 }
 
+// Waits for the reply to the one request sent on FD, and takes it.
+void AwaitReply(int fd) {
+  const auto deadline = Clock::now() + std::chrono::seconds(10);
+  std::uint8_t header[frame::kHeaderSize];
+  ASSERT_TRUE(frame::ReceiveAll(fd, header, sizeof header, deadline));
+  std::vector<std::uint8_t> rest(frame::GetU32(header + 4));
+  ASSERT_TRUE(frame::ReceiveAll(fd, rest.data(), rest.size(), deadline));
+}
+
 // The service's resident memory at its peak so far, in KiB (VmHWM).
 long PeakMemoryKiB(pid_t pid) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
@@ -88,7 +97,7 @@ TEST_F(ServiceBoundsTest, AJournalFloodKeepsMemoryBoundedAndOthersAnswered) {
                      std::vector<std::uint8_t>(reinterpret_cast<std::uint8_t*>(&fill),
                                                reinterpret_cast<std::uint8_t*>(&fill) + sizeof fill),
                      1);
-  TimeRequests(1);  // the journal is full once this is answered
+  AwaitReply(filler);  // the journal is full
   std::vector<int> flooders;
   for (int c = 0; c < 3; ++c) flooders.push_back(Flood(IOCTL_SIM_READ_JOURNAL, {}, 200));
   Latencies during = TimeRequests(200);
@@ -136,7 +145,7 @@ TEST_F(ServiceBoundsTest, AStopEndsTheServiceWhateverItsClientsAreDoing) {
                      std::vector<std::uint8_t>(reinterpret_cast<std::uint8_t*>(&fill),
                                                reinterpret_cast<std::uint8_t*>(&fill) + sizeof fill),
                      1);
-  TimeRequests(1);  // the journal is full once this is answered
+  AwaitReply(filler);  // the journal is full
   int idle = test::DeviceService::ConnectRaw();
   int halfway = test::DeviceService::ConnectRaw();
   const std::uint8_t halfHeader[4] = {1, 0, 0, 0};
