@@ -40,7 +40,9 @@ constexpr timeval kStalledReader{10, 0};
 // How long the loop sleeps at most: what wakes it is otherwise always announced (a descriptor, a
 // due time, the wake-up descriptor), so this only bounds a wake-up that went astray.
 constexpr int kLongestSleepMs = 250;
-// Where the inputs' entries begin in the loop's poll set.
+// The loop's poll set: the listening socket, the wake-up descriptor, then the inputs.
+constexpr std::size_t kListening = 0;
+constexpr std::size_t kWakeUp = 1;
 constexpr std::size_t kFirstInput = 2;
 
 // A client's thread leaves the signals to the loop's, so that its blocking calls are never cut
@@ -140,13 +142,13 @@ void DeviceServer::Run() {
     if (ready < 0) {
       for (pollfd& p : fds_) p.revents = 0;
     }
-    if (fds_[1].revents & POLLIN) {
+    if (fds_[kWakeUp].revents & POLLIN) {
       std::uint64_t wakeUps;  // an eventfd: one read takes them all
       ssize_t ignored = ::read(wakeFd_, &wakeUps, sizeof wakeUps);
       (void)ignored;
     }
     WakeInputs(fds_.data() + kFirstInput);
-    if (fds_[0].revents & POLLIN) AcceptClients();
+    if (fds_[kListening].revents & POLLIN) AcceptClients();
   }
   EndClients(turn);
 }

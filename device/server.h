@@ -3,8 +3,8 @@
 // answers them in order; the loop's thread accepts clients and wakes the inputs on their
 // descriptors and due times. Both act on the controller only while they hold its turn
 // (TurnLock), one at a time and in the order they asked, so the controller itself stays
-// single-threaded; a client waits for its next request on its own socket, the quickest wait
-// there is. Whoever holds the turn first lets the inputs hand their reports to the touch path,
+// single-threaded; a client's thread waits for its next request in a blocking read of its own
+// socket, the cheapest wake-up there is. Whoever holds the turn first lets the inputs hand their reports to the touch path,
 // so reports that came in meanwhile go before the requests.
 // A client that sends a malformed frame is disconnected; one that stalls or vanishes mid-frame
 // holds up nobody else. What one client can make the service hold, and how long it can keep the
@@ -73,11 +73,13 @@ class DeviceServer {
   bool TakeTurn(Client& client, Turn& turn);
   const pollfd* PollInputsNow(Client& client);
   bool ServeTurn(Client& client, Turn& turn);
-  // Whether the client's first request (of CODE) may be answered now; when not, waits until it
-  // may, or something else changes, with the turn given up meanwhile.
+  // Whether the client's first request (of CODE) may be answered now: the controller does not
+  // hold it back, and the replies held leave room for its reply.
   bool Servable(const Client& client, std::uint32_t code);
   // Whether the controller holds the request back still (Controller::Holds, for kRbfWaitHoldMs at most).
   bool HeldBack(const Client& client, std::uint32_t code) const;
+  // Waits until the request may be answered, or something it waits for changes, with the turn
+  // given up meanwhile.
   void WaitToServe(Client& client, std::uint32_t code, Turn& turn);
   void Answer(Client& client);
   // Sends the turn's replies; false when the client is to go.
