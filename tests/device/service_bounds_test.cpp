@@ -24,6 +24,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A record's bytes, as a request's payload.
+template <typename Record>
+std::vector<std::uint8_t> Bytes(const Record& record) {
+  const auto* at = reinterpret_cast<const std::uint8_t*>(&record);
+  return std::vector<std::uint8_t>(at, at + sizeof record);
+}
+
 // COUNT requests of CODE with PAYLOAD, all in one write, the replies never read.
 int Flood(std::uint32_t code, const std::vector<std::uint8_t>& payload, int count) {
   int fd = test::DeviceService::ConnectRaw();
@@ -41,6 +48,13 @@ void AwaitReply(int fd) {
   ASSERT_TRUE(frame::ReceiveAll(fd, header, sizeof header, deadline));
   std::vector<std::uint8_t> rest(frame::GetU32(header + 4));
   ASSERT_TRUE(frame::ReceiveAll(fd, rest.data(), rest.size(), deadline));
+}
+
+// Fills the journal to its 20 000 lines with one simulated touch, and waits until it is full.
+void FillTheJournal() {
+  int filler = Flood(IOCTL_SIM_TOUCH, Bytes(SimTouch{100, 200, 1, 0, 20000}), 1);
+  AwaitReply(filler);
+  close(filler);
 }
 
 // The service's resident memory at its peak so far, in KiB (VmHWM).
@@ -92,12 +106,7 @@ class ServiceBoundsTest : public ::testing::Test {
 // Journal reads of a full journal (about 2 MB each) piled up by clients that never read: the
 // service holds a bounded number of replies and stops reading those clients meanwhile.
 TEST_F(ServiceBoundsTest, AJournalFloodKeepsMemoryBoundedAndOthersAnswered) {
-  SimTouch fill{100, 200, 1, 0, 20000};
-  int filler = Flood(IOCTL_SIM_TOUCH,
-                     std::vector<std::uint8_t>(reinterpret_cast<std::uint8_t*>(&fill),
-                                               reinterpret_cast<std::uint8_t*>(&fill) + sizeof fill),
-                     1);
-  AwaitReply(filler);  // the journal is full
+  FillTheJournal();
   std::vector<int> flooders;
   for (int c = 0; c < 3; ++c) flooders.push_back(Flood(IOCTL_SIM_READ_JOURNAL, {}, 200));
   Latencies during = TimeRequests(200);
@@ -116,16 +125,12 @@ TEST_F(ServiceBoundsTest, AJournalFloodKeepsMemoryBoundedAndOthersAnswered) {
   EXPECT_EQ(frame::GetU32(buffer.data()), 1u);
   EXPECT_GT(frame::GetU32(buffer.data() + 4), 1000000u) << "the whole journal";
   for (int fd : flooders) close(fd);
-  close(filler);
 }
 
 // Simulated touches with the largest report count, a thousand in one write: each costs bounded
 // work, and the other clients are served between them.
 TEST_F(ServiceBoundsTest, ATouchFloodDoesNotStallOthers) {
-  SimTouch burst{300, 400, 1, 0, 65535};
-  std::vector<std::uint8_t> payload(reinterpret_cast<std::uint8_t*>(&burst),
-                                    reinterpret_cast<std::uint8_t*>(&burst) + sizeof burst);
-  int flooder = Flood(IOCTL_SIM_TOUCH, payload, 1000);
+  int flooder = Flood(IOCTL_SIM_TOUCH, Bytes(SimTouch{300, 400, 1, 0, 65535}), 1000);
   Latencies during = TimeRequests(200);
   std::printf("GetSettings during the touch flood: median %.3f ms, worst %.3f ms\n", during.medianMs, during.worstMs);
   // A request waits for the turn in progress, at most 2 ms of touches, and its own: a few
@@ -140,26 +145,15 @@ TEST_F(ServiceBoundsTest, ATouchFloodDoesNotStallOthers) {
 // way through a frame, one that never reads the large replies it asked for (the service would
 // wait ten seconds before giving up on it), and one whose requests the controller holds.
 TEST_F(ServiceBoundsTest, AStopEndsTheServiceWhateverItsClientsAreDoing) {
-  SimTouch fill{100, 200, 1, 0, 20000};
-  int filler = Flood(IOCTL_SIM_TOUCH,
-                     std::vector<std::uint8_t>(reinterpret_cast<std::uint8_t*>(&fill),
-                                               reinterpret_cast<std::uint8_t*>(&fill) + sizeof fill),
-                     1);
-  AwaitReply(filler);  // the journal is full
+  FillTheJournal();
   int idle = test::DeviceService::ConnectRaw();
   int halfway = test::DeviceService::ConnectRaw();
   const std::uint8_t halfHeader[4] = {1, 0, 0, 0};
   ASSERT_EQ(send(halfway, halfHeader, sizeof halfHeader, MSG_NOSIGNAL), 4);
   int neverReads = Flood(IOCTL_SIM_READ_JOURNAL, {}, 20);
   RbfRegistration armed{77, 1, 0};
-  int held = Flood(IOCTL_SET_RBF_REGISTRATION,
-                   std::vector<std::uint8_t>(reinterpret_cast<std::uint8_t*>(&armed),
-                                             reinterpret_cast<std::uint8_t*>(&armed) + sizeof armed),
-                   1);
-  int waiter = Flood(IOCTL_WAIT_RBF_DISARMED,
-                     std::vector<std::uint8_t>(reinterpret_cast<std::uint8_t*>(&armed),
-                                               reinterpret_cast<std::uint8_t*>(&armed) + sizeof armed),
-                     1000);
+  int held = Flood(IOCTL_SET_RBF_REGISTRATION, Bytes(armed), 1);
+  int waiter = Flood(IOCTL_WAIT_RBF_DISARMED, Bytes(armed), 1000);
   // Once the held requests come and go, the others have long been taken in.
   ASSERT_TRUE(test::WaitUntil(
       [] { return test::DeviceService::Qxctl("journal").find("WaitRbfDisarmed") != std::string::npos; }, 10000, 50));
@@ -167,7 +161,7 @@ TEST_F(ServiceBoundsTest, AStopEndsTheServiceWhateverItsClientsAreDoing) {
   const auto start = Clock::now();
   service.Stop();
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(5)) << "a client held the stop up";
-  for (int fd : {filler, idle, halfway, neverReads, held, waiter}) close(fd);
+  for (int fd : {idle, halfway, neverReads, held, waiter}) close(fd);
 }
 
 }  // namespace
