@@ -45,12 +45,14 @@ constexpr std::size_t kListening = 0;
 constexpr std::size_t kWakeUp = 1;
 constexpr std::size_t kFirstInput = 2;
 
-// A client's thread leaves the signals to the loop's, so that its blocking calls are never cut
-// short and the loop's poll is.
-void LeaveSignalsToTheLoop() {
-  sigset_t all;
-  sigfillset(&all);
-  pthread_sigmask(SIG_BLOCK, &all, nullptr);
+// A client's thread leaves the stop signals to the loop's thread, whose poll they cut short.
+// Faults stay unblocked, so that a crash is still reported where it happens.
+void LeaveStopSignalsToTheLoop() {
+  sigset_t stops;
+  sigemptyset(&stops);
+  sigaddset(&stops, SIGTERM);
+  sigaddset(&stops, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &stops, nullptr);
 }
 
 }  // namespace
@@ -230,7 +232,7 @@ void DeviceServer::EndClients(Turn& turn) {
 }
 
 void DeviceServer::Attend(Client& c) {
-  LeaveSignalsToTheLoop();
+  LeaveStopSignalsToTheLoop();
   for (;;) {
     if (!c.HasRequest()) {
       // A client that hung up goes once everything it sent is answered, or cannot be.
