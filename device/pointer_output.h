@@ -32,9 +32,10 @@ struct PointerAction {
   bool operator==(const PointerAction&) const = default;
 };
 
-// A pointer the touch path drives. Perform is called from the service's loop, one action at a
-// time in the order the touch path decides them, and must not block: an output that has lost
-// its desktop drops what comes meanwhile and tries to reach it again when the loop wakes it.
+// A pointer the touch path drives. Perform is called by whichever of the service's threads holds
+// its turn, one action at a time in the order the touch path decides them, and must not block:
+// an output that has lost its desktop drops what comes meanwhile and tries to reach it again
+// when it is woken.
 class PointerOutput {
  public:
   using Time = std::chrono::steady_clock::time_point;

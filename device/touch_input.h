@@ -1,7 +1,7 @@
 // Where raw touch reports come from: the interface every touch input implements (the simulated
 // finger; a touchscreen or a recording besides it). The service's loop waits on all its inputs
-// at once, by descriptor and by time, and whenever it wakes lets each one hand the touch path
-// the reports it has. An input only reads and times: what a report means is the touch path's.
+// at once, by descriptor and by time, and whenever it wakes (and a client's thread, before it
+// serves a request) lets each one hand the touch path the reports it has. An input only reads and times: what a report means is the touch path's.
 #pragma once
 
 #include <chrono>
@@ -25,8 +25,9 @@ class TouchInput {
   // When the input is to be woken next whatever its descriptor does (a report due, a device to
   // look for again); nothing when only its descriptor wakes it.
   virtual std::optional<Time> NextDue() const = 0;
-  // Called from the loop whenever it wakes, for whatever reason: hands PATH the reports due at
-  // NOW and, when READABLE, those its descriptor holds (read without blocking), in order.
+  // Called whenever the loop wakes, for whatever reason, and before a client's request is
+  // served, always by the holder of the service's turn: hands PATH the reports due at NOW and,
+  // when READABLE, those its descriptor holds (read without blocking; there may be none), in order.
   virtual void Wake(Time now, bool readable, TouchPath& path) = 0;
   // What the input is, for `qxctl output` ("simulated", a device's name and path).
   virtual std::string Describe() const = 0;

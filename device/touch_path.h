@@ -3,7 +3,8 @@
 // one-shot right button, what the touch does under the touch mode (device/touch_gesture); the
 // pointer actions out, to every output attached. The one place that decides what a report means,
 // whichever input it came from; the journal's `Report` line is written here. Its timers (the
-// automatic right button) and its outputs' are woken from the service's loop.
+// automatic right button) and its outputs' are woken by the service's loop, and before each
+// request a client's thread serves.
 #pragma once
 
 #include <chrono>
