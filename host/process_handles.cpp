@@ -45,11 +45,10 @@ int PollTimeout(DWORD milliseconds, std::chrono::steady_clock::time_point deadli
 
 }  // namespace
 
-void KeepStartedProcess(DWORD processId) {
+void KeepStartedProcess(DWORD processId, UniqueFd pidfd) {
   const pid_t pid = static_cast<pid_t>(processId);
-  const UniqueFd fd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
-  if (!fd) return;
-  UniqueFd kept(::fcntl(fd.get(), F_DUPFD_CLOEXEC, 3));  // clear of the standard descriptors
+  if (!pidfd) return;
+  UniqueFd kept(::fcntl(pidfd.get(), F_DUPFD_CLOEXEC, 3));  // clear of the standard descriptors
   if (!kept) return;
   std::lock_guard<std::mutex> hold(startedLock);
   started.push_back({pid, std::move(kept)});

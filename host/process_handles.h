@@ -2,6 +2,7 @@
 // close with CloseHandle (host/handles.h).
 #pragma once
 
+#include "host/unique_fd.h"
 #include "host/win_types.h"
 
 namespace qx {
@@ -21,10 +22,10 @@ HANDLE OpenProcess(DWORD desiredAccess, BOOL inheritHandle, DWORD processId);
 // passed first (INFINITE waits for good), WAIT_FAILED for anything that is not a process handle.
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 
-// Takes a pidfd of the process PROCESS_ID that this program has just started, before it runs (the
+// Keeps PIDFD, the pidfd made with the process PROCESS_ID that this program has just started (the
 // start, host/process_start.h, calls it). As on Windows, where the starter's handle keeps a process
 // that ended openable, OpenProcess then finds the last sixteen started even when they ended (and
 // were reaped) before they were asked for. Nothing is kept when no descriptor can be had.
-void KeepStartedProcess(DWORD processId);
+void KeepStartedProcess(DWORD processId, UniqueFd pidfd);
 
 }  // namespace qx

@@ -2,9 +2,9 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/socket.h>
+#include <sched.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,47 +64,63 @@ class ExecImage {
   std::vector<char*> envp_;
 };
 
-// What the two forked processes tell the starter through a pipe, one record per write.
-struct Report {
-  char tag;  // 'p': the program's process id; 'e': exec failed with this errno
-  int value;
+// The descriptors of the program's standard input, and of its output and errors, each closed with
+// its holder.
+struct StandardDescriptors {
+  UniqueFd in, out;
 };
 
-void Tell(int fd, char tag, int value) {
-  Report r{tag, value};
-  ssize_t ignored = ::write(fd, &r, sizeof r);
-  (void)ignored;
-}
-
-// The descriptors of one start, each closed with its holder.
-struct StartDescriptors {
-  UniqueFd in, out;                  // the program's standard input, and its output and errors
-  UniqueFd reportRead, reportWrite;  // the forked processes' reports to the starter
-  // The program waits on GO_WAIT until the starter holds its pidfd and sends on GO_SEND: a socket
-  // pair, so that telling a program that died meanwhile is an error, not a SIGPIPE.
-  UniqueFd goWait, goSend;
-};
-
-// All the descriptors of a start, or nothing when one of them cannot be had.
-std::optional<StartDescriptors> OpenStartDescriptors() {
-  StartDescriptors d;
+// Both, or nothing when one of them cannot be had.
+std::optional<StandardDescriptors> OpenStandardDescriptors() {
+  StandardDescriptors d;
   const char* log = std::getenv("QX_PROCESS_LOG");
   d.in.reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
   d.out.reset(log && *log ? ::open(log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644)
                           : ::open("/dev/null", O_WRONLY | O_CLOEXEC));
-  int pair[2];
-  if (!d.in || !d.out || ::pipe2(pair, O_CLOEXEC) != 0) return std::nullopt;
-  d.reportRead.reset(pair[0]);
-  d.reportWrite.reset(pair[1]);
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) return std::nullopt;
-  d.goWait.reset(pair[0]);
-  d.goSend.reset(pair[1]);
+  if (!d.in || !d.out) return std::nullopt;
   return d;
 }
 
-// The program's process: the default signal handling, the standard descriptors, then, once the
-// starter holds its pidfd (or is gone), the program.
-[[noreturn]] void RunProgram(const ExecImage& image, const StartDescriptors& d) {
+// A stack for a process that runs in the starter's memory; unmapped with its holder.
+class ChildStack {
+ public:
+  ChildStack() {
+    void* base = ::mmap(nullptr, kSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
+    base_ = base == MAP_FAILED ? nullptr : static_cast<char*>(base);
+  }
+  ~ChildStack() {
+    if (base_) ::munmap(base_, kSize);
+  }
+  ChildStack(const ChildStack&) = delete;
+  ChildStack& operator=(const ChildStack&) = delete;
+
+  explicit operator bool() const { return base_ != nullptr; }
+  void* top() const { return base_ + kSize; }  // stacks grow down on the machines we build for
+
+ private:
+  // Generous for the few calls made on it, also with the sanitizers' larger frames; only the
+  // pages touched are ever backed.
+  static constexpr std::size_t kSize = 256 * 1024;
+  char* base_ = nullptr;
+};
+
+// One start, shared by the starter and the two processes it makes: they run in its memory, each
+// while the one before it waits (CLONE_VFORK), so what they write here the starter reads after.
+struct Launch {
+  Launch(const ExecImage& toRun, const StandardDescriptors& descriptors) : image(toRun), standard(descriptors) {}
+
+  const ExecImage& image;
+  const StandardDescriptors& standard;
+  ChildStack programStack;
+  int pidfd = -1;     // the program's, made with it: in the starter's descriptor table
+  pid_t program = 0;  // its process id; 0 when it could not be made (no process or descriptor)
+  int execError = 0;  // why exec failed; 0 when the program runs
+};
+
+// The program's process: the default signal handling, the standard descriptors, then the program.
+// It has a descriptor table of its own, and makes only system calls.
+int RunProgram(void* arg) {
+  auto& launch = *static_cast<Launch*>(arg);
   // The handlers go back to their defaults before the signals are let through.
   struct sigaction dfl {};
   dfl.sa_handler = SIG_DFL;
@@ -112,62 +128,50 @@ std::optional<StartDescriptors> OpenStartDescriptors() {
   sigset_t none;
   sigemptyset(&none);
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
-  ::dup2(d.in.get(), 0);
-  ::dup2(d.out.get(), 1);
-  ::dup2(d.out.get(), 2);
-  ::close(d.goSend.get());
-  char ready;
-  while (::read(d.goWait.get(), &ready, 1) < 0 && errno == EINTR) {
-  }
-  image.Exec();
-  Tell(d.reportWrite.get(), 'e', errno);
+  ::dup2(launch.standard.in.get(), 0);
+  ::dup2(launch.standard.out.get(), 1);
+  ::dup2(launch.standard.out.get(), 2);
+  launch.image.Exec();
+  launch.execError = errno;
   ::_exit(127);
 }
 
-// The middle process: a session of its own, the program made from it and its id told, then its
-// end, so that the program is nobody's child here and outlives its starter. It runs in the
-// starter's memory (vfork): it makes only system calls, and makes the program by a bare clone
-// (fork() would run its handlers in the borrowed memory), which copies the memory once.
-[[noreturn]] void RunMiddle(const ExecImage& image, const StartDescriptors& d) {
+// The middle process: a session of its own and the program made from it, then its end, so that
+// the program is nobody's child here and outlives its starter. It shares the starter's descriptor
+// table, where the kernel puts the program's pidfd as it makes the program: a handle on exactly
+// that process, however soon it ends. The program borrows the memory too (nothing is copied,
+// which for a Qt program's page tables costs milliseconds); the middle goes on once the program
+// has become the new program or failed to.
+int RunMiddle(void* arg) {
+  auto& launch = *static_cast<Launch*>(arg);
   ::setsid();
-  const auto program = static_cast<pid_t>(::syscall(SYS_clone, SIGCHLD, nullptr, nullptr, nullptr, nullptr));
-  if (program == 0) RunProgram(image, d);
-  Tell(d.reportWrite.get(), program > 0 ? 'p' : 'e', program > 0 ? program : errno);
+  const int flags = CLONE_VM | CLONE_VFORK | CLONE_PIDFD | SIGCHLD;
+  const pid_t program = ::clone(RunProgram, launch.programStack.top(), flags, arg, &launch.pidfd);
+  if (program > 0) launch.program = program;
   ::_exit(0);
 }
 
-struct Outcome {
-  pid_t pid = 0;
-  int execError = 0;
-};
-
-// The reports until the pipe ends (the program runs, or did not start): its process id, whose
-// pidfd is kept before the program is let go on GO_SEND, or why it could not start.
-Outcome ReadReports(int reportRead, int goSend) {
-  Outcome outcome;
-  Report r;
-  for (;;) {
-    const ssize_t n = ::read(reportRead, &r, sizeof r);
-    if (n < 0 && errno == EINTR) continue;
-    if (n != static_cast<ssize_t>(sizeof r)) return outcome;
-    if (r.tag == 'p') {
-      outcome.pid = r.value;
-      KeepStartedProcess(static_cast<DWORD>(r.value));
-      const char ready = 1;
-      ssize_t ignored = ::send(goSend, &ready, 1, MSG_NOSIGNAL);
-      (void)ignored;
-    } else {
-      outcome.execError = r.value;
-    }
-  }
+UINT StartResult(const Launch& launch, DWORD* processId) {
+  if (launch.execError == ENOENT) return ERROR_FILE_NOT_FOUND;
+  if (launch.execError == ENOEXEC || launch.execError == EACCES) return ERROR_BAD_FORMAT;
+  if (launch.execError || launch.program <= 0) return 0;
+  if (processId) *processId = static_cast<DWORD>(launch.program);
+  return EXEC_STARTED;
 }
 
-UINT StartResult(const Outcome& outcome, DWORD* processId) {
-  if (outcome.execError == ENOENT) return ERROR_FILE_NOT_FOUND;
-  if (outcome.execError == ENOEXEC || outcome.execError == EACCES) return ERROR_BAD_FORMAT;
-  if (outcome.execError || outcome.pid <= 0) return 0;
-  if (processId) *processId = static_cast<DWORD>(outcome.pid);
-  return EXEC_STARTED;
+// Makes the middle process, which makes the program, and waits for its end. No signal handler
+// may run on the borrowed memory meanwhile: all are blocked until the middle is gone.
+void RunLaunch(Launch& launch) {
+  const ChildStack middleStack;
+  if (!middleStack || !launch.programStack) return;
+  sigset_t all, kept;
+  sigfillset(&all);
+  ::pthread_sigmask(SIG_SETMASK, &all, &kept);
+  const pid_t middle = ::clone(RunMiddle, middleStack.top(), CLONE_VM | CLONE_VFORK | CLONE_FILES | SIGCHLD, &launch);
+  ::pthread_sigmask(SIG_SETMASK, &kept, nullptr);
+  if (middle < 0) return;
+  while (::waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
+  }
 }
 
 }  // namespace
@@ -186,30 +190,14 @@ UINT StartHostProgram(std::vector<std::string> args, UINT showCmd, DWORD* proces
   if (args.empty() || args[0].empty()) return ERROR_FILE_NOT_FOUND;
   if (UINT problem = CheckProgram(args[0])) return problem;
   const ExecImage image(std::move(args), showCmd);
-  std::optional<StartDescriptors> d = OpenStartDescriptors();
-  if (!d) return 0;  // out of resources
-
-  // The middle process borrows this process's memory (vfork) instead of copying it: a Qt
-  // program's page tables make each copy cost milliseconds. No signal handler may run on the
-  // borrowed stack meanwhile: all are blocked until it is gone.
-  sigset_t all, kept;
-  sigfillset(&all);
-  ::pthread_sigmask(SIG_SETMASK, &all, &kept);
-  const pid_t middle = ::vfork();
-  if (middle == 0) RunMiddle(image, *d);
-  ::pthread_sigmask(SIG_SETMASK, &kept, nullptr);
-  // The children's ends: once the forked processes hold the only copies, the reports end with them.
-  d->reportWrite.reset();
-  d->goWait.reset();
-  d->in.reset();
-  d->out.reset();
-  const Outcome outcome = middle > 0 ? ReadReports(d->reportRead.get(), d->goSend.get()) : Outcome{0, ENOMEM};
-  d.reset();
-  if (middle > 0) {
-    while (::waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
-    }
-  }
-  return StartResult(outcome, processId);
+  const std::optional<StandardDescriptors> standard = OpenStandardDescriptors();
+  if (!standard) return 0;  // out of resources
+  Launch launch(image, *standard);
+  RunLaunch(launch);
+  UniqueFd pidfd(launch.pidfd);
+  const UINT result = StartResult(launch, processId);
+  if (result == EXEC_STARTED) KeepStartedProcess(static_cast<DWORD>(launch.program), std::move(pidfd));
+  return result;
 }
 
 UINT StartupShowCommand() {

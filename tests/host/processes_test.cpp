@@ -189,17 +189,18 @@ class LoweredDescriptorLimit {
   rlimit saved_{};
 };
 
-// A start takes six descriptors before it forks: /dev/null for the program's input, its output,
-// the report pipe and the socket pair the program waits on. Whichever of them cannot be had, the
-// start fails as out of resources and gives back every one it took.
+// A start opens two descriptors before it makes the program's process, /dev/null for the
+// program's input and its output, and the kernel makes a third with it, the program's pidfd.
+// Whichever of them cannot be had, the start fails as out of resources and gives back every one
+// it took.
 TEST_F(ProcessesTest, AStartOutOfDescriptorsFailsAndLeavesNoneOpen) {
   const struct {
     int free;
     const char* missing;
   } cases[] = {
-      {0, "the program's input"}, {1, "the program's output"},
-      {2, "the report pipe"},     {3, "the report pipe, one descriptor short"},
-      {4, "the socket pair"},     {5, "the socket pair, one descriptor short"},
+      {0, "the program's input"},
+      {1, "the program's output"},
+      {2, "the program's pidfd"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.missing);
