@@ -4,8 +4,8 @@
 // descriptors and due times. Both act on the controller only while they hold its turn
 // (TurnLock), one at a time and in the order they asked, so the controller itself stays
 // single-threaded; a client's thread waits for its next request in a blocking read of its own
-// socket, the cheapest wake-up there is. Whoever holds the turn first lets the inputs hand their reports to the touch path,
-// so reports that came in meanwhile go before the requests.
+// socket, the cheapest wake-up there is. Whoever holds the turn first lets the inputs hand their
+// reports to the touch path, so reports that came in meanwhile go before the requests.
 // A client that sends a malformed frame is disconnected; one that stalls or vanishes mid-frame
 // holds up nobody else. What one client can make the service hold, and how long it can keep the
 // others waiting, is bounded (see the constants in server.cpp).

@@ -38,8 +38,8 @@ UINT CheckProgram(const std::string& path) {
   return 0;
 }
 
-// The program's arguments and environment as execve takes them, made before fork: after it the
-// children make only async-signal-safe calls. The environment is this one's, with QX_SHOWCMD.
+// The program's arguments and environment as execve takes them, made before the start's processes
+// are: they make only system calls. The environment is this one's, with QX_SHOWCMD.
 class ExecImage {
  public:
   ExecImage(std::vector<std::string> args, UINT showCmd)
