@@ -96,6 +96,10 @@ constexpr double kSlower = 4.0;
 #else
 constexpr double kSlower = 1.0;
 #endif
+// The worst single wait of a well-behaved client during a flood. Unbounded, it was seconds; on a
+// shared machine running the tests in parallel, one wait in two hundred has reached 104 ms with
+// nothing wrong, so the bound sits well above that and well below the fault.
+constexpr double kWorstWaitMs = 500.0;
 
 class ServiceBoundsTest : public ::testing::Test {
  protected:
@@ -116,7 +120,7 @@ TEST_F(ServiceBoundsTest, AJournalFloodKeepsMemoryBoundedAndOthersAnswered) {
   // The worst wait is one journal read's work (a few milliseconds) plus whatever a shared machine
   // adds; unbounded, it was seconds.
   EXPECT_LT(during.medianMs, 5.0 * kSlower);
-  EXPECT_LT(during.worstMs, 100.0 * kSlower);
+  EXPECT_LT(during.worstMs, kWorstWaitMs * kSlower);
   EXPECT_LT(peak, 128 * 1024) << "KiB at the peak";
 
   // A flooder that reads gets every reply, in order, whole.
@@ -137,7 +141,7 @@ TEST_F(ServiceBoundsTest, ATouchFloodDoesNotStallOthers) {
   // milliseconds as a rule, with room for a shared machine (and a sanitizer build) in the worst
   // case; unbounded, it was seconds.
   EXPECT_LT(during.medianMs, 10.0 * kSlower);
-  EXPECT_LT(during.worstMs, 100.0 * kSlower);
+  EXPECT_LT(during.worstMs, kWorstWaitMs * kSlower);
   close(flooder);
 }
 
