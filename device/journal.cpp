@@ -34,27 +34,31 @@ void TimeText(std::chrono::system_clock::time_point now, char (&out)[32]) {
 
 }  // namespace
 
-void Journal::Push(Entry entry) {
+// The new entry, made in place: a request's line costs no copies of its texts.
+Journal::Entry& Journal::Append() {
   ++added_;
-  lines_.push_back(std::move(entry));
+  return lines_.emplace_back();
+}
+
+void Journal::Trim() {
   while (lines_.size() > capacity_) lines_.pop_front();
 }
 
-void Journal::Add(std::uint32_t code, const std::string& name, const std::string& fields) {
-  Entry e;
+void Journal::Add(std::uint32_t code, std::string name, std::string fields) {
+  Entry& e = Append();
   e.time = std::chrono::system_clock::now();
   e.code = code;
-  e.name = name;
-  e.fields = fields;
-  Push(std::move(e));
+  e.name = std::move(name);
+  e.fields = std::move(fields);
+  Trim();
 }
 
 void Journal::AddReport(const ReportLine& report) {
-  Entry e;
+  Entry& e = Append();
   e.time = std::chrono::system_clock::now();
   e.isReport = true;
   e.report = report;
-  Push(std::move(e));
+  Trim();
 }
 
 std::string Journal::Entry::Render() const {

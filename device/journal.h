@@ -28,7 +28,7 @@ class Journal {
   explicit Journal(std::size_t capacity = 20000) : capacity_(capacity) {}
 
   // "<time> 0x<code> <name> <fields>"; CODE 0 is an event of the controller, written "-".
-  void Add(std::uint32_t code, const std::string& name, const std::string& fields);
+  void Add(std::uint32_t code, std::string name, std::string fields);
   // "<time> - Report X=… Y=… Touch=… Counter=… PointerX=… PointerY=…".
   void AddReport(const ReportLine& report);
   void Clear() { lines_.clear(); }
@@ -54,7 +54,9 @@ class Journal {
     mutable std::string line;
     std::string Render() const;
   };
-  void Push(Entry entry);
+  Entry& Append();
+  // Lets the oldest entries go, down to the capacity.
+  void Trim();
 
   std::size_t capacity_;
   std::deque<Entry> lines_;

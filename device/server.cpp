@@ -150,6 +150,7 @@ void DeviceServer::Run() {
       (void)ignored;
     }
     WakeInputs(fds_.data() + kFirstInput);
+    changed_.notify_all();
     if (fds_[kListening].revents & POLLIN) AcceptClients();
   }
   EndClients(turn);
@@ -193,7 +194,6 @@ void DeviceServer::WakeInputs(const pollfd* inputs) {
   for (std::size_t k = 0; k < all.size(); ++k)
     all[k]->Wake(now, inputs[k].revents & (POLLIN | POLLHUP | POLLERR), controller_.touchPath());
   controller_.touchPath().Wake(now);
-  changed_.notify_all();
 }
 
 void DeviceServer::AcceptClients() {
@@ -320,6 +320,7 @@ bool DeviceServer::Servable(const Client& c, std::uint32_t code) {
 }
 
 void DeviceServer::WaitToServe(Client& c, std::uint32_t code, Turn& turn) {
+  changed_.notify_all();  // the turn is given up here: the waiters learn what it changed so far
   if (HeldBack(c, code)) {
     changed_.wait_until(turn, *c.heldUntil, [&] { return stop_ || !controller_.Holds(code); });
     return;

@@ -8,8 +8,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <mutex>
-#include <set>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,20 +23,38 @@ namespace qx {
 
 namespace {
 
-// Handles whose stream lost its framing (a time-out mid-reply): every later request on them fails.
-std::mutex brokenMutex;
-std::set<int> brokenHandles;
+// The device handles opened here, and what each goes by.
+struct DeviceLink {
+  // QX_DEVICE_TIMEOUT_MS as the handle was opened: its socket's receive time-out too, so one
+  // value bounds every wait of a request. Read once, as the environment is a list searched by name.
+  int timeoutMs = 0;
+  bool broken = false;  // its stream lost its framing (a time-out mid-reply): every later request fails
+};
+std::mutex linksMutex;
+std::map<int, DeviceLink> links;
 
-bool IsOpen(HANDLE h) {
-  if (!IsHandle(h, HandleKind::Device)) return false;
-  std::lock_guard lock(brokenMutex);
-  return !brokenHandles.count(static_cast<int>(h));
+// The link of an open device handle that is not broken; none otherwise.
+std::optional<DeviceLink> OpenLink(HANDLE h) {
+  if (!IsHandle(h, HandleKind::Device)) return std::nullopt;
+  std::lock_guard lock(linksMutex);
+  auto it = links.find(static_cast<int>(h));
+  if (it == links.end() || it->second.broken) return std::nullopt;
+  return it->second;
 }
 
 void MarkBroken(HANDLE h) {
-  std::lock_guard lock(brokenMutex);
-  brokenHandles.insert(static_cast<int>(h));
+  std::lock_guard lock(linksMutex);
+  links[static_cast<int>(h)].broken = true;
   ::shutdown(static_cast<int>(h), SHUT_RDWR);
+}
+
+// Where this thread's replies land, kept from one request to the next so that a request allocates
+// nothing; room a large reply (the journal) took is given back before the next.
+std::vector<std::uint8_t>& ReplyRoom() {
+  constexpr std::size_t kKept = 64u << 10;
+  thread_local std::vector<std::uint8_t> room;
+  if (room.capacity() > kKept) std::vector<std::uint8_t>().swap(room);
+  return room;
 }
 
 }  // namespace
@@ -70,8 +89,8 @@ HANDLE CreateFileA(const char* fileName, DWORD, DWORD, void*, DWORD, DWORD, HAND
   timeval bound{ms / 1000, (ms % 1000) * 1000};
   ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
   {
-    std::lock_guard lock(brokenMutex);
-    brokenHandles.erase(fd);
+    std::lock_guard lock(linksMutex);
+    links[fd] = DeviceLink{ms};
   }
   AddHandle(fd, HandleKind::Device);
   SetLastError(ERROR_SUCCESS);
@@ -80,16 +99,16 @@ HANDLE CreateFileA(const char* fileName, DWORD, DWORD, void*, DWORD, DWORD, HAND
 
 BOOL DeviceIoControl(HANDLE device, DWORD code, const void* inBuffer, DWORD inSize, void* outBuffer, DWORD outSize,
                      DWORD* bytesReturned, void*) {
-  if (!IsOpen(device) || (inSize && !inBuffer) || inSize > frame::kMaxPayload) {
+  const std::optional<DeviceLink> link = OpenLink(device);
+  if (!link || (inSize && !inBuffer) || inSize > frame::kMaxPayload) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   int fd = static_cast<int>(device);
-  auto deadline = frame::Clock::now() + std::chrono::milliseconds(DeviceTimeoutMs());
-  std::vector<std::uint8_t> request = frame::Encode(code, static_cast<const std::uint8_t*>(inBuffer), inSize);
+  auto deadline = frame::Clock::now() + std::chrono::milliseconds(link->timeoutMs);
   frame::Header header;
-  std::vector<std::uint8_t> reply;
-  if (!frame::SendAll(fd, request.data(), request.size(), deadline) ||
+  std::vector<std::uint8_t>& reply = ReplyRoom();
+  if (!frame::SendFrame(fd, code, static_cast<const std::uint8_t*>(inBuffer), inSize, deadline) ||
       !frame::ReceiveFrame(fd, header, reply, outSize, deadline)) {
     MarkBroken(device);
     SetLastError(ERROR_SEM_TIMEOUT);

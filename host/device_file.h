@@ -25,7 +25,8 @@ BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, const void* inBuffer, D
 
 // CloseHandle (host/handles.h) closes device handles too; GetLastError is host/last_error.h.
 
-// How long one request may take before it fails (QX_DEVICE_TIMEOUT_MS, default 3000 ms).
+// How long one request may take before it fails (QX_DEVICE_TIMEOUT_MS, default 3000 ms), as a
+// device handle is opened: the requests on it keep that bound.
 int DeviceTimeoutMs();
 
 }  // namespace qx

@@ -2,9 +2,11 @@
 
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace qx::frame {
 
@@ -30,12 +32,13 @@ bool WaitReady(int fd, short events, Clock::time_point deadline) {
   }
 }
 
-}  // namespace
-
-bool SendAll(int fd, const std::uint8_t* data, std::size_t size, Clock::time_point deadline) {
+// Sends TOTAL bytes before DEADLINE, SEND_SOME(done) sending some of those after the first DONE
+// and returning what the call returned.
+template <typename SendSome>
+bool SendEvery(int fd, std::size_t total, Clock::time_point deadline, SendSome sendSome) {
   std::size_t done = 0;
-  while (done < size) {
-    ssize_t n = ::send(fd, data + done, size - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+  while (done < total) {
+    ssize_t n = sendSome(done);
     if (n > 0) {
       done += static_cast<std::size_t>(n);
     } else if (n < 0 && errno == EINTR) {
@@ -47,6 +50,34 @@ bool SendAll(int fd, const std::uint8_t* data, std::size_t size, Clock::time_poi
     }
   }
   return true;
+}
+
+}  // namespace
+
+bool SendAll(int fd, const std::uint8_t* data, std::size_t size, Clock::time_point deadline) {
+  return SendEvery(fd, size, deadline, [&](std::size_t done) {
+    return ::send(fd, data + done, size - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+  });
+}
+
+// The header from the stack and the payload from where it is, in one call: no frame is put
+// together in memory first.
+bool SendFrame(int fd, std::uint32_t first, const std::uint8_t* payload, std::uint32_t size,
+               Clock::time_point deadline) {
+  std::uint8_t header[kHeaderSize];
+  PutU32(header, first);
+  PutU32(header + 4, size);
+  return SendEvery(fd, kHeaderSize + std::size_t{size}, deadline, [&](std::size_t done) {
+    iovec parts[2];
+    std::size_t count = 0;
+    if (done < kHeaderSize) parts[count++] = {header + done, kHeaderSize - done};
+    const std::size_t from = done < kHeaderSize ? 0 : done - kHeaderSize;
+    if (from < size) parts[count++] = {const_cast<std::uint8_t*>(payload) + from, size - from};
+    msghdr message{};
+    message.msg_iov = parts;
+    message.msg_iovlen = count;
+    return ::sendmsg(fd, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
+  });
 }
 
 bool ReceiveAll(int fd, std::uint8_t* data, std::size_t size, Clock::time_point deadline) {
@@ -72,11 +103,12 @@ bool ReceiveFrame(int fd, Header& header, std::vector<std::uint8_t>& payload, st
                   Clock::time_point deadline) {
   // The header and the payload usually come in one read. On a blocking socket with a receive
   // time-out the read itself waits (one call instead of a poll and a read); on a non-blocking one
-  // it comes back at once and poll does the waiting. Either way DEADLINE bounds it.
-  std::vector<std::uint8_t> buffer(kHeaderSize + std::min(expected, kMaxPayload));
+  // it comes back at once and poll does the waiting. Either way DEADLINE bounds it. PAYLOAD is
+  // the buffer the read lands in, so one the caller keeps means no allocation.
+  payload.resize(kHeaderSize + std::min(expected, kMaxPayload));
   std::size_t got = 0;
   while (got < kHeaderSize) {
-    ssize_t n = ::recv(fd, buffer.data() + got, buffer.size() - got, 0);
+    ssize_t n = ::recv(fd, payload.data() + got, payload.size() - got, 0);
     if (n == 0) return false;
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -85,13 +117,12 @@ bool ReceiveFrame(int fd, Header& header, std::vector<std::uint8_t>& payload, st
     }
     got += static_cast<std::size_t>(n);
   }
-  header.first = GetU32(buffer.data());
-  header.second = GetU32(buffer.data() + 4);
-  if (header.second > kMaxPayload) return false;
-  std::size_t inHand = std::min<std::size_t>(got - kHeaderSize, header.second);
-  payload.assign(buffer.begin() + kHeaderSize, buffer.begin() + static_cast<std::ptrdiff_t>(kHeaderSize + inHand));
+  header.first = GetU32(payload.data());
+  header.second = GetU32(payload.data() + 4);
+  const std::size_t inHand = got - kHeaderSize;
   // Bytes past the frame would belong to no request: the peer does not send them.
-  if (got - kHeaderSize > header.second) return false;
+  if (header.second > kMaxPayload || inHand > header.second) return false;
+  std::memmove(payload.data(), payload.data() + kHeaderSize, inHand);
   payload.resize(header.second);
   return ReceiveAll(fd, payload.data() + inHand, header.second - inHand, deadline);
 }
@@ -100,7 +131,7 @@ std::vector<std::uint8_t> Encode(std::uint32_t first, const std::uint8_t* payloa
   std::vector<std::uint8_t> out(kHeaderSize + size);
   PutU32(out.data(), first);
   PutU32(out.data() + 4, size);
-  for (std::uint32_t i = 0; i < size; ++i) out[kHeaderSize + i] = payload[i];
+  if (size) std::memcpy(out.data() + kHeaderSize, payload, size);
   return out;
 }
 

@@ -27,12 +27,16 @@ std::uint32_t GetU32(const std::uint8_t* at);
 
 // Writes all of DATA to a (possibly non-blocking) socket before DEADLINE; false on error or time-out.
 bool SendAll(int fd, const std::uint8_t* data, std::size_t size, Clock::time_point deadline);
+// Writes the frame FIRST, SIZE, then SIZE bytes of PAYLOAD, as SendAll does.
+bool SendFrame(int fd, std::uint32_t first, const std::uint8_t* payload, std::uint32_t size,
+               Clock::time_point deadline);
 // Reads exactly SIZE bytes before DEADLINE; false on error, end of stream or time-out.
 bool ReceiveAll(int fd, std::uint8_t* data, std::size_t size, Clock::time_point deadline);
 
 // Reads one whole frame before DEADLINE: waits for the peer, then takes the header and as much
 // of the payload as has arrived in one read (room for EXPECTED payload bytes), and the rest after.
-// A header announcing more than kMaxPayload fails it. The payload lands in PAYLOAD.
+// A header announcing more than kMaxPayload fails it. The payload lands in PAYLOAD, whose
+// storage the read reuses.
 bool ReceiveFrame(int fd, Header& header, std::vector<std::uint8_t>& payload, std::uint32_t expected,
                   Clock::time_point deadline);
 

@@ -91,10 +91,9 @@ bool Ask(pid_t pid, std::uint32_t code, const std::vector<std::uint8_t>& payload
   int fd = Connect(pid);
   if (fd < 0) return false;
   auto deadline = Clock::now() + std::chrono::milliseconds(WindowBusTimeoutMs());
-  std::vector<std::uint8_t> request = frame::Encode(code, payload.data(), static_cast<std::uint32_t>(payload.size()));
   std::uint8_t header[frame::kHeaderSize];
-  bool answered =
-      frame::SendAll(fd, request.data(), request.size(), deadline) && Receive(fd, header, sizeof header, deadline);
+  bool answered = frame::SendFrame(fd, code, payload.data(), static_cast<std::uint32_t>(payload.size()), deadline) &&
+                  Receive(fd, header, sizeof header, deadline);
   std::uint32_t count = answered ? frame::GetU32(header + 4) : 0;
   if (answered && count <= frame::kMaxPayload) {
     reply->resize(count);

@@ -22,6 +22,18 @@ using test::DeviceService;
 using test::TempRoot;
 using Clock = std::chrono::steady_clock;
 
+// A device socket that accepts and never answers; its listening descriptor.
+int ListenWithoutAnswering() {
+  std::string path = RunDir() + "/QXWMECOM";
+  int server = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+  EXPECT_EQ(bind(server, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  EXPECT_EQ(listen(server, 4), 0);
+  return server;
+}
+
 class DriverLinkTest : public ::testing::Test {
  protected:
   void SetUp() override { ResetProgramState(); }
@@ -101,14 +113,7 @@ TEST_F(DriverLinkTest, ADeadServiceFailsTheRequestPromptlyAndLeavesTheBuffer) {
 }
 
 TEST_F(DriverLinkTest, AStuckServiceFailsTheRequestWithinTheBound) {
-  // A socket that accepts and never answers.
-  std::string path = RunDir() + "/QXWMECOM";
-  int server = socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-  ASSERT_EQ(bind(server, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-  ASSERT_EQ(listen(server, 4), 0);
+  int server = ListenWithoutAnswering();
   setenv("QX_DEVICE_TIMEOUT_MS", "300", 1);
   ASSERT_TRUE(OpenDriver());
   Settings.SpeedV = 17;
@@ -125,6 +130,19 @@ TEST_F(DriverLinkTest, AStuckServiceFailsTheRequestWithinTheBound) {
   GetSettings();
   EXPECT_FALSE(LastRequestResult);
   EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(100));
+  close(server);
+}
+
+// The bound is read as the handle opens, and holds for its requests whatever comes after.
+TEST_F(DriverLinkTest, AHandleKeepsTheBoundItWasOpenedWith) {
+  int server = ListenWithoutAnswering();
+  setenv("QX_DEVICE_TIMEOUT_MS", "300", 1);
+  ASSERT_TRUE(OpenDriver());
+  unsetenv("QX_DEVICE_TIMEOUT_MS");
+  auto start = Clock::now();
+  GetSettings();
+  EXPECT_FALSE(LastRequestResult);
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
   close(server);
 }
 

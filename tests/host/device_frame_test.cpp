@@ -1,0 +1,58 @@
+// Frames over a real socket pair: whole frames arrive whole however the kernel splits them, into
+// a buffer kept from one frame to the next.
+#include "host/device_frame.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+namespace qx::frame {
+namespace {
+
+std::vector<std::uint8_t> Pattern(std::size_t size, std::uint8_t seed) {
+  std::vector<std::uint8_t> bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(seed + i * 7);
+  return bytes;
+}
+
+struct FrameCase {
+  std::uint32_t size;
+  std::uint32_t expected;  // the room the reader offers for the payload's first read
+};
+
+// Sizes above the socket's buffer make the send and the read come in pieces (the sender then
+// waits for room); a reader offering less than the payload takes the rest after. The one buffer
+// goes from large frames to small and back, keeping nothing of the frame before.
+TEST(DeviceFrame, FramesOfEverySizeArriveWholeIntoAReusedBuffer) {
+  const FrameCase cases[] = {{0, 0},        {1, 64},      {82, 82},  {1u << 20, 1u << 20},
+                             {5, 1u << 20}, {300000, 16}, {82, 4096}, {0, 82}};
+  int pair[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair), 0);
+  const auto deadline = Clock::now() + std::chrono::seconds(20);
+  std::vector<std::uint8_t> payload;
+  std::uint8_t seed = 1;
+  for (const FrameCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << "size " << c.size << ", room " << c.expected);
+    const std::vector<std::uint8_t> sent = Pattern(c.size, seed);
+    bool sendOk = false;
+    std::thread sender([&] { sendOk = SendFrame(pair[0], 0xF2000u + seed, sent.data(), c.size, deadline); });
+    Header header;
+    const bool received = ReceiveFrame(pair[1], header, payload, c.expected, deadline);
+    sender.join();
+    EXPECT_TRUE(sendOk);
+    ASSERT_TRUE(received);
+    EXPECT_EQ(header.first, 0xF2000u + seed);
+    EXPECT_EQ(header.second, c.size);
+    EXPECT_EQ(payload, sent);
+    ++seed;
+  }
+  close(pair[0]);
+  close(pair[1]);
+}
+
+}  // namespace
+}  // namespace qx::frame
