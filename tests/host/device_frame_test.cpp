@@ -13,9 +13,9 @@
 namespace qx::frame {
 namespace {
 
-std::vector<std::uint8_t> Pattern(std::size_t size, std::uint8_t seed) {
+std::vector<std::uint8_t> Pattern(std::size_t size, std::uint8_t tag) {
   std::vector<std::uint8_t> bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(seed + i * 7);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(tag + i * 7);
   return bytes;
 }
 
@@ -34,21 +34,21 @@ TEST(DeviceFrame, FramesOfEverySizeArriveWholeIntoAReusedBuffer) {
   ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, pair), 0);
   const auto deadline = Clock::now() + std::chrono::seconds(20);
   std::vector<std::uint8_t> payload;
-  std::uint8_t seed = 1;
+  std::uint8_t tag = 1;
   for (const FrameCase& c : cases) {
     SCOPED_TRACE(testing::Message() << "size " << c.size << ", room " << c.expected);
-    const std::vector<std::uint8_t> sent = Pattern(c.size, seed);
+    const std::vector<std::uint8_t> sent = Pattern(c.size, tag);
     bool sendOk = false;
-    std::thread sender([&] { sendOk = SendFrame(pair[0], 0xF2000u + seed, sent.data(), c.size, deadline); });
+    std::thread sender([&] { sendOk = SendFrame(pair[0], 0xF2000u + tag, sent.data(), c.size, deadline); });
     Header header;
     const bool received = ReceiveFrame(pair[1], header, payload, c.expected, deadline);
     sender.join();
     EXPECT_TRUE(sendOk);
     ASSERT_TRUE(received);
-    EXPECT_EQ(header.first, 0xF2000u + seed);
+    EXPECT_EQ(header.first, 0xF2000u + tag);
     EXPECT_EQ(header.second, c.size);
     EXPECT_EQ(payload, sent);
-    ++seed;
+    ++tag;
   }
   close(pair[0]);
   close(pair[1]);
