@@ -1,5 +1,6 @@
 #include "device/journal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -34,14 +35,21 @@ void TimeText(std::chrono::system_clock::time_point now, char (&out)[32]) {
 
 }  // namespace
 
-// The new entry, made in place: a request's line costs no copies of its texts.
 Journal::Entry& Journal::Append() {
   ++added_;
-  return lines_.emplace_back();
-}
-
-void Journal::Trim() {
-  while (lines_.size() > capacity_) lines_.pop_front();
+  if (ring_.size() < capacity_) {
+    // Grown by doubling as a vector does, but never past the capacity.
+    if (ring_.size() == ring_.capacity()) ring_.reserve(std::min(capacity_, std::max<std::size_t>(64, 2 * ring_.size())));
+    return ring_.emplace_back();
+  }
+  Entry& e = ring_[oldest_];
+  oldest_ = (oldest_ + 1) % ring_.size();
+  e.code = 0;
+  e.name.clear();
+  e.fields.clear();
+  e.isReport = false;
+  e.line.clear();
+  return e;
 }
 
 void Journal::Add(std::uint32_t code, std::string name, std::string fields) {
@@ -50,7 +58,6 @@ void Journal::Add(std::uint32_t code, std::string name, std::string fields) {
   e.code = code;
   e.name = std::move(name);
   e.fields = std::move(fields);
-  Trim();
 }
 
 void Journal::AddReport(const ReportLine& report) {
@@ -58,7 +65,6 @@ void Journal::AddReport(const ReportLine& report) {
   e.time = std::chrono::system_clock::now();
   e.isReport = true;
   e.report = report;
-  Trim();
 }
 
 std::string Journal::Entry::Render() const {
@@ -94,13 +100,14 @@ std::string Journal::Entry::Render() const {
 
 std::string Journal::Text() const {
   std::size_t total = 0;
-  for (const Entry& e : lines_) {
+  for (std::size_t n = 0; n < ring_.size(); ++n) {
+    const Entry& e = At(n);
     if (e.line.empty()) e.line = e.Render();
     total += e.line.size();
   }
   std::string text;
   text.reserve(total);
-  for (const Entry& e : lines_) text += e.line;
+  for (std::size_t n = 0; n < ring_.size(); ++n) text += At(n).line;
   return text;
 }
 
@@ -113,16 +120,17 @@ void Journal::ReportsAfter(std::uint32_t after, SimReports& out) const {
   out.Lost = 0;
   out.Next = added_;
   if (after == REPORTS_FROM_NOW || after >= added_) return;
-  // The entry numbered N sits at N - first in lines_; entries before the first kept ones are gone.
-  const std::uint32_t first = added_ - static_cast<std::uint32_t>(lines_.size()) + 1;
+  // The entry numbered N sits N - first places after the oldest; entries before the first kept
+  // ones are gone.
+  const std::uint32_t first = added_ - static_cast<std::uint32_t>(ring_.size()) + 1;
   std::size_t at = 0;
   if (after + 1 < first) {
     out.Lost = first - after - 1;  // entries, not all of them reports: an upper bound
   } else {
     at = after + 1 - first;
   }
-  for (; at < lines_.size() && out.Count < kReportsRead; ++at) {
-    const Entry& e = lines_[at];
+  for (; at < ring_.size() && out.Count < kReportsRead; ++at) {
+    const Entry& e = At(at);
     if (!e.isReport) continue;
     ReportEntry& r = out.Reports[out.Count++];
     r = ReportEntry{};

@@ -5,8 +5,8 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <string>
+#include <vector>
 
 #include "core/driver_records.h"
 
@@ -25,20 +25,24 @@ struct ReportLine {
 
 class Journal {
  public:
-  explicit Journal(std::size_t capacity = 20000) : capacity_(capacity) {}
+  // CAPACITY: how many entries are kept, at least one.
+  explicit Journal(std::size_t capacity = 20000) : capacity_(capacity > 0 ? capacity : 1) {}
 
   // "<time> 0x<code> <name> <fields>"; CODE 0 is an event of the controller, written "-".
   void Add(std::uint32_t code, std::string name, std::string fields);
   // "<time> - Report X=… Y=… Touch=… Counter=… PointerX=… PointerY=…".
   void AddReport(const ReportLine& report);
-  void Clear() { lines_.clear(); }
+  void Clear() {
+    ring_.clear();
+    oldest_ = 0;
+  }
   // The reports among the entries added after entry AFTER (counting every entry ever added, from
   // 1; REPORTS_FROM_NOW for none), at most OUT.Reports' room; OUT says where to go on from and how
   // many reports were let go of before they could be read.
   void ReportsAfter(std::uint32_t after, SimReports& out) const;
   // Every line, each ended by '\n', oldest first.
   std::string Text() const;
-  std::size_t size() const { return lines_.size(); }
+  std::size_t size() const { return ring_.size(); }
   std::size_t capacity() const { return capacity_; }
 
  private:
@@ -54,12 +58,15 @@ class Journal {
     mutable std::string line;
     std::string Render() const;
   };
+  // The entry for a new line: a new one until the journal is full, then the oldest, emptied, so
+  // that a full journal takes a line without allocating (the texts' room is kept too).
   Entry& Append();
-  // Lets the oldest entries go, down to the capacity.
-  void Trim();
+  // The entry N places after the oldest kept.
+  const Entry& At(std::size_t n) const { return ring_[(oldest_ + n) % ring_.size()]; }
 
   std::size_t capacity_;
-  std::deque<Entry> lines_;
+  std::vector<Entry> ring_;  // in the order added from oldest_ on, wrapping round
+  std::size_t oldest_ = 0;
   // Entries added since the start, cleared ones too: the number of the newest entry.
   std::uint32_t added_ = 0;
 };

@@ -17,7 +17,6 @@
 #include <system_error>
 #include <thread>
 
-#include "device/request_reader.h"
 #include "host/device_frame.h"
 #include "host/unix_connect.h"
 
@@ -150,7 +149,7 @@ void DeviceServer::Run() {
       (void)ignored;
     }
     WakeInputs(fds_.data() + kFirstInput);
-    changed_.notify_all();
+    NoteChange();
     if (fds_[kListening].revents & POLLIN) AcceptClients();
   }
   EndClients(turn);
@@ -227,8 +226,10 @@ void DeviceServer::EndClients(Turn& turn) {
   for (Client& c : clients_) ::shutdown(c.fd, SHUT_RDWR);
   { std::lock_guard<std::mutex> room(roomMutex_); }
   roomFreed_.notify_all();
-  changed_.notify_all();
+  NoteChange();
+  ++changeWaiters_;
   changed_.wait(turn, [&] { return clients_.empty(); });
+  --changeWaiters_;
 }
 
 void DeviceServer::Attend(Client& c) {
@@ -268,7 +269,10 @@ bool DeviceServer::TakeTurn(Client& c, Turn& turn) {
   if (stop_) return false;
   WakeInputs(PollInputsNow(c));  // reports that came in meanwhile go before the request
   const bool stays = ServeTurn(c, turn);
-  changed_.notify_all();
+  // The client waits for its replies and nobody waits for what follows, so they go out first. A
+  // send that would wait is left to WriteTo, without the turn.
+  if (stays) SendPending(c, MSG_DONTWAIT);
+  NoteChange();
   WakeLoopIfDueSooner();
   return stays;
 }
@@ -301,7 +305,7 @@ bool DeviceServer::ServeTurn(Client& c, Turn& turn) {
     // A request the controller holds waits from the moment it is first seen.
     if (!c.heldUntil && controller_.Holds(r.code)) c.heldUntil = start + std::chrono::milliseconds(kRbfWaitHoldMs);
     if (Servable(c, r.code)) {
-      Answer(c);
+      Answer(c, r);
       continue;
     }
     if (c.Pending() > 0) return true;
@@ -314,28 +318,32 @@ bool DeviceServer::HeldBack(const Client& c, std::uint32_t code) const {
 }
 
 bool DeviceServer::Servable(const Client& c, std::uint32_t code) {
-  if (HeldBack(c, code)) return false;
-  std::lock_guard<std::mutex> room(roomMutex_);
+  return !HeldBack(c, code) && RoomFor(code);
+}
+
+bool DeviceServer::RoomFor(std::uint32_t code) const {
   return pendingTotal_ + Controller::ReplyBound(code) <= kTotalReplyCap;
 }
 
 void DeviceServer::WaitToServe(Client& c, std::uint32_t code, Turn& turn) {
-  changed_.notify_all();  // the turn is given up here: the waiters learn what it changed so far
+  NoteChange();  // the turn is given up here: the waiters learn what it changed so far
   if (HeldBack(c, code)) {
+    ++changeWaiters_;
     changed_.wait_until(turn, *c.heldUntil, [&] { return stop_ || !controller_.Holds(code); });
+    --changeWaiters_;
     return;
   }
   turn.unlock();
   {
     std::unique_lock<std::mutex> room(roomMutex_);
-    roomFreed_.wait(room, [&] { return stop_ || pendingTotal_ + Controller::ReplyBound(code) <= kTotalReplyCap; });
+    ++roomWaiters_;  // before the room is looked at: see RemovePending
+    roomFreed_.wait(room, [&] { return stop_ || RoomFor(code); });
+    --roomWaiters_;
   }
   turn.lock();
 }
 
-void DeviceServer::Answer(Client& c) {
-  Request r;
-  c.in.Peek(r);
+void DeviceServer::Answer(Client& c, const Request& r) {
   DeviceReply reply = controller_.Handle(r.code, r.payload, r.size);
   c.in.Pop();
   c.heldUntil.reset();
@@ -347,11 +355,9 @@ void DeviceServer::Answer(Client& c) {
   AddPending(sizeof header + reply.data.size());
 }
 
-// The client is to go when it is gone, or has taken nothing for kStalledReader (the socket's
-// send time-out).
-bool DeviceServer::WriteTo(Client& c) {
+bool DeviceServer::SendPending(Client& c, int flags) {
   while (c.Pending() > 0) {
-    const ssize_t n = ::send(c.fd, c.out.data() + c.outSent, c.Pending(), MSG_NOSIGNAL);
+    const ssize_t n = ::send(c.fd, c.out.data() + c.outSent, c.Pending(), MSG_NOSIGNAL | flags);
     if (n > 0) {
       c.outSent += static_cast<std::size_t>(n);
       RemovePending(static_cast<std::size_t>(n));
@@ -360,6 +366,13 @@ bool DeviceServer::WriteTo(Client& c) {
     if (n < 0 && errno == EINTR) continue;
     return false;
   }
+  return true;
+}
+
+// The client is to go when it is gone, or has taken nothing for kStalledReader (the socket's
+// send time-out).
+bool DeviceServer::WriteTo(Client& c) {
+  if (!SendPending(c, 0)) return false;
   c.out.clear();
   c.outSent = 0;
   return true;
@@ -370,20 +383,23 @@ void DeviceServer::Leave(Client& c) {
   Turn turn(turn_);
   ::close(c.fd);
   clients_.remove_if([&](const Client& each) { return &each == &c; });
-  changed_.notify_all();
+  NoteChange();
 }
 
-void DeviceServer::AddPending(std::size_t bytes) {
-  std::lock_guard<std::mutex> room(roomMutex_);
-  pendingTotal_ += bytes;
-}
+void DeviceServer::AddPending(std::size_t bytes) { pendingTotal_ += bytes; }
 
+// A waiter counts itself before it looks at the room, and this looks for waiters after it frees
+// some: so either the waiter sees the room freed or this sees the waiter, and wakes it once it
+// waits (the mutex, taken empty, lets it get there).
 void DeviceServer::RemovePending(std::size_t bytes) {
-  {
-    std::lock_guard<std::mutex> room(roomMutex_);
-    pendingTotal_ -= bytes;
-  }
+  pendingTotal_ -= bytes;
+  if (roomWaiters_ == 0) return;
+  { std::lock_guard<std::mutex> room(roomMutex_); }
   roomFreed_.notify_all();
+}
+
+void DeviceServer::NoteChange() {
+  if (changeWaiters_ > 0) changed_.notify_all();
 }
 
 }  // namespace qx

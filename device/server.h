@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "device/controller.h"
+#include "device/request_reader.h"
 #include "device/turn_lock.h"
 
 struct pollfd;
@@ -76,19 +77,27 @@ class DeviceServer {
   // Whether the client's first request (of CODE) may be answered now: the controller does not
   // hold it back, and the replies held leave room for its reply.
   bool Servable(const Client& client, std::uint32_t code);
+  // Whether the replies held leave room for a reply to a request of CODE.
+  bool RoomFor(std::uint32_t code) const;
   // Whether the controller holds the request back still (Controller::Holds, for kRbfWaitHoldMs at most).
   bool HeldBack(const Client& client, std::uint32_t code) const;
   // Waits until the request may be answered, or something it waits for changes, with the turn
   // given up meanwhile.
   void WaitToServe(Client& client, std::uint32_t code, Turn& turn);
-  void Answer(Client& client);
+  // Answers the client's first request, R.
+  void Answer(Client& client, const Request& r);
+  // Sends what is left of the turn's replies, with send FLAGS; false when a send fails (with
+  // MSG_DONTWAIT: when it would wait, too).
+  bool SendPending(Client& client, int flags);
   // Sends the turn's replies; false when the client is to go.
   bool WriteTo(Client& client);
   void Leave(Client& client);
 
-  // Reply bytes written for all clients and not yet sent; guarded by roomMutex_.
+  // Reply bytes written for all clients and not yet sent (pendingTotal_).
   void AddPending(std::size_t bytes);
   void RemovePending(std::size_t bytes);
+  // Tells those waiting on changed_ that what they wait for may have changed. Holding the turn.
+  void NoteChange();
 
   std::string path_;
   Controller& controller_;
@@ -101,15 +110,21 @@ class DeviceServer {
   // Notified whenever what a waiting client waits for may have changed: the controller's state,
   // the clients, or the service stopping.
   std::condition_variable_any changed_;
+  // How many wait on changed_: it is notified only then, as notifying takes a mutex of its own.
+  // Counted holding the turn, as the waits and the notifications happen holding it.
+  int changeWaiters_ = 0;
   std::list<Client> clients_;
   // The loop's poll set: the listening socket, the wake-up descriptor, then each input (-1 when
   // it has no descriptor).
   std::vector<pollfd> fds_;
   Clock::time_point loopWakesBy_;
 
+  std::atomic<std::size_t> pendingTotal_{0};
+  // Those waiting for room (roomFreed_) wait under roomMutex_, and count themselves in roomWaiters_
+  // so that freeing room wakes nobody when nobody waits.
   std::mutex roomMutex_;
   std::condition_variable roomFreed_;
-  std::size_t pendingTotal_ = 0;
+  std::atomic<int> roomWaiters_{0};
 };
 
 }  // namespace qx

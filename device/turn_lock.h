@@ -7,6 +7,7 @@
 // up and queues anew.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -15,12 +16,12 @@ namespace qx {
 
 class TurnLock {
  public:
+  // Taken at once when nobody holds it, without the mutex: the common case, a lone client.
   void lock() {
+    State free = kFree;
+    if (state_.compare_exchange_strong(free, kHeld)) return;
     std::unique_lock<std::mutex> guard(mutex_);
-    if (!held_) {
-      held_ = true;
-      return;
-    }
+    if (!JoinLine()) return;
     Waiter me;
     line_.push_back(&me);
     me.handedOver.wait(guard, [&] { return me.granted; });
@@ -30,24 +31,37 @@ class TurnLock {
   // perhaps end the lock's life: a service stopping once its last client leaves) before this
   // call is done with the lock.
   void unlock() {
+    State held = kHeld;
+    if (state_.compare_exchange_strong(held, kFree)) return;
+    // kLined: the one who set it queued under the mutex in the same step, so the line has one.
     std::lock_guard<std::mutex> guard(mutex_);
-    if (line_.empty()) {
-      held_ = false;
-      return;
-    }
     Waiter* next = line_.front();
     line_.pop_front();
+    if (line_.empty()) state_ = kHeld;
     next->granted = true;
     next->handedOver.notify_one();
   }
 
  private:
+  // kLined: held, with a line; an unlock must then hand the turn on, under the mutex.
+  enum State { kFree, kHeld, kLined };
   struct Waiter {
     std::condition_variable handedOver;
     bool granted = false;
   };
-  std::mutex mutex_;
-  bool held_ = false;
+
+  // Under the mutex: takes the turn if it came free meanwhile (false), or marks that a line waits
+  // for it (true), so that its holder's unlock hands it on instead of letting it go.
+  bool JoinLine() {
+    State seen = state_.load();
+    for (;;) {
+      const State next = seen == kFree ? kHeld : kLined;
+      if (state_.compare_exchange_weak(seen, next)) return next == kLined;
+    }
+  }
+
+  std::atomic<State> state_{kFree};
+  std::mutex mutex_;  // guards line_ and every change away from kLined
   std::deque<Waiter*> line_;  // those waiting, in the order they asked
 };
 

@@ -55,5 +55,30 @@ TEST(TurnLock, WaitersGetTheTurnInTheOrderTheyAskedAheadOfTheHolderAskingAgain) 
   }
 }
 
+// Taken without its mutex when free and handed on under it when not: the two ways must never let
+// two holders in at once, nor lose a waiter.
+TEST(TurnLock, HoldsOneAtATimeWhetherTakenFreeOrHandedOver) {
+  for (int threads : {2, 4, 8}) {
+    TurnLock turn;
+    long counter = 0;  // a plain count: two holders at once would lose increments
+    int holders = 0;
+    bool overlapped = false;
+    constexpr int kRounds = 20000;
+    std::vector<std::thread> all;
+    for (int t = 0; t < threads; ++t)
+      all.emplace_back([&] {
+        for (int i = 0; i < kRounds; ++i) {
+          std::lock_guard<TurnLock> held(turn);
+          overlapped = overlapped || ++holders != 1;
+          ++counter;
+          --holders;
+        }
+      });
+    for (std::thread& t : all) t.join();
+    EXPECT_FALSE(overlapped) << threads << " threads";
+    EXPECT_EQ(counter, long{threads} * kRounds) << threads << " threads";
+  }
+}
+
 }  // namespace
 }  // namespace qx
