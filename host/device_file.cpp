@@ -5,6 +5,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -32,9 +33,9 @@ struct DeviceLink {
 };
 std::mutex linksMutex;
 std::map<int, DeviceLink> links;
+std::atomic<unsigned> linksVersion{0};  // changes whenever a link is made or breaks
 
-// The link of an open device handle that is not broken; none otherwise.
-std::optional<DeviceLink> OpenLink(HANDLE h) {
+std::optional<DeviceLink> LookUpLink(HANDLE h) {
   if (!IsHandle(h, HandleKind::Device)) return std::nullopt;
   std::lock_guard lock(linksMutex);
   auto it = links.find(static_cast<int>(h));
@@ -42,9 +43,30 @@ std::optional<DeviceLink> OpenLink(HANDLE h) {
   return it->second;
 }
 
+// The link of an open device handle that is not broken; none otherwise. Kept for the thread's
+// next request, as long as no handle and no link changed: a program's requests come one after
+// another on one handle, and the look-up takes two locks.
+std::optional<DeviceLink> OpenLink(HANDLE h) {
+  struct Found {
+    bool valid = false;
+    HANDLE handle = 0;
+    unsigned handles = 0;
+    unsigned links = 0;
+    std::optional<DeviceLink> link;
+  };
+  thread_local Found last;
+  // Read before the look-up: a change during it makes the next request look again.
+  const unsigned handlesNow = HandlesVersion();
+  const unsigned linksNow = linksVersion;
+  if (!last.valid || last.handle != h || last.handles != handlesNow || last.links != linksNow)
+    last = Found{true, h, handlesNow, linksNow, LookUpLink(h)};
+  return last.link;
+}
+
 void MarkBroken(HANDLE h) {
   std::lock_guard lock(linksMutex);
   links[static_cast<int>(h)].broken = true;
+  ++linksVersion;
   ::shutdown(static_cast<int>(h), SHUT_RDWR);
 }
 
@@ -91,6 +113,7 @@ HANDLE CreateFileA(const char* fileName, DWORD, DWORD, void*, DWORD, DWORD, HAND
   {
     std::lock_guard lock(linksMutex);
     links[fd] = DeviceLink{ms};
+    ++linksVersion;
   }
   AddHandle(fd, HandleKind::Device);
   SetLastError(ERROR_SUCCESS);

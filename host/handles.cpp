@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <climits>
 #include <map>
 #include <mutex>
@@ -14,12 +15,14 @@ namespace {
 
 std::mutex handlesMutex;
 std::map<int, HandleKind> openHandles;
+std::atomic<unsigned> version{0};
 
 }  // namespace
 
 void AddHandle(int fd, HandleKind kind) {
   std::lock_guard lock(handlesMutex);
   openHandles[fd] = kind;
+  ++version;
 }
 
 bool IsHandle(HANDLE h, HandleKind kind) {
@@ -29,6 +32,8 @@ bool IsHandle(HANDLE h, HandleKind kind) {
   return it != openHandles.end() && it->second == kind;
 }
 
+unsigned HandlesVersion() { return version; }
+
 BOOL CloseHandle(HANDLE handle) {
   std::lock_guard lock(handlesMutex);
   auto it = handle < 0 || handle > INT_MAX ? openHandles.end() : openHandles.find(static_cast<int>(handle));
@@ -37,6 +42,7 @@ BOOL CloseHandle(HANDLE handle) {
     return FALSE;
   }
   openHandles.erase(it);
+  ++version;
   ::close(static_cast<int>(handle));
   SetLastError(ERROR_SUCCESS);
   return TRUE;

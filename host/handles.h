@@ -13,6 +13,9 @@ enum class HandleKind { Device, Process };
 void AddHandle(int fd, HandleKind kind);
 // Whether H is an open handle of KIND.
 bool IsHandle(HANDLE h, HandleKind kind);
+// Changes whenever a handle is added or closed: what a caller found out about a handle holds
+// while this stays the same.
+unsigned HandlesVersion();
 
 // Closes a handle of any kind; FALSE (ERROR_INVALID_HANDLE) for anything else.
 BOOL CloseHandle(HANDLE handle);

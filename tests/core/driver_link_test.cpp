@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "host/device_file.h"
+#include "host/last_error.h"
 #include "host/machine_root.h"
 #include "host/program_state.h"
 #include "tests/support/device_service.h"
@@ -144,6 +145,24 @@ TEST_F(DriverLinkTest, AHandleKeepsTheBoundItWasOpenedWith) {
   EXPECT_FALSE(LastRequestResult);
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
   close(server);
+}
+
+// A request on a handle just closed fails, however recently the same handle served one; the
+// number, handed out again by the next open, serves the new handle.
+TEST_F(DriverLinkTest, AClosedHandleFailsAtOnceAndItsNumberServesTheNextOpen) {
+  DeviceService service;
+  ASSERT_TRUE(OpenDriver());
+  const HANDLE first = DriverHandle;
+  GetSettings();
+  ASSERT_TRUE(LastRequestResult);
+  CloseDriver();
+  GetSettings();
+  EXPECT_FALSE(LastRequestResult);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  ASSERT_TRUE(OpenDriver());
+  EXPECT_EQ(DriverHandle, first) << "the lowest free descriptor again";
+  GetSettings();
+  EXPECT_TRUE(LastRequestResult);
 }
 
 TEST_F(DriverLinkTest, RegistrationsStartEmpty) {

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <thread>
 #include <vector>
@@ -52,6 +53,34 @@ TEST(DeviceFrame, FramesOfEverySizeArriveWholeIntoAReusedBuffer) {
   }
   close(pair[0]);
   close(pair[1]);
+}
+
+// A header that comes in pieces (a peer writing it a few bytes at a time) is put together before
+// the payload is read after it.
+TEST(DeviceFrame, AHeaderInPiecesIsPutTogether) {
+  for (std::size_t firstPiece : {1u, 3u, 7u}) {
+    SCOPED_TRACE(testing::Message() << "first piece " << firstPiece);
+    int pair[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+    const auto deadline = Clock::now() + std::chrono::seconds(20);
+    const std::vector<std::uint8_t> payload = Pattern(82, 9);
+    const std::vector<std::uint8_t> whole = Encode(0xF2010u, payload.data(), 82);
+    std::thread sender([&] {
+      SendAll(pair[0], whole.data(), firstPiece, deadline);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the reader has taken the piece
+      SendAll(pair[0], whole.data() + firstPiece, whole.size() - firstPiece, deadline);
+    });
+    Header header;
+    std::vector<std::uint8_t> received;
+    const bool ok = ReceiveFrame(pair[1], header, received, 82, deadline);
+    sender.join();
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(header.first, 0xF2010u);
+    EXPECT_EQ(header.second, 82u);
+    EXPECT_EQ(received, payload);
+    close(pair[0]);
+    close(pair[1]);
+  }
 }
 
 }  // namespace
