@@ -39,7 +39,8 @@ Journal::Entry& Journal::Append() {
   ++added_;
   if (ring_.size() < capacity_) {
     // Grown by doubling as a vector does, but never past the capacity.
-    if (ring_.size() == ring_.capacity()) ring_.reserve(std::min(capacity_, std::max<std::size_t>(64, 2 * ring_.size())));
+    if (ring_.size() == ring_.capacity())
+      ring_.reserve(std::min(capacity_, std::max<std::size_t>(64, 2 * ring_.size())));
     return ring_.emplace_back();
   }
   Entry& e = ring_[oldest_];

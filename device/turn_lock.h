@@ -61,7 +61,7 @@ class TurnLock {
   }
 
   std::atomic<State> state_{kFree};
-  std::mutex mutex_;  // guards line_ and every change away from kLined
+  std::mutex mutex_;          // guards line_ and every change away from kLined
   std::deque<Waiter*> line_;  // those waiting, in the order they asked
 };
 

@@ -26,7 +26,8 @@ void AddEntry(Journal& journal, int n, bool report) {
 }
 
 std::string Expected(int n, bool report) {
-  if (report) return "- Report X=" + std::to_string(n) + " Y=0 Touch=1 Counter=" + std::to_string(n) + " PointerX=0 PointerY=0";
+  if (report)
+    return "- Report X=" + std::to_string(n) + " Y=0 Touch=1 Counter=" + std::to_string(n) + " PointerX=0 PointerY=0";
   char hex[16];
   std::snprintf(hex, sizeof hex, "0x%05X", n);
   return std::string(hex) + " R" + std::to_string(n) + (n % 2 ? "" : " long fields to take room");
@@ -47,7 +48,8 @@ TEST(Journal, KeepsTheNewestLinesInOrderAsItGoesRound) {
       expected.push_back(Expected(n, report));
       if (n == c.readFrom) journal.Text();
     }
-    expected.erase(expected.begin(), expected.end() - static_cast<long>(std::min<std::size_t>(c.capacity, expected.size())));
+    expected.erase(expected.begin(),
+                   expected.end() - static_cast<long>(std::min<std::size_t>(c.capacity, expected.size())));
     EXPECT_EQ(Lines(journal), expected) << "capacity " << c.capacity << ", " << c.entries << " entries";
   }
 }
