@@ -224,8 +224,7 @@ void DeviceServer::StartClient(int fd) {
 
 void DeviceServer::EndClients(Turn& turn) {
   for (Client& c : clients_) ::shutdown(c.fd, SHUT_RDWR);
-  { std::lock_guard<std::mutex> room(roomMutex_); }
-  roomFreed_.notify_all();
+  WakeRoomWaiters();
   NoteChange();
   ++changeWaiters_;
   changed_.wait(turn, [&] { return clients_.empty(); });
@@ -393,7 +392,10 @@ void DeviceServer::AddPending(std::size_t bytes) { pendingTotal_ += bytes; }
 // waits (the mutex, taken empty, lets it get there).
 void DeviceServer::RemovePending(std::size_t bytes) {
   pendingTotal_ -= bytes;
-  if (roomWaiters_ == 0) return;
+  if (roomWaiters_ > 0) WakeRoomWaiters();
+}
+
+void DeviceServer::WakeRoomWaiters() {
   { std::lock_guard<std::mutex> room(roomMutex_); }
   roomFreed_.notify_all();
 }

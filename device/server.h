@@ -96,6 +96,8 @@ class DeviceServer {
   // Reply bytes written for all clients and not yet sent (pendingTotal_).
   void AddPending(std::size_t bytes);
   void RemovePending(std::size_t bytes);
+  // Wakes those waiting for room: once the mutex was taken empty, every one counted waits already.
+  void WakeRoomWaiters();
   // Tells those waiting on changed_ that what they wait for may have changed. Holding the turn.
   void NoteChange();
 
