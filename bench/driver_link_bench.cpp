@@ -1,5 +1,6 @@
 // A GetSettings round trip through the driver link to a running device service, beside a bare
-// Unix-socket echo of the same frame sizes served by another process, in the same run. The last
+// Unix-socket echo of the same frame sizes served by another process, in the same run, and the
+// same calls answered at once by a bare frame server (the client's and the frames' share). The last
 // line gives the ratio of their medians (wall-clock time of a round trip) and its goal.
 #include <benchmark/benchmark.h>
 #include <signal.h>
@@ -14,6 +15,7 @@
 #include <string>
 
 #include "core/driver_link.h"
+#include "host/device_frame.h"
 #include "host/machine_root.h"
 #include "tests/support/device_service.h"
 #include "tests/support/temp_root.h"
@@ -32,24 +34,45 @@ bool ReadExactly(int fd, char* buf, std::size_t n) {
   return true;
 }
 
-// A child process that answers every 90-byte frame with 90 bytes, on a Unix socket at PATH.
-pid_t StartEcho(const std::string& path) {
+// A listening Unix socket at PATH.
+int ListenAt(const std::string& path) {
   int listener = socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un addr{};
   addr.sun_family = AF_UNIX;
   std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
   bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
   listen(listener, 1);
+  return listener;
+}
+
+// A child process that takes one connection on a Unix socket at PATH and answers every 90-byte
+// frame with REPLY (90 bytes), or with the frame itself when REPLY is null.
+pid_t StartAnswerer(const std::string& path, const char* reply) {
+  int listener = ListenAt(path);
   pid_t pid = fork();
   if (pid == 0) {
     int fd = accept(listener, nullptr, nullptr);
     char buf[kFrame];
-    while (ReadExactly(fd, buf, kFrame) && write(fd, buf, kFrame) == static_cast<ssize_t>(kFrame)) {
+    while (ReadExactly(fd, buf, kFrame) &&
+           write(fd, reply ? reply : buf, kFrame) == static_cast<ssize_t>(kFrame)) {
     }
     _exit(0);
   }
   close(listener);
   return pid;
+}
+
+void Stop(pid_t child) {
+  kill(child, SIGTERM);
+  waitpid(child, nullptr, 0);
+}
+
+void RoundTrips(benchmark::State& state) {
+  for (auto _ : state) {
+    qx::GetSettings();
+    benchmark::DoNotOptimize(qx::Settings);
+  }
+  if (!qx::LastRequestResult) state.SkipWithError("GetSettings failed");
 }
 
 void BM_GetSettings(benchmark::State& state) {
@@ -59,24 +82,40 @@ void BM_GetSettings(benchmark::State& state) {
     state.SkipWithError("no device service");
     return;
   }
-  for (auto _ : state) {
-    qx::GetSettings();
-    benchmark::DoNotOptimize(qx::Settings);
-  }
-  if (!qx::LastRequestResult) state.SkipWithError("GetSettings failed");
+  RoundTrips(state);
   qx::CloseDriver();
+}
+
+// The same client calls against a process that answers each request frame at once with a
+// success frame of a settings block, doing nothing else: what the client and the frames cost
+// without any work of the service's.
+void BM_AnsweredAtOnce(benchmark::State& state) {
+  qx::test::TempRoot root;
+  char reply[kFrame] = {};
+  qx::frame::PutU32(reinterpret_cast<std::uint8_t*>(reply), 1);
+  qx::frame::PutU32(reinterpret_cast<std::uint8_t*>(reply) + 4, sizeof(qx::SettingsBlock));
+  pid_t answerer = StartAnswerer(qx::RunDir() + "/" + qx::DRIVER_NAME, reply);
+  if (!qx::OpenDriver()) {
+    state.SkipWithError("no answerer");
+  } else {
+    RoundTrips(state);
+    qx::CloseDriver();
+  }
+  Stop(answerer);
 }
 
 void BM_UnixSocketEcho(benchmark::State& state) {
   qx::test::TempRoot root;
   std::string path = qx::RunDir() + "/echo";
-  pid_t echo = StartEcho(path);
+  pid_t echo = StartAnswerer(path, nullptr);
   int fd = socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un addr{};
   addr.sun_family = AF_UNIX;
   std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
   if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
     state.SkipWithError("no echo");
+    close(fd);
+    Stop(echo);
     return;
   }
   char buf[kFrame] = {};
@@ -87,8 +126,7 @@ void BM_UnixSocketEcho(benchmark::State& state) {
     }
   }
   close(fd);
-  kill(echo, SIGTERM);
-  waitpid(echo, nullptr, 0);
+  Stop(echo);
 }
 
 // The console's report, keeping each benchmark's median for the ratio.
@@ -105,6 +143,7 @@ class MedianReporter : public benchmark::ConsoleReporter {
 }  // namespace
 
 BENCHMARK(BM_GetSettings)->Repetitions(9)->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(BM_AnsweredAtOnce)->Repetitions(9)->ReportAggregatesOnly(true)->UseRealTime();
 BENCHMARK(BM_UnixSocketEcho)->Repetitions(9)->ReportAggregatesOnly(true)->UseRealTime();
 
 int main(int argc, char** argv) {
@@ -115,6 +154,10 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
   const double request = reporter.medians["BM_GetSettings"];
   const double echo = reporter.medians["BM_UnixSocketEcho"];
+  const double atOnce = reporter.medians["BM_AnsweredAtOnce"];
+  if (atOnce > 0 && echo > 0)
+    std::printf("the same calls answered at once by a bare frame server %.1f us: ratio to the echo %.2f\n", atOnce / 1000,
+                atOnce / echo);
   if (request > 0 && echo > 0)
     std::printf("GetSettings round trip %.1f us, Unix-socket echo %.1f us (medians): ratio %.2f (goal: at most 1.1)\n",
                 request / 1000, echo / 1000, request / echo);
