@@ -193,7 +193,7 @@ SimStatus Controller::Status() const {
   return status;
 }
 
-std::vector<std::uint8_t> Controller::JournalTail() const {
+std::vector<std::uint8_t> Controller::JournalTail() {
   std::string text = journal_.Text();
   // The newest lines, when they are more than one reply can hold.
   if (text.size() > frame::kMaxPayload) text.erase(0, text.size() - frame::kMaxPayload);
@@ -245,7 +245,7 @@ DeviceReply Controller::Replay(const RequestEntry& request, const SimReplay& par
   return Ok(Bytes(touch_.sample()));
 }
 
-DeviceReply Controller::ReadReports(const SimReports& in) const {
+DeviceReply Controller::ReadReports(const SimReports& in) {
   SimReports out{};
   journal_.ReportsAfter(in.After, out);
   out.After = in.After;

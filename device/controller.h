@@ -80,12 +80,12 @@ class Controller {
   DeviceReply InjectTouch(const RequestEntry& request, const SimTouch& touch);
   DeviceReply MoveFinger(const RequestEntry& request, const SimFinger& finger);
   DeviceReply Replay(const RequestEntry& request, const SimReplay& part);
-  DeviceReply ReadReports(const SimReports& in) const;
+  DeviceReply ReadReports(const SimReports& in);
   SimInput InputInForce() const;
   // Every input can report: an unplugged touchscreen makes the controller read as absent.
   bool InputsPresent() const;
   SimStatus Status() const;
-  std::vector<std::uint8_t> JournalTail() const;
+  std::vector<std::uint8_t> JournalTail();
 
   // The block as GetSettings and the Set requests hand it out: an absent controller shows no
   // active port.

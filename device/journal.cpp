@@ -45,25 +45,52 @@ Journal::Entry& Journal::Append() {
   }
   Entry& e = ring_[oldest_];
   oldest_ = (oldest_ + 1) % ring_.size();
-  e.code = 0;
-  e.name.clear();
-  e.fields.clear();
-  e.isReport = false;
-  e.line.clear();
+  e.Reset();
   return e;
 }
 
+void Journal::Entry::Reset() {
+  code = 0;
+  name.clear();
+  fields.clear();
+  isReport = false;
+  line.clear();
+}
+
+Journal::Entry& Journal::NewEntry() {
+  if (!holding_) {
+    Entry& e = Append();
+    e.time = std::chrono::system_clock::now();
+    return e;
+  }
+  if (heldCount_ == kMostHeld) WriteHeld();
+  if (heldCount_ == held_.size()) held_.emplace_back();
+  Entry& e = held_[heldCount_++];
+  e.Reset();
+  return e;
+}
+
+// Swapped in, so that the ring's entry and the held one each keep their texts' room.
+void Journal::WriteHeld() {
+  if (heldCount_ == 0) return;
+  const auto now = std::chrono::system_clock::now();
+  for (std::size_t i = 0; i < heldCount_; ++i) {
+    Entry& e = Append();
+    std::swap(e, held_[i]);
+    e.time = now;
+  }
+  heldCount_ = 0;
+}
+
 void Journal::Add(std::uint32_t code, std::string name, std::string fields) {
-  Entry& e = Append();
-  e.time = std::chrono::system_clock::now();
+  Entry& e = NewEntry();
   e.code = code;
   e.name = std::move(name);
   e.fields = std::move(fields);
 }
 
 void Journal::AddReport(const ReportLine& report) {
-  Entry& e = Append();
-  e.time = std::chrono::system_clock::now();
+  Entry& e = NewEntry();
   e.isReport = true;
   e.report = report;
 }
@@ -99,7 +126,8 @@ std::string Journal::Entry::Render() const {
   return out + '\n';
 }
 
-std::string Journal::Text() const {
+std::string Journal::Text() {
+  WriteHeld();
   std::size_t total = 0;
   for (std::size_t n = 0; n < ring_.size(); ++n) {
     const Entry& e = At(n);
@@ -116,7 +144,8 @@ std::string Journal::Text() const {
 
 namespace qx {
 
-void Journal::ReportsAfter(std::uint32_t after, SimReports& out) const {
+void Journal::ReportsAfter(std::uint32_t after, SimReports& out) {
+  WriteHeld();
   out.Count = 0;
   out.Lost = 0;
   out.Next = added_;

@@ -2,6 +2,7 @@
 // with its time, code, name and the fields it carried. Bounded: the oldest lines go first.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -32,17 +33,26 @@ class Journal {
   void Add(std::uint32_t code, std::string name, std::string fields);
   // "<time> - Report X=… Y=… Touch=… Counter=… PointerX=… PointerY=…".
   void AddReport(const ReportLine& report);
+  // While the journal is held, new lines wait aside and are stamped and written in order when it
+  // is let go of, or read: a reply can go out before its line is made. Such a line bears the time
+  // it is written, microseconds after it was added.
+  void Hold() { holding_ = true; }
+  void LetGo() {
+    WriteHeld();
+    holding_ = false;
+  }
   void Clear() {
+    WriteHeld();
     ring_.clear();
     oldest_ = 0;
   }
   // The reports among the entries added after entry AFTER (counting every entry ever added, from
   // 1; REPORTS_FROM_NOW for none), at most OUT.Reports' room; OUT says where to go on from and how
   // many reports were let go of before they could be read.
-  void ReportsAfter(std::uint32_t after, SimReports& out) const;
+  void ReportsAfter(std::uint32_t after, SimReports& out);
   // Every line, each ended by '\n', oldest first.
-  std::string Text() const;
-  std::size_t size() const { return ring_.size(); }
+  std::string Text();
+  std::size_t size() const { return std::min(capacity_, ring_.size() + heldCount_); }
   std::size_t capacity() const { return capacity_; }
 
  private:
@@ -57,10 +67,16 @@ class Journal {
     ReportLine report;
     mutable std::string line;
     std::string Render() const;
+    void Reset();
   };
+  // How many lines may wait while held; more are written at once.
+  static constexpr std::size_t kMostHeld = 256;
   // The entry for a new line: a new one until the journal is full, then the oldest, emptied, so
   // that a full journal takes a line without allocating (the texts' room is kept too).
   Entry& Append();
+  // The entry for a new line, stamped now unless it is held.
+  Entry& NewEntry();
+  void WriteHeld();
   // The entry N places after the oldest kept.
   const Entry& At(std::size_t n) const { return ring_[(oldest_ + n) % ring_.size()]; }
 
@@ -69,6 +85,9 @@ class Journal {
   std::size_t oldest_ = 0;
   // Entries added since the start, cleared ones too: the number of the newest entry.
   std::uint32_t added_ = 0;
+  bool holding_ = false;
+  std::vector<Entry> held_;  // the first heldCount_ wait; the others keep their room for reuse
+  std::size_t heldCount_ = 0;
 };
 
 }  // namespace qx

@@ -60,6 +60,12 @@ class DeviceServer {
   void WakeInputs(const pollfd* inputs);
   // The earliest time an input or the touch path is due, if any.
   std::optional<Clock::time_point> NextDue() const;
+  // Notes what the inputs may have to do next (due_, inputDescriptors_). Holding the turn, at the
+  // end of whatever may have changed it.
+  void NoteDue();
+  // Whether waking the inputs before a request may do anything: an input with a descriptor may
+  // have become readable, or a due time has come.
+  bool InputsMayHaveWork() const;
   // Wakes the loop's poll; safe in a signal handler.
   void WakeLoop();
   // Wakes the loop when what a client's request did makes something due before the loop wakes.
@@ -120,6 +126,9 @@ class DeviceServer {
   // it has no descriptor).
   std::vector<pollfd> fds_;
   Clock::time_point loopWakesBy_;
+  // As NoteDue last found them; until then, as if the inputs always had work.
+  std::optional<Clock::time_point> due_;
+  bool inputDescriptors_ = true;
 
   std::atomic<std::size_t> pendingTotal_{0};
   // Those waiting for room (roomFreed_) wait under roomMutex_, and count themselves in roomWaiters_

@@ -190,7 +190,7 @@ TEST_F(ControllerTest, ALargeBurstLeavesWhatAllItsReportsWould) {
   SimStatus status = As<SimStatus>(Send(IOCTL_SIM_GET_STATUS, SimStatus{}));
   EXPECT_EQ(status.Counter, static_cast<std::uint16_t>(3 + 65535));
   EXPECT_EQ(status.RightButtonActions, 1u);
-  const Journal& journal = controller.journal();
+  Journal& journal = controller.journal();
   EXPECT_EQ(journal.size(), journal.capacity());
   std::string text = journal.Text();
   EXPECT_EQ(text.find("SimTouch"), std::string::npos) << "every line is one of the burst's newest reports";

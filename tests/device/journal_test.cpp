@@ -4,15 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace qx {
 namespace {
 
 // Each line's text after its time stamp.
-std::vector<std::string> Lines(const Journal& journal) {
+std::vector<std::string> Lines(Journal& journal) {
   std::istringstream text(journal.Text());
   std::vector<std::string> lines;
   for (std::string line; std::getline(text, line);) lines.push_back(line.substr(line.find(' ') + 1));
@@ -77,6 +79,62 @@ TEST(Journal, NumbersReportsByEntryAcrossRoundsAndClears) {
   ASSERT_EQ(out.Count, 1u) << "numbering goes on after a clear";
   EXPECT_EQ(out.Reports[0].X, 11);
   EXPECT_EQ(Lines(journal), std::vector<std::string>{Expected(11, true)});
+}
+
+
+// Holding changes only when lines are stamped: however held lines meet a read, a clear or the end
+// of the room, the journal holds the lines added, in order, and numbers them as added.
+TEST(Journal, HeldLinesAreTheLinesAddedInOrder) {
+  struct Case {
+    std::size_t capacity;
+    const char* steps;  // a: a request line, r: a report, R: 300 reports, h: hold, g: let go,
+                        // t: read the text, c: clear
+  };
+  for (const Case& c : {Case{5, "aharag"}, Case{5, "haatrag"}, Case{3, "aahrcaag"}, Case{4, "hRag"},
+                        Case{400, "ahRtRga"}, Case{2, "hcag"}}) {
+    Journal journal(c.capacity);
+    std::vector<std::string> expected;
+    int n = 0;
+    auto add = [&](bool report) {
+      AddEntry(journal, ++n, report);
+      expected.push_back(Expected(n, report));
+    };
+    for (const char* step = c.steps; *step; ++step) {
+      switch (*step) {
+        case 'a': add(false); break;
+        case 'r': add(true); break;
+        case 'R': for (int i = 0; i < 300; ++i) add(true); break;
+        case 'h': journal.Hold(); break;
+        case 'g': journal.LetGo(); break;
+        case 't': journal.Text(); break;
+        case 'c':
+          journal.Clear();
+          expected.clear();
+          break;
+      }
+    }
+    expected.erase(expected.begin(),
+                   expected.end() - static_cast<long>(std::min<std::size_t>(c.capacity, expected.size())));
+    EXPECT_EQ(journal.size(), expected.size()) << c.steps;
+    EXPECT_EQ(Lines(journal), expected) << c.steps;
+    SimReports out{};
+    journal.ReportsAfter(REPORTS_FROM_NOW, out);
+    EXPECT_EQ(out.Next, static_cast<std::uint32_t>(n)) << "entries numbered as added: " << c.steps;
+  }
+}
+
+TEST(Journal, AHeldLineBearsTheTimeItIsWritten) {
+  using namespace std::chrono;
+  Journal journal(4);
+  journal.Hold();
+  AddEntry(journal, 1, true);
+  std::this_thread::sleep_for(milliseconds(2));
+  const auto letGo = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+  journal.LetGo();
+  SimReports out{};
+  journal.ReportsAfter(0, out);
+  ASSERT_EQ(out.Count, 1u);
+  EXPECT_GE(out.Reports[0].Time, letGo);
 }
 
 }  // namespace
