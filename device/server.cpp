@@ -183,8 +183,8 @@ std::optional<DeviceServer::Clock::time_point> DeviceServer::NextDue() const {
 
 void DeviceServer::NoteDue() {
   due_ = NextDue();
-  inputDescriptors_ = false;
-  for (const TouchInput* input : controller_.inputs()) inputDescriptors_ = inputDescriptors_ || input->Descriptor() >= 0;
+  const std::vector<TouchInput*>& inputs = controller_.inputs();
+  inputDescriptors_ = std::any_of(inputs.begin(), inputs.end(), [](const TouchInput* in) { return in->Descriptor() >= 0; });
 }
 
 bool DeviceServer::InputsMayHaveWork() const { return inputDescriptors_ || (due_ && *due_ <= Clock::now()); }
@@ -294,12 +294,8 @@ bool DeviceServer::TakeTurn(Client& c, Turn& turn) {
 // descriptor (the simulated finger alone).
 const pollfd* DeviceServer::PollInputsNow(Client& c) {
   c.inputs.clear();
-  bool anyDescriptor = false;
-  for (const TouchInput* input : controller_.inputs()) {
-    c.inputs.push_back({input->Descriptor(), POLLIN, 0});
-    anyDescriptor = anyDescriptor || input->Descriptor() >= 0;
-  }
-  if (anyDescriptor) ::poll(c.inputs.data(), c.inputs.size(), 0);
+  for (const TouchInput* input : controller_.inputs()) c.inputs.push_back({input->Descriptor(), POLLIN, 0});
+  if (inputDescriptors_) ::poll(c.inputs.data(), c.inputs.size(), 0);
   return c.inputs.data();
 }
 
@@ -340,7 +336,9 @@ bool DeviceServer::Servable(const Client& c, std::uint32_t code) {
 }
 
 bool DeviceServer::RoomFor(std::uint32_t code) const {
-  return pendingTotal_ + Controller::ReplyBound(code) <= kTotalReplyCap;
+  const std::size_t pending = pendingTotal_;
+  // No reply is larger than a frame's payload: while that fits, the request need not be looked up.
+  return pending + frame::kMaxPayload <= kTotalReplyCap || pending + Controller::ReplyBound(code) <= kTotalReplyCap;
 }
 
 void DeviceServer::WaitToServe(Client& c, std::uint32_t code, Turn& turn) {
