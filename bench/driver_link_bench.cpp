@@ -53,8 +53,7 @@ pid_t StartAnswerer(const std::string& path, const char* reply) {
   if (pid == 0) {
     int fd = accept(listener, nullptr, nullptr);
     char buf[kFrame];
-    while (ReadExactly(fd, buf, kFrame) &&
-           write(fd, reply ? reply : buf, kFrame) == static_cast<ssize_t>(kFrame)) {
+    while (ReadExactly(fd, buf, kFrame) && write(fd, reply ? reply : buf, kFrame) == static_cast<ssize_t>(kFrame)) {
     }
     _exit(0);
   }
@@ -156,8 +155,8 @@ int main(int argc, char** argv) {
   const double echo = reporter.medians["BM_UnixSocketEcho"];
   const double atOnce = reporter.medians["BM_AnsweredAtOnce"];
   if (atOnce > 0 && echo > 0)
-    std::printf("the same calls answered at once by a bare frame server %.1f us: ratio to the echo %.2f\n", atOnce / 1000,
-                atOnce / echo);
+    std::printf("the same calls answered at once by a bare frame server %.1f us: ratio to the echo %.2f\n",
+                atOnce / 1000, atOnce / echo);
   if (request > 0 && echo > 0)
     std::printf("GetSettings round trip %.1f us, Unix-socket echo %.1f us (medians): ratio %.2f (goal: at most 1.1)\n",
                 request / 1000, echo / 1000, request / echo);

@@ -184,7 +184,8 @@ std::optional<DeviceServer::Clock::time_point> DeviceServer::NextDue() const {
 void DeviceServer::NoteDue() {
   due_ = NextDue();
   const std::vector<TouchInput*>& inputs = controller_.inputs();
-  inputDescriptors_ = std::any_of(inputs.begin(), inputs.end(), [](const TouchInput* in) { return in->Descriptor() >= 0; });
+  inputDescriptors_ =
+      std::any_of(inputs.begin(), inputs.end(), [](const TouchInput* in) { return in->Descriptor() >= 0; });
 }
 
 bool DeviceServer::InputsMayHaveWork() const { return inputDescriptors_ || (due_ && *due_ <= Clock::now()); }

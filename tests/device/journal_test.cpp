@@ -81,7 +81,6 @@ TEST(Journal, NumbersReportsByEntryAcrossRoundsAndClears) {
   EXPECT_EQ(Lines(journal), std::vector<std::string>{Expected(11, true)});
 }
 
-
 // Holding changes only when lines are stamped: however held lines meet a read, a clear or the end
 // of the room, the journal holds the lines added, in order, and numbers them as added.
 TEST(Journal, HeldLinesAreTheLinesAddedInOrder) {
@@ -103,7 +102,9 @@ TEST(Journal, HeldLinesAreTheLinesAddedInOrder) {
       switch (*step) {
         case 'a': add(false); break;
         case 'r': add(true); break;
-        case 'R': for (int i = 0; i < 300; ++i) add(true); break;
+        case 'R':
+          for (int i = 0; i < 300; ++i) add(true);
+          break;
         case 'h': journal.Hold(); break;
         case 'g': journal.LetGo(); break;
         case 't': journal.Text(); break;
