@@ -75,8 +75,9 @@ class DeviceServer {
   void Attend(Client& client);
   // Waits for what the client sends next; false when it is to go.
   bool Receive(Client& client);
-  // Holding the turn: lets the inputs report, then answers the client's whole requests for one
-  // turn; false when it is to go (a malformed frame, or the service stops).
+  // Holding the turn: lets the inputs report (when they may have something), then answers the
+  // client's whole requests for one turn and sends the replies before the journal's lines are
+  // written; false when it is to go (a malformed frame, or the service stops).
   bool TakeTurn(Client& client, Turn& turn);
   const pollfd* PollInputsNow(Client& client);
   bool ServeTurn(Client& client, Turn& turn);
