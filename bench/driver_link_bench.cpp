@@ -34,13 +34,18 @@ bool ReadExactly(int fd, char* buf, std::size_t n) {
   return true;
 }
 
-// A listening Unix socket at PATH.
-int ListenAt(const std::string& path) {
-  int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+sockaddr_un AddressOf(const std::string& path) {
   sockaddr_un addr{};
   addr.sun_family = AF_UNIX;
   std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-  bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  return addr;
+}
+
+// A listening Unix socket at PATH.
+int ListenAt(const std::string& path) {
+  int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  const sockaddr_un addr = AddressOf(path);
+  bind(listener, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
   listen(listener, 1);
   return listener;
 }
@@ -108,10 +113,8 @@ void BM_UnixSocketEcho(benchmark::State& state) {
   std::string path = qx::RunDir() + "/echo";
   pid_t echo = StartAnswerer(path, nullptr);
   int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+  const sockaddr_un addr = AddressOf(path);
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
     state.SkipWithError("no echo");
     close(fd);
     Stop(echo);
