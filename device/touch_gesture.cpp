@@ -97,7 +97,13 @@ std::optional<TouchGesture::Time> TouchGesture::NextDue() const {
 }
 
 void TouchGesture::Wake(Time now) {
-  if (phase_ == Phase::kStill && now >= due_) {
+  if (phase_ == Phase::kStill && now >= due_ && !AutomaticRightButton()) {
+    // The automatic right button was paused or switched off while the finger was held still (the
+    // control panel pauses it for calibration): no right button, the touch goes on as a plain Drag
+    // Drop touch, its left press held from where the finger went down.
+    Press(PointerButton::kLeft);
+    phase_ = Phase::kLeftHeld;
+  } else if (phase_ == Phase::kStill && now >= due_) {
     if (settings_.RbfAutoBeep == 1) Beep();
     Press(PointerButton::kRight);
     phase_ = Phase::kRightHeld;

@@ -133,6 +133,33 @@ TEST(TouchModes, EachModeAndTheRightButtonsMakeTheirButtonEvents) {
   }
 }
 
+// The automatic right button paused while a finger is held still (as the control panel does for
+// calibration): Toggle On brings no right button, the finger holds the left button as in plain
+// Drag Drop, until it lifts.
+TEST(TouchModes, APausedAutomaticRightButtonLeavesAHeldFingerTheLeftButton) {
+  SettingsBlock block = DefaultState().block;
+  block.TouchMode = 4;
+  block.RbfEnable = 1;
+  block.RbfAutoMode = 1;
+  block.RbfAutoSTime = 1;  // 1 s
+  block.RbfAutoBeep = 1;   // would sound at Toggle On
+  block.SoundMode = 1;     // no sound at touch-down or lift-off
+  Journal journal;
+  TouchPath path(block, journal);
+  RecordedPointer output;
+  path.Attach(output);
+  const auto start = std::chrono::steady_clock::now();
+  path.Report(100, 100, true, start);
+  block.RbfAutoMode = 0;
+  path.Wake(start + 1000ms);
+  path.Report(100, 100, false, start + 1200ms);
+  const ScreenPoint p = MapRawToScreen(block, 100, 100);
+  EXPECT_EQ(output.actions,
+            (std::vector<PointerAction>{PointerAction::MoveTo(p.x, p.y), PointerAction::Press(PointerButton::kLeft),
+                                        PointerAction::Release(PointerButton::kLeft)}));
+  EXPECT_FALSE(path.NextDue());
+}
+
 // The automatic right button wakes the loop at Toggle On and Toggle Off, from the block as it is.
 TEST(TouchModes, TheAutomaticRightButtonIsDueAtToggleOnThenAtToggleOff) {
   SettingsBlock block = DefaultState().block;
