@@ -57,12 +57,14 @@ void Journal::Entry::Reset() {
   line.clear();
 }
 
+Journal::Entry& Journal::StampedEntry() {
+  Entry& e = Append();
+  e.time = std::chrono::system_clock::now();
+  return e;
+}
+
 Journal::Entry& Journal::NewEntry() {
-  if (!holding_) {
-    Entry& e = Append();
-    e.time = std::chrono::system_clock::now();
-    return e;
-  }
+  if (!holding_) return StampedEntry();
   if (heldCount_ == kMostHeld) WriteHeld();
   if (heldCount_ == held_.size()) held_.emplace_back();
   Entry& e = held_[heldCount_++];
@@ -90,7 +92,10 @@ void Journal::Add(std::uint32_t code, std::string name, std::string fields) {
 }
 
 void Journal::AddReport(const ReportLine& report) {
-  Entry& e = NewEntry();
+  // Never held: a report bears the time the touch took effect, which a replay's pace is read
+  // from, not the end of the turn that made it. The lines held before it go first, in order.
+  WriteHeld();
+  Entry& e = StampedEntry();
   e.isReport = true;
   e.report = report;
 }

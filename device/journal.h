@@ -33,9 +33,9 @@ class Journal {
   void Add(std::uint32_t code, std::string name, std::string fields);
   // "<time> - Report X=… Y=… Touch=… Counter=… PointerX=… PointerY=…".
   void AddReport(const ReportLine& report);
-  // While the journal is held, new lines wait aside and are stamped and written in order when it
-  // is let go of, or read: a reply can go out before its line is made. Such a line bears the time
-  // it is written, microseconds after it was added.
+  // While the journal is held, new lines other than reports wait aside and are stamped and
+  // written in order when it is let go of, or read, or a report comes: a reply can go out before
+  // its line is made. Such a line bears the time it is written, microseconds after it was added.
   void Hold() { holding_ = true; }
   void LetGo() {
     WriteHeld();
@@ -74,6 +74,8 @@ class Journal {
   // The entry for a new line: a new one until the journal is full, then the oldest, emptied, so
   // that a full journal takes a line without allocating (the texts' room is kept too).
   Entry& Append();
+  // The entry for a new line, stamped now.
+  Entry& StampedEntry();
   // The entry for a new line, stamped now unless it is held.
   Entry& NewEntry();
   void WriteHeld();

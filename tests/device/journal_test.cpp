@@ -124,18 +124,24 @@ TEST(Journal, HeldLinesAreTheLinesAddedInOrder) {
   }
 }
 
-TEST(Journal, AHeldLineBearsTheTimeItIsWritten) {
+// A replay's pace is read from its reports' times: a report made in a held turn is stamped when it
+// is made, not when the turn's lines are written.
+TEST(Journal, AReportBearsTheTimeItIsMadeEvenWhileHeld) {
   using namespace std::chrono;
+  const auto Now = [] { return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count(); };
   Journal journal(4);
   journal.Hold();
-  AddEntry(journal, 1, true);
+  AddEntry(journal, 1, false);
+  const auto before = Now();
+  AddEntry(journal, 2, true);
+  const auto after = Now();
   std::this_thread::sleep_for(milliseconds(2));
-  const auto letGo = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
   journal.LetGo();
   SimReports out{};
   journal.ReportsAfter(0, out);
   ASSERT_EQ(out.Count, 1u);
-  EXPECT_GE(out.Reports[0].Time, letGo);
+  EXPECT_GE(out.Reports[0].Time, before);
+  EXPECT_LE(out.Reports[0].Time, after);
 }
 
 }  // namespace
