@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <sstream>
 
@@ -408,16 +409,19 @@ TEST_F(CalibrationTouch, FingerThatNeverLiftsAtTheStartCanBeBrokenOff) {
   PressFinger(500, 500);
   CalibrationWindow& run = Open();
   ASSERT_TRUE(WaitUntil([&] { return run.phase() == CalibrationWindow::Phase::AwaitLiftAtStart; }));
-  // Held past Toggle On: the run has paused the automatic right button, so no right click comes.
+  // Held past Toggle On (1 s after the press): once the run has paused the automatic right
+  // button, no right click comes.
   QTest::qWait(1200);
   const auto pressed = std::chrono::steady_clock::now();
   PressEsc();
   ASSERT_TRUE(AwaitClosed());
   EXPECT_LT(std::chrono::steady_clock::now() - pressed, std::chrono::seconds(1));
-  EXPECT_EQ(Without(Requests(), "GetTouchSample"),
-            (std::vector<std::string>{"SetTouchMode TouchMode=4 RbfAutoMode=0", "GetSmiRegistration",
-                                      "SetCalibrationState 3", "SetCalibrationState 0", "SetCalibrationState 4",
-                                      "SetTouchMode TouchMode=4 RbfAutoMode=1"}));
+  // A start slower than Toggle On leaves the right click before the pause, on the desktop's side.
+  std::vector<std::string> sent = Without(Requests(), "GetTouchSample");
+  sent.erase(sent.begin(), std::find(sent.begin(), sent.end(), "SetTouchMode TouchMode=4 RbfAutoMode=0"));
+  EXPECT_EQ(sent, (std::vector<std::string>{"SetTouchMode TouchMode=4 RbfAutoMode=0", "GetSmiRegistration",
+                                            "SetCalibrationState 3", "SetCalibrationState 0", "SetCalibrationState 4",
+                                            "SetTouchMode TouchMode=4 RbfAutoMode=1"}));
 }
 
 TEST_F(CalibrationTouch, RightButtonProgramHidesForTheRunUnlessTheDriverPausesIt) {
