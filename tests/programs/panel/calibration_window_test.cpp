@@ -80,6 +80,15 @@ std::vector<std::string> Without(std::vector<std::string> requests, const std::s
   return requests;
 }
 
+// The requests from the run's first on, its pause of the automatic right button. A finger put down
+// before the panel starts gets its right click before the run when the start takes longer than
+// Toggle On (1 s), as it may on a loaded machine: that click is the desktop's.
+std::vector<std::string> RequestsOfTheRun() {
+  std::vector<std::string> sent = Requests();
+  sent.erase(sent.begin(), std::find(sent.begin(), sent.end(), "SetTouchMode TouchMode=4 RbfAutoMode=0"));
+  return sent;
+}
+
 // A whole run by METHOD on a panel wired WIRING, each target checked on screen as it waits and
 // once taken, Yes at the end; the requests in their order, and the pointer where touches land.
 class CalibrationRun : public CalibrationTest,
@@ -273,7 +282,8 @@ TEST_F(CalibrationTouch, FingerDownAtTheStartIsWaitedForWithAYellowIndicator) {
   ASSERT_TRUE(AwaitTarget(1));
   EXPECT_EQ(BackColour(run.picStat), kWhite);
   ExpectTarget(run.grab().toImage(), 1, 1024, 768, true);
-  const std::vector<std::string> requests = Requests();
+  const std::vector<std::string> requests = RequestsOfTheRun();
+  ASSERT_GE(requests.size(), 4u);
   EXPECT_EQ(std::vector(requests.begin(), requests.begin() + 4),
             (std::vector<std::string>{"SetTouchMode TouchMode=4 RbfAutoMode=0", "GetSmiRegistration", "GetTouchSample",
                                       "SetCalibrationState 3"}));
@@ -416,12 +426,10 @@ TEST_F(CalibrationTouch, FingerThatNeverLiftsAtTheStartCanBeBrokenOff) {
   PressEsc();
   ASSERT_TRUE(AwaitClosed());
   EXPECT_LT(std::chrono::steady_clock::now() - pressed, std::chrono::seconds(1));
-  // A start slower than Toggle On leaves the right click before the pause, on the desktop's side.
-  std::vector<std::string> sent = Without(Requests(), "GetTouchSample");
-  sent.erase(sent.begin(), std::find(sent.begin(), sent.end(), "SetTouchMode TouchMode=4 RbfAutoMode=0"));
-  EXPECT_EQ(sent, (std::vector<std::string>{"SetTouchMode TouchMode=4 RbfAutoMode=0", "GetSmiRegistration",
-                                            "SetCalibrationState 3", "SetCalibrationState 0", "SetCalibrationState 4",
-                                            "SetTouchMode TouchMode=4 RbfAutoMode=1"}));
+  EXPECT_EQ(Without(RequestsOfTheRun(), "GetTouchSample"),
+            (std::vector<std::string>{"SetTouchMode TouchMode=4 RbfAutoMode=0", "GetSmiRegistration",
+                                      "SetCalibrationState 3", "SetCalibrationState 0", "SetCalibrationState 4",
+                                      "SetTouchMode TouchMode=4 RbfAutoMode=1"}));
 }
 
 TEST_F(CalibrationTouch, RightButtonProgramHidesForTheRunUnlessTheDriverPausesIt) {
