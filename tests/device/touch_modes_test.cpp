@@ -133,17 +133,24 @@ TEST(TouchModes, EachModeAndTheRightButtonsMakeTheirButtonEvents) {
   }
 }
 
-// The automatic right button paused while a finger is held still (as the control panel does for
-// calibration): Toggle On brings no right button, the finger holds the left button as in plain
-// Drag Drop, until it lifts.
-TEST(TouchModes, APausedAutomaticRightButtonLeavesAHeldFingerTheLeftButton) {
+// Drag Drop with the automatic right button, Toggle On and Toggle Off at the dialog's indexes.
+SettingsBlock AutomaticRightButton(int toggleOn, int toggleOff) {
   SettingsBlock block = DefaultState().block;
   block.TouchMode = 4;
   block.RbfEnable = 1;
   block.RbfAutoMode = 1;
-  block.RbfAutoSTime = 1;  // 1 s
-  block.RbfAutoBeep = 1;   // would sound at Toggle On
-  block.SoundMode = 1;     // no sound at touch-down or lift-off
+  block.RbfAutoSTime = static_cast<std::uint8_t>(toggleOn);
+  block.RbfAutoETime = static_cast<std::uint8_t>(toggleOff);
+  return block;
+}
+
+// The automatic right button paused while a finger is held still (as the control panel does for
+// calibration): Toggle On brings no right button, the finger holds the left button as in plain
+// Drag Drop, until it lifts.
+TEST(TouchModes, APausedAutomaticRightButtonLeavesAHeldFingerTheLeftButton) {
+  SettingsBlock block = AutomaticRightButton(1, 3);  // 1 s, 2 s
+  block.RbfAutoBeep = 1;                             // would sound at Toggle On
+  block.SoundMode = 1;                               // no sound at touch-down or lift-off
   Journal journal;
   TouchPath path(block, journal);
   RecordedPointer output;
@@ -162,12 +169,7 @@ TEST(TouchModes, APausedAutomaticRightButtonLeavesAHeldFingerTheLeftButton) {
 
 // The automatic right button wakes the loop at Toggle On and Toggle Off, from the block as it is.
 TEST(TouchModes, TheAutomaticRightButtonIsDueAtToggleOnThenAtToggleOff) {
-  SettingsBlock block = DefaultState().block;
-  block.TouchMode = 4;
-  block.RbfEnable = 1;
-  block.RbfAutoMode = 1;
-  block.RbfAutoSTime = 4;  // 2.5 s
-  block.RbfAutoETime = 0;  // 0.5 s
+  const SettingsBlock block = AutomaticRightButton(4, 0);  // 2.5 s, 0.5 s
   Journal journal;
   TouchPath path(block, journal);
   const auto start = std::chrono::steady_clock::now();
