@@ -12,7 +12,6 @@
 
 namespace qx {
 
-inline constexpr char DRIVER_NAME[] = "QXWMECOM";
 inline constexpr char DRIVER_FILE[] = "QXWMECOM.vxd";
 
 // Window messages: WM_USER with these wParams.

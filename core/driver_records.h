@@ -10,6 +10,9 @@
 
 namespace qx {
 
+// The device's name: the driver's socket in the root's run/ folder, and the handle `\\.\QXWMECOM`.
+inline constexpr char DRIVER_NAME[] = "QXWMECOM";
+
 // The suite's requests: device type 0xF, buffered.
 inline constexpr std::uint32_t IOCTL_GET_SETTINGS = 0xF2010;
 inline constexpr std::uint32_t IOCTL_GET_TOUCH_SAMPLE = 0xF2030;

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "core/driver_link.h"
+#include "core/driver_records.h"
 #include "device/controller.h"
 #include "device/evdev_touchscreen.h"
 #include "device/initial_settings.h"

@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "device/calibration_export.h"
+#include "tools/qxctl/calibration_export.h"
 #include "host/machine_root.h"
 #include "tools/qxctl/commands.h"
 #include "tools/qxctl/service_requests.h"

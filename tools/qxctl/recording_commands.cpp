@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "device/recording.h"
+#include "tools/qxctl/recording.h"
 #include "tools/qxctl/commands.h"
 #include "tools/qxctl/service_requests.h"
 

@@ -1,5 +1,5 @@
 // Recordings: the file cut into counted lines, each handed to libevemu, and written back with it.
-#include "device/recording.h"
+#include "tools/qxctl/recording.h"
 
 #include <evemu.h>
 #include <fcntl.h>

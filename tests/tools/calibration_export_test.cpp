@@ -3,7 +3,7 @@
 // documented behaviour): random calibrations under every combination of the three flags agree
 // with the suite's own mapping within a pixel where the centre values are the midpoints, and the
 // printed difference is right where they are not. Then qxctl's command on a real service.
-#include "device/calibration_export.h"
+#include "tools/qxctl/calibration_export.h"
 
 #include <gtest/gtest.h>
 

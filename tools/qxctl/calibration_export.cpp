@@ -1,6 +1,6 @@
 // The calibration exported: each screen axis as a line over the device's normalised axis, then
 // written out in each stack's terms.
-#include "device/calibration_export.h"
+#include "tools/qxctl/calibration_export.h"
 
 #include <algorithm>
 #include <cmath>
