@@ -30,19 +30,20 @@ DeviceReply Failed() { return {false, {}}; }
 
 }  // namespace
 
-Controller::Controller(StateFile file) : file_(std::move(file)) {
+Controller::Controller(StateFile file, Journal& journal, TouchSide& touch)
+    : file_(std::move(file)), journal_(journal), touch_(touch) {
   if (auto kept = file_.Load()) {
     state_ = *kept;
   } else {
     state_ = DefaultState();
     file_.Save(state_);
   }
-  touch_.Attach(pointer_);
+  touch_.Configure(state_.block);
 }
 
 SettingsBlock Controller::BlockAsHandedOut() const {
   SettingsBlock b = state_.block;
-  if (!state_.present || !InputsPresent()) {
+  if (!state_.present || !touch_.Present()) {
     b.ActivePort = 0;
     b.ActivePortBase = 0;
     b.ActivePortIrq = 0;
@@ -68,6 +69,7 @@ void Controller::SetAndSaveState(const StoredState& next) {
   bool changed = next.present != state_.present || next.initialSettings != state_.initialSettings ||
                  std::memcmp(&next.block, &state_.block, sizeof(SettingsBlock)) != 0;
   state_ = next;
+  touch_.Configure(state_.block);
   if (changed && !file_.Save(state_)) journal_.Add(0, "StateNotSaved", "path=" + file_.path());
 }
 
@@ -78,10 +80,10 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
   if (!r.fields.empty()) return HandleSet(r, From<SettingsBlock>(payload));
   switch (code) {
     case IOCTL_GET_SETTINGS: return Answer(r, BlockAsHandedOut());
-    case IOCTL_GET_TOUCH_SAMPLE: return Answer(r, touch_.sample());
+    case IOCTL_GET_TOUCH_SAMPLE: return Answer(r, touch_.path().sample());
     case IOCTL_SET_CALIBRATION_STATE: return SetCalibrationState(r, From<std::int32_t>(payload));
     case IOCTL_GET_RBF_REGISTRATION:
-    case IOCTL_WAIT_RBF_DISARMED: return Answer(r, touch_.rightButton());
+    case IOCTL_WAIT_RBF_DISARMED: return Answer(r, touch_.path().rightButton());
     case IOCTL_SET_RBF_REGISTRATION: return RegisterRightButton(r, From<RbfRegistration>(payload));
     case IOCTL_GET_SMI_REGISTRATION: return Answer(r, smi_);
     case IOCTL_SET_SMI_REGISTRATION: return RegisterCompanion(r, From<SmiRegistration>(payload));
@@ -94,14 +96,11 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
     case IOCTL_SIM_REPORT_RATE: return SetReportRate(r, From<std::int32_t>(payload));
     case IOCTL_SIM_REPLAY: return Replay(r, From<SimReplay>(payload));
     case IOCTL_SIM_READ_REPORTS: return ReadReports(From<SimReports>(payload));
-    case IOCTL_SIM_GET_INPUT: return Ok(Bytes(InputInForce()));
+    case IOCTL_SIM_GET_INPUT: return Ok(Bytes(touch_.InputInForce()));
     case IOCTL_SIM_GET_STATUS: return Ok(Bytes(Status()));
     case IOCTL_SIM_READ_JOURNAL: return Ok(JournalTail());
     case IOCTL_SIM_CLEAR_JOURNAL: journal_.Clear(); return Ok({});
-    case IOCTL_SIM_DESCRIBE_IO: {
-      const std::string text = DescribeIo();
-      return Ok(std::vector<std::uint8_t>(text.begin(), text.end()));
-    }
+    case IOCTL_SIM_DESCRIBE_IO: return DescribeIo();
     default: return Failed();
   }
 }
@@ -143,10 +142,10 @@ DeviceReply Controller::SetCalibrationState(const RequestEntry& request, std::in
 }
 
 DeviceReply Controller::RegisterRightButton(const RequestEntry& request, const RbfRegistration& registration) {
-  touch_.Register(registration);
+  touch_.path().Register(registration);
   journal_.Add(request.code, request.name,
                "Window=" + std::to_string(registration.Window) + " Armed=" + std::to_string(registration.Armed));
-  return Ok(Bytes(touch_.rightButton()));
+  return Ok(Bytes(touch_.path().rightButton()));
 }
 
 DeviceReply Controller::RegisterCompanion(const RequestEntry& request, const SmiRegistration& registration) {
@@ -159,7 +158,7 @@ DeviceReply Controller::RegisterCompanion(const RequestEntry& request, const Smi
 DeviceReply Controller::PlayTestSound(const RequestEntry& request, const TestSound& sound) {
   journal_.Add(request.code, request.name,
                "Tone=" + std::to_string(sound.Tone) + " Duration=" + std::to_string(sound.Duration));
-  touch_.Bell(sound.Tone, sound.Duration);
+  touch_.path().Bell(sound.Tone, sound.Duration);
   return Ok(Bytes(sound));
 }
 
@@ -173,23 +172,15 @@ DeviceReply Controller::SetPresent(const RequestEntry& request, std::int32_t pre
 
 DeviceReply Controller::SetReportRate(const RequestEntry& request, std::int32_t rate) {
   bool ok = rate >= 0 && rate <= Finger::kMaxRate;
-  if (ok && rate) finger_.SetRate(rate);
+  if (ok && rate) touch_.finger().SetRate(rate);
   journal_.Add(request.code, request.name, "Rate=" + std::to_string(rate) + (ok ? "" : " failed"));
   if (!ok) return Failed();
-  return Ok(Bytes(static_cast<std::int32_t>(finger_.rate())));
+  return Ok(Bytes(static_cast<std::int32_t>(touch_.finger().rate())));
 }
 
 SimStatus Controller::Status() const {
-  const TouchSample& sample = touch_.sample();
-  SimStatus status{};
-  status.Present = state_.present && InputsPresent() ? 1 : 0;
-  status.Touching = touch_.touching() ? 1 : 0;
-  status.RawX = sample.X;
-  status.RawY = sample.Y;
-  status.Counter = static_cast<std::uint16_t>(sample.Counter);
-  status.PointerX = pointer_.x();
-  status.PointerY = pointer_.y();
-  status.RightButtonActions = pointer_.rightClicks();
+  SimStatus status = touch_.Status();
+  status.Present = state_.present && status.Present ? 1 : 0;
   return status;
 }
 
@@ -201,7 +192,7 @@ std::vector<std::uint8_t> Controller::JournalTail() {
 }
 
 bool Controller::Holds(std::uint32_t code) const {
-  return code == IOCTL_WAIT_RBF_DISARMED && touch_.rightButton().Armed != 0;
+  return code == IOCTL_WAIT_RBF_DISARMED && touch_.path().rightButton().Armed != 0;
 }
 
 std::size_t Controller::ReplyBound(std::uint32_t code) {
@@ -212,37 +203,15 @@ std::size_t Controller::ReplyBound(std::uint32_t code) {
   return std::max<std::size_t>(sizeof(SettingsBlock), request ? request->size : 0);
 }
 
-bool Controller::InputsPresent() const {
-  return std::all_of(inputs_.begin(), inputs_.end(), [](const TouchInput* input) { return input->Present(); });
-}
-
-SimInput Controller::InputInForce() const { return replay_ ? replay_->input : inputs_.back()->Identity(); }
-
-// A part of a recording: its events go through the decoder a touchscreen's go through. A
+// A part of a recording: it makes the recording the input in force, or goes on with it. A
 // recording that ends with the finger down lifts it, so that nothing stays pressed.
 DeviceReply Controller::Replay(const RequestEntry& request, const SimReplay& part) {
   const bool first = part.Flags & REPLAY_FIRST, last = part.Flags & REPLAY_LAST;
   journal_.Add(
       request.code, request.name,
       "Events=" + std::to_string(part.Count) + " First=" + (first ? "1" : "0") + " Last=" + (last ? "1" : "0"));
-  if (first) {
-    if (replay_) replay_->decoder.End(touch_);
-    SimInput input{};
-    input.Kind = INPUT_RECORDING;
-    input.Present = 1;
-    input.Axes = part.Axes;
-    std::memcpy(input.Path, part.File, std::min(sizeof input.Path, sizeof part.File));
-    input.Path[sizeof input.Path - 1] = '\0';
-    replay_.emplace(Replaying{TouchDecoder(part.Axes), input});
-  }
-  if (!replay_ || part.Count > kReplayEvents) return Failed();
-  for (std::size_t i = 0; i < part.Count; ++i)
-    replay_->decoder.Take(part.Events[i].Type, part.Events[i].Code, part.Events[i].Value, touch_);
-  if (last) {
-    replay_->decoder.End(touch_);
-    replay_.reset();
-  }
-  return Ok(Bytes(touch_.sample()));
+  if (!touch_.Replay(part)) return Failed();
+  return Ok(Bytes(touch_.path().sample()));
 }
 
 DeviceReply Controller::ReadReports(const SimReports& in) {
@@ -252,55 +221,25 @@ DeviceReply Controller::ReadReports(const SimReports& in) {
   return Ok(Bytes(out));
 }
 
-void Controller::AttachOutput(PointerOutput& output) {
-  touch_.Attach(output);
-  desktop_ = &output;
-}
-
-std::string Controller::DescribeIo() const {
-  // The input in force: a recording while one is played, else the one added last.
-  const std::string input =
-      replay_ ? "recording " + std::string(replay_->input.Path) + ", " + AxesText(replay_->input.Axes)
-              : inputs_.back()->Describe();
-  return "Input: " + input + "\nOutput: " + (desktop_ ? desktop_->Describe() : "none") + "\n";
+DeviceReply Controller::DescribeIo() const {
+  const std::string text = touch_.Describe();
+  return Ok(std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
 DeviceReply Controller::InjectTouch(const RequestEntry& request, const SimTouch& touch) {
   journal_.Add(request.code, request.name,
                "X=" + std::to_string(touch.X) + " Y=" + std::to_string(touch.Y) +
                    " Touching=" + std::to_string(touch.Touching) + " Reports=" + std::to_string(touch.Reports));
-  // A burst is a touch of its own: the held finger, if any, leaves the panel to it.
-  finger_.Lift();
-  // Reports that the journal could not keep anyway (it keeps its newest lines) only count: the
-  // work of a burst is bounded by the journal's size, whatever its number of reports. They are
-  // the ones after the first, so that a touch-down still does what it does.
-  const std::size_t count = touch.Reports;
-  const std::size_t skipped = count > journal_.capacity() + 1 ? count - journal_.capacity() - 1 : 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    if (i == 1 && skipped) {
-      touch_.CountUnmade(skipped);
-      i += skipped - 1;
-      continue;
-    }
-    touch_.Report(touch.X, touch.Y, touch.Touching != 0);
-  }
-  return Ok(Bytes(touch_.sample()));
+  touch_.Burst(touch.X, touch.Y, touch.Touching != 0, touch.Reports);
+  return Ok(Bytes(touch_.path().sample()));
 }
 
 DeviceReply Controller::MoveFinger(const RequestEntry& request, const SimFinger& finger) {
   journal_.Add(request.code, request.name,
                "X=" + std::to_string(finger.X) + " Y=" + std::to_string(finger.Y) +
                    " Jitter=" + std::to_string(finger.Jitter) + " Down=" + std::to_string(finger.Down));
-  if (finger.Down) {
-    auto now = std::chrono::steady_clock::now();
-    finger_.Press(finger.X, finger.Y, finger.Jitter, now);
-    finger_.Wake(now, false, touch_);
-  } else {
-    // The finger leaves where it was last reported.
-    finger_.Lift();
-    touch_.Report(touch_.sample().X, touch_.sample().Y, false);
-  }
-  return Ok(Bytes(touch_.sample()));
+  touch_.MoveFinger(finger.X, finger.Y, finger.Jitter, finger.Down != 0);
+  return Ok(Bytes(touch_.path().sample()));
 }
 
 }  // namespace qx

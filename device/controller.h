@@ -1,7 +1,7 @@
 // The simulated controller behind the device service, on the side of its requests: what each
-// request of the table in core/driver_records does to the kept settings, the registrations, the
-// journal and the touch path. It owns the touch side too (the touch path, the simulated pointer
-// attached to it and the finger), which the service's loop wakes. No I/O but the state file.
+// request of the table in core/driver_records does to the kept settings, the registrations and the
+// journal, and what it asks of the touch side (device/touch_side), which it hands the settings in
+// force whenever they change. No I/O but the state file.
 #pragma once
 
 #include <cstdint>
@@ -10,14 +10,10 @@
 #include <vector>
 
 #include "core/driver_records.h"
-#include "device/finger.h"
 #include "device/initial_settings.h"
 #include "device/journal.h"
-#include "device/simulated_pointer.h"
 #include "device/state_file.h"
-#include "device/touch_decoder.h"
-#include "device/touch_input.h"
-#include "device/touch_path.h"
+#include "device/touch_side.h"
 
 namespace qx {
 
@@ -28,8 +24,9 @@ struct DeviceReply {
 
 class Controller {
  public:
-  // Loads the kept settings, or starts from the defaults and keeps them.
-  explicit Controller(StateFile file);
+  // Loads the kept settings, or starts from the defaults and keeps them, and hands them to TOUCH.
+  // JOURNAL and TOUCH outlive the controller.
+  Controller(StateFile file, Journal& journal, TouchSide& touch);
   Controller(const Controller&) = delete;
   Controller& operator=(const Controller&) = delete;
 
@@ -46,19 +43,6 @@ class Controller {
 
   // The largest reply a request of CODE can get: the journal's, or a record's.
   static std::size_t ReplyBound(std::uint32_t code);
-
-  // For the service's loop: the inputs it waits on (the finger first), and the touch path that
-  // takes their reports and drives the pointer outputs attached to it. An input added outlives
-  // the controller; the one added last is the input in force (a touchscreen in place of the
-  // finger), except while a recording is played.
-  void AddInput(TouchInput& input) { inputs_.push_back(&input); }
-  const std::vector<TouchInput*>& inputs() const { return inputs_; }
-  TouchPath& touchPath() { return touch_; }
-  // The desktop's pointer, besides the simulated one: attached to the touch path, and the output
-  // the service reports as in force. It outlives the controller.
-  void AttachOutput(PointerOutput& output);
-  // "Input: …\nOutput: …\n": the input and the desktop output in force, as SimDescribeIo answers.
-  std::string DescribeIo() const;
 
   const StoredState& state() const { return state_; }
   const Journal& journal() const { return journal_; }
@@ -81,9 +65,7 @@ class Controller {
   DeviceReply MoveFinger(const RequestEntry& request, const SimFinger& finger);
   DeviceReply Replay(const RequestEntry& request, const SimReplay& part);
   DeviceReply ReadReports(const SimReports& in);
-  SimInput InputInForce() const;
-  // Every input can report: an unplugged touchscreen makes the controller read as absent.
-  bool InputsPresent() const;
+  DeviceReply DescribeIo() const;
   SimStatus Status() const;
   std::vector<std::uint8_t> JournalTail();
 
@@ -95,18 +77,8 @@ class Controller {
 
   StateFile file_;
   StoredState state_;
-  Journal journal_;
-  SimulatedPointer pointer_{journal_};
-  TouchPath touch_{state_.block, journal_};
-  Finger finger_;
-  std::vector<TouchInput*> inputs_{&finger_};
-  PointerOutput* desktop_ = nullptr;
-  // The recording being played, if one is: its decoder and what it is.
-  struct Replaying {
-    TouchDecoder decoder;
-    SimInput input;
-  };
-  std::optional<Replaying> replay_;
+  Journal& journal_;
+  TouchSide& touch_;
   SmiRegistration smi_{-1, 0, 0};
   std::int32_t calibrationState_ = 0;
 };

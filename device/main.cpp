@@ -12,7 +12,7 @@
 #include <string>
 
 #include "core/driver_records.h"
-#include "device/controller.h"
+#include "device/device_parts.h"
 #include "device/evdev_touchscreen.h"
 #include "device/initial_settings.h"
 #include "device/pointer_choice.h"
@@ -97,22 +97,22 @@ int main(int argc, char** argv) {
   std::unique_ptr<qx::EvdevTouchscreen> touchscreen;
   if (!touchscreenPath.empty() && !(touchscreen = OpenTouchscreen(touchscreenPath))) return 2;
 
-  qx::Controller controller(qx::StateFile(deviceDir + "/settings.bin"));
-  if (touchscreen) controller.AddInput(*touchscreen);
+  qx::DeviceParts parts(qx::StateFile(deviceDir + "/settings.bin"));
+  if (touchscreen) parts.touch.AddInput(*touchscreen);
   // The installer's initial settings, when they are new: what the controller runs with from now.
-  for (const std::string& problem : controller.TakeInitialSettings(qx::ReadInitialSettings()))
+  for (const std::string& problem : parts.controller.TakeInitialSettings(qx::ReadInitialSettings()))
     std::fprintf(stderr, "qxwmecomd: %s\n", problem.c_str());
   // The desktop's pointer, besides the simulated one.
   std::string pointerError;
-  auto output = qx::ChoosePointerOutput(pointer, controller.state().block, controller.journal(), pointerError);
+  auto output = qx::ChoosePointerOutput(pointer, parts.touch.settings(), parts.journal, pointerError);
   if (!output) {
     std::fprintf(stderr, "qxwmecomd: --pointer %s\n", pointerError.c_str());
     return 2;
   }
-  controller.AttachOutput(*output);
+  parts.touch.AttachOutput(*output);
   std::fprintf(stderr, "qxwmecomd: pointer output: %s\n", output->Describe().c_str());
 
-  qx::DeviceServer server(root + "/run/" + qx::DRIVER_NAME, controller);
+  qx::DeviceServer server(root + "/run/" + qx::DRIVER_NAME, parts.controller, parts.touch);
   if (!server.Listen()) return 1;
 
   running = &server;

@@ -75,8 +75,11 @@ struct DeviceServer::Client {
   }
 };
 
-DeviceServer::DeviceServer(std::string socketPath, Controller& controller)
-    : path_(std::move(socketPath)), controller_(controller), wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+DeviceServer::DeviceServer(std::string socketPath, Controller& controller, TouchSide& touch)
+    : path_(std::move(socketPath)),
+      controller_(controller),
+      touch_(touch),
+      wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 DeviceServer::~DeviceServer() {
   if (listenFd_ >= 0) {
@@ -148,7 +151,7 @@ void DeviceServer::Run() {
       ssize_t ignored = ::read(wakeFd_, &wakeUps, sizeof wakeUps);
       (void)ignored;
     }
-    WakeInputs(fds_.data() + kFirstInput);
+    touch_.Wake(Clock::now(), fds_.data() + kFirstInput);
     NoteChange();
     if (fds_[kListening].revents & POLLIN) AcceptClients();
   }
@@ -167,25 +170,13 @@ int DeviceServer::PreparePoll() {
   fds_.clear();
   fds_.push_back({listenFd_, POLLIN, 0});
   fds_.push_back({wakeFd_, POLLIN, 0});
-  for (TouchInput* input : controller_.inputs()) fds_.push_back({input->Descriptor(), POLLIN, 0});
+  touch_.AppendPollEntries(fds_);
   return timeout;
 }
 
-std::optional<DeviceServer::Clock::time_point> DeviceServer::NextDue() const {
-  // The touch path's own timers (the automatic right button) and its outputs'.
-  std::optional<Clock::time_point> due = controller_.touchPath().NextDue();
-  for (const TouchInput* input : controller_.inputs()) {
-    std::optional<Clock::time_point> next = input->NextDue();
-    if (next && (!due || *next < *due)) due = next;
-  }
-  return due;
-}
-
 void DeviceServer::NoteDue() {
-  due_ = NextDue();
-  const std::vector<TouchInput*>& inputs = controller_.inputs();
-  inputDescriptors_ =
-      std::any_of(inputs.begin(), inputs.end(), [](const TouchInput* in) { return in->Descriptor() >= 0; });
+  due_ = touch_.NextDue();
+  inputDescriptors_ = touch_.HasDescriptors();
 }
 
 bool DeviceServer::InputsMayHaveWork() const { return inputDescriptors_ || (due_ && *due_ <= Clock::now()); }
@@ -194,14 +185,6 @@ void DeviceServer::WakeLoopIfDueSooner() {
   if (!due_ || *due_ >= loopWakesBy_) return;
   loopWakesBy_ = *due_;
   WakeLoop();
-}
-
-void DeviceServer::WakeInputs(const pollfd* inputs) {
-  const Clock::time_point now = Clock::now();
-  const std::vector<TouchInput*>& all = controller_.inputs();
-  for (std::size_t k = 0; k < all.size(); ++k)
-    all[k]->Wake(now, inputs[k].revents & (POLLIN | POLLHUP | POLLERR), controller_.touchPath());
-  controller_.touchPath().Wake(now);
 }
 
 void DeviceServer::AcceptClients() {
@@ -279,7 +262,8 @@ bool DeviceServer::Receive(Client& c) {
 // are written once the replies are sent.
 bool DeviceServer::TakeTurn(Client& c, Turn& turn) {
   if (stop_) return false;
-  if (InputsMayHaveWork()) WakeInputs(PollInputsNow(c));  // reports that came in meanwhile go before the request
+  if (InputsMayHaveWork())
+    touch_.Wake(Clock::now(), PollInputsNow(c));  // reports that came in meanwhile go before the request
   controller_.journal().Hold();
   const bool stays = ServeTurn(c, turn);
   // A send that would wait is left to WriteTo, without the turn.
@@ -295,7 +279,7 @@ bool DeviceServer::TakeTurn(Client& c, Turn& turn) {
 // descriptor (the simulated finger alone).
 const pollfd* DeviceServer::PollInputsNow(Client& c) {
   c.inputs.clear();
-  for (const TouchInput* input : controller_.inputs()) c.inputs.push_back({input->Descriptor(), POLLIN, 0});
+  touch_.AppendPollEntries(c.inputs);
   if (inputDescriptors_) ::poll(c.inputs.data(), c.inputs.size(), 0);
   return c.inputs.data();
 }
@@ -332,9 +316,7 @@ bool DeviceServer::HeldBack(const Client& c, std::uint32_t code) const {
   return controller_.Holds(code) && !(c.heldUntil && Clock::now() >= *c.heldUntil);
 }
 
-bool DeviceServer::Servable(const Client& c, std::uint32_t code) {
-  return !HeldBack(c, code) && RoomFor(code);
-}
+bool DeviceServer::Servable(const Client& c, std::uint32_t code) { return !HeldBack(c, code) && RoomFor(code); }
 
 bool DeviceServer::RoomFor(std::uint32_t code) const {
   const std::size_t pending = pendingTotal_;

@@ -1,11 +1,10 @@
 // The device service's loop and its clients: the socket, with many clients at once, and the
-// controller's touch inputs. Each client has a thread of its own that waits for its requests and
+// touch side's inputs. Each client has a thread of its own that waits for its requests and
 // answers them in order; the loop's thread accepts clients and wakes the inputs on their
-// descriptors and due times. Both act on the controller only while they hold its turn
-// (TurnLock), one at a time and in the order they asked, so the controller itself stays
-// single-threaded; a client's thread waits for its next request in a blocking read of its own
-// socket, the cheapest wake-up there is. Whoever holds the turn first lets the inputs hand their
-// reports to the touch path, so reports that came in meanwhile go before the requests.
+// descriptors and due times. Both act on the controller and the touch side only while they hold
+// the turn (TurnLock), one at a time and in the order they asked, so both stay single-threaded; a client's thread waits
+// for its next request in a blocking read of its own socket, the cheapest wake-up there is. Whoever holds the turn
+// first lets the inputs hand their reports to the touch path, so reports that came in meanwhile go before the requests.
 // A client that sends a malformed frame is disconnected; one that stalls or vanishes mid-frame
 // holds up nobody else. What one client can make the service hold, and how long it can keep the
 // others waiting, is bounded (see the constants in server.cpp).
@@ -23,6 +22,7 @@
 
 #include "device/controller.h"
 #include "device/request_reader.h"
+#include "device/touch_side.h"
 #include "device/turn_lock.h"
 
 struct pollfd;
@@ -31,7 +31,7 @@ namespace qx {
 
 class DeviceServer {
  public:
-  DeviceServer(std::string socketPath, Controller& controller);
+  DeviceServer(std::string socketPath, Controller& controller, TouchSide& touch);
   ~DeviceServer();
 
   // Binds the socket (owner-only); false with a message on stderr when it cannot, or when
@@ -55,13 +55,8 @@ class DeviceServer {
   void StartClient(int fd);
   // Ends every client's thread, which needs the turn too: waits with it given up.
   void EndClients(Turn& turn);
-  // Lets every input hand its reports to the touch path, then wakes the touch path's timers and
-  // outputs; INPUTS: the inputs' entries of a poll just made, in order. Holding the turn.
-  void WakeInputs(const pollfd* inputs);
-  // The earliest time an input or the touch path is due, if any.
-  std::optional<Clock::time_point> NextDue() const;
-  // Notes what the inputs may have to do next (due_, inputDescriptors_). Holding the turn, at the
-  // end of whatever may have changed it.
+  // Notes what the touch side may have to do next (due_, inputDescriptors_). Holding the turn, at
+  // the end of whatever may have changed it.
   void NoteDue();
   // Whether waking the inputs before a request may do anything: an input with a descriptor may
   // have become readable, or a due time has come.
@@ -110,6 +105,7 @@ class DeviceServer {
 
   std::string path_;
   Controller& controller_;
+  TouchSide& touch_;
   int listenFd_ = -1;
   int wakeFd_ = -1;  // an eventfd: a client or Stop() wakes the loop's poll through it
   std::atomic<bool> stop_{false};
@@ -123,8 +119,8 @@ class DeviceServer {
   // Counted holding the turn, as the waits and the notifications happen holding it.
   int changeWaiters_ = 0;
   std::list<Client> clients_;
-  // The loop's poll set: the listening socket, the wake-up descriptor, then each input (-1 when
-  // it has no descriptor).
+  // The loop's poll set: the listening socket, the wake-up descriptor, then the touch side's
+  // entries.
   std::vector<pollfd> fds_;
   Clock::time_point loopWakesBy_;
   // As NoteDue last found them; until then, as if the inputs always had work.

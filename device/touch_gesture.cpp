@@ -21,12 +21,13 @@ bool TouchGesture::AutomaticRightButton() const {
   return settings_.TouchMode == kDragDrop && settings_.RbfEnable == 1 && settings_.RbfAutoMode == 1;
 }
 
-void TouchGesture::Down(ScreenPoint p, bool rightArmed, Time now) {
+void TouchGesture::Down(ScreenPoint p, Time now) {
   MoveTo(p);
   origin_ = p;
   wandered_ = false;
-  if (rightArmed) {
+  if (rightButton_.Armed == 1) {
     // The armed right button takes this touch instead of the mode; the rest of it only points.
+    rightButton_.Armed = 0;
     Click(PointerButton::kRight);
     phase_ = Phase::kFollowing;
   } else {

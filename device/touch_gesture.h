@@ -1,13 +1,15 @@
 // What one touch does with the pointer and its buttons, from touch-down to lift-off: the touch
-// mode in force when the finger went down, the armed right button, the automatic right button of
-// Drag Drop and the feedback sound (the table is in docs/touch-modes.md). Positions are
-// already on the screen; every action goes to the touch path's outputs through EMIT.
+// mode in force when the finger went down, both right buttons (the one-shot one the right-button
+// program arms, and the automatic one of Drag Drop) and the feedback sound (the table is in
+// docs/touch-modes.md). Positions are already on the screen; every action goes to the touch
+// path's outputs through EMIT.
 #pragma once
 
 #include <chrono>
 #include <functional>
 #include <optional>
 
+#include "core/driver_records.h"
 #include "core/settings_block.h"
 #include "device/pointer_mapping.h"
 #include "device/pointer_output.h"
@@ -26,9 +28,9 @@ class TouchGesture {
   // SETTINGS is read at every touch (mode, right-button function, sound); it outlives the gesture.
   TouchGesture(const SettingsBlock& settings, Emit out) : settings_(settings), emit_(std::move(out)) {}
 
-  // The finger went down at P; RIGHT_ARMED: the right-button program's one-shot flag was set (the
-  // touch is a right click, whatever the mode).
-  void Down(ScreenPoint p, bool rightArmed, Time now);
+  // The finger went down at P. While the right-button program's one-shot flag is set, the touch
+  // takes it (the flag is cleared) and is a right click, whatever the mode.
+  void Down(ScreenPoint p, Time now);
   // A report at P that is neither a touch-down nor a lift-off (the finger moved, or stayed).
   void Move(ScreenPoint p);
   // The finger lifted at P.
@@ -37,6 +39,10 @@ class TouchGesture {
   // When the automatic right button is next due to toggle; nothing when no touch waits for it.
   std::optional<Time> NextDue() const;
   void Wake(Time now);
+
+  // The right-button program's registration: its window and the one-shot flag.
+  const RbfRegistration& rightButton() const { return rightButton_; }
+  void Register(const RbfRegistration& registration) { rightButton_ = registration; }
 
  private:
   enum class Phase {
@@ -58,6 +64,7 @@ class TouchGesture {
 
   const SettingsBlock& settings_;
   Emit emit_;
+  RbfRegistration rightButton_{-1, 0, 0};
   Phase phase_ = Phase::kLifted;
   ScreenPoint origin_{};   // where the finger went down
   bool wandered_ = false;  // it has left the still area around there since

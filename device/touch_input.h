@@ -1,7 +1,8 @@
 // Where raw touch reports come from: the interface every touch input implements (the simulated
-// finger; a touchscreen or a recording besides it). The service's loop waits on all its inputs
-// at once, by descriptor and by time, and whenever it wakes (and a client's thread, before it
-// serves a request) lets each one hand the touch path the reports it has. An input only reads and times: what a report means is the touch path's.
+// finger; a touchscreen or a recording besides it). The touch side holds them; the service's loop
+// waits on all of them at once, by descriptor and by time, and whenever it wakes (and a client's
+// thread, before it serves a request) lets each one hand the touch path the reports it has. An
+// input only reads and times: what a report means is the touch path's.
 #pragma once
 
 #include <chrono>
@@ -32,6 +33,9 @@ class TouchInput {
   // What the input is, for `qxctl output` ("simulated", a device's name and path).
   virtual std::string Describe() const = 0;
 
+  // Whether the input takes over from those added before it now: the one added last of those that
+  // do is the input in force (a recording only while it plays).
+  virtual bool InForce() const { return true; }
   // Whether the input can report now: a touchscreen unplugged or unreadable cannot, and the
   // controller reads as absent meanwhile.
   virtual bool Present() const { return true; }

@@ -13,10 +13,7 @@ void TouchPath::Report(std::int16_t x, std::int16_t y, bool touching, Time now) 
   const ScreenPoint p = MapRawToScreen(settings_, x, y);
   journal_.AddReport({x, y, touching, sample_.Counter, p.x, p.y});
   if (touchDown) {
-    // The one-shot right button: the touch that lands while it is armed takes it.
-    const bool armed = rightButton_.Armed == 1;
-    if (armed) rightButton_.Armed = 0;
-    gesture_.Down(p, armed, now);
+    gesture_.Down(p, now);
   } else if (liftOff) {
     gesture_.Up(p);
   } else {

@@ -1,7 +1,7 @@
 // The touch path: a raw report in (0..1023 on each axis while the finger is on the panel), the
-// controller's latest sample and counter, the pointer position under the calibration, the armed
-// one-shot right button, what the touch does under the touch mode (device/touch_gesture); the
-// pointer actions out, to every output attached. The one place that decides what a report means,
+// controller's latest sample and counter, the pointer position under the calibration, what the
+// touch does under the touch mode and the right buttons (device/touch_gesture); the pointer
+// actions out, to every output attached. The one place that decides what a report means,
 // whichever input it came from; the journal's `Report` line is written here. Its timers (the
 // automatic right button) and its outputs' are woken by the service's loop, and before each
 // request a client's thread serves.
@@ -37,8 +37,7 @@ class TouchPath {
   void Attach(PointerOutput& output) { outputs_.push_back(&output); }
 
   // One report of the controller, made at NOW: the sample and its counter, the `Report` line, and
-  // what it does with the pointer (see TouchGesture); a touch-down while the right button is
-  // armed disarms it and is a right click.
+  // what it does with the pointer (see TouchGesture).
   void Report(std::int16_t x, std::int16_t y, bool touching, Time now = std::chrono::steady_clock::now());
   // Counts COUNT reports without making them: the counter moves on as if they had come, and
   // nothing else does (for reports that would repeat the last one exactly).
@@ -57,8 +56,8 @@ class TouchPath {
   bool touching() const { return (sample_.Status & TOUCH_BIT) != 0; }
 
   // The right-button program's registration: its window and the one-shot flag.
-  const RbfRegistration& rightButton() const { return rightButton_; }
-  void Register(const RbfRegistration& registration) { rightButton_ = registration; }
+  const RbfRegistration& rightButton() const { return gesture_.rightButton(); }
+  void Register(const RbfRegistration& registration) { gesture_.Register(registration); }
 
  private:
   void Emit(const PointerAction& action);
@@ -67,7 +66,6 @@ class TouchPath {
   Journal& journal_;
   std::vector<PointerOutput*> outputs_;
   TouchSample sample_{};
-  RbfRegistration rightButton_{-1, 0, 0};
   TouchGesture gesture_;
 };
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "device/controller.h"
+#include "device/device_parts.h"
 #include "device/request_reader.h"
 
 namespace {
@@ -33,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t piece = std::size_t(data[0]) + 1;
   ++data;
   --size;
-  qx::Controller controller{qx::StateFile(StatePath())};
+  qx::DeviceParts parts{qx::StateFile(StatePath())};
+  qx::Controller& controller = parts.controller;
   qx::RequestReader reader;
   while (size > 0) {
     std::size_t room = reader.Room();

@@ -1,6 +1,4 @@
 // The simulated controller's answers, in-process.
-#include "device/controller.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,6 +8,7 @@
 #include <sstream>
 
 #include "core/settings_fields.h"
+#include "device/device_parts.h"
 #include "device/pointer_mapping.h"
 #include "tests/device/recorded_pointer.h"
 #include "tests/support/temp_root.h"
@@ -40,7 +39,8 @@ class ControllerTest : public ::testing::Test {
   }
 
   test::TempRoot root;
-  Controller controller{StateFile(root.path() + "/settings.bin")};
+  DeviceParts parts{StateFile(root.path() + "/settings.bin")};
+  Controller& controller = parts.controller;
 };
 
 // Each Set request takes exactly the bytes of its fields from a block whose every byte differs.
@@ -204,9 +204,9 @@ TEST_F(ControllerTest, SettingsSurviveANewController) {
   SettingsBlock b = Block();
   b.PowerDownTime = 27;
   Send(IOCTL_SET_POWER_SAVE, b);
-  Controller again{StateFile(root.path() + "/settings.bin")};
+  DeviceParts again{StateFile(root.path() + "/settings.bin")};
   SettingsBlock probe{};
-  DeviceReply r = again.Handle(IOCTL_GET_SETTINGS, reinterpret_cast<std::uint8_t*>(&probe), sizeof probe);
+  DeviceReply r = again.controller.Handle(IOCTL_GET_SETTINGS, reinterpret_cast<std::uint8_t*>(&probe), sizeof probe);
   std::memcpy(&probe, r.data.data(), sizeof probe);
   EXPECT_EQ(probe.PowerDownTime, 27);
 }
@@ -232,7 +232,7 @@ TEST_F(ControllerTest, TheJournalNamesTheFieldsARequestCarried) {
 // that the touches make no other button or sound (the modes: tests/device/touch_modes_test).
 TEST_F(ControllerTest, TheTouchPathHandsEveryOutputThePointerActionsOfEachReport) {
   RecordedPointer output;
-  controller.touchPath().Attach(output);
+  parts.touch.path().Attach(output);
   SettingsBlock pointing = Block();
   pointing.TouchMode = 0;
   pointing.SoundMode = 1;

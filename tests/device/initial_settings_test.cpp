@@ -8,7 +8,7 @@
 
 #include "core/registry_access.h"
 #include "core/settings_store.h"
-#include "device/controller.h"
+#include "device/device_parts.h"
 #include "tests/support/device_service.h"
 #include "tests/support/temp_root.h"
 
@@ -78,7 +78,8 @@ TEST(InitialSettings, ASetIsTakenOnceAcrossStartsAndANewSetAgain) {
   test::TempRoot root;
   const std::string path = root.path() + "/settings.bin";
   {
-    Controller controller{StateFile(path)};
+    DeviceParts parts{StateFile(path)};
+    Controller& controller = parts.controller;
     EXPECT_TRUE(controller.TakeInitialSettings(Installed()).empty());
     EXPECT_EQ(controller.state().block.SoundTone, 1200);
     EXPECT_NE(controller.journal().Text().find("InitialSettings TouchMode=2 RbfEnable=0"), std::string::npos);
@@ -87,7 +88,8 @@ TEST(InitialSettings, ASetIsTakenOnceAcrossStartsAndANewSetAgain) {
     controller.Handle(IOCTL_SET_FEEDBACK_SOUND, reinterpret_cast<const std::uint8_t*>(&changed), sizeof changed);
   }
   {
-    Controller controller{StateFile(path)};  // the next start
+    DeviceParts parts{StateFile(path)};  // the next start
+    Controller& controller = parts.controller;
     controller.TakeInitialSettings(Installed());
     EXPECT_EQ(controller.state().block.SoundTone, 3000) << "the person's change stays";
     EXPECT_EQ(controller.journal().Text(), "");

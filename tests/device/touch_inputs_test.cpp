@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "core/driver_link.h"
-#include "device/controller.h"
+#include "device/device_parts.h"
 #include "device/server.h"
 #include "host/device_file.h"
 #include "host/machine_root.h"
@@ -41,10 +41,10 @@ class PipeInput : public TouchInput {
 
 TEST(TouchInputs, AReadableInputsReportsComeBeforeTheRequestsSentAfterThem) {
   test::TempRoot root;
-  Controller controller{StateFile(root.path() + "/settings.bin")};
+  DeviceParts parts{StateFile(root.path() + "/settings.bin")};
   PipeInput input;
-  controller.AddInput(input);
-  DeviceServer server(RunDir() + "/" + DRIVER_NAME, controller);
+  parts.touch.AddInput(input);
+  DeviceServer server(RunDir() + "/" + DRIVER_NAME, parts.controller, parts.touch);
   ASSERT_TRUE(server.Listen());
   std::thread loop([&] { server.Run(); });
   struct Join {

@@ -1,0 +1,96 @@
+#include "device/touch_side.h"
+
+#include <algorithm>
+
+namespace qx {
+
+TouchSide::TouchSide(Journal& journal) : journal_(journal) { path_.Attach(pointer_); }
+
+void TouchSide::AddInput(TouchInput& input) { inputs_.insert(inputs_.end() - 1, &input); }
+
+void TouchSide::AttachOutput(PointerOutput& output) {
+  path_.Attach(output);
+  desktop_ = &output;
+}
+
+void TouchSide::AppendPollEntries(std::vector<pollfd>& fds) const {
+  for (const TouchInput* input : inputs_) fds.push_back({input->Descriptor(), POLLIN, 0});
+}
+
+bool TouchSide::HasDescriptors() const {
+  return std::any_of(inputs_.begin(), inputs_.end(), [](const TouchInput* in) { return in->Descriptor() >= 0; });
+}
+
+std::optional<TouchSide::Time> TouchSide::NextDue() const {
+  // The path's own timers (the automatic right button) and its outputs', and the inputs'.
+  std::optional<Time> due = path_.NextDue();
+  for (const TouchInput* input : inputs_) {
+    std::optional<Time> next = input->NextDue();
+    if (next && (!due || *next < *due)) due = next;
+  }
+  return due;
+}
+
+void TouchSide::Wake(Time now, const pollfd* polled) {
+  for (std::size_t k = 0; k < inputs_.size(); ++k)
+    inputs_[k]->Wake(now, polled[k].revents & (POLLIN | POLLHUP | POLLERR), path_);
+  path_.Wake(now);
+}
+
+void TouchSide::Burst(std::int16_t x, std::int16_t y, bool touching, std::size_t count) {
+  // A burst is a touch of its own: the held finger, if any, leaves the panel to it.
+  finger_.Lift();
+  // Reports that the journal could not keep anyway (it keeps its newest lines) only count: the
+  // work of a burst is bounded by the journal's size, whatever its number of reports. They are
+  // the ones after the first, so that a touch-down still does what it does.
+  const std::size_t skipped = count > journal_.capacity() + 1 ? count - journal_.capacity() - 1 : 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i == 1 && skipped) {
+      path_.CountUnmade(skipped);
+      i += skipped - 1;
+      continue;
+    }
+    path_.Report(x, y, touching);
+  }
+}
+
+void TouchSide::MoveFinger(std::int16_t x, std::int16_t y, std::uint16_t jitter, bool down) {
+  if (down) {
+    const Time now = std::chrono::steady_clock::now();
+    finger_.Press(x, y, jitter, now);
+    finger_.Wake(now, false, path_);
+  } else {
+    // The finger leaves where it was last reported.
+    finger_.Lift();
+    path_.Report(path_.sample().X, path_.sample().Y, false);
+  }
+}
+
+bool TouchSide::Present() const {
+  return std::all_of(inputs_.begin(), inputs_.end(), [](const TouchInput* input) { return input->Present(); });
+}
+
+const TouchInput& TouchSide::InForce() const {
+  auto in = std::find_if(inputs_.rbegin(), inputs_.rend(), [](const TouchInput* input) { return input->InForce(); });
+  return **in;  // the finger always is
+}
+
+SimStatus TouchSide::Status() const {
+  const TouchSample& sample = path_.sample();
+  SimStatus status{};
+  status.Present = Present() ? 1 : 0;
+  status.Touching = path_.touching() ? 1 : 0;
+  status.RawX = sample.X;
+  status.RawY = sample.Y;
+  status.Counter = static_cast<std::uint16_t>(sample.Counter);
+  status.PointerX = pointer_.x();
+  status.PointerY = pointer_.y();
+  status.RightButtonActions = pointer_.rightClicks();
+  return status;
+}
+
+std::string TouchSide::Describe() const {
+  return "Input: " + InForce().Describe() + "\nOutput: " + (desktop_ ? desktop_->Describe() : "none") + "\n";
+}
+
+}  // namespace qx

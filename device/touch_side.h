@@ -1,0 +1,94 @@
+// The device service's touch side: where touches come from and where they go. It holds the
+// inputs (the simulated finger, a touchscreen added by the service's start, the recording a
+// replay request feeds), the touch path that decides what their reports mean, and the pointer
+// outputs (the simulated pointer, always; the desktop's, when one is attached). The service's loop
+// waits on its descriptors and due time and wakes it; the controller hands it what a request asks
+// of it, and the settings it runs with whenever they change. Everything here is done by the holder
+// of the service's turn.
+#pragma once
+
+#include <poll.h>
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/driver_records.h"
+#include "core/settings_block.h"
+#include "device/finger.h"
+#include "device/journal.h"
+#include "device/pointer_output.h"
+#include "device/replay_input.h"
+#include "device/simulated_pointer.h"
+#include "device/touch_input.h"
+#include "device/touch_path.h"
+
+namespace qx {
+
+class TouchSide {
+ public:
+  using Time = std::chrono::steady_clock::time_point;
+
+  // JOURNAL gets the reports' lines and the simulated pointer's; it outlives the touch side.
+  explicit TouchSide(Journal& journal);
+  TouchSide(const TouchSide&) = delete;
+  TouchSide& operator=(const TouchSide&) = delete;
+
+  // The controller's settings block as it is kept, from now on (calibration, screen size, touch
+  // mode, right buttons, sound).
+  void Configure(const SettingsBlock& settings) { settings_ = settings; }
+  // Those settings, for an output that maps to the screen they name; the reference stays good.
+  const SettingsBlock& settings() const { return settings_; }
+
+  // An input besides the finger (a touchscreen): it is in force from now on, but while a recording
+  // plays. It outlives the touch side.
+  void AddInput(TouchInput& input);
+  // The desktop's pointer, besides the simulated one: gets every action from now on, and is the
+  // output `qxctl output` names. It outlives the touch side.
+  void AttachOutput(PointerOutput& output);
+
+  // For the loop. The inputs' poll entries go at the end of FDS, one per input in a fixed order
+  // (-1 for one without a descriptor); Wake takes the entries of a poll made on them, in that
+  // order, lets every input hand the path its reports, then wakes the path's timers and outputs.
+  void AppendPollEntries(std::vector<pollfd>& fds) const;
+  bool HasDescriptors() const;
+  std::optional<Time> NextDue() const;
+  void Wake(Time now, const pollfd* polled);
+
+  // What the requests ask of it.
+  TouchPath& path() { return path_; }
+  const TouchPath& path() const { return path_; }
+  Finger& finger() { return finger_; }
+  // A burst of COUNT reports at (X, Y), the held finger lifted first (SimTouch).
+  void Burst(std::int16_t x, std::int16_t y, bool touching, std::size_t count);
+  // The held finger put down at (X, Y) (or moved there) with JITTER, or lifted (SimFinger).
+  void MoveFinger(std::int16_t x, std::int16_t y, std::uint16_t jitter, bool down);
+  // A part of a recording (SimReplay); false when it cannot be taken.
+  bool Replay(const SimReplay& part) { return replay_.Take(part, path_); }
+
+  // Whether every input can report: an unplugged touchscreen makes the controller read as absent.
+  bool Present() const;
+  // The input in force, as SimGetInput hands it out.
+  SimInput InputInForce() const { return InForce().Identity(); }
+  // The touch and pointer fields of SimGetStatus (Present: the inputs').
+  SimStatus Status() const;
+  // "Input: …\nOutput: …\n": the input and the desktop output in force, as SimDescribeIo answers.
+  std::string Describe() const;
+
+ private:
+  const TouchInput& InForce() const;
+
+  SettingsBlock settings_{};
+  Journal& journal_;
+  TouchPath path_{settings_, journal_};
+  SimulatedPointer pointer_{journal_};
+  PointerOutput* desktop_ = nullptr;
+  Finger finger_;
+  ReplayInput replay_;
+  // The finger first, the recording last, those added between them.
+  std::vector<TouchInput*> inputs_{&finger_, &replay_};
+};
+
+}  // namespace qx
