@@ -1,7 +1,9 @@
 // A GetSettings round trip through the driver link to a running device service, beside a bare
 // Unix-socket echo of the same frame sizes served by another process, in the same run, and the
-// same calls answered at once by a bare frame server (the client's and the frames' share). The last
-// line gives the ratio of their medians (wall-clock time of a round trip) and its goal.
+// same calls answered at once by a bare frame server (the client's and the frames' share); and a
+// Set round trip (SetMouseSpeed, answered once its settings are kept on disk). The last lines give
+// the ratio of the medians (wall-clock time of a round trip) and its goal, and the pace of a held
+// finger's reports (100 a second) while another client sends Sets in a loop.
 #include <benchmark/benchmark.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -9,15 +11,24 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "core/driver_link.h"
+#include "host/device_file.h"
 #include "host/device_frame.h"
+#include "host/handles.h"
 #include "host/machine_root.h"
+#include "tests/support/device_request.h"
 #include "tests/support/device_service.h"
+#include "tests/support/finger.h"
 #include "tests/support/temp_root.h"
 
 namespace {
@@ -90,6 +101,24 @@ void BM_GetSettings(benchmark::State& state) {
   qx::CloseDriver();
 }
 
+// Each Set changes the settings, so that each one is written to the state file.
+void BM_SetMouseSpeed(benchmark::State& state) {
+  qx::test::TempRoot root;
+  qx::test::DeviceService service;
+  if (!qx::OpenDriver()) {
+    state.SkipWithError("no device service");
+    return;
+  }
+  qx::GetSettings();
+  int k = 0;
+  for (auto _ : state) {
+    qx::Settings.SpeedH = static_cast<std::uint8_t>(++k % 20 + 1);
+    qx::SetMouseSpeed();
+  }
+  if (!qx::LastRequestResult) state.SkipWithError("SetMouseSpeed failed");
+  qx::CloseDriver();
+}
+
 // The same client calls against a process that answers each request frame at once with a
 // success frame of a settings block, doing nothing else: what the client and the frames cost
 // without any work of the service's.
@@ -131,6 +160,65 @@ void BM_UnixSocketEcho(benchmark::State& state) {
   Stop(echo);
 }
 
+// The reports journalled since AFTER, appended to TIMES (microseconds); where to read on from.
+std::uint32_t ReadReportTimes(qx::HANDLE h, std::uint32_t after, std::vector<std::int64_t>& times) {
+  for (;;) {
+    static qx::SimReports in, out;
+    in.After = after;
+    if (!qx::test::AskDevice(h, qx::IOCTL_SIM_READ_REPORTS, in, out)) return after;
+    for (std::uint32_t i = 0; i < out.Count; ++i) times.push_back(out.Reports[i].Time);
+    if (out.Lost) std::printf("(%u reports lost to the journal's size)\n", out.Lost);
+    after = out.Next;
+    if (out.Count < qx::kReportsRead) return after;
+  }
+}
+
+// A finger held at 100 reports a second for SECONDS while another client sends Sets in a loop:
+// the largest gap between two reports, and how many Sets were answered meanwhile.
+void ReportPaceDuringSets(int seconds) {
+  qx::test::TempRoot root;
+  qx::test::DeviceService service;
+  qx::HANDLE h = qx::CreateFileA("\\\\.\\QXWMECOM", 0, 3, nullptr, 3, 0x80, 0);
+  qx::SimReports start{};
+  start.After = qx::REPORTS_FROM_NOW;
+  if (h == qx::INVALID_HANDLE_VALUE || !qx::test::AskDevice(h, qx::IOCTL_SIM_READ_REPORTS, start, start)) return;
+  std::atomic<bool> stop{false};
+  std::atomic<int> sets{0};
+  std::thread setter([&] {
+    qx::HANDLE s = qx::CreateFileA("\\\\.\\QXWMECOM", 0, 3, nullptr, 3, 0x80, 0);
+    qx::SettingsBlock block{};
+    qx::test::AskDevice(s, qx::IOCTL_GET_SETTINGS, block, block);
+    for (int k = 0; !stop; ++k) {
+      block.SpeedH = static_cast<std::uint8_t>(k % 20 + 1);
+      if (qx::test::AskDevice(s, qx::IOCTL_SET_MOUSE_SPEED, block, block)) ++sets;
+    }
+    qx::CloseHandle(s);
+  });
+  qx::test::PressFinger(500, 500, 2);
+  std::vector<std::int64_t> times;
+  std::uint32_t after = start.Next;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    after = ReadReportTimes(h, after, times);
+  }
+  stop = true;
+  setter.join();
+  qx::test::LiftFinger();
+  ReadReportTimes(h, after, times);
+  qx::CloseHandle(h);
+  std::int64_t largest = 0;
+  int late = 0;  // gaps of more than two periods
+  for (std::size_t i = 1; i < times.size(); ++i) {
+    largest = std::max(largest, times[i] - times[i - 1]);
+    late += times[i] - times[i - 1] > 20000;
+  }
+  std::printf(
+      "a finger at 100 reports a second beside a loop of Sets for %d s: %zu reports, %d Sets answered, "
+      "largest gap between reports %.1f ms, %d gaps over 20 ms (period 10 ms)\n",
+      seconds, times.size(), sets.load(), largest / 1000.0, late);
+}
+
 // The console's report, keeping each benchmark's median for the ratio.
 class MedianReporter : public benchmark::ConsoleReporter {
  public:
@@ -145,6 +233,7 @@ class MedianReporter : public benchmark::ConsoleReporter {
 }  // namespace
 
 BENCHMARK(BM_GetSettings)->Repetitions(9)->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(BM_SetMouseSpeed)->Repetitions(9)->ReportAggregatesOnly(true)->UseRealTime();
 BENCHMARK(BM_AnsweredAtOnce)->Repetitions(9)->ReportAggregatesOnly(true)->UseRealTime();
 BENCHMARK(BM_UnixSocketEcho)->Repetitions(9)->ReportAggregatesOnly(true)->UseRealTime();
 
@@ -163,5 +252,8 @@ int main(int argc, char** argv) {
   if (request > 0 && echo > 0)
     std::printf("GetSettings round trip %.1f us, Unix-socket echo %.1f us (medians): ratio %.2f (goal: at most 1.1)\n",
                 request / 1000, echo / 1000, request / echo);
+  const double set = reporter.medians["BM_SetMouseSpeed"];
+  if (set > 0) std::printf("SetMouseSpeed round trip %.1f us (median)\n", set / 1000);
+  ReportPaceDuringSets(5);
   return 0;
 }

@@ -70,8 +70,15 @@ void Controller::SetAndSaveState(const StoredState& next) {
                  std::memcmp(&next.block, &state_.block, sizeof(SettingsBlock)) != 0;
   state_ = next;
   touch_.Configure(state_.block);
-  if (changed && !file_.Save(state_)) journal_.Add(0, "StateNotSaved", "path=" + file_.path());
+  if (changed) saver_.Submit(state_);
 }
+
+DeviceReply Controller::OnceKept(DeviceReply reply) const {
+  reply.kept = saver_.latest();
+  return reply;
+}
+
+void Controller::NoteNotKept() { journal_.Add(0, "StateNotSaved", "path=" + file_.path()); }
 
 DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, std::uint32_t size) {
   const RequestEntry* request = FindRequest(code);
@@ -123,7 +130,7 @@ DeviceReply Controller::HandleSet(const RequestEntry& request, const SettingsBlo
   CopyFields(in, next.block, request.fields);
   SetAndSaveState(next);
   journal_.Add(request.code, request.name, DescribeFields(in, request.fields));
-  return Ok(Bytes(BlockAsHandedOut()));
+  return OnceKept(Ok(Bytes(BlockAsHandedOut())));
 }
 
 // The simulator's SimSetBlock: every byte, the reserved ones too; the block as stored comes back.
@@ -132,7 +139,7 @@ DeviceReply Controller::SetWholeBlock(const RequestEntry& request, const Setting
   next.block = in;
   SetAndSaveState(next);
   journal_.Add(request.code, request.name, DescribeFields(in, FieldNames()));
-  return Ok(Bytes(state_.block));
+  return OnceKept(Ok(Bytes(state_.block)));
 }
 
 DeviceReply Controller::SetCalibrationState(const RequestEntry& request, std::int32_t state) {
@@ -167,7 +174,7 @@ DeviceReply Controller::SetPresent(const RequestEntry& request, std::int32_t pre
   next.present = present != 0;
   SetAndSaveState(next);
   journal_.Add(request.code, request.name, std::string("Present=") + (state_.present ? "1" : "0"));
-  return Ok(Bytes(present));
+  return OnceKept(Ok(Bytes(present)));
 }
 
 DeviceReply Controller::SetReportRate(const RequestEntry& request, std::int32_t rate) {

@@ -13,6 +13,7 @@
 #include "device/initial_settings.h"
 #include "device/journal.h"
 #include "device/state_file.h"
+#include "device/state_saver.h"
 #include "device/touch_side.h"
 
 namespace qx {
@@ -20,6 +21,9 @@ namespace qx {
 struct DeviceReply {
   bool success = false;
   std::vector<std::uint8_t> data;
+  // The generation of the kept settings this reply waits for (StateSaver), or 0: a reply to a
+  // request that changes the settings goes out once they are on disk.
+  std::uint64_t kept = 0;
 };
 
 class Controller {
@@ -36,6 +40,12 @@ class Controller {
   // accepted values go into the block, and the set is remembered in the kept state. Returns why
   // values were left out (nothing when the set was taken before).
   std::vector<std::string> TakeInitialSettings(const InitialSettings& settings);
+
+  // Waits, without the turn, until the kept settings of GENERATION (DeviceReply::kept) are on
+  // disk; false when they could not be written (the reply then says the request failed).
+  bool WaitKept(std::uint64_t generation) { return saver_.WaitKept(generation); }
+  // Journals that the settings a reply waited for could not be written. Holding the turn.
+  void NoteNotKept();
 
   // Whether a request of CODE waits for its answer now: WaitRbfDisarmed while the right button is
   // armed. The service holds it until this turns false, or for kRbfWaitHoldMs at the most.
@@ -72,10 +82,14 @@ class Controller {
   // The block as GetSettings and the Set requests hand it out: an absent controller shows no
   // active port.
   SettingsBlock BlockAsHandedOut() const;
-  // Makes NEXT the state, and writes it to the state file when it differs from the state before.
+  // Makes NEXT the state, hands it to the touch side, and to the saver when it differs from the
+  // state before.
   void SetAndSaveState(const StoredState& next);
+  // REPLY, waiting for the kept settings as they are now.
+  DeviceReply OnceKept(DeviceReply reply) const;
 
   StateFile file_;
+  StateSaver saver_{file_};
   StoredState state_;
   Journal& journal_;
   TouchSide& touch_;

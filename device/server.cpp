@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <system_error>
 #include <thread>
 
@@ -62,13 +63,19 @@ struct DeviceServer::Client {
   // The replies of the turn, sent when the turn ends.
   std::vector<std::uint8_t> out;
   std::size_t outSent = 0;
+  // The replies that wait for the kept settings (DeviceReply::kept), and every one after them,
+  // in order: they go into OUT once the settings are on disk, without the turn.
+  std::deque<DeviceReply> held;
+  std::size_t heldBytes = 0;
   bool hungUp = false;  // it will send nothing more
   // For a first request the controller holds (Controller::Holds): when it is answered at the latest.
   std::optional<Clock::time_point> heldUntil;
   // The inputs' descriptors, polled (without waiting) before each turn.
   std::vector<pollfd> inputs;
 
-  std::size_t Pending() const { return out.size() - outSent; }
+  // Reply bytes not sent yet: those of OUT, and the held ones.
+  std::size_t Unsent() const { return out.size() - outSent; }
+  std::size_t Pending() const { return Unsent() + heldBytes; }
   bool HasRequest() const {
     Request r;
     return in.Peek(r) != RequestReader::State::kNeedMore;
@@ -348,17 +355,48 @@ void DeviceServer::Answer(Client& c, const Request& r) {
   DeviceReply reply = controller_.Handle(r.code, r.payload, r.size);
   c.in.Pop();
   c.heldUntil.reset();
+  AddPending(frame::kHeaderSize + reply.data.size());
+  if (reply.kept == 0 && c.held.empty()) {
+    PutReply(c, reply);
+    return;
+  }
+  c.heldBytes += frame::kHeaderSize + reply.data.size();
+  c.held.push_back(std::move(reply));
+}
+
+void DeviceServer::PutReply(Client& c, const DeviceReply& reply) {
   std::uint8_t header[frame::kHeaderSize];
   frame::PutU32(header, reply.success ? 1 : 0);
   frame::PutU32(header + 4, static_cast<std::uint32_t>(reply.data.size()));
   c.out.insert(c.out.end(), header, header + sizeof header);
   c.out.insert(c.out.end(), reply.data.begin(), reply.data.end());
-  AddPending(sizeof header + reply.data.size());
+}
+
+// A reply whose settings could not be written says that its request failed: the caller learns
+// that the change is not kept, although the service runs with it.
+bool DeviceServer::ReleaseHeld(Client& c) {
+  while (!c.held.empty()) {
+    DeviceReply& reply = c.held.front();
+    const std::size_t bytes = frame::kHeaderSize + reply.data.size();
+    if (reply.kept && !controller_.WaitKept(reply.kept)) {
+      {
+        Turn turn(turn_);
+        controller_.NoteNotKept();
+      }
+      RemovePending(reply.data.size());
+      reply = DeviceReply{};
+    }
+    c.heldBytes -= bytes;
+    PutReply(c, reply);
+    c.held.pop_front();
+    if (!SendPending(c, 0)) return false;
+  }
+  return true;
 }
 
 bool DeviceServer::SendPending(Client& c, int flags) {
-  while (c.Pending() > 0) {
-    const ssize_t n = ::send(c.fd, c.out.data() + c.outSent, c.Pending(), MSG_NOSIGNAL | flags);
+  while (c.Unsent() > 0) {
+    const ssize_t n = ::send(c.fd, c.out.data() + c.outSent, c.Unsent(), MSG_NOSIGNAL | flags);
     if (n > 0) {
       c.outSent += static_cast<std::size_t>(n);
       RemovePending(static_cast<std::size_t>(n));
@@ -373,7 +411,7 @@ bool DeviceServer::SendPending(Client& c, int flags) {
 // The client is to go when it is gone, or has taken nothing for kStalledReader (the socket's
 // send time-out).
 bool DeviceServer::WriteTo(Client& c) {
-  if (!SendPending(c, 0)) return false;
+  if (!SendPending(c, 0) || !ReleaseHeld(c)) return false;
   c.out.clear();
   c.outSent = 0;
   return true;

@@ -86,12 +86,17 @@ class DeviceServer {
   // Waits until the request may be answered, or something it waits for changes, with the turn
   // given up meanwhile.
   void WaitToServe(Client& client, std::uint32_t code, Turn& turn);
-  // Answers the client's first request, R.
+  // Answers the client's first request, R: its reply goes into the turn's replies, or is held
+  // while it or a reply before it waits for the kept settings.
   void Answer(Client& client, const Request& r);
+  void PutReply(Client& client, const DeviceReply& reply);
+  // Without the turn: each held reply, in order, once its settings are on disk, sent; false when
+  // a send fails.
+  bool ReleaseHeld(Client& client);
   // Sends what is left of the turn's replies, with send FLAGS; false when a send fails (with
   // MSG_DONTWAIT: when it would wait, too).
   bool SendPending(Client& client, int flags);
-  // Sends the turn's replies; false when the client is to go.
+  // Sends the turn's replies, the held ones too; false when the client is to go.
   bool WriteTo(Client& client);
   void Leave(Client& client);
 

@@ -203,7 +203,9 @@ TEST_F(ControllerTest, ALargeBurstLeavesWhatAllItsReportsWould) {
 TEST_F(ControllerTest, SettingsSurviveANewController) {
   SettingsBlock b = Block();
   b.PowerDownTime = 27;
-  Send(IOCTL_SET_POWER_SAVE, b);
+  DeviceReply set = Send(IOCTL_SET_POWER_SAVE, b);
+  ASSERT_GT(set.kept, 0u) << "a Set's reply waits for its settings to be kept";
+  ASSERT_TRUE(controller.WaitKept(set.kept));
   DeviceParts again{StateFile(root.path() + "/settings.bin")};
   SettingsBlock probe{};
   DeviceReply r = again.controller.Handle(IOCTL_GET_SETTINGS, reinterpret_cast<std::uint8_t*>(&probe), sizeof probe);

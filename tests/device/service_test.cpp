@@ -77,6 +77,25 @@ TEST_F(ServiceTest, AKillInTheMiddleOfAStreamOfSetsLosesNothingAcknowledged) {
   }
 }
 
+// A folder where the state file's new copy is written makes every write fail, even for root.
+TEST_F(ServiceTest, ASetWhoseSettingsCannotBeKeptIsAnsweredAsFailed) {
+  DeviceService service;
+  int rc = -1;
+  DeviceService::Qxctl("set SpeedH=6", &rc);  // answered once written: the service writes nothing now
+  const std::string blocker = root.path() + "/device/settings.bin.new";
+  ASSERT_TRUE(std::filesystem::create_directory(blocker));
+  DeviceService::Qxctl("set SpeedH=7", &rc);
+  EXPECT_EQ(rc, 1);
+  EXPECT_NE(DeviceService::Qxctl("journal").find("StateNotSaved path=" + root.path() + "/device/settings.bin"),
+            std::string::npos);
+  std::filesystem::remove(blocker);
+  DeviceService::Qxctl("set SpeedH=8", &rc);
+  EXPECT_EQ(rc, 0);
+  service.Stop(SIGKILL);
+  service.Start();
+  EXPECT_EQ(DeviceService::Qxctl("get SpeedH"), "8\n");
+}
+
 TEST_F(ServiceTest, GarbageFromOneClientDoesNotDisturbTheOthers) {
   DeviceService service;
   std::atomic<bool> stop{false};
