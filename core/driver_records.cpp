@@ -50,7 +50,11 @@ std::vector<RequestEntry> MakeTable() {
 }  // namespace
 
 const std::vector<RequestEntry>& RequestTable() {
-  static const std::vector<RequestEntry> table = MakeTable();
+  static const std::vector<RequestEntry> table = [] {
+    std::vector<RequestEntry> t = MakeTable();
+    for (RequestEntry& row : t) row.taken = FieldList(row.fields);
+    return t;
+  }();
   return table;
 }
 

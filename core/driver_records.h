@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/settings_block.h"
+#include "core/settings_fields.h"
 
 namespace qx {
 
@@ -213,6 +214,8 @@ struct RequestEntry {
   // For a Set request of the driver: the SettingsBlock fields it takes, by their names in
   // core/settings_fields, in the order the journal lists them. Empty for every other request.
   std::vector<std::string> fields;
+  // The same fields, looked up once when the table is made.
+  FieldList taken;
 };
 
 // The request table, one row a request. A new Set request is one more row here: the service

@@ -124,22 +124,9 @@ std::string HexText(unsigned value, int digits) {
   return out.str();
 }
 
-}  // namespace
-
-const std::vector<std::string>& FieldNames() {
-  static const std::vector<std::string> names = [] {
-    std::vector<std::string> n;
-    for (const Field& f : Fields()) n.push_back(f.name);
-    return n;
-  }();
-  return names;
-}
-
-std::optional<std::string> GetField(const SettingsBlock& block, const std::string& name) {
-  const Field* f = Find(name);
-  if (!f) return std::nullopt;
-  const auto* p = reinterpret_cast<const std::uint8_t*>(&block) + f->offset;
-  switch (f->kind) {
+std::string ValueText(const SettingsBlock& block, const Field& f) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(&block) + f.offset;
+  switch (f.kind) {
     case Kind::U8: return std::to_string(p[0]);
     case Kind::I16: return std::to_string(ReadI16(p));
     case Kind::Hex2: return HexText(p[0], 2);
@@ -155,7 +142,24 @@ std::optional<std::string> GetField(const SettingsBlock& block, const std::strin
       return text;
     }
   }
-  return std::nullopt;
+  return {};
+}
+
+}  // namespace
+
+const std::vector<std::string>& FieldNames() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> n;
+    for (const Field& f : Fields()) n.push_back(f.name);
+    return n;
+  }();
+  return names;
+}
+
+std::optional<std::string> GetField(const SettingsBlock& block, const std::string& name) {
+  const Field* f = Find(name);
+  if (!f) return std::nullopt;
+  return ValueText(block, *f);
 }
 
 std::string SetField(SettingsBlock& block, const std::string& name, const std::string& value) {
@@ -208,22 +212,30 @@ std::string SetField(SettingsBlock& block, const std::string& name, const std::s
   return bad;
 }
 
-void CopyFields(const SettingsBlock& from, SettingsBlock& to, const std::vector<std::string>& names) {
-  for (const std::string& name : names) {
-    const Field* f = Find(name);
-    if (!f) continue;
-    std::memcpy(reinterpret_cast<std::uint8_t*>(&to) + f->offset,
-                reinterpret_cast<const std::uint8_t*>(&from) + f->offset, SizeOf(f->kind));
+FieldList::FieldList(const std::vector<std::string>& names) {
+  for (const std::string& name : names)
+    if (const Field* f = Find(name)) fields_.push_back(static_cast<std::size_t>(f - Fields().data()));
+}
+
+const FieldList& FieldList::All() {
+  static const FieldList all(FieldNames());
+  return all;
+}
+
+void CopyFields(const SettingsBlock& from, SettingsBlock& to, const FieldList& fields) {
+  for (std::size_t k : fields.fields_) {
+    const Field& f = Fields()[k];
+    std::memcpy(reinterpret_cast<std::uint8_t*>(&to) + f.offset,
+                reinterpret_cast<const std::uint8_t*>(&from) + f.offset, SizeOf(f.kind));
   }
 }
 
-std::string DescribeFields(const SettingsBlock& block, const std::vector<std::string>& names) {
+std::string DescribeFields(const SettingsBlock& block, const FieldList& fields) {
   std::string text;
-  for (const std::string& name : names) {
-    auto value = GetField(block, name);
-    if (!value) continue;
+  for (std::size_t k : fields.fields_) {
+    const Field& f = Fields()[k];
     if (!text.empty()) text += ' ';
-    text += name + "=" + *value;
+    text += f.name + "=" + ValueText(block, f);
   }
   return text;
 }

@@ -2,6 +2,7 @@
 // the device service takes the fields a Set request is for and journals what it carried.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,11 +25,26 @@ std::optional<std::string> GetField(const SettingsBlock& block, const std::strin
 // Returns an error message, empty on success; the block is unchanged on error.
 std::string SetField(SettingsBlock& block, const std::string& name, const std::string& value);
 
-// Copies the named fields' bytes from FROM into TO, leaving every other byte of TO as it was;
-// names that are not fields are passed over.
-void CopyFields(const SettingsBlock& from, SettingsBlock& to, const std::vector<std::string>& names);
+// Fields looked up by name once, in the order named (names that are not fields are passed over):
+// a Set request's, taken and journalled on every request without comparing names again.
+class FieldList {
+ public:
+  FieldList() = default;
+  FieldList(const std::vector<std::string>& names);  // NOLINT: a list of names is a list of fields
+  // Every field, in block order.
+  static const FieldList& All();
+  bool empty() const { return fields_.empty(); }
 
-// "Name=value Name=value …" for the named fields.
-std::string DescribeFields(const SettingsBlock& block, const std::vector<std::string>& names);
+ private:
+  friend void CopyFields(const SettingsBlock& from, SettingsBlock& to, const FieldList& fields);
+  friend std::string DescribeFields(const SettingsBlock& block, const FieldList& fields);
+  std::vector<std::size_t> fields_;  // places in the table of fields
+};
+
+// Copies the fields' bytes from FROM into TO, leaving every other byte of TO as it was.
+void CopyFields(const SettingsBlock& from, SettingsBlock& to, const FieldList& fields);
+
+// "Name=value Name=value …" for the fields.
+std::string DescribeFields(const SettingsBlock& block, const FieldList& fields);
 
 }  // namespace qx

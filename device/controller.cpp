@@ -127,9 +127,9 @@ DeviceReply Controller::Answer(const RequestEntry& request, const Record& record
 // A Set request of the driver: the fields its row lists, and nothing else, go into the block.
 DeviceReply Controller::HandleSet(const RequestEntry& request, const SettingsBlock& in) {
   StoredState next = state_;
-  CopyFields(in, next.block, request.fields);
+  CopyFields(in, next.block, request.taken);
   SetAndSaveState(next);
-  journal_.Add(request.code, request.name, DescribeFields(in, request.fields));
+  journal_.Add(request.code, request.name, DescribeFields(in, request.taken));
   return OnceKept(Ok(Bytes(BlockAsHandedOut())));
 }
 
@@ -138,7 +138,7 @@ DeviceReply Controller::SetWholeBlock(const RequestEntry& request, const Setting
   StoredState next = state_;
   next.block = in;
   SetAndSaveState(next);
-  journal_.Add(request.code, request.name, DescribeFields(in, FieldNames()));
+  journal_.Add(request.code, request.name, DescribeFields(in, FieldList::All()));
   return OnceKept(Ok(Bytes(state_.block)));
 }
 

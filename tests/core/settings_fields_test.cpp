@@ -87,7 +87,7 @@ TEST(SettingsFields, AcceptedForms) {
   EXPECT_EQ(*GetField(b, "McuCode"), "0A0B0C0D");
   EXPECT_EQ(SetField(b, "CalibrationData", "86, 500, 914, 102, 500, 898"), "");
   EXPECT_EQ(*GetField(b, "CalibrationData"), "86,500,914,102,500,898");
-  EXPECT_EQ(DescribeFields(b, {"SpeedH", "McuMode"}), "SpeedH=0 McuMode=0x00");
+  EXPECT_EQ(DescribeFields(b, FieldList({"SpeedH", "McuMode"})), "SpeedH=0 McuMode=0x00");
 }
 
 // CopyFields takes each named field whole, at its place, and nothing around it.
