@@ -43,6 +43,7 @@ std::vector<RequestEntry> MakeTable() {
       {IOCTL_SIM_REPLAY, "SimReplay", sizeof(SimReplay), {}},
       {IOCTL_SIM_READ_REPORTS, "SimReadReports", sizeof(SimReports), {}},
       {IOCTL_SIM_GET_INPUT, "SimGetInput", sizeof(SimInput), {}},
+      {IOCTL_SIM_SET_INPUT, "SimSetInput", sizeof(SimInputUse), {}},
       {IOCTL_WAIT_RBF_DISARMED, "WaitRbfDisarmed", sizeof(RbfRegistration), {}},
   };
 }

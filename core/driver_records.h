@@ -49,6 +49,7 @@ inline constexpr std::uint32_t IOCTL_SIM_DESCRIBE_IO = 0xF90A0;       // in: not
 inline constexpr std::uint32_t IOCTL_SIM_REPLAY = 0xF9100;        // SimReplay; out: the last TouchSample
 inline constexpr std::uint32_t IOCTL_SIM_READ_REPORTS = 0xF9110;  // SimReports
 inline constexpr std::uint32_t IOCTL_SIM_GET_INPUT = 0xF9120;     // SimInput
+inline constexpr std::uint32_t IOCTL_SIM_SET_INPUT = 0xF9130;     // SimInputUse; out: SimInput
 
 // The service's wait for the right-button program: RbfRegistration (in: ignored; out: the
 // registration as GetRbfRegistration gives it), answered as soon as the armed flag is clear and
@@ -179,6 +180,12 @@ struct SimInput {
   char Path[128];
 };
 
+// The input setting of the root (device/input_setting): "simulated", "auto", a device's path or a
+// touchscreen's name, ended by a 0 byte.
+struct SimInputUse {
+  char Use[256];
+};
+
 struct SimStatus {
   std::uint8_t Present;
   std::uint8_t Touching;
@@ -205,6 +212,7 @@ static_assert(sizeof(SimReplay) == 4 + 36 + 108 + 8 * kReplayEvents);
 static_assert(sizeof(ReportEntry) == 16);
 static_assert(sizeof(SimReports) == 16 + 16 * kReportsRead);
 static_assert(sizeof(SimInput) == 4 + 36 + 256);
+static_assert(sizeof(SimInputUse) == 256);
 
 // One row of the request table: every request the device service serves, the driver's and its own.
 struct RequestEntry {

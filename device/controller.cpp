@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -104,6 +105,7 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
     case IOCTL_SIM_REPLAY: return Replay(r, From<SimReplay>(payload));
     case IOCTL_SIM_READ_REPORTS: return ReadReports(From<SimReports>(payload));
     case IOCTL_SIM_GET_INPUT: return Ok(Bytes(touch_.InputInForce()));
+    case IOCTL_SIM_SET_INPUT: return SetInput(r, From<SimInputUse>(payload));
     case IOCTL_SIM_GET_STATUS: return Ok(Bytes(Status()));
     case IOCTL_SIM_READ_JOURNAL: return Ok(JournalTail());
     case IOCTL_SIM_CLEAR_JOURNAL: journal_.Clear(); return Ok({});
@@ -219,6 +221,16 @@ DeviceReply Controller::Replay(const RequestEntry& request, const SimReplay& par
       "Events=" + std::to_string(part.Count) + " First=" + (first ? "1" : "0") + " Last=" + (last ? "1" : "0"));
   if (!touch_.Replay(part)) return Failed();
   return Ok(Bytes(touch_.path().sample()));
+}
+
+// The root's input setting, taken at once and kept. What went wrong is the log's.
+DeviceReply Controller::SetInput(const RequestEntry& request, const SimInputUse& in) {
+  const std::string use(in.Use, strnlen(in.Use, sizeof in.Use));
+  std::string why;
+  const bool ok = touch_.UseInput(use, true, why);
+  journal_.Add(request.code, request.name, "Use=" + use + (ok ? "" : " failed"));
+  if (!ok) std::fprintf(stderr, "qxwmecomd: input %s: %s\n", use.c_str(), why.c_str());
+  return ok ? Ok(Bytes(touch_.InputInForce())) : Failed();
 }
 
 DeviceReply Controller::ReadReports(const SimReports& in) {

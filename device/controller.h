@@ -75,6 +75,7 @@ class Controller {
   DeviceReply MoveFinger(const RequestEntry& request, const SimFinger& finger);
   DeviceReply Replay(const RequestEntry& request, const SimReplay& part);
   DeviceReply ReadReports(const SimReports& in);
+  DeviceReply SetInput(const RequestEntry& request, const SimInputUse& in);
   DeviceReply DescribeIo() const;
   SimStatus Status() const;
   std::vector<std::uint8_t> JournalTail();

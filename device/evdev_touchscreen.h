@@ -1,62 +1,55 @@
-// A Linux touchscreen as the controller (qxwmecomd --touchscreen): an evdev node read with
-// libevdev, grabbed so that the desktop does not act on the same touches twice, its events turned
-// into reports by the touch decoder. A device that is unplugged or stops being readable leaves the
-// service running with the controller absent; it is looked for again every half second and taken
-// back when it is there.
+// One Linux touchscreen, open: an evdev node read with libevdev, grabbed so that the desktop does
+// not act on the same touches twice, its events turned into reports by the touch decoder. Which
+// device to open, and when, is the touchscreen input's (device/touchscreen_input).
 #pragma once
 
-#include <optional>
+#include <memory>
 #include <string>
 
 #include "device/touch_decoder.h"
-#include "device/touch_input.h"
+#include "device/touchscreen_finder.h"
 
 struct libevdev;
 
 namespace qx {
 
-class EvdevTouchscreen : public TouchInput {
+class TouchPath;
+
+class EvdevTouchscreen {
  public:
-  // PATH: an event node such as /dev/input/event5, or "auto": the first event node whose
-  // properties say direct touch (INPUT_PROP_DIRECT) with absolute X and Y.
-  explicit EvdevTouchscreen(std::string path);
-  ~EvdevTouchscreen() override;
+  enum class Failure { kNone, kAbsent, kDenied, kNotTouchscreen };
+
+  // Opens NODE and checks that it is a touchscreen; nothing, with FAILURE and WHY, when it cannot
+  // be opened (kAbsent: not there; kDenied: not readable by this user) or is something else.
+  static std::unique_ptr<EvdevTouchscreen> Open(const std::string& node, Failure& failure, std::string& why);
+  ~EvdevTouchscreen();
   EvdevTouchscreen(const EvdevTouchscreen&) = delete;
   EvdevTouchscreen& operator=(const EvdevTouchscreen&) = delete;
 
-  enum class Found { kOpen, kAbsent, kNotTouchscreen };
-  // Opens the device. kAbsent: not there, or not readable (looked for again later);
-  // kNotTouchscreen: PATH is something else. WHY says what is wrong in both cases.
-  Found Open(std::string& why);
+  int Descriptor() const { return fd_; }
+  // Hands PATH the reports of what the device holds, without waiting; false when the device is
+  // gone (ERROR ENODEV) or cannot be read (ERROR another errno). The touch is not ended: see End.
+  bool Read(TouchPath& path, int& error);
+  // A touch still down lifts where it was: the device is being let go.
+  void End(TouchPath& path);
 
-  int Descriptor() const override { return fd_; }
-  // The next look for the device (when absent) or at its node (when open).
-  std::optional<Time> NextDue() const override { return due_; }
-  void Wake(Time now, bool readable, TouchPath& path) override;
-  bool Present() const override { return dev_ != nullptr; }
-  SimInput Identity() const override;
-  // "NAME (PATH), X 0..4095, Y 0..4095", or what is looked for while it is absent.
-  std::string Describe() const override;
+  const std::string& node() const { return node_; }
+  const std::string& name() const { return name_; }
+  const TouchAxes& axes() const { return axes_; }
+  TouchscreenIdentity Identity() const;
+  // "NAME (NODE), X 0..4095, Y 0..4095".
+  std::string Describe() const;
 
  private:
-  using Clock = std::chrono::steady_clock;
-
-  Found OpenNode(const std::string& node, bool scanning, std::string& why);
-  Found Scan(std::string& why);
+  EvdevTouchscreen(int fd, libevdev* dev, std::string node);
   void TakeState();
-  // Reads what the device holds; false when it is gone.
-  bool ReadEvents(TouchPath& path);
-  void Close(TouchPath& path, const std::string& why);
 
-  std::string wanted_;
-  std::string node_;  // the node open, or the one last open
-  int fd_ = -1;
-  libevdev* dev_ = nullptr;
-  std::optional<TouchDecoder> decoder_;
+  int fd_;
+  libevdev* dev_;
+  std::string node_;
   std::string name_;
   TouchAxes axes_{};
-  Time due_{};
-  std::string lastWhy_;  // what was said last about a device that is absent, said once
+  TouchDecoder decoder_;
 };
 
 }  // namespace qx

@@ -13,9 +13,9 @@
 
 #include "core/driver_records.h"
 #include "device/device_parts.h"
-#include "device/evdev_touchscreen.h"
 #include "device/initial_settings.h"
 #include "device/pointer_choice.h"
+#include "device/root_touch_setup.h"
 #include "device/server.h"
 #include "host/machine_root.h"
 
@@ -28,15 +28,18 @@ void OnSignal(int) {
 }
 
 int Usage(int code) {
-  std::fprintf(code ? stderr : stdout,
-               "usage: qxwmecomd [--root DIR] [--pointer auto|x11|uinput|none] [--touchscreen PATH|auto]\n"
-               "Serves the touch-screen driver's requests on DIR/run/QXWMECOM (DIR: --root, else QX_ROOT,\n"
-               "else the default root) and keeps the controller's settings in DIR/device/settings.bin.\n"
-               "Touches move the desktop's pointer (--pointer, else QX_POINTER, else auto: uinput when\n"
-               "/dev/uinput can be written, else the X server of DISPLAY, else none).\n"
-               "--touchscreen: the controller's touches come from a Linux touchscreen (an event node such\n"
-               "as /dev/input/event5, or auto: the first direct-touch device) instead of the simulated finger.\n"
-               "Runs in the foreground until SIGTERM or SIGINT.\n");
+  std::fprintf(
+      code ? stderr : stdout,
+      "usage: qxwmecomd [--root DIR] [--pointer auto|x11|uinput|none] [--touchscreen auto|PATH|NAME|simulated]\n"
+      "Serves the touch-screen driver's requests on DIR/run/QXWMECOM (DIR: --root, else QX_ROOT,\n"
+      "else the default root) and keeps the controller's settings in DIR/device/settings.bin.\n"
+      "Touches move the desktop's pointer (--pointer, else QX_POINTER, else auto: uinput when\n"
+      "/dev/uinput can be written, else the X server of DISPLAY, else none).\n"
+      "--touchscreen: where the controller's touches come from, in place of the root's input setting\n"
+      "(DIR/device/input.ini, set with qxctl input): auto, the touchscreen udev finds; an event node\n"
+      "such as /dev/input/event5; a touchscreen's name or vvvv:pppp; simulated, the simulated\n"
+      "controller alone.\n"
+      "Runs in the foreground until SIGTERM or SIGINT.\n");
   return code;
 }
 
@@ -56,22 +59,17 @@ bool TakeServiceLock(const std::string& root) {
   return false;
 }
 
-// The touchscreen of --touchscreen, open or looked for; nothing when PATH is not a touchscreen.
-std::unique_ptr<qx::EvdevTouchscreen> OpenTouchscreen(const std::string& path) {
-  auto touchscreen = std::make_unique<qx::EvdevTouchscreen>(path);
+// The input --touchscreen names, else the root's input setting; false when it names nothing that
+// can be had (a path that is no touchscreen). A touchscreen that is not there yet is said by it.
+bool UseInput(qx::TouchSide& touch, const std::string& named, const std::string& setting) {
+  const std::string use = named.empty() ? setting : named;
   std::string why;
-  switch (touchscreen->Open(why)) {
-    case qx::EvdevTouchscreen::Found::kOpen: break;
-    case qx::EvdevTouchscreen::Found::kAbsent:
-      std::fprintf(stderr, "qxwmecomd: %s; the controller reads as absent until it is there\n", why.c_str());
-      break;
-    case qx::EvdevTouchscreen::Found::kNotTouchscreen:
-      std::fprintf(stderr, "qxwmecomd: %s\n", why.c_str());
-      return nullptr;
+  if (!touch.UseInput(use, false, why)) {
+    std::fprintf(stderr, "qxwmecomd: %s\n", why.c_str());
+    return false;
   }
-  std::printf("qxwmecomd: input: %s\n", touchscreen->Describe().c_str());
-  std::fflush(stdout);
-  return touchscreen;
+  std::fprintf(stderr, "qxwmecomd: input: %s\n", touch.DescribeInput().c_str());
+  return true;
 }
 
 }  // namespace
@@ -94,11 +92,10 @@ int main(int argc, char** argv) {
   const std::string deviceDir = root + "/device";
   if (!MakeRootFolders(root, deviceDir) || !TakeServiceLock(root)) return 1;
 
-  std::unique_ptr<qx::EvdevTouchscreen> touchscreen;
-  if (!touchscreenPath.empty() && !(touchscreen = OpenTouchscreen(touchscreenPath))) return 2;
-
+  qx::RootTouchSetup setup(qx::InputSettingFile(deviceDir));
   qx::DeviceParts parts(qx::StateFile(deviceDir + "/settings.bin"));
-  if (touchscreen) parts.touch.AddInput(*touchscreen);
+  parts.touch.SetSetup(setup);
+  if (!UseInput(parts.touch, touchscreenPath, setup.Setting().use)) return 2;
   // The installer's initial settings, when they are new: what the controller runs with from now.
   for (const std::string& problem : parts.controller.TakeInitialSettings(qx::ReadInitialSettings()))
     std::fprintf(stderr, "qxwmecomd: %s\n", problem.c_str());

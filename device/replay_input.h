@@ -26,6 +26,7 @@ class ReplayInput : public TouchInput {
   std::optional<Time> NextDue() const override { return std::nullopt; }
   void Wake(Time, bool, TouchPath&) override {}
   bool InForce() const override { return playing(); }
+  void Release(TouchPath& path) override { End(path); }
   SimInput Identity() const override;
   // "recording FILE, X 0..4095, Y 0..4095".
   std::string Describe() const override;

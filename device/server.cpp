@@ -158,7 +158,7 @@ void DeviceServer::Run() {
       ssize_t ignored = ::read(wakeFd_, &wakeUps, sizeof wakeUps);
       (void)ignored;
     }
-    touch_.Wake(Clock::now(), fds_.data() + kFirstInput);
+    touch_.Wake(Clock::now(), fds_.data() + kFirstInput, fds_.size() - kFirstInput);
     NoteChange();
     if (fds_[kListening].revents & POLLIN) AcceptClients();
   }
@@ -269,8 +269,11 @@ bool DeviceServer::Receive(Client& c) {
 // are written once the replies are sent.
 bool DeviceServer::TakeTurn(Client& c, Turn& turn) {
   if (stop_) return false;
-  if (InputsMayHaveWork())
-    touch_.Wake(Clock::now(), PollInputsNow(c));  // reports that came in meanwhile go before the request
+  if (InputsMayHaveWork()) {
+    // Reports that came in meanwhile go before the request.
+    const pollfd* polled = PollInputsNow(c);
+    touch_.Wake(Clock::now(), polled, c.inputs.size());
+  }
   controller_.journal().Hold();
   const bool stays = ServeTurn(c, turn);
   // A send that would wait is left to WriteTo, without the turn.

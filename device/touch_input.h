@@ -36,6 +36,8 @@ class TouchInput {
   // Whether the input takes over from those added before it now: the one added last of those that
   // do is the input in force (a recording only while it plays).
   virtual bool InForce() const { return true; }
+  // The input is let go (another takes its place): a touch it holds down lifts.
+  virtual void Release(TouchPath& /*path*/) {}
   // Whether the input can report now: a touchscreen unplugged or unreadable cannot, and the
   // controller reads as absent meanwhile.
   virtual bool Present() const { return true; }

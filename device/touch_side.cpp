@@ -31,10 +31,32 @@ std::optional<TouchSide::Time> TouchSide::NextDue() const {
   return due;
 }
 
-void TouchSide::Wake(Time now, const pollfd* polled) {
-  for (std::size_t k = 0; k < inputs_.size(); ++k)
-    inputs_[k]->Wake(now, polled[k].revents & (POLLIN | POLLHUP | POLLERR), path_);
+void TouchSide::Wake(Time now, const pollfd* polled, std::size_t count) {
+  for (std::size_t k = 0; k < inputs_.size(); ++k) {
+    const bool same = k < count && polled[k].fd == inputs_[k]->Descriptor();
+    inputs_[k]->Wake(now, same && (polled[k].revents & (POLLIN | POLLHUP | POLLERR)), path_);
+  }
   path_.Wake(now);
+}
+
+bool TouchSide::UseInput(const std::string& use, bool keep, std::string& why) {
+  std::unique_ptr<TouchInput> input;
+  if (!setup_) {
+    why = "this service reads no input but the simulated controller";
+    return false;
+  }
+  if (!setup_->MakeInput(use, input, why)) return false;
+  if (made_) {
+    made_->Release(path_);
+    std::erase(inputs_, made_.get());
+  }
+  made_ = std::move(input);
+  if (made_) AddInput(*made_);
+  if (keep && !setup_->KeepInput(use)) {
+    why = "the input setting could not be written";
+    return false;
+  }
+  return true;
 }
 
 void TouchSide::Burst(std::int16_t x, std::int16_t y, bool touching, std::size_t count) {

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "device/simulated_pointer.h"
 #include "device/touch_input.h"
 #include "device/touch_path.h"
+#include "device/touch_setup.h"
 
 namespace qx {
 
@@ -42,9 +44,15 @@ class TouchSide {
   // Those settings, for an output that maps to the screen they name; the reference stays good.
   const SettingsBlock& settings() const { return settings_; }
 
-  // An input besides the finger (a touchscreen): it is in force from now on, but while a recording
-  // plays. It outlives the touch side.
+  // An input besides the finger: it is in force from now on, but while a recording plays. It
+  // outlives the touch side.
   void AddInput(TouchInput& input);
+  // Where the inputs a setting names come from (the root's); it outlives the touch side.
+  void SetSetup(TouchSetup& setup) { setup_ = &setup; }
+  // The input USE names ("simulated", "auto", a path, a touchscreen's name) in place of the one it
+  // made before, which is let go; kept as the root's setting when KEEP. False with WHY when USE
+  // names nothing that can be had (the input in force stays) or cannot be kept.
+  bool UseInput(const std::string& use, bool keep, std::string& why);
   // The desktop's pointer, besides the simulated one: gets every action from now on, and is the
   // output `qxctl output` names. It outlives the touch side.
   void AttachOutput(PointerOutput& output);
@@ -52,10 +60,11 @@ class TouchSide {
   // For the loop. The inputs' poll entries go at the end of FDS, one per input in a fixed order
   // (-1 for one without a descriptor); Wake takes the entries of a poll made on them, in that
   // order, lets every input hand the path its reports, then wakes the path's timers and outputs.
+  // COUNT entries were polled; an input that came or went since has none of them.
   void AppendPollEntries(std::vector<pollfd>& fds) const;
   bool HasDescriptors() const;
   std::optional<Time> NextDue() const;
-  void Wake(Time now, const pollfd* polled);
+  void Wake(Time now, const pollfd* polled, std::size_t count);
 
   // What the requests ask of it.
   TouchPath& path() { return path_; }
@@ -76,6 +85,7 @@ class TouchSide {
   SimStatus Status() const;
   // "Input: …\nOutput: …\n": the input and the desktop output in force, as SimDescribeIo answers.
   std::string Describe() const;
+  std::string DescribeInput() const { return InForce().Describe(); }
 
  private:
   const TouchInput& InForce() const;
@@ -87,6 +97,8 @@ class TouchSide {
   PointerOutput* desktop_ = nullptr;
   Finger finger_;
   ReplayInput replay_;
+  TouchSetup* setup_ = nullptr;
+  std::unique_ptr<TouchInput> made_;  // what the setup made for the setting in force
   // The finger first, the recording last, those added between them.
   std::vector<TouchInput*> inputs_{&finger_, &replay_};
 };

@@ -40,12 +40,6 @@ std::vector<std::string> Reports() {
   return out;
 }
 
-int SummaryExit() {
-  int code = -1;
-  DeviceService::Qxctl("summary", &code);
-  return code;
-}
-
 class LiveTouchscreen : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -74,7 +68,7 @@ class LiveTouchscreen : public ::testing::Test {
                                 test::Program("qxwmecomd") + "' --root '" + dir + "' --touchscreen " + touchscreen;
     pid_ = test::Spawn(test::UmockdevRun(dir + "/panel", kNode, dir + "/panel.events", {"/bin/sh", "-c", service}),
                        dir + "/service.log");
-    ASSERT_TRUE(test::WaitUntil([] { return SummaryExit() == 0; }, 10000, 20)) << test::ReadFile(dir + "/service.log");
+    ASSERT_TRUE(test::WaitUntil([] { return DeviceService::QxctlExit("summary") == 0; }, 10000, 20)) << test::ReadFile(dir + "/service.log");
   }
 
   // The report and pointer position the service makes for device values (VX, VY) of DEVICE.
@@ -164,10 +158,10 @@ TEST_F(LiveTouchscreen, UnpluggedTheControllerReadsAsAbsentAndComesBackWithTheDe
   const std::string file = DeviceFile();
   const std::filesystem::path target = std::filesystem::read_symlink(file);
   std::filesystem::remove(file);
-  EXPECT_TRUE(test::WaitUntil([] { return SummaryExit() == 3; }, 10000, 20)) << "the controller should read as absent";
+  EXPECT_TRUE(test::WaitUntil([] { return DeviceService::QxctlExit("summary") == 3; }, 10000, 20)) << "the controller should read as absent";
   DeviceService::Qxctl("journal --clear");
   std::filesystem::create_symlink(target, file);
-  EXPECT_TRUE(test::WaitUntil([] { return SummaryExit() == 0; }, 10000, 20)) << "the controller should be back";
+  EXPECT_TRUE(test::WaitUntil([] { return DeviceService::QxctlExit("summary") == 0; }, 10000, 20)) << "the controller should be back";
   ASSERT_TRUE(test::WaitUntil([] { return Reports().size() == 2; }, 10000, 20));
   EXPECT_EQ(Reports(), (std::vector<std::string>{Expected(d, 8000, 1000, 1), Expected(d, 8000, 1000, 0)}));
 }

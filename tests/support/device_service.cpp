@@ -71,4 +71,10 @@ std::string DeviceService::Qxctl(const std::string& args, int* exitCode) {
   return r.out;
 }
 
+int DeviceService::QxctlExit(const std::string& args) {
+  int code = -1;
+  Qxctl(args, &code);
+  return code;
+}
+
 }  // namespace qx::test

@@ -29,6 +29,8 @@ class DeviceService {
 
   // qxctl against this root; the result of qxctl's run.
   static std::string Qxctl(const std::string& args, int* exitCode = nullptr);
+  // qxctl's exit code alone.
+  static int QxctlExit(const std::string& args);
 
  private:
   std::vector<std::string> args_;

@@ -32,9 +32,13 @@ std::string Bits(int type, int bytes, std::initializer_list<int> codes) {
 
 std::string Description(const TestTouchscreen& d) {
   std::string text = "# EVEMU 1.3\n# A touchscreen of the tests' own\nN: " + d.name + "\nI: 0003 1234 5678 0001\n";
-  text += Line("P: %02x 00 00 00 00 00 00 00\n", d.direct ? 1 << INPUT_PROP_DIRECT : 0);
+  using Kind = TestTouchscreen::Kind;
+  const int props = (d.direct ? 1 << INPUT_PROP_DIRECT : 0) | (d.kind == Kind::kTouchpad ? 1 << INPUT_PROP_POINTER : 0);
+  text += Line("P: %02x 00 00 00 00 00 00 00\n", props);
   text += Bits(EV_SYN, 8, {EV_SYN, EV_KEY, EV_ABS});
-  text += Bits(EV_KEY, 96, {BTN_TOUCH});
+  if (d.kind == Kind::kTouchpad) text += Bits(EV_KEY, 96, {BTN_TOUCH, BTN_TOOL_FINGER});
+  else if (d.kind == Kind::kTablet) text += Bits(EV_KEY, 96, {BTN_TOUCH, BTN_TOOL_PEN, BTN_STYLUS});
+  else text += Bits(EV_KEY, 96, {BTN_TOUCH});
   if (d.contacts)
     text += Bits(EV_ABS, 8, {ABS_X, ABS_Y, ABS_MT_SLOT, ABS_MT_POSITION_X, ABS_MT_POSITION_Y, ABS_MT_TRACKING_ID});
   else text += Bits(EV_ABS, 8, {ABS_X, ABS_Y});

@@ -16,6 +16,9 @@ struct TestTouchscreen {
   // the same ranges), besides BTN_TOUCH, ABS_X and ABS_Y; 0 for a single-touch device.
   int contacts = 0;
   bool direct = true;  // INPUT_PROP_DIRECT
+  // Built like a touchpad (BTN_TOOL_FINGER, INPUT_PROP_POINTER) or a tablet (BTN_TOOL_PEN,
+  // BTN_STYLUS) instead: what the service must pass over.
+  enum class Kind { kTouchscreen, kTouchpad, kTablet } kind = Kind::kTouchscreen;
 };
 
 // The description evemu-record would write for DEVICE.

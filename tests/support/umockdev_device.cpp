@@ -3,6 +3,7 @@
 #include <evemu.h>
 #include <linux/input.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -83,21 +84,27 @@ std::string Slots(const evemu_device* dev) {
   return text;
 }
 
-std::string Sysfs(const evemu_device* dev, const std::string& node) {
+std::string Sysfs(const evemu_device* dev, const std::string& node, const std::string& properties) {
   const std::string event = node.substr(node.rfind('/') + 1);
   const int number = std::atoi(event.c_str() + 5);
   const std::string input = "input" + std::to_string(number);
   const std::string minor = std::to_string(64 + number);
+  std::string udev;
+  for (std::size_t at = 0; at < properties.size();) {
+    const std::size_t end = std::min(properties.find('\n', at), properties.size());
+    udev += "E: " + properties.substr(at, end - at) + "\n";
+    at = end + 1;
+  }
   return "P: /devices/virtual/input/" + input + "/" + event + "\nN: input/" + event + "\nE: DEVNAME=" + node +
-         "\nE: MAJOR=13\nE: MINOR=" + minor + "\nE: SUBSYSTEM=input\nE: ID_INPUT=1\nE: ID_INPUT_TOUCHSCREEN=1\n" +
-         "A: dev=13:" + minor + "\nL: device=../../" + input + "\n\nP: /devices/virtual/input/" + input +
-         "\nE: SUBSYSTEM=input\nE: NAME=\"" + evemu_get_name(dev) + "\"\nA: name=" + evemu_get_name(dev) + "\n\n";
+         "\nE: MAJOR=13\nE: MINOR=" + minor + "\nE: SUBSYSTEM=input\n" + udev + "A: dev=13:" + minor +
+         "\nL: device=../../" + input + "\n\nP: /devices/virtual/input/" + input + "\nE: SUBSYSTEM=input\nE: NAME=\"" +
+         evemu_get_name(dev) + "\"\nA: name=" + evemu_get_name(dev) + "\n\n";
 }
 
 }  // namespace
 
 bool WriteUmockdevDevice(const std::string& description, const std::string& node, const std::string& prefix,
-                         std::string& why) {
+                         std::string& why, const std::string& properties) {
   std::unique_ptr<evemu_device, EvemuDeleter> dev(evemu_new(nullptr));
   FILE* in = std::fopen(description.c_str(), "r");
   const bool read = in && evemu_read(dev.get(), in) > 0;
@@ -106,7 +113,7 @@ bool WriteUmockdevDevice(const std::string& description, const std::string& node
     why = description + ": not an evemu description";
     return false;
   }
-  std::ofstream(prefix + ".umockdev") << Sysfs(dev.get(), node);
+  std::ofstream(prefix + ".umockdev") << Sysfs(dev.get(), node, properties);
   std::ofstream(prefix + ".ioctl") << Ioctls(dev.get(), node) << Slots(dev.get());
   return true;
 }

@@ -29,6 +29,7 @@ int Rbf(const Args& args);
 int Smi(const Args& args);
 int Pointer(const Args& args);
 int Output(const Args& args);
+int Input(const Args& args);
 int Calibrate(const Args& args);
 int Replay(const Args& args);
 int Record(const Args& args);

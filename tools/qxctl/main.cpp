@@ -19,6 +19,10 @@ const char kUsageText[] =
     "  lift                         the finger lifts: a report that it has, where it was\n"
     "  pointer                      where the last report put the pointer\n"
     "  output                       the touch input and the pointer output in force\n"
+    "  input [auto|simulated|PATH|NAME]\n"
+    "                               the root's input setting, or set it (taken at once): the\n"
+    "                               touchscreen udev finds, the simulated controller, an event node,\n"
+    "                               or a touchscreen's name or vvvv:pppp\n"
     "  journal [--clear]            the service's request journal\n"
     "  rbf                          the right-button registration\n"
     "  smi [WINDOW ROTATION]        the companion's registration (or register one)\n"
@@ -53,6 +57,7 @@ int main(int argc, char** argv) {
                                {"lift", Lift},
                                {"pointer", Pointer},
                                {"output", Output},
+                               {"input", Input},
                                {"journal", JournalCmd},
                                {"rbf", Rbf},
                                {"smi", Smi},

@@ -1,0 +1,149 @@
+#include "device/touchscreen_finder.h"
+
+#include <fcntl.h>
+#include <libevdev/libevdev.h>
+#include <libudev.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace qx {
+
+namespace {
+
+struct UdevDeleter {
+  void operator()(udev* u) const { udev_unref(u); }
+  void operator()(udev_enumerate* e) const { udev_enumerate_unref(e); }
+  void operator()(udev_device* d) const { udev_device_unref(d); }
+};
+template <typename T>
+using UdevPtr = std::unique_ptr<T, UdevDeleter>;
+
+bool HasAxis(const libevdev* dev, unsigned code) {
+  const input_absinfo* info = libevdev_get_abs_info(dev, code);
+  return libevdev_has_event_code(dev, EV_ABS, code) && info && info->maximum > info->minimum;
+}
+
+std::string Attribute(udev_device* dev, const char* name) {
+  const char* value = dev ? udev_device_get_sysattr_value(dev, name) : nullptr;
+  std::string text = value ? value : "";
+  text.erase(text.find_last_not_of(" \n") + 1);
+  return text;
+}
+
+std::uint16_t Hex16(const std::string& text) {
+  return static_cast<std::uint16_t>(std::strtoul(text.c_str(), nullptr, 16));
+}
+
+// The identity udev keeps for an event device, from its parent input device.
+TouchscreenIdentity IdentityOf(udev_device* event) {
+  udev_device* input = udev_device_get_parent_with_subsystem_devtype(event, "input", nullptr);
+  TouchscreenIdentity id;
+  id.name = Attribute(input, "name");
+  id.phys = Attribute(input, "phys");
+  id.vendor = Hex16(Attribute(input, "id/vendor"));
+  id.product = Hex16(Attribute(input, "id/product"));
+  return id;
+}
+
+// The device asked itself, for a device udev has no properties for; the identity it gives.
+bool AskedIsTouchscreen(const std::string& node, TouchscreenIdentity& id, bool& unreadable) {
+  const int fd = ::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  unreadable = fd < 0;
+  if (fd < 0) return false;
+  libevdev* dev = nullptr;
+  bool yes = libevdev_new_from_fd(fd, &dev) == 0 && NotTouchscreen(dev).empty();
+  if (yes && id.name.empty()) id.name = libevdev_get_name(dev);
+  if (yes && id.vendor == 0) id.vendor = static_cast<std::uint16_t>(libevdev_get_id_vendor(dev));
+  if (yes && id.product == 0) id.product = static_cast<std::uint16_t>(libevdev_get_id_product(dev));
+  if (dev) libevdev_free(dev);
+  ::close(fd);
+  return yes;
+}
+
+// Whether the event device DEV is a touchscreen: udev's word where it has one.
+bool Classify(udev_device* dev, TouchscreenCandidate& found, bool& unreadable) {
+  unreadable = false;
+  const char* node = udev_device_get_devnode(dev);
+  const char* sysname = udev_device_get_sysname(dev);
+  if (!node || !sysname || std::strncmp(sysname, "event", 5) != 0) return false;
+  found.node = node;
+  found.identity = IdentityOf(dev);
+  if (udev_device_get_property_value(dev, "ID_INPUT")) {
+    const char* touchscreen = udev_device_get_property_value(dev, "ID_INPUT_TOUCHSCREEN");
+    return touchscreen && std::strcmp(touchscreen, "1") == 0;
+  }
+  return AskedIsTouchscreen(found.node, found.identity, unreadable);
+}
+
+long EventNumber(const std::string& node) { return std::strtol(node.c_str() + node.rfind("event") + 5, nullptr, 10); }
+
+}  // namespace
+
+// As udev's input_id sorts a device with absolute axes: a pen makes a tablet; a finger tool
+// without one makes a touchpad unless the device is on the screen; mouse buttons make an absolute
+// mouse (a virtual machine's pointer, the suite's own uinput pointer); a touch makes a touchscreen.
+std::string NotTouchscreen(const libevdev* dev) {
+  const auto key = [dev](unsigned code) { return libevdev_has_event_code(dev, EV_KEY, code) != 0; };
+  const bool direct = libevdev_has_property(dev, INPUT_PROP_DIRECT);
+  const bool slots = libevdev_has_event_code(dev, EV_ABS, ABS_MT_SLOT);
+  if (!HasAxis(dev, ABS_X) || !HasAxis(dev, ABS_Y)) return "it has no absolute X and Y axes";
+  if (key(BTN_TOOL_PEN) || key(BTN_STYLUS)) return "it is a tablet, not on the screen";
+  if ((key(BTN_TOOL_FINGER) || libevdev_has_property(dev, INPUT_PROP_POINTER)) && !direct)
+    return "it is a touchpad, not on the screen";
+  if (key(BTN_LEFT) || key(BTN_RIGHT)) return "it is a pointer with buttons, not a touchscreen";
+  if (!key(BTN_TOUCH) && !slots) return "it reports no touch (BTN_TOUCH or multi-touch slots)";
+  return "";
+}
+
+std::vector<TouchscreenCandidate> FindTouchscreens(int& unreadable) {
+  unreadable = 0;
+  std::vector<TouchscreenCandidate> found;
+  UdevPtr<udev> u(udev_new());
+  UdevPtr<udev_enumerate> e(u ? udev_enumerate_new(u.get()) : nullptr);
+  if (!e) return found;
+  udev_enumerate_add_match_subsystem(e.get(), "input");
+  udev_enumerate_scan_devices(e.get());
+  for (udev_list_entry* entry = udev_enumerate_get_list_entry(e.get()); entry;
+       entry = udev_list_entry_get_next(entry)) {
+    UdevPtr<udev_device> dev(udev_device_new_from_syspath(u.get(), udev_list_entry_get_name(entry)));
+    TouchscreenCandidate candidate;
+    bool closed = false;
+    if (dev && Classify(dev.get(), candidate, closed)) found.push_back(candidate);
+    unreadable += closed;
+  }
+  std::sort(found.begin(), found.end(),
+            [](const auto& a, const auto& b) { return EventNumber(a.node) < EventNumber(b.node); });
+  return found;
+}
+
+bool Names(const std::string& spec, const TouchscreenIdentity& identity) {
+  return spec == identity.name || spec == identity.IdText();
+}
+
+const TouchscreenCandidate& ChooseTouchscreen(const std::vector<TouchscreenCandidate>& candidates,
+                                              const TouchscreenIdentity& remembered, std::string& why) {
+  if (!remembered.empty()) {
+    // The same device where it was, else the same kind of device anywhere (one like it plugged in).
+    for (const TouchscreenCandidate& c : candidates)
+      if (c.identity.IdText() == remembered.IdText() && c.identity.name == remembered.name &&
+          c.identity.phys == remembered.phys) {
+        why = "the one this machine took before";
+        return c;
+      }
+    for (const TouchscreenCandidate& c : candidates)
+      if (c.identity.IdText() == remembered.IdText() && c.identity.name == remembered.name) {
+        why = "one like the one this machine took before";
+        return c;
+      }
+  }
+  why = candidates.size() == 1 ? "the only touchscreen"
+                               : "the first of " + std::to_string(candidates.size()) + " touchscreens";
+  return candidates.front();
+}
+
+}  // namespace qx

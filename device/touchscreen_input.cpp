@@ -1,0 +1,223 @@
+#include "device/touchscreen_input.h"
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/epoll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace qx {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// How often a path named by the setting is looked at while it is not there (a node may come back
+// without udev announcing it), and how often the node of an open device is looked at (one removed
+// while its descriptor stays quiet, as a mocked device's does).
+constexpr milliseconds kRetry{500};
+constexpr milliseconds kCheck{1000};
+// A device read in error is tried again after kRetry, then twice as long each time, up to this.
+constexpr milliseconds kLongestRetry{30000};
+
+std::string UserName() {
+  const passwd* pw = ::getpwuid(::geteuid());
+  return pw ? pw->pw_name : std::to_string(::geteuid());
+}
+
+std::string GroupOf(const std::string& node) {
+  struct stat st {};
+  if (::stat(node.c_str(), &st) != 0) return "input";
+  const group* gr = ::getgrgid(st.st_gid);
+  return gr ? gr->gr_name : std::to_string(st.st_gid);
+}
+
+// What a person does about a device the service may not read.
+std::string DeniedHint(const std::string& node) {
+  const std::string user = UserName(), group = GroupOf(node);
+  return node + ": permission denied: the device service runs as " + user +
+         ", who may not read it. The package's udev rule gives the person at the seat access to touchscreens "
+         "(log out and in again once it is installed); else add " +
+         user + " to the group '" + group + "' (sudo usermod -aG " + group + " " + user + ") and log in again";
+}
+
+void Watch(int epoll, int fd, int op) {
+  if (epoll < 0 || fd < 0) return;
+  epoll_event ev{};
+  ev.events = EPOLLIN;
+  ev.data.fd = fd;
+  ::epoll_ctl(epoll, op, fd, &ev);
+}
+
+}  // namespace
+
+TouchscreenInput::TouchscreenInput(std::string use, TouchscreenIdentity remembered, Remember remember)
+    : use_(std::move(use)),
+      remembered_(std::move(remembered)),
+      remember_(std::move(remember)),
+      epoll_(::epoll_create1(EPOLL_CLOEXEC)) {
+  Watch(epoll_, watch_.Descriptor(), EPOLL_CTL_ADD);
+}
+
+TouchscreenInput::~TouchscreenInput() {
+  device_.reset();
+  if (epoll_ >= 0) ::close(epoll_);
+}
+
+std::string TouchscreenInput::Start(bool& notTouchscreen) {
+  notTouchscreen = false;
+  std::string why;
+  if (Find(why, notTouchscreen)) return "";
+  if (!notTouchscreen) Say(why + "; the controller reads as absent until it is there");
+  ScheduleRetry();
+  return why;
+}
+
+bool TouchscreenInput::Find(std::string& why, bool& notTouchscreen) {
+  const bool found = ByPath() ? FindByPath(why, notTouchscreen) : FindAmong(why);
+  if (!found) absentWhy_ = why;
+  return found;
+}
+
+bool TouchscreenInput::FindByPath(std::string& why, bool& notTouchscreen) {
+  EvdevTouchscreen::Failure failure;
+  const bool taken = Take(use_, why, failure);
+  notTouchscreen = failure == EvdevTouchscreen::Failure::kNotTouchscreen;
+  return taken;
+}
+
+bool TouchscreenInput::FindAmong(std::string& why) {
+  int unreadable = 0;
+  std::vector<TouchscreenCandidate> found = FindTouchscreens(unreadable);
+  if (!Auto()) std::erase_if(found, [&](const TouchscreenCandidate& c) { return !Names(use_, c.identity); });
+  if (found.empty()) {
+    why = Auto() ? "no touchscreen found" : "no touchscreen named " + use_ + " found";
+    if (unreadable) why += " (" + std::to_string(unreadable) + " input devices could not be read)";
+    return false;
+  }
+  std::string chosenWhy;
+  const TouchscreenCandidate& chosen = ChooseTouchscreen(found, remembered_, chosenWhy);
+  // The chosen one first, then the others, until one opens.
+  std::stable_partition(found.begin(), found.end(),
+                        [&](const TouchscreenCandidate& c) { return c.node == chosen.node; });
+  std::string first;
+  for (const TouchscreenCandidate& c : found) {
+    EvdevTouchscreen::Failure failure;
+    std::string failed;
+    if (Take(c.node, failed, failure)) {
+      chosenWhy_ = c.node == found.front().node ? chosenWhy : "the first that could be opened";
+      if (c.identity.Text() != remembered_.Text() && remember_) remember_(c.identity);
+      remembered_ = c.identity;
+      return true;
+    }
+    if (first.empty()) first = failed;
+  }
+  why = first;
+  return false;
+}
+
+bool TouchscreenInput::Take(const std::string& node, std::string& why, EvdevTouchscreen::Failure& failure) {
+  device_ = EvdevTouchscreen::Open(node, failure, why);
+  if (failure == EvdevTouchscreen::Failure::kDenied) why = DeniedHint(node);
+  if (!device_) return false;
+  Watch(epoll_, device_->Descriptor(), EPOLL_CTL_ADD);
+  lastNode_ = node;
+  lastName_ = device_->name();
+  lastAxes_ = device_->axes();
+  absentWhy_.clear();
+  said_.clear();
+  due_ = Clock::now() + kCheck;
+  return true;
+}
+
+void TouchscreenInput::Wake(Time now, bool readable, TouchPath& path) {
+  if (readable) {
+    Announced(path);
+    int error = 0;
+    if (device_ && !device_->Read(path, error))
+      Lose(path, error == ENODEV ? "unplugged" : std::strerror(error), error != ENODEV);
+  }
+  if (!due_ || now < *due_) return;
+  if (device_) {
+    // A node removed while its descriptor stays quiet: the device is gone all the same.
+    struct stat st {};
+    if (::stat(device_->node().c_str(), &st) != 0) return Lose(path, std::strerror(errno), false);
+    due_ = now + kCheck;
+    return;
+  }
+  std::string why;
+  bool notTouchscreen = false;
+  if (Find(why, notTouchscreen)) {
+    std::fprintf(stderr, "qxwmecomd: touchscreen %s is back\n", device_->Describe().c_str());
+    return;
+  }
+  Say(why + "; the controller reads as absent");
+  ScheduleRetry();
+}
+
+// What udev announced: the open device unplugged, or a device plugged in while none is open.
+void TouchscreenInput::Announced(TouchPath& path) {
+  for (const UdevWatch::Change& change : watch_.Take()) {
+    if (!change.added && device_ && change.node == device_->node()) Lose(path, "unplugged", false);
+    if (!change.added || device_) continue;
+    std::string why;
+    bool notTouchscreen = false;
+    if (Find(why, notTouchscreen))
+      std::fprintf(stderr, "qxwmecomd: touchscreen %s taken\n", device_->Describe().c_str());
+    else if (!absentWhy_.empty()) Say(why + "; the controller reads as absent");
+  }
+}
+
+void TouchscreenInput::Lose(TouchPath& path, const std::string& why, bool readError) {
+  Watch(epoll_, device_->Descriptor(), EPOLL_CTL_DEL);
+  device_->End(path);
+  const std::string what = device_->Describe();
+  device_.reset();
+  readErrors_ = readError ? readErrors_ + 1 : 0;
+  absentWhy_ = "touchscreen " + what + " is gone (" + why + ")";
+  Say(absentWhy_ + "; the controller reads as absent until it is back");
+  ScheduleRetry();
+}
+
+void TouchscreenInput::Release(TouchPath& path) {
+  if (device_) device_->End(path);
+}
+
+void TouchscreenInput::Say(const std::string& why) {
+  if (why == said_) return;
+  said_ = why;
+  std::fprintf(stderr, "qxwmecomd: %s\n", why.c_str());
+}
+
+void TouchscreenInput::ScheduleRetry() {
+  if (readErrors_ > 0) {
+    const milliseconds pause = std::min(kRetry * (1 << std::min(readErrors_ - 1, 8)), kLongestRetry);
+    due_ = Clock::now() + pause;
+  } else if (ByPath() || watch_.Descriptor() < 0) {
+    due_ = Clock::now() + kRetry;
+  } else {
+    due_.reset();  // udev announces what comes
+  }
+}
+
+SimInput TouchscreenInput::Identity() const {
+  SimInput input{};
+  input.Kind = INPUT_TOUCHSCREEN;
+  input.Present = device_ ? 1 : 0;
+  input.Axes = lastAxes_;
+  std::snprintf(input.Name, sizeof input.Name, "%s", lastName_.c_str());
+  std::snprintf(input.Path, sizeof input.Path, "%s", (lastNode_.empty() ? use_ : lastNode_).c_str());
+  return input;
+}
+
+std::string TouchscreenInput::Describe() const {
+  if (device_) return device_->Describe() + (ByPath() ? "" : "\nChosen: " + chosenWhy_ + " (" + use_ + ")");
+  return "touchscreen " + use_ + ", absent: " + absentWhy_;
+}
+
+}  // namespace qx

@@ -1,0 +1,44 @@
+#include "device/udev_watch.h"
+
+#include <libudev.h>
+
+#include <cstring>
+
+namespace qx {
+
+UdevWatch::UdevWatch() : udev_(udev_new()) {
+  if (!udev_) return;
+  // udev's own announcements come once its rules have run: the device has its properties by then.
+  monitor_ = udev_monitor_new_from_netlink(udev_, "udev");
+  if (!monitor_) return;
+  if (udev_monitor_filter_add_match_subsystem_devtype(monitor_, "input", nullptr) < 0 ||
+      udev_monitor_enable_receiving(monitor_) < 0) {
+    udev_monitor_unref(monitor_);
+    monitor_ = nullptr;
+    return;
+  }
+  fd_ = udev_monitor_get_fd(monitor_);
+}
+
+UdevWatch::~UdevWatch() {
+  if (monitor_) udev_monitor_unref(monitor_);
+  if (udev_) udev_unref(udev_);
+}
+
+std::vector<UdevWatch::Change> UdevWatch::Take() {
+  std::vector<Change> changes;
+  if (!monitor_) return changes;
+  // The monitor's socket does not block: receive_device gives nothing once it is empty.
+  while (udev_device* dev = udev_monitor_receive_device(monitor_)) {
+    const char* action = udev_device_get_action(dev);
+    const char* node = udev_device_get_devnode(dev);
+    const char* sysname = udev_device_get_sysname(dev);
+    if (action && node && sysname && std::strncmp(sysname, "event", 5) == 0 &&
+        (std::strcmp(action, "add") == 0 || std::strcmp(action, "remove") == 0))
+      changes.push_back({std::strcmp(action, "add") == 0, node});
+    udev_device_unref(dev);
+  }
+  return changes;
+}
+
+}  // namespace qx

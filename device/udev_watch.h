@@ -1,0 +1,36 @@
+// Input devices coming and going, as udev announces them (a udev monitor of the input subsystem):
+// a descriptor the service's loop waits on, and what came in meanwhile. Nothing is polled.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct udev;
+struct udev_monitor;
+
+namespace qx {
+
+class UdevWatch {
+ public:
+  struct Change {
+    bool added = false;  // else removed
+    std::string node;    // /dev/input/eventN
+  };
+
+  UdevWatch();
+  ~UdevWatch();
+  UdevWatch(const UdevWatch&) = delete;
+  UdevWatch& operator=(const UdevWatch&) = delete;
+
+  // -1 where udev cannot be watched (no udev in a container): then nothing is announced.
+  int Descriptor() const { return fd_; }
+  // The event devices added and removed since the last call, in order; never waits.
+  std::vector<Change> Take();
+
+ private:
+  udev* udev_ = nullptr;
+  udev_monitor* monitor_ = nullptr;
+  int fd_ = -1;
+};
+
+}  // namespace qx

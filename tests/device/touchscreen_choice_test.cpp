@@ -1,0 +1,120 @@
+// Which devices the service takes for a touchscreen, and how it follows them as udev announces
+// them: a umockdev test bed the test holds, the service running under it.
+#include <gtest/gtest.h>
+
+#include "host/machine_root.h"
+#include "tests/support/device_service.h"
+#include "tests/support/journal.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_root.h"
+#include "tests/support/touch_recording.h"
+#include "tests/support/umockdev_bed.h"
+#include "tests/support/wait.h"
+
+namespace qx {
+namespace {
+
+using test::DeviceService;
+using test::TestTouchscreen;
+using Kind = TestTouchscreen::Kind;
+
+class TouchscreenChoice : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (pid_ > 0) test::KillAndWait(pid_, SIGTERM);
+  }
+  // The service under the test bed, reading what ARGS say.
+  void Start(std::vector<std::string> args = {}) {
+    std::vector<std::string> argv = {test::Program("qxwmecomd"), "--root", root_.path(), "--pointer", "none"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    pid_ = test::Spawn(argv, root_.path() + "/service.log", bed_.Environment());
+    ASSERT_TRUE(test::WaitUntil([] { return DeviceService::QxctlExit("summary") != 2; }, 10000, 20)) << Log();
+  }
+  // Each device plugged in gets a node of its own, as a device plugged in again may.
+  void Plug(const TestTouchscreen& d, const std::string& events = "", const char* udev = test::kUdevTouchscreen) {
+    node_ = "/dev/input/event" + std::to_string(10 + plugged_++);
+    std::string why;
+    ASSERT_TRUE(bed_.Plug(d, node_, events, why, udev)) << why;
+  }
+  std::string Log() const { return test::ReadFile(root_.path() + "/service.log"); }
+
+  test::TempRoot root_;
+  test::UmockdevBed bed_;
+  pid_t pid_ = -1;
+  std::string node_;  // the device plugged in last
+  int plugged_ = 0;
+};
+
+// What udev calls a touchscreen is taken, INPUT_PROP_DIRECT or not; where udev gives no
+// properties the device's own axes and buttons decide, as udev's test would.
+TEST_F(TouchscreenChoice, AutoTakesTouchscreensWithOrWithoutDirectTouchAndPassesOverTouchpadsAndTablets) {
+  struct Case {
+    const char* what;
+    TestTouchscreen device;
+    const char* udev;
+    bool taken;
+  };
+  const TestTouchscreen direct{"QX Direct Panel", 0, 4095, 0, 4095, 0, true};
+  const TestTouchscreen indirect{"QX Indirect Panel", 0, 9600, 0, 7200, 2, false};
+  TestTouchscreen touchpad{"QX Pad", 0, 1200, 0, 800, 2, false, Kind::kTouchpad};
+  TestTouchscreen tablet{"QX Pen", 0, 20000, 0, 12000, 0, false, Kind::kTablet};
+  const Case cases[] = {
+      {"direct, udev's word", direct, test::kUdevTouchscreen, true},
+      {"not direct, udev's word", indirect, test::kUdevTouchscreen, true},
+      {"not direct, no udev", indirect, test::kUdevNone, true},
+      {"touchpad, udev's word", touchpad, test::kUdevTouchpad, false},
+      {"touchpad, no udev", touchpad, test::kUdevNone, false},
+      {"tablet, udev's word", tablet, test::kUdevTablet, false},
+      {"tablet, no udev", tablet, test::kUdevNone, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Plug(c.device, "", c.udev);
+    Start({"--touchscreen", "auto"});
+    EXPECT_EQ(DeviceService::QxctlExit("summary"), c.taken ? 0 : 3) << Log();
+    EXPECT_EQ(DeviceService::Qxctl("output").find("Input: " + c.device.name), c.taken ? 0 : std::string::npos);
+    test::KillAndWait(pid_, SIGTERM);
+    pid_ = -1;
+    bed_.Unplug(node_);
+  }
+}
+
+// A touchscreen plugged in after the start is taken, unplugged mid-touch the touch lifts and the
+// controller reads as absent, plugged back it is taken again and touches map as calibrated.
+TEST_F(TouchscreenChoice, APluggedTouchscreenIsFollowedAndTheRootsSettingTakenAtOnce) {
+  const TestTouchscreen d{"QX Plugged Panel", 0, 1023, 0, 1023, 0, false};
+  Start();
+  DeviceService::Qxctl(
+      "set CalibrationData=0,512,1023,0,512,1023 CalibrationFlags=0 ScreenWidth=1024 ScreenHeight=768");
+  EXPECT_EQ(DeviceService::Qxctl("input"), "simulated\nInput: simulated\n");
+  EXPECT_EQ(DeviceService::Qxctl("input auto"), "auto\nInput: touchscreen auto, absent: no touchscreen found\n");
+  EXPECT_EQ(DeviceService::QxctlExit("summary"), 3);
+
+  test::TouchRecording held(d);
+  held.Hold(0);
+  held.Down(200000, 256, 512);  // and never lifted
+  Plug(d, held.Events());
+  ASSERT_TRUE(test::WaitUntil([] { return test::JournalReports().size() == 1; }, 10000, 20)) << Log();
+  EXPECT_EQ(DeviceService::QxctlExit("summary"), 0);
+  bed_.Unplug(node_);
+  ASSERT_TRUE(test::WaitUntil([] { return DeviceService::QxctlExit("summary") == 3; }, 10000, 20)) << Log();
+  const std::vector<test::JournalReport> lifted = test::JournalReports();
+  ASSERT_EQ(lifted.size(), 2u);
+  EXPECT_EQ(lifted[1].touch, 0) << "the touch in progress lifts with the device";
+
+  test::TouchRecording tap(d);
+  tap.Hold(0);
+  tap.Down(200000, 768, 256);
+  tap.Up(240000);
+  DeviceService::Qxctl("journal --clear");
+  Plug(d, tap.Events());
+  ASSERT_TRUE(test::WaitUntil([] { return test::JournalReports().size() == 2; }, 10000, 20)) << Log();
+  EXPECT_EQ(DeviceService::Qxctl("pointer"), "768 192\n");
+  EXPECT_EQ(test::ReadFile(root_.path() + "/device/input.ini").find("Name=QX Plugged Panel") != std::string::npos,
+            true);
+  EXPECT_EQ(DeviceService::Qxctl("input simulated"), "simulated\nInput: simulated\n");
+  EXPECT_EQ(DeviceService::QxctlExit("summary"), 0);
+}
+
+}  // namespace
+}  // namespace qx

@@ -1,0 +1,46 @@
+// A umockdev test bed for touchscreens plugged in and out while a program runs under it: the
+// program, started with Environment(), sees the test bed's /sys and /dev and gets udev's
+// announcements of what Plug and Unplug do, as a real device's would come. The test bed is held by
+// a process of its own (umockdev-bed), which the announcements need to run under umockdev too.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/support/touch_recording.h"
+#include "tests/support/umockdev_device.h"
+
+namespace qx::test {
+
+class UmockdevBed {
+ public:
+  UmockdevBed();
+  ~UmockdevBed();
+  UmockdevBed(const UmockdevBed&) = delete;
+  UmockdevBed& operator=(const UmockdevBed&) = delete;
+
+  // "LD_PRELOAD=…", "UMOCKDEV_DIR=…": what a program needs to run under the test bed.
+  std::vector<std::string> Environment() const;
+  // DEVICE plugged in at NODE (/dev/input/eventN) with udev PROPERTIES, playing EVENTS (evemu E:
+  // lines, from the moment a program opens it; none: ""), and announced. False with WHY.
+  bool Plug(const TestTouchscreen& device, const std::string& node, const std::string& events, std::string& why,
+            const std::string& properties = kUdevTouchscreen);
+  // The device at NODE unplugged, and announced.
+  void Unplug(const std::string& node);
+
+ private:
+  // The keeper's answer to COMMAND: "" for "ok", else what went wrong.
+  std::string Ask(const std::string& command);
+  std::string Answer();
+
+  pid_t pid_ = -1;
+  FILE* to_ = nullptr;
+  FILE* from_ = nullptr;
+  std::string dir_;
+  int plugs_ = 0;
+};
+
+}  // namespace qx::test
