@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "companion/companion_program.h"
+#include "companion/monitor_registration.h"
 #include "companion/rotation_code.h"
 #include "companion/smi_registration.h"
 #include "core/driver_link.h"
@@ -57,32 +58,61 @@ bool CompanionWindow::Start() {
     }
     return savedProc_(msg, wParam, lParam);
   });
-  connect(qApp, &QGuiApplication::primaryScreenChanged, this, &CompanionWindow::Follow);
+  connect(qApp, &QGuiApplication::primaryScreenChanged, this, &CompanionWindow::MonitorsChanged);
+  connect(qApp, &QGuiApplication::screenAdded, this, &CompanionWindow::Watch);
+  connect(qApp, &QGuiApplication::screenRemoved, this, &CompanionWindow::MonitorsChanged);
+  for (QScreen* each : QGuiApplication::screens()) Watch(each);
   Follow(screen);
+  RegisterMonitors();
   return true;
 }
 
-void CompanionWindow::Follow(QScreen* screen) {
-  disconnect(geometryConnection_);
-  disconnect(orientationConnection_);
-  screen_ = screen;
-  if (screen) {
-    geometryConnection_ = connect(screen, &QScreen::geometryChanged, this, &CompanionWindow::ScreenChanged);
-    orientationConnection_ = connect(screen, &QScreen::orientationChanged, this, &CompanionWindow::ScreenChanged);
+void CompanionWindow::Watch(QScreen* screen) {
+  connect(screen, &QScreen::geometryChanged, this, &CompanionWindow::MonitorsChanged);
+  connect(screen, &QScreen::orientationChanged, this, &CompanionWindow::MonitorsChanged);
+  connect(screen, &QScreen::physicalSizeChanged, this, &CompanionWindow::MonitorsChanged);
+  MonitorsChanged();
+}
+
+// A change comes as several signals at once (a screen added moves the others): registered once,
+// when they are all in.
+void CompanionWindow::MonitorsChanged() {
+  if (monitorsDue_) return;
+  monitorsDue_ = true;
+  QMetaObject::invokeMethod(this, &CompanionWindow::RegisterMonitors, Qt::QueuedConnection);
+}
+
+void CompanionWindow::RegisterMonitors() {
+  monitorsDue_ = false;
+  if (!registered_) return;
+  const QList<QScreen*> screens = QGuiApplication::screens();
+  QScreen* primary = QGuiApplication::primaryScreen();
+  QScreen* chosen = primary;
+  if (OnADisplay(primary)) {
+    MonitorLayout layout = LayoutOf(screens, primary);
+    if (fixedRotation_)
+      for (MonitorInfo& m : layout.Monitors) m.RotationCode = static_cast<std::int16_t>(*fixedRotation_);
+    if (companion::RegisterMonitors(layout) && layout.Chosen >= 0 && layout.Chosen < screens.size())
+      chosen = screens[layout.Chosen];
   }
+  Follow(chosen);
+}
+
+void CompanionWindow::Follow(QScreen* screen) {
+  screen_ = screen;
   ScreenChanged();
 }
 
 // The offscreen platform, started with no screen named to it, makes one up (800 x 800, without a
 // name): there is no display, and the service is better told nothing than that size.
-bool CompanionWindow::OnADisplay() const {
-  return screen_ && !(QGuiApplication::platformName() == QLatin1String("offscreen") && screen_->name().isEmpty());
+bool CompanionWindow::OnADisplay(const QScreen* screen) {
+  return screen && !(QGuiApplication::platformName() == QLatin1String("offscreen") && screen->name().isEmpty());
 }
 
 void CompanionWindow::ScreenChanged() {
   if (!registered_ || !screen_) return;
   const QSize size = screen_->geometry().size();
-  if (OnADisplay() && size != reported_ && ReportScreenSize(size.width(), size.height())) reported_ = size;
+  if (OnADisplay(screen_) && size != reported_ && ReportScreenSize(size.width(), size.height())) reported_ = size;
   if (!fixedRotation_) {
     const std::int16_t code = ScreenRotationCode(*screen_);
     if (code != rotationCode_ && Register(WindowHandle(this), code)) rotationCode_ = code;
@@ -93,7 +123,7 @@ void CompanionWindow::ScreenChanged() {
 void CompanionWindow::ShowState() {
   const QSize size = screen_ ? screen_->geometry().size() : QSize();
   lblScreen->setText(
-      OnADisplay()
+      OnADisplay(screen_)
           ? QStringLiteral("Screen %1 x %2, RotationCode %3").arg(size.width()).arg(size.height()).arg(rotationCode_)
           : QStringLiteral("No display, RotationCode %1").arg(rotationCode_));
   lblScreen->setAccessibleName(lblScreen->text());

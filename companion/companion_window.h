@@ -28,9 +28,11 @@ class CompanionWindow : public QWidget {
   explicit CompanionWindow(std::optional<int> fixedRotation = std::nullopt);
   ~CompanionWindow() override;
 
-  // Opens the driver, registers this window with its RotationCode, reports the primary screen's
-  // size, and from then on reports the size again whenever it changes (and registers again when
-  // the rotation does). False after a box said why (no driver, or it refused the registration).
+  // Opens the driver, registers this window, tells the service the desktop's monitors and follows
+  // the one the service chooses for the touchscreen (the primary one until it has chosen): its
+  // RotationCode registered, its size reported. From then on it tells the service again whenever a
+  // monitor comes, goes, moves, changes size or turns. False after a box said why (no driver, or
+  // it refused the registration).
   bool Start();
 
   std::int16_t rotationCode() const { return rotationCode_; }
@@ -42,11 +44,16 @@ class CompanionWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Each screen's changes, and screens coming and going, make the monitors registered again.
+  void Watch(QScreen* screen);
+  void MonitorsChanged();
+  // Tells the service the monitors and follows its choice.
+  void RegisterMonitors();
   void Follow(QScreen* screen);
   void ScreenChanged();
   void ShowState();
-  // Whether the screen followed is a display's, not one the platform made up for want of any.
-  bool OnADisplay() const;
+  // Whether SCREEN is a display's, not one the platform made up for want of any.
+  static bool OnADisplay(const QScreen* screen);
   void Unregister();
 
   const std::optional<int> fixedRotation_;
@@ -54,7 +61,7 @@ class CompanionWindow : public QWidget {
   QSize reported_;
   bool registered_ = false;
   QPointer<QScreen> screen_;
-  QMetaObject::Connection geometryConnection_, orientationConnection_;
+  bool monitorsDue_ = false;  // a registration of the monitors is on its way
   WindowProc savedProc_;
 };
 

@@ -44,6 +44,9 @@ std::vector<RequestEntry> MakeTable() {
       {IOCTL_SIM_READ_REPORTS, "SimReadReports", sizeof(SimReports), {}},
       {IOCTL_SIM_GET_INPUT, "SimGetInput", sizeof(SimInput), {}},
       {IOCTL_SIM_SET_INPUT, "SimSetInput", sizeof(SimInputUse), {}},
+      {IOCTL_SIM_SET_MONITORS, "SimSetMonitors", sizeof(MonitorLayout), {}},
+      {IOCTL_SIM_GET_MONITORS, "SimGetMonitors", sizeof(MonitorLayout), {}},
+      {IOCTL_SIM_MAP_TO_OUTPUT, "SimMapToOutput", sizeof(SimOutputName), {}},
       {IOCTL_WAIT_RBF_DISARMED, "WaitRbfDisarmed", sizeof(RbfRegistration), {}},
   };
 }

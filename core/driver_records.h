@@ -50,6 +50,10 @@ inline constexpr std::uint32_t IOCTL_SIM_REPLAY = 0xF9100;        // SimReplay; 
 inline constexpr std::uint32_t IOCTL_SIM_READ_REPORTS = 0xF9110;  // SimReports
 inline constexpr std::uint32_t IOCTL_SIM_GET_INPUT = 0xF9120;     // SimInput
 inline constexpr std::uint32_t IOCTL_SIM_SET_INPUT = 0xF9130;     // SimInputUse; out: SimInput
+// The desktop's monitors as the companion registers them, and the touchscreen's among them.
+inline constexpr std::uint32_t IOCTL_SIM_SET_MONITORS = 0xF9140;   // MonitorLayout; out: the same, Chosen set
+inline constexpr std::uint32_t IOCTL_SIM_GET_MONITORS = 0xF9150;   // MonitorLayout (in: ignored)
+inline constexpr std::uint32_t IOCTL_SIM_MAP_TO_OUTPUT = 0xF9160;  // SimOutputName; out: MonitorLayout
 
 // The service's wait for the right-button program: RbfRegistration (in: ignored; out: the
 // registration as GetRbfRegistration gives it), answered as soon as the armed flag is clear and
@@ -186,6 +190,38 @@ struct SimInputUse {
   char Use[256];
 };
 
+// One monitor of the desktop: its name (the output's, as RandR and the compositors name it:
+// "eDP-1", "HDMI-1"), what its EDID says of it (maker, model, serial; empty where none), where it
+// lies in the desktop in pixels, its physical size, how its picture stands (RotationCode, as
+// SmiRegistration has it) and whether it is the primary one. Texts end by a 0 byte.
+struct MonitorInfo {
+  char Name[32];
+  char Maker[32];
+  char Model[32];
+  char Serial[24];
+  std::int32_t X;
+  std::int32_t Y;
+  std::int32_t Width;
+  std::int32_t Height;
+  std::int16_t WidthMm;
+  std::int16_t HeightMm;
+  std::int16_t RotationCode;
+  std::uint8_t Primary;
+  std::uint8_t Unused;
+};
+inline constexpr std::size_t kMonitors = 8;
+struct MonitorLayout {
+  std::uint32_t Count;  // monitors listed, at most kMonitors
+  std::int32_t Chosen;  // out: the touchscreen's monitor, -1 when none is known
+  MonitorInfo Monitors[kMonitors];
+};
+
+// A monitor's name, for SimMapToOutput: the touchscreen's monitor from now on ("" for the desktops'
+// own choice).
+struct SimOutputName {
+  char Name[32];
+};
+
 struct SimStatus {
   std::uint8_t Present;
   std::uint8_t Touching;
@@ -213,6 +249,8 @@ static_assert(sizeof(ReportEntry) == 16);
 static_assert(sizeof(SimReports) == 16 + 16 * kReportsRead);
 static_assert(sizeof(SimInput) == 4 + 36 + 256);
 static_assert(sizeof(SimInputUse) == 256);
+static_assert(sizeof(MonitorInfo) == 144);
+static_assert(sizeof(MonitorLayout) == 8 + 144 * kMonitors);
 
 // One row of the request table: every request the device service serves, the driver's and its own.
 struct RequestEntry {

@@ -39,7 +39,8 @@ Controller::Controller(StateFile file, Journal& journal, TouchSide& touch)
     state_ = DefaultState();
     file_.Save(state_);
   }
-  touch_.Configure(state_.block);
+  touch_.Configure(state_.block, state_.calibratedAt);
+  touch_.OnMonitorChosen([this](const MonitorInfo& m) { TakeMonitor(m); });
 }
 
 SettingsBlock Controller::BlockAsHandedOut() const {
@@ -67,10 +68,15 @@ std::vector<std::string> Controller::TakeInitialSettings(const InitialSettings& 
 }
 
 void Controller::SetAndSaveState(const StoredState& next) {
-  bool changed = next.present != state_.present || next.initialSettings != state_.initialSettings ||
+  const bool calibrated =
+      std::memcmp(next.block.CalibrationData, state_.block.CalibrationData, sizeof next.block.CalibrationData) != 0 ||
+      next.block.CalibrationFlags != state_.block.CalibrationFlags;
+  bool changed = calibrated || next.present != state_.present || next.initialSettings != state_.initialSettings ||
                  std::memcmp(&next.block, &state_.block, sizeof(SettingsBlock)) != 0;
   state_ = next;
-  touch_.Configure(state_.block);
+  // A new calibration is made for the picture as it stands now.
+  if (calibrated) state_.calibratedAt = static_cast<std::int8_t>(touch_.rotation());
+  touch_.Configure(state_.block, state_.calibratedAt);
   if (changed) saver_.Submit(state_);
 }
 
@@ -106,6 +112,9 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
     case IOCTL_SIM_READ_REPORTS: return ReadReports(From<SimReports>(payload));
     case IOCTL_SIM_GET_INPUT: return Ok(Bytes(touch_.InputInForce()));
     case IOCTL_SIM_SET_INPUT: return SetInput(r, From<SimInputUse>(payload));
+    case IOCTL_SIM_SET_MONITORS: return SetMonitors(r, From<MonitorLayout>(payload));
+    case IOCTL_SIM_GET_MONITORS: return Ok(Bytes(touch_.monitors()));
+    case IOCTL_SIM_MAP_TO_OUTPUT: return MapToOutput(r, From<SimOutputName>(payload));
     case IOCTL_SIM_GET_STATUS: return Ok(Bytes(Status()));
     case IOCTL_SIM_READ_JOURNAL: return Ok(JournalTail());
     case IOCTL_SIM_CLEAR_JOURNAL: journal_.Clear(); return Ok({});
@@ -159,6 +168,7 @@ DeviceReply Controller::RegisterRightButton(const RequestEntry& request, const R
 
 DeviceReply Controller::RegisterCompanion(const RequestEntry& request, const SmiRegistration& registration) {
   smi_ = registration;
+  touch_.SetRotation(smi_.RotationCode);
   journal_.Add(request.code, request.name,
                "Window=" + std::to_string(smi_.Window) + " RotationCode=" + std::to_string(smi_.RotationCode));
   return Ok(Bytes(smi_));
@@ -231,6 +241,34 @@ DeviceReply Controller::SetInput(const RequestEntry& request, const SimInputUse&
   journal_.Add(request.code, request.name, "Use=" + use + (ok ? "" : " failed"));
   if (!ok) std::fprintf(stderr, "qxwmecomd: input %s: %s\n", use.c_str(), why.c_str());
   return ok ? Ok(Bytes(touch_.InputInForce())) : Failed();
+}
+
+// The companion's account of the desktop: the touchscreen's monitor chosen among the monitors.
+DeviceReply Controller::SetMonitors(const RequestEntry& request, const MonitorLayout& layout) {
+  touch_.SetMonitors(layout);
+  const MonitorLayout& now = touch_.monitors();
+  journal_.Add(request.code, request.name,
+               "Count=" + std::to_string(now.Count) +
+                   " Chosen=" + (now.Chosen >= 0 ? Text(now.Monitors[now.Chosen].Name) : std::string("none")));
+  return Ok(Bytes(now));
+}
+
+DeviceReply Controller::MapToOutput(const RequestEntry& request, const SimOutputName& name) {
+  const std::string output = Text(name.Name);
+  std::string why;
+  const bool ok = touch_.MapToOutput(output, why);
+  journal_.Add(request.code, request.name, "Name=" + output + (ok ? "" : " failed"));
+  if (!ok) std::fprintf(stderr, "qxwmecomd: map-to-output %s: %s\n", output.c_str(), why.c_str());
+  return ok ? Ok(Bytes(touch_.monitors())) : Failed();
+}
+
+void Controller::TakeMonitor(const MonitorInfo& m) {
+  smi_.RotationCode = m.RotationCode;
+  if (m.Width == state_.block.ScreenWidth && m.Height == state_.block.ScreenHeight) return;
+  StoredState next = state_;
+  next.block.ScreenWidth = static_cast<std::int16_t>(std::clamp(m.Width, 1, 32767));
+  next.block.ScreenHeight = static_cast<std::int16_t>(std::clamp(m.Height, 1, 32767));
+  SetAndSaveState(next);
 }
 
 DeviceReply Controller::ReadReports(const SimReports& in) {

@@ -76,6 +76,11 @@ class Controller {
   DeviceReply Replay(const RequestEntry& request, const SimReplay& part);
   DeviceReply ReadReports(const SimReports& in);
   DeviceReply SetInput(const RequestEntry& request, const SimInputUse& in);
+  DeviceReply SetMonitors(const RequestEntry& request, const MonitorLayout& layout);
+  DeviceReply MapToOutput(const RequestEntry& request, const SimOutputName& name);
+  // The touchscreen's monitor M, newly chosen: the screen the touch path maps to is its size, and
+  // the picture stands as it does.
+  void TakeMonitor(const MonitorInfo& m);
   DeviceReply DescribeIo() const;
   SimStatus Status() const;
   std::vector<std::uint8_t> JournalTail();

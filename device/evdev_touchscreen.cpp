@@ -143,6 +143,21 @@ TouchscreenIdentity EvdevTouchscreen::Identity() const {
   return id;
 }
 
+PanelFacts EvdevTouchscreen::Panel() const {
+  PanelFacts facts;
+  facts.name = name_;
+  const int bus = libevdev_get_id_bustype(dev_);
+  facts.builtIn = bus != BUS_USB && bus != BUS_BLUETOOTH && bus != BUS_VIRTUAL;
+  // The axes' resolution is in units a millimetre; a device that gives none has no size.
+  const auto mm = [this](unsigned code, const AxisRange& range) {
+    const input_absinfo* info = libevdev_get_abs_info(dev_, code);
+    return info && info->resolution > 0 ? double(range.Maximum - range.Minimum) / info->resolution : 0.0;
+  };
+  facts.widthMm = mm(ABS_X, axes_.X);
+  facts.heightMm = mm(ABS_Y, axes_.Y);
+  return facts;
+}
+
 std::string EvdevTouchscreen::Describe() const { return name_ + " (" + node_ + "), " + AxesText(axes_); }
 
 }  // namespace qx

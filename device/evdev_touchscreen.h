@@ -7,6 +7,7 @@
 #include <string>
 
 #include "device/touch_decoder.h"
+#include "device/touch_input.h"
 #include "device/touchscreen_finder.h"
 
 struct libevdev;
@@ -37,6 +38,7 @@ class EvdevTouchscreen {
   const std::string& name() const { return name_; }
   const TouchAxes& axes() const { return axes_; }
   TouchscreenIdentity Identity() const;
+  PanelFacts Panel() const;
   // "NAME (NODE), X 0..4095, Y 0..4095".
   std::string Describe() const;
 

@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "qxwmecomd: %s\n", problem.c_str());
   // The desktop's pointer, besides the simulated one.
   std::string pointerError;
-  auto output = qx::ChoosePointerOutput(pointer, parts.touch.settings(), parts.journal, pointerError);
+  auto output = qx::ChoosePointerOutput(pointer, parts.touch.settings(), parts.touch.placement(), parts.journal, pointerError);
   if (!output) {
     std::fprintf(stderr, "qxwmecomd: --pointer %s\n", pointerError.c_str());
     return 2;

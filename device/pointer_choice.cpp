@@ -25,13 +25,13 @@ std::string DisplayName() {
   return display ? display : "";
 }
 
-std::unique_ptr<PointerOutput> Auto(const SettingsBlock& screen, Journal& journal) {
+std::unique_ptr<PointerOutput> Auto(const SettingsBlock& screen, const ScreenPlacement& placement, Journal& journal) {
   std::string uinputWhy;
-  if (auto uinput = UinputPointer::Create(screen, uinputWhy)) return uinput;
+  if (auto uinput = UinputPointer::Create(screen, placement, uinputWhy)) return uinput;
   const std::string display = DisplayName();
   std::string x11Why = "DISPLAY not set";
   if (!display.empty()) {
-    auto x11 = std::make_unique<X11Pointer>(display, screen, journal);
+    auto x11 = std::make_unique<X11Pointer>(display, screen, placement, journal);
     if (x11->Connect()) return x11;
     x11Why = x11->why();
   }
@@ -41,12 +41,13 @@ std::unique_ptr<PointerOutput> Auto(const SettingsBlock& screen, Journal& journa
 }  // namespace
 
 std::unique_ptr<PointerOutput> ChoosePointerOutput(const std::string& choice, const SettingsBlock& screen,
-                                                   Journal& journal, std::string& error) {
-  if (choice == "auto") return Auto(screen, journal);
+                                                   const ScreenPlacement& placement, Journal& journal,
+                                                   std::string& error) {
+  if (choice == "auto") return Auto(screen, placement, journal);
   if (choice == "none") return std::make_unique<NoPointer>("none");
   if (choice == "uinput") {
     std::string why;
-    auto uinput = UinputPointer::Create(screen, why);
+    auto uinput = UinputPointer::Create(screen, placement, why);
     if (!uinput) error = "uinput: " + why;
     return uinput;
   }
@@ -56,7 +57,7 @@ std::unique_ptr<PointerOutput> ChoosePointerOutput(const std::string& choice, co
       error = "x11: DISPLAY not set";
       return nullptr;
     }
-    auto x11 = std::make_unique<X11Pointer>(display, screen, journal);
+    auto x11 = std::make_unique<X11Pointer>(display, screen, placement, journal);
     x11->Connect();
     return x11;
   }

@@ -9,14 +9,16 @@
 #include "core/settings_block.h"
 #include "device/journal.h"
 #include "device/pointer_output.h"
+#include "device/screen_placement.h"
 
 namespace qx {
 
-// The output of CHOICE ("auto", "x11", "uinput" or "none") over SCREEN, journalling to JOURNAL
-// (both outlive it). Nothing, with the reason in ERROR, when the output asked for by name cannot
+// The output of CHOICE ("auto", "x11", "uinput" or "none") for SCREEN placed at PLACEMENT,
+// journalling to JOURNAL (all outlive it). Nothing, with the reason in ERROR, when the output asked for by name cannot
 // be had at all (x11 without DISPLAY, uinput without a writable /dev/uinput) or CHOICE is none of
 // those; an X server that cannot be reached yet is tried again.
 std::unique_ptr<PointerOutput> ChoosePointerOutput(const std::string& choice, const SettingsBlock& screen,
-                                                   Journal& journal, std::string& error);
+                                                   const ScreenPlacement& placement, Journal& journal,
+                                                   std::string& error);
 
 }  // namespace qx

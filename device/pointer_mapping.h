@@ -17,6 +17,22 @@ struct ScreenPoint {
 // reversed maps that half to its centre rather than dividing by zero.
 ScreenPoint MapRawToScreen(const SettingsBlock& block, int rawX, int rawY);
 
+// How the picture stands on the panel for a RotationCode (see companion/rotation_code.h: 0
+// upright, 1 a quarter turn clockwise, 2 a quarter turn counter-clockwise, 3 a half turn), in
+// quarter turns clockwise.
+int QuarterTurns(int rotationCode);
+
+// P, a pixel of a screen W × H whose picture stands as rotation code FROM, as the pixel over the same
+// spot of the glass once the picture stands as TO (the screen W × H turned: H × W after an odd
+// number of quarter turns).
+ScreenPoint TurnPoint(ScreenPoint p, int w, int h, int from, int to);
+
+// MapRawToScreen for a calibration made while the picture stood as CALIBRATED, the picture standing
+// as NOW (the block's screen size being the one it has now): the point is mapped on the screen as it
+// stood, then turned, so a monitor rotated since keeps touches under the finger. CALIBRATED -1: as
+// it stands now.
+ScreenPoint MapRawTurned(const SettingsBlock& block, int calibrated, int now, int rawX, int rawY);
+
 // One axis of it before rounding and keeping on the screen: RAW (already un-exchanged and
 // un-mirrored) on LOW..CENTER..HIGH onto 0..(SIZE - 1) / 2..SIZE - 1, each half linear.
 double MapAxisExact(double raw, int low, int center, int high, int size);

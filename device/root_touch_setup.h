@@ -17,6 +17,8 @@ class RootTouchSetup : public TouchSetup {
   InputSetting Setting() const { return LoadInputSetting(file_); }
   bool MakeInput(const std::string& use, std::unique_ptr<TouchInput>& input, std::string& why) override;
   bool KeepInput(const std::string& use) override { return SaveInputUse(file_, use); }
+  MonitorChoice Monitor() const override { return Setting().monitor; }
+  bool KeepMonitor(const MonitorChoice& monitor) override { return SaveMonitorChoice(file_, monitor); }
 
  private:
   std::string file_;

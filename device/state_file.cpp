@@ -16,10 +16,18 @@ namespace {
 constexpr char kMagic[4] = {'Q', 'X', 'D', 'V'};
 // Version 1: magic, version, present, block, crc32. Version 2 adds the fingerprint of the initial
 // settings taken (8 bytes, little-endian) before the crc32; a version 1 file reads as none taken.
-constexpr std::uint8_t kVersion = 2;
+// Version 3 adds the rotation code the calibration was made at (1 byte, -1 not known) after it;
+// an older file reads as not known.
+constexpr std::uint8_t kVersion = 3;
 constexpr std::size_t kVersion1Size = 4 + 1 + 1 + sizeof(SettingsBlock) + 4;
-constexpr std::size_t kFileSize = kVersion1Size + 8;
+constexpr std::size_t kVersion2Size = kVersion1Size + 8;
+constexpr std::size_t kFileSize = kVersion2Size + 1;
 constexpr std::size_t kFingerprintAt = 6 + sizeof(SettingsBlock);
+constexpr std::size_t kCalibratedAt = kFingerprintAt + 8;
+
+std::size_t SizeOfVersion(std::uint8_t version) {
+  return version == 1 ? kVersion1Size : version == 2 ? kVersion2Size : kFileSize;
+}
 
 std::uint32_t ReadU32(const std::uint8_t* p) {
   return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
@@ -109,8 +117,8 @@ std::optional<StoredState> StateFile::Load() const {
     got += static_cast<std::size_t>(n);
   }
   ::close(fd);
-  const std::size_t size = got >= 5 && data[4] == 1 ? kVersion1Size : kFileSize;
-  bool sound = got == size && std::memcmp(data.data(), kMagic, 4) == 0 && (data[4] == 1 || data[4] == kVersion) &&
+  const std::size_t size = got >= 5 ? SizeOfVersion(data[4]) : kFileSize;
+  bool sound = got == size && std::memcmp(data.data(), kMagic, 4) == 0 && data[4] >= 1 && data[4] <= kVersion &&
                Crc32(data.data(), size - 4) == ReadU32(data.data() + size - 4);
   if (!sound) {
     std::string aside = path_ + ".damaged";
@@ -122,7 +130,8 @@ std::optional<StoredState> StateFile::Load() const {
   StoredState s;
   s.present = data[5] != 0;
   std::memcpy(&s.block, data.data() + 6, sizeof(SettingsBlock));
-  if (size == kFileSize)
+  if (size == kFileSize) s.calibratedAt = static_cast<std::int8_t>(data[kCalibratedAt]);
+  if (size >= kVersion2Size)
     s.initialSettings = ReadU32(data.data() + kFingerprintAt) | std::uint64_t(ReadU32(data.data() + kFingerprintAt + 4))
                                                                     << 32;
   return s;
@@ -135,6 +144,7 @@ bool StateFile::Save(const StoredState& state) const {
   data[5] = state.present ? 1 : 0;
   std::memcpy(data.data() + 6, &state.block, sizeof(SettingsBlock));
   for (int i = 0; i < 8; ++i) data[kFingerprintAt + i] = static_cast<std::uint8_t>(state.initialSettings >> (8 * i));
+  data[kCalibratedAt] = static_cast<std::uint8_t>(state.calibratedAt);
   std::uint32_t crc = Crc32(data.data(), kFileSize - 4);
   for (int i = 0; i < 4; ++i) data[kFileSize - 4 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
 

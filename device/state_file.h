@@ -16,6 +16,9 @@ struct StoredState {
   bool present = true;
   // The fingerprint of the initial settings last taken (device/initial_settings.h); 0: none yet.
   std::uint64_t initialSettings = 0;
+  // The RotationCode the picture stood at when the calibration was made; -1: not known (a
+  // calibration kept before the service noted it), taken as the picture's whatever it is.
+  std::int8_t calibratedAt = -1;
 };
 
 // The settings a controller starts with when the service has never kept any.

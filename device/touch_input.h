@@ -15,6 +15,17 @@ namespace qx {
 
 class TouchPath;
 
+// What the touchscreen in force says of itself for the choice of its monitor: its name, whether it
+// is built into the machine (not on USB or Bluetooth), and its glass's size in millimetres (0 where
+// it does not say).
+struct PanelFacts {
+  std::string name;
+  bool builtIn = false;
+  double widthMm = 0;
+  double heightMm = 0;
+  bool operator==(const PanelFacts&) const = default;
+};
+
 class TouchInput {
  public:
   using Time = std::chrono::steady_clock::time_point;
@@ -41,6 +52,8 @@ class TouchInput {
   // Whether the input can report now: a touchscreen unplugged or unreadable cannot, and the
   // controller reads as absent meanwhile.
   virtual bool Present() const { return true; }
+  // What it says of itself for the choice of a monitor; nothing known for the simulated finger.
+  virtual PanelFacts Panel() const { return {}; }
   // What the input is, as SimGetInput hands it out: its kind, name and path, and the axes its
   // positions come on (the controller's raw 0..1023 for the simulated finger).
   virtual SimInput Identity() const { return SimulatedInput(); }

@@ -10,7 +10,7 @@ void TouchPath::Report(std::int16_t x, std::int16_t y, bool touching, Time now) 
   sample_.Y = y;
   sample_.Status = touching ? TOUCH_BIT : 0;
   sample_.Counter = static_cast<std::int16_t>(sample_.Counter + 1);
-  const ScreenPoint p = MapRawToScreen(settings_, x, y);
+  const ScreenPoint p = MapRawTurned(settings_, calibratedAt_, rotation_, x, y);
   journal_.AddReport({x, y, touching, sample_.Counter, p.x, p.y});
   if (touchDown) {
     gesture_.Down(p, now);

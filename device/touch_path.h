@@ -35,6 +35,12 @@ class TouchPath {
 
   // Outputs get every action from now on, in the order they were attached; each outlives the path.
   void Attach(PointerOutput& output) { outputs_.push_back(&output); }
+  // The rotation code the calibration was made at (-1: whatever the picture's is) and the one the
+  // picture stands at now: a touch maps under the calibration turned by the difference.
+  void SetTurn(int calibratedAt, int now) {
+    calibratedAt_ = calibratedAt;
+    rotation_ = now;
+  }
 
   // One report of the controller, made at NOW: the sample and its counter, the `Report` line, and
   // what it does with the pointer (see TouchGesture).
@@ -66,6 +72,8 @@ class TouchPath {
   Journal& journal_;
   std::vector<PointerOutput*> outputs_;
   TouchSample sample_{};
+  int calibratedAt_ = -1;
+  int rotation_ = 0;
   TouchGesture gesture_;
 };
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "device/input_setting.h"
 #include "device/touch_input.h"
 
 namespace qx {
@@ -19,6 +20,9 @@ class TouchSetup {
   virtual bool MakeInput(const std::string& use, std::unique_ptr<TouchInput>& input, std::string& why) = 0;
   // Keeps USE as the root's input setting; false when it cannot be written.
   virtual bool KeepInput(const std::string& use) = 0;
+  // The monitor the root keeps for the touchscreen (qxctl map-to-output), and keeps it.
+  virtual MonitorChoice Monitor() const = 0;
+  virtual bool KeepMonitor(const MonitorChoice& monitor) = 0;
 };
 
 }  // namespace qx

@@ -6,6 +6,72 @@ namespace qx {
 
 TouchSide::TouchSide(Journal& journal) : journal_(journal) { path_.Attach(pointer_); }
 
+void TouchSide::Configure(const SettingsBlock& settings, int calibratedAt) {
+  settings_ = settings;
+  calibratedAt_ = calibratedAt;
+  path_.SetTurn(calibratedAt_, rotation_);
+}
+
+void TouchSide::SetRotation(int code) {
+  rotation_ = code;
+  path_.SetTurn(calibratedAt_, rotation_);
+}
+
+void TouchSide::SetMonitors(const MonitorLayout& layout) {
+  layout_ = layout;
+  layout_.Count = std::min<std::uint32_t>(layout_.Count, kMonitors);
+  layout_.Chosen = -1;
+  Choose();
+}
+
+MonitorChoice TouchSide::KeptChoice() const { return setup_ ? setup_->Monitor() : MonitorChoice{}; }
+
+void TouchSide::Choose() {
+  chosenFor_ = made_ ? made_->Panel() : PanelFacts{};
+  const int before = layout_.Chosen;
+  const ScreenPlacement was = placement_;
+  layout_.Chosen = ChooseMonitor(layout_, KeptChoice(), chosenFor_, chosenWhy_);
+  if (layout_.Chosen < 0) {
+    placement_ = {};
+    return;
+  }
+  const MonitorInfo& m = layout_.Monitors[layout_.Chosen];
+  placement_ = {true, MonitorRect(m), DesktopRect(layout_)};
+  SetRotation(m.RotationCode);
+  if ((before != layout_.Chosen || !(was == placement_)) && chosen_) chosen_(m);
+}
+
+bool TouchSide::MapToOutput(const std::string& name, std::string& why) {
+  MonitorChoice choice;
+  choice.output = name;
+  for (std::uint32_t i = 0; i < layout_.Count && !name.empty(); ++i)
+    if (Text(layout_.Monitors[i].Name) == name) {
+      const MonitorInfo& m = layout_.Monitors[i];
+      choice = {name, Text(m.Maker), Text(m.Model), Text(m.Serial)};
+    }
+  if (!name.empty() && choice.maker.empty() && layout_.Count > 0 &&
+      std::none_of(layout_.Monitors, layout_.Monitors + layout_.Count,
+                   [&](const MonitorInfo& m) { return Text(m.Name) == name; })) {
+    why = "no monitor " + name + " on this desktop";
+    return false;
+  }
+  if (!setup_ || !setup_->KeepMonitor(choice)) {
+    why = "the choice could not be kept";
+    return false;
+  }
+  Choose();
+  return true;
+}
+
+std::string TouchSide::DescribeMonitor() const {
+  if (layout_.Chosen < 0) return "";
+  const MonitorInfo& m = layout_.Monitors[layout_.Chosen];
+  const ScreenRect& d = placement_.desktop;
+  return "Monitor: " + Text(m.Name) + " " + std::to_string(m.Width) + "x" + std::to_string(m.Height) + "+" +
+         std::to_string(m.X) + "+" + std::to_string(m.Y) + " of the desktop " + std::to_string(d.width) + "x" +
+         std::to_string(d.height) + " (" + chosenWhy_ + ")\n";
+}
+
 void TouchSide::AddInput(TouchInput& input) { inputs_.insert(inputs_.end() - 1, &input); }
 
 void TouchSide::AttachOutput(PointerOutput& output) {
@@ -37,6 +103,8 @@ void TouchSide::Wake(Time now, const pollfd* polled, std::size_t count) {
     inputs_[k]->Wake(now, same && (polled[k].revents & (POLLIN | POLLHUP | POLLERR)), path_);
   }
   path_.Wake(now);
+  // A touchscreen taken or lost may belong to another monitor.
+  if (layout_.Count > 0 && !((made_ ? made_->Panel() : PanelFacts{}) == chosenFor_)) Choose();
 }
 
 bool TouchSide::UseInput(const std::string& use, bool keep, std::string& why) {
@@ -112,7 +180,8 @@ SimStatus TouchSide::Status() const {
 }
 
 std::string TouchSide::Describe() const {
-  return "Input: " + InForce().Describe() + "\nOutput: " + (desktop_ ? desktop_->Describe() : "none") + "\n";
+  return "Input: " + InForce().Describe() + "\n" + DescribeMonitor() +
+         "Output: " + (desktop_ ? desktop_->Describe() : "none") + "\n";
 }
 
 }  // namespace qx

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@
 #include "core/settings_block.h"
 #include "device/finger.h"
 #include "device/journal.h"
+#include "device/monitor_choice.h"
 #include "device/pointer_output.h"
 #include "device/replay_input.h"
 #include "device/simulated_pointer.h"
@@ -39,8 +41,9 @@ class TouchSide {
   TouchSide& operator=(const TouchSide&) = delete;
 
   // The controller's settings block as it is kept, from now on (calibration, screen size, touch
-  // mode, right buttons, sound).
-  void Configure(const SettingsBlock& settings) { settings_ = settings; }
+  // mode, right buttons, sound), and the rotation code the calibration was made at (-1: as the
+  // picture stands, whatever it is).
+  void Configure(const SettingsBlock& settings, int calibratedAt);
   // Those settings, for an output that maps to the screen they name; the reference stays good.
   const SettingsBlock& settings() const { return settings_; }
 
@@ -53,6 +56,21 @@ class TouchSide {
   // made before, which is let go; kept as the root's setting when KEEP. False with WHY when USE
   // names nothing that can be had (the input in force stays) or cannot be kept.
   bool UseInput(const std::string& use, bool keep, std::string& why);
+
+  // The desktop's monitors as the companion registers them: the touchscreen's is chosen among them
+  // (device/monitor_choice) and placed for the outputs; CHOSEN hears of each new choice.
+  void SetMonitors(const MonitorLayout& layout);
+  void OnMonitorChosen(std::function<void(const MonitorInfo&)> chosen) { chosen_ = std::move(chosen); }
+  // The layout with Chosen set.
+  const MonitorLayout& monitors() const { return layout_; }
+  // The touchscreen's monitor from now on, by NAME ("": the desktops' way), kept in the root. False
+  // with WHY when NAME is not a monitor of the layout, or it cannot be kept.
+  bool MapToOutput(const std::string& name, std::string& why);
+  // Where the touches go on the desktop, for the outputs; the reference stays good.
+  const ScreenPlacement& placement() const { return placement_; }
+  // How the picture stands on the touchscreen now (a RotationCode); the companion registers it.
+  void SetRotation(int code);
+  int rotation() const { return rotation_; }
   // The desktop's pointer, besides the simulated one: gets every action from now on, and is the
   // output `qxctl output` names. It outlives the touch side.
   void AttachOutput(PointerOutput& output);
@@ -77,6 +95,8 @@ class TouchSide {
   // A part of a recording (SimReplay); false when it cannot be taken.
   bool Replay(const SimReplay& part) { return replay_.Take(part, path_); }
 
+  // "Monitor: …" for the touchscreen's monitor and why, when the monitors are known.
+  std::string DescribeMonitor() const;
   // Whether every input can report: an unplugged touchscreen makes the controller read as absent.
   bool Present() const;
   // The input in force, as SimGetInput hands it out.
@@ -89,6 +109,10 @@ class TouchSide {
 
  private:
   const TouchInput& InForce() const;
+  // Chooses the touchscreen's monitor again (the layout, the root's choice or the touchscreen
+  // changed), and places it.
+  void Choose();
+  MonitorChoice KeptChoice() const;
 
   SettingsBlock settings_{};
   Journal& journal_;
@@ -99,6 +123,13 @@ class TouchSide {
   ReplayInput replay_;
   TouchSetup* setup_ = nullptr;
   std::unique_ptr<TouchInput> made_;  // what the setup made for the setting in force
+  MonitorLayout layout_{0, -1, {}};
+  std::string chosenWhy_;
+  PanelFacts chosenFor_;  // the touchscreen the monitor was chosen for
+  ScreenPlacement placement_;
+  std::function<void(const MonitorInfo&)> chosen_;
+  int rotation_ = 0;
+  int calibratedAt_ = -1;
   // The finger first, the recording last, those added between them.
   std::vector<TouchInput*> inputs_{&finger_, &replay_};
 };

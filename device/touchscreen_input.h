@@ -40,6 +40,7 @@ class TouchscreenInput : public TouchInput {
   bool Present() const override { return device_ != nullptr; }
   void Release(TouchPath& path) override;
   SimInput Identity() const override;
+  PanelFacts Panel() const override { return device_ ? device_->Panel() : PanelFacts{}; }
   // The device and why it was chosen, or what is looked for and why it is not there.
   std::string Describe() const override;
 

@@ -8,8 +8,9 @@
 
 namespace qx {
 
-std::unique_ptr<UinputPointer> UinputPointer::Create(const SettingsBlock& screen, std::string& why) {
-  std::unique_ptr<UinputPointer> output(new UinputPointer(screen));
+std::unique_ptr<UinputPointer> UinputPointer::Create(const SettingsBlock& screen, const ScreenPlacement& placement,
+                                                     std::string& why) {
+  std::unique_ptr<UinputPointer> output(new UinputPointer(screen, placement));
   if (int rc = output->MakeDevice()) {
     why = rc == -EACCES || rc == -ENOENT || rc == -EPERM || rc == -EROFS
               ? "/dev/uinput not writable"
@@ -24,8 +25,8 @@ UinputPointer::~UinputPointer() { libevdev_uinput_destroy(device_); }
 int UinputPointer::MakeDevice() {
   libevdev_uinput_destroy(device_);
   device_ = nullptr;
-  width_ = screen_.ScreenWidth;
-  height_ = screen_.ScreenHeight;
+  width_ = AxisWidth();
+  height_ = AxisHeight();
   libevdev* description = libevdev_new();
   libevdev_set_name(description, kName);
   libevdev_set_id_bustype(description, BUS_VIRTUAL);
@@ -46,14 +47,20 @@ void UinputPointer::Write(unsigned type, unsigned code, int value) {
 }
 
 void UinputPointer::Perform(const PointerAction& action) {
-  if (action.kind == PointerAction::Kind::kMove && (screen_.ScreenWidth != width_ || screen_.ScreenHeight != height_))
-    MakeDevice();  // the screen changed size: axes over the new one
+  if (action.kind == PointerAction::Kind::kMove && (AxisWidth() != width_ || AxisHeight() != height_))
+    MakeDevice();  // the desktop or the screen changed size: axes over the new one
   if (!device_) return;
   switch (action.kind) {
-    case PointerAction::Kind::kMove:
-      Write(EV_ABS, ABS_X, action.x);
-      Write(EV_ABS, ABS_Y, action.y);
+    case PointerAction::Kind::kMove: {
+      // The monitor's share of the desktop: its offset in the desktop, its pixels scaled to its size.
+      const ScreenRect& m = placement_.monitor;
+      const bool placed = placement_.known;
+      Write(EV_ABS, ABS_X,
+            placed ? m.x - placement_.desktop.x + ScalePixel(action.x, screen_.ScreenWidth, m.width) : action.x);
+      Write(EV_ABS, ABS_Y,
+            placed ? m.y - placement_.desktop.y + ScalePixel(action.y, screen_.ScreenHeight, m.height) : action.y);
       break;
+    }
     case PointerAction::Kind::kPress:
     case PointerAction::Kind::kRelease:
       Write(EV_KEY, action.button == PointerButton::kLeft ? BTN_LEFT : BTN_RIGHT,

@@ -1,7 +1,9 @@
 // A virtual absolute pointer of the kernel's uinput, made with libevdev, for Wayland sessions and
 // consoles where no X server takes XTest: "QX-COM touch pointer", with ABS_X and ABS_Y over the
-// screen the touch path maps to (the block's ScreenWidth × ScreenHeight, made again with the new
-// axes when that changes), BTN_LEFT and BTN_RIGHT. It has no bell.
+// whole desktop once the monitors are known (compositors stretch an absolute pointer over every
+// monitor, so the touchscreen's monitor is its share of the axes; device/screen_placement.h), else
+// over the screen the touch path maps to (the block's ScreenWidth × ScreenHeight); made again with
+// new axes when that size changes; BTN_LEFT and BTN_RIGHT. It has no bell.
 #pragma once
 
 #include <memory>
@@ -9,6 +11,7 @@
 
 #include "core/settings_block.h"
 #include "device/pointer_output.h"
+#include "device/screen_placement.h"
 
 struct libevdev_uinput;
 
@@ -18,9 +21,10 @@ class UinputPointer : public PointerOutput {
  public:
   static constexpr const char* kName = "QX-COM touch pointer";
 
-  // Opens /dev/uinput and makes the device over SCREEN (which outlives it); nothing, with the
-  // reason in WHY, when it cannot.
-  static std::unique_ptr<UinputPointer> Create(const SettingsBlock& screen, std::string& why);
+  // Opens /dev/uinput and makes the device for SCREEN placed at PLACEMENT (both outlive it);
+  // nothing, with the reason in WHY, when it cannot.
+  static std::unique_ptr<UinputPointer> Create(const SettingsBlock& screen, const ScreenPlacement& placement,
+                                               std::string& why);
   ~UinputPointer() override;
   UinputPointer(const UinputPointer&) = delete;
   UinputPointer& operator=(const UinputPointer&) = delete;
@@ -30,14 +34,19 @@ class UinputPointer : public PointerOutput {
   std::string Describe() const override;
 
  private:
-  explicit UinputPointer(const SettingsBlock& screen) : screen_(screen) {}
-  // Makes the device over the screen's size as it is now; 0 or the negative errno.
+  UinputPointer(const SettingsBlock& screen, const ScreenPlacement& placement)
+      : screen_(screen), placement_(placement) {}
+  // The axes' size: the whole desktop's, else the screen's.
+  int AxisWidth() const { return placement_.known ? placement_.desktop.width : screen_.ScreenWidth; }
+  int AxisHeight() const { return placement_.known ? placement_.desktop.height : screen_.ScreenHeight; }
+  // Makes the device over the axes' size as it is now; 0 or the negative errno.
   int MakeDevice();
   void Write(unsigned type, unsigned code, int value);
 
   const SettingsBlock& screen_;
+  const ScreenPlacement& placement_;
   libevdev_uinput* device_ = nullptr;
-  int width_ = 0;  // the screen size the device's axes were made for
+  int width_ = 0;  // the size the device's axes were made for
   int height_ = 0;
 };
 

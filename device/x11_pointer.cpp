@@ -18,16 +18,15 @@ int IgnoreIoError(Display*) { return 0; }
 
 void OnLost(Display*, void* lost) { *static_cast<bool*>(lost) = true; }
 
-// Pixel V of a screen SIZE pixels wide, on a screen TO pixels wide: the edges stay the edges.
-int Scale(int v, int size, int to) {
-  if (size <= 1 || size == to) return v;
-  return static_cast<int>(std::lround(static_cast<double>(v) * (to - 1) / (size - 1)));
-}
-
 }  // namespace
 
-X11Pointer::X11Pointer(std::string displayName, const SettingsBlock& screen, Journal& journal)
-    : name_(std::move(displayName)), screen_(screen), journal_(journal), why_("not opened yet") {}
+X11Pointer::X11Pointer(std::string displayName, const SettingsBlock& screen, const ScreenPlacement& placement,
+                       Journal& journal)
+    : name_(std::move(displayName)),
+      screen_(screen),
+      placement_(placement),
+      journal_(journal),
+      why_("not opened yet") {}
 
 X11Pointer::~X11Pointer() {
   if (!display_) return;
@@ -96,10 +95,13 @@ void X11Pointer::Perform(const PointerAction& action) {
 void X11Pointer::Send(const PointerAction& action) {
   const int button = action.button == PointerButton::kLeft ? Button1 : Button3;
   switch (action.kind) {
-    case PointerAction::Kind::kMove:
-      XTestFakeMotionEvent(display_, DefaultScreen(display_), Scale(action.x, screen_.ScreenWidth, width_),
-                           Scale(action.y, screen_.ScreenHeight, height_), CurrentTime);
+    case PointerAction::Kind::kMove: {
+      const ScreenRect on = placement_.known ? placement_.monitor : ScreenRect{0, 0, width_, height_};
+      XTestFakeMotionEvent(display_, DefaultScreen(display_),
+                           on.x + ScalePixel(action.x, screen_.ScreenWidth, on.width),
+                           on.y + ScalePixel(action.y, screen_.ScreenHeight, on.height), CurrentTime);
       break;
+    }
     case PointerAction::Kind::kPress:
     case PointerAction::Kind::kRelease: {
       const bool press = action.kind == PointerAction::Kind::kPress;

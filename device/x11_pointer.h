@@ -1,9 +1,10 @@
 // The pointer of an X server, driven through its XTest extension: absolute motion and the left
 // and right buttons on the display's default screen, and the bell for the feedback sound. The
-// touch path maps to the block's ScreenWidth × ScreenHeight; where the X screen's size differs,
-// positions are scaled to it. A server that goes away does not end the service: the output drops
-// what comes meanwhile, says so (stderr and a `DisplayLost` journal line) and tries the display
-// again every few seconds (`DisplayBack` when it is there again).
+// touch path maps to the block's ScreenWidth × ScreenHeight: the touchscreen's monitor, placed at
+// its offset on the X screen once the monitors are known (device/screen_placement.h); until then
+// the whole X screen, scaled to it where its size differs. A server that goes away does not end the service: the output
+// drops what comes meanwhile, says so (stderr and a `DisplayLost` journal line) and tries the display again every few
+// seconds (`DisplayBack` when it is there again).
 #pragma once
 
 #include <chrono>
@@ -12,6 +13,7 @@
 #include "core/settings_block.h"
 #include "device/journal.h"
 #include "device/pointer_output.h"
+#include "device/screen_placement.h"
 
 struct _XDisplay;
 
@@ -23,9 +25,10 @@ class X11Pointer : public PointerOutput {
   // How often a connected output looks whether its server is still there when nothing happens.
   static constexpr std::chrono::seconds kCheck{2};
 
-  // DISPLAY_NAME as DISPLAY gives it (":99"); SCREEN is the block the touch path maps with; it and
-  // JOURNAL outlive the output. Not connected until Connect().
-  X11Pointer(std::string displayName, const SettingsBlock& screen, Journal& journal);
+  // DISPLAY_NAME as DISPLAY gives it (":99"); SCREEN is the block the touch path maps with and
+  // PLACEMENT where that screen lies; they and JOURNAL outlive the output. Not connected until
+  // Connect().
+  X11Pointer(std::string displayName, const SettingsBlock& screen, const ScreenPlacement& placement, Journal& journal);
   ~X11Pointer() override;
   X11Pointer(const X11Pointer&) = delete;
   X11Pointer& operator=(const X11Pointer&) = delete;
@@ -55,6 +58,7 @@ class X11Pointer : public PointerOutput {
 
   std::string name_;
   const SettingsBlock& screen_;
+  const ScreenPlacement& placement_;
   Journal& journal_;
   _XDisplay* display_ = nullptr;
   int width_ = 0;  // the X screen's size

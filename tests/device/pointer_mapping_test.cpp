@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <utility>
+#include <vector>
 
 namespace qx {
 namespace {
@@ -62,6 +63,42 @@ TEST(PointerMapping, ACalibrationWithoutSpanOrScreenStillGivesAPoint) {
   EXPECT_LE(p.x, 1023);
   p = MapRawToScreen(Calibrated({100, 500, 900, 50, 400, 1000}, 0, 0, -5), 300, 800);
   EXPECT_EQ(std::pair(p.x, p.y), std::pair(0, 0));
+}
+
+// Where each corner of the glass (800 × 480, upright) shows on the picture for each rotation code:
+// a picture turned a quarter clockwise (code 1) has its lower-left corner at the glass's upper-left.
+TEST(PointerMapping, ATurnedPictureKeepsEachCornerOfTheGlassUnderTheSameSpot) {
+  const int w0 = 800, h0 = 480;
+  // Upper-left, upper-right, lower-right, lower-left of the glass, on the picture of each code.
+  const auto corners = [&](int code) -> std::vector<ScreenPoint> {
+    const int w = code == 1 || code == 2 ? h0 : w0, h = code == 1 || code == 2 ? w0 : h0;
+    const ScreenPoint ul{0, 0}, ur{w - 1, 0}, lr{w - 1, h - 1}, ll{0, h - 1};
+    switch (code) {
+      case 1: return {ll, ul, ur, lr};
+      case 2: return {ur, lr, ll, ul};
+      case 3: return {lr, ll, ul, ur};
+      default: return {ul, ur, lr, ll};
+    }
+  };
+  for (int from = 0; from < 4; ++from) {
+    const int w = from == 1 || from == 2 ? h0 : w0, h = from == 1 || from == 2 ? w0 : h0;
+    for (int to = 0; to < 4; ++to)
+      for (int k = 0; k < 4; ++k) {
+        const ScreenPoint p = TurnPoint(corners(from)[k], w, h, from, to);
+        EXPECT_EQ(std::pair(p.x, p.y), std::pair(corners(to)[k].x, corners(to)[k].y))
+            << "corner " << k << " from " << from << " to " << to;
+      }
+  }
+  // A calibration made upright maps a touch, once the picture is turned (the screen's size turned
+  // with it), under the same spot of the glass as before.
+  const ScreenPoint before = MapRawToScreen(Calibrated({30, 500, 990, 12, 520, 1000}, 1, w0, h0), 200, 900);
+  for (int now = 0; now < 4; ++now) {
+    const bool side = now == 1 || now == 2;
+    const int w = side ? h0 : w0, h = side ? w0 : h0;
+    const ScreenPoint touched = MapRawTurned(Calibrated({30, 500, 990, 12, 520, 1000}, 1, w, h), 0, now, 200, 900);
+    const ScreenPoint glass = TurnPoint(touched, w, h, now, 0);
+    EXPECT_EQ(std::pair(glass.x, glass.y), std::pair(before.x, before.y)) << "rotation " << now;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,11 @@
 // Touches reach the kernel's uinput: the device service with `--pointer uinput`, run under
 // umockdev's preload so that its unchanged libevdev code finds a /dev/uinput whose ioctls and
 // writes this test answers and records, as the kernel would take them.
+
+// Before GLib's headers, which make TRUE and FALSE macros.
+#include "core/driver_records.h"
+#include "tests/support/device_request.h"
+
 #include <gtest/gtest.h>
 #include <linux/uinput.h>
 #include <umockdev.h>
@@ -153,6 +158,22 @@ TEST_F(UinputPointerTest, TheServiceMakesAnAbsolutePointerAndWritesEachTouchToIt
   ASSERT_TRUE(test::PressFinger(0, 0));
   ASSERT_TRUE(test::LiftFinger());
   EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"3 0 0", "3 1 0", "syn", "1 273 1", "syn", "1 273 0", "syn"}));
+}
+
+// Compositors stretch an absolute pointer over every monitor: a touchscreen on the right-hand
+// monitor of two has its touches at that monitor's share of axes made over the whole desktop.
+TEST_F(UinputPointerTest, OnTheSecondOfTwoMonitorsATouchIsItsShareOfTheWholeDesktop) {
+  MonitorLayout layout{2, -1, {}};
+  layout.Monitors[0] = {"DP-1", "", "", "", 0, 0, 1920, 1080, 0, 0, 0, 1, 0};
+  layout.Monitors[1] = {"HDMI-1", "", "", "", 1920, 0, 1280, 1024, 0, 0, 0, 0, 0};
+  ASSERT_TRUE(test::AskDevice(IOCTL_SIM_SET_MONITORS, layout, layout));
+  DeviceService::Qxctl("map-to-output HDMI-1");
+  DeviceService::Qxctl("set TouchMode=0 SoundMode=1 CalibrationData=0,512,1023,0,512,1023 CalibrationFlags=0");
+  TakeEvents();
+  ASSERT_TRUE(test::PressFinger(1023, 512));  // the monitor's right edge, half way down: 1279, 512
+  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"3 0 3199", "3 1 512", "syn"}));
+  std::lock_guard<std::mutex> lock(record.mutex);
+  EXPECT_EQ(record.axes, (std::map<unsigned, std::pair<int, int>>{{ABS_X, {0, 3199}}, {ABS_Y, {0, 1079}}}));
 }
 
 }  // namespace

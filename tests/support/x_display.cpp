@@ -25,8 +25,9 @@ void VirtualDisplay::Start() { Launch(name_); }
 void VirtualDisplay::Launch(const std::string& display) {
   int ready[2];
   if (pipe(ready) != 0) throw std::runtime_error("pipe");
-  std::vector<std::string> args = {"Xvfb",      "-displayfd", std::to_string(ready[1]), "-screen", "0", size_,
-                                   "-nolisten", "tcp"};
+  // -noreset: the monitors set stay when the last client leaves.
+  std::vector<std::string> args = {"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", size_, "-nolisten",
+                                   "tcp",  "-noreset"};
   if (!display.empty()) args.insert(args.begin() + 1, display);
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
@@ -48,6 +49,16 @@ void VirtualDisplay::Launch(const std::string& display) {
   close(ready[0]);
   if (c != '\n') throw std::runtime_error("Xvfb did not start");
   name_ = ":" + number;
+}
+
+bool VirtualDisplay::SetMonitor(const std::string& name, int width, int height, int x, int y) const {
+  const std::string display = "DISPLAY=" + name_;
+  Run({"/usr/bin/xrandr", "--delmonitor", name}, {display});  // made anew: it may not be there
+  // The physical size (mm) is the pixels' at 96 dots an inch.
+  const std::string geometry = std::to_string(width) + "/" + std::to_string(width * 254 / 960) + "x" +
+                               std::to_string(height) + "/" + std::to_string(height * 254 / 960) + "+" +
+                               std::to_string(x) + "+" + std::to_string(y);
+  return Run({"/usr/bin/xrandr", "--setmonitor", name, geometry, "none"}, {display}).exitCode == 0;
 }
 
 void VirtualDisplay::Stop() {

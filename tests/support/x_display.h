@@ -29,6 +29,9 @@ class VirtualDisplay {
   // The server goes away (SIGTERM, waited for); Start brings it back on the same display.
   void Stop();
   void Start();
+  // A RandR monitor NAME of WIDTH × HEIGHT at (X, Y), made or made anew (xrandr --setmonitor):
+  // the screen split into monitors as a desktop of several is; true when xrandr took it.
+  bool SetMonitor(const std::string& name, int width, int height, int x, int y) const;
 
  private:
   void Launch(const std::string& display);

@@ -30,6 +30,7 @@ int Smi(const Args& args);
 int Pointer(const Args& args);
 int Output(const Args& args);
 int Input(const Args& args);
+int MapToOutput(const Args& args);
 int Calibrate(const Args& args);
 int Replay(const Args& args);
 int Record(const Args& args);

@@ -1,9 +1,12 @@
-// qxctl input: the root's input setting, shown and set; the service takes a new one at once.
+// qxctl input and map-to-output: the root's input setting and the touchscreen's monitor, shown and
+// set; the service takes a new one at once.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "device/input_setting.h"
+#include "device/monitor_choice.h"
 #include "host/last_error.h"
 #include "host/machine_root.h"
 #include "tools/qxctl/commands.h"
@@ -60,6 +63,52 @@ int Input(const Args& args) {
                            "node or its name (the service's log says why)")
                     .c_str());
   return Show();
+}
+
+namespace {
+
+// The monitors the companion registered, the touchscreen's marked.
+int ShowMonitors(const MonitorLayout& layout) {
+  if (layout.Count == 0) std::printf("no monitors registered (the companion program registers them)\n");
+  for (std::uint32_t i = 0; i < std::min<std::uint32_t>(layout.Count, kMonitors); ++i) {
+    const MonitorInfo& m = layout.Monitors[i];
+    std::printf("%s %s %dx%d+%d+%d%s%s\n", static_cast<int>(i) == layout.Chosen ? "*" : " ", Text(m.Name).c_str(),
+                m.Width, m.Height, m.X, m.Y, m.Primary ? " primary" : "",
+                Text(m.Maker).empty() ? "" : (" (" + Text(m.Maker) + " " + Text(m.Model) + ")").c_str());
+  }
+  return kOk;
+}
+
+}  // namespace
+
+int MapToOutput(const Args& args) {
+  if (args.size() > 1 || (args.size() == 1 && (args[0].empty() || args[0].size() >= sizeof(SimOutputName::Name))))
+    return kUsage;
+  const std::string name = args.empty() || args[0] == "auto" ? "" : args[0];
+  if (!OpenDriver()) {
+    if (GetLastError() == ERROR_SEM_TIMEOUT) return NoAnswer();
+    if (args.empty()) return Fail("no device service answers: it knows the monitors", kNoService);
+    MonitorChoice choice;
+    choice.output = name;
+    if (!SaveMonitorChoice(SettingFile(), choice)) return Fail(("cannot write " + SettingFile()).c_str());
+    return kOk;
+  }
+  MonitorLayout layout{};
+  DWORD returned = 0;
+  bool ok;
+  if (args.empty()) {
+    ok = DeviceIoControl(DriverHandle, IOCTL_SIM_GET_MONITORS, &layout, sizeof layout, &layout, sizeof layout,
+                         &returned, nullptr);
+  } else {
+    SimOutputName out{};
+    std::memcpy(out.Name, name.data(), name.size());
+    ok = DeviceIoControl(DriverHandle, IOCTL_SIM_MAP_TO_OUTPUT, &out, sizeof out, &layout, sizeof layout, &returned,
+                         nullptr);
+  }
+  CloseDriver();
+  if (!ok && GetLastError() == ERROR_SEM_TIMEOUT) return NoAnswer();
+  if (!ok) return Fail(("no monitor " + name + " on this desktop (qxctl map-to-output lists them)").c_str());
+  return ShowMonitors(layout);
 }
 
 }  // namespace qx::ctl

@@ -23,6 +23,8 @@ const char kUsageText[] =
     "                               the root's input setting, or set it (taken at once): the\n"
     "                               touchscreen udev finds, the simulated controller, an event node,\n"
     "                               or a touchscreen's name or vvvv:pppp\n"
+    "  map-to-output [NAME|auto]    the desktop's monitors, the touchscreen's marked *, or put the\n"
+    "                               touchscreen on the monitor NAME (auto: as the desktops choose)\n"
     "  journal [--clear]            the service's request journal\n"
     "  rbf                          the right-button registration\n"
     "  smi [WINDOW ROTATION]        the companion's registration (or register one)\n"
@@ -58,6 +60,7 @@ int main(int argc, char** argv) {
                                {"pointer", Pointer},
                                {"output", Output},
                                {"input", Input},
+                               {"map-to-output", MapToOutput},
                                {"journal", JournalCmd},
                                {"rbf", Rbf},
                                {"smi", Smi},
