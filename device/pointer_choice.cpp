@@ -9,6 +9,10 @@ namespace qx {
 
 namespace {
 
+// How long the service's start waits for the X server: it is opened on, away from the start, if it
+// takes longer.
+constexpr std::chrono::milliseconds kStartWait{2000};
+
 // No desktop pointer: the touches end in the simulated pointer alone.
 class NoPointer : public PointerOutput {
  public:
@@ -32,7 +36,7 @@ std::unique_ptr<PointerOutput> Auto(const SettingsBlock& screen, const ScreenPla
   std::string x11Why = "DISPLAY not set";
   if (!display.empty()) {
     auto x11 = std::make_unique<X11Pointer>(display, screen, placement, journal);
-    if (x11->Connect()) return x11;
+    if (x11->Connect(kStartWait)) return x11;
     x11Why = x11->why();
   }
   return std::make_unique<NoPointer>("none (uinput: " + uinputWhy + "; x11: " + x11Why + ")");
@@ -58,7 +62,7 @@ std::unique_ptr<PointerOutput> ChoosePointerOutput(const std::string& choice, co
       return nullptr;
     }
     auto x11 = std::make_unique<X11Pointer>(display, screen, placement, journal);
-    x11->Connect();
+    x11->Connect(kStartWait);
     return x11;
   }
   error = "no pointer output '" + choice + "'";

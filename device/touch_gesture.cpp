@@ -22,6 +22,9 @@ bool TouchGesture::AutomaticRightButton() const {
 }
 
 void TouchGesture::Down(ScreenPoint p, Time now) {
+  // Wherever the last touch left the pointer, something else may have moved it since (a mouse, a
+  // desktop that came back): a touch begins by putting it under the finger.
+  moved_ = false;
   MoveTo(p);
   origin_ = p;
   wandered_ = false;

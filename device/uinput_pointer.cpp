@@ -27,6 +27,7 @@ int UinputPointer::MakeDevice() {
   device_ = nullptr;
   width_ = AxisWidth();
   height_ = AxisHeight();
+  at_.reset();
   libevdev* description = libevdev_new();
   libevdev_set_name(description, kName);
   libevdev_set_id_bustype(description, BUS_VIRTUAL);
@@ -54,11 +55,10 @@ void UinputPointer::Perform(const PointerAction& action) {
     case PointerAction::Kind::kMove: {
       // The monitor's share of the desktop: its offset in the desktop, its pixels scaled to its size.
       const ScreenRect& m = placement_.monitor;
-      const bool placed = placement_.known;
-      Write(EV_ABS, ABS_X,
-            placed ? m.x - placement_.desktop.x + ScalePixel(action.x, screen_.ScreenWidth, m.width) : action.x);
-      Write(EV_ABS, ABS_Y,
-            placed ? m.y - placement_.desktop.y + ScalePixel(action.y, screen_.ScreenHeight, m.height) : action.y);
+      if (!placement_.known) MoveTo(action.x, action.y);
+      else
+        MoveTo(m.x - placement_.desktop.x + ScalePixel(action.x, screen_.ScreenWidth, m.width),
+               m.y - placement_.desktop.y + ScalePixel(action.y, screen_.ScreenHeight, m.height));
       break;
     }
     case PointerAction::Kind::kPress:
@@ -69,6 +69,13 @@ void UinputPointer::Perform(const PointerAction& action) {
     case PointerAction::Kind::kBell: return;
   }
   Write(EV_SYN, SYN_REPORT, 0);
+}
+
+void UinputPointer::MoveTo(int x, int y) {
+  if (at_ == std::pair(x, y)) Write(EV_ABS, ABS_X, x > 0 ? x - 1 : x + 1);
+  Write(EV_ABS, ABS_X, x);
+  Write(EV_ABS, ABS_Y, y);
+  at_ = {x, y};
 }
 
 std::string UinputPointer::Describe() const {

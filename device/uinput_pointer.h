@@ -7,7 +7,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "core/settings_block.h"
 #include "device/pointer_output.h"
@@ -42,12 +44,17 @@ class UinputPointer : public PointerOutput {
   // Makes the device over the axes' size as it is now; 0 or the negative errno.
   int MakeDevice();
   void Write(unsigned type, unsigned code, int value);
+  // The pointer to (X, Y) of the device's axes, in one frame: a position the device is at already
+  // is written through a step beside it, since the kernel drops a value that does not change, and
+  // the touch that lands there must still put the pointer under the finger.
+  void MoveTo(int x, int y);
 
   const SettingsBlock& screen_;
   const ScreenPlacement& placement_;
   libevdev_uinput* device_ = nullptr;
   int width_ = 0;  // the size the device's axes were made for
   int height_ = 0;
+  std::optional<std::pair<int, int>> at_;  // where the device was put last
 };
 
 }  // namespace qx

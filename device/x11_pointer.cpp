@@ -4,12 +4,17 @@
 #include <X11/extensions/XTest.h>
 #include <poll.h>
 
-#include <cmath>
 #include <cstdio>
 
 namespace qx {
 
 namespace {
+
+using std::chrono::milliseconds;
+
+// While the display is being opened, or the server cannot take what is wanted, the output is
+// looked at this often.
+constexpr milliseconds kSoon{50};
 
 // Xlib ends the process on a protocol error or a lost connection unless told otherwise: a bad
 // bell value is dropped, and a lost server is this output's business (see OnLost).
@@ -18,47 +23,50 @@ int IgnoreIoError(Display*) { return 0; }
 
 void OnLost(Display*, void* lost) { *static_cast<bool*>(lost) = true; }
 
+unsigned ButtonOf(int index) { return index == 0 ? Button1 : Button3; }
+
 }  // namespace
 
 X11Pointer::X11Pointer(std::string displayName, const SettingsBlock& screen, const ScreenPlacement& placement,
                        Journal& journal)
-    : name_(std::move(displayName)),
-      screen_(screen),
-      placement_(placement),
-      journal_(journal),
-      why_("not opened yet") {}
+    : name_(std::move(displayName)), screen_(screen), placement_(placement), journal_(journal), why_("not opened yet") {
+  XSetErrorHandler(IgnoreError);
+  XSetIOErrorHandler(IgnoreIoError);
+}
 
 X11Pointer::~X11Pointer() {
   if (!display_) return;
   // Buttons this output holds would stay down on the desktop after it.
-  for (PointerButton b : {PointerButton::kLeft, PointerButton::kRight})
-    if (held_[static_cast<int>(b)]) Send(PointerAction::Release(b));
+  for (int b = 0; b < 2; ++b)
+    if (sentHeld_[b]) Press(b, false);
   Disconnect();
 }
 
-bool X11Pointer::Connect(Time now) {
-  XSetErrorHandler(IgnoreError);
-  XSetIOErrorHandler(IgnoreIoError);
-  due_ = now + kRetry;
-  Display* d = XOpenDisplay(name_.c_str());
-  if (!d) {
-    why_ = "cannot open " + name_;
-    return false;
+bool X11Pointer::Connect(milliseconds wait, Time now) {
+  opener_.Start(name_, now);
+  opener_.Wait(wait);
+  TakeOpened(now);
+  if (!display_ && opener_.Running()) why_ = name_ + " does not answer yet";
+  return display_ != nullptr;
+}
+
+void X11Pointer::TakeOpened(Time now) {
+  std::string why;
+  if (opener_.Take(opened_, why)) {
+    display_ = opened_.display;
+    lost_ = false;
+    saidSlow_ = false;
+    XSetIOErrorExitHandler(display_, OnLost, &lost_);
+    sentHeld_[0] = sentHeld_[1] = false;  // the opener let go of them
+    due_ = now + kCheck;
+    // A touch under way goes on there: the pointer under the finger, its button down. Otherwise the
+    // pointer stays where the server has it, and the next touch puts it under the finger.
+    synced_ = !(wanted_.held[0] || wanted_.held[1]);
+    if (!synced_) Resync();
+  } else if (!why.empty()) {
+    why_ = why;
+    due_ = now + kRetry;
   }
-  int event = 0, error = 0, major = 0, minor = 0;
-  if (!XTestQueryExtension(d, &event, &error, &major, &minor)) {
-    XCloseDisplay(d);
-    why_ = name_ + " has no XTest";
-    return false;
-  }
-  lost_ = false;
-  XSetIOErrorExitHandler(d, OnLost, &lost_);
-  display_ = d;
-  width_ = DisplayWidth(d, DefaultScreen(d));
-  height_ = DisplayHeight(d, DefaultScreen(d));
-  held_[0] = held_[1] = false;
-  due_ = now + kCheck;
-  return true;
 }
 
 void X11Pointer::Disconnect() {
@@ -79,45 +87,74 @@ short X11Pointer::Ready(short events) const {
   return ::poll(&p, 1, 0) == 1 ? p.revents : 0;
 }
 
+void X11Pointer::Want(const PointerAction& action) {
+  switch (action.kind) {
+    case PointerAction::Kind::kMove: wanted_.at = Place(action.x, action.y); break;
+    case PointerAction::Kind::kPress: wanted_.held[static_cast<int>(action.button)] = true; break;
+    case PointerAction::Kind::kRelease: wanted_.held[static_cast<int>(action.button)] = false; break;
+    case PointerAction::Kind::kBell: break;
+  }
+}
+
 void X11Pointer::Perform(const PointerAction& action) {
+  Want(action);
   if (!display_) return;
-  // A server that cannot take more now (stopped, or stuck) loses the action rather than the
-  // service its time; one that went away is looked for again from Wake.
+  // A server that cannot take more now (stopped, or stuck) gets nothing meanwhile, rather than
+  // the service losing its time; it is brought to what is wanted once it can (Wake).
   const short ready = Ready(POLLIN | POLLOUT);
   if (ready & POLLOUT) {
-    Send(action);
+    if (synced_) Send(action);
+    else Resync();
     XFlush(display_);
+  } else {
+    synced_ = false;
   }
   if (ready & (POLLIN | POLLHUP | POLLERR)) ReadIncoming();
   if (lost_) Lose(std::chrono::steady_clock::now());
 }
 
+std::pair<int, int> X11Pointer::Place(int x, int y) const {
+  const ScreenRect on = placement_.known ? placement_.monitor : ScreenRect{0, 0, opened_.width, opened_.height};
+  return {on.x + ScalePixel(x, screen_.ScreenWidth, on.width), on.y + ScalePixel(y, screen_.ScreenHeight, on.height)};
+}
+
 void X11Pointer::Send(const PointerAction& action) {
-  const int button = action.button == PointerButton::kLeft ? Button1 : Button3;
   switch (action.kind) {
-    case PointerAction::Kind::kMove: {
-      const ScreenRect on = placement_.known ? placement_.monitor : ScreenRect{0, 0, width_, height_};
-      XTestFakeMotionEvent(display_, DefaultScreen(display_),
-                           on.x + ScalePixel(action.x, screen_.ScreenWidth, on.width),
-                           on.y + ScalePixel(action.y, screen_.ScreenHeight, on.height), CurrentTime);
+    case PointerAction::Kind::kMove:
+      XTestFakeMotionEvent(display_, DefaultScreen(display_), wanted_.at->first, wanted_.at->second, CurrentTime);
       break;
-    }
     case PointerAction::Kind::kPress:
-    case PointerAction::Kind::kRelease: {
-      const bool press = action.kind == PointerAction::Kind::kPress;
-      XTestFakeButtonEvent(display_, button, press, CurrentTime);
-      held_[static_cast<int>(action.button)] = press;
+    case PointerAction::Kind::kRelease:
+      Press(static_cast<int>(action.button), action.kind == PointerAction::Kind::kPress);
       break;
-    }
-    case PointerAction::Kind::kBell: {
-      XKeyboardControl bell{};
-      bell.bell_pitch = action.tone;
-      bell.bell_duration = action.duration;
-      XChangeKeyboardControl(display_, KBBellPitch | KBBellDuration, &bell);
-      XBell(display_, 0);
-      break;
-    }
+    case PointerAction::Kind::kBell: Bell(action.tone, action.duration); break;
   }
+}
+
+void X11Pointer::Resync() {
+  if (wanted_.at)
+    XTestFakeMotionEvent(display_, DefaultScreen(display_), wanted_.at->first, wanted_.at->second, CurrentTime);
+  for (int b = 0; b < 2; ++b)
+    if (sentHeld_[b] != wanted_.held[b]) Press(b, wanted_.held[b]);
+  synced_ = true;
+}
+
+void X11Pointer::Press(int index, bool down) {
+  XTestFakeButtonEvent(display_, ButtonOf(index), down, CurrentTime);
+  sentHeld_[index] = down;
+}
+
+// The bell rings with the tone and length asked for, and the server's own are put back at once:
+// they are every client's.
+void X11Pointer::Bell(int pitch, int duration) {
+  XKeyboardControl bell{};
+  bell.bell_pitch = pitch;
+  bell.bell_duration = duration;
+  XChangeKeyboardControl(display_, KBBellPitch | KBBellDuration, &bell);
+  XBell(display_, 0);
+  bell.bell_pitch = opened_.bellPitch;
+  bell.bell_duration = opened_.bellDuration;
+  XChangeKeyboardControl(display_, KBBellPitch | KBBellDuration, &bell);
 }
 
 void X11Pointer::ReadIncoming() {
@@ -132,18 +169,36 @@ std::string X11Pointer::Describe() const {
   return "none (x11: " + why_ + "; trying again every " + std::to_string(kRetry.count()) + " s)";
 }
 
-std::optional<PointerOutput::Time> X11Pointer::NextDue() const { return due_; }
+std::optional<PointerOutput::Time> X11Pointer::NextDue() const {
+  if (opener_.Running() || (display_ && !synced_)) return std::chrono::steady_clock::now() + kSoon;
+  return due_;
+}
 
 void X11Pointer::Wake(Time now) {
+  if (!display_) return WakeUnconnected(now);
+  if (!synced_ && (Ready(POLLOUT) & POLLOUT)) {
+    Resync();
+    XFlush(display_);
+  }
   if (now < due_) return;
+  due_ = now + kCheck;
+  if (Ready(POLLIN)) ReadIncoming();
+  if (lost_) Lose(now);
+}
+
+void X11Pointer::WakeUnconnected(Time now) {
+  TakeOpened(now);
   if (display_) {
-    due_ = now + kCheck;
-    if (Ready(POLLIN)) ReadIncoming();
-    if (lost_) Lose(now);
-  } else if (Connect(now)) {
     journal_.Add(0, "DisplayBack", "Display=" + name_);
     std::fprintf(stderr, "qxwmecomd: pointer output: %s\n", Describe().c_str());
+    return;
   }
+  if (opener_.Overdue(now) && !saidSlow_) {
+    saidSlow_ = true;
+    why_ = name_ + " does not answer";
+    std::fprintf(stderr, "qxwmecomd: pointer output: %s\n", Describe().c_str());
+  }
+  if (!opener_.Running() && now >= due_) opener_.Start(name_, now);
 }
 
 }  // namespace qx

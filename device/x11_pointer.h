@@ -2,15 +2,22 @@
 // and right buttons on the display's default screen, and the bell for the feedback sound. The
 // touch path maps to the block's ScreenWidth × ScreenHeight: the touchscreen's monitor, placed at
 // its offset on the X screen once the monitors are known (device/screen_placement.h); until then
-// the whole X screen, scaled to it where its size differs. A server that goes away does not end the service: the output
-// drops what comes meanwhile, says so (stderr and a `DisplayLost` journal line) and tries the display again every few
-// seconds (`DisplayBack` when it is there again).
+// the whole X screen, scaled to it where its size differs.
+//
+// Nothing here waits on the server. The display is opened on a thread of its own, with a time
+// limit (device/display_opener). A server that cannot take more now (stopped, or stuck) gets
+// nothing meanwhile; once it can, it is brought to the state the touches want (where the pointer
+// is, which buttons are down), whatever was left out. A server that goes away does not end the
+// service: the output says so (stderr and a `DisplayLost` journal line), opens the display again
+// every few seconds (`DisplayBack` when it is there again) and starts there from that state too.
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 
 #include "core/settings_block.h"
+#include "device/display_opener.h"
 #include "device/journal.h"
 #include "device/pointer_output.h"
 #include "device/screen_placement.h"
@@ -33,11 +40,13 @@ class X11Pointer : public PointerOutput {
   X11Pointer(const X11Pointer&) = delete;
   X11Pointer& operator=(const X11Pointer&) = delete;
 
-  // Opens the display; false when it cannot be opened or has no XTest (the reason is in
-  // Describe()), and then Wake tries again every kRetry.
-  bool Connect(Time now = std::chrono::steady_clock::now());
+  // Starts opening the display and waits for it up to WAIT: whether it is open by then. If not,
+  // the reason is in why(), and Wake takes the display when the attempt ends, or tries again
+  // every kRetry.
+  bool Connect(std::chrono::milliseconds wait, Time now = std::chrono::steady_clock::now());
   bool connected() const { return display_ != nullptr; }
-  // Why it is not connected ("cannot open :99", ":99 has no XTest", ":99 went away").
+  // Why it is not connected ("cannot open :99", ":99 has no XTest", ":99 went away", ":99 does
+  // not answer").
   const std::string& why() const { return why_; }
 
   void Perform(const PointerAction& action) override;
@@ -47,7 +56,25 @@ class X11Pointer : public PointerOutput {
   void Wake(Time now) override;
 
  private:
+  // What the touches want the desktop to hold: where the pointer is, and which buttons are down.
+  struct Wanted {
+    std::optional<std::pair<int, int>> at;  // X screen pixels; none before the first move
+    bool held[2] = {false, false};          // left, right
+  };
+
+  void Want(const PointerAction& action);
   void Send(const PointerAction& action);
+  // Brings the server to what is wanted: the pointer where it should be, each button as it should be.
+  void Resync();
+  void Press(int index, bool down);
+  void Bell(int pitch, int duration);
+  // The X screen's pixel for the touch path's (X, Y).
+  std::pair<int, int> Place(int x, int y) const;
+  // Takes the display the opener opened, if its attempt ended.
+  void TakeOpened(Time now);
+  // Not connected: takes what an attempt opened, says a server that does not answer, and starts
+  // another attempt when one is due.
+  void WakeUnconnected(Time now);
   // Reads what the server sent (nothing we asked for: errors and notices, dropped); a server that
   // went away is found so (lost_).
   void ReadIncoming();
@@ -60,13 +87,16 @@ class X11Pointer : public PointerOutput {
   const SettingsBlock& screen_;
   const ScreenPlacement& placement_;
   Journal& journal_;
+  DisplayOpener opener_;
   _XDisplay* display_ = nullptr;
-  int width_ = 0;  // the X screen's size
-  int height_ = 0;
-  bool held_[2] = {false, false};  // the buttons this output holds down, left and right
-  bool lost_ = false;              // set by Xlib when the connection broke
-  std::string why_;                // why it is not connected
-  Time due_{};                     // connected: the next check; not: the next try
+  OpenedDisplay opened_;
+  Wanted wanted_;
+  bool sentHeld_[2] = {false, false};  // the buttons the server has got down from this output
+  bool synced_ = false;                // the server has got every action since it was brought to wanted_
+  bool lost_ = false;                  // set by Xlib when the connection broke
+  bool saidSlow_ = false;              // "does not answer" said for the attempt under way
+  std::string why_;                    // why it is not connected
+  Time due_{};                         // connected: the next check; not: the next try
 };
 
 }  // namespace qx

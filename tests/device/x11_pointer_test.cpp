@@ -3,6 +3,10 @@
 // the automatic right button and the bell, as a desktop gets them; and a server that goes away
 // and comes back.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <optional>
@@ -65,6 +69,22 @@ class X11PointerTest : public ::testing::Test {
     service.emplace(std::vector<std::string>{"--pointer", "x11"});
     unsetenv("DISPLAY");
     recorder.emplace(display.name());
+  }
+  // The service started again, as a crash's restart would, against the same display.
+  void RestartService(int sig) {
+    service->Stop(sig);
+    setenv("DISPLAY", display.name().c_str(), 1);
+    service->Start();
+    unsetenv("DISPLAY");
+  }
+  // Where a tap at raw (X, Y) in the Touch Down mode pressed the button on the desktop.
+  std::optional<Point> TapPressedAt(int x, int y) {
+    recorder->Clear();
+    DeviceService::Qxctl("touch " + std::to_string(x) + " " + std::to_string(y));
+    DeviceService::Qxctl("lift");
+    for (const XPointerEvent& e : recorder->WaitForEvents(3))
+      if (e.type == XPointerEvent::kPress) return Point{e.x, e.y};
+    return std::nullopt;
   }
   // The events a touch made, once COUNT came and a moment passed for any that should not have.
   std::vector<XPointerEvent> EventsOfTouch(std::size_t count) {
@@ -143,14 +163,17 @@ TEST_F(X11PointerTest, AFingerHeldStillGetsTheRightButtonAtToggleOn) {
   EXPECT_NEAR(toggleOn.count(), 1000, 100) << "Toggle On is 1 s";
 }
 
-// The sound dialog's test sound and the touch-down sound ring the X bell with their tone.
+// The sound dialog's test sound and the touch-down sound ring the X bell with their tone, and
+// leave the server's own bell, every client's, as it was.
 TEST_F(X11PointerTest, TheBellRingsWithTheToneAndDurationChosen) {
+  const std::pair<int, int> before = test::BellOf(display.name());
   TestSound sound{880, 40};
   ASSERT_TRUE(test::AskDevice(IOCTL_PLAY_TEST_SOUND, sound, sound));
-  EXPECT_TRUE(test::WaitUntil([&] { return test::BellOf(display.name()) == std::pair(880, 40); }, 2000));
+  EXPECT_EQ(recorder->WaitForBells(1), (std::vector<std::pair<int, int>>{{880, 40}}));
   DeviceService::Qxctl("set SoundMode=2 SoundTone=1500 SoundDuration=25");
   ASSERT_TRUE(test::PressFinger(100, 100));
-  EXPECT_TRUE(test::WaitUntil([&] { return test::BellOf(display.name()) == std::pair(1500, 25); }, 2000));
+  EXPECT_EQ(recorder->WaitForBells(2).back(), std::pair(1500, 25));
+  EXPECT_EQ(test::BellOf(display.name()), before);
   ASSERT_TRUE(test::LiftFinger());
   EXPECT_NE(DeviceService::Qxctl("journal").find("PlayTestSound Tone=880 Duration=40"), std::string::npos);
 }
@@ -180,6 +203,87 @@ TEST_F(X11PointerTest, TheServiceOutlivesTheXServerAndFindsItAgain) {
   const std::string journal = DeviceService::Qxctl("journal");
   EXPECT_NE(journal.find("DisplayLost Display=" + name), std::string::npos) << journal;
   EXPECT_NE(journal.find("DisplayBack Display=" + name), std::string::npos) << journal;
+}
+
+// A touch where the last one was, after something else moved the pointer, and after the X
+// server came back: its click lands under the finger, never where the pointer happens to be.
+TEST_F(X11PointerTest, AClickLandsUnderTheFingerWhereverThePointerWasLeft) {
+  DeviceService::Qxctl("set TouchMode=3 RbfEnable=0 SoundMode=1");
+  const std::optional<Point> first = TapPressedAt(500, 400);
+  ASSERT_TRUE(first);
+  test::MovePointer(display.name(), 20, 30);
+  const std::optional<Point> again = TapPressedAt(500, 400);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(std::pair(again->x, again->y), std::pair(first->x, first->y)) << "after a mouse moved the pointer";
+
+  const std::string name = display.name();
+  recorder.reset();
+  display.Stop();
+  display.Start();
+  ASSERT_TRUE(
+      test::WaitUntil([] { return DeviceService::Qxctl("journal").find("DisplayBack") != std::string::npos; }, 15000));
+  recorder.emplace(name);
+  const std::optional<Point> back = TapPressedAt(500, 400);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(std::pair(back->x, back->y), std::pair(first->x, first->y)) << "after the X server came back";
+}
+
+// A button the desktop got down is let go whatever came between: a server stopped in the middle
+// of a touch (what it could not take meanwhile is left out, and it is brought to the touch's end
+// once it goes on), and a service killed in the middle of one (its next start lets go).
+TEST_F(X11PointerTest, NoButtonStaysDownAfterAStoppedServerOrAKilledService) {
+  DeviceService::Qxctl("set TouchMode=1 SoundMode=1");
+  ASSERT_TRUE(test::SetReportRate(1000));
+  ::kill(display.pid(), SIGSTOP);
+  ASSERT_TRUE(test::PressFinger(300, 300, 200));
+  std::this_thread::sleep_for(2s);  // a thousand reports a second, long past what the connection holds
+  ASSERT_TRUE(test::LiftFinger());
+  const Point lifted = QxctlPointer();
+  ::kill(display.pid(), SIGCONT);
+  EXPECT_TRUE(test::WaitUntil(
+      [&] {
+        const std::vector<XPointerEvent> got = recorder->Events();
+        return !got.empty() && got.back().type == XPointerEvent::kRelease && got.back().button == 1;
+      },
+      10000))
+      << "button 1 let go once the server goes on";
+  EXPECT_NEAR(recorder->Events().back().x, lifted.x, 1);
+  EXPECT_NEAR(recorder->Events().back().y, lifted.y, 1);
+
+  ASSERT_TRUE(test::PressFinger(200, 200));
+  ASSERT_TRUE(test::WaitUntil([&] { return recorder->Events().back().type == XPointerEvent::kPress; }, 5000));
+  RestartService(SIGKILL);
+  EXPECT_TRUE(test::WaitUntil([&] { return recorder->Events().back().type == XPointerEvent::kRelease; }, 10000))
+      << "the service started again lets go of what the killed one held";
+}
+
+// A listener at the display's socket that never answers (a server that hangs at the handshake):
+// the service starts, serves every client, and says what is wrong.
+TEST(X11Display, ADisplayThatNeverAnswersHoldsUpNoClient) {
+  test::TempRoot root;
+  int number = 90;
+  std::string socketPath;
+  for (; number < 200; ++number) {
+    socketPath = "/tmp/.X11-unix/X" + std::to_string(number);
+    if (access(socketPath.c_str(), F_OK) != 0) break;
+  }
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socketPath.c_str());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(listen(listener, 16), 0);
+  setenv("DISPLAY", (":" + std::to_string(number)).c_str(), 1);
+  std::optional<DeviceService> service;
+  service.emplace(std::vector<std::string>{"--pointer", "x11"});
+  unsetenv("DISPLAY");
+  EXPECT_TRUE(test::WaitUntil(
+      [] { return DeviceService::Qxctl("output").find("does not answer") != std::string::npos; }, 15000))
+      << DeviceService::Qxctl("output");
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(DeviceService::QxctlExit("summary"), 0);
+  service.reset();
+  close(listener);
+  unlink(socketPath.c_str());
 }
 
 }  // namespace

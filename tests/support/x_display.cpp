@@ -1,5 +1,6 @@
 #include "tests/support/x_display.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -86,6 +87,9 @@ XEventRecorder::XEventRecorder(const std::string& name) {
                            DisplayHeight(display_, screen), 0, CopyFromParent, InputOnly, CopyFromParent,
                            CWOverrideRedirect | CWEventMask, &a);
   XMapWindow(display_, w);
+  int opcode = 0, error = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
+  if (XkbQueryExtension(display_, &opcode, &xkbEvent_, &error, &major, &minor))
+    XkbSelectEvents(display_, XkbUseCoreKbd, XkbBellNotifyMask, XkbBellNotifyMask);
   XSync(display_, False);
   reader_ = std::thread([this] { Read(); });
 }
@@ -113,6 +117,12 @@ void XEventRecorder::Read() {
         r.button = e.xbutton.button;
         r.x = e.xbutton.x_root;
         r.y = e.xbutton.y_root;
+      } else if (e.type == xkbEvent_ && reinterpret_cast<XkbAnyEvent*>(&e)->xkb_type == XkbBellNotify) {
+        const auto& bell = *reinterpret_cast<XkbBellNotifyEvent*>(&e);
+        std::lock_guard<std::mutex> lock(mutex_);
+        bells_.emplace_back(bell.pitch, bell.duration);
+        arrived_.notify_all();
+        continue;
       } else {
         continue;
       }
@@ -121,6 +131,12 @@ void XEventRecorder::Read() {
       arrived_.notify_all();
     }
   }
+}
+
+std::vector<std::pair<int, int>> XEventRecorder::WaitForBells(std::size_t count, int timeoutMs) const {
+  std::unique_lock<std::mutex> lock(mutex_);
+  arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return bells_.size() >= count; });
+  return bells_;
 }
 
 std::vector<XPointerEvent> XEventRecorder::Events() const {
@@ -137,6 +153,14 @@ std::vector<XPointerEvent> XEventRecorder::WaitForEvents(std::size_t count, int 
   std::unique_lock<std::mutex> lock(mutex_);
   arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return events_.size() >= count; });
   return events_;
+}
+
+void MovePointer(const std::string& name, int x, int y) {
+  Display* d = XOpenDisplay(name.c_str());
+  if (!d) return;
+  XWarpPointer(d, None, DefaultRootWindow(d), 0, 0, 0, 0, x, y);
+  XSync(d, False);
+  XCloseDisplay(d);
 }
 
 std::pair<int, int> BellOf(const std::string& name) {

@@ -26,6 +26,7 @@ class VirtualDisplay {
   VirtualDisplay& operator=(const VirtualDisplay&) = delete;
 
   const std::string& name() const { return name_; }  // ":N"
+  pid_t pid() const { return pid_; }
   // The server goes away (SIGTERM, waited for); Start brings it back on the same display.
   void Stop();
   void Start();
@@ -65,6 +66,9 @@ class XEventRecorder {
   void Clear();
   // Waits up to TIMEOUT_MS until COUNT events came; the events so far.
   std::vector<XPointerEvent> WaitForEvents(std::size_t count, int timeoutMs = 3000) const;
+  // The bells rung so far, each its pitch (Hz) and duration (ms) as the server rang it; waits up
+  // to TIMEOUT_MS until COUNT rang.
+  std::vector<std::pair<int, int>> WaitForBells(std::size_t count, int timeoutMs = 3000) const;
 
  private:
   void Read();
@@ -74,10 +78,15 @@ class XEventRecorder {
   mutable std::mutex mutex_;
   mutable std::condition_variable arrived_;
   std::vector<XPointerEvent> events_;
+  std::vector<std::pair<int, int>> bells_;
+  int xkbEvent_ = -1;  // the XKB extension's event code
   std::thread reader_;
 };
 
 // The bell's pitch (Hz) and duration (ms) the server of DISPLAY holds now.
 std::pair<int, int> BellOf(const std::string& display);
+
+// The pointer of DISPLAY moved to (X, Y) by another client, as a mouse would move it.
+void MovePointer(const std::string& display, int x, int y);
 
 }  // namespace qx::test
