@@ -46,10 +46,14 @@ TEST_F(FingerTest, AHeldFingerIsReportedAtTheRateUntilItLifts) {
   EXPECT_EQ(Status().Counter, counterAtLift) << "nothing is reported once the finger is up";
 
   std::vector<JournalReport> reports = test::JournalReports();
-  ASSERT_GE(reports.size(), 2u);
-  // 200 a second for half a second, give or take a loaded machine.
-  EXPECT_GE(reports.size(), 70u);
-  EXPECT_LE(reports.size(), 110u);
+  ASSERT_GE(reports.size(), 3u);
+  // 200 a second: the held reports keep to a schedule of one each 5 ms, never more, so between any
+  // two of them lie no more periods than the time between them holds (one more for the journal's
+  // times, to the millisecond, and one for a report made late on its schedule). How many came
+  // depends on how busy the machine is: a service held up does not catch up with a burst.
+  const std::size_t held = reports.size() - 1;
+  for (std::size_t i = 0; i < held; ++i)
+    EXPECT_LE(static_cast<long long>(held - 1 - i) * 5, reports[held - 1].ms - reports[i].ms + 10) << "from " << i;
   for (std::size_t i = 0; i < reports.size(); ++i) {
     const JournalReport& r = reports[i];
     EXPECT_EQ(r.counter, static_cast<int>(i) + 1) << "a fresh counter each report";

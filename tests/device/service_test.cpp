@@ -18,6 +18,7 @@
 #include "tests/support/device_service.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_root.h"
+#include "tests/support/wait.h"
 
 namespace qx {
 namespace {
@@ -60,7 +61,9 @@ TEST_F(ServiceTest, AKillInTheMiddleOfAStreamOfSetsLosesNothingAcknowledged) {
         acknowledged = k;
       }
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(100 + rng() % 300));
+    // The kill comes in the middle of the stream, once it flows, however slow the machine is.
+    ASSERT_TRUE(test::WaitUntil([&] { return acknowledged > 0; }, 30000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(rng() % 300));
     service.Stop(SIGKILL);
     stop = true;
     writer.join();
