@@ -14,6 +14,7 @@
 
 #include "host/failing_calls.h"
 #include "host/paths.h"
+#include "host/root_folder.h"
 
 namespace qx {
 
@@ -69,39 +70,12 @@ std::string ReadProfile(const std::string& path) {
   return text;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 // Writes TEXT to a new file beside PATH, with MODE, and renames it over PATH.
 bool ReplaceFile(const std::string& path, const std::string& text, mode_t mode) {
   const std::size_t slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  const std::string temp = folder + "/." + name + "." + std::to_string(::getpid()) + ".new";
-  // A leftover of this process id, or a link planted under the name, goes: the new text is
-  // written to a file made afresh, never through a link.
-  ::unlink(temp.c_str());
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, text) && ::fdatasync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  if (int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
-  return true;
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return dir && ReplaceFileIn(dir.get(), path.substr(slash + 1), text, mode);
 }
 
 // Opens PATH for the rewrite and holds its lock; -1 when it cannot. Writers lock the file they

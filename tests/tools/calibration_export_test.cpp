@@ -1,21 +1,29 @@
 // The calibration exported for libinput, xinput and the X.Org evdev driver, read back from the
-// printed text and applied as each stack applies it (written out here again from the stacks'
-// documented behaviour): random calibrations under every combination of the three flags agree
-// with the suite's own mapping within a pixel where the centre values are the midpoints, and the
-// printed difference is right where they are not. Then qxctl's command on a real service.
+// printed text and applied to every device position along each axis: by libinput itself (a
+// umockdev touchscreen with the rule's matrix), and by the X server's and the evdev driver's
+// arithmetic written out here again from their sources. Random calibrations under every
+// combination of the three flags agree with the suite's own mapping within a pixel and the
+// panel's resolution where the centre values are the midpoints, and the printed difference is
+// what the stack does. Then qxctl's command on a real service.
 #include "tools/qxctl/calibration_export.h"
 
+#include <fnmatch.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <random>
 #include <regex>
 #include <sstream>
 
 #include "device/pointer_mapping.h"
-#include "host/machine_root.h"
+#include "device/touch_decoder.h"
 #include "tests/support/device_service.h"
+#include "tests/support/process.h"
 #include "tests/support/temp_root.h"
+#include "tests/support/touch_recording.h"
+#include "tests/support/umockdev_device.h"
+#include "tools/qxctl/export_text.h"
 
 namespace qx {
 namespace {
@@ -23,9 +31,10 @@ namespace {
 // What a stack was told, read from the printed text alone.
 struct Printed {
   double difference = -1;
+  std::string matrixText;
   double matrix[6] = {};
   bool swap = false, invertX = false, invertY = false;
-  double calibration[4] = {};
+  long long calibration[4] = {};
 };
 
 Printed Read(ExportFormat format, const std::string& text) {
@@ -37,7 +46,8 @@ Printed Read(ExportFormat format, const std::string& text) {
                                 std::regex(R"re("Coordinate Transformation Matrix" (.*) 0 0 1\n$)re")};
   if (format != ExportFormat::kXorg) {
     EXPECT_TRUE(std::regex_search(text, m, numbers[format == ExportFormat::kXinput])) << text;
-    std::istringstream in(m.str(1));
+    p.matrixText = m.str(1);
+    std::istringstream in(p.matrixText);
     for (double& v : p.matrix) in >> v;
     return p;
   }
@@ -49,84 +59,203 @@ Printed Read(ExportFormat format, const std::string& text) {
   p.invertX = option("InvertX") == "on";
   p.invertY = option("InvertY") == "on";
   std::istringstream in(option("Calibration"));
-  for (double& v : p.calibration) in >> v;
+  for (long long& v : p.calibration) in >> v;
   return p;
 }
 
-// Where the stack puts the pointer for device values (VX, VY): continuous screen coordinates.
-std::pair<double, double> Apply(ExportFormat format, const Printed& p, const TouchAxes& a, int w, int h, double vx,
-                                double vy) {
-  const double nx = (vx - a.X.Minimum) / (a.X.Maximum - a.X.Minimum);
-  const double ny = (vy - a.Y.Minimum) / (a.Y.Maximum - a.Y.Minimum);
-  if (format != ExportFormat::kXorg) {
-    const double* m = p.matrix;
-    return {(m[0] * nx + m[1] * ny + m[2]) * w, (m[3] * nx + m[4] * ny + m[5]) * h};
-  }
-  // evdev: the axes exchanged (each value rescaled to the other's range), Calibration's range
-  // stretched over the axis, the inversion, the axis onto the screen.
-  double u = a.X.Minimum + (p.swap ? ny : nx) * (a.X.Maximum - a.X.Minimum);
-  double v = a.Y.Minimum + (p.swap ? nx : ny) * (a.Y.Maximum - a.Y.Minimum);
-  u = (u - p.calibration[0]) / (p.calibration[1] - p.calibration[0]);
-  v = (v - p.calibration[2]) / (p.calibration[3] - p.calibration[2]);
-  return {(p.invertX ? 1 - u : u) * w, (p.invertY ? 1 - v : v) * h};
+// xf86ScaleAxis, the evdev driver's whole-unit rescaling: truncated, kept on the target range.
+long long ScaleAxis(long long v, long long toMax, long long toMin, long long fromMax, long long fromMin) {
+  return std::clamp((toMax - toMin) * (v - fromMin) / (fromMax - fromMin) + toMin, toMin, toMax);
 }
 
-// The largest distance between the pixel the stack points at and the suite's, over every raw
-// point: screen X hangs on one raw axis and screen Y on the other, so each is swept alone.
-double Measured(ExportFormat format, const Printed& p, const SettingsBlock& b, const TouchAxes& a) {
-  const auto device = [](int raw, const AxisRange& r) { return r.Minimum + raw * (r.Maximum - r.Minimum) / 1023.0; };
-  double dx = 0, dy = 0;
-  for (int k = 0; k < 1024; ++k) {
-    for (const auto [rx, ry] : {std::pair{k, 300}, std::pair{700, k}}) {
-      const ScreenPoint suite = MapRawToScreen(b, rx, ry);
-      auto [x, y] = Apply(format, p, a, b.ScreenWidth, b.ScreenHeight, device(rx, a.X), device(ry, a.Y));
-      dx = std::max(dx, std::abs(std::clamp(x - 0.5, 0.0, b.ScreenWidth - 1.0) - suite.x));
-      dy = std::max(dy, std::abs(std::clamp(y - 0.5, 0.0, b.ScreenHeight - 1.0) - suite.y));
+// Where the X server puts the pointer (continuous screen coordinates) for device values (VX, VY):
+// over the libinput driver's axes (0..65535, normalised over 65536) with xinput's matrix, or with
+// the evdev driver's options (the axes exchanged, Calibration stretched over the axis, inverted),
+// each axis onto the screen over max - min + 1.
+std::pair<double, double> Apply(ExportFormat format, const Printed& p, const TouchAxes& a, int w, int h, int vx,
+                                int vy) {
+  const AxisRange r[2] = {a.X, a.Y};
+  const int v[2] = {vx, vy}, size[2] = {w, h};
+  const bool invert[2] = {p.invertX, p.invertY};
+  double out[2];
+  for (int i = 0; i < 2; ++i) {
+    const double units = r[i].Maximum - r[i].Minimum + 1.0;
+    if (format == ExportFormat::kXinput) {
+      const double nx = (vx - a.X.Minimum) / (a.X.Maximum - a.X.Minimum + 1.0) * 65535 / 65536;
+      const double ny = (vy - a.Y.Minimum) / (a.Y.Maximum - a.Y.Minimum + 1.0) * 65535 / 65536;
+      const double n = float(p.matrix[3 * i]) * nx + float(p.matrix[3 * i + 1]) * ny + float(p.matrix[3 * i + 2]);
+      out[i] = std::clamp(n, 0.0, 65535 / 65536.0) * size[i];
+      continue;
     }
+    long long u = p.swap ? ScaleAxis(v[1 - i], r[i].Maximum, r[i].Minimum, r[1 - i].Maximum, r[1 - i].Minimum) : v[i];
+    u = ScaleAxis(u, r[i].Maximum, r[i].Minimum, p.calibration[2 * i + 1], p.calibration[2 * i]);
+    if (invert[i]) u = r[i].Maximum - u + r[i].Minimum;
+    out[i] = double(u - r[i].Minimum) * size[i] / units;
   }
-  return std::hypot(dx, dy);
+  return {out[0], out[1]};
+}
+
+int Pixel(double c, int size) { return static_cast<int>(std::clamp(std::floor(c), 0.0, size - 1.0)); }
+
+// How far the stack's pixels lie from the suite's, on each screen axis at most, over the device
+// positions POINTS and where the stack put them (STACK).
+struct Distance {
+  int x = 0, y = 0;
+  void Take(const SettingsBlock& b, const TouchAxes& a, std::pair<int, int> device, std::pair<double, double> stack) {
+    const ScreenPoint suite =
+        MapRawToScreen(b, TouchDecoder::Rescale(device.first, a.X), TouchDecoder::Rescale(device.second, a.Y));
+    x = std::max(x, std::abs(Pixel(stack.first, b.ScreenWidth) - suite.x));
+    y = std::max(y, std::abs(Pixel(stack.second, b.ScreenHeight) - suite.y));
+  }
+  double Length() const { return std::hypot(x, y); }
+};
+
+// Every device position along each axis, the other at its middle.
+std::vector<std::pair<int, int>> Sweep(const TouchAxes& a) {
+  std::vector<std::pair<int, int>> points;
+  for (int x = a.X.Minimum; x <= a.X.Maximum; ++x) points.emplace_back(x, (a.Y.Minimum + a.Y.Maximum) / 2);
+  for (int y = a.Y.Minimum; y <= a.Y.Maximum; ++y) points.emplace_back((a.X.Minimum + a.X.Maximum) / 2, y);
+  return points;
+}
+
+// The calibration under FLAGS on a W x H screen: random edges, the centres on their midpoints or
+// off them by 10 to 60 raw units.
+SettingsBlock Calibration(std::mt19937& random, int flags, int w, int h, bool midpoints) {
+  const auto draw = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+  SettingsBlock b{};
+  b.ScreenWidth = static_cast<std::int16_t>(w), b.ScreenHeight = static_cast<std::int16_t>(h);
+  b.CalibrationFlags = static_cast<std::uint8_t>(flags);
+  for (int axis = 0; axis < 2; ++axis) {
+    const int low = 2 * draw(5, 100), high = 2 * draw(400, 505);
+    const int off = midpoints ? 0 : draw(10, 60) * (draw(0, 1) ? 1 : -1);
+    const std::int16_t values[3] = {static_cast<std::int16_t>(low), static_cast<std::int16_t>((low + high) / 2 + off),
+                                    static_cast<std::int16_t>(high)};
+    std::copy(values, values + 3, b.CalibrationData + 3 * axis);
+  }
+  return b;
+}
+
+// The panel's resolution on screen axis I: the screen distance of one step of the coarsest of the
+// controller's raw units and the device units it comes from (under B's calibration) and those its
+// stack reports in.
+double Resolution(const SettingsBlock& b, const TouchAxes& a, int i) {
+  const std::int16_t* c = b.CalibrationData + 3 * i;
+  const AxisRange& from = (b.CalibrationFlags & 4) ? (i ? a.X : a.Y) : (i ? a.Y : a.X);
+  const AxisRange& own = i ? a.Y : a.X;
+  const int size = i ? b.ScreenHeight : b.ScreenWidth;
+  const double perRaw = (size - 1.0) / (c[2] - c[0]);
+  return std::max(perRaw * std::max(1.0, 1023.0 / (from.Maximum - from.Minimum)),
+                  size / (own.Maximum - own.Minimum + 1.0));
+}
+
+// Within a pixel and the panel's resolution on each axis where the centres are the midpoints (the
+// evdev driver truncating twice: two steps), and the printed difference what the stack does.
+void ExpectAgreement(ExportFormat format, const Printed& printed, const Distance& d, const SettingsBlock& b,
+                     const TouchAxes& a, bool midpoints) {
+  const double steps = format == ExportFormat::kXorg ? 2 : 1;
+  if (midpoints) {
+    EXPECT_LE(d.x, 1 + steps * Resolution(b, a, 0));
+    EXPECT_LE(d.y, 1 + steps * Resolution(b, a, 1));
+  }
+  EXPECT_NEAR(printed.difference, d.Length(), 0.5) << d.x << " " << d.y;
 }
 
 class ExportAgreement : public ::testing::TestWithParam<int> {};
 
-// Each flag combination with random screens, edges, device axes and formats; centres on the
-// midpoints in the first half of the draws, off them by up to 60 raw units in the second.
-TEST_P(ExportAgreement, EachFormatMapsRawPointsAsTheSuiteDoesOrSaysHowFarNot) {
-  const int flags = GetParam();
-  std::mt19937 random(static_cast<unsigned>(1000 + flags));
+// The X server's stacks: random screens and device axes, four calibrations with the centres on
+// their midpoints and four off them.
+TEST_P(ExportAgreement, TheXServersStacksMapAsTheSuiteDoesOrSayHowFarNot) {
+  std::mt19937 random(static_cast<unsigned>(1000 + GetParam()));
   const auto draw = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
   const std::pair<int, int> screens[] = {{640, 480}, {1024, 768}, {1366, 768}, {1920, 1080}};
   for (int round = 0; round < 8; ++round) {
-    SettingsBlock b{};
-    std::tie(b.ScreenWidth, b.ScreenHeight) = screens[draw(0, 3)];
-    b.CalibrationFlags = static_cast<std::uint8_t>(flags);
-    const bool midpoints = round < 4;
-    for (int axis = 0; axis < 2; ++axis) {
-      const int low = 2 * draw(5, 100), high = 2 * draw(400, 505);
-      const int off = midpoints ? 0 : draw(10, 60) * (draw(0, 1) ? 1 : -1);
-      const std::int16_t values[3] = {static_cast<std::int16_t>(low), static_cast<std::int16_t>((low + high) / 2 + off),
-                                      static_cast<std::int16_t>(high)};
-      std::copy(values, values + 3, b.CalibrationData + 3 * axis);
-    }
+    const auto [w, h] = screens[draw(0, 3)];
+    const SettingsBlock b = Calibration(random, GetParam(), w, h, round < 4);
     TouchAxes axes{};
-    axes.X = {draw(-500, 500), 0};
-    axes.X.Maximum = axes.X.Minimum + draw(8000, 30000);
-    axes.Y = {draw(-500, 500), 0};
-    axes.Y.Maximum = axes.Y.Minimum + draw(8000, 30000);
-    const CalibrationExport e = ExportCalibration(b, axes);
-    for (ExportFormat format : {ExportFormat::kLibinput, ExportFormat::kXinput, ExportFormat::kXorg}) {
-      SCOPED_TRACE("flags " + std::to_string(flags) + " round " + std::to_string(round) + " format " +
-                   std::to_string(int(format)));
+    axes.X.Minimum = draw(-500, 500), axes.X.Maximum = axes.X.Minimum + draw(400, 30000);
+    axes.Y.Minimum = draw(-500, 500), axes.Y.Maximum = axes.Y.Minimum + draw(400, 30000);
+    for (ExportFormat format : {ExportFormat::kXinput, ExportFormat::kXorg}) {
+      SCOPED_TRACE("flags " + std::to_string(GetParam()) + " round " + std::to_string(round));
+      const CalibrationExport e = ExportCalibration(b, axes, format);
       const Printed printed = Read(format, FormatExport(format, e, LargestDifference(e, format, b, axes), "Panel"));
-      const double measured = Measured(format, printed, b, axes);
-      if (midpoints) EXPECT_LE(measured, 1.0);
-      else EXPECT_GT(measured, 1.0);
-      EXPECT_NEAR(printed.difference, measured, 0.051);
+      Distance d;
+      for (const auto& point : Sweep(axes))
+        d.Take(b, axes, point, Apply(format, printed, axes, w, h, point.first, point.second));
+      ExpectAgreement(format, printed, d, b, axes, round < 4);
     }
   }
 }
 
+// libinput itself: an 800 x 480 panel before a 1920 x 1080 screen, one calibration with the
+// centres on their midpoints and one off them, the rule's matrix the device's udev property.
+TEST_P(ExportAgreement, LibinputMapsAsTheSuiteDoesOrSaysHowFarNot) {
+  std::mt19937 random(static_cast<unsigned>(2000 + GetParam()));
+  const test::TestTouchscreen panel{"QX Test Panel", 0, 799, 0, 479, 0};
+  TouchAxes axes{};
+  axes.X = {0, 799}, axes.Y = {0, 479};
+  test::TempRoot root;
+  for (bool midpoints : {true, false}) {
+    const SettingsBlock b = Calibration(random, GetParam(), 1920, 1080, midpoints);
+    const CalibrationExport e = ExportCalibration(b, axes, ExportFormat::kLibinput);
+    const std::string text =
+        FormatExport(ExportFormat::kLibinput, e, LargestDifference(e, ExportFormat::kLibinput, b, axes), "");
+    const Printed printed = Read(ExportFormat::kLibinput, text);
+    const std::vector<std::pair<int, int>> points = Sweep(axes);
+    test::TouchRecording touches(panel);
+    for (std::size_t k = 0; k < points.size(); ++k) {
+      const std::int64_t t = 250 * static_cast<std::int64_t>(k);
+      if (k == 0 || k == 800) touches.Down(t, points[k].first, points[k].second);
+      else touches.Move(t, points[k].first, points[k].second);
+      if (k == 799 || k + 1 == points.size()) touches.Up(t + 125);
+    }
+    const std::string dir = root.path();
+    test::WriteFile(dir + "/panel.desc", test::Description(panel));
+    test::WriteFile(dir + "/panel.events", touches.Events());
+    std::string why;
+    ASSERT_TRUE(test::WriteUmockdevDevice(dir + "/panel.desc", "/dev/input/event5", dir + "/panel", why,
+                                          std::string(test::kUdevTouchscreen) + "\nLIBINPUT_CALIBRATION_MATRIX=" + printed.matrixText))
+        << why;
+    const test::RunResult run =
+        test::Run({"/usr/bin/umockdev-wrapper", test::Program("libinput-touches"), dir + "/panel", "/dev/input/event5",
+                   dir + "/panel.events", "1920", "1080", "2"},
+                  {}, 60000);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::vector<std::pair<double, double>> at;
+    std::istringstream out(run.out);
+    for (std::string line; std::getline(out, line);) {
+      std::istringstream xy(line);
+      if (line != "up") xy >> at.emplace_back().first >> at.back().second;
+    }
+    ASSERT_EQ(at.size(), points.size()) << run.err;
+    Distance d;
+    for (std::size_t k = 0; k < points.size(); ++k) d.Take(b, axes, points[k], at[k]);
+    SCOPED_TRACE(text);
+    ExpectAgreement(ExportFormat::kLibinput, printed, d, b, axes, midpoints);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Flags, ExportAgreement, ::testing::Range(0, 8));
+
+// A device name in the rule matches that name alone, as udev matches it: the value split into
+// alternatives at each '|', \" taken as a quote, each alternative a glob.
+TEST(ExportText, TheRulesDeviceNameMatchesThatNameAlone) {
+  const std::pair<std::string, std::string> names[] = {
+      {"*", "Panel"}, {"a|b", "a"}, {"Touch [USB]?", "Touch U?"}, {"Panel\"9", "Panel 9"}};
+  for (const auto& [name, other] : names) {
+    const std::string rule = FormatExport(ExportFormat::kLibinput, CalibrationExport{}, 0, name);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(rule, m, std::regex(R"re(ATTRS\{name\}=="((?:[^"\\]|\\.)*)")re"))) << rule;
+    const std::string match = std::regex_replace(m.str(1), std::regex(R"(\\")"), "\"");
+    const auto matches = [&](const std::string& device) {
+      std::istringstream alternatives(match);
+      for (std::string glob; std::getline(alternatives, glob, '|');)
+        if (fnmatch(glob.c_str(), device.c_str(), 0) == 0) return true;
+      return false;
+    };
+    EXPECT_TRUE(matches(name)) << rule;
+    EXPECT_FALSE(matches(other)) << rule;
+  }
+}
 
 TEST(ExportCommand, TheInputInForceAndTheRuleWrittenUnderTheRoot) {
   test::TempRoot root;
@@ -139,8 +268,9 @@ TEST(ExportCommand, TheInputInForceAndTheRuleWrittenUnderTheRoot) {
   EXPECT_EQ(rc, 0);
   const std::string path = root.path() + "/etc/udev/rules.d/99-qx-com-calibration.rules";
   const std::string written = test::ReadFile(path);
-  // The simulated finger's axes are the raw 0..1023; a quote in the name matches any character.
-  EXPECT_NE(written.find("ATTRS{name}==\"Panel?9\", ENV{LIBINPUT_CALIBRATION_MATRIX}=\"0.000000 "), std::string::npos)
+  // The simulated finger's axes are the raw 0..1023.
+  EXPECT_NE(written.find("ATTRS{name}==\"Panel\\\"9\", ENV{LIBINPUT_CALIBRATION_MATRIX}=\"0.000000 "),
+            std::string::npos)
       << written;
   EXPECT_EQ(rule.substr(0, written.size()), written);
   EXPECT_NE(rule.find("sudo install -m 644 '" + path + "' /etc/udev/rules.d/"), std::string::npos) << rule;
@@ -150,6 +280,15 @@ TEST(ExportCommand, TheInputInForceAndTheRuleWrittenUnderTheRoot) {
   EXPECT_NE(xorg.find("Option \"SwapAxes\" \"on\"\n\tOption \"InvertX\" \"on\"\n\tOption \"InvertY\" \"off\""),
             std::string::npos)
       << xorg;
+  // A root whose etc/ is a link out of it: the rule is not written there.
+  const std::filesystem::path outside = root.path() + "-outside";
+  std::filesystem::remove_all(root.path() + "/etc");
+  std::filesystem::create_directory(outside);
+  std::filesystem::create_directory_symlink(outside, root.path() + "/etc");
+  DeviceService::Qxctl("export-calibration libinput --write", &rc);
+  EXPECT_EQ(rc, 1);
+  EXPECT_FALSE(std::filesystem::exists(outside / "udev"));
+  std::filesystem::remove_all(outside);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The calibration exported: each screen axis as a line over the device's normalised axis, then
-// written out in each stack's terms.
+// The calibration exported: each screen axis as a line over the device axis it comes from, then
+// written for each stack's arithmetic (input_stacks.h) and printed in its terms.
 #include "tools/qxctl/calibration_export.h"
 
 #include <algorithm>
@@ -8,13 +8,13 @@
 #include <string>
 
 #include "device/pointer_mapping.h"
+#include "device/touch_decoder.h"
 
 namespace qx {
 
 namespace {
 
-// One screen axis as the export maps it: continuous coordinate = slope * n + offset, n being the
-// device axis it comes from, normalised to 0..1.
+// One screen axis as the export maps it: continuous coordinate = slope * x + offset.
 struct AxisLine {
   double slope = 0;
   double offset = 0;
@@ -32,161 +32,141 @@ AxisLine FitAxis(int low, int center, int high, int size) {
   return {slope, -slope * low + off / 2 + 0.5};
 }
 
-// The screen axis over its device axis normalised: A = 1023 n, or 1023 (1 - n) when mirrored.
-AxisLine OverDevice(const AxisLine& raw, bool mirrored) {
-  if (!mirrored) return {1023 * raw.slope, raw.offset};
-  return {-1023 * raw.slope, 1023 * raw.slope + raw.offset};
+double Span(const AxisRange& a) { return double(a.Maximum) - a.Minimum; }
+
+// A screen axis, its line over the device axis FROM it comes from (x = v - FROM's minimum, in
+// FROM's units), and the device axis OWN of its name, whose units libinput and evdev report in.
+struct ScreenAxis {
+  AxisLine line;
+  AxisRange from;
+  AxisRange own;
+  int size = 0;
+};
+
+// The line over the raw value RAW made a line over FROM's units: the decoder's rescaling to
+// 0..1023, mirrored (A = 1023 - raw) when MIRRORED.
+AxisLine OverDevice(const AxisLine& raw, bool mirrored, const AxisRange& from) {
+  const double k = Span(from) > 0 ? 1023 * raw.slope / Span(from) : 0;
+  if (!mirrored) return {k, raw.offset};
+  return {-k, 1023 * raw.slope + raw.offset};
 }
 
-double Printed(double v) { return std::round(v * 1e6) / 1e6; }
-
-// evdev's Calibration minimum and maximum for a screen axis LINE of SIZE pixels over a device
-// axis [FROM, TO], and whether the axis is inverted.
-std::pair<long long, long long> EvdevRange(const AxisLine& line, int size, const AxisRange& axis, bool& invert) {
-  const double span = double(axis.Maximum) - axis.Minimum;
-  invert = line.slope < 0;
-  if (line.slope == 0) return {axis.Minimum, axis.Maximum};
-  const double min =
-      invert ? axis.Minimum + (size - line.offset) * span / line.slope : axis.Minimum - line.offset * span / line.slope;
-  const double max = min + std::abs(size * span / line.slope);
-  const auto whole = [](double v) { return std::llround(std::clamp(v, -2147483648.0, 2147483647.0)); };
-  return {whole(min), whole(max)};
+std::array<ScreenAxis, 2> ScreenAxes(const SettingsBlock& block, const TouchAxes& axes) {
+  const std::int16_t* c = block.CalibrationData;
+  const std::uint8_t flags = block.CalibrationFlags;
+  const AxisRange x = DeviceAxis(axes, false), y = DeviceAxis(axes, true);
+  const AxisRange& fromX = flags & 4 ? y : x;
+  const AxisRange& fromY = flags & 4 ? x : y;
+  const AxisLine lineX = FitAxis(c[XLeft], c[XCenter], c[XRight], block.ScreenWidth);
+  const AxisLine lineY = FitAxis(c[YTop], c[YCenter], c[YBottom], block.ScreenHeight);
+  return {ScreenAxis{OverDevice(lineX, flags & 1, fromX), fromX, x, block.ScreenWidth},
+          ScreenAxis{OverDevice(lineY, flags & 2, fromY), fromY, y, block.ScreenHeight}};
 }
 
-double Normalised(double v, const AxisRange& axis) {
-  return axis.Maximum > axis.Minimum ? (v - axis.Minimum) / (double(axis.Maximum) - axis.Minimum) : 0;
-}
+double Printed(double v) { return std::round(v * 1e6) / 1e6 + 0.0; }
 
-std::pair<double, double> EvdevPoint(const CalibrationExport& e, const SettingsBlock& block, const TouchAxes& axes,
-                                     double vx, double vy) {
-  double n[2] = {Normalised(vx, axes.X), Normalised(vy, axes.Y)};
-  if (e.swapAxes) std::swap(n[0], n[1]);
-  const AxisRange range[2] = {axes.X, axes.Y};
-  const bool invert[2] = {e.invertX, e.invertY};
-  const int size[2] = {block.ScreenWidth, block.ScreenHeight};
-  double out[2];
+// The matrix rows of the two screen axes over the device's normalised axes (over max - min + 1):
+// libinput's with half a device unit added, so that its truncation rounds; xinput's over the
+// libinput driver's axes.
+std::array<double, 6> Matrix(const std::array<ScreenAxis, 2>& screen, bool swap, ExportFormat format) {
+  std::array<double, 6> m{};
   for (int i = 0; i < 2; ++i) {
-    const double span = double(range[i].Maximum) - range[i].Minimum;
-    const double u = range[i].Minimum + n[i] * span;  // the valuator, in the axis's units
-    const double low = double(e.calibration[2 * i]), high = double(e.calibration[2 * i + 1]);
-    double t = high != low ? (u - low) / (high - low) : n[i];
-    if (invert[i]) t = 1 - t;
-    out[i] = t * size[i];
+    const ScreenAxis& a = screen[i];
+    const double size = std::max(a.size, 1);
+    double coefficient = a.line.slope * (Span(a.from) + 1) / size;
+    double offset = a.line.offset / size;
+    if (format == ExportFormat::kXinput) coefficient /= kDriverAxisScale;
+    else offset += 0.5 / std::max(Span(a.own) + 1, 1.0);
+    m[3 * i + (swap ? 1 - i : i)] = Printed(coefficient);
+    m[3 * i + 2] = Printed(offset);
   }
-  return {out[0], out[1]};
+  return m;
 }
 
-// A device name inside the double quotes of a udev rule or an xorg.conf section, which cannot hold
-// a quote or a backslash: each such character becomes '?' (any one character in a udev match).
-std::string Quoted(const std::string& name) {
-  std::string out;
-  for (char ch : name) out += (ch == '"' || ch == '\\' || static_cast<unsigned char>(ch) < 0x20) ? '?' : ch;
-  return '"' + out + '"';
-}
+long long Whole(double v) { return std::llround(std::clamp(v, -2147483648.0, 2147483647.0)); }
 
-// A device name as one word of a shell command: the characters the shell reads inside double
-// quotes are escaped.
-std::string ShellQuoted(const std::string& name) {
-  std::string out = "\"";
-  for (char ch : name) {
-    if (ch == '"' || ch == '\\' || ch == '$' || ch == '`') out += '\\';
-    out += ch;
+// evdev's Calibration for screen axis A before it is made whole: its minimum and maximum, the
+// values the driver's whole-unit rescaling turns into the positions the line wants, its truncation
+// made a rounding by half a unit. A value the exchange of the axes brought over is truncated once
+// already: it lies half a unit below where it came from. INVERT: whether the axis falls.
+std::pair<double, double> EvdevRange(const ScreenAxis& a, bool swapped, bool& invert) {
+  const double span = Span(a.own);
+  double slope = a.line.slope, offset = a.line.offset;  // over the driver's value
+  if (swapped) {
+    slope = span > 0 ? slope * Span(a.from) / span : 0;
+    offset += slope / 2;
   }
-  return out + '"';
+  invert = slope < 0;
+  if (slope == 0 || span <= 0 || a.size <= 0) return {a.own.Minimum, a.own.Maximum};
+  const double units = (span + 1) / a.size;  // the axis's units per pixel on the X server
+  const double reach = units * std::abs(slope);
+  const double min =
+      invert ? a.own.Minimum - (span + 0.5 - units * offset) / reach : a.own.Minimum - (units * offset + 0.5) / reach;
+  return {min, min + span / reach};
 }
 
-std::string Numbers(const double* values, int count) {
-  std::string out;
-  char text[32];
-  for (int i = 0; i < count; ++i) {
-    std::snprintf(text, sizeof text, "%s%.6f", i ? " " : "", values[i]);
-    out += text;
+// The pixel under continuous coordinate C on an axis of SIZE pixels.
+int Pixel(double c, int size) { return static_cast<int>(std::clamp(std::floor(c), 0.0, std::max(size - 1.0, 0.0))); }
+
+// The largest distance on screen axis I (0: X, 1: Y) between the pixel FORMAT's stack points at
+// and the suite's, over the device axis it comes from, the other at its middle.
+int AxisDifference(const CalibrationExport& e, ExportFormat format, const SettingsBlock& block, const TouchAxes& axes,
+                   int i) {
+  const AxisRange range[2] = {DeviceAxis(axes, false), DeviceAxis(axes, true)};
+  const int swept = (block.CalibrationFlags & 4) ? 1 - i : i;
+  const AxisRange& a = range[swept];
+  const long long step = std::max<long long>(1, (static_cast<long long>(Span(a)) + 65535) / 65536);
+  int largest = 0;
+  for (long long v = a.Minimum; v <= a.Maximum; v += step) {
+    int device[2] = {static_cast<int>(range[0].Minimum + Span(range[0]) / 2),
+                     static_cast<int>(range[1].Minimum + Span(range[1]) / 2)};
+    device[swept] = static_cast<int>(v);
+    const ScreenPoint suite =
+        MapRawToScreen(block, TouchDecoder::Rescale(device[0], range[0]), TouchDecoder::Rescale(device[1], range[1]));
+    const auto [cx, cy] = StackPoint(format, e, axes, block.ScreenWidth, block.ScreenHeight, device[0], device[1]);
+    largest = i ? std::max(largest, std::abs(Pixel(cy, block.ScreenHeight) - suite.y))
+                : std::max(largest, std::abs(Pixel(cx, block.ScreenWidth) - suite.x));
   }
-  return out;
+  return largest;
 }
 
-std::string XorgSection(const CalibrationExport& e, const std::string& device) {
-  const auto onOff = [](bool on) { return on ? "\"on\"" : "\"off\""; };
-  std::string text = "Section \"InputClass\"\n\tIdentifier \"QX-COM touch-screen calibration\"\n";
-  text += "\tMatchIsTouchscreen \"on\"\n";
-  if (!device.empty()) text += "\tMatchProduct " + Quoted(device) + "\n";
-  text += "\tMatchDevicePath \"/dev/input/event*\"\n\tDriver \"evdev\"\n";
-  text += std::string("\tOption \"SwapAxes\" ") + onOff(e.swapAxes) + "\n";
-  text += std::string("\tOption \"InvertX\" ") + onOff(e.invertX) + "\n";
-  text += std::string("\tOption \"InvertY\" ") + onOff(e.invertY) + "\n";
-  text += "\tOption \"Calibration\" \"" + std::to_string(e.calibration[0]) + " " + std::to_string(e.calibration[1]) +
-          " " + std::to_string(e.calibration[2]) + " " + std::to_string(e.calibration[3]) + "\"\n";
-  return text + "EndSection\n";
+// evdev's Calibration for screen axis I: of the whole numbers either side of each end, the pair
+// whose pointer strays least from the suite's.
+void ChooseEvdevRange(CalibrationExport& e, const ScreenAxis& a, int i, const SettingsBlock& block,
+                      const TouchAxes& axes) {
+  bool& invert = i ? e.invertY : e.invertX;
+  const auto [min, max] = EvdevRange(a, e.swapAxes, invert);
+  int best = -1;
+  std::array<long long, 2> chosen{};
+  for (double low : {std::floor(min), std::ceil(min)}) {
+    for (double high : {std::floor(max), std::ceil(max)}) {
+      e.calibration[2 * i] = Whole(low);
+      e.calibration[2 * i + 1] = Whole(high);
+      const int difference = AxisDifference(e, ExportFormat::kXorg, block, axes, i);
+      if (best < 0 || difference < best) best = difference, chosen = {e.calibration[2 * i], e.calibration[2 * i + 1]};
+    }
+  }
+  e.calibration[2 * i] = chosen[0];
+  e.calibration[2 * i + 1] = chosen[1];
 }
 
 }  // namespace
 
-std::string FormatExport(ExportFormat format, const CalibrationExport& e, double difference,
-                         const std::string& device) {
-  char line[100];
-  std::snprintf(line, sizeof line, "# largest difference from the suite's own mapping over the screen: %.1f px\n",
-                difference);
-  std::string text = line;
-  switch (format) {
-    case ExportFormat::kLibinput:
-      text += "ACTION==\"add|change\", KERNEL==\"event[0-9]*\", ";
-      text += device.empty() ? "ENV{ID_INPUT_TOUCHSCREEN}==\"1\"" : "ATTRS{name}==" + Quoted(device);
-      return text + ", ENV{LIBINPUT_CALIBRATION_MATRIX}=\"" + Numbers(e.matrix.data(), 6) + "\"\n";
-    case ExportFormat::kXinput:
-      if (device.empty()) text += "# NAME: the touchscreen's name as `xinput list` shows it\n";
-      return text + "xinput set-prop " + (device.empty() ? "\"NAME\"" : ShellQuoted(device)) +
-             " --type=float \"Coordinate Transformation Matrix\" " + Numbers(e.matrix.data(), 6) + " 0 0 1\n";
-    case ExportFormat::kXorg: return text + XorgSection(e, device);
-  }
-  return text;
-}
-
-CalibrationExport ExportCalibration(const SettingsBlock& block, const TouchAxes& axes) {
-  const std::int16_t* c = block.CalibrationData;
-  const bool swap = block.CalibrationFlags & 4;
-  const AxisLine x =
-      OverDevice(FitAxis(c[XLeft], c[XCenter], c[XRight], block.ScreenWidth), block.CalibrationFlags & 1);
-  const AxisLine y =
-      OverDevice(FitAxis(c[YTop], c[YCenter], c[YBottom], block.ScreenHeight), block.CalibrationFlags & 2);
+CalibrationExport ExportCalibration(const SettingsBlock& block, const TouchAxes& axes, ExportFormat format) {
+  const std::array<ScreenAxis, 2> screen = ScreenAxes(block, axes);
   CalibrationExport e;
-  const double w = std::max<int>(block.ScreenWidth, 1), h = std::max<int>(block.ScreenHeight, 1);
-  // Screen X from device X, or from device Y when the wires are exchanged; likewise screen Y.
-  e.matrix = {swap ? 0 : x.slope / w, swap ? x.slope / w : 0, x.offset / w,
-              swap ? y.slope / h : 0, swap ? 0 : y.slope / h, y.offset / h};
-  for (double& v : e.matrix) v = Printed(v);
-  e.swapAxes = swap;
-  const auto [minX, maxX] = EvdevRange(x, block.ScreenWidth, axes.X, e.invertX);
-  const auto [minY, maxY] = EvdevRange(y, block.ScreenHeight, axes.Y, e.invertY);
-  e.calibration = {minX, maxX, minY, maxY};
+  e.swapAxes = block.CalibrationFlags & 4;
+  if (format != ExportFormat::kXorg) {
+    e.matrix = Matrix(screen, e.swapAxes, format);
+    return e;
+  }
+  for (int i = 0; i < 2; ++i) ChooseEvdevRange(e, screen[i], i, block, axes);
   return e;
-}
-
-std::pair<double, double> ExportedPoint(const CalibrationExport& e, ExportFormat format, const SettingsBlock& block,
-                                        const TouchAxes& axes, double vx, double vy) {
-  if (format == ExportFormat::kXorg) return EvdevPoint(e, block, axes, vx, vy);
-  const double nx = Normalised(vx, axes.X), ny = Normalised(vy, axes.Y);
-  const auto& m = e.matrix;
-  return {(m[0] * nx + m[1] * ny + m[2]) * block.ScreenWidth, (m[3] * nx + m[4] * ny + m[5]) * block.ScreenHeight};
 }
 
 double LargestDifference(const CalibrationExport& e, ExportFormat format, const SettingsBlock& block,
                          const TouchAxes& axes) {
-  const auto device = [](int raw, const AxisRange& a) {
-    return a.Minimum + raw * (double(a.Maximum) - a.Minimum) / 1023;
-  };
-  const auto pixel = [](double c, int size) { return std::clamp(c - 0.5, 0.0, std::max(size - 1.0, 0.0)); };
-  double dx = 0, dy = 0;
-  // Each screen axis depends on one device axis: the raw points along each, the other at its middle.
-  for (int pass = 0; pass < 2; ++pass) {
-    for (int k = 0; k <= 1023; ++k) {
-      const int rx = pass ? 512 : k, ry = pass ? k : 512;
-      const ScreenPoint suite = MapRawToScreen(block, rx, ry);
-      const auto [cx, cy] = ExportedPoint(e, format, block, axes, device(rx, axes.X), device(ry, axes.Y));
-      dx = std::max(dx, std::abs(pixel(cx, block.ScreenWidth) - suite.x));
-      dy = std::max(dy, std::abs(pixel(cy, block.ScreenHeight) - suite.y));
-    }
-  }
-  return std::hypot(dx, dy);
+  return std::hypot(AxisDifference(e, format, block, axes, 0), AxisDifference(e, format, block, axes, 1));
 }
 
 }  // namespace qx

@@ -6,48 +6,25 @@
 // The suite maps each axis in two halves through its centre value; the stacks take one affine map.
 // Each axis is exported as the straight line that strays least from the two halves over the
 // screen (the line through the edges, moved by half of how far the centre lies off it), so the
-// exports agree with the suite wherever the centre values are the midpoints of the edges.
-//
-// How the stacks are taken to map a device position to the screen (pixel i spans i..i + 1):
-// libinput and xinput: the device's normalised coordinates (0 at an axis's minimum, 1 at its
-// maximum) times the matrix, times the screen's width and height. evdev: the axes exchanged first
-// (each value rescaled to the other axis's range), then Calibration's minimum and maximum of each
-// axis stretched to the axis's range, then the inversions, then the axis's range onto the screen.
+// exports agree with the suite wherever the centre values are the midpoints of the edges. The line
+// is then written for each stack's own arithmetic (input_stacks.h): where a stack truncates to
+// whole device units, half a unit is added so that its truncation rounds.
 #pragma once
 
-#include <array>
 #include <string>
-#include <utility>
 
-#include "core/driver_records.h"
 #include "core/settings_block.h"
+#include "tools/qxctl/input_stacks.h"
 
 namespace qx {
 
-enum class ExportFormat { kLibinput, kXinput, kXorg };
+// FORMAT's export of BLOCK's calibration (CalibrationData, CalibrationFlags, ScreenWidth,
+// ScreenHeight) for a device with AXES.
+CalibrationExport ExportCalibration(const SettingsBlock& block, const TouchAxes& axes, ExportFormat format);
 
-struct CalibrationExport {
-  // The first two rows of libinput's matrix (also xinput's, whose third row is 0 0 1), each
-  // value as printed (6 decimals).
-  std::array<double, 6> matrix{};
-  // The evdev driver's options; Calibration as minx maxx miny maxy in the device's units.
-  bool swapAxes = false;
-  bool invertX = false;
-  bool invertY = false;
-  std::array<long long, 4> calibration{};
-};
-
-// The export of BLOCK's calibration (CalibrationData, CalibrationFlags, ScreenWidth,
-// ScreenHeight) for a device with AXES (their X and Y).
-CalibrationExport ExportCalibration(const SettingsBlock& block, const TouchAxes& axes);
-
-// Where FORMAT's stack puts the pointer, in pixels as continuous coordinates, for the device
-// position (VX, VY) in the device's units.
-std::pair<double, double> ExportedPoint(const CalibrationExport& e, ExportFormat format, const SettingsBlock& block,
-                                        const TouchAxes& axes, double vx, double vy);
-
-// The largest distance in pixels, over every raw point of the panel, between the pixel FORMAT's
-// stack points at and the one the suite does.
+// The largest distance in pixels between the pixel FORMAT's stack points at and the one the suite
+// does, over every device position of the panel (on an axis of more than 65,536 units, 65,536 of
+// them evenly spread).
 double LargestDifference(const CalibrationExport& e, ExportFormat format, const SettingsBlock& block,
                          const TouchAxes& axes);
 

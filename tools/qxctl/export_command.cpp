@@ -1,17 +1,15 @@
 // qxctl export-calibration: the calibration in force as the Linux input stack takes it.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
 
-#include "tools/qxctl/calibration_export.h"
 #include "host/machine_root.h"
+#include "host/root_folder.h"
+#include "tools/qxctl/calibration_export.h"
 #include "tools/qxctl/commands.h"
+#include "tools/qxctl/export_text.h"
 #include "tools/qxctl/service_requests.h"
 
 namespace qx::ctl {
@@ -19,24 +17,17 @@ namespace qx::ctl {
 namespace {
 
 const char kRuleFile[] = "99-qx-com-calibration.rules";
+const char kRuleFolder[] = "etc/udev/rules.d";
 
-// TEXT as the whole of PATH, put in place at once (a link at PATH is replaced, not followed).
-bool WriteWhole(const std::string& path, const std::string& text) {
-  std::string temp = path + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
-  bool ok = ::fchmod(fd, 0644) == 0 && ::write(fd, text.data(), text.size()) == ssize_t(text.size());
-  ok = ::close(fd) == 0 && ok && ::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
-}
-
-// The udev rule under the machine root's etc/udev/rules.d, and how a person puts it in place.
+// The udev rule under the machine root's etc/udev/rules.d, and how a person puts it in place. The
+// folders are reached from the root without following a link: the rule never lands outside.
 int WriteRule(const std::string& rule) {
-  const std::string dir = MachineRoot() + "/etc/udev/rules.d";
-  const std::string path = dir + "/" + kRuleFile;
-  if (!MakeDirs(dir) || !WriteWhole(path, rule)) {
-    std::fprintf(stderr, "qxctl: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+  const std::string path = MachineRoot() + "/" + kRuleFolder + "/" + kRuleFile;
+  const UniqueFd folder = OpenRootFolder(kRuleFolder);
+  if (!folder || !ReplaceFileIn(folder.get(), kRuleFile, rule, 0644)) {
+    const bool link = errno == ELOOP || errno == ENOTDIR;  // as OpenRootFolder says
+    std::fprintf(stderr, "qxctl: cannot write %s: %s\n", path.c_str(),
+                 link ? "a folder on the way is a link or not a folder" : std::strerror(errno));
     return kFailed;
   }
   std::printf("# written to %s; to put it in place for the whole system:\n", path.c_str());
@@ -70,7 +61,7 @@ int ExportCalibration(const Args& args) {
   // The touchscreen in force names the device, unless the person named one.
   if (!named && input.Kind == INPUT_TOUCHSCREEN)
     device = std::string(input.Name, strnlen(input.Name, sizeof input.Name));
-  const CalibrationExport e = qx::ExportCalibration(block, input.Axes);
+  const CalibrationExport e = qx::ExportCalibration(block, input.Axes, format);
   const std::string text = FormatExport(format, e, LargestDifference(e, format, block, input.Axes), device);
   std::fputs(text.c_str(), stdout);
   return write ? WriteRule(text) : kOk;
