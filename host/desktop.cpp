@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "host/desktop_home.h"
 #include "host/failing_calls.h"
 #include "host/machine_root.h"
 #include "host/profile_file.h"
@@ -49,6 +50,21 @@ BOOL SetLiveValue(const std::string& key, UINT value) {
   return TRUE;
 }
 
+// The double-click time: the person's desktop's, where it keeps one the desktop accepts, else the
+// root's.
+UINT LiveTime() {
+  if (const auto home = DesktopDoubleClickHome())
+    if (const std::optional<unsigned> time = home->Read(); time && Accepted(kTime, *time)) return *time;
+  return LiveValue(kTime);
+}
+
+// Sets the time in the person's desktop, where it keeps one, and in the root.
+BOOL SetLiveTime(UINT milliseconds) {
+  if (!Accepted(kTime, milliseconds)) return FALSE;
+  if (const auto home = DesktopDoubleClickHome(); home && !home->Write(milliseconds)) return FALSE;
+  return SetLiveValue(kTime, milliseconds);
+}
+
 const char* MetricName(int index) {
   switch (index) {
     case SM_CXSCREEN: return "SM_CXSCREEN";
@@ -94,7 +110,7 @@ BOOL SystemParametersInfoA(UINT action, UINT param, void* pvParam, UINT) {
   switch (action) {
     case SPI_SETDOUBLECLKWIDTH: return SetLiveValue(kWidth, param);
     case SPI_SETDOUBLECLKHEIGHT: return SetLiveValue(kHeight, param);
-    case SPI_SETDOUBLECLICKTIME: return SetLiveValue(kTime, param);
+    case SPI_SETDOUBLECLICKTIME: return SetLiveTime(param);
     default: {
       auto screen = Screen();
       if (!pvParam || !screen) return FALSE;
@@ -106,12 +122,12 @@ BOOL SystemParametersInfoA(UINT action, UINT param, void* pvParam, UINT) {
 
 BOOL SetDoubleClickTime(UINT milliseconds) {
   if (CallFails("SetDoubleClickTime")) return FALSE;
-  return SetLiveValue(kTime, milliseconds);
+  return SetLiveTime(milliseconds);
 }
 
 UINT GetDoubleClickTime() {
   if (CallFails("GetDoubleClickTime")) return 0;
-  return LiveValue(kTime);
+  return LiveTime();
 }
 
 ScreenSource SetScreenSource(ScreenSource source) {

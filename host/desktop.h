@@ -6,7 +6,10 @@
 // the desktop accepts, reads as the default 500 ms and 4 × 4 pixels. They live as long as the
 // machine runs: a restart starts from the defaults. The desktop accepts a time of 1 to 5000 ms
 // and a rectangle side of 0 to 64 pixels and refuses anything else, as a desktop that cannot take
-// a setting would. Every call fails as run/failing-calls asks (host/failing_calls.h), by its
+// a setting would. Where the person's desktop keeps a double-click time of its own (GNOME, KDE:
+// host/desktop_home.h), the time is that one: read there, and written there as well as in the
+// root (a desktop that does not take it: FALSE, nothing changed). Every call fails as
+// run/failing-calls asks (host/failing_calls.h), by its
 // name or by its name and index ("GetSystemMetrics:SM_CXSCREEN",
 // "SystemParametersInfoA:SPI_SETDOUBLECLICKTIME").
 //

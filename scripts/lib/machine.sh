@@ -5,6 +5,10 @@
 # (lib/display.sh) are stopped and the fresh roots removed.
 source scripts/lib/processes.sh
 
+# The scripts' machines are not the person's: their double-click time stays in their roots rather
+# than going to the desktop XDG_CURRENT_DESKTOP names.
+unset XDG_CURRENT_DESKTOP
+
 qx_roots=()     # fresh roots: shut down and removed at the end
 qx_displays=()  # virtual displays' process ids: stopped at the end
 

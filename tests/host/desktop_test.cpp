@@ -96,5 +96,35 @@ TEST(DesktopTest, EachCallFailsAsRunFailingCallsSays) {
   SetScreenSource(nullptr);
 }
 
+// Where the person's desktop keeps a double-click time, the suite's is that one, both ways: GNOME's
+// through GSettings (its keyfile backend in the root, seen and set with GNOME's own gsettings),
+// KDE's in kdeglobals (KDE's default where it says none; its other lines kept). The rectangle stays
+// in the root, and where the desktop keeps no time the root's is the desktop's.
+TEST(DesktopTest, TheDoubleClickTimeIsTheDesktopsOwnWhereItKeepsOne) {
+  test::TempRoot root;
+  const std::string config = "XDG_CONFIG_HOME=" + root.path() + "/config",
+                    kdeglobals = root.path() + "/config/kdeglobals";
+  const std::vector<std::string> gnome = {"XDG_CURRENT_DESKTOP=ubuntu:GNOME", "GSETTINGS_BACKEND=keyfile", config};
+  const std::vector<std::string> kde = {"XDG_CURRENT_DESKTOP=KDE", config};
+  const auto values = [](UINT time) {
+    return "DoubleClickSpeed=" + std::to_string(time) + " DoubleClickWidth=9 DoubleClickHeight=4\n";
+  };
+  const auto gsettings = [&](const std::string& verb, const std::string& value = "") {
+    std::vector<std::string> argv = {"/usr/bin/gsettings", verb, "org.gnome.desktop.peripherals.mouse", "double-click"};
+    if (!value.empty()) argv.push_back(value);
+    return test::Run(argv, gnome).out;
+  };
+  EXPECT_EQ(test::Qxmachine("desktop DoubleClickSpeed=900 DoubleClickWidth=9", gnome).out, values(900));
+  EXPECT_EQ(gsettings("get"), "900\n");
+  gsettings("set", "321");
+  EXPECT_EQ(test::Qxmachine("desktop", gnome).out, values(321));
+
+  WriteFile(kdeglobals, "[General]\nfont=Sans\n\n[KDE]\nSingleClick=false\n");
+  EXPECT_EQ(test::Qxmachine("desktop", kde).out, values(400));
+  EXPECT_EQ(test::Qxmachine("desktop DoubleClickSpeed=700", kde).out, values(700));
+  EXPECT_EQ(test::ReadFile(kdeglobals), "[General]\nfont=Sans\n\n[KDE]\nSingleClick=false\nDoubleClickInterval=700\n");
+  EXPECT_EQ(test::Qxmachine("desktop", {"XDG_CURRENT_DESKTOP=XFCE"}).out, values(700));
+}
+
 }  // namespace
 }  // namespace qx

@@ -50,17 +50,21 @@ TempRoot::TempRoot() {
   std::string pattern = (std::filesystem::temp_directory_path() / "qxroot-XXXXXX").string();
   char* made = mkdtemp(pattern.data());
   path_ = made ? made : "";
-  if (const char* old = std::getenv("QX_ROOT")) {
-    previous_ = old;
-    hadPrevious_ = true;
+  for (const char* name : {"QX_ROOT", "XDG_CURRENT_DESKTOP", "GSETTINGS_BACKEND"}) {
+    const char* old = std::getenv(name);
+    previous_.emplace_back(name, old ? old : "", old != nullptr);
   }
   SetMachineRoot(path_);
+  unsetenv("XDG_CURRENT_DESKTOP");
+  setenv("GSETTINGS_BACKEND", "memory", 1);
 }
 
 TempRoot::~TempRoot() {
   if (!path_.empty()) EndWhatRunsOn(path_);
-  if (hadPrevious_) setenv("QX_ROOT", previous_.c_str(), 1);
-  else unsetenv("QX_ROOT");
+  for (const auto& [name, value, set] : previous_) {
+    if (set) setenv(name.c_str(), value.c_str(), 1);
+    else unsetenv(name.c_str());
+  }
   std::error_code ec;
   if (!path_.empty()) std::filesystem::remove_all(path_, ec);
 }

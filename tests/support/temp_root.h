@@ -1,8 +1,12 @@
 // A fresh machine root in a temporary folder, made the root of this process (and of the
-// processes it starts) for the life of the object, and removed afterwards.
+// processes it starts) for the life of the object, and removed afterwards. Meanwhile no desktop
+// of the person's is named (XDG_CURRENT_DESKTOP) and GSettings keeps its values in memory, so that
+// nothing a test does reaches the person's own settings.
 #pragma once
 
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace qx::test {
 
@@ -17,8 +21,8 @@ class TempRoot {
 
  private:
   std::string path_;
-  std::string previous_;
-  bool hadPrevious_ = false;
+  // The environment as it was before: name, value, whether it was set.
+  std::vector<std::tuple<std::string, std::string, bool>> previous_;
 };
 
 // Reads a whole file; "" when it cannot be read.
