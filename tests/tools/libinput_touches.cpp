@@ -1,14 +1,14 @@
 // libinput-touches PREFIX NODE EVENTS WIDTH HEIGHT TOUCHES, run under umockdev-wrapper: the
 // touchscreen of PREFIX.umockdev and PREFIX.ioctl (tests/support/umockdev_device.h) at NODE, opened
-// through libinput's path backend as a compositor opens it, with the calibration of its udev
-// property LIBINPUT_CALIBRATION_MATRIX; then EVENTS (evemu) played to it. Prints where libinput puts
-// each touch-down and motion on a WIDTH x HEIGHT screen ("x y", libinput_event_touch_get_x_
-// transformed) and "up" for each lift, until TOUCHES have lifted; exits 1 when nothing comes for 30 s.
+// through libinput's path backend as a compositor opens it (its calibration: the udev property
+// LIBINPUT_CALIBRATION_MATRIX), then EVENTS (evemu) played to it. Prints where libinput puts each
+// touch-down and motion on a WIDTH x HEIGHT screen ("x y") and "up" for each lift, until TOUCHES
+// have lifted; exits 1 when nothing comes for 30 s.
 //
-// The events start only once libinput holds the device: libinput drops what waits on a device it
-// opens. Three answers stand in for what umockdev 0.17 does not give: udev's database, which says a
-// device is initialized; fstat of the node's descriptor, which gives the node's device number; and
-// reads of whole events.
+// The events start once libinput holds the device: it drops what waits on a device it opens.
+// Three answers stand in for what umockdev 0.17 does not give: udev's database saying the device
+// is initialized, fstat of the node's descriptor giving the node's device number, and reads of
+// whole events (a pseudo-terminal may hand over part of one; libevdev drops such a device).
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <libinput.h>
@@ -30,9 +30,8 @@ const char* nodePath = nullptr;
 
 int OpenRestricted(const char* path, int flags, void*) {
   const int fd = ::open(path, flags);
-  if (fd < 0) return -errno;
-  nodeFd = fd, nodePath = path;
-  return fd;
+  if (fd >= 0) nodeFd = fd, nodePath = path;
+  return fd < 0 ? -errno : fd;
 }
 
 void CloseRestricted(int fd, void*) { ::close(fd); }
@@ -44,15 +43,20 @@ int Fail(const std::string& why) {
   return 1;
 }
 
-// The touches among EVENT's: how many lifted.
-int Print(libinput_event* event, int width, int height) {
+// Prints EVENT if it is a touch's; 1 for a lift.
+int Print(libinput_event* event, std::uint32_t width, std::uint32_t height) {
   const libinput_event_type type = libinput_event_get_type(event);
   if (type == LIBINPUT_EVENT_TOUCH_UP) return std::puts("up"), 1;
   if (type != LIBINPUT_EVENT_TOUCH_DOWN && type != LIBINPUT_EVENT_TOUCH_MOTION) return 0;
   libinput_event_touch* touch = libinput_event_get_touch_event(event);
-  std::printf("%.6f %.6f\n", libinput_event_touch_get_x_transformed(touch, static_cast<std::uint32_t>(width)),
-              libinput_event_touch_get_y_transformed(touch, static_cast<std::uint32_t>(height)));
+  std::printf("%.6f %.6f\n", libinput_event_touch_get_x_transformed(touch, width),
+              libinput_event_touch_get_y_transformed(touch, height));
   return 0;
+}
+
+template <typename Call>
+Call Next(const char* name) {
+  return reinterpret_cast<Call>(dlsym(RTLD_NEXT, name));
 }
 
 }  // namespace
@@ -60,21 +64,16 @@ int Print(libinput_event* event, int width, int height) {
 extern "C" int udev_device_get_is_initialized(struct udev_device*) { return 1; }
 
 extern "C" int fstat64(int fd, struct stat64* st) noexcept {
-  if (fd == nodeFd) return stat64(nodePath, st);
-  static const auto next = reinterpret_cast<int (*)(int, struct stat64*)>(dlsym(RTLD_NEXT, "fstat64"));
-  return next(fd, st);
+  static const auto next = Next<int (*)(int, struct stat64*)>("fstat64");
+  return fd == nodeFd ? stat64(nodePath, st) : next(fd, st);
 }
 
-// A pseudo-terminal may hand over part of an event, the rest following at once; an event device
-// hands out whole events, and libevdev drops a device that does not.
 extern "C" ssize_t read(int fd, void* buffer, size_t size) {
-  static const auto next = reinterpret_cast<ssize_t (*)(int, void*, size_t)>(dlsym(RTLD_NEXT, "read"));
+  static const auto next = Next<ssize_t (*)(int, void*, size_t)>("read");
   ssize_t got = next(fd, buffer, size);
-  while (fd == nodeFd && got > 0 && got % static_cast<ssize_t>(sizeof(input_event)) != 0) {
-    pollfd rest{fd, POLLIN, 0};
+  for (pollfd rest{fd, POLLIN, 0}; fd == nodeFd && got > 0 && got % ssize_t(sizeof(input_event)) != 0;) {
     if (::poll(&rest, 1, 1000) <= 0) break;
-    const ssize_t more = next(fd, static_cast<char*>(buffer) + got, size - static_cast<size_t>(got));
-    if (more > 0) got += more;
+    got += std::max<ssize_t>(0, next(fd, static_cast<char*>(buffer) + got, size - size_t(got)));
   }
   return got;
 }
@@ -82,22 +81,20 @@ extern "C" ssize_t read(int fd, void* buffer, size_t size) {
 int main(int argc, char** argv) {
   if (argc != 7) return Fail("usage: libinput-touches PREFIX NODE EVENTS WIDTH HEIGHT TOUCHES");
   const std::string prefix = argv[1];
-  const char* node = argv[2];
-  const int width = std::atoi(argv[4]), height = std::atoi(argv[5]), touches = std::atoi(argv[6]);
   UMockdevTestbed* testbed = umockdev_testbed_new();
   GError* error = nullptr;
   if (!umockdev_testbed_add_from_file(testbed, (prefix + ".umockdev").c_str(), &error) ||
-      !umockdev_testbed_load_ioctl(testbed, node, (prefix + ".ioctl").c_str(), &error))
+      !umockdev_testbed_load_ioctl(testbed, argv[2], (prefix + ".ioctl").c_str(), &error))
     return Fail(error->message);
   libinput* context = libinput_path_create_context(&kInterface, nullptr);
-  if (!libinput_path_add_device(context, node)) return Fail(std::string("libinput cannot open ") + node);
-  if (!umockdev_testbed_load_evemu_events(testbed, node, argv[3], &error)) return Fail(error->message);
+  if (!libinput_path_add_device(context, argv[2])) return Fail(std::string("libinput cannot open ") + argv[2]);
+  if (!umockdev_testbed_load_evemu_events(testbed, argv[2], argv[3], &error)) return Fail(error->message);
   pollfd ready{libinput_get_fd(context), POLLIN, 0};
-  for (int lifted = 0; lifted < touches;) {
+  for (int lifted = 0; lifted < std::atoi(argv[6]);) {
     if (::poll(&ready, 1, 30000) <= 0) return Fail("no touches for 30 s");
     libinput_dispatch(context);
     for (libinput_event* event; (event = libinput_get_event(context)); libinput_event_destroy(event))
-      lifted += Print(event, width, height);
+      lifted += Print(event, std::uint32_t(std::atoi(argv[4])), std::uint32_t(std::atoi(argv[5])));
   }
   return 0;
 }
