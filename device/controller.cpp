@@ -87,7 +87,7 @@ DeviceReply Controller::OnceKept(DeviceReply reply) const {
 
 void Controller::NoteNotKept() { journal_.Add(0, "StateNotSaved", "path=" + file_.path()); }
 
-DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, std::uint32_t size) {
+DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, std::uint32_t size, ClientId client) {
   const RequestEntry* request = FindRequest(code);
   if (!request || size != request->size) return Refuse(code, size);
   const RequestEntry& r = *request;
@@ -108,7 +108,7 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
     case IOCTL_SIM_TOUCH: return InjectTouch(r, From<SimTouch>(payload));
     case IOCTL_SIM_FINGER: return MoveFinger(r, From<SimFinger>(payload));
     case IOCTL_SIM_REPORT_RATE: return SetReportRate(r, From<std::int32_t>(payload));
-    case IOCTL_SIM_REPLAY: return Replay(r, From<SimReplay>(payload));
+    case IOCTL_SIM_REPLAY: return Replay(r, From<SimReplay>(payload), client);
     case IOCTL_SIM_READ_REPORTS: return ReadReports(From<SimReports>(payload));
     case IOCTL_SIM_GET_INPUT: return Ok(Bytes(touch_.InputInForce()));
     case IOCTL_SIM_SET_INPUT: return SetInput(r, From<SimInputUse>(payload));
@@ -222,14 +222,22 @@ std::size_t Controller::ReplyBound(std::uint32_t code) {
   return std::max<std::size_t>(sizeof(SettingsBlock), request ? request->size : 0);
 }
 
+bool Controller::SimulatorRequest(std::uint32_t code) {
+  // The simulator's requests are the 0xF9xxx group of the table.
+  return (code & 0xFF000) == (IOCTL_SIM_GET_BLOCK & 0xFF000);
+}
+
 // A part of a recording: it makes the recording the input in force, or goes on with it. A
-// recording that ends with the finger down lifts it, so that nothing stays pressed.
-DeviceReply Controller::Replay(const RequestEntry& request, const SimReplay& part) {
+// recording that ends with the finger down lifts it, so that nothing stays pressed. A recording
+// belongs to the client that plays it: another's parts are refused until it ends.
+DeviceReply Controller::Replay(const RequestEntry& request, const SimReplay& part, ClientId client) {
   const bool first = part.Flags & REPLAY_FIRST, last = part.Flags & REPLAY_LAST;
-  journal_.Add(
-      request.code, request.name,
-      "Events=" + std::to_string(part.Count) + " First=" + (first ? "1" : "0") + " Last=" + (last ? "1" : "0"));
-  if (!touch_.Replay(part)) return Failed();
+  const bool another = touch_.Replaying() && client != replayer_;
+  journal_.Add(request.code, request.name,
+               "Events=" + std::to_string(part.Count) + " First=" + (first ? "1" : "0") +
+                   " Last=" + (last ? "1" : "0") + (another ? " failed" : ""));
+  if (another || !touch_.Replay(part)) return Failed();
+  replayer_ = client;
   return Ok(Bytes(touch_.path().sample()));
 }
 
@@ -269,6 +277,14 @@ void Controller::TakeMonitor(const MonitorInfo& m) {
   next.block.ScreenWidth = static_cast<std::int16_t>(std::clamp(m.Width, 1, 32767));
   next.block.ScreenHeight = static_cast<std::int16_t>(std::clamp(m.Height, 1, 32767));
   SetAndSaveState(next);
+}
+
+// A recording whose client is gone would hold its touch, and stay the input in force, until the
+// next replay.
+void Controller::Leaves(ClientId client) {
+  if (client != replayer_ || !touch_.Replaying()) return;
+  journal_.Add(0, "ReplayEnded", "ClientGone=1");
+  touch_.EndReplay();
 }
 
 DeviceReply Controller::ReadReports(const SimReports& in) {

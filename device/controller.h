@@ -34,7 +34,13 @@ class Controller {
   Controller(const Controller&) = delete;
   Controller& operator=(const Controller&) = delete;
 
-  DeviceReply Handle(std::uint32_t code, const std::uint8_t* payload, std::uint32_t size);
+  // Who sends a request: a number the service gives each connection, never reused; 0 for a caller
+  // that is no client (the controller's own tests).
+  using ClientId = std::uint64_t;
+
+  DeviceReply Handle(std::uint32_t code, const std::uint8_t* payload, std::uint32_t size, ClientId client = 0);
+  // CLIENT has gone: a recording it was playing ends, a touch of it still down lifted.
+  void Leaves(ClientId client);
 
   // Takes SETTINGS, the installer's initial settings, when they are not the set taken last: their
   // accepted values go into the block, and the set is remembered in the kept state. Returns why
@@ -53,6 +59,9 @@ class Controller {
 
   // The largest reply a request of CODE can get: the journal's, or a record's.
   static std::size_t ReplyBound(std::uint32_t code);
+  // Whether CODE is one of the simulator's requests (Sim…), which the service serves after the
+  // suite's: a journal read or a burst takes milliseconds, a request of the suite microseconds.
+  static bool SimulatorRequest(std::uint32_t code);
 
   const StoredState& state() const { return state_; }
   const Journal& journal() const { return journal_; }
@@ -73,7 +82,7 @@ class Controller {
   DeviceReply SetReportRate(const RequestEntry& request, std::int32_t rate);
   DeviceReply InjectTouch(const RequestEntry& request, const SimTouch& touch);
   DeviceReply MoveFinger(const RequestEntry& request, const SimFinger& finger);
-  DeviceReply Replay(const RequestEntry& request, const SimReplay& part);
+  DeviceReply Replay(const RequestEntry& request, const SimReplay& part, ClientId client);
   DeviceReply ReadReports(const SimReports& in);
   DeviceReply SetInput(const RequestEntry& request, const SimInputUse& in);
   DeviceReply SetMonitors(const RequestEntry& request, const MonitorLayout& layout);
@@ -100,6 +109,8 @@ class Controller {
   Journal& journal_;
   TouchSide& touch_;
   SmiRegistration smi_{-1, 0, 0};
+  // The client whose recording plays (while one does): only its parts are taken.
+  ClientId replayer_ = 0;
   std::int32_t calibrationState_ = 0;
 };
 

@@ -33,6 +33,7 @@ void RequestReader::Pop() {
   start_ += frame::kHeaderSize + r.size;
   if (start_ == buffer_.size()) {
     buffer_.clear();
+    if (buffer_.capacity() > kKeptRoom) buffer_.shrink_to_fit();
     start_ = 0;
   }
 }

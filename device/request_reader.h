@@ -1,7 +1,7 @@
 // One client's byte stream to the device service, cut into request frames (host/device_frame.h):
 // bytes go in as they arrive, whole requests come out in order. Holds at most one largest frame
 // and one read's worth of bytes beyond it, so a client that sends faster than it is served is
-// simply read later.
+// simply read later; once every request is served, it keeps the room of a few small ones only.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +22,8 @@ class RequestReader {
   static constexpr std::uint32_t kMaxRequest = 64u << 10;
   // What the reader holds at most: one largest frame and one read beyond it.
   static constexpr std::size_t kMaxBuffered = 2 * (kMaxRequest + 8);
+  // What an empty reader keeps of its room.
+  static constexpr std::size_t kKeptRoom = 16u << 10;
 
   // Room for more bytes (0 when the reader is full and waits for its requests to be served).
   std::size_t Room() const { return kMaxBuffered - (buffer_.size() - start_); }

@@ -1,5 +1,6 @@
 #include "device/server.h"
 
+#include <malloc.h>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/eventfd.h>
@@ -25,7 +26,14 @@ namespace qx {
 
 namespace {
 
+// Clients at once, those whose first request is not whole yet among them. At the cap a new one
+// takes the place of the client idle the longest; when none is idle it is closed at once.
 constexpr std::size_t kMaxClients = 256;
+// Connections waiting to be accepted. Each costs the loop a read and a close when it turns out to
+// be junk, so the backlog empties quickly: it only has to take bursts.
+constexpr int kBacklog = 256;
+// Connections taken in one go before the loop lets the turn go to those waiting for it.
+constexpr int kAcceptBatch = 32;
 // A client's turn ends once its unread replies are this many bytes; it is not read from until
 // they are sent, so its further requests wait in its own socket.
 constexpr std::size_t kClientReplyCap = 64u << 10;
@@ -55,10 +63,18 @@ void LeaveStopSignalsToTheLoop() {
   pthread_sigmask(SIG_BLOCK, &stops, nullptr);
 }
 
+// A journal read's reply is a few megabytes, made and freed by the client's thread. Once such a
+// block is freed, the C library's allocator raises its mapping threshold above it and serves the
+// next ones from the threads' arenas, which keep them after they are freed: a few hundred clients
+// that read the journal and then sat idle held hundreds of megabytes. Blocks mapped for themselves
+// go back whole when freed.
+void GiveLargeBlocksBack() { mallopt(M_MMAP_THRESHOLD, 256 << 10); }
+
 }  // namespace
 
 struct DeviceServer::Client {
   int fd = -1;
+  Controller::ClientId id = 0;
   RequestReader in;
   // The replies of the turn, sent when the turn ends.
   std::vector<std::uint8_t> out;
@@ -68,6 +84,16 @@ struct DeviceServer::Client {
   std::deque<DeviceReply> held;
   std::size_t heldBytes = 0;
   bool hungUp = false;  // it will send nothing more
+  // Set by the loop, holding the turn: it has a thread of its own (its first request was whole),
+  // and it was shut down to give its place to a new client.
+  bool attended = false;
+  bool evicted = false;
+  // The line of the turn it takes or holds: that of its first request.
+  TurnLock::Line line = TurnLock::Line::kPrompt;
+  // For the loop's choice of a client to give its place up: whether its thread waits for it to
+  // send something, and when it last did (or connected), in Clock's ticks.
+  std::atomic<bool> waiting{false};
+  std::atomic<Clock::rep> sentAt{0};
   // For a first request the controller holds (Controller::Holds): when it is answered at the latest.
   std::optional<Clock::time_point> heldUntil;
   // The inputs' descriptors, polled (without waiting) before each turn.
@@ -80,13 +106,28 @@ struct DeviceServer::Client {
     Request r;
     return in.Peek(r) != RequestReader::State::kNeedMore;
   }
+  // Whether it waits for its next request: a client without a thread always does.
+  bool Idle() const { return !attended || waiting; }
+  // One read of what it sent, as far as its reader has room, with recv FLAGS: recv's result.
+  ssize_t TakeIn(int flags) {
+    std::uint8_t chunk[16u << 10];
+    const ssize_t n = ::recv(fd, chunk, std::min(sizeof chunk, in.Room()), flags);
+    if (n > 0) {
+      in.Append(chunk, static_cast<std::size_t>(n));
+      sentAt = Clock::now().time_since_epoch().count();
+    }
+    if (n == 0) hungUp = true;
+    return n;
+  }
 };
 
 DeviceServer::DeviceServer(std::string socketPath, Controller& controller, TouchSide& touch)
     : path_(std::move(socketPath)),
       controller_(controller),
       touch_(touch),
-      wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+      wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+  GiveLargeBlocksBack();
+}
 
 DeviceServer::~DeviceServer() {
   if (listenFd_ >= 0) {
@@ -120,7 +161,7 @@ bool DeviceServer::Listen() {
   bool ok = listenFd_ >= 0 && ::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
   ::umask(old);
   if (ok) ::chmod(path_.c_str(), 0600);
-  if (!ok || ::listen(listenFd_, 64) != 0 || wakeFd_ < 0) {
+  if (!ok || ::listen(listenFd_, kBacklog) != 0 || wakeFd_ < 0) {
     std::fprintf(stderr, "qxwmecomd: cannot serve %s: %s\n", path_.c_str(), std::strerror(errno));
     return false;
   }
@@ -160,6 +201,7 @@ void DeviceServer::Run() {
     }
     touch_.Wake(Clock::now(), fds_.data() + kFirstInput, fds_.size() - kFirstInput);
     NoteChange();
+    ReadFirstRequests();
     if (fds_[kListening].revents & POLLIN) AcceptClients();
   }
   EndClients(turn);
@@ -178,6 +220,13 @@ int DeviceServer::PreparePoll() {
   fds_.push_back({listenFd_, POLLIN, 0});
   fds_.push_back({wakeFd_, POLLIN, 0});
   touch_.AppendPollEntries(fds_);
+  firstReadsAt_ = fds_.size();
+  firstReads_.clear();
+  for (Client& c : clients_) {
+    if (c.attended) continue;
+    fds_.push_back({c.fd, POLLIN, 0});
+    firstReads_.push_back(&c);
+  }
   return timeout;
 }
 
@@ -194,35 +243,79 @@ void DeviceServer::WakeLoopIfDueSooner() {
   WakeLoop();
 }
 
+void DeviceServer::ReadFirstRequests() {
+  for (std::size_t i = 0; i < firstReads_.size(); ++i)
+    if (fds_[firstReadsAt_ + i].revents) ReadFirstRequest(*firstReads_[i]);
+}
+
 void DeviceServer::AcceptClients() {
-  for (;;) {
+  for (int taken = 0; taken < kAcceptBatch; ++taken) {
     // Blocking, unlike the listening socket: the client's thread waits in its calls.
     const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) return;
-    if (clients_.size() >= kMaxClients) {
+    if (!MakePlace()) {
       ::close(fd);
       continue;
     }
-    StartClient(fd);
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &kStalledReader, sizeof kStalledReader);
+    Client& c = clients_.emplace_back();
+    c.fd = fd;
+    c.id = ++lastId_;
+    c.sentAt = Clock::now().time_since_epoch().count();
+    ReadFirstRequest(c);  // most clients send their request with the connect
   }
 }
 
-void DeviceServer::StartClient(int fd) {
-  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &kStalledReader, sizeof kStalledReader);
-  Client& c = clients_.emplace_back();
-  c.fd = fd;
+// An idle client (one waiting for its next request, or for its first) holds its place only as
+// long as nobody else needs it: clients that connect and send nothing cannot shut others out.
+bool DeviceServer::MakePlace() {
+  if (clients_.size() - evicted_ < kMaxClients) return true;
+  Client* quietest = nullptr;
+  for (Client& c : clients_)
+    if (!c.evicted && c.Idle() && (!quietest || c.sentAt < quietest->sentAt)) quietest = &c;
+  if (!quietest) return false;
+  if (!quietest->attended) {
+    Drop(*quietest);
+    return true;
+  }
+  // Its thread sees the end of its stream and leaves.
+  ::shutdown(quietest->fd, SHUT_RDWR);
+  quietest->evicted = true;
+  ++evicted_;
+  return true;
+}
+
+void DeviceServer::ReadFirstRequest(Client& c) {
+  const ssize_t n = c.TakeIn(MSG_DONTWAIT);
+  if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
+  Request r;
+  const RequestReader::State state = c.in.Peek(r);
+  if (state == RequestReader::State::kRequest) StartAttending(c);
+  else if (n <= 0 || state == RequestReader::State::kMalformed) Drop(c);
+}
+
+void DeviceServer::StartAttending(Client& c) {
+  c.attended = true;
   try {
     // It ends on its own, after taking itself off the list; Run waits for that.
     std::thread(&DeviceServer::Attend, this, std::ref(c)).detach();
   } catch (const std::system_error& e) {
     std::fprintf(stderr, "qxwmecomd: no thread for a client: %s\n", e.what());
-    ::close(fd);
-    clients_.pop_back();
+    Drop(c);
   }
 }
 
+void DeviceServer::Drop(Client& c) {
+  ::close(c.fd);
+  clients_.remove_if([&](const Client& each) { return &each == &c; });
+}
+
 void DeviceServer::EndClients(Turn& turn) {
-  for (Client& c : clients_) ::shutdown(c.fd, SHUT_RDWR);
+  for (auto next = clients_.begin(); next != clients_.end();) {
+    Client& c = *next++;
+    if (c.attended) ::shutdown(c.fd, SHUT_RDWR);
+    else Drop(c);
+  }
   WakeRoomWaiters();
   NoteChange();
   ++changeWaiters_;
@@ -238,7 +331,8 @@ void DeviceServer::Attend(Client& c) {
       if (c.hungUp || !Receive(c)) break;
       continue;
     }
-    Turn turn(turn_);
+    Turn turn;
+    TakeTurnFor(c, turn);
     const bool stays = TakeTurn(c, turn);
     turn.unlock();
     if (!stays || !WriteTo(c)) break;
@@ -246,21 +340,26 @@ void DeviceServer::Attend(Client& c) {
   Leave(c);
 }
 
-// Takes one read of what the client sent, waiting for it, as far as its reader has room.
+// Takes one read of what the client sent, waiting for it; idle meanwhile.
 bool DeviceServer::Receive(Client& c) {
-  std::uint8_t chunk[16u << 10];
-  for (;;) {
-    const ssize_t n = ::recv(c.fd, chunk, std::min(sizeof chunk, c.in.Room()), 0);
-    if (n > 0) {
-      c.in.Append(chunk, static_cast<std::size_t>(n));
-      return true;
-    }
-    if (n == 0) {
-      c.hungUp = true;
-      return true;
-    }
-    if (errno != EINTR) return false;
+  c.waiting = true;
+  ssize_t n;
+  while ((n = c.TakeIn(0)) < 0 && errno == EINTR) {
   }
+  c.waiting = false;
+  return n >= 0;
+}
+
+TurnLock::Line DeviceServer::LineOf(std::uint32_t code) {
+  return Controller::SimulatorRequest(code) ? TurnLock::Line::kBulk : TurnLock::Line::kPrompt;
+}
+
+void DeviceServer::TakeTurnFor(Client& c, Turn& turn) {
+  Request r;
+  c.line = c.in.Peek(r) == RequestReader::State::kRequest ? LineOf(r.code) : TurnLock::Line::kPrompt;
+  turn.release();
+  turn_.lock(c.line);
+  turn = Turn(turn_, std::adopt_lock);
 }
 
 // Before its replies go out the turn does only what they need: on a busy machine every
@@ -294,9 +393,9 @@ const pollfd* DeviceServer::PollInputsNow(Client& c) {
   return c.inputs.data();
 }
 
-// Answers the client's whole requests for one turn: while its unread replies stay under its cap,
-// and for no longer than one slice. A request that may not be answered yet is waited for, once
-// the replies before it are sent.
+// Answers the client's whole requests for one turn: those of the turn's line, while its unread
+// replies stay under its cap, and for no longer than one slice. A request that may not be answered
+// yet is waited for, once the replies before it are sent.
 bool DeviceServer::ServeTurn(Client& c, Turn& turn) {
   // The slice is timed from the second request on: most turns have one, which needs no clock.
   std::optional<Clock::time_point> start;
@@ -309,7 +408,7 @@ bool DeviceServer::ServeTurn(Client& c, Turn& turn) {
     const RequestReader::State state = c.in.Peek(r);
     if (state == RequestReader::State::kMalformed || stop_) return false;  // not our peer
     if (state == RequestReader::State::kNeedMore || c.Pending() >= kClientReplyCap ||
-        (!first && Clock::now() - started() >= kServeSlice))
+        (!first && (LineOf(r.code) != c.line || Clock::now() - started() >= kServeSlice)))
       return true;
     // A request the controller holds waits from the moment it is first seen.
     if (!c.heldUntil && controller_.Holds(r.code)) c.heldUntil = started() + std::chrono::milliseconds(kRbfWaitHoldMs);
@@ -351,11 +450,11 @@ void DeviceServer::WaitToServe(Client& c, std::uint32_t code, Turn& turn) {
     roomFreed_.wait(room, [&] { return stop_ || RoomFor(code); });
     --roomWaiters_;
   }
-  turn.lock();
+  TakeTurnFor(c, turn);
 }
 
 void DeviceServer::Answer(Client& c, const Request& r) {
-  DeviceReply reply = controller_.Handle(r.code, r.payload, r.size);
+  DeviceReply reply = controller_.Handle(r.code, r.payload, r.size, c.id);
   c.in.Pop();
   c.heldUntil.reset();
   AddPending(frame::kHeaderSize + reply.data.size());
@@ -417,15 +516,22 @@ bool DeviceServer::WriteTo(Client& c) {
   if (!SendPending(c, 0) || !ReleaseHeld(c)) return false;
   c.out.clear();
   c.outSent = 0;
+  // A large reply's room goes back once it is sent, as a reader's does once it is empty: clients
+  // that read the journal once and then sit idle hold no more than those that never did.
+  if (c.out.capacity() > RequestReader::kKeptRoom) c.out.shrink_to_fit();
   return true;
 }
 
 void DeviceServer::Leave(Client& c) {
   RemovePending(c.Pending());
   Turn turn(turn_);
+  controller_.Leaves(c.id);
+  if (c.evicted) --evicted_;
   ::close(c.fd);
   clients_.remove_if([&](const Client& each) { return &each == &c; });
   NoteChange();
+  NoteDue();
+  WakeLoopIfDueSooner();
 }
 
 void DeviceServer::AddPending(std::size_t bytes) { pendingTotal_ += bytes; }

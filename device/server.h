@@ -1,13 +1,16 @@
 // The device service's loop and its clients: the socket, with many clients at once, and the
-// touch side's inputs. Each client has a thread of its own that waits for its requests and
-// answers them in order; the loop's thread accepts clients and wakes the inputs on their
-// descriptors and due times. Both act on the controller and the touch side only while they hold
-// the turn (TurnLock), one at a time and in the order they asked, so both stay single-threaded; a client's thread waits
-// for its next request in a blocking read of its own socket, the cheapest wake-up there is. Whoever holds the turn
-// first lets the inputs hand their reports to the touch path, so reports that came in meanwhile go before the requests.
-// A client that sends a malformed frame is disconnected; one that stalls or vanishes mid-frame
-// holds up nobody else. What one client can make the service hold, and how long it can keep the
-// others waiting, is bounded (see the constants in server.cpp).
+// touch side's inputs. The loop's thread accepts clients and reads each one's first bytes itself;
+// a client whose first request is whole gets a thread of its own, which waits for its requests and
+// answers them in order. So a connection that sends nothing, or junk, or hangs up, costs the loop
+// a read and a close, never a thread. The loop also wakes the inputs on their descriptors and due
+// times. Both act on the controller and the touch side only while they hold the turn (TurnLock),
+// one at a time, so both stay single-threaded: the suite's requests and the inputs in the order
+// they asked, the simulator's behind them; a client's thread waits for its next request in a
+// blocking read of its own socket, the cheapest wake-up there is. Whoever holds the turn first
+// lets the inputs hand their reports to the touch path, so reports that came in meanwhile go
+// before the requests. A client that sends a malformed frame is disconnected; one that stalls or
+// vanishes mid-frame holds up nobody else. What one client can make the service hold, and how long
+// it can keep the others waiting, is bounded (see the constants in server.cpp).
 #pragma once
 
 #include <atomic>
@@ -48,11 +51,21 @@ class DeviceServer {
   using Turn = std::unique_lock<TurnLock>;
   struct Client;
 
-  // The loop's thread, holding the turn. Fills the poll set, says how long the poll may wait and
-  // notes when the loop wakes at the latest.
+  // The loop's thread, holding the turn. Fills the poll set (the clients without a thread among
+  // it), says how long the poll may wait and notes when the loop wakes at the latest.
   int PreparePoll();
+  // Takes what the clients without a thread sent, as the poll found them.
+  void ReadFirstRequests();
+  // Takes the connections waiting to be accepted, kAcceptBatch at most, each read at once.
   void AcceptClients();
-  void StartClient(int fd);
+  // Whether a new client has a place: one is free, or the client idle the longest gave its up.
+  bool MakePlace();
+  // Reads what a client without a thread sent, without waiting: once a request is whole the client
+  // gets its thread; one that hangs up first, or sends a malformed frame, is dropped.
+  void ReadFirstRequest(Client& client);
+  void StartAttending(Client& client);
+  // Closes a client without a thread.
+  void Drop(Client& client);
   // Ends every client's thread, which needs the turn too: waits with it given up.
   void EndClients(Turn& turn);
   // Notes what the touch side may have to do next (due_, inputDescriptors_). Holding the turn, at
@@ -68,6 +81,10 @@ class DeviceServer {
 
   // A client's thread, from its first request to its end.
   void Attend(Client& client);
+  // The line a request of CODE waits for the turn in: the simulator's behind the suite's.
+  static TurnLock::Line LineOf(std::uint32_t code);
+  // Takes the turn in the line of the client's first request (kept in the client) into TURN.
+  void TakeTurnFor(Client& client, Turn& turn);
   // Waits for what the client sends next; false when it is to go.
   bool Receive(Client& client);
   // Holding the turn: lets the inputs report (when they may have something), then answers the
@@ -117,6 +134,9 @@ class DeviceServer {
 
   // Held by whoever acts on the controller, the clients_ list or the members below.
   TurnLock turn_;
+  Controller::ClientId lastId_ = 0;
+  // Clients shut down to make room for others, on their way out: their places are free.
+  std::size_t evicted_ = 0;
   // Notified whenever what a waiting client waits for may have changed: the controller's state,
   // the clients, or the service stopping.
   std::condition_variable_any changed_;
@@ -124,9 +144,11 @@ class DeviceServer {
   // Counted holding the turn, as the waits and the notifications happen holding it.
   int changeWaiters_ = 0;
   std::list<Client> clients_;
-  // The loop's poll set: the listening socket, the wake-up descriptor, then the touch side's
-  // entries.
+  // The loop's poll set: the listening socket, the wake-up descriptor, the touch side's entries,
+  // then the clients without a thread (firstReads_, from fds_[firstReadsAt_] on).
   std::vector<pollfd> fds_;
+  std::vector<Client*> firstReads_;
+  std::size_t firstReadsAt_ = 0;
   Clock::time_point loopWakesBy_;
   // As NoteDue last found them; until then, as if the inputs always had work.
   std::optional<Clock::time_point> due_;

@@ -94,6 +94,9 @@ class TouchSide {
   void MoveFinger(std::int16_t x, std::int16_t y, std::uint16_t jitter, bool down);
   // A part of a recording (SimReplay); false when it cannot be taken.
   bool Replay(const SimReplay& part) { return replay_.Take(part, path_); }
+  // Ends the recording that plays, if any: a touch still down lifts where it was.
+  void EndReplay() { replay_.End(path_); }
+  bool Replaying() const { return replay_.playing(); }
 
   // "Monitor: …" for the touchscreen's monitor and why, when the monitors are known.
   std::string DescribeMonitor() const;

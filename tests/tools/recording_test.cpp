@@ -9,6 +9,8 @@
 #include <chrono>
 #include <thread>
 
+#include "core/driver_records.h"
+#include "tests/support/device_request.h"
 #include "tests/support/device_service.h"
 #include "tests/support/journal.h"
 #include "tests/support/process.h"
@@ -171,6 +173,24 @@ TEST_F(Replay, WhatRecordWritesReplaysAsTheReportsItRecorded) {
   EXPECT_EQ(rc, 0);
   EXPECT_EQ(Places(test::JournalReports()), recorded);
   EXPECT_GE(recorded.size(), 6u);
+}
+
+// A replay belongs to the qxctl that plays it: a second is refused while it plays, and once it is
+// killed the service ends it, lifting its touch and putting the input before it back in force.
+TEST_F(Replay, ASecondIsRefusedAndOneWhoseClientDiesEnds) {
+  TouchRecording rec(kPanel);
+  rec.Down(0, 100, 200);
+  rec.Up(60000000);
+  const std::string file = Write("held.events", rec.Text());
+  const pid_t first = test::Spawn({test::Program("qxctl"), "--root", root_.path(), "replay", file});
+  const auto touching = [] { return test::DeviceAnswer(IOCTL_SIM_GET_STATUS, SimStatus{}).Touching != 0; };
+  ASSERT_TRUE(test::WaitUntil(touching, 10000));
+  const test::RunResult second = test::Run({test::Program("qxctl"), "--root", root_.path(), "replay", file}, {}, 5000);
+  EXPECT_EQ(second.exitCode, 1);
+  EXPECT_NE(second.err.find("another recording is being replayed"), std::string::npos) << second.err;
+  test::KillAndWait(first, SIGKILL);
+  EXPECT_TRUE(test::WaitUntil([&] { return !touching(); }, 10000)) << "the touch stays down";
+  EXPECT_NE(test::DeviceAnswer(IOCTL_SIM_GET_INPUT, SimInput{}).Kind, INPUT_RECORDING);
 }
 
 }  // namespace

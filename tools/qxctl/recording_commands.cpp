@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "host/last_error.h"
+
 #include "tools/qxctl/recording.h"
 #include "tools/qxctl/commands.h"
 #include "tools/qxctl/service_requests.h"
@@ -129,7 +131,10 @@ int Replay(const Args& args) {
   if (int rc = Open()) return rc;
   CatchInterrupt();
   const bool ok = Play(recording, args[0], speed, fast);
+  // A part the service answered and refused: another client's recording plays.
+  const bool refused = !ok && GetLastError() != ERROR_SEM_TIMEOUT;
   CloseDriver();
+  if (refused) return Fail("another recording is being replayed: it must end first");
   return ok ? kOk : NoAnswer();
 }
 
