@@ -116,7 +116,7 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
     case IOCTL_SIM_GET_MONITORS: return Ok(Bytes(touch_.monitors()));
     case IOCTL_SIM_MAP_TO_OUTPUT: return MapToOutput(r, From<SimOutputName>(payload));
     case IOCTL_SIM_GET_STATUS: return Ok(Bytes(Status()));
-    case IOCTL_SIM_READ_JOURNAL: return Ok(JournalTail());
+    case IOCTL_SIM_READ_JOURNAL: return Ok(journal_.Tail(frame::kMaxPayload));  // the newest lines that fit
     case IOCTL_SIM_CLEAR_JOURNAL: journal_.Clear(); return Ok({});
     case IOCTL_SIM_DESCRIBE_IO: return DescribeIo();
     default: return Failed();
@@ -201,13 +201,6 @@ SimStatus Controller::Status() const {
   SimStatus status = touch_.Status();
   status.Present = state_.present && status.Present ? 1 : 0;
   return status;
-}
-
-std::vector<std::uint8_t> Controller::JournalTail() {
-  std::string text = journal_.Text();
-  // The newest lines, when they are more than one reply can hold.
-  if (text.size() > frame::kMaxPayload) text.erase(0, text.size() - frame::kMaxPayload);
-  return std::vector<std::uint8_t>(text.begin(), text.end());
 }
 
 bool Controller::Holds(std::uint32_t code) const {

@@ -92,7 +92,6 @@ class Controller {
   void TakeMonitor(const MonitorInfo& m);
   DeviceReply DescribeIo() const;
   SimStatus Status() const;
-  std::vector<std::uint8_t> JournalTail();
 
   // The block as GetSettings and the Set requests hand it out: an absent controller shows no
   // active port.

@@ -131,19 +131,25 @@ std::string Journal::Entry::Render() const {
   return out + '\n';
 }
 
-std::string Journal::Text() {
+template <typename Bytes>
+Bytes Journal::Lines(std::size_t limit) {
   WriteHeld();
-  std::size_t total = 0;
-  for (std::size_t n = 0; n < ring_.size(); ++n) {
-    const Entry& e = At(n);
+  std::size_t first = ring_.size(), total = 0;
+  for (; first > 0; --first) {
+    const Entry& e = At(first - 1);
     if (e.line.empty()) e.line = e.Render();
+    if (total + e.line.size() > limit) break;
     total += e.line.size();
   }
-  std::string text;
+  Bytes text;
   text.reserve(total);
-  for (std::size_t n = 0; n < ring_.size(); ++n) text += At(n).line;
+  for (std::size_t n = first; n < ring_.size(); ++n) text.insert(text.end(), At(n).line.begin(), At(n).line.end());
   return text;
 }
+
+std::string Journal::Text() { return Lines<std::string>(SIZE_MAX); }
+
+std::vector<std::uint8_t> Journal::Tail(std::size_t limit) { return Lines<std::vector<std::uint8_t>>(limit); }
 
 }  // namespace qx
 

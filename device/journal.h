@@ -52,6 +52,8 @@ class Journal {
   void ReportsAfter(std::uint32_t after, SimReports& out);
   // Every line, each ended by '\n', oldest first.
   std::string Text();
+  // The newest whole lines that fit in LIMIT bytes, oldest first: what a journal read is answered.
+  std::vector<std::uint8_t> Tail(std::size_t limit);
   std::size_t size() const { return std::min(capacity_, ring_.size() + heldCount_); }
   std::size_t capacity() const { return capacity_; }
 
@@ -81,6 +83,9 @@ class Journal {
   void WriteHeld();
   // The entry N places after the oldest kept.
   const Entry& At(std::size_t n) const { return ring_[(oldest_ + n) % ring_.size()]; }
+  // The newest lines that fit in LIMIT bytes (a line costs at least one), in one allocation.
+  template <typename Bytes>
+  Bytes Lines(std::size_t limit);
 
   std::size_t capacity_;
   std::vector<Entry> ring_;  // in the order added from oldest_ on, wrapping round

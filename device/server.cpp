@@ -63,13 +63,6 @@ void LeaveStopSignalsToTheLoop() {
   pthread_sigmask(SIG_BLOCK, &stops, nullptr);
 }
 
-// A journal read's reply is a few megabytes, made and freed by the client's thread. Once such a
-// block is freed, the C library's allocator raises its mapping threshold above it and serves the
-// next ones from the threads' arenas, which keep them after they are freed: a few hundred clients
-// that read the journal and then sat idle held hundreds of megabytes. Blocks mapped for themselves
-// go back whole when freed.
-void GiveLargeBlocksBack() { mallopt(M_MMAP_THRESHOLD, 256 << 10); }
-
 }  // namespace
 
 struct DeviceServer::Client {
@@ -126,7 +119,8 @@ DeviceServer::DeviceServer(std::string socketPath, Controller& controller, Touch
       controller_(controller),
       touch_(touch),
       wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
-  GiveLargeBlocksBack();
+  // See GiveMemoryBackWhenQuiet: set before the clients' threads allocate.
+  mallopt(M_ARENA_MAX, 1);
 }
 
 DeviceServer::~DeviceServer() {
@@ -185,6 +179,7 @@ void DeviceServer::Run() {
   while (!stop_) {
     const int timeout = PreparePoll();
     turn.unlock();
+    GiveMemoryBackWhenQuiet();
     const int ready = ::poll(fds_.data(), fds_.size(), timeout);
     turn.lock();
     if (ready < 0 && errno != EINTR) {
@@ -228,6 +223,18 @@ int DeviceServer::PreparePoll() {
     firstReads_.push_back(&c);
   }
   return timeout;
+}
+
+// A journal read's reply is a few megabytes, made and freed by its client's thread. The C
+// library's allocator keeps freed blocks for the next ones: cheap while journal reads go on
+// (mapping each afresh doubled a read's cost), but with an arena of its own for each of many
+// threads, clients that had read the journal and sat idle held tens of megabytes. So the threads
+// share one arena (the turn lets one at a time do most of the work anyway), and once no reply
+// waits to be sent the loop hands what the arena keeps free back to the system.
+void DeviceServer::GiveMemoryBackWhenQuiet() {
+  if (!largeReplySent_ || pendingTotal_ > 0) return;
+  largeReplySent_ = false;
+  malloc_trim(0);
 }
 
 void DeviceServer::NoteDue() {
@@ -470,6 +477,9 @@ void DeviceServer::PutReply(Client& c, const DeviceReply& reply) {
   std::uint8_t header[frame::kHeaderSize];
   frame::PutU32(header, reply.success ? 1 : 0);
   frame::PutU32(header + 4, static_cast<std::uint32_t>(reply.data.size()));
+  // Grown once for a large reply (a journal read), not once for its header and again for its text.
+  const std::size_t needed = c.out.size() + sizeof header + reply.data.size();
+  if (needed > c.out.capacity()) c.out.reserve(std::max(needed, 2 * c.out.capacity()));
   c.out.insert(c.out.end(), header, header + sizeof header);
   c.out.insert(c.out.end(), reply.data.begin(), reply.data.end());
 }
@@ -518,7 +528,10 @@ bool DeviceServer::WriteTo(Client& c) {
   c.outSent = 0;
   // A large reply's room goes back once it is sent, as a reader's does once it is empty: clients
   // that read the journal once and then sit idle hold no more than those that never did.
-  if (c.out.capacity() > RequestReader::kKeptRoom) c.out.shrink_to_fit();
+  if (c.out.capacity() > RequestReader::kKeptRoom) {
+    c.out.shrink_to_fit();
+    largeReplySent_ = true;
+  }
   return true;
 }
 

@@ -68,6 +68,9 @@ class DeviceServer {
   void Drop(Client& client);
   // Ends every client's thread, which needs the turn too: waits with it given up.
   void EndClients(Turn& turn);
+  // The loop's thread, without the turn: gives the memory of large replies back to the system
+  // once they are all sent.
+  void GiveMemoryBackWhenQuiet();
   // Notes what the touch side may have to do next (due_, inputDescriptors_). Holding the turn, at
   // the end of whatever may have changed it.
   void NoteDue();
@@ -155,6 +158,8 @@ class DeviceServer {
   bool inputDescriptors_ = true;
 
   std::atomic<std::size_t> pendingTotal_{0};
+  // A large reply was sent (and its room freed) since the memory was last given back.
+  std::atomic<bool> largeReplySent_{false};
   // Those waiting for room (roomFreed_) wait under roomMutex_, and count themselves in roomWaiters_
   // so that freeing room wakes nobody when nobody waits.
   std::mutex roomMutex_;
