@@ -27,7 +27,6 @@ using test::TouchRecording;
 
 const TestTouchscreen kPanel{"QX Test Panel", 0, 2046, 0, 2046, 0};
 
-
 // A tap and a short drag: 15 lines of events after the description.
 TouchRecording TapAndDrag() {
   TouchRecording rec(kPanel);
@@ -181,11 +180,12 @@ TEST_F(Replay, ASecondIsRefusedAndOneWhoseClientDiesEnds) {
   TouchRecording rec(kPanel);
   rec.Down(0, 100, 200);
   rec.Up(60000000);
-  const std::string file = Write("held.events", rec.Text());
-  const pid_t first = test::Spawn({test::Program("qxctl"), "--root", root_.path(), "replay", file});
+  const std::vector<std::string> replay = {test::Program("qxctl"), "--root", root_.path(), "replay",
+                                           Write("held.events", rec.Text())};
+  const pid_t first = test::Spawn(replay);
   const auto touching = [] { return test::DeviceAnswer(IOCTL_SIM_GET_STATUS, SimStatus{}).Touching != 0; };
   ASSERT_TRUE(test::WaitUntil(touching, 10000));
-  const test::RunResult second = test::Run({test::Program("qxctl"), "--root", root_.path(), "replay", file}, {}, 5000);
+  const test::RunResult second = test::Run(replay, {}, 5000);
   EXPECT_EQ(second.exitCode, 1);
   EXPECT_NE(second.err.find("another recording is being replayed"), std::string::npos) << second.err;
   test::KillAndWait(first, SIGKILL);
