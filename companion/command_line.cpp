@@ -4,23 +4,38 @@
 #include <cstring>
 
 #include "companion/companion_program.h"
+#include "core/exit_codes.h"
+#include "core/suite_version.h"
 #include "host/machine_root.h"
 
 namespace qx::companion {
 
 namespace {
 
-constexpr int kUsageExit = 64;
+void PrintUsageLine(std::FILE* out) { std::fprintf(out, "Usage: %s [--root DIR] [--rotation N]\n", kProgramName); }
 
-void PrintUsage(std::FILE* out) {
-  std::fprintf(out,
-               "usage: %s [--root DIR] [--rotation N]\n"
-               "  the TouchScreen QX-COM companion: registers with the device service, reports the screen size\n"
-               "  --root DIR    the machine root (default: QX_ROOT)\n"
-               "  --rotation N  the RotationCode to register, 0..3, instead of the screen's own:\n"
-               "                0 upright, 1 a quarter turn clockwise, 2 a quarter turn counter-clockwise,\n"
-               "                3 a half turn\n",
-               kProgramName);
+void PrintHelp() {
+  PrintUsageLine(stdout);
+  std::printf(
+      "\n"
+      "%s: the TouchScreen QX-COM companion program. It registers its window and the screen's\n"
+      "RotationCode with the device service of the machine root and reports the screen's size,\n"
+      "again whenever the screen changes, so that the calibration follows the screen. The startup\n"
+      "program starts it at every log-on and the control panel's SMI On button starts it. Its window\n"
+      "needs no attention and may be minimized; its Close button, its close box, SMI_CLOSE (the\n"
+      "control panel's SMI Off, the uninstaller) and SIGTERM end it, until the next log-on, and it\n"
+      "deregisters as it ends. One copy runs at a time.\n"
+      "\n"
+      "Options:\n%s"
+      "  --rotation N  the RotationCode to register, 0..3, instead of the screen's own:\n"
+      "                0 upright, 1 a quarter turn clockwise, 2 a quarter turn counter-clockwise,\n"
+      "                3 a half turn\n"
+      "\n"
+      "Exit status:\n"
+      "  0   ended, or another copy runs\n"
+      "  1   failed: no device service, or it refused the registration (a box said why)\n"
+      "  64  usage: a wrong command line\n",
+      kProgramName, kCommonOptionsHelp);
 }
 
 // The whole of TEXT as one of 0..3.
@@ -31,8 +46,9 @@ std::optional<int> RotationCode(const char* text) {
 
 CommandLine Refused(const char* what, const char* argument) {
   std::fprintf(stderr, "%s: %s '%s'\n", kProgramName, what, argument);
-  PrintUsage(stderr);
-  return {std::nullopt, kUsageExit};
+  PrintUsageLine(stderr);
+  std::fprintf(stderr, "Try '%s --help' for more information.\n", kProgramName);
+  return {std::nullopt, exit_code::kUsage};
 }
 
 }  // namespace
@@ -42,9 +58,10 @@ CommandLine ReadCommandLine(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     if (!std::strcmp(arg, "--help") || !std::strcmp(arg, "-h")) {
-      PrintUsage(stdout);
-      return {std::nullopt, 0};
+      PrintHelp();
+      return {std::nullopt, exit_code::kOk};
     }
+    if (!std::strcmp(arg, "--version")) return {std::nullopt, PrintVersion(kProgramName)};
     const bool takesValue = !std::strcmp(arg, "--root") || !std::strcmp(arg, "--rotation");
     if (!takesValue) return Refused("unknown argument", arg);
     if (i + 1 == argc) return Refused("a value is missing after", arg);

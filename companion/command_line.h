@@ -1,4 +1,4 @@
-// The companion's command line: "--root DIR", "--rotation N" and "--help".
+// The companion's command line: "--root DIR", "--rotation N", "--help" and "--version".
 #pragma once
 
 #include <optional>
@@ -12,7 +12,7 @@ struct CommandLine {
 };
 
 // Reads ARGV; makes "--root DIR" the machine root. A bad argument or a rotation other than 0..3 is
-// refused on stderr with the usage (exit code 64); "--help" prints the usage (exit code 0).
+// refused on stderr with the usage (exit code 64); "--help" and "--version" print theirs (exit code 0).
 CommandLine ReadCommandLine(int argc, char** argv);
 
 }  // namespace qx::companion

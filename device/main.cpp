@@ -12,6 +12,8 @@
 #include <string>
 
 #include "core/driver_records.h"
+#include "core/exit_codes.h"
+#include "core/suite_version.h"
 #include "device/device_parts.h"
 #include "device/initial_settings.h"
 #include "device/pointer_choice.h"
@@ -27,19 +29,45 @@ void OnSignal(int) {
   if (running) running->Stop();
 }
 
-int Usage(int code) {
-  std::fprintf(
-      code ? stderr : stdout,
-      "usage: qxwmecomd [--root DIR] [--pointer auto|x11|uinput|none] [--touchscreen auto|PATH|NAME|simulated]\n"
-      "Serves the touch-screen driver's requests on DIR/run/QXWMECOM (DIR: --root, else QX_ROOT,\n"
-      "else the default root) and keeps the controller's settings in DIR/device/settings.bin.\n"
-      "Touches move the desktop's pointer (--pointer, else QX_POINTER, else auto: uinput when\n"
-      "/dev/uinput can be written, else the X server of DISPLAY, else none).\n"
-      "--touchscreen: where the controller's touches come from, in place of the root's input setting\n"
-      "(DIR/device/input.ini, set with qxctl input): auto, the touchscreen udev finds; an event node\n"
-      "such as /dev/input/event5; a touchscreen's name or vvvv:pppp; simulated, the simulated\n"
-      "controller alone.\n"
-      "Runs in the foreground until SIGTERM or SIGINT.\n");
+// The help on stdout (CODE 0), or WHAT is wrong and the usage line on stderr; CODE.
+int Usage(int code, const std::string& what = "") {
+  if (code) {
+    std::fprintf(stderr,
+                 "qxwmecomd: %s\n"
+                 "Usage: qxwmecomd [--root DIR] [--pointer auto|x11|uinput|none]\n"
+                 "                 [--touchscreen auto|PATH|NAME|simulated]\n"
+                 "Try 'qxwmecomd --help' for more information.\n",
+                 what.c_str());
+    return code;
+  }
+  std::printf(
+      "Usage: qxwmecomd [--root DIR] [--pointer auto|x11|uinput|none] [--touchscreen auto|PATH|NAME|simulated]\n"
+      "\n"
+      "The device service: serves the touch-screen driver's requests on DIR/run/QXWMECOM and keeps the\n"
+      "controller's settings in DIR/device/settings.bin. It runs in the foreground until SIGTERM or\n"
+      "SIGINT; one runs for each machine root.\n"
+      "\n"
+      "Options:\n"
+      "  --root DIR        the machine root: DIR, else QX_ROOT, else\n"
+      "                    ${XDG_DATA_HOME:-~/.local/share}/qx-com\n"
+      "  --pointer auto|x11|uinput|none\n"
+      "                    where touches move the desktop's pointer (else QX_POINTER, else auto:\n"
+      "                    uinput when /dev/uinput can be written, else the X server of DISPLAY,\n"
+      "                    else none)\n"
+      "  --touchscreen auto|PATH|NAME|simulated\n"
+      "                    where the controller's touches come from, in place of the root's input\n"
+      "                    setting (DIR/device/input.ini, set with qxctl input): auto, the\n"
+      "                    touchscreen udev finds; an event node such as /dev/input/event5; a\n"
+      "                    touchscreen's name or vvvv:pppp; simulated, the simulated controller alone\n"
+      "  -h, --help        print this text and exit\n"
+      "  --version         print the suite's version and exit\n"
+      "\n"
+      "Exit status:\n"
+      "  0   ended by SIGTERM or SIGINT\n"
+      "  1   failed: another device service runs for DIR, DIR cannot be made or served, or the\n"
+      "      pointer output asked for cannot be had\n"
+      "  64  usage: a wrong command line\n"
+      "  65  --touchscreen (or the input setting) names a file that is no touchscreen\n");
   return code;
 }
 
@@ -83,10 +111,12 @@ int main(int argc, char** argv) {
     if (arg == "--root" && i + 1 < argc) qx::SetMachineRoot(argv[++i]);
     else if (arg == "--pointer" && i + 1 < argc) pointer = argv[++i];
     else if (arg == "--touchscreen" && i + 1 < argc) touchscreenPath = argv[++i];
-    else if (arg == "--help" || arg == "-h") return Usage(0);
-    else return Usage(2);
+    else if (arg == "--help" || arg == "-h") return Usage(qx::exit_code::kOk);
+    else if (arg == "--version") return qx::PrintVersion("qxwmecomd");
+    else return Usage(qx::exit_code::kUsage, "unknown or incomplete argument '" + arg + "'");
   }
-  if (pointer != "auto" && pointer != "x11" && pointer != "uinput" && pointer != "none") return Usage(2);
+  if (pointer != "auto" && pointer != "x11" && pointer != "uinput" && pointer != "none")
+    return Usage(qx::exit_code::kUsage, "--pointer takes auto, x11, uinput or none, not '" + pointer + "'");
 
   const std::string root = qx::MachineRoot();
   const std::string deviceDir = root + "/device";
@@ -95,7 +125,7 @@ int main(int argc, char** argv) {
   qx::RootTouchSetup setup(qx::InputSettingFile(deviceDir));
   qx::DeviceParts parts(qx::StateFile(deviceDir + "/settings.bin"));
   parts.touch.SetSetup(setup);
-  if (!UseInput(parts.touch, touchscreenPath, setup.Setting().use)) return 2;
+  if (!UseInput(parts.touch, touchscreenPath, setup.Setting().use)) return qx::exit_code::kBadData;
   // The installer's initial settings, when they are new: what the controller runs with from now.
   for (const std::string& problem : parts.controller.TakeInitialSettings(qx::ReadInitialSettings()))
     std::fprintf(stderr, "qxwmecomd: %s\n", problem.c_str());
@@ -104,7 +134,7 @@ int main(int argc, char** argv) {
   auto output = qx::ChoosePointerOutput(pointer, parts.touch.settings(), parts.touch.placement(), parts.journal, pointerError);
   if (!output) {
     std::fprintf(stderr, "qxwmecomd: --pointer %s\n", pointerError.c_str());
-    return 2;
+    return qx::exit_code::kFailed;
   }
   parts.touch.AttachOutput(*output);
   std::fprintf(stderr, "qxwmecomd: pointer output: %s\n", output->Describe().c_str());

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/exit_codes.h"
+#include "core/suite_version.h"
 #include "host/desktop_qt.h"
 #include "host/machine_root.h"
 #include "host/message_box.h"
@@ -15,13 +17,24 @@ namespace qx {
 
 namespace {
 
-constexpr int kUsageExit = 64;
-
 const char* programTitle = "";
 
-void PrintUsage(std::FILE* out, const ProgramInfo& info) {
-  std::fprintf(out, "usage: %s [--root DIR]%s%s\n  %s\n  --root DIR  the machine root (default: QX_ROOT)\n", info.name,
-               *info.arguments ? " " : "", info.arguments, info.purpose);
+void PrintUsageLine(std::FILE* out, const ProgramInfo& info) {
+  std::fprintf(out, "Usage: %s [--root DIR]%s%s\n", info.name, *info.arguments ? " " : "", info.arguments);
+}
+
+void PrintHelp(const ProgramInfo& info) {
+  PrintUsageLine(stdout, info);
+  std::printf(
+      "\n%s: %s.\n\n%s\n"
+      "\n"
+      "Options:\n%s"
+      "\n"
+      "Exit status:\n"
+      "  0   done, or another copy was brought forward\n"
+      "  1   failed: a box said why\n"
+      "  64  usage: a wrong command line\n",
+      info.name, info.purpose, info.about, kCommonOptionsHelp);
 }
 
 }  // namespace
@@ -52,14 +65,17 @@ std::optional<int> TakeArguments(int argc, char** argv, const ProgramInfo& info,
     if (arg == "--root" && i + 1 < argc) {
       SetMachineRoot(argv[++i]);
     } else if (arg == "--help" || arg == "-h") {
-      PrintUsage(stdout, info);
-      return 0;
+      PrintHelp(info);
+      return exit_code::kOk;
+    } else if (arg == "--version") {
+      return PrintVersion(info.name);
     } else if (info.ownArgument && info.ownArgument(arg)) {
       own.push_back(arg);
     } else {
       std::fprintf(stderr, "%s: unknown argument '%s'\n", info.name, arg.c_str());
-      PrintUsage(stderr, info);
-      return kUsageExit;
+      PrintUsageLine(stderr, info);
+      std::fprintf(stderr, "Try '%s --help' for more information.\n", info.name);
+      return exit_code::kUsage;
     }
   }
   return std::nullopt;
@@ -67,9 +83,9 @@ std::optional<int> TakeArguments(int argc, char** argv, const ProgramInfo& info,
 
 int RunLoaded(LoadResult result, QWidget& window) {
   switch (result) {
-    case LoadResult::Failed: return 1;
+    case LoadResult::Failed: return exit_code::kFailed;
     case LoadResult::CopyBrought:
-    case LoadResult::Finished: return 0;
+    case LoadResult::Finished: return exit_code::kOk;
     case LoadResult::Ready: break;
   }
   // As a starter's show state would have it: a program started hidden shows no window until it

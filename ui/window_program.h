@@ -2,9 +2,9 @@
 //
 //   int main(int argc, char** argv) { return qx::RunWindowProgram<qx::MainWindow>(argc, argv, qx::kControlPanel); }
 //
-// It takes "--root DIR" (the machine root) and "--help"; the program's own arguments (ProgramInfo::
-// ownArgument) are passed to its main window; any other argument is refused with the usage (exit
-// 64). Then the application (the font configuration read meanwhile, ui/font_warm_up.h), the
+// It takes "--root DIR" (the machine root), "--help" and "--version"; the program's own arguments
+// (ProgramInfo::ownArgument) are passed to its main window; any other argument is refused with the
+// usage (exit 64). Then the application (the font configuration read meanwhile, ui/font_warm_up.h), the
 // message boxes, pointer and font of the suite's windows, the window bus; then the main window is
 // built and loaded, and its load result gives the exit code: Failed 1 (a box said why),
 // CopyBrought 0 (another copy was brought forward), Finished 0 (the program did its work in Load
@@ -37,6 +37,7 @@ struct ProgramInfo {
   const char* title;                                  // the caption of its main window and of its boxes
   const char* version;                                // "7.0.COM"
   const char* purpose;                                // one line for the usage
+  const char* about;                                  // a paragraph more for --help: what it does, when it runs
   const char* arguments = "";                         // its own arguments as the usage shows them
   bool (*ownArgument)(const std::string&) = nullptr;  // whether an argument is one of them
 };

@@ -14,9 +14,16 @@ namespace qx {
 inline bool IsStartupArgument(const std::string&) { return true; }
 
 inline constexpr ProgramInfo kStartupProgram{
-    "QXWMECao",    " TouchScreen System Startup #QX-COM",
-    kSuiteVersion, "the startup of the TouchScreen QX-COM suite at log-on; with /SDC its double-click settings",
-    "[/SDC]",      IsStartupArgument,
+    "QXWMECao",
+    " TouchScreen System Startup #QX-COM",
+    kSuiteVersion,
+    "the startup of the TouchScreen QX-COM suite at log-on, and its double-click settings",
+    "Run by the machine's log-on entry \"TouchScreen Startup\": it applies the stored double-click\n"
+    "values to the desktop, checks the controller, starts the companion program (or tells the\n"
+    "device service the screen size) and the right-button program when the settings ask for it,\n"
+    "shows its splash for about a second and ends. With /SDC it is the double-click settings dialog.",
+    "[/SDC]",
+    IsStartupArgument,
 };
 
 }  // namespace qx

@@ -10,7 +10,11 @@ inline constexpr ProgramInfo kUninstaller{
     "QXWMECde",
     "TouchScreen Software Removal",
     kSuiteVersion,
-    "removes the TouchScreen QX-COM suite and its device registration, then restarts the machine",
+    "the uninstaller of the TouchScreen QX-COM suite",
+    "Run from C:\\WINDOWS of a machine root: after Yes it closes the right-button and companion\n"
+    "programs, runs the package's uninstaller (unins000.exe /SILENT), removes the device's\n"
+    "registration and restarts the machine, whose start deletes it. Where the machine's tools are\n"
+    "gone (the Debian package was removed), the restart is the deletion alone.",
 };
 
 // Its file, kept in the Windows folder: it deletes itself at the next start of the machine.

@@ -119,7 +119,7 @@ TEST_F(CompanionProgram, RegistersTheRotationGivenAndRefusesOthersWithAClearMess
                                               {"--turn", "1"}}) {
     const RunResult r = RunCopy(bad);
     EXPECT_EQ(r.exitCode, 64) << bad[0];
-    EXPECT_NE(r.err.find("usage: QXWMECvr"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Usage: QXWMECvr"), std::string::npos) << r.err;
   }
   EXPECT_NE(RunCopy({"--rotation", "4"}).err.find("--rotation takes 0, 1, 2 or 3, not '4'"), std::string::npos);
   EXPECT_TRUE(Sent("SetSmiRegistration").empty());

@@ -170,7 +170,7 @@ TEST(Touchscreen, APathThatIsNoTouchscreenIsRefusedAtStart) {
   test::TempRoot root;
   const test::RunResult r =
       test::Run({test::Program("qxwmecomd"), "--root", root.path(), "--touchscreen", "/dev/null"}, {}, 10000);
-  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.exitCode, 65);
   EXPECT_NE(r.err.find("/dev/null is not an input event device"), std::string::npos) << r.err;
 }
 

@@ -109,7 +109,7 @@ TEST_P(ReplayRefuses, NamingTheLineAndPlayingNothing) {
   // Negative lines are counted from the top of the file.
   const int line = r.line < 0 ? -r.line : DescriptionLines(good) + r.line;
   const test::RunResult run = test::Run({test::Program("qxctl"), "--root", root_.path(), "replay", file});
-  EXPECT_EQ(run.exitCode, 2) << r.what;
+  EXPECT_EQ(run.exitCode, 65) << r.what;
   EXPECT_NE(run.err.find(file + ", line " + std::to_string(line) + ": " + r.says), std::string::npos)
       << r.what << ": line " << line << "\n"
       << run.err;
@@ -122,7 +122,7 @@ TEST_F(Replay, AFifoWhereTheRecordingShouldBeIsRefusedWithoutWaiting) {
   const std::string fifo = root_.path() + "/fifo.events";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const test::RunResult run = test::Run({test::Program("qxctl"), "--root", root_.path(), "replay", fifo}, {}, 10000);
-  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.exitCode, 65);
   EXPECT_NE(run.err.find("not a regular file"), std::string::npos) << run.err;
 }
 

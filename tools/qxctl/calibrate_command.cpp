@@ -27,11 +27,9 @@ bool ParsePair(const std::string& text, char sep, std::int16_t& a, std::int16_t&
   return at != std::string::npos && ParseInt16(text.substr(0, at), a) && ParseInt16(text.substr(at + 1), b);
 }
 
+// Says WHY; qxctl adds the command's usage line.
 int Usage(const std::string& why) {
-  std::fprintf(stderr,
-               "qxctl: %s\n"
-               "usage: qxctl calibrate --method corner|side --screen WxH [--rotation N] X1,Y1 X2,Y2 X3,Y3 X4,Y4\n",
-               why.c_str());
+  std::fprintf(stderr, "qxctl: %s\n", why.c_str());
   return kUsage;
 }
 
@@ -73,7 +71,7 @@ int Calibrate(const Args& args) {
 
   CalibrationResult result = ComputeCalibration(chosen, width, height, rotation, table);
   if (!result.ok) {
-    std::printf("%s\n", result.message.c_str());
+    std::fprintf(stderr, "%s\n", result.message.c_str());
     return kFailed;
   }
   const auto& v = result.CalibrationData;

@@ -9,12 +9,12 @@ using tool::Args;
 using tool::kFailed;
 using tool::kOk;
 using tool::kUsage;
-// qxctl's own exit codes.
-inline constexpr int kNoService = 2;
-inline constexpr int kNoController = 3;
-inline constexpr int kNoAnswer = 4;
-// A recording that cannot be played (the same number as kNoService: replay checks its file first).
-inline constexpr int kBadRecording = 2;
+// qxctl's own exit codes (core/exit_codes.h).
+inline constexpr int kNoService = exit_code::kNoService;
+inline constexpr int kNoController = exit_code::kAbsent;
+inline constexpr int kNoAnswer = exit_code::kNoAnswer;
+// A recording that cannot be played.
+inline constexpr int kBadRecording = exit_code::kBadData;
 
 int Summary(const Args& args);
 int Get(const Args& args);

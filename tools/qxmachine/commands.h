@@ -6,7 +6,7 @@
 namespace qx::machine {
 
 // Exit code of status when the machine does not run.
-inline constexpr int kNotRunning = 3;
+inline constexpr int kNotRunning = exit_code::kAbsent;
 
 int Boot(const tool::Args& args);
 int Restart(const tool::Args& args);

@@ -32,7 +32,7 @@ struct Options {
 bool Is(const std::string& word, const char* option) { return !strcasecmp(word.c_str(), option); }
 
 int UsageError(const std::string& message) {
-  std::fprintf(stderr, "qxreg: %s (qxreg --help)\n", message.c_str());
+  std::fprintf(stderr, "qxreg: %s\n", message.c_str());
   return kUsage;
 }
 

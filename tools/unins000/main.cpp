@@ -14,6 +14,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/exit_codes.h"
+#include "core/suite_version.h"
 #include "host/machine_root.h"
 #include "tools/unins000/package_list.h"
 
@@ -21,14 +23,31 @@ namespace {
 
 constexpr char kListFile[] = "unins000.lst";
 
-void Usage(std::FILE* out) {
-  std::fputs(
-      "usage: unins000.exe [--root DIR] /SILENT\n"
-      "  removes what the package installed (the list unins000.lst beside it), then itself, from\n"
-      "  the machine root it lies in; DIR (or QX_ROOT), when given, must be that root\n"
-      "Exit codes: 0 removed, 1 something could not be removed or was refused (said on stderr),\n"
-      "64 usage.\n",
-      out);
+constexpr char kUsageLine[] = "Usage: unins000.exe [--root DIR] /SILENT\n";
+
+void Help() {
+  std::printf(
+      "%s\n"
+      "The package's uninstaller, in the installation folder of a machine root: removes what the\n"
+      "package installed (the list unins000.lst beside it), then itself, from the machine root it lies\n"
+      "in. It asks nothing and shows nothing; what it could not remove is said on stderr.\n"
+      "\n"
+      "Options:\n"
+      "  /SILENT       remove (also /VERYSILENT, in any case); without it nothing is removed\n"
+      "  --root DIR    the machine root, which must be the one it lies in (else QX_ROOT, if set)\n"
+      "  -h, --help    print this text and exit\n"
+      "  --version     print the suite's version and exit\n"
+      "\n"
+      "Exit status:\n"
+      "  0   removed\n"
+      "  1   something could not be removed or was refused (said on stderr)\n"
+      "  64  usage: a wrong command line\n",
+      kUsageLine);
+}
+
+int UsageError(const std::string& what) {
+  std::fprintf(stderr, "unins000: %s\n%sTry 'unins000.exe --help' for more information.\n", what.c_str(), kUsageLine);
+  return qx::exit_code::kUsage;
 }
 
 bool IsSilent(const char* arg) { return !strcasecmp(arg, "/SILENT") || !strcasecmp(arg, "/VERYSILENT"); }
@@ -99,18 +118,15 @@ int main(int argc, char** argv) {
     } else if (IsSilent(argv[i])) {
       silent = true;
     } else if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
-      Usage(stdout);
-      return 0;
+      Help();
+      return qx::exit_code::kOk;
+    } else if (!std::strcmp(argv[i], "--version")) {
+      return qx::PrintVersion("unins000");
     } else {
-      std::fprintf(stderr, "unins000: unknown argument '%s'\n", argv[i]);
-      Usage(stderr);
-      return 64;
+      return UsageError(std::string("unknown or incomplete argument '") + argv[i] + "'");
     }
   }
-  if (!silent) {
-    Usage(stderr);
-    return 64;
-  }
+  if (!silent) return UsageError("/SILENT is needed: nothing is removed without it");
 
   const std::string self = OwnPath();
   if (!TakeOwnRoot(self, named)) return 1;

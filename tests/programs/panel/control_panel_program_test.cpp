@@ -28,7 +28,6 @@
 namespace qx::test {
 namespace {
 
-
 class ControlPanelProgram : public ProgramTest {
  protected:
   // Started from a shell, as a machine root is: no runtime folder named.
@@ -101,7 +100,7 @@ TEST_F(ControlPanelProgram, SecondCopyBringsTheFirstForwardAndEndsSilently) {
 TEST_F(ControlPanelProgram, RefusesAnUnknownArgumentWithItsUsage) {
   RunResult r = RunPanel({"--bogus"});
   EXPECT_EQ(r.exitCode, 64);
-  EXPECT_NE(r.err.find("usage: QXWMECcp [--root DIR]"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Usage: QXWMECcp [--root DIR]"), std::string::npos) << r.err;
   EXPECT_EQ(Boxes(), "");
 }
 
