@@ -8,6 +8,7 @@
 #include "host/machine_root.h"
 #include "host/process_start.h"
 #include "host/tool_path.h"
+#include "host/wininit.h"
 
 namespace qx {
 
@@ -22,7 +23,13 @@ BOOL ExitWindowsEx(UINT flags, DWORD) {
   UINT started = StartHostProgram(
       {ToolPath("qxmachine"), "--root", MachineRoot(), command, "--caller", std::to_string(::getpid())}, SW_HIDE,
       nullptr);
-  return started == EXEC_STARTED ? TRUE : FALSE;
+  if (started == EXEC_STARTED) return TRUE;
+  // No qxmachine at all: the machine's tools went with the package that brought them, and the
+  // machine cannot start again. What lasts of its restart, the files WININIT.INI deletes and
+  // renames, is done here; the caller then ends by itself.
+  if (started == static_cast<UINT>(ERROR_FILE_NOT_FOUND) || started == static_cast<UINT>(ERROR_PATH_NOT_FOUND))
+    return CarryOutWininit() ? TRUE : FALSE;
+  return FALSE;
 }
 
 }  // namespace qx

@@ -15,8 +15,11 @@ inline constexpr UINT EWX_POWEROFF = 8;
 
 // EWX_REBOOT starts "qxmachine restart", else EWX_SHUTDOWN or EWX_POWEROFF "qxmachine shutdown", each
 // told to end this process too; EWX_FORCE changes nothing (programs that do not end are ended
-// anyway). TRUE once the work has started: the caller goes on until it is ended. FALSE when
-// qxmachine cannot be started (host/tool_path.h), for a log-off, and as run/failing-calls asks.
+// anyway). TRUE once the work has started: the caller goes on until it is ended. Where there is
+// no qxmachine at all (host/tool_path.h: the package that brought the tools was removed), the
+// machine cannot start again: WININIT.INI is carried out at once (host/wininit.h), TRUE when it
+// was, and the caller is not ended. FALSE when qxmachine is there but cannot be started, for a
+// log-off, and as run/failing-calls asks.
 BOOL ExitWindowsEx(UINT flags, DWORD reserved);
 
 }  // namespace qx

@@ -179,6 +179,31 @@ TEST_F(MachineTest, RestartEndsEverythingCarriesOutWininitAndStartsAgain) {
   EXPECT_EQ(StandIns("stubborn").size(), 1u);
 }
 
+// After an upgrade the service still runs the program that was replaced: the next boot (the next
+// log-on's) restarts the machine, so that the new program serves it and the log-on runs again.
+TEST_F(MachineTest, BootRestartsAMachineWhoseServiceRunsAReplacedProgram) {
+  Folder tools;
+  const std::string service = tools.path() + "/qxwmecomd";
+  std::filesystem::copy_file(Program("qxwmecomd"), service);
+  AddLogonEntry("stand-in.desktop", "Exec=" + Program("machine_stand_in") + " --name logon\n");
+  const std::vector<std::string> env = {"QX_TOOLS=" + tools.path(), "QX_END_TIMEOUT_MS=500"};
+  const RunResult first = Qxmachine("boot", env);
+  ASSERT_EQ(first.exitCode, 0) << first.err;
+  ASSERT_TRUE(test::WaitUntil([] { return StandIns("logon").size() == 1; }, 20000));
+  const pid_t old = ProcessSaid(first.out, "started device service");
+
+  std::filesystem::copy_file(Program("qxwmecomd"), service + ".new");
+  std::filesystem::rename(service + ".new", service);
+  const RunResult second = Qxmachine("boot", env);
+  EXPECT_EQ(second.exitCode, 0) << second.err;
+  EXPECT_FALSE(Running(old));
+  const pid_t renewed = ProcessSaid(second.out, "started device service");
+  ASSERT_GT(renewed, 0) << second.out;
+  EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(renewed) + "/exe").string(), service);
+  ASSERT_TRUE(test::WaitUntil([] { return StandIns("logon").size() == 2; }, 20000));
+  EXPECT_FALSE(Running(StandIns("logon")[0]));
+}
+
 TEST_F(MachineTest, ExitWindowsExRestartsTheMachineAndEndsItsCaller) {
   AddLogonEntry("stand-in.desktop", "Exec=" + Program("machine_stand_in") + " --name logon\n");
   ASSERT_EQ(Qxmachine("boot").exitCode, 0);

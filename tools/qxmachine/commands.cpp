@@ -21,7 +21,7 @@
 #include "tools/qxmachine/machine_lock.h"
 #include "tools/qxmachine/root_processes.h"
 #include "tools/qxmachine/run_folder.h"
-#include "tools/qxmachine/wininit.h"
+#include "host/wininit.h"
 
 namespace qx::machine {
 
@@ -133,10 +133,19 @@ bool StartDeviceService() {
 
 // The machine starts: when it is off, what WININIT.INI asks and the device service; then the
 // log-on entries. A machine whose device service died (killed) but whose programs still run is
-// off: those programs end first, so that the log-on does not start second copies beside them.
+// off: those programs end first, so that the log-on does not start second copies beside them. A
+// service whose program was replaced since it started (an upgrade of the package) is ended with
+// the whole machine, which then starts anew: the new program serves it, and the programs the
+// log-on starts register with it again.
 int BootTheMachine() {
   bool ok = true;
-  if (!DeviceServicePid()) {
+  pid_t service = DeviceServicePid();
+  if (service && ProgramReplaced(service)) {
+    std::printf("the device service (process %d) runs a program replaced since: the machine restarts\n", service);
+    ok = EndTheMachine(0);
+    service = 0;
+  }
+  if (!service) {
     EndThePrograms(0);
     ok = CarryOutWininit() && ok;
     ok = RootFitsItsSockets() && StartDeviceService() && ok;

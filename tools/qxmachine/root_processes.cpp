@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <map>
@@ -204,12 +205,25 @@ bool ProcessRunning(pid_t pid) {
   return !f.empty() && f[0] != "Z" && f[0] != "X";
 }
 
-std::string ProgramName(pid_t pid) {
+namespace {
+
+constexpr char kDeleted[] = " (deleted)";
+
+// The file PID runs as /proc names it ("/usr/lib/qx-com/qxwmecomd (deleted)"), "" when it is gone.
+std::string ProgramFile(pid_t pid) {
   char target[4096];
-  ssize_t n = ::readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), target, sizeof target - 1);
-  if (n > 0) {
-    std::string path(target, static_cast<std::size_t>(n));
-    if (path.ends_with(" (deleted)")) path.resize(path.size() - 10);
+  const ssize_t n = ::readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), target, sizeof target - 1);
+  return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : "";
+}
+
+}  // namespace
+
+bool ProgramReplaced(pid_t pid) { return ProgramFile(pid).ends_with(kDeleted); }
+
+std::string ProgramName(pid_t pid) {
+  std::string path = ProgramFile(pid);
+  if (!path.empty()) {
+    if (path.ends_with(kDeleted)) path.resize(path.size() - std::strlen(kDeleted));
     return path.substr(path.find_last_of('/') + 1);
   }
   std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");

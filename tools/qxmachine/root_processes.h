@@ -37,6 +37,10 @@ bool ProcessRunning(pid_t pid);
 // The file name of PID's program ("QXWMECcp.exe"), or "" when it is gone.
 std::string ProgramName(pid_t pid);
 
+// Whether the file PID's program was started from has been replaced or removed since (an upgrade
+// renamed a new one over it): /proc then names it "… (deleted)".
+bool ProgramReplaced(pid_t pid);
+
 // Asks each of PIDS to end (SIGTERM) and waits until all have ended, at most GRACE_MS; then ends
 // the rest (SIGKILL) and waits for them. Returns the processes that had to be killed.
 std::vector<pid_t> EndProcesses(const std::vector<pid_t>& pids, int graceMs);

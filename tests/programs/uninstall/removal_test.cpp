@@ -111,6 +111,24 @@ TEST_F(RemovalTest, WithoutTheDriverTheResidentProgramsAreNotToldAndTheRemovalGo
   EXPECT_FALSE(fs::exists(Installed("QXWMECcp.exe")));
 }
 
+// After the Debian package was removed: no device service and no machine tools to restart with.
+// The removal still ends as it should, its own deletion carried out at once.
+TEST_F(RemovalTest, WithoutTheMachinesToolsTheRemovalFinishesAndDeletesItself) {
+  ASSERT_TRUE(Install());
+  ASSERT_EQ(Start(), LoadResult::Ready);
+  service.Stop();
+  fs::remove(root.path() + "/run/failing-calls");
+  fs::create_directory(root.path() + "/no-tools");
+  setenv("QX_TOOLS", (root.path() + "/no-tools").c_str(), 1);
+  PressYes();
+  unsetenv("QX_TOOLS");
+  EXPECT_THAT(BoxTexts(), ElementsAre(kComplete));
+  EXPECT_EQ(Window().ExitCode(), 0);
+  EXPECT_FALSE(fs::exists(root.path() + kWindowsFolder + "/QXWMECde.exe"));
+  EXPECT_FALSE(fs::exists(root.path() + kWindowsFolder + "/WININIT.INI"));
+  EXPECT_FALSE(KeyExists(kRecordKey));
+}
+
 TEST_F(RemovalTest, APackageUninstallerThatCannotStartEndsTheRemoval) {
   ASSERT_TRUE(Install());
   const MouseDevice suite = RegisterMouse();

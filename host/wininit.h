@@ -1,13 +1,14 @@
 // What Windows does with C:\WINDOWS\WININIT.INI as it starts: the lines of its "rename" section in
 // order, "NUL=path" deleting the file, "new=old" renaming old to new (over a file of that name);
 // then the file becomes WININIT.BAK (over an older one). Only paths on the machine's drives are
-// touched; anything else in the section is skipped with a message.
+// touched; anything else in the section is skipped with a message. qxmachine carries it out as the
+// machine boots, ExitWindowsEx where the machine's tools are gone (host/exit_windows.h).
 #pragma once
 
 #include <string>
 #include <vector>
 
-namespace qx::machine {
+namespace qx {
 
 inline constexpr char kWininit[] = "C:\\WINDOWS\\WININIT.INI";
 
@@ -22,4 +23,4 @@ bool CarryOutWininit();
 // the file could not be rewritten; true when there is none a boot would carry out.
 bool KeepFiles(const std::vector<std::string>& windowsPaths);
 
-}  // namespace qx::machine
+}  // namespace qx

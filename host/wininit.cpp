@@ -1,10 +1,11 @@
-#include "tools/qxmachine/wininit.h"
+#include "host/wininit.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,9 +14,12 @@
 #include "host/paths.h"
 #include "host/profile_file.h"
 
-namespace qx::machine {
+namespace qx {
 
 namespace {
+
+// Says TEXT on stderr, named after the program that carries the file out.
+void Say(const std::string& text) { std::fprintf(stderr, "%s: WININIT.INI: %s\n", program_invocation_short_name, text.c_str()); }
 
 // The file a line names, when it is on one of the machine's drives ("C:\…").
 bool FileOnTheDrives(const std::string& windowsPath, std::string* file) {
@@ -26,15 +30,14 @@ bool FileOnTheDrives(const std::string& windowsPath, std::string* file) {
 }
 
 bool Fail(const std::string& what) {
-  std::fprintf(stderr, "qxmachine: WININIT.INI: %s: %s\n", what.c_str(), std::strerror(errno));
+  Say(what + ": " + std::strerror(errno));
   return false;
 }
 
 bool Delete(const std::string& windowsPath) {
   std::string file;
   if (!FileOnTheDrives(windowsPath, &file)) {
-    std::fprintf(stderr, "qxmachine: WININIT.INI: skipped NUL=%s: not a path on the machine's drives\n",
-                 windowsPath.c_str());
+    Say("skipped NUL=" + windowsPath + ": not a path on the machine's drives");
     return false;
   }
   struct stat st {};
@@ -46,8 +49,7 @@ bool Delete(const std::string& windowsPath) {
 bool Rename(const std::string& newPath, const std::string& oldPath) {
   std::string from, to;
   if (!FileOnTheDrives(oldPath, &from) || !FileOnTheDrives(newPath, &to)) {
-    std::fprintf(stderr, "qxmachine: WININIT.INI: skipped %s=%s: not a path on the machine's drives\n", newPath.c_str(),
-                 oldPath.c_str());
+    Say("skipped " + newPath + "=" + oldPath + ": not a path on the machine's drives");
     return false;
   }
   return ::rename(from.c_str(), to.c_str()) == 0 || Fail("cannot rename " + oldPath + " to " + newPath);
@@ -61,7 +63,7 @@ bool CarryOutWininit() {
   if (::stat(file.c_str(), &st) != 0) return true;
   // A FIFO would hold the boot forever, a huge file its memory: neither is carried out or moved.
   if (!ProfileFileReadable(kWininit)) {
-    std::fprintf(stderr, "qxmachine: WININIT.INI: not a readable file of at most 1 MiB: left as it is\n");
+    Say("not a readable file of at most 1 MiB: left as it is");
     return false;
   }
   bool ok = true;
@@ -80,8 +82,8 @@ bool KeepFiles(const std::vector<std::string>& windowsPaths) {
     return profile::SameName(line.key, "NUL") && OnTheDrives(line.value) &&
            std::find(kept.begin(), kept.end(), HostPath(line.value)) != kept.end();
   });
-  if (!ok) std::fprintf(stderr, "qxmachine: WININIT.INI: the deletions of the files kept could not be dropped\n");
+  if (!ok) Say("the deletions of the files kept could not be dropped");
   return ok;
 }
 
-}  // namespace qx::machine
+}  // namespace qx
