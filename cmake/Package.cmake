@@ -3,11 +3,12 @@
 #
 #   /usr/lib/qx-com/            the programs and tools, and qx-com-logon
 #   /usr/bin/                   qxctl, qxreg, qxmachine, qxwmecomd (links into /usr/lib/qx-com)
-#   /usr/share/qx-com/          install-suite and its data
+#   /usr/share/qx-com/          install-suite and its data, what the maintainer scripts share
 #   /usr/share/applications/    the control panel and the double-click settings
 #   /etc/xdg/autostart/         the log-on
 #   /usr/lib/systemd/user/      the device service of the default machine root
-#   /lib/udev/rules.d/          /dev/uinput and the touch screens for the person at the seat
+#   /usr/lib/udev/rules.d/      /dev/uinput and the touch screens for the person at the seat
+#   /usr/share/man/             a page of each tool on the PATH (section 1), and qx-com(7)
 
 # The package's version: the suite's own (core/suite_version.h, "7.0.COM") up to its letters, and
 # the package's revision.
@@ -34,13 +35,14 @@ endforeach()
 
 install(PROGRAMS ${QX_PACKAGE_SOURCE}/install-suite DESTINATION share/qx-com)
 install(FILES ${QX_PACKAGE_SOURCE}/setup.ini ${QX_PACKAGE_SOURCE}/demo-setup.ini ${QX_PACKAGE_SOURCE}/QXWMECOM.INF
+              ${QX_PACKAGE_SOURCE}/package-processes
         DESTINATION share/qx-com)
 install(FILES ${QX_PACKAGE_SOURCE}/desktop/qx-com-control-panel.desktop
               ${QX_PACKAGE_SOURCE}/desktop/qx-com-double-click.desktop
         DESTINATION share/applications)
 install(FILES ${QX_PACKAGE_SOURCE}/desktop/qx-com-logon.desktop DESTINATION /etc/xdg/autostart)
 install(FILES ${QX_PACKAGE_SOURCE}/systemd/qxwmecomd.service DESTINATION lib/systemd/user)
-install(FILES ${QX_PACKAGE_SOURCE}/udev/70-qx-com.rules DESTINATION /lib/udev/rules.d)
+install(FILES ${QX_PACKAGE_SOURCE}/udev/70-qx-com.rules DESTINATION lib/udev/rules.d)
 
 # The changelog carries the package's version; both documents as Debian keeps them.
 configure_file(${QX_PACKAGE_SOURCE}/debian/changelog.in ${QX_PACKAGE_BUILT}/changelog.Debian @ONLY)
@@ -49,7 +51,8 @@ add_custom_command(OUTPUT ${QX_PACKAGE_BUILT}/changelog.Debian.gz
                    DEPENDS ${QX_PACKAGE_BUILT}/changelog.Debian)
 install(FILES ${QX_PACKAGE_SOURCE}/debian/copyright ${QX_PACKAGE_BUILT}/changelog.Debian.gz DESTINATION share/doc/qx-com)
 
-# A manual page per program, made by help2man from its --help.
+# A manual page of each tool on the PATH, made by help2man from its --help; the rest, the programs
+# in /usr/lib/qx-com and the scripts, each with its --help, in qx-com(7).
 find_program(QX_HELP2MAN help2man REQUIRED)
 set(QX_PACKAGE_DOCUMENTS ${QX_PACKAGE_BUILT}/changelog.Debian.gz)
 function(qx_manual_page name program summary)
@@ -57,8 +60,7 @@ function(qx_manual_page name program summary)
   add_custom_command(
     OUTPUT ${page}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${QX_PACKAGE_BUILT}/man
-    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${QX_HELP2MAN} --no-info --no-discard-stderr
-            --version-string=${QX_SUITE_VERSION} --name=${summary} --output=${page} ${program}
+    COMMAND ${QX_HELP2MAN} --no-info --version-string=${QX_SUITE_VERSION} --name=${summary} --output=${page} ${program}
     COMMAND gzip -9nf ${page}
     DEPENDS ${program}
     VERBATIM)
@@ -70,15 +72,25 @@ qx_manual_page(qxctl $<TARGET_FILE:qxctl> "the TouchScreen QX-COM device and con
 qx_manual_page(qxreg $<TARGET_FILE:qxreg> "the registry of a TouchScreen QX-COM machine root from a shell")
 qx_manual_page(qxmachine $<TARGET_FILE:qxmachine> "boots, restarts and shuts down a TouchScreen QX-COM machine root")
 qx_manual_page(qxwmecomd $<TARGET_FILE:qxwmecomd> "the TouchScreen QX-COM device service")
-qx_manual_page(unins000 $<TARGET_FILE:unins000> "the TouchScreen QX-COM package uninstaller inside a machine root")
-qx_manual_page(QXWMECcp $<TARGET_FILE:QXWMECcp> "the TouchScreen QX-COM control panel")
-qx_manual_page(QXWMECao $<TARGET_FILE:QXWMECao> "the TouchScreen QX-COM startup program and double-click settings")
-qx_manual_page(QXWMECrb $<TARGET_FILE:QXWMECrb> "the TouchScreen QX-COM right-button program")
-qx_manual_page(QXWMECdi $<TARGET_FILE:QXWMECdi> "the TouchScreen QX-COM installer")
-qx_manual_page(QXWMECde $<TARGET_FILE:QXWMECde> "the TouchScreen QX-COM uninstaller")
-qx_manual_page(QXWMECvr $<TARGET_FILE:QXWMECvr> "the TouchScreen QX-COM companion program")
-qx_manual_page(install-suite ${QX_PACKAGE_SOURCE}/install-suite "lays out a TouchScreen QX-COM machine root and installs the suite")
-qx_manual_page(qx-com-logon ${QX_PACKAGE_SOURCE}/qx-com-logon "the TouchScreen QX-COM log-on: installs the suite once, then boots it")
+
+set(QX_SUITE_PAGE ${QX_PACKAGE_BUILT}/man/qx-com.7)
+set(QX_SUITE_PAGE_PROGRAMS)
+foreach(program QXWMECcp QXWMECao QXWMECrb QXWMECvr QXWMECdi QXWMECde unins000)
+  list(APPEND QX_SUITE_PAGE_PROGRAMS /usr/${QX_PROGRAMS_DIR}/${program}=$<TARGET_FILE:${program}>)
+endforeach()
+add_custom_command(
+  OUTPUT ${QX_SUITE_PAGE}.gz
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${QX_PACKAGE_BUILT}/man
+  COMMAND ${QX_PACKAGE_SOURCE}/debian/suite-manual-page ${QX_PACKAGE_SOURCE}/debian/qx-com.7.in ${QX_SUITE_VERSION}
+          ${QX_SUITE_PAGE} /usr/${QX_PROGRAMS_DIR}/qx-com-logon=${QX_PACKAGE_SOURCE}/qx-com-logon
+          /usr/share/qx-com/install-suite=${QX_PACKAGE_SOURCE}/install-suite ${QX_SUITE_PAGE_PROGRAMS}
+  COMMAND gzip -9nf ${QX_SUITE_PAGE}
+  DEPENDS ${QX_PACKAGE_SOURCE}/debian/suite-manual-page ${QX_PACKAGE_SOURCE}/debian/qx-com.7.in
+          ${QX_PACKAGE_SOURCE}/qx-com-logon ${QX_PACKAGE_SOURCE}/install-suite QXWMECcp QXWMECao QXWMECrb QXWMECvr
+          QXWMECdi QXWMECde unins000
+  VERBATIM)
+install(FILES ${QX_SUITE_PAGE}.gz DESTINATION share/man/man7)
+list(APPEND QX_PACKAGE_DOCUMENTS ${QX_SUITE_PAGE}.gz)
 
 # What the package needs built: its programs and its documents.
 add_custom_target(qx_package_files ALL DEPENDS ${QX_INSTALLED_TARGETS} ${QX_PACKAGE_DOCUMENTS})
@@ -102,7 +114,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
-    ${QX_PACKAGE_SOURCE}/debian/conffiles ${QX_PACKAGE_SOURCE}/debian/postinst ${QX_PACKAGE_SOURCE}/debian/prerm)
+    ${QX_PACKAGE_SOURCE}/debian/conffiles ${QX_PACKAGE_SOURCE}/debian/postinst ${QX_PACKAGE_SOURCE}/debian/prerm
+    ${QX_PACKAGE_SOURCE}/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

@@ -22,11 +22,18 @@ CompanionWindow::CompanionWindow(std::optional<int> fixedRotation)
   setWindowTitle(QString::fromUtf8(kCaption));
   lblScreen = new QLabel(this);
   lblScreen->setObjectName(QStringLiteral("lblScreen"));
+  // What the window is for, to a person who finds it on the desktop after every log-on.
+  lblAbout = new QLabel(QStringLiteral("Keeps the touch screen's calibration in step with this screen.\n"
+                                       "It needs no attention: minimize it, or Close it until the next log-on."),
+                        this);
+  lblAbout->setObjectName(QStringLiteral("lblAbout"));
+  lblAbout->setAccessibleName(lblAbout->text());
   cmdClose = new QPushButton(QStringLiteral("&Close"), this);
   cmdClose->setObjectName(QStringLiteral("cmdClose"));
   cmdClose->setAccessibleName(QStringLiteral("Close"));
   cmdClose->setDefault(true);
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(lblAbout);
   layout->addWidget(lblScreen);
   layout->addWidget(cmdClose, 0, Qt::AlignRight);
   layout->setSizeConstraint(QLayout::SetFixedSize);

@@ -1,7 +1,7 @@
-// The companion's one window: small, captioned, showing what it registered. Its handle is what
-// it registers with the device service; SMI_CLOSE sent to it (the control panel's SMI Off, the
-// uninstaller) closes it, as do its close box, its Close button, WM_CLOSE and the end signals.
-// However it closes, it deregisters first.
+// The companion's one window: small, captioned, saying what it is for and showing what it
+// registered. Its handle is what it registers with the device service; SMI_CLOSE sent to it (the
+// control panel's SMI Off, the uninstaller) closes it, as do its close box, its Close button,
+// WM_CLOSE and the end signals. However it closes, it deregisters first.
 #pragma once
 
 #include <QMetaObject>
@@ -37,6 +37,7 @@ class CompanionWindow : public QWidget {
 
   std::int16_t rotationCode() const { return rotationCode_; }
 
+  QLabel* lblAbout = nullptr;
   QLabel* lblScreen = nullptr;
   QPushButton* cmdClose = nullptr;
 

@@ -1,8 +1,9 @@
 # Sourced by the scripts, from the repository's top folder: the build, fresh machine roots, the
 # suite installed into them, their device services, and an end that leaves nothing running. On the
-# way out of the script (success, failure or Ctrl-C) the machine of every fresh root is shut down
-# (qxmachine shutdown, which ends its programs and its device service), then the virtual displays
-# (lib/display.sh) are stopped and the fresh roots removed.
+# way out of the script (success, failure or Ctrl-C) the commands it added to qx_at_end run, the
+# machine of every fresh root is shut down (qxmachine shutdown, which ends its programs and its
+# device service), then the virtual displays (lib/display.sh) are stopped and the fresh roots
+# removed.
 source scripts/lib/processes.sh
 
 # The scripts' machines are not the person's: their double-click time stays in their roots rather
@@ -11,6 +12,7 @@ unset XDG_CURRENT_DESKTOP
 
 qx_roots=()     # fresh roots: shut down and removed at the end
 qx_displays=()  # virtual displays' process ids: stopped at the end
+qx_at_end=()    # commands a script adds, run first at the end (each a word list for eval)
 
 # Builds the build folder (QX_BUILD_DIR, default build) quietly; sets build and bin (its programs,
 # by full path).
@@ -122,6 +124,7 @@ qx_end() {
   local status=$? i
   trap - EXIT INT TERM HUP ERR
   set +e
+  for i in "${qx_at_end[@]}"; do eval "$i"; done
   for i in "${qx_roots[@]}"; do qx_shutdown "$i"; done
   for i in "${qx_displays[@]}"; do kill "$i" 2>/dev/null && wait "$i" 2>/dev/null; done
   for i in "${qx_roots[@]}"; do rm -rf "$i"; done
