@@ -23,7 +23,7 @@ CompanionWindow::CompanionWindow(std::optional<int> fixedRotation)
   lblScreen = new QLabel(this);
   lblScreen->setObjectName(QStringLiteral("lblScreen"));
   // What the window is for, to a person who finds it on the desktop after every log-on.
-  lblAbout = new QLabel(QStringLiteral("Keeps the touch screen's calibration in step with this screen.\n"
+  lblAbout = new QLabel(QStringLiteral("Keeps touches and the calibration in step with this desktop's screens.\n"
                                        "It needs no attention: minimize it, or Close it until the next log-on."),
                         this);
   lblAbout->setObjectName(QStringLiteral("lblAbout"));
