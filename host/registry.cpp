@@ -1,5 +1,7 @@
 #include "host/registry.h"
 
+#include <limits.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -57,7 +59,12 @@ Store& CurrentStore(Session& s) {
   }
   if (!s.store) {
     MakeDirs(root);
-    s.store = std::make_unique<Store>(root + "/registry.db");
+    // SQLite's refusal of links (SQLITE_OPEN_NOFOLLOW) holds for every folder of the path it is
+    // given: the database is opened through the root's real path, so that a home reached through
+    // a link (/home -> /var/home) works, while a link planted as registry.db is still refused.
+    char real[PATH_MAX];
+    s.store =
+        std::make_unique<Store>(std::string(::realpath(root.c_str(), real) ? real : root.c_str()) + "/registry.db");
     s.root = root;
     s.pid = getpid();
   }

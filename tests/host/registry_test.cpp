@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "host/machine_root.h"
 #include "tests/host/registry_dump.h"
 #include "tests/support/temp_root.h"
 
@@ -219,6 +220,15 @@ TEST_F(RegistryTest, EachRootHasItsOwnRegistry) {
   HKEY back = 0;
   EXPECT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, "OnlyHere", &back), ERROR_SUCCESS);
   EXPECT_EQ(Get(back, "v"), "\x01");
+}
+
+// A root reached through a link (a home behind /home -> /var/home) holds its registry as any other.
+TEST_F(RegistryTest, ARootReachedThroughALinkOpens) {
+  std::filesystem::create_directory(root.path() + "/real");
+  std::filesystem::create_directory_symlink("real", root.path() + "/home");
+  SetMachineRoot(root.path() + "/home/qx-com");
+  EXPECT_EQ(SetBytes(Create("Through"), "v", REG_BINARY, "\x01"), ERROR_SUCCESS);
+  EXPECT_TRUE(std::filesystem::exists(root.path() + "/real/qx-com/registry.db"));
 }
 
 TEST_F(RegistryTest, ADamagedDatabaseGivesFailuresNotACrash) {

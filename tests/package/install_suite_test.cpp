@@ -63,6 +63,9 @@ TEST_F(InstallSuiteTest, LaysOutTheFoldersProgramsAndInstallationRecord) {
 
 TEST_F(InstallSuiteTest, TakesTheVendorValuesGivenAndInstallsAgainOverItself) {
   ASSERT_EQ(Install({"--root", root.path(), "--build", build}).exitCode, 0);
+  // What a run killed before its rename left behind goes with the next.
+  const std::string leftover = root.path() + "/drive_c/Program Files/TouchScreen/QX-COM/.install-suite.Ab12Cd";
+  test::WriteFile(leftover, "half a program");
   auto result = Install({"--root", root.path(), "--build", build, "--vender", "Acme \"Touch\" \\ Co", "--style",
                          "21200904", "--hardware-id", "ROOT\\QX\\0000"});
   ASSERT_EQ(result.exitCode, 0) << result.err;
@@ -70,6 +73,7 @@ TEST_F(InstallSuiteTest, TakesTheVendorValuesGivenAndInstallsAgainOverItself) {
   EXPECT_EQ(VenderName, "Acme \"Touch\" \\ Co");
   EXPECT_EQ(VenderStyle, "21200904");
   EXPECT_EQ(HardwareID, "ROOT\\QX\\0000");
+  EXPECT_FALSE(fs::exists(leftover));
 }
 
 TEST_F(InstallSuiteTest, InstallsTheSetupFilesGivenAndDropsAnOemFileNotGivenAgain) {

@@ -1,6 +1,7 @@
 // qxreg run as a real process against the registry of a temporary root.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -192,6 +193,15 @@ TEST(Qxreg, QueryShowsStoredNamesTypesAndSubkeys) {
   EXPECT_EQ(Qxreg({"query", "HKLM\\SOFTWARE\\Harlenby\\TouchScreen\\QX-COM", "/v", "Missing"}).exitCode, 1);
   EXPECT_EQ(Qxreg({"query", "HKLM\\SOFTWARE\\Nowhere"}).exitCode, 1);
   EXPECT_EQ(Qxreg({"query", "HKXX\\SOFTWARE"}).exitCode, 64);
+}
+
+// A database that cannot be opened (a link planted as registry.db) fails the query: it is no absence.
+TEST(Qxreg, ADatabaseThatCannotBeOpenedIsNoMissingKey) {
+  test::TempRoot root;
+  std::filesystem::create_symlink(root.path() + "/elsewhere.db", root.path() + "/registry.db");
+  const auto result = Qxreg({"query", "HKLM\\SOFTWARE"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("the registry database cannot be read or written"), std::string::npos) << result.err;
 }
 
 // Value names of any length are listed, the long ones and every one after them.

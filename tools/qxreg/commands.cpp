@@ -212,8 +212,9 @@ int Query(const Args& args) {
   if (!name) return UsageError("bad key name " + o.words[0]);
   KeyName stored;
   HKEY key = 0;
-  if (!StoredCase(*name, stored) || RegOpenKeyA(stored.root, stored.path.c_str(), &key) != ERROR_SUCCESS)
-    return Failure(FullName(*name) + ": " + ErrorText(ERROR_FILE_NOT_FOUND));
+  LONG opened = StoredCase(*name, stored);
+  if (opened == ERROR_SUCCESS) opened = RegOpenKeyA(stored.root, stored.path.c_str(), &key);
+  if (opened != ERROR_SUCCESS) return Failure(FullName(*name) + ": " + ErrorText(opened));
   const std::string full = FullName(stored);
   std::printf("%s\n", full.c_str());
   DWORD type = 0;

@@ -59,36 +59,41 @@ std::string FullName(const KeyName& key) {
   return key.path.empty() ? RootName(key.root) : RootName(key.root) + "\\" + key.path;
 }
 
-bool StoredCase(const KeyName& key, KeyName& stored) {
-  KeyName result{key.root, ""};
-  if (key.path.empty()) {
-    stored = result;
-    return true;
+namespace {
+
+// The subkey of PARENT named NAME without regard to case, opened into CHILD, its stored name in
+// STORED.
+LONG OpenStoredChild(HKEY parent, const std::string& name, HKEY& child, std::string& stored) {
+  char text[MAX_KEY_NAME + 1];
+  LONG rc = ERROR_SUCCESS;
+  for (DWORD i = 0; (rc = RegEnumKeyA(parent, i, text, sizeof text)) == ERROR_SUCCESS; ++i) {
+    if (!strcasecmp(text, name.c_str())) {
+      stored = text;
+      return RegOpenKeyA(parent, text, &child);
+    }
   }
+  return rc == ERROR_NO_MORE_ITEMS ? ERROR_FILE_NOT_FOUND : rc;
+}
+
+}  // namespace
+
+LONG StoredCase(const KeyName& key, KeyName& stored) {
+  KeyName result{key.root, ""};
   HKEY parent = key.root;
-  bool found = true;
-  for (const std::string& name : Split(key.path)) {
+  LONG rc = ERROR_SUCCESS;
+  for (const std::string& name : key.path.empty() ? std::vector<std::string>{} : Split(key.path)) {
     // The parent's list of subkeys holds the name as it is stored.
-    char child[MAX_KEY_NAME + 1];
-    found = false;
-    for (DWORD i = 0; RegEnumKeyA(parent, i, child, sizeof child) == ERROR_SUCCESS; ++i) {
-      if (!strcasecmp(child, name.c_str())) {
-        found = true;
-        break;
-      }
-    }
     HKEY next = 0;
-    if (!found || RegOpenKeyA(parent, child, &next) != ERROR_SUCCESS) {
-      found = false;
-      break;
-    }
+    std::string child;
+    rc = OpenStoredChild(parent, name, next, child);
+    if (rc != ERROR_SUCCESS) break;
     if (parent != key.root) RegCloseKey(parent);
     parent = next;
-    result.path += (result.path.empty() ? "" : "\\") + std::string(child);
+    result.path += (result.path.empty() ? "" : "\\") + child;
   }
   if (parent != key.root) RegCloseKey(parent);
-  if (found) stored = std::move(result);
-  return found;
+  if (rc == ERROR_SUCCESS) stored = std::move(result);
+  return rc;
 }
 
 LONG EnumValueName(HKEY key, DWORD index, std::string& name) {

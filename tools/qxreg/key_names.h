@@ -23,8 +23,9 @@ std::string RootName(HKEY root);
 // The full name "ROOT\path" of KEY.
 std::string FullName(const KeyName& key);
 
-// KEY's path with every name in the case it is stored with. False when the key does not exist.
-bool StoredCase(const KeyName& key, KeyName& stored);
+// KEY's path with every name in the case it is stored with: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND
+// when the key does not exist, or the registry's error (a database that cannot be opened).
+LONG StoredCase(const KeyName& key, KeyName& stored);
 
 // The INDEX-th value name of KEY, however long (RegEnumValueA with a buffer grown as needed).
 LONG EnumValueName(HKEY key, DWORD index, std::string& name);

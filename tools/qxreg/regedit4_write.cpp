@@ -108,12 +108,9 @@ bool WriteKey(HKEY key, const std::string& fullName, std::string& out, std::stri
 
 bool ExportRegedit4(const KeyName& key, std::string& text, std::string& error) {
   KeyName stored;
-  if (!StoredCase(key, stored)) {
-    error = FullName(key) + ": " + ErrorText(ERROR_FILE_NOT_FOUND);
-    return false;
-  }
   HKEY handle = 0;
-  LONG rc = RegOpenKeyA(stored.root, stored.path.c_str(), &handle);
+  LONG rc = StoredCase(key, stored);
+  if (rc == ERROR_SUCCESS) rc = RegOpenKeyA(stored.root, stored.path.c_str(), &handle);
   if (rc != ERROR_SUCCESS) {
     error = FullName(key) + ": " + ErrorText(rc);
     return false;
