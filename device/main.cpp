@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
 
   const std::string root = qx::MachineRoot();
   const std::string deviceDir = root + "/device";
-  if (!MakeRootFolders(root, deviceDir) || !TakeServiceLock(root)) return 1;
+  if (!MakeRootFolders(root, deviceDir) || !qx::RootIsOwn("qxwmecomd") || !TakeServiceLock(root)) return 1;
 
   qx::RootTouchSetup setup(qx::InputSettingFile(deviceDir));
   qx::DeviceParts parts(qx::StateFile(deviceDir + "/settings.bin"));

@@ -1,8 +1,10 @@
 #include "host/machine_root.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -14,6 +16,22 @@ namespace {
 std::string WithoutTrailingSlash(std::string path) {
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   return path;
+}
+
+// Whether DIR (where it exists: the suite makes it 0700) is this user's and closed to others'
+// writing; says why not on stderr.
+bool FolderIsOwn(const char* program, const std::string& dir) {
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) != 0) return true;
+  const char* why = st.st_uid != ::geteuid() ? "belongs to another user"
+                    : (st.st_mode & 022)     ? "can be written by other users"
+                                             : nullptr;
+  if (!why) return true;
+  std::fprintf(stderr,
+               "%s: %s %s (owner %u, mode %04o): the machine root and its run/ must be the user's own, closed to "
+               "others (chmod go-w)\n",
+               program, dir.c_str(), why, static_cast<unsigned>(st.st_uid), static_cast<unsigned>(st.st_mode & 07777));
+  return false;
 }
 
 }  // namespace
@@ -40,6 +58,11 @@ std::string RunDir() {
   std::string run = MachineRoot() + "/run";
   MakeDirs(run);
   return run;
+}
+
+bool RootIsOwn(const char* program) {
+  const std::string root = MachineRoot();
+  return FolderIsOwn(program, root) && FolderIsOwn(program, root + "/run");
 }
 
 bool MakeDirs(const std::string& dir) {

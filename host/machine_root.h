@@ -16,6 +16,11 @@ void SetMachineRoot(const std::string& dir);
 // <root>/run, created on demand: what lives only while the machine runs.
 std::string RunDir();
 
+// Whether the root and its run/, where they exist, are this user's own and closed to others'
+// writing: another user who could write there could rename the sockets away and put their own in
+// their place. When not, says which and why on stderr after "PROGRAM: ", and returns false.
+bool RootIsOwn(const char* program);
+
 // Creates DIR and its missing parents, each 0700 whatever the umask; true when it exists afterwards.
 bool MakeDirs(const std::string& dir);
 

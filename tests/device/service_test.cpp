@@ -2,6 +2,7 @@
 // stands up to clients that misbehave.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -192,6 +193,19 @@ TEST_F(ServiceTest, OneServicePerRoot) {
   int rc = -1;
   DeviceService::Qxctl("get ActivePort", &rc);
   EXPECT_EQ(rc, 0);
+}
+
+// A root or run/ that other users may write, where they could put a socket of their own in place of
+// the service's, is refused at start, naming it.
+TEST_F(ServiceTest, ARootOrRunFolderOthersCanWriteIsRefused) {
+  std::filesystem::create_directory(root.path() + "/run");
+  for (const std::string& folder : {root.path() + "/run", root.path()}) {
+    ::chmod(folder.c_str(), 0777);
+    auto refused = test::Run({test::Program("qxwmecomd"), "--root", root.path()}, {}, 5000);
+    ::chmod(folder.c_str(), 0700);
+    EXPECT_EQ(refused.exitCode, 1) << folder;
+    EXPECT_NE(refused.err.find(folder + " can be written by other users"), std::string::npos) << refused.err;
+  }
 }
 
 // The right-button program's wait: answered at once while nothing is armed, held while the flag is

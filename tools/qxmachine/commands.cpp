@@ -148,7 +148,7 @@ int BootTheMachine() {
   if (!service) {
     EndThePrograms(0);
     ok = CarryOutWininit() && ok;
-    ok = RootFitsItsSockets() && StartDeviceService() && ok;
+    ok = RootFitsItsSockets() && RootIsOwn("qxmachine") && StartDeviceService() && ok;
   }
   ok = RunLogonEntries() && ok;
   return ok ? kOk : kFailed;
