@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -70,8 +71,10 @@ RunResult Run(const std::vector<std::string>& argv, const std::vector<std::strin
   for (auto& f : fds)
     if (f.fd >= 0) close(f.fd);
   int status = 0;
-  waitpid(pid, &status, 0);
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.maxRssKb = usage.ru_maxrss;
   return result;
 }
 

@@ -15,6 +15,7 @@ struct RunResult {
   int exitCode = -1;  // -1 when it did not end normally
   std::string out;
   std::string err;
+  long maxRssKb = 0;  // the most memory it held at once
 };
 
 // Runs ARGV to its end (killed after TIMEOUT_MS) with extra environment entries "NAME=value".

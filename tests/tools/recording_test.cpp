@@ -1,12 +1,16 @@
 // qxctl replay and qxctl record against a real device service, with recordings the tests make:
 // a recording that cannot be played is refused whole, naming the line; a paced replay keeps the
 // recording's pace; what record writes replays as the reports it recorded.
+#include "tools/qxctl/recording.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "core/driver_records.h"
@@ -95,6 +99,12 @@ const Refusal kRefusals[] = {
      "not an event line: X: 1 2 3"},
     {"events without the description", [](const std::string& t) { return t.substr(t.find("E:")); }, -1,
      "no device description before the events"},
+    {"an event time past what the clocks hold",
+     [](const std::string& t) { return InsertAt(t, 3, "E: 9223372036854.000000 0003 0000 5\n"); }, 3,
+     "the event's time is out of range"},
+    {"an event more than a week from the first",
+     [](const std::string& t) { return InsertAt(t, 3, "E: 900000.000000 0003 0000 5\n"); }, 3,
+     "the event lies 900000 s from the first: a recording spans at most 604800 s"},
     {"a description with a line libevemu does not take",
      [](const std::string& t) { return "# EVEMU 1.3\nN: QX\nI: 0003 zz\n" + t.substr(t.find("E:")); }, -3,
      "not a device description line: I: 0003 zz"},
@@ -126,6 +136,31 @@ TEST_F(Replay, AFifoWhereTheRecordingShouldBeIsRefusedWithoutWaiting) {
   EXPECT_NE(run.err.find("not a regular file"), std::string::npos) << run.err;
 }
 
+// A recording is read as a stream: blank lines cost no memory of their own (they once cost 50
+// times their size).
+TEST_F(Replay, BlankLinesCostNoMemory) {
+  const std::string file = Write("blank.events", InsertAt(TapAndDrag().Text(), 3, std::string(16 << 20, '\n')));
+  const test::RunResult run = test::Run({test::Program("qxctl"), "--root", root_.path(), "replay", file, "--fast"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_LT(run.maxRssKb, 64 * 1024) << "16 MiB of blank lines";
+}
+
+// A closed terminal (SIGHUP) ends a replay as Ctrl-C does: its touch lifts, and the input before
+// it is in force again.
+TEST_F(Replay, AHangUpEndsTheReplayAndLiftsItsTouch) {
+  TouchRecording rec(kPanel);
+  rec.Down(0, 100, 100);
+  for (int i = 1; i <= 100; ++i) rec.Move(i * 100000, 100 + i, 100);
+  rec.Up(10100000);
+  const pid_t replay =
+      test::Spawn({test::Program("qxctl"), "--root", root_.path(), "replay", Write("long", rec.Text())});
+  ASSERT_TRUE(test::WaitUntil([] { return test::JournalReports().size() > 1; }, 10000));
+  const int status = test::KillAndWait(replay, SIGHUP);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(test::JournalReports().back().touch, 0);
+  EXPECT_EQ(DeviceService::Qxctl("output").rfind("Input: simulated", 0), 0u) << DeviceService::Qxctl("output");
+}
+
 TEST_F(Replay, PlaysAtTheRecordingsPaceOrFaster) {
   TouchRecording rec(kPanel);
   rec.Down(0, 0, 0);
@@ -143,6 +178,10 @@ TEST_F(Replay, PlaysAtTheRecordingsPaceOrFaster) {
     EXPECT_GE(reports.back().ms - reports.front().ms, 800 / std::stoi(speed) - 1) << "speed " << speed;
     EXPECT_EQ(ReportPlace(reports[4]), "400,200,1");
   }
+  // A speed whose waits no clock can count is refused, not played at once.
+  const test::RunResult slowest =
+      test::Run({test::Program("qxctl"), "--root", root_.path(), "replay", file, "--speed", "1e-300"});
+  EXPECT_EQ(slowest.exitCode, 64) << slowest.err;
 }
 
 TEST_F(Replay, WhatRecordWritesReplaysAsTheReportsItRecorded) {
@@ -191,6 +230,51 @@ TEST_F(Replay, ASecondIsRefusedAndOneWhoseClientDiesEnds) {
   test::KillAndWait(first, SIGKILL);
   EXPECT_TRUE(test::WaitUntil([&] { return !touching(); }, 10000)) << "the touch stays down";
   EXPECT_NE(test::DeviceAnswer(IOCTL_SIM_GET_INPUT, SimInput{}).Kind, INPUT_RECORDING);
+}
+
+// record checks where it writes before it records: a FIFO or a link is never replaced, a folder
+// that is not there is said at once. A closed terminal ends the recording as Ctrl-C does, and the
+// file is the person's alone whatever the umask.
+TEST_F(Replay, RecordRefusesWhereItCannotWriteAndWritesWhatAHangUpEnds) {
+  const std::string fifo = root_.path() + "/fifo", link = root_.path() + "/link";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(symlink("elsewhere", link.c_str()), 0);
+  for (const std::string& to : {fifo, link, root_.path() + "/none/rec.events"}) {
+    const test::RunResult run = test::Run({test::Program("qxctl"), "--root", root_.path(), "record", to}, {}, 10000);
+    EXPECT_EQ(run.exitCode, 1) << to << ": " << run.err;
+  }
+  struct stat st {};
+  EXPECT_TRUE(::lstat(fifo.c_str(), &st) == 0 && S_ISFIFO(st.st_mode) && ::lstat(link.c_str(), &st) == 0 &&
+              S_ISLNK(st.st_mode));
+  const std::string file = root_.path() + "/recorded.events", log = root_.path() + "/record.log";
+  const mode_t umask = ::umask(022);
+  const pid_t record = test::Spawn({test::Program("qxctl"), "--root", root_.path(), "record", file}, log);
+  ::umask(umask);
+  test::ReadUntil(
+      log, [](const std::string& text) { return text.find("recording") != std::string::npos; }, 5000);
+  DeviceService::Qxctl("touch 5 1023 --reports 3");
+  const int status = test::KillAndWait(record, SIGHUP);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << test::ReadFile(log);
+  EXPECT_NE(test::ReadFile(log).find("3 reports recorded"), std::string::npos) << test::ReadFile(log);
+  EXPECT_TRUE(::stat(file.c_str(), &st) == 0 && (st.st_mode & 0777) == 0600) << std::oct << st.st_mode;
+}
+
+// A recording stops, whole, short of its limit: what was written replays.
+TEST(RecordingWriterTest, StopsWholeShortOfItsLimit) {
+  test::TempRoot root;
+  const std::string file = root.path() + "/full.events";
+  RecordingWriter writer(4096);
+  std::string why;
+  ASSERT_TRUE(writer.Begin(file, why)) << why;
+  for (std::int16_t i = 0; writer.Add({i * 1000LL, i, 5, 1, {}});) ++i;
+  EXPECT_TRUE(writer.full());
+  ASSERT_TRUE(writer.Finish(why)) << why;
+  EXPECT_LE(std::filesystem::file_size(file), 4096u);
+  Recording recording;
+  ASSERT_TRUE(ReadRecording(file, recording, why)) << why;
+  EXPECT_EQ(std::count_if(recording.events.begin(), recording.events.end(),
+                          [](const RecordedEvent& e) { return e.type == 0; }),
+            static_cast<long>(writer.reports()));
 }
 
 }  // namespace

@@ -58,10 +58,10 @@ int main(int argc, char** argv) {
           {"calibrate", "--method corner|side --screen WxH [--rotation N] X1,Y1 X2,Y2 X3,Y3 X4,Y4",
            "the calibration values for four raw points, in the order\nmeasured (no device needed)", Calibrate},
           {"replay", "FILE [--speed N] [--fast]",
-           "plays a recording (evemu format) as the controller's reports, at\nits pace, N times faster, or at once",
+           "plays a recording (evemu format) as the controller's reports, at\nits pace, N times faster (0.001 to 1000000), or at once",
            Replay},
           {"record", "FILE [--seconds N]",
-           "writes the controller's reports as a recording, for N seconds or\nuntil Ctrl-C", Record},
+           "writes the controller's reports as a recording, for N seconds or\nuntil Ctrl-C (at most 256 MiB, what replay reads)", Record},
           {"export-calibration", "libinput|xinput|xorg [--device NAME] [--write]",
            "the calibration in force as the Linux input stack takes it;\n--write puts the libinput rule under "
            "DIR/etc/udev/rules.d",

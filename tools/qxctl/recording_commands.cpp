@@ -13,9 +13,8 @@
 #include <vector>
 
 #include "host/last_error.h"
-
-#include "tools/qxctl/recording.h"
 #include "tools/qxctl/commands.h"
+#include "tools/qxctl/recording.h"
 #include "tools/qxctl/service_requests.h"
 
 namespace qx::ctl {
@@ -24,7 +23,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Ctrl-C (or SIGTERM) ends a replay or a recording at its next step, which finishes it properly.
+// Ctrl-C, SIGTERM or a closed terminal (SIGHUP) ends a replay or a recording at its next step,
+// which finishes it properly: the replay's touch lifts, the recording is written.
 volatile sig_atomic_t interrupted = 0;
 
 void OnInterrupt(int) { interrupted = 1; }
@@ -32,8 +32,7 @@ void OnInterrupt(int) { interrupted = 1; }
 void CatchInterrupt() {
   struct sigaction sa {};
   sa.sa_handler = OnInterrupt;
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &sa, nullptr);
 }
 
 // Sleeps until DUE, or until interrupted.
@@ -93,25 +92,50 @@ bool Play(const Recording& recording, const std::string& file, double speed, boo
   return Send(*part);
 }
 
+// Speeds whose waits the clocks can count over the longest recording.
 bool ParseSpeed(const std::string& text, double& speed) {
   char* end = nullptr;
   speed = std::strtod(text.c_str(), &end);
-  return !text.empty() && !*end && speed > 0 && speed <= 1e6;
+  return !text.empty() && !*end && speed >= kSlowestSpeed && speed <= kFastestSpeed;
 }
 
-// Reads the reports the journal took after NEXT into REPORTS, until it has no more; counts the
-// journal's entries let go of before they were read into LOST.
-bool TakeReports(std::uint32_t& next, std::vector<ReportEntry>& reports, std::uint64_t& lost) {
+// Adds the reports the journal took after NEXT to WRITER, until it has no more or the recording
+// is full; counts the journal's entries let go of before they were read into LOST.
+bool TakeReports(std::uint32_t& next, RecordingWriter& writer, std::uint64_t& lost) {
   auto batch = std::make_unique<SimReports>();
   do {
     *batch = SimReports{};
     batch->After = next;
     if (!Request(IOCTL_SIM_READ_REPORTS, *batch)) return false;
-    reports.insert(reports.end(), batch->Reports, batch->Reports + std::min<std::size_t>(batch->Count, kReportsRead));
+    const std::size_t count = std::min<std::size_t>(batch->Count, kReportsRead);
+    for (std::size_t i = 0; i < count; ++i)
+      if (!writer.Add(batch->Reports[i])) break;
     lost += batch->Lost;
     next = batch->Next;
-  } while (batch->Count == kReportsRead);
+  } while (batch->Count == kReportsRead && !writer.stopped());
   return true;
+}
+
+// Follows the reports into WRITER until END, an interruption, or the recording stops (full, or
+// not written).
+bool FollowReports(RecordingWriter& writer, Clock::time_point end) {
+  auto now = std::make_unique<SimReports>();
+  now->After = REPORTS_FROM_NOW;
+  if (!Request(IOCTL_SIM_READ_REPORTS, *now)) return false;
+  std::uint32_t next = now->Next;
+  std::uint64_t lost = 0;
+  bool ok = true;
+  while (ok && !interrupted && !writer.stopped() && Clock::now() < end) {
+    WaitUntil(std::min(end, Clock::now() + std::chrono::milliseconds(50)));
+    ok = TakeReports(next, writer, lost);
+  }
+  if (lost)
+    std::fprintf(stderr, "qxctl: the journal let go of %llu entries before they were read: reports are missing\n",
+                 static_cast<unsigned long long>(lost));
+  if (writer.full())
+    std::fprintf(stderr, "qxctl: the recording reached %lld MiB, the most replay reads: stopped there\n",
+                 static_cast<long long>(kMaxRecordingBytes >> 20));
+  return ok;
 }
 
 }  // namespace
@@ -123,6 +147,8 @@ int Replay(const Args& args) {
   for (std::size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--fast") fast = true;
     else if (args[i] == "--speed" && i + 1 < args.size() && ParseSpeed(args[i + 1], speed)) ++i;
+    else if (args[i] == "--speed")
+      return Fail("--speed N: N from 0.001 to 1000000 (times the recording's pace)", kUsage);
     else return kUsage;
   }
   Recording recording;
@@ -143,30 +169,20 @@ int Record(const Args& args) {
   if (args.empty() ||
       !(args.size() == 1 || (args.size() == 3 && args[1] == "--seconds" && ParseInt(args[2], 1, 24 * 3600, seconds))))
     return kUsage;
+  // Where the recording goes is checked before anything is recorded.
+  RecordingWriter writer;
+  std::string why;
+  if (!writer.Begin(args[0], why)) return Fail(why.c_str());
   if (int rc = Open()) return rc;
-  auto now = std::make_unique<SimReports>();
-  now->After = REPORTS_FROM_NOW;
-  if (!Request(IOCTL_SIM_READ_REPORTS, *now)) return NoAnswer();
-  std::uint32_t next = now->Next;
-  std::vector<ReportEntry> reports;
-  std::uint64_t lost = 0;
   CatchInterrupt();
   std::fprintf(stderr, "qxctl: recording the controller's reports in %s (%s)\n", args[0].c_str(),
                seconds ? (std::to_string(seconds) + " s").c_str() : "Ctrl-C ends it");
-  const Clock::time_point end = seconds ? Clock::now() + std::chrono::seconds(seconds) : Clock::time_point::max();
-  bool ok = true;
-  while (ok && !interrupted && Clock::now() < end) {
-    WaitUntil(std::min(end, Clock::now() + std::chrono::milliseconds(50)));
-    ok = TakeReports(next, reports, lost);
-  }
+  const bool ok =
+      FollowReports(writer, seconds ? Clock::now() + std::chrono::seconds(seconds) : Clock::time_point::max());
   CloseDriver();
   if (!ok) return NoAnswer();
-  if (lost)
-    std::fprintf(stderr, "qxctl: the journal let go of %llu entries before they were read: reports are missing\n",
-                 static_cast<unsigned long long>(lost));
-  std::string why;
-  if (!WriteRecording(args[0], reports, why)) return Fail(why.c_str());
-  std::printf("%zu reports recorded in %s\n", reports.size(), args[0].c_str());
+  if (!writer.Finish(why)) return Fail(why.c_str());
+  std::printf("%zu reports recorded in %s\n", writer.reports(), args[0].c_str());
   return kOk;
 }
 
