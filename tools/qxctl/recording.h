@@ -39,7 +39,8 @@ struct Recording {
 
 // Reads the recording at PATH. False with WHY ("PATH, line 12: …") when it is no regular file or
 // larger than kMaxRecordingBytes, has no description with absolute X and Y, holds a line longer
-// than 4096 bytes, a line that is neither a comment nor an event after the description, a bad E:
+// than 4096 bytes, a line before the events that is neither a comment nor of the shape of a
+// description line, a line that is neither a comment nor an event after the description, a bad E:
 // line, an event time before 0, past 2^32 s or more than kLongestRecordingSeconds from the first
 // event's, ends without an end of line (cut short), or ends in the middle of a report (events
 // after the last SYN_REPORT).

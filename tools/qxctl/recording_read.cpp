@@ -128,6 +128,14 @@ bool AxesOf(const evemu_device* dev, TouchAxes& axes) {
   return true;
 }
 
+// Whether LINE has the shape of a description line ("N: ", "I: ", "P: ", "B: ", "A: ", and the
+// "L: " and "S: " of LEDs and switches), without a NUL. libevemu is handed only such lines and
+// comments: it loses a buffer on some others.
+bool LooksLikeDescription(std::string_view line) {
+  return line.size() > 3 && std::string_view("NIPBALS").find(line[0]) != std::string_view::npos &&
+         line.substr(1, 2) == ": " && line.find('\0') == std::string_view::npos;
+}
+
 bool AllComments(std::string_view text) {
   for (std::size_t at = 0; at < text.size();) {
     const std::size_t end = std::min(text.find('\n', at), text.size());
@@ -143,6 +151,8 @@ bool ReadDescription(const std::string& head, int lines, Recording& recording, s
   if (AllComments(head))
     return Refuse(1, "no device description before the events (the N:, I:, P:, B: and A: lines evemu-record writes)",
                   why);
+  // Only whole lines go to libevemu, which loses a buffer on some lines the file ends inside.
+  if (head.back() != '\n') return Refuse(lines, "cut short (the file ends inside it)", why);
   Device dev(evemu_new(nullptr));
   File in = evemu::Stream(head);
   if (evemu_read(dev.get(), in.get()) <= 0) {
@@ -239,6 +249,8 @@ bool ReadRecordingFrom(std::FILE* in, Recording& recording, std::string& why) {
   while (!atEvent && lines.Next()) {
     if (lines.tooLong()) return Refuse(lines.number(), "longer than any line of a recording", why);
     atEvent = lines.text().starts_with("E:");
+    if (!atEvent && !IsComment(lines.text()) && !LooksLikeDescription(lines.text()))
+      return Refuse(lines.number(), "not a device description line: " + Shown(lines.text()), why);
     if (!atEvent) head += lines.text();
     if (head.size() > kLongestDescription)
       return Refuse(lines.number(), "no events in the first MiB: longer than any device's description", why);
