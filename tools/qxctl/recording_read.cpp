@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -167,17 +168,35 @@ bool ReadDescription(const std::string& head, int lines, Recording& recording, s
   return true;
 }
 
-// Whether LINE has the shape of an event line, "E: <sec>.<usec> <type> <code> <value>", with
-// nothing after it but a comment. libevemu is handed only such lines: on a line it cannot parse
-// it loses the buffer it read the line into, a leak for every bad line of a file.
-bool LooksLikeEvent(const std::string& line) {
-  long sec = 0, usec = 0;
-  unsigned type = 0, code = 0;
-  int value = 0, used = 0;
-  if (std::sscanf(line.c_str(), "E: %ld.%ld %x %x %d%n", &sec, &usec, &type, &code, &value, &used) != 5) return false;
-  // What follows is blank, or the comment evemu writes after an event ("# EV_ABS / ABS_X ...").
-  const std::size_t rest = line.find_first_not_of(" \t\r\n", static_cast<std::size_t>(used));
-  return rest == std::string::npos || line[rest] == '#';
+// Whether TEXT is 1 to MOST digits (hex digits when HEX).
+bool Digits(std::string_view text, std::size_t most, bool hex) {
+  return !text.empty() && text.size() <= most && std::all_of(text.begin(), text.end(), [hex](char c) {
+    return hex ? std::isxdigit(static_cast<unsigned char>(c)) : std::isdigit(static_cast<unsigned char>(c));
+  });
+}
+
+// Whether LINE has the shape of an event line, "E: <sec>.<usec> <type> <code> <value>" (usec in at
+// most 6 digits, type and code in at most 4 hex digits, as evemu writes them), with nothing after
+// it but a comment. libevemu is handed only such lines: on a line it cannot parse it loses the
+// buffer it read the line into, a leak for every bad line of a file.
+bool LooksLikeEvent(std::string_view line) {
+  if (!line.starts_with("E: ")) return false;
+  line = line.substr(0, line.find('#'));
+  constexpr char kBlank[] = " \t\r\n";
+  std::string_view words[6];
+  std::size_t count = 0;
+  for (std::size_t at = line.find_first_not_of(kBlank); at != std::string_view::npos && count < 6;
+       at = line.find_first_not_of(kBlank, at)) {
+    const std::size_t end = std::min(line.find_first_of(kBlank, at), line.size());
+    words[count++] = line.substr(at, end - at);
+    at = end;
+  }
+  if (count != 5) return false;
+  const std::string_view time = words[1], value = words[4];
+  const std::size_t dot = time.find('.');
+  return dot != std::string_view::npos && Digits(time.substr(0, dot), 18, false) &&
+         Digits(time.substr(dot + 1), 6, false) && Digits(words[2], 4, true) && Digits(words[3], 4, true) &&
+         Digits(value.substr(value.starts_with('-') ? 1 : 0), 10, false);
 }
 
 // The event of LINE, number NUMBER, whose time must lie within kLongestRecordingSeconds of FIRST
