@@ -80,8 +80,8 @@ bool RecordingWriter::Begin(const std::string& path, std::string& why) {
   out_ = fd >= 0 ? ::fdopen(fd, "w") : nullptr;
   if (!out_) {
     why = "cannot write " + path + ": " + std::strerror(errno);
-    if (fd >= 0) ::close(fd);
-    if (fd < 0) temp_.clear();
+    if (fd >= 0) ::close(fd);  // the file made goes with the writer
+    else temp_.clear();
     return false;
   }
   evemu::Device dev(evemu_new(nullptr));
