@@ -6,7 +6,7 @@
 #include "companion/command_line.h"
 #include "companion/companion_program.h"
 #include "companion/companion_window.h"
-#include "companion/end_signals.h"
+#include "host/end_signals_qt.h"
 #include "host/instance_lock.h"
 #include "host/process_start.h"
 #include "host/runtime_folder_qt.h"
@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   CompanionWindow window(line.rotation);
-  CloseOnEndSignals(&window);
+  // The end signals close the window, which deregisters on the way out.
+  qx::OnEndSignals(&window, [&window] { window.close(); });
   if (!window.Start()) return 1;
   if (qx::StartupShowCommand() != qx::SW_HIDE) window.show();
   return QApplication::exec();

@@ -1,10 +1,16 @@
 #include "companion/rotation_code.h"
 
+#include <QGuiApplication>
 #include <QScreen>
+
+#include "companion/output_transform.h"
 
 namespace qx::companion {
 
 namespace {
+
+// The screen turned clockwise shows its picture turned the other way on the panel.
+constexpr std::int16_t kCodeForScreenTurn[4] = {0, 2, 3, 1};
 
 // Quarter turns clockwise from landscape, as Qt describes its orientations: portrait is landscape
 // turned a quarter clockwise, the inverted ones a half turn from their own.
@@ -24,13 +30,27 @@ Qt::ScreenOrientation Resolved(const QScreen& screen, Qt::ScreenOrientation orie
 }  // namespace
 
 std::int16_t RotationCodeFor(Qt::ScreenOrientation native, Qt::ScreenOrientation current) {
-  // The screen turned clockwise shows its picture turned the other way on the panel.
-  constexpr std::int16_t kCodeForScreenTurn[4] = {0, 2, 3, 1};
   return kCodeForScreenTurn[(QuarterTurns(current) - QuarterTurns(native) + 4) % 4];
 }
 
+std::int16_t RotationCodeForTransform(int transform) {
+  // The transform undoes the screen's turn: a screen turned a quarter clockwise (Qt's portrait,
+  // xrandr's "left", sway's "transform 270") has WL_OUTPUT_TRANSFORM_90. A mirrored one (4..7)
+  // turns as its unmirrored one; the mirror is beyond what a code says.
+  return kCodeForScreenTurn[transform & 3];
+}
+
 std::int16_t ScreenRotationCode(const QScreen& screen) {
-  return RotationCodeFor(Resolved(screen, screen.nativeOrientation()), Resolved(screen, screen.orientation()));
+  const QString platform = QGuiApplication::platformName();
+  const Qt::ScreenOrientation current = Resolved(screen, screen.orientation());
+  // Qt's X11 orientation is RandR's rotation itself: landscape for none, whatever the mode's shape.
+  if (platform == QLatin1String("xcb")) return RotationCodeFor(Qt::LandscapeOrientation, current);
+  if (platform == QLatin1String("wayland")) {
+    if (const std::optional<int> transform = WaylandOutputTransform(screen.name().toStdString()))
+      return RotationCodeForTransform(*transform);
+    return RotationCodeFor(Qt::LandscapeOrientation, current);  // a monitor of the common shape
+  }
+  return RotationCodeFor(Resolved(screen, screen.nativeOrientation()), current);
 }
 
 }  // namespace qx::companion

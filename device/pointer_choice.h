@@ -1,6 +1,8 @@
 // Which desktop pointer the service drives (`qxwmecomd --pointer auto|x11|uinput|none`): the one
 // asked for, or with `auto` the first that can be had: uinput when /dev/uinput can be opened for
-// writing, else the X server of DISPLAY when it has XTest, else none.
+// writing, else the X server of DISPLAY when it has XTest, else none. On a Wayland session
+// (host/desktop.h) that X server is Xwayland, whose pointer only X11 programs' windows follow: the
+// output's description ends in "(x11 on a Wayland session: X11 windows only)".
 #pragma once
 
 #include <memory>

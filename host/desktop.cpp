@@ -1,6 +1,8 @@
 #include "host/desktop.h"
 
 #include <charconv>
+#include <cstdlib>
+#include <string_view>
 
 #include "host/desktop_home.h"
 #include "host/failing_calls.h"
@@ -24,6 +26,11 @@ ScreenSource& Source() {
 DesktopChangeHook& ChangeHook() {
   static DesktopChangeHook hook;
   return hook;
+}
+
+std::string_view Variable(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
 }
 
 std::string ValuesFile() { return DesktopFolder() + "/mouse.ini"; }
@@ -140,6 +147,18 @@ DesktopChangeHook SetDesktopChangeHook(DesktopChangeHook hook) {
   DesktopChangeHook old = std::move(ChangeHook());
   ChangeHook() = std::move(hook);
   return old;
+}
+
+bool WaylandSession() { return !Variable("WAYLAND_DISPLAY").empty() || Variable("XDG_SESSION_TYPE") == "wayland"; }
+
+bool GnomeDesktop() {
+  // A list of names (ubuntu:GNOME), compared as the desktop entries' OnlyShowIn compares them.
+  for (std::string_view desktops = Variable("XDG_CURRENT_DESKTOP"); !desktops.empty();) {
+    const std::size_t end = desktops.find(':');
+    if (desktops.substr(0, end) == "GNOME") return true;
+    desktops = end == std::string_view::npos ? std::string_view() : desktops.substr(end + 1);
+  }
+  return false;
 }
 
 std::string DesktopFolder() {

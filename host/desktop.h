@@ -78,6 +78,12 @@ ScreenSource SetScreenSource(ScreenSource source);
 using DesktopChangeHook = std::function<void()>;
 DesktopChangeHook SetDesktopChangeHook(DesktopChangeHook hook);
 
+// The desktop session: a Wayland session (WAYLAND_DISPLAY set, or XDG_SESSION_TYPE "wayland"), whose
+// X11 programs run in Xwayland and reach only Xwayland's windows; and whether it is GNOME's
+// (XDG_CURRENT_DESKTOP names it), whose window manager honours an X11 window's place and "above".
+bool WaylandSession();
+bool GnomeDesktop();
+
 // The folder that holds the live values (<root>/run/desktop, made on demand): a window system
 // watches it to follow the changes other processes make.
 std::string DesktopFolder();

@@ -1,14 +1,18 @@
 #include "ui/qt_message_box.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "host/message_box.h"
+#include "ui/window_ops.h"
 
 namespace qx {
 
@@ -63,6 +67,9 @@ QString LinesOf(const std::string& text) {
 // when none is set (No on a Yes/No box), so that Esc pressed to get rid of the calibration's last
 // question would restore the old calibration.
 class SuiteMessageBox : public QMessageBox {
+ public:
+  explicit SuiteMessageBox(QWidget* parent) : QMessageBox(parent) {}
+
  protected:
   void keyPressEvent(QKeyEvent* event) override {
     if (escapeButton() || !event->matches(QKeySequence::Cancel)) QMessageBox::keyPressEvent(event);
@@ -72,6 +79,20 @@ class SuiteMessageBox : public QMessageBox {
     else event->ignore();
   }
 };
+
+// The window a box asks about, which it stands above: the program's active window; failing that (a
+// window the compositor opened without the focus) the suite's window on show, a window opened from
+// the main window before the main window, which hides behind it.
+QWidget* WindowAskedAbout() {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;  // a box over a modal window
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  QWidget* main = MainWindowWidget();
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window != main && window->isVisible() && !qobject_cast<QMessageBox*>(window) &&
+        window->windowType() != Qt::ToolTip && window->windowType() != Qt::Popup)
+      return window;
+  return main && main->isVisible() ? main : nullptr;
+}
 
 }  // namespace
 
@@ -92,19 +113,24 @@ void SetUpMessageBox(QMessageBox& box, const std::string& text, const std::strin
 }
 
 int ShowQtMessageBox(const std::string& text, const std::string& caption, UINT type) {
-  SuiteMessageBox box;
-  SetUpMessageBox(box, text, caption, type);
+  // A child of the window it asks about, so that compositors keep it above that window (a tiling
+  // one shows it over a full-screen window). That window may go while the box is open, and takes
+  // the box with it: the box is watched, and then answers as nobody chose.
+  QPointer<SuiteMessageBox> box = new SuiteMessageBox(WindowAskedAbout());
+  SetUpMessageBox(*box, text, caption, type);
   // An unattended run (a demonstration on a virtual display) shows each box for a while, then
   // answers it with its default button as Enter would.
   if (const int shownMs = qEnvironmentVariableIntValue("QX_MESSAGE_SHOW_MS"); shownMs > 0) {
-    QTimer::singleShot(shownMs, &box, [&box] {
-      if (QAbstractButton* button = box.defaultButton()) button->click();
+    QTimer::singleShot(shownMs, box, [box] {
+      if (QAbstractButton* button = box->defaultButton()) button->click();
     });
   }
-  box.exec();
-  QAbstractButton* clicked = box.clickedButton();
+  box->exec();
+  if (!box) return DefaultButton(type);
+  const std::unique_ptr<SuiteMessageBox> owned(box.data());
+  QAbstractButton* clicked = box->clickedButton();
   for (const ButtonSpec& b : Buttons(type))
-    if (clicked && clicked == box.button(b.button)) return b.code;
+    if (clicked && clicked == box->button(b.button)) return b.code;
   return DefaultButton(type);
 }
 

@@ -7,11 +7,14 @@
 #include "core/exit_codes.h"
 #include "core/suite_version.h"
 #include "host/desktop_qt.h"
+#include "host/end_signals_qt.h"
 #include "host/machine_root.h"
 #include "host/message_box.h"
 #include "host/process_start.h"
 #include "ui/pointer.h"
 #include "ui/qt_message_box.h"
+#include "ui/suite_window.h"
+#include "ui/window_ops.h"
 
 namespace qx {
 
@@ -37,6 +40,13 @@ void PrintHelp(const ProgramInfo& info) {
       info.name, info.purpose, info.about, kCommonOptionsHelp);
 }
 
+// The suite's window on show, other than the main window; null when there is none.
+SuiteDialog* ShownDialog() {
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (auto* dialog = qobject_cast<SuiteDialog*>(window); dialog && dialog->isVisible()) return dialog;
+  return nullptr;
+}
+
 }  // namespace
 
 void InitWindowProgram() {
@@ -51,6 +61,19 @@ void InitWindowProgram() {
   // Windows hide and show in turn (the main window hides behind each dialog); the program ends
   // when its main window unloads, not when the last window happens to close.
   QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void EndOnSignalsByClosing() {
+  OnEndSignals(qApp, [] {
+    // The windows opened from the main window first: they give back what they hold (a paused
+    // right button, a touch mode) while the driver is still open, which the main window closes.
+    // Each closed shows the window that opened it, closed in turn; one that refuses stays.
+    constexpr int kMostOpenAtOnce = 16;
+    for (int i = 0; i < kMostOpenAtOnce; ++i)
+      if (SuiteDialog* dialog = ShownDialog()) dialog->close();
+    if (QWidget* main = MainWindowWidget()) main->close();
+    QApplication::quit();
+  });
 }
 
 const char* ProgramTitle() { return programTitle; }

@@ -21,6 +21,7 @@
 #include "host/runtime_folder_qt.h"
 #include "host/window_bus_qt.h"
 #include "ui/font_warm_up.h"
+#include "ui/window_placement.h"
 
 namespace qx {
 
@@ -40,6 +41,11 @@ struct ProgramInfo {
   const char* about;                                  // a paragraph more for --help: what it does, when it runs
   const char* arguments = "";                         // its own arguments as the usage shows them
   bool (*ownArgument)(const std::string&) = nullptr;  // whether an argument is one of them
+  // Its window stands where the program puts it, above the others (ui/window_placement.h).
+  bool placesItsWindow = false;
+  // SIGTERM, SIGINT and SIGHUP close its windows as their close boxes would, the main window last,
+  // so that what they hold is given back (EndOnSignalsByClosing).
+  bool closesOnEndSignals = false;
 };
 
 using ProgramArguments = std::vector<std::string>;
@@ -53,6 +59,10 @@ void InitWindowProgram();
 // of a window that takes no other, such as the progress window.
 const char* ProgramTitle();
 void SetProgramTitle(const char* title);
+
+// From now on an end signal closes every window of the suite that is open (shown or hidden behind
+// the one it opened), then the main window, and ends the event loops, an open box's too.
+void EndOnSignalsByClosing();
 
 namespace detail {
 // Takes the command line; the program's own arguments go to OWN. An exit code when the program
@@ -70,8 +80,10 @@ int RunWindowProgram(int argc, char** argv, const ProgramInfo& info) {
   if (const std::optional<int> code = detail::TakeArguments(argc, argv, info, own)) return *code;
   std::jthread fonts = ReadFontConfigurationMeanwhile();
   QuietMissingRuntimeFolder();
+  if (info.placesItsWindow) PlaceThroughXwayland();
   QApplication app(argc, argv);
   InitWindowProgram();
+  if (info.closesOnEndSignals) EndOnSignalsByClosing();
   ServeWindowBus();
   fonts.join();
   if constexpr (std::is_constructible_v<Window, const ProgramArguments&>) {

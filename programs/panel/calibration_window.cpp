@@ -87,6 +87,9 @@ CalibrationWindow::CalibrationWindow()
 }
 
 void CalibrationWindow::Load() {
+  // The settings as they are now: the screen size the companion reported may have changed (a
+  // monitor plugged or turned) since the panel read them as it started.
+  GetSettings();
   lblResolution->setText(QStringLiteral("Resolution: %1 X %2").arg(Settings.ScreenWidth).arg(Settings.ScreenHeight));
   rememberedAutoMode_ = Settings.RbfAutoMode;
   PauseRightButton(true);

@@ -29,7 +29,8 @@ class CalibrationWindow : public SuiteDialog, private CalibrationView {
 
   CalibrationWindow();
 
-  // Before the window shows: the resolution line, and the right-button function paused.
+  // Before the window shows: the settings read afresh, the resolution line, and the right-button
+  // function paused.
   void Load() override;
 
   Phase phase() const { return run_.phase(); }

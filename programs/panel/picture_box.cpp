@@ -1,9 +1,10 @@
 #include "programs/panel/picture_box.h"
 
-#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+
+#include "ui/window_placement.h"
 
 namespace qx {
 
@@ -11,7 +12,10 @@ void CoverScreen(QWidget* window) {
   // The window base gives every window a fixed size; these windows take the screen's.
   window->setMinimumSize(0, 0);
   window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) window->setGeometry(screen->geometry());
+  if (QScreen* screen = WindowScreen()) {
+    window->setScreen(screen);  // where a window system that places windows itself puts it full-screen
+    window->setGeometry(screen->geometry());
+  }
   window->setWindowState(Qt::WindowFullScreen);
 }
 

@@ -11,7 +11,7 @@
 
 namespace qx {
 
-// A window without border or caption that covers the primary screen; its size is free to change
+// A window without border or caption that covers the suite's screen (WindowScreen); its size is free to change
 // (the windows lay themselves out at every resize).
 inline constexpr Qt::WindowFlags kFullScreenFlags = Qt::Window | Qt::FramelessWindowHint;
 void CoverScreen(QWidget* window);

@@ -5,9 +5,9 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <cstdio>
+#include <utility>
 
 #include "core/driver_link.h"
-#include "host/desktop.h"
 #include "host/message_box.h"
 #include "programs/rbf/button_face.h"
 #include "programs/rbf/rbf_program.h"
@@ -15,6 +15,7 @@
 #include "ui/controls.h"
 #include "ui/suite_window.h"
 #include "ui/twips.h"
+#include "ui/window_placement.h"
 
 namespace qx {
 
@@ -34,7 +35,8 @@ std::string Hex(std::uint64_t value) {
 
 RightButtonWindow::RightButtonWindow()
     : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint |
-                           Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+                           Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                           UnmanagedOnXwayland()) {
   SetUpWindow(this, "frmMain", kButtonSide, kButtonSide);
   setWindowTitle(QString::fromUtf8(kDesignCaption));
   cmdAction = AddButton(this, "cmdAction", "", 0, 0, kButtonSide, kButtonSide);
@@ -75,12 +77,21 @@ LoadResult RightButtonWindow::Load() {
 }
 
 void RightButtonWindow::Place() {
-  RECT area;
-  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0)) return;  // no screen: where it is
+  if (!WindowsChooseTheirPlace()) {
+    static bool told = false;  // once in the log, however often the button shows
+    if (!std::exchange(told, true))
+      std::fprintf(stderr,
+                   "%s: this Wayland desktop places its windows itself, and no Xwayland (DISPLAY) is there: the "
+                   "button stands where the desktop puts it, not in the lower-right corner\n",
+                   kRightButtonProgram.name);
+    return;
+  }
+  const QRect area = WorkAreaOn(WindowScreen());
+  if (area.isEmpty()) return;  // no screen: where it is
   // A window's position is its frame's; before the window system framed it, the frame is the
   // inner size, and the window is placed again once the frame is known (event()).
   const QSize outer = frameGeometry().size();
-  move(area.right - outer.width(), area.bottom - outer.height());
+  move(area.right() + 1 - outer.width(), area.bottom() + 1 - outer.height());
 }
 
 bool RightButtonWindow::event(QEvent* event) {
@@ -97,7 +108,10 @@ LRESULT RightButtonWindow::RBF_WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg != WM_USER) return savedProc_(msg, wParam, lParam);
   switch (wParam) {
     case RBF_HIDE: hide(); break;
-    case RBF_SHOW: show(); break;
+    case RBF_SHOW:
+      Place();  // a window system may have moved it, or the screens changed, while it was hidden
+      show();
+      break;
     case RBF_CLOSE: close(); break;
     default: {
       const std::string text =

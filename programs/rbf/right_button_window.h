@@ -1,5 +1,6 @@
 // frmMain of the right-button program: one floating, always-on-top button in the lower-right
-// corner of the work area. Touching it arms the driver's one-shot right-button function and waits
+// corner of the work area of the suite's screen (ui/window_placement.h), placed there again each
+// time it shows. Touching it arms the driver's one-shot right-button function and waits
 // until the driver has turned the next touch into a right-button action (it then clears the armed
 // flag) or the person cancels; the button then shows again. The program never makes mouse input
 // of its own.
@@ -11,7 +12,9 @@
 // Frame: a tool window, so it takes no place in the task bar: a small title bar with the caption
 // and the close box, by which a person closes it. The window shows as it loads, whatever show
 // state its starter passed: the control panel and the startup program start it hidden, and a
-// button that never showed could not be used.
+// button that never showed could not be used. On a Wayland desktop other than GNOME it is an X11
+// window of Xwayland that the compositor does not manage (no frame: the control panel closes it),
+// since Qt's Wayland windows cannot choose their place.
 #pragma once
 
 #include <QPushButton>
@@ -50,7 +53,8 @@ class RightButtonWindow : public QWidget {
   bool event(QEvent* event) override;
 
  private:
-  // The window's outer lower-right corner on the work area's lower-right corner.
+  // The window's outer lower-right corner on the work area's lower-right corner; where the window
+  // system places windows itself, said once in the log instead.
   void Place();
   LRESULT RBF_WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
 

@@ -12,6 +12,7 @@
 #include "tests/support/device_service.h"
 #include "tests/support/journal.h"
 #include "tests/support/program_test.h"
+#include "tests/support/sway.h"
 
 namespace qx::test {
 namespace {
@@ -131,6 +132,29 @@ TEST_F(CompanionProgram, WithoutTheDriverItSaysSoAndEnds) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(Boxes(), std::string(kCompanionCaption) + "\tFail to open QXWMECOM.vxd!\t4112\n");
   EXPECT_EQ(ReadSmi().window, -1);
+}
+
+// On a Wayland desktop (sway, headless) whose output the person turns: the code follows the
+// compositor's own turn, on Qt's Wayland platform and through Xwayland alike.
+using CompanionOnSway = OnSway<CompanionProgram>;
+
+TEST_F(CompanionOnSway, RegistersTheTurnOfEachTransform) {
+  sway->EnsureOutputs(1);
+  const std::pair<const char*, int> turns[] = {{"90", 1}, {"180", 3}, {"270", 2}, {"normal", 0}};
+  for (const char* platform : {"wayland", "xcb"}) {
+    SCOPED_TRACE(platform);
+    std::vector<std::string> env = sway->ClientEnvironment();
+    env.push_back(std::string("QT_QPA_PLATFORM=") + platform);
+    const pid_t pid = SpawnProgram({Program("QXWMECvr")}, "companion.log", env);
+    ASSERT_EQ(WaitForSmi([pid](const SmiState& s) { return s.window / 256 == pid; }).rotationCode, 0)
+        << ReadFile(RootFile("companion.log"));
+    for (const auto& [transform, code] : turns) {
+      sway->Msg({"output", "HEADLESS-1", "transform", transform});
+      EXPECT_EQ(WaitForSmi([code](const SmiState& s) { return s.rotationCode == code; }).rotationCode, code)
+          << "transform " << transform;
+    }
+    KillAndWait(pid, SIGTERM);
+  }
 }
 
 }  // namespace

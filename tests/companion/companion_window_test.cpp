@@ -131,6 +131,9 @@ TEST(RotationCode, PutsTheCalibrationsPointsBackOnThePanelsOwnCorners) {
   for (int quarters = 0; quarters < 4; ++quarters) {
     std::int16_t code = companion::RotationCodeFor(Qt::LandscapeOrientation, turned[quarters]);
     EXPECT_EQ(code, expected[quarters]) << quarters;
+    // A Wayland output's transform on the wire counts the same quarter turns, mirrored or not.
+    EXPECT_EQ(companion::RotationCodeForTransform(quarters), code) << quarters;
+    EXPECT_EQ(companion::RotationCodeForTransform(quarters + 4), code) << quarters;
     PointTable points = MeasuredOnTurnedScreen(quarters);
     const CalibrationResult result = ComputeCalibration(CornerMethod, 1024, 768, code, points);
     ASSERT_TRUE(result.ok) << result.message;

@@ -29,7 +29,10 @@ bool Answers(const std::string& path) {
 
 }  // namespace
 
-DeviceService::DeviceService(std::vector<std::string> args) : args_(std::move(args)) { Start(); }
+DeviceService::DeviceService(std::vector<std::string> args, std::vector<std::string> env)
+    : args_(std::move(args)), env_(std::move(env)) {
+  Start();
+}
 
 int DeviceService::ConnectRaw() {
   sockaddr_un addr{};
@@ -52,7 +55,7 @@ void DeviceService::Start() {
   std::string root = MachineRoot();
   std::vector<std::string> argv = {Program("qxwmecomd"), "--root", root};
   argv.insert(argv.end(), args_.begin(), args_.end());
-  pid_ = Spawn(argv, root + "/qxwmecomd.log");
+  pid_ = Spawn(argv, root + "/qxwmecomd.log", env_);
   if (!WaitUntil([&] { return Answers(root + "/run/QXWMECOM"); }, 10000, 5))
     throw std::runtime_error("qxwmecomd did not start");
 }

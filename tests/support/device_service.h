@@ -11,9 +11,9 @@ namespace qx::test {
 
 class DeviceService {
  public:
-  // Starts the service with ARGS besides the root and waits until it answers. By default it drives
-  // no desktop pointer, whatever DISPLAY the tests run with.
-  explicit DeviceService(std::vector<std::string> args = {"--pointer", "none"});
+  // Starts the service with ARGS besides the root, and the extra environment entries ENV, and waits
+  // until it answers. By default it drives no desktop pointer, whatever DISPLAY the tests run with.
+  explicit DeviceService(std::vector<std::string> args = {"--pointer", "none"}, std::vector<std::string> env = {});
   ~DeviceService();
   DeviceService(const DeviceService&) = delete;
   DeviceService& operator=(const DeviceService&) = delete;
@@ -34,6 +34,7 @@ class DeviceService {
 
  private:
   std::vector<std::string> args_;
+  std::vector<std::string> env_;
   pid_t pid_ = -1;
 };
 

@@ -121,6 +121,7 @@ TEST_P(CalibrationRun, TargetsTakenOnThePanelPutThePointerWhereTouchesLand) {
             "To save new calibration, click Yes button.\rTo restore old calibration, click No button.");
   EXPECT_EQ(boxes.shown[0].type, MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL);
   const std::vector<std::string> expected = {
+      "GetSettings",                             // read afresh: the screen may have changed
       "SetTouchMode TouchMode=4 RbfAutoMode=0",  // the automatic right button paused
       "GetSmiRegistration",
       "GetTouchSample",
@@ -191,7 +192,7 @@ TEST_F(CalibrationAnswers, EscAnsweredNoRedrawsTheTargetAndTheRunGoesOn) {
   EXPECT_EQ(pointerShown, (std::vector<bool>{true, true}));
   EXPECT_EQ(targetShown, (std::vector<bool>{false, false}));
   const std::vector<std::string> requests = Requests();
-  const std::vector<std::string> middle(requests.begin() + 2, requests.begin() + 8);
+  const std::vector<std::string> middle(requests.begin() + 3, requests.begin() + 9);
   EXPECT_EQ(middle, (std::vector<std::string>{"GetTouchSample", "SetCalibrationState 5", "GetTouchSample",
                                               "SetCalibrationState 0", "GetTouchSample", "SetCalibrationState 5"}));
 }
@@ -209,10 +210,10 @@ TEST_F(CalibrationAnswers, EscAnsweredYesEndsTheRunAndKeepsTheCalibration) {
   EXPECT_EQ(person.shown[0].type, MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL | MB_DEFBUTTON2);
   // Whether a poll comes between depends on the moment the Esc is seen: after the target is drawn,
   // or while the panel is not touched.
-  EXPECT_EQ(
-      Without(Requests(), "GetTouchSample"),
-      (std::vector<std::string>{"SetTouchMode TouchMode=4 RbfAutoMode=0", "GetSmiRegistration", "SetCalibrationState 0",
-                                "SetCalibrationState 4", "SetTouchMode TouchMode=4 RbfAutoMode=1"}));
+  EXPECT_EQ(Without(Requests(), "GetTouchSample"),
+            (std::vector<std::string>{"GetSettings", "SetTouchMode TouchMode=4 RbfAutoMode=0", "GetSmiRegistration",
+                                      "SetCalibrationState 0", "SetCalibrationState 4",
+                                      "SetTouchMode TouchMode=4 RbfAutoMode=1"}));
   EXPECT_EQ(DeviceService::Qxctl("block"), before);
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
@@ -260,8 +261,20 @@ TEST_F(CalibrationAnswers, ModeOtherThanTheTwoListedIsRefused) {
   EXPECT_EQ(boxes.shown[0].caption, kPanelTitle);
   EXPECT_EQ(boxes.shown[0].text, "Fail to calibration! ( mode 2 not support )");
   EXPECT_EQ(boxes.shown[0].type, MB_OK | MB_SYSTEMMODAL);
-  EXPECT_EQ(Requests(), (std::vector<std::string>{"SetTouchMode TouchMode=4 RbfAutoMode=0", "GetSmiRegistration",
-                                                  "GetTouchSample", "SetTouchMode TouchMode=4 RbfAutoMode=1"}));
+  EXPECT_EQ(Requests(),
+            (std::vector<std::string>{"GetSettings", "SetTouchMode TouchMode=4 RbfAutoMode=0", "GetSmiRegistration",
+                                      "GetTouchSample", "SetTouchMode TouchMode=4 RbfAutoMode=1"}));
+}
+
+// A monitor changed while the panel was open, its size reported by the companion: the run shows,
+// and computes with, the new size, not the one the panel read as it started.
+TEST_F(CalibrationTest, ReadsTheScreenSizeAfreshAsItOpens) {
+  DeviceService::Qxctl("set ScreenWidth=1024 ScreenHeight=768");
+  ASSERT_EQ(Start(), LoadResult::Ready);
+  DeviceService::Qxctl("set ScreenWidth=1280 ScreenHeight=1024");
+  Main().CalibrationClick();
+  ASSERT_NE(Window(), nullptr);
+  EXPECT_EQ(Window()->lblResolution->text(), "Resolution: 1280 X 1024");
 }
 
 using CalibrationTouch = CalibrationTest;
@@ -451,7 +464,9 @@ TEST_F(CalibrationTouch, RightButtonProgramHidesForTheRunUnlessTheDriverPausesIt
   ASSERT_TRUE(AwaitClosed());
   EXPECT_EQ(ReadFile(root.path() + "/rbf.log"), "400 1001 0\n400 1000 0\n400 1001 0\n");
   const std::vector<std::string> requests = Requests();
-  EXPECT_EQ(requests.front(), "GetRbfRegistration");
+  ASSERT_GE(requests.size(), 2u);
+  EXPECT_EQ(requests[0], "GetSettings");
+  EXPECT_EQ(requests[1], "GetRbfRegistration");
   EXPECT_EQ(requests.back(), "GetRbfRegistration");
 }
 

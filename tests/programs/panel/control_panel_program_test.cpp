@@ -22,6 +22,7 @@
 #include "tests/support/finger.h"
 #include "tests/support/journal.h"
 #include "tests/support/program_test.h"
+#include "tests/support/sway.h"
 #include "tests/support/wait.h"
 #include "tests/support/window_program.h"
 
@@ -113,8 +114,9 @@ class ClosingWindows : public ControlPanelProgram {
     if (panel > 0) KillAndWait(panel, SIGTERM);
   }
 
-  void StartPanel() {
-    panel = SpawnProgram({Program("QXWMECcp")}, "panel.log");
+  // With the extra environment entries ENV.
+  void StartPanel(const std::vector<std::string>& env = {}) {
+    panel = SpawnProgram({Program("QXWMECcp")}, "panel.log", env);
     main = WaitForWindow(kPanelTitle, panel);
     ASSERT_NE(main, 0) << ReadFile(RootFile("panel.log"));
   }
@@ -125,8 +127,8 @@ class ClosingWindows : public ControlPanelProgram {
     for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) SendMessageA(h, WM_KEYUP, *key, 0);
   }
 
-  // The panel's visible window captioned CAPTION other than its main window, once it shows.
-  HWND WaitForDialog(const char* caption) {
+  // The panel's visible window captioned CAPTION other than its main window, once it shows (0 after MS).
+  HWND WaitForDialog(const char* caption, int ms = 10000) {
     HWND found = 0;
     WaitUntil(
         [&] {
@@ -134,7 +136,7 @@ class ClosingWindows : public ControlPanelProgram {
             if (h / 256 == panel && h != main) return (found = h) != 0;
           return false;
         },
-        10000);
+        ms);
     return found;
   }
 
@@ -296,10 +298,11 @@ TEST_F(FullScreenWindows, CalibrationFromTheMainWindowPutsThePointerWhereTheFing
             "position.\\rTo save new calibration, click Yes button.\\rTo restore old calibration, click No button.\t"
             "4132\n");
   const std::vector<std::string> requests = Requests();
-  ASSERT_EQ(requests.size(), 14u);
-  EXPECT_EQ(requests[11].rfind("SetCalibration CalibrationData=", 0), 0u);
-  EXPECT_NE(requests[11].find(" CalibrationFlags=4"), std::string::npos);
-  EXPECT_EQ(requests[12], "SetCalibrationState 0");
+  ASSERT_EQ(requests.size(), 15u);
+  EXPECT_EQ(requests[0], "GetSettings");  // the calibration reads the settings afresh
+  EXPECT_EQ(requests[12].rfind("SetCalibration CalibrationData=", 0), 0u);
+  EXPECT_NE(requests[12].find(" CalibrationFlags=4"), std::string::npos);
+  EXPECT_EQ(requests[13], "SetCalibrationState 0");
   EXPECT_EQ(requests.back(), "SetTouchMode TouchMode=4 RbfAutoMode=1");
   ExpectPointerFollows(wired);
 }
@@ -330,6 +333,56 @@ TEST_F(FullScreenWindows, RightButtonOnExitWithShiftCtrlAltOpensTheTouchTest) {
   EXPECT_EQ(Count(lines, "SetTouchMode TouchMode=4 "), 1);
   EXPECT_NE(lines.back().find("SetTouchMode TouchMode=2 "), std::string::npos);
   EXPECT_EQ(Boxes(), "");
+}
+
+// Ended by SIGTERM (a log-out, qxmachine) while the calibration has the automatic right button
+// paused: the panel gives it back on its way out, as its windows' close boxes would.
+TEST_F(FullScreenWindows, EndedDuringACalibrationItGivesBackThePausedRightButton) {
+  DeviceService::Qxctl("set RbfEnable=1 TouchMode=4 RbfAutoMode=1");
+  StartPanel();
+  Press(main, {VK_MENU, 'C'});
+  ASSERT_NE(WaitForDialog("TouchScreen Calibration"), 0);
+  ASSERT_TRUE(WaitUntil([] { return DeviceService::Qxctl("get RbfAutoMode") == "0\n"; }, 10000));
+  const int status = KillAndWait(panel, SIGTERM);
+  panel = -1;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(DeviceService::Qxctl("get RbfAutoMode"), "1\n");
+}
+
+// On a tiling Wayland desktop (sway, headless), natively and through Xwayland: the break question
+// stands above the full-screen calibration window, which it asks about, and shows.
+using CalibrationOnSway = OnSway<ClosingWindows>;
+
+TEST_F(CalibrationOnSway, TheBreakQuestionShowsAboveTheCalibration) {
+  for (const char* platform : {"wayland", "xcb"}) {
+    SCOPED_TRACE(platform);
+    std::vector<std::string> env = sway->ClientEnvironment();
+    env.insert(env.end(), {std::string("QT_QPA_PLATFORM=") + platform, "QX_MESSAGE_LOG="});  // real boxes
+    StartPanel(env);
+    // A mnemonic reaches only the active window, which the compositor makes it a moment after it
+    // shows: pressed again until the calibration opens.
+    HWND calibration = 0;
+    for (int tries = 0; tries < 20 && !calibration; ++tries) {
+      Press(main, {VK_MENU, 'C'});
+      calibration = WaitForDialog("TouchScreen Calibration", 500);
+    }
+    ASSERT_NE(calibration, 0);
+    // The calibration's window, full-screen, and the other window captioned so: its box.
+    std::vector<QJsonObject> named;
+    auto listed = [&](std::size_t n) {
+      named = NodesNamed(sway->Tree(), "TouchScreen Calibration");
+      std::stable_partition(named.begin(), named.end(), [](auto& node) { return node["fullscreen_mode"] == 1; });
+      return named.size() == n && named[0]["fullscreen_mode"] == 1;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return listed(1); }, 10000)) << ReadFile(RootFile("panel.log"));
+    Press(calibration, {VK_ESCAPE});
+    ASSERT_TRUE(WaitUntil([&] { return listed(2); }, 10000)) << ReadFile(RootFile("panel.log"));
+    const QJsonObject box = named[1];
+    EXPECT_TRUE(box["visible"].toBool());  // not behind the full-screen window
+    EXPECT_TRUE(QRect(0, 0, Sway::kOutputWidth, Sway::kOutputHeight).contains(RectOf(box)));
+    KillAndWait(panel, SIGKILL);
+    panel = -1;
+  }
 }
 
 }  // namespace

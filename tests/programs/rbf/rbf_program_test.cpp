@@ -13,6 +13,8 @@
 #include "tests/support/journal.h"
 #include "tests/support/program_test.h"
 #include "tests/support/right_button_programs.h"
+#include "tests/support/sway.h"
+#include "tests/support/wait.h"
 
 namespace qx::test {
 namespace {
@@ -161,6 +163,62 @@ TEST_F(RbfProgram, WithoutTheDriverItSaysSoAndRegistersNothing) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(Boxes(), std::string(kTitle) + "\tFail to open QXWMECOM.vxd!\t4112\n");
   EXPECT_EQ(ReadRbf().window, -1);
+}
+
+// On a tiling Wayland desktop (sway, headless), as a person's session starts it: through Xwayland,
+// an X11 window the compositor does not manage, so get_tree does not list it; its rectangle is
+// read from Xwayland, and "above" from what the output shows.
+class RbfOnSway : public OnSway<RbfProgram> {
+ protected:
+  static std::string Where(const std::optional<QRect>& r) {
+    return r ? std::to_string(r->x()) + "," + std::to_string(r->y()) + " " + std::to_string(r->width()) + "x" +
+                   std::to_string(r->height())
+             : "none";
+  }
+  static bool PlacedAt(const QRect& corner) {
+    return WaitUntil([&] { return sway->XWindowRect(kRbfCaption) == corner; }, 10000, 50);
+  }
+};
+
+// The lower-right corner of the first output (the suite's screen), with the second one focused
+// when there are two; above a window opened later over the whole output; back there after
+// RBF_HIDE and RBF_SHOW.
+TEST_F(RbfOnSway, StandsInItsOutputsCornerAboveALaterWindow) {
+  for (int outputs : {1, 2}) {
+    SCOPED_TRACE(std::to_string(outputs) + " outputs");
+    sway->EnsureOutputs(outputs);
+    sway->Msg({"focus", "output", "HEADLESS-" + std::to_string(outputs)});
+    std::vector<std::string> env = sway->ClientEnvironment();
+    const pid_t rbf = SpawnProgram({Program("QXWMECrb")}, "rbf.log", env);
+    const QRect output = sway->OutputRect("HEADLESS-1");
+    const QRect corner(output.right() - 39, output.bottom() - 39, 40, 40);
+    ASSERT_TRUE(PlacedAt(corner)) << Where(sway->XWindowRect(kRbfCaption)) << ReadFile(RootFile("rbf.log"));
+
+    sway->Msg({"focus", "output", "HEADLESS-1"});
+    env.push_back("QT_QPA_PLATFORM=wayland");
+    const pid_t later = SpawnProgram({Program("bus_test_window"), "--caption", "Later window"}, "later.log", env);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          const auto nodes = NodesNamed(sway->Tree(), "Later window");
+          return !nodes.empty() && RectOf(nodes[0]).contains(corner);
+        },
+        10000, 50))
+        << ReadFile(RootFile("later.log"));
+    // The button's face, its lit right button red, shows in the corner: nothing covers it.
+    const QImage shown = sway->Screenshot("HEADLESS-1").copy(corner.translated(-output.topLeft()));
+    int red = 0;
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < shown.width(); ++x) red += shown.pixelColor(x, y) == QColor(200, 0, 0);
+    EXPECT_GT(red, 20);
+
+    const HWND h = ReadRbf().window;
+    SendMessageA(h, WM_USER, RBF_HIDE, 0);
+    EXPECT_TRUE(WaitUntil([] { return !sway->XWindowRect(kRbfCaption); }, 10000, 50));
+    SendMessageA(h, WM_USER, RBF_SHOW, 0);
+    EXPECT_TRUE(PlacedAt(corner)) << Where(sway->XWindowRect(kRbfCaption));
+    KillAndWait(later, SIGKILL);
+    KillAndWait(rbf, SIGKILL);
+  }
 }
 
 }  // namespace

@@ -1,14 +1,13 @@
-#include "companion/end_signals.h"
+#include "host/end_signals_qt.h"
 
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <QSocketNotifier>
-#include <QWidget>
 #include <cerrno>
 
-namespace qx::companion {
+namespace qx {
 
 namespace {
 
@@ -24,13 +23,13 @@ void OnEndSignal(int) {
 
 }  // namespace
 
-void CloseOnEndSignals(QWidget* window) {
-  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
-  auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, window);
-  QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
+void OnEndSignals(QObject* context, std::function<void()> end) {
+  if (signalPipe[0] >= 0 || socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
+  auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, context);
+  QObject::connect(notifier, &QSocketNotifier::activated, context, [end = std::move(end)] {
     char byte;
     [[maybe_unused]] const ssize_t read = ::read(signalPipe[1], &byte, 1);
-    window->close();
+    end();
   });
   struct sigaction action = {};
   action.sa_handler = OnEndSignal;
@@ -39,4 +38,4 @@ void CloseOnEndSignals(QWidget* window) {
   for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
-}  // namespace qx::companion
+}  // namespace qx
