@@ -6,8 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QJsonArray>
 #include <QJsonDocument>
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
@@ -18,62 +18,47 @@ namespace qx::test {
 
 namespace {
 
-constexpr uid_t kNobody = 65534;  // Debian's "nobody" and "nogroup"
-constexpr int kStartMs = 20000;
-
-// Run by sway once its Xwayland is there: lets the test's user into Xwayland (it takes only
-// sway's user otherwise), then names the displays in "session", written last.
+// Run by sway once it is up: lets this process's user into Xwayland (which takes only sway's user
+// otherwise), then names the two displays in "session", written whole.
 std::string ReadyScript(const std::string& dir) {
   const passwd* user = getpwuid(geteuid());
-  const std::string name = user ? user->pw_name : "root";
-  return "xhost +si:localuser:" + name + " >/dev/null 2>&1\n" +
-         "printf '%s\\n%s\\n' \"$WAYLAND_DISPLAY\" \"$DISPLAY\" > " + dir + "/session.part && mv " + dir +
-         "/session.part " + dir + "/session\n";
+  return "xhost +si:localuser:" + std::string(user ? user->pw_name : "root") + " >/dev/null 2>&1\n" +
+         "printf '%s\\n%s\\n' \"$WAYLAND_DISPLAY\" \"$DISPLAY\" > " + dir + "/part && mv " + dir + "/part " + dir +
+         "/session\n";
 }
 
-std::string LastLines(const std::string& text) {
-  const std::size_t from = text.size() > 600 ? text.size() - 600 : 0;
-  return text.substr(from);
-}
-
-QJsonDocument JsonOf(const RunResult& r) { return QJsonDocument::fromJson(QByteArray::fromStdString(r.out)); }
-
-// "  Label:  value" of xwininfo's report, as a number.
+// The number after LABEL in xwininfo's REPORT.
 std::optional<int> Field(const std::string& report, const std::string& label) {
   const std::size_t at = report.find(label);
-  if (at == std::string::npos) return std::nullopt;
-  return std::atoi(report.c_str() + at + label.size());
+  return at == std::string::npos ? std::nullopt : std::optional<int>(std::atoi(report.c_str() + at + label.size()));
 }
 
 void CollectNamed(const QJsonObject& node, const QString& name, std::vector<QJsonObject>& out) {
-  if (node.value("name").toString() == name) out.push_back(node);
+  if (node["name"].toString() == name) out.push_back(node);
   for (const char* key : {"nodes", "floating_nodes"})
-    for (const QJsonValue child : node.value(key).toArray()) CollectNamed(child.toObject(), name, out);
+    for (const QJsonValue child : node[key].toArray()) CollectNamed(child.toObject(), name, out);
 }
 
 }  // namespace
 
-Sway::Sway() { Start(); }
+Sway::Sway() {
+  if (Start() || pid_ <= 0) return;
+  KillAndWait(pid_, SIGKILL);
+  pid_ = -1;
+}
 
-void Sway::Start() {
-  if (access("/usr/bin/sway", X_OK) != 0) {
-    why_ = "sway is not installed (scripts/install-deps installs it)";
-    return;
-  }
+bool Sway::Start() {
   char folder[] = "/tmp/qx-sway.XXXXXX";
-  if (!mkdtemp(folder)) {
-    why_ = "no temporary folder for its runtime";
-    return;
+  if (access("/usr/bin/sway", X_OK) != 0 || !mkdtemp(folder)) {
+    why_ = "sway is not installed (scripts/install-deps), or no temporary folder";
+    return false;
   }
   dir_ = folder;
   const bool root = geteuid() == 0;
-  if (root && chown(dir_.c_str(), kNobody, kNobody) != 0) {
-    why_ = "cannot give its runtime folder to nobody";
-    return;
-  }
-  // Xwayland's socket folder, as a booted system has it (root's, open to all, sticky), where a
-  // fresh machine has none yet: made by nobody, it would be nobody's.
+  // Xwayland's socket folder as a booted system has it (root's, open to all), which nobody would
+  // otherwise make its own on a fresh machine.
   if (root && mkdir("/tmp/.X11-unix", 01777) == 0) chmod("/tmp/.X11-unix", 01777);
+  if (root && chown(folder, 65534, 65534) != 0) why_ = "cannot give nobody its runtime folder";
   WriteFile(dir_ + "/ready.sh", ReadyScript(dir_));
   WriteFile(dir_ + "/config", "xwayland enable\noutput * resolution 1024x768\nexec sh " + dir_ + "/ready.sh\n");
   std::vector<std::string> argv = {"/usr/bin/sway", "-c", dir_ + "/config"};
@@ -82,54 +67,31 @@ void Sway::Start() {
                {"XDG_RUNTIME_DIR=" + dir_, "HOME=" + dir_, "SWAYSOCK=" + dir_ + "/ipc.sock",
                 "WAYLAND_DISPLAY=", "DISPLAY=", "WLR_BACKENDS=headless", "WLR_HEADLESS_OUTPUTS=1",
                 "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman"});
-  if (!WaitUntilReady()) {
-    if (pid_ > 0) KillAndWait(pid_, SIGKILL);
-    pid_ = -1;
-  }
-}
-
-bool Sway::WaitUntilReady() {
   bool ended = false;
   const bool ready = WaitUntil(
-      [&] {
-        ended = waitpid(pid_, nullptr, WNOHANG) == pid_;
-        return ended || access((dir_ + "/session").c_str(), R_OK) == 0;
-      },
-      kStartMs, 20);
-  const std::string log = LastLines(ReadFile(dir_ + "/sway.log"));
-  if (ended) {
-    pid_ = -1;
-    why_ = "sway ended as it started: " + log;
-    return false;
-  }
-  if (!ready) {
-    why_ = "sway did not come up within " + std::to_string(kStartMs / 1000) + " s: " + log;
-    return false;
-  }
+      [&] { return (ended = waitpid(pid_, nullptr, WNOHANG) == pid_) || access((dir_ + "/session").c_str(), 0) == 0; },
+      20000, 20);
+  if (ended) pid_ = -1;
   std::istringstream session(ReadFile(dir_ + "/session"));
   std::string wayland;
   std::getline(session, wayland);
   std::getline(session, xDisplay_);
   waylandDisplay_ = dir_ + "/" + wayland;
-  if (wayland.empty() || xDisplay_.empty()) {
-    why_ = "sway started without Wayland or Xwayland displays: " + log;
-    return false;
-  }
-  return true;
+  if (ready && !ended && !wayland.empty() && !xDisplay_.empty()) return true;
+  why_ += " sway did not come up with its Wayland and Xwayland displays within 20 s: " + ReadFile(dir_ + "/sway.log");
+  return false;
 }
 
 Sway::~Sway() {
-  if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    if (!WaitUntil([&] { return waitpid(pid_, nullptr, WNOHANG) == pid_; }, 10000, 20)) KillAndWait(pid_, SIGKILL);
-  }
+  if (pid_ > 0) kill(pid_, SIGTERM);
+  if (pid_ > 0 && !WaitUntil([&] { return waitpid(pid_, nullptr, WNOHANG) == pid_; }, 10000))
+    KillAndWait(pid_, SIGKILL);
   std::error_code ignored;
   if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
 }
 
 std::vector<std::string> Sway::ClientEnvironment() const {
-  return {"WAYLAND_DISPLAY=" + waylandDisplay_, "DISPLAY=" + xDisplay_, "XDG_SESSION_TYPE=wayland",
-          "XDG_CURRENT_DESKTOP=sway", "QT_QPA_PLATFORM="};
+  return {"WAYLAND_DISPLAY=" + waylandDisplay_, "DISPLAY=" + xDisplay_, "XDG_SESSION_TYPE=wayland", "QT_QPA_PLATFORM="};
 }
 
 RunResult Sway::Msg(const std::vector<std::string>& args) const {
@@ -138,37 +100,25 @@ RunResult Sway::Msg(const std::vector<std::string>& args) const {
   return Run(argv);
 }
 
-QJsonArray Sway::Outputs() const { return JsonOf(Msg({"-r", "-t", "get_outputs"})).array(); }
-
-QJsonObject Sway::Tree() const { return JsonOf(Msg({"-r", "-t", "get_tree"})).object(); }
-
-void Sway::EnsureOutputs(int count) {
-  int known = static_cast<int>(Outputs().size());
-  for (; known < count; ++known) Msg({"create_output"});
-  for (int i = 1; i <= known; ++i)
-    Msg({"output", "HEADLESS-" + std::to_string(i), "resolution", "1024x768", "transform", "normal", "position",
-         std::to_string((i - 1) * kOutputWidth), "0"});
-  Msg({"focus", "output", "HEADLESS-1"});
+QJsonObject Sway::Tree() const {
+  return QJsonDocument::fromJson(QByteArray::fromStdString(Msg({"-r", "-t", "get_tree"}).out)).object();
 }
 
-QRect Sway::OutputRect(const std::string& name) const {
-  for (const QJsonValue output : Outputs())
-    if (output["name"].toString().toStdString() == name && output["active"].toBool()) return RectOf(output.toObject());
-  return {};
+void Sway::EnsureOutputs(int count) {
+  for (; outputs_ < count; ++outputs_) Msg({"create_output"});
 }
 
 QImage Sway::Screenshot(const std::string& name) const {
   const std::string file = dir_ + "/" + name + ".png";
-  const RunResult r = Run({"/usr/bin/grim", "-o", name, file}, {"WAYLAND_DISPLAY=" + waylandDisplay_});
-  return r.exitCode == 0 ? QImage(QString::fromStdString(file)) : QImage();
+  const bool taken = Run({"/usr/bin/grim", "-o", name, file}, {"WAYLAND_DISPLAY=" + waylandDisplay_}).exitCode == 0;
+  return taken ? QImage(QString::fromStdString(file)) : QImage();
 }
 
 std::optional<QRect> Sway::XWindowRect(const std::string& title) const {
   const RunResult r = Run({"/usr/bin/xwininfo", "-display", xDisplay_, "-name", title});
-  if (r.exitCode != 0 || r.out.find("IsViewable") == std::string::npos) return std::nullopt;
   const auto x = Field(r.out, "Absolute upper-left X:"), y = Field(r.out, "Absolute upper-left Y:");
   const auto w = Field(r.out, "Width:"), h = Field(r.out, "Height:");
-  if (!x || !y || !w || !h) return std::nullopt;
+  if (r.out.find("IsViewable") == std::string::npos || !x || !y || !w || !h) return std::nullopt;
   return QRect(*x, *y, *w, *h);
 }
 
@@ -179,7 +129,7 @@ std::vector<QJsonObject> NodesNamed(const QJsonObject& tree, const std::string& 
 }
 
 QRect RectOf(const QJsonObject& node) {
-  const QJsonObject r = node.value("rect").toObject();
+  const QJsonObject r = node["rect"].toObject();
   return QRect(r["x"].toInt(), r["y"].toInt(), r["width"].toInt(), r["height"].toInt());
 }
 

@@ -266,17 +266,6 @@ TEST_F(CalibrationAnswers, ModeOtherThanTheTwoListedIsRefused) {
                                       "GetTouchSample", "SetTouchMode TouchMode=4 RbfAutoMode=1"}));
 }
 
-// A monitor changed while the panel was open, its size reported by the companion: the run shows,
-// and computes with, the new size, not the one the panel read as it started.
-TEST_F(CalibrationTest, ReadsTheScreenSizeAfreshAsItOpens) {
-  DeviceService::Qxctl("set ScreenWidth=1024 ScreenHeight=768");
-  ASSERT_EQ(Start(), LoadResult::Ready);
-  DeviceService::Qxctl("set ScreenWidth=1280 ScreenHeight=1024");
-  Main().CalibrationClick();
-  ASSERT_NE(Window(), nullptr);
-  EXPECT_EQ(Window()->lblResolution->text(), "Resolution: 1280 X 1024");
-}
-
 using CalibrationTouch = CalibrationTest;
 
 TEST_F(CalibrationTouch, FingerDownAtTheStartIsWaitedForWithAYellowIndicator) {

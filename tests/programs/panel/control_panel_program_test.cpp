@@ -359,8 +359,7 @@ TEST_F(CalibrationOnSway, TheBreakQuestionShowsAboveTheCalibration) {
     std::vector<std::string> env = sway->ClientEnvironment();
     env.insert(env.end(), {std::string("QT_QPA_PLATFORM=") + platform, "QX_MESSAGE_LOG="});  // real boxes
     StartPanel(env);
-    // A mnemonic reaches only the active window, which the compositor makes it a moment after it
-    // shows: pressed again until the calibration opens.
+    // A mnemonic reaches the active window alone, which the panel's becomes a moment after it shows.
     HWND calibration = 0;
     for (int tries = 0; tries < 20 && !calibration; ++tries) {
       Press(main, {VK_MENU, 'C'});
@@ -377,9 +376,7 @@ TEST_F(CalibrationOnSway, TheBreakQuestionShowsAboveTheCalibration) {
     ASSERT_TRUE(WaitUntil([&] { return listed(1); }, 10000)) << ReadFile(RootFile("panel.log"));
     Press(calibration, {VK_ESCAPE});
     ASSERT_TRUE(WaitUntil([&] { return listed(2); }, 10000)) << ReadFile(RootFile("panel.log"));
-    const QJsonObject box = named[1];
-    EXPECT_TRUE(box["visible"].toBool());  // not behind the full-screen window
-    EXPECT_TRUE(QRect(0, 0, Sway::kOutputWidth, Sway::kOutputHeight).contains(RectOf(box)));
+    EXPECT_TRUE(named[1]["visible"].toBool());  // not behind the full-screen window
     KillAndWait(panel, SIGKILL);
     panel = -1;
   }
