@@ -47,6 +47,8 @@ std::vector<RequestEntry> MakeTable() {
       {IOCTL_SIM_SET_MONITORS, "SimSetMonitors", sizeof(MonitorLayout), {}},
       {IOCTL_SIM_GET_MONITORS, "SimGetMonitors", sizeof(MonitorLayout), {}},
       {IOCTL_SIM_MAP_TO_OUTPUT, "SimMapToOutput", sizeof(SimOutputName), {}},
+      {IOCTL_SIM_GET_OPTIONS, "SimGetOptions", sizeof(TouchOptions), {}},
+      {IOCTL_SIM_SET_OPTIONS, "SimSetOptions", sizeof(TouchOptions), {}},
       {IOCTL_WAIT_RBF_DISARMED, "WaitRbfDisarmed", sizeof(RbfRegistration), {}},
   };
 }

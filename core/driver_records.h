@@ -8,6 +8,7 @@
 
 #include "core/settings_block.h"
 #include "core/settings_fields.h"
+#include "core/touch_options.h"
 
 namespace qx {
 
@@ -54,6 +55,9 @@ inline constexpr std::uint32_t IOCTL_SIM_SET_INPUT = 0xF9130;     // SimInputUse
 inline constexpr std::uint32_t IOCTL_SIM_SET_MONITORS = 0xF9140;   // MonitorLayout; out: the same, Chosen set
 inline constexpr std::uint32_t IOCTL_SIM_GET_MONITORS = 0xF9150;   // MonitorLayout (in: ignored)
 inline constexpr std::uint32_t IOCTL_SIM_MAP_TO_OUTPUT = 0xF9160;  // SimOutputName; out: MonitorLayout
+// The suite's own touch settings (core/touch_options.h), kept beside the block.
+inline constexpr std::uint32_t IOCTL_SIM_GET_OPTIONS = 0xF9170;  // TouchOptions (in: ignored)
+inline constexpr std::uint32_t IOCTL_SIM_SET_OPTIONS = 0xF9180;  // TouchOptions, every field; out: the same
 
 // The service's wait for the right-button program: RbfRegistration (in: ignored; out: the
 // registration as GetRbfRegistration gives it), answered as soon as the armed flag is clear and

@@ -91,8 +91,9 @@ void WriteI16(std::uint8_t* p, long v) {
   p[1] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
 }
 
-// A whole number: decimal, or hex after 0x. Nothing for anything else.
-std::optional<long> ParseNumber(std::string text) {
+}  // namespace
+
+std::optional<long> ParseFieldNumber(std::string text) {
   while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.erase(0, 1);
   while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
   bool negative = !text.empty() && text[0] == '-';
@@ -114,6 +115,8 @@ std::optional<long> ParseNumber(std::string text) {
   }
   return negative ? -value : value;
 }
+
+namespace {
 
 std::string HexText(unsigned value, int digits) {
   std::ostringstream out;
@@ -170,14 +173,14 @@ std::string SetField(SettingsBlock& block, const std::string& name, const std::s
   switch (f->kind) {
     case Kind::U8:
     case Kind::Hex2: {
-      auto v = ParseNumber(value);
+      auto v = ParseFieldNumber(value);
       if (!v || *v < 0 || *v > 255) return bad + " (0 to 255)";
       p[0] = static_cast<std::uint8_t>(*v);
       return "";
     }
     case Kind::I16:
     case Kind::Hex4: {
-      auto v = ParseNumber(value);
+      auto v = ParseFieldNumber(value);
       if (!v || *v < -32768 || *v > 65535) return bad + " (a 16-bit number)";
       WriteI16(p, *v);
       return "";
@@ -187,7 +190,7 @@ std::string SetField(SettingsBlock& block, const std::string& name, const std::s
       std::stringstream in(value);
       std::string item;
       while (std::getline(in, item, ',')) {
-        auto v = ParseNumber(item);
+        auto v = ParseFieldNumber(item);
         if (!v || *v < -32768 || *v > 32767) return bad + " (six comma-separated 16-bit numbers)";
         numbers.push_back(*v);
       }
@@ -201,7 +204,7 @@ std::string SetField(SettingsBlock& block, const std::string& name, const std::s
       if (hex.size() != 8) return bad + " (eight hex digits)";
       std::uint8_t bytes[4];
       for (int i = 0; i < 4; ++i) {
-        auto v = ParseNumber("0x" + hex.substr(static_cast<std::size_t>(2 * i), 2));
+        auto v = ParseFieldNumber("0x" + hex.substr(static_cast<std::size_t>(2 * i), 2));
         if (!v || hex[static_cast<std::size_t>(2 * i)] == '-') return bad + " (eight hex digits)";
         bytes[i] = static_cast<std::uint8_t>(*v);
       }

@@ -25,6 +25,10 @@ std::optional<std::string> GetField(const SettingsBlock& block, const std::strin
 // Returns an error message, empty on success; the block is unchanged on error.
 std::string SetField(SettingsBlock& block, const std::string& name, const std::string& value);
 
+// A field's number as text: decimal, or hex after 0x, at most nine digits; nothing for anything
+// else.
+std::optional<long> ParseFieldNumber(std::string text);
+
 // Fields looked up by name once, in the order named (names that are not fields are passed over):
 // a Set request's, taken and journalled on every request without comparing names again.
 class FieldList {

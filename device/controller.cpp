@@ -39,7 +39,7 @@ Controller::Controller(StateFile file, Journal& journal, TouchSide& touch)
     state_ = DefaultState();
     file_.Save(state_);
   }
-  touch_.Configure(state_.block, state_.calibratedAt);
+  touch_.Configure(state_.block, state_.calibratedAt, state_.options);
   touch_.OnMonitorChosen([this](const MonitorInfo& m) { TakeMonitor(m); });
 }
 
@@ -72,11 +72,12 @@ void Controller::SetAndSaveState(const StoredState& next) {
       std::memcmp(next.block.CalibrationData, state_.block.CalibrationData, sizeof next.block.CalibrationData) != 0 ||
       next.block.CalibrationFlags != state_.block.CalibrationFlags;
   bool changed = calibrated || next.present != state_.present || next.initialSettings != state_.initialSettings ||
-                 std::memcmp(&next.block, &state_.block, sizeof(SettingsBlock)) != 0;
+                 std::memcmp(&next.block, &state_.block, sizeof(SettingsBlock)) != 0 ||
+                 std::memcmp(&next.options, &state_.options, sizeof(TouchOptions)) != 0;
   state_ = next;
   // A new calibration is made for the picture as it stands now.
   if (calibrated) state_.calibratedAt = static_cast<std::int8_t>(touch_.rotation());
-  touch_.Configure(state_.block, state_.calibratedAt);
+  touch_.Configure(state_.block, state_.calibratedAt, state_.options);
   if (changed) saver_.Submit(state_);
 }
 
@@ -115,6 +116,8 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
     case IOCTL_SIM_SET_MONITORS: return SetMonitors(r, From<MonitorLayout>(payload));
     case IOCTL_SIM_GET_MONITORS: return Ok(Bytes(touch_.monitors()));
     case IOCTL_SIM_MAP_TO_OUTPUT: return MapToOutput(r, From<SimOutputName>(payload));
+    case IOCTL_SIM_GET_OPTIONS: return Ok(Bytes(state_.options));
+    case IOCTL_SIM_SET_OPTIONS: return SetOptions(r, From<TouchOptions>(payload));
     case IOCTL_SIM_GET_STATUS: return Ok(Bytes(Status()));
     case IOCTL_SIM_READ_JOURNAL: return Ok(journal_.Tail(frame::kMaxPayload));  // the newest lines that fit
     case IOCTL_SIM_CLEAR_JOURNAL: journal_.Clear(); return Ok({});
@@ -179,6 +182,17 @@ DeviceReply Controller::PlayTestSound(const RequestEntry& request, const TestSou
                "Tone=" + std::to_string(sound.Tone) + " Duration=" + std::to_string(sound.Duration));
   touch_.path().Bell(sound.Tone, sound.Duration);
   return Ok(Bytes(sound));
+}
+
+// The suite's own touch settings, whole: kept like the block, taken by the touch side at once.
+DeviceReply Controller::SetOptions(const RequestEntry& request, const TouchOptions& options) {
+  const bool ok = OptionsValid(options);
+  journal_.Add(request.code, request.name, DescribeOptions(options) + (ok ? "" : " failed"));
+  if (!ok) return Failed();
+  StoredState next = state_;
+  next.options = options;
+  SetAndSaveState(next);
+  return OnceKept(Ok(Bytes(state_.options)));
 }
 
 DeviceReply Controller::SetPresent(const RequestEntry& request, std::int32_t present) {

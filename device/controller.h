@@ -78,6 +78,7 @@ class Controller {
   DeviceReply RegisterRightButton(const RequestEntry& request, const RbfRegistration& registration);
   DeviceReply RegisterCompanion(const RequestEntry& request, const SmiRegistration& registration);
   DeviceReply PlayTestSound(const RequestEntry& request, const TestSound& sound);
+  DeviceReply SetOptions(const RequestEntry& request, const TouchOptions& options);
   DeviceReply SetPresent(const RequestEntry& request, std::int32_t present);
   DeviceReply SetReportRate(const RequestEntry& request, std::int32_t rate);
   DeviceReply InjectTouch(const RequestEntry& request, const SimTouch& touch);

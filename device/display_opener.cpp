@@ -1,7 +1,11 @@
 #include "device/display_opener.h"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
+
+#include <cstring>
 
 #include <condition_variable>
 #include <mutex>
@@ -18,6 +22,37 @@ struct DisplayOpener::Attempt {
 };
 
 namespace {
+
+// The slave pointer through which this connection's XTest motions come: the XTest device of its
+// client pointer (the first master pointer when none was set).
+int XTestPointer(Display* d) {
+  int master = 0;
+  XIGetClientPointer(d, None, &master);
+  int count = 0;
+  XIDeviceInfo* devices = XIQueryDevice(d, XIAllDevices, &count);
+  if (!devices) return -1;
+  for (int i = 0; i < count && master <= 0; ++i)
+    if (devices[i].use == XIMasterPointer) master = devices[i].deviceid;
+  int found = -1;
+  for (int i = 0; i < count && found < 0; ++i)
+    if (devices[i].use == XISlavePointer && devices[i].attachment == master && std::strstr(devices[i].name, "XTEST"))
+      found = devices[i].deviceid;
+  XIFreeDeviceInfo(devices);
+  return found;
+}
+
+// Whether the server can hide the cursor (XFixes 4) and say which device moved the pointer
+// (XInput 2's raw events): the versions are asked, which later requests need the server to know.
+void ReadyCursorHiding(Display* d, OpenedDisplay& o) {
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!XFixesQueryExtension(d, &event, &error) || !XFixesQueryVersion(d, &major, &minor) || major < 4) return;
+  if (!XQueryExtension(d, "XInputExtension", &o.inputOpcode, &event, &error)) return;
+  major = 2;
+  minor = 2;
+  if (XIQueryVersion(d, &major, &minor) != Success) return;
+  o.xtestPointer = XTestPointer(d);
+  o.canHide = o.xtestPointer >= 0;
+}
 
 // Opens NAME and readies the connection; nothing with WHY when it cannot be had.
 OpenedDisplay Open(const std::string& name, std::string& why) {
@@ -42,6 +77,7 @@ OpenedDisplay Open(const std::string& name, std::string& why) {
   if (mask & Button3Mask) XTestFakeButtonEvent(d, Button3, False, CurrentTime);
   XKeyboardState keyboard{};
   XGetKeyboardControl(d, &keyboard);
+  ReadyCursorHiding(d, o);
   XSync(d, False);
   o.display = d;
   o.width = DisplayWidth(d, DefaultScreen(d));

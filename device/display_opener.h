@@ -2,8 +2,10 @@
 // its socket that never answers, holds up nobody: the caller starts an attempt, looks for its end
 // when it likes, and learns when it has taken too long (the attempt is then left to end on its
 // own; no other starts meanwhile). On the same thread the new connection checks for XTest, reads
-// the bell the server holds, and lets go of the buttons the suite's output may have left pressed
-// (a service killed in the middle of a touch).
+// the bell the server holds, lets go of the buttons the suite's output may have left pressed
+// (a service killed in the middle of a touch), and readies what hiding the cursor takes (XFixes 4,
+// and XInput 2's raw motion to tell another pointing device from the XTest one): every question
+// that waits for the server's answer is asked here, none later.
 #pragma once
 
 #include <chrono>
@@ -14,13 +16,18 @@ struct _XDisplay;
 
 namespace qx {
 
-// What an open connection brings: the display, its default screen's size and the server's bell.
+// What an open connection brings: the display, its default screen's size, the server's bell, and
+// what the cursor's hiding needs: whether the server can (XFixes 4 and XInput 2), XInput's major
+// opcode (its events' extension) and the XTest pointer the connection's motions come from.
 struct OpenedDisplay {
   _XDisplay* display = nullptr;
   int width = 0;
   int height = 0;
   int bellPitch = 0;
   int bellDuration = 0;
+  bool canHide = false;
+  int inputOpcode = -1;
+  int xtestPointer = -1;
 };
 
 class DisplayOpener {

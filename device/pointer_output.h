@@ -46,6 +46,12 @@ class PointerOutput {
   // is still there, or to look for it again); nothing when it never does.
   virtual std::optional<Time> NextDue() const { return std::nullopt; }
   virtual void Wake(Time /*now*/) {}
+  // A descriptor the loop waits on for the output, which Wake then reads (the x11 output's
+  // connection, while it watches for another pointing device); -1 when there is none.
+  virtual int Descriptor() const { return -1; }
+  // Whether the desktop's cursor is hidden while touches move the pointer, until another pointing
+  // device moves it (TouchOptions' HideCursor); an output that cannot hide it takes no notice.
+  virtual void HideCursor(bool /*hide*/) {}
   // What the output is and, when it drops actions, why ("x11 on :99", "none (x11: DISPLAY not set)").
   virtual std::string Describe() const = 0;
 };

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/settings_block.h"
+#include "core/touch_options.h"
 
 namespace qx {
 
@@ -19,6 +20,8 @@ struct StoredState {
   // The RotationCode the picture stood at when the calibration was made; -1: not known (a
   // calibration kept before the service noted it), taken as the picture's whatever it is.
   std::int8_t calibratedAt = -1;
+  // The suite's own touch settings, beside the block.
+  TouchOptions options = DefaultOptions();
 };
 
 // The settings a controller starts with when the service has never kept any.

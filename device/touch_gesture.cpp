@@ -22,13 +22,17 @@ bool TouchGesture::AutomaticRightButton() const {
 }
 
 void TouchGesture::Down(ScreenPoint p, Time now) {
+  now_ = now;
+  const bool armed = rightButton_.Armed == 1;
+  if (armed) doubleTap_.Forget();
+  else p = doubleTap_.Down(p, now);
   // Wherever the last touch left the pointer, something else may have moved it since (a mouse, a
   // desktop that came back): a touch begins by putting it under the finger.
   moved_ = false;
   MoveTo(p);
   origin_ = p;
   wandered_ = false;
-  if (rightButton_.Armed == 1) {
+  if (armed) {
     // The armed right button takes this touch instead of the mode; the rest of it only points.
     rightButton_.Armed = 0;
     Click(PointerButton::kRight);
@@ -66,7 +70,9 @@ void TouchGesture::TouchModeDown(Time now) {
   }
 }
 
-void TouchGesture::Move(ScreenPoint p) {
+void TouchGesture::Move(ScreenPoint p, Time now) {
+  now_ = now;
+  p = doubleTap_.Place(p);
   // A finger held still shakes a little: the pointer stays where it went down (and the right
   // button presses there) until the finger leaves the still area.
   if (!wandered_ && (phase_ == Phase::kStill || phase_ == Phase::kRightHeld)) {
@@ -81,8 +87,8 @@ void TouchGesture::Move(ScreenPoint p) {
   MoveTo(p);
 }
 
-void TouchGesture::Up(ScreenPoint p) {
-  Move(p);
+void TouchGesture::Up(ScreenPoint p, Time now) {
+  Move(p, now);
   switch (phase_) {
     case Phase::kLeftHeld: Release(PointerButton::kLeft); break;
     case Phase::kClickOnLift:
@@ -95,12 +101,20 @@ void TouchGesture::Up(ScreenPoint p) {
   if (settings_.SoundMode == kSoundUp || settings_.SoundMode == kSoundBoth) Beep();
 }
 
+void TouchGesture::Cancel() {
+  if (phase_ == Phase::kLeftHeld) Release(PointerButton::kLeft);
+  if (phase_ == Phase::kRightHeld) Release(PointerButton::kRight);
+  phase_ = Phase::kLifted;
+  doubleTap_.Forget();
+}
+
 std::optional<TouchGesture::Time> TouchGesture::NextDue() const {
   if (phase_ == Phase::kStill || phase_ == Phase::kRightHeld) return due_;
   return std::nullopt;
 }
 
 void TouchGesture::Wake(Time now) {
+  now_ = now;
   if (phase_ == Phase::kStill && now >= due_ && !AutomaticRightButton()) {
     // The automatic right button was paused or switched off while the finger was held still (the
     // control panel pauses it for calibration): no right button, the touch goes on as a plain Drag
@@ -125,6 +139,18 @@ void TouchGesture::MoveTo(ScreenPoint p) {
   moved_ = true;
   pointer_ = p;
   emit_(PointerAction::MoveTo(p.x, p.y));
+}
+
+void TouchGesture::Press(PointerButton b) {
+  // A left press may begin a tap; a right one ends any double tap.
+  if (b == PointerButton::kLeft) doubleTap_.Pressed(pointer_, now_);
+  else doubleTap_.Forget();
+  emit_(PointerAction::Press(b));
+}
+
+void TouchGesture::Release(PointerButton b) {
+  if (b == PointerButton::kLeft) doubleTap_.Released(pointer_);
+  emit_(PointerAction::Release(b));
 }
 
 void TouchGesture::Click(PointerButton b) {

@@ -1,10 +1,11 @@
 // The touch path: a raw report in (0..1023 on each axis while the finger is on the panel), the
-// controller's latest sample and counter, the pointer position under the calibration, what the
-// touch does under the touch mode and the right buttons (device/touch_gesture); the pointer
-// actions out, to every output attached. The one place that decides what a report means,
-// whichever input it came from; the journal's `Report` line is written here. Its timers (the
-// automatic right button) and its outputs' are woken by the service's loop, and before each
-// request a client's thread serves.
+// controller's latest sample and counter, the steady-finger filter (device/steady_filter), the
+// pointer position under the calibration, what the touch does under the touch mode, the right
+// buttons and the double tap (device/touch_gesture); the pointer actions out, to every output
+// attached, while touches are on. The one place that decides what a report means, whichever input
+// it came from; the journal's `Report` line is written here (the report as it came). Its timers
+// (a report the filter holds, the automatic right button) and its outputs' are woken by the
+// service's loop, and before each request a client's thread serves.
 #pragma once
 
 #include <chrono>
@@ -15,9 +16,11 @@
 
 #include "core/driver_records.h"
 #include "core/settings_block.h"
+#include "core/touch_options.h"
 #include "device/journal.h"
 #include "device/pointer_mapping.h"
 #include "device/pointer_output.h"
+#include "device/steady_filter.h"
 #include "device/touch_gesture.h"
 
 namespace qx {
@@ -42,6 +45,13 @@ class TouchPath {
     rotation_ = now;
   }
 
+  // The suite's own touch settings from now on: the filter's strength, the double tap, and whether
+  // touches reach the outputs (switched off during a touch, a button it holds is let go at once).
+  void SetOptions(const TouchOptions& options);
+  // Where the double tap reads the desktop's double-click values; none: no double tap.
+  void SetDoubleClickSource(DoubleClickSource source) { gesture_.doubleTap().SetSource(std::move(source)); }
+  bool touchOn() const { return on_; }
+
   // One report of the controller, made at NOW: the sample and its counter, the `Report` line, and
   // what it does with the pointer (see TouchGesture).
   void Report(std::int16_t x, std::int16_t y, bool touching, Time now = std::chrono::steady_clock::now());
@@ -52,8 +62,9 @@ class TouchPath {
   // The feedback sound with TONE (Hz) and DURATION (ms), as the sound dialog's Test button asks.
   void Bell(std::int32_t tone, std::int32_t duration) { Emit(PointerAction::Bell(tone, duration)); }
 
-  // When the path or one of its outputs is next due to be woken whatever the inputs do (the
-  // automatic right button's toggles, an output looking for its desktop); nothing when none is.
+  // When the path or one of its outputs is next due to be woken whatever the inputs do (a report
+  // the filter holds, the automatic right button's toggles, an output looking for its desktop);
+  // nothing when none is.
   std::optional<Time> NextDue() const;
   void Wake(Time now);
 
@@ -67,6 +78,11 @@ class TouchPath {
 
  private:
   void Emit(const PointerAction& action);
+  // What the filter let through goes on, in order, at NOW.
+  void Go(const SteadyFilter::Passed& passed, Time now);
+  // One report the filter passed: to the gesture, unless touches are off for its touch.
+  void Pass(SteadyFilter::Point report, Time now);
+  void Ignore(SteadyFilter::Point report);
 
   const SettingsBlock& settings_;
   Journal& journal_;
@@ -74,6 +90,10 @@ class TouchPath {
   TouchSample sample_{};
   int calibratedAt_ = -1;
   int rotation_ = 0;
+  SteadyFilter steady_;
+  bool on_ = true;        // touches reach the outputs
+  bool down_ = false;     // a touch passed the filter and has not lifted
+  bool ignored_ = false;  // the touch under way reaches no output
   TouchGesture gesture_;
 };
 

@@ -2,14 +2,23 @@
 
 #include <algorithm>
 
+#include "device/double_tap.h"
+
 namespace qx {
 
-TouchSide::TouchSide(Journal& journal) : journal_(journal) { path_.Attach(pointer_); }
+TouchSide::TouchSide(Journal& journal) : journal_(journal) {
+  path_.Attach(pointer_);
+  path_.SetDoubleClickSource(DesktopDoubleClick);
+  path_.SetOptions(options_);
+}
 
-void TouchSide::Configure(const SettingsBlock& settings, int calibratedAt) {
+void TouchSide::Configure(const SettingsBlock& settings, int calibratedAt, const TouchOptions& options) {
   settings_ = settings;
   calibratedAt_ = calibratedAt;
+  options_ = options;
   path_.SetTurn(calibratedAt_, rotation_);
+  path_.SetOptions(options_);
+  if (desktop_) desktop_->HideCursor(options_.HideCursor != 0);
 }
 
 void TouchSide::SetRotation(int code) {
@@ -77,14 +86,18 @@ void TouchSide::AddInput(TouchInput& input) { inputs_.insert(inputs_.end() - 1, 
 void TouchSide::AttachOutput(PointerOutput& output) {
   path_.Attach(output);
   desktop_ = &output;
+  desktop_->HideCursor(options_.HideCursor != 0);
 }
 
 void TouchSide::AppendPollEntries(std::vector<pollfd>& fds) const {
   for (const TouchInput* input : inputs_) fds.push_back({input->Descriptor(), POLLIN, 0});
+  // The output reads what comes on its own when woken.
+  if (desktop_) fds.push_back({desktop_->Descriptor(), POLLIN, 0});
 }
 
 bool TouchSide::HasDescriptors() const {
-  return std::any_of(inputs_.begin(), inputs_.end(), [](const TouchInput* in) { return in->Descriptor() >= 0; });
+  return (desktop_ && desktop_->Descriptor() >= 0) ||
+         std::any_of(inputs_.begin(), inputs_.end(), [](const TouchInput* in) { return in->Descriptor() >= 0; });
 }
 
 std::optional<TouchSide::Time> TouchSide::NextDue() const {
@@ -181,7 +194,8 @@ SimStatus TouchSide::Status() const {
 
 std::string TouchSide::Describe() const {
   return "Input: " + InForce().Describe() + "\n" + DescribeMonitor() +
-         "Output: " + (desktop_ ? desktop_->Describe() : "none") + "\n";
+         "Output: " + (desktop_ ? desktop_->Describe() : "none") + "\n" +
+         (path_.touchOn() ? "" : "Touch: off, touches reach no pointer (qxctl touch on)\n");
 }
 
 }  // namespace qx

@@ -41,9 +41,9 @@ class TouchSide {
   TouchSide& operator=(const TouchSide&) = delete;
 
   // The controller's settings block as it is kept, from now on (calibration, screen size, touch
-  // mode, right buttons, sound), and the rotation code the calibration was made at (-1: as the
-  // picture stands, whatever it is).
-  void Configure(const SettingsBlock& settings, int calibratedAt);
+  // mode, right buttons, sound), the rotation code the calibration was made at (-1: as the
+  // picture stands, whatever it is), and the suite's own touch settings.
+  void Configure(const SettingsBlock& settings, int calibratedAt, const TouchOptions& options);
   // Those settings, for an output that maps to the screen they name; the reference stays good.
   const SettingsBlock& settings() const { return settings_; }
 
@@ -76,8 +76,9 @@ class TouchSide {
   void AttachOutput(PointerOutput& output);
 
   // For the loop. The inputs' poll entries go at the end of FDS, one per input in a fixed order
-  // (-1 for one without a descriptor); Wake takes the entries of a poll made on them, in that
-  // order, lets every input hand the path its reports, then wakes the path's timers and outputs.
+  // (-1 for one without a descriptor), then the desktop output's; Wake takes the entries of a poll
+  // made on them, in that order, lets every input hand the path its reports, then wakes the path's
+  // timers and outputs.
   // COUNT entries were polled; an input that came or went since has none of them.
   void AppendPollEntries(std::vector<pollfd>& fds) const;
   bool HasDescriptors() const;
@@ -106,7 +107,8 @@ class TouchSide {
   SimInput InputInForce() const { return InForce().Identity(); }
   // The touch and pointer fields of SimGetStatus (Present: the inputs').
   SimStatus Status() const;
-  // "Input: …\nOutput: …\n": the input and the desktop output in force, as SimDescribeIo answers.
+  // "Input: …\nOutput: …\n": the input and the desktop output in force, as SimDescribeIo answers,
+  // and "Touch: off …" while touches reach no output.
   std::string Describe() const;
   std::string DescribeInput() const { return InForce().Describe(); }
 
@@ -118,6 +120,7 @@ class TouchSide {
   MonitorChoice KeptChoice() const;
 
   SettingsBlock settings_{};
+  TouchOptions options_ = DefaultOptions();
   Journal& journal_;
   TouchPath path_{settings_, journal_};
   SimulatedPointer pointer_{journal_};

@@ -1,7 +1,9 @@
 #include "device/x11_pointer.h"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 #include <poll.h>
 
 #include <cstdio>
@@ -24,6 +26,18 @@ int IgnoreIoError(Display*) { return 0; }
 void OnLost(Display*, void* lost) { *static_cast<bool*>(lost) = true; }
 
 unsigned ButtonOf(int index) { return index == 0 ? Button1 : Button3; }
+
+// Raw motion and presses of every device on the root window: what tells another pointing device
+// moved (or none, WATCH false).
+void WatchDevices(Display* d, bool watch) {
+  unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+  if (watch) {
+    XISetMask(bits, XI_RawMotion);
+    XISetMask(bits, XI_RawButtonPress);
+  }
+  XIEventMask mask{XIAllDevices, sizeof bits, bits};
+  XISelectEvents(d, DefaultRootWindow(d), &mask, 1);
+}
 
 }  // namespace
 
@@ -58,6 +72,7 @@ void X11Pointer::TakeOpened(Time now) {
     saidSlow_ = false;
     XSetIOErrorExitHandler(display_, OnLost, &lost_);
     sentHeld_[0] = sentHeld_[1] = false;  // the opener let go of them
+    hidden_ = wanted_.hidden = false;     // a new connection hides nothing
     due_ = now + kCheck;
     // A touch under way goes on there: the pointer under the finger, its button down. Otherwise the
     // pointer stays where the server has it, and the next touch puts it under the finger.
@@ -98,6 +113,7 @@ void X11Pointer::Want(const PointerAction& action) {
 
 void X11Pointer::Perform(const PointerAction& action) {
   Want(action);
+  if (hideCursor_ && action.kind != PointerAction::Kind::kBell) wanted_.hidden = true;
   if (!display_) return;
   // A server that cannot take more now (stopped, or stuck) gets nothing meanwhile, rather than
   // the service losing its time; it is brought to what is wanted once it can (Wake).
@@ -105,6 +121,7 @@ void X11Pointer::Perform(const PointerAction& action) {
   if (ready & POLLOUT) {
     if (synced_) Send(action);
     else Resync();
+    SyncCursor();
     XFlush(display_);
   } else {
     synced_ = false;
@@ -157,20 +174,53 @@ void X11Pointer::Bell(int pitch, int duration) {
   XChangeKeyboardControl(display_, KBBellPitch | KBBellDuration, &bell);
 }
 
+void X11Pointer::HideCursor(bool hide) {
+  hideCursor_ = hide;
+  if (!hide) wanted_.hidden = false;
+}
+
+void X11Pointer::SyncCursor() {
+  if (CursorSynced()) return;
+  // Watching first, so that no motion between the two goes unseen.
+  if (wanted_.hidden) {
+    WatchDevices(display_, true);
+    XFixesHideCursor(display_, DefaultRootWindow(display_));
+  } else {
+    XFixesShowCursor(display_, DefaultRootWindow(display_));
+    WatchDevices(display_, false);
+  }
+  hidden_ = wanted_.hidden;
+}
+
+bool X11Pointer::OtherDeviceMoved(XEvent& event) {
+  XGenericEventCookie& cookie = event.xcookie;
+  if (cookie.type != GenericEvent || cookie.extension != opened_.inputOpcode || !XGetEventData(display_, &cookie))
+    return false;
+  const bool other = static_cast<XIRawEvent*>(cookie.data)->sourceid != opened_.xtestPointer;
+  XFreeEventData(display_, &cookie);
+  return other;
+}
+
 void X11Pointer::ReadIncoming() {
   while (!lost_ && XPending(display_) > 0) {
     XEvent event;
     XNextEvent(display_, &event);
+    if (hidden_ && OtherDeviceMoved(event)) wanted_.hidden = false;
   }
 }
 
+int X11Pointer::Descriptor() const { return display_ && hidden_ ? ConnectionNumber(display_) : -1; }
+
 std::string X11Pointer::Describe() const {
+  if (display_ && hideCursor_)
+    return "x11 on " + name_ +
+           (opened_.canHide ? ", the cursor hidden during touches" : ", cannot hide the cursor (no XFixes 4 or XInput 2)");
   if (display_) return "x11 on " + name_;
   return "none (x11: " + why_ + "; trying again every " + std::to_string(kRetry.count()) + " s)";
 }
 
 std::optional<PointerOutput::Time> X11Pointer::NextDue() const {
-  if (opener_.Running() || (display_ && !synced_)) return std::chrono::steady_clock::now() + kSoon;
+  if (opener_.Running() || (display_ && (!synced_ || !CursorSynced()))) return std::chrono::steady_clock::now() + kSoon;
   return due_;
 }
 
@@ -178,6 +228,13 @@ void X11Pointer::Wake(Time now) {
   if (!display_) return WakeUnconnected(now);
   if (!synced_ && (Ready(POLLOUT) & POLLOUT)) {
     Resync();
+    XFlush(display_);
+  }
+  // While the cursor is hidden the loop waits on the connection too: what came is looked at now.
+  if (hidden_ && (Ready(POLLIN) & POLLIN)) ReadIncoming();
+  if (lost_) return Lose(now);
+  if (!CursorSynced() && (Ready(POLLOUT) & POLLOUT)) {
+    SyncCursor();
     XFlush(display_);
   }
   if (now < due_) return;

@@ -10,6 +10,10 @@
 // is, which buttons are down), whatever was left out. A server that goes away does not end the
 // service: the output says so (stderr and a `DisplayLost` journal line), opens the display again
 // every few seconds (`DisplayBack` when it is there again) and starts there from that state too.
+//
+// With HideCursor, a touch hides the cursor (XFixes) and the output watches the server's raw
+// motion (XInput 2) until a pointing device other than its own XTest one moves or clicks: the
+// cursor shows again. The hiding is this connection's: it ends with it.
 #pragma once
 
 #include <chrono>
@@ -23,6 +27,7 @@
 #include "device/screen_placement.h"
 
 struct _XDisplay;
+union _XEvent;
 
 namespace qx {
 
@@ -54,12 +59,15 @@ class X11Pointer : public PointerOutput {
   std::string Describe() const override;
   std::optional<Time> NextDue() const override;
   void Wake(Time now) override;
+  int Descriptor() const override;
+  void HideCursor(bool hide) override;
 
  private:
   // What the touches want the desktop to hold: where the pointer is, and which buttons are down.
   struct Wanted {
     std::optional<std::pair<int, int>> at;  // X screen pixels; none before the first move
     bool held[2] = {false, false};          // left, right
+    bool hidden = false;                    // the cursor
   };
 
   void Want(const PointerAction& action);
@@ -67,6 +75,11 @@ class X11Pointer : public PointerOutput {
   // Brings the server to what is wanted: the pointer where it should be, each button as it should be.
   void Resync();
   void Press(int index, bool down);
+  // Hides or shows the cursor as wanted, and watches other devices while it is hidden.
+  void SyncCursor();
+  bool CursorSynced() const { return !opened_.canHide || wanted_.hidden == hidden_; }
+  // Whether EVENT is a raw event of another pointing device than this output's.
+  bool OtherDeviceMoved(_XEvent& event);
   void Bell(int pitch, int duration);
   // The X screen's pixel for the touch path's (X, Y).
   std::pair<int, int> Place(int x, int y) const;
@@ -92,6 +105,8 @@ class X11Pointer : public PointerOutput {
   OpenedDisplay opened_;
   Wanted wanted_;
   bool sentHeld_[2] = {false, false};  // the buttons the server has got down from this output
+  bool hideCursor_ = false;            // HideCursor: touches hide the cursor
+  bool hidden_ = false;                // the server has hidden it for this connection
   bool synced_ = false;                // the server has got every action since it was brought to wanted_
   bool lost_ = false;                  // set by Xlib when the connection broke
   bool saidSlow_ = false;              // "does not answer" said for the attempt under way

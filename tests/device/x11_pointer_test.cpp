@@ -1,7 +1,7 @@
 // Touches reach a real X server: the device service with `--pointer x11` against Xvfb, and an X
 // client of the test's own recording what the server delivers. The touch modes, the armed and
-// the automatic right button and the bell, as a desktop gets them; and a server that goes away
-// and comes back.
+// the automatic right button and the bell, as a desktop gets them; the double tap, the steady
+// finger, touches switched off and the hidden cursor; and a server that goes away and comes back.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -14,10 +14,14 @@
 #include <thread>
 
 #include "core/driver_records.h"
+#include "device/pointer_mapping.h"
+#include "device/state_file.h"
+#include "host/desktop.h"
 #include "tests/support/device_request.h"
 #include "tests/support/device_service.h"
 #include "tests/support/finger.h"
 #include "tests/support/temp_root.h"
+#include "tests/support/touch_recording.h"
 #include "tests/support/wait.h"
 #include "tests/support/x_display.h"
 
@@ -85,6 +89,30 @@ class X11PointerTest : public ::testing::Test {
     for (const XPointerEvent& e : recorder->WaitForEvents(3))
       if (e.type == XPointerEvent::kPress) return Point{e.x, e.y};
     return std::nullopt;
+  }
+  // A tap at raw (X, Y): one report, then the lift.
+  static void Tap(int x, int y) {
+    TouchSample sample{};
+    ASSERT_TRUE(test::AskDevice(IOCTL_SIM_TOUCH, SimTouch{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 1, 0, 1},
+                                sample));
+    ASSERT_TRUE(test::LiftFinger());
+  }
+  // Where the first COUNT presses the desktop got since the last Clear were, once they came.
+  std::vector<Point> Presses(std::size_t count) {
+    std::vector<Point> presses;
+    test::WaitUntil(
+        [&] {
+          presses.clear();
+          for (const XPointerEvent& e : recorder->Events())
+            if (e.type == XPointerEvent::kPress) presses.push_back({e.x, e.y});
+          return presses.size() >= count;
+        },
+        5000);
+    return presses;
+  }
+  bool LastEventIs(XPointerEvent::Type type) const {
+    const std::vector<XPointerEvent> events = recorder->Events();
+    return !events.empty() && events.back().type == type;
   }
   // The events a touch made, once COUNT came and a moment passed for any that should not have.
   std::vector<XPointerEvent> EventsOfTouch(std::size_t count) {
@@ -255,6 +283,110 @@ TEST_F(X11PointerTest, NoButtonStaysDownAfterAStoppedServerOrAKilledService) {
   RestartService(SIGKILL);
   EXPECT_TRUE(test::WaitUntil([&] { return recorder->Events().back().type == XPointerEvent::kRelease; }, 10000))
       << "the service started again lets go of what the killed one held";
+}
+
+// Two taps of the Touch Down mode, within the desktop's double-click values (1 s, 16 × 16) or not:
+// a second tap close and soon enough clicks where the first did, the others where they landed.
+TEST_F(X11PointerTest, ASecondTapWithinTheDoubleClickValuesClicksWhereTheFirstDid) {
+  ASSERT_TRUE(SetDoubleClickTime(1000));
+  ASSERT_TRUE(SystemParametersInfoA(SPI_SETDOUBLECLKWIDTH, 16, nullptr, 0));
+  ASSERT_TRUE(SystemParametersInfoA(SPI_SETDOUBLECLKHEIGHT, 16, nullptr, 0));
+  DeviceService::Qxctl("set TouchMode=3 RbfEnable=0 SoundMode=1");
+  const struct {
+    const char* what;
+    int x, apart, ms;
+    bool same;
+  } cases[] = {{"6 px and 150 ms apart", 200, 6, 150, true},
+               {"outside the area: 20 px apart", 500, 20, 150, false},
+               {"outside the time: 1500 ms apart", 800, 6, 1500, false}};
+  for (const auto& c : cases) {
+    recorder->Clear();
+    const auto first = std::chrono::steady_clock::now();
+    Tap(c.x, 300);
+    std::this_thread::sleep_until(first + std::chrono::milliseconds(c.ms));
+    Tap(c.x + c.apart, 300);
+    const std::vector<Point> presses = Presses(2);
+    ASSERT_EQ(presses.size(), 2u) << c.what;
+    EXPECT_EQ(presses[1].y, presses[0].y) << c.what;
+    EXPECT_NEAR(presses[1].x - presses[0].x, c.same ? 0 : c.apart, c.same ? 0 : 1) << c.what;
+  }
+}
+
+// Touches off: a tap reaches nothing (the journal says why), a button held is let go; on again: a
+// tap clicks.
+TEST_F(X11PointerTest, TouchesSwitchedOffReachNothingAndTheJournalSaysWhy) {
+  DeviceService::Qxctl("set TouchMode=1 RbfEnable=0 SoundMode=1");
+  ASSERT_TRUE(test::PressFinger(300, 300));
+  ASSERT_EQ(Presses(1).size(), 1u);
+  EXPECT_EQ(DeviceService::QxctlExit("touch off"), 0);
+  EXPECT_TRUE(test::WaitUntil([&] { return LastEventIs(XPointerEvent::kRelease); }, 5000));
+  ASSERT_TRUE(test::LiftFinger());
+  EXPECT_NE(DeviceService::Qxctl("output").find("\nTouch: off"), std::string::npos);
+  recorder->Clear();
+  Tap(500, 500);
+  EXPECT_EQ(DeviceService::QxctlExit("touch on"), 0);
+  Tap(700, 200);
+  // The server delivers in order: whatever the first tap made would come before the second's press.
+  const std::vector<Point> presses = Presses(1);
+  ASSERT_FALSE(presses.empty());
+  EXPECT_GT(presses[0].x, 600);
+  EXPECT_GT(presses[0].x, recorder->Events().front().x - 2) << "nothing came before the second tap";
+  const std::string journal = DeviceService::Qxctl("journal");
+  EXPECT_NE(journal.find("TouchIgnored X=500 Y=500 TouchOn=0"), std::string::npos) << journal;
+}
+
+// A still finger trembling by 3 units with one wild report, then a stroke, replayed: with the
+// steady finger the pointer stays still until the stroke, which it follows report for report;
+// without it, the pointer takes the recording's own path.
+TEST_F(X11PointerTest, TheSteadyFingerKeepsATremblingFingerStillAndFollowsAStroke) {
+  const test::TestTouchscreen panel{"QX Trembling Panel", 0, 1023, 0, 1023, 0};
+  test::TouchRecording rec(panel);
+  std::vector<std::pair<int, int>> path = {{400, 400}};
+  const int tremble[] = {3, -2, 1, -3, 2, 0, -1, 3};
+  for (int i = 1; i < 30; ++i) path.push_back({400 + tremble[i % 8], 400 - tremble[(i + 3) % 8]});
+  path[15] = {700, 150};  // the spike
+  for (int i = 1; i <= 10; ++i) path.push_back({400 + 25 * i, 400});
+  rec.Down(0, path[0].first, path[0].second);
+  for (std::size_t i = 1; i < path.size(); ++i) rec.Move(10000 * i, path[i].first, path[i].second);
+  rec.Up(10000 * path.size());
+  const std::string file = root.path() + "/trembling.events";
+  test::WriteFile(file, rec.Text());
+
+  const SettingsBlock block = DefaultState().block;
+  for (const int strength : {8, 0}) {
+    DeviceService::Qxctl("set TouchMode=1 RbfEnable=0 SoundMode=1 SteadyFinger=" + std::to_string(strength));
+    test::MovePointer(display.name(), 5, 5);
+    ASSERT_TRUE(test::WaitUntil([&] { return !recorder->Events().empty() && recorder->Events().back().x == 5; }, 5000));
+    recorder->Clear();
+    ASSERT_EQ(DeviceService::QxctlExit("replay " + file + " --fast"), 0);
+    ASSERT_TRUE(test::WaitUntil([&] { return LastEventIs(XPointerEvent::kRelease); }, 5000));
+    std::vector<Point> wanted;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+      const bool still = strength > 0 && i < 30;
+      const ScreenPoint p = MapRawToScreen(block, still ? 400 : path[i].first, still ? 400 : path[i].second);
+      if (wanted.empty() || wanted.back().x != p.x || wanted.back().y != p.y) wanted.push_back({p.x, p.y});
+    }
+    std::vector<Point> moved;
+    for (const XPointerEvent& e : recorder->Events())
+      if (e.type == XPointerEvent::kMotion) moved.push_back({e.x, e.y});
+    ASSERT_EQ(moved.size(), wanted.size()) << "SteadyFinger=" << strength;
+    for (std::size_t i = 0; i < moved.size(); ++i)
+      EXPECT_EQ(std::pair(moved[i].x, moved[i].y), std::pair(wanted[i].x, wanted[i].y)) << "SteadyFinger=" << strength << ", " << i;
+  }
+}
+
+// With HideCursor, a touch hides the cursor, and another pointing device's motion shows it again.
+TEST_F(X11PointerTest, TheCursorHidesDuringTouchesAndShowsWhenAMouseMoves) {
+  test::OtherPointer mouse(display.name());
+  mouse.MoveTo(40, 40);
+  ASSERT_TRUE(test::WaitUntil([&] { return display.CursorDrawnAt(40, 40); }, 5000)) << "the screen shows cursors";
+  DeviceService::Qxctl("set HideCursor=1 TouchMode=3 RbfEnable=0 SoundMode=1");
+  ASSERT_TRUE(test::PressFinger(200, 300));
+  const Point a = QxctlPointer();
+  ASSERT_TRUE(test::LiftFinger());
+  EXPECT_TRUE(test::WaitUntil([&] { return !display.CursorDrawnAt(a.x, a.y) && !display.CursorDrawnAt(40, 40); }, 5000));
+  mouse.MoveTo(60, 60);
+  EXPECT_TRUE(test::WaitUntil([&] { return display.CursorDrawnAt(a.x, a.y); }, 5000)) << "shown after the mouse moved";
 }
 
 // A listener at the display's socket that never answers (a server that hangs at the handshake):

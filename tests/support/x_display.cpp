@@ -2,13 +2,21 @@
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/cursorfont.h>
+#include <X11/extensions/XInput2.h>
+#include <X11/extensions/XTest.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include "tests/support/process.h"
@@ -17,7 +25,16 @@ namespace qx::test {
 
 VirtualDisplay::VirtualDisplay(int width, int height)
     : size_(std::to_string(width) + "x" + std::to_string(height) + "x24") {
+  std::string folder = (std::filesystem::temp_directory_path() / "qxscreen-XXXXXX").string();
+  if (!mkdtemp(folder.data())) throw std::runtime_error("mkdtemp");
+  pixels_ = folder;
   Launch("");
+}
+
+VirtualDisplay::~VirtualDisplay() {
+  Stop();
+  std::error_code ec;
+  std::filesystem::remove_all(pixels_, ec);
 }
 
 void VirtualDisplay::Start() { Launch(name_); }
@@ -28,7 +45,7 @@ void VirtualDisplay::Launch(const std::string& display) {
   if (pipe(ready) != 0) throw std::runtime_error("pipe");
   // -noreset: the monitors set stay when the last client leaves.
   std::vector<std::string> args = {"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", size_, "-nolisten",
-                                   "tcp",  "-noreset"};
+                                   "tcp",  "-noreset", "-br", "-fbdir", pixels_};
   if (!display.empty()) args.insert(args.begin() + 1, display);
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
@@ -62,6 +79,30 @@ bool VirtualDisplay::SetMonitor(const std::string& name, int width, int height, 
   return Run({"/usr/bin/xrandr", "--setmonitor", name, geometry, "none"}, {display}).exitCode == 0;
 }
 
+namespace {
+
+std::uint32_t BigEndian(const unsigned char* p) {
+  return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+
+}  // namespace
+
+bool VirtualDisplay::CursorDrawnAt(int x, int y) const {
+  // Xvfb's screen file: an XWD header (big-endian numbers: its size, …, bytes a line at 12, colours
+  // at 19), the colours (12 bytes each), then 32-bit pixels, black but for what is drawn.
+  std::ifstream in(pixels_ + "/Xvfb_screen0", std::ios::binary);
+  std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const auto* bytes = reinterpret_cast<const unsigned char*>(file.data());
+  if (file.size() < 100) return false;
+  const std::size_t line = BigEndian(bytes + 48), start = BigEndian(bytes) + 12 * BigEndian(bytes + 76);
+  for (int row = std::max(0, y - 16); row < y + 16; ++row)
+    for (int column = std::max(0, x - 16); column < x + 16; ++column) {
+      const std::size_t at = start + row * line + column * 4;
+      if (at + 3 < file.size() && (bytes[at] | bytes[at + 1] | bytes[at + 2])) return true;
+    }
+  return false;
+}
+
 void VirtualDisplay::Stop() {
   if (pid_ > 0) KillAndWait(pid_, SIGTERM);
   pid_ = -1;
@@ -83,9 +124,10 @@ XEventRecorder::XEventRecorder(const std::string& name) {
   XSetWindowAttributes a{};
   a.override_redirect = True;
   a.event_mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+  a.cursor = XCreateFontCursor(display_, XC_left_ptr);
   Window w = XCreateWindow(display_, RootWindow(display_, screen), 0, 0, DisplayWidth(display_, screen),
                            DisplayHeight(display_, screen), 0, CopyFromParent, InputOnly, CopyFromParent,
-                           CWOverrideRedirect | CWEventMask, &a);
+                           CWOverrideRedirect | CWEventMask | CWCursor, &a);
   XMapWindow(display_, w);
   int opcode = 0, error = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
   if (XkbQueryExtension(display_, &opcode, &xkbEvent_, &error, &major, &minor))
@@ -161,6 +203,28 @@ void MovePointer(const std::string& name, int x, int y) {
   XWarpPointer(d, None, DefaultRootWindow(d), 0, 0, 0, 0, x, y);
   XSync(d, False);
   XCloseDisplay(d);
+}
+
+OtherPointer::OtherPointer(const std::string& name) {
+  display_ = XOpenDisplay(name.c_str());
+  if (!display_) throw std::runtime_error("cannot open " + name);
+  int major = 2, minor = 2;
+  XIQueryVersion(display_, &major, &minor);
+  XIAddMasterInfo add{XIAddMaster, const_cast<char*>("qx test mouse"), True, True};
+  XIChangeHierarchy(display_, reinterpret_cast<XIAnyHierarchyChangeInfo*>(&add), 1);
+  int count = 0;
+  XIDeviceInfo* devices = XIQueryDevice(display_, XIAllMasterDevices, &count);
+  for (int i = 0; i < count; ++i)
+    if (std::string(devices[i].name) == "qx test mouse pointer") XISetClientPointer(display_, None, devices[i].deviceid);
+  XIFreeDeviceInfo(devices);
+}
+
+OtherPointer::~OtherPointer() { XCloseDisplay(display_); }
+
+void OtherPointer::MoveTo(int x, int y) {
+  // This client's XTest input goes through its client pointer's own XTest device.
+  XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+  XSync(display_, False);
 }
 
 std::pair<int, int> BellOf(const std::string& name) {

@@ -1,6 +1,6 @@
 // A real X server for tests (Xvfb, on a display number it picks itself) and an X client of the
 // test's own that records the pointer events the server delivers, as a person's desktop would get
-// them from the device service.
+// them from the device service; what the screen shows of the cursor, and a second pointing device.
 #pragma once
 
 #include <sys/types.h>
@@ -19,9 +19,9 @@ namespace qx::test {
 
 class VirtualDisplay {
  public:
-  // Starts Xvfb with one screen of WIDTH × HEIGHT.
+  // Starts Xvfb with one screen of WIDTH × HEIGHT, black, its pixels kept in a file.
   explicit VirtualDisplay(int width = 1024, int height = 768);
-  ~VirtualDisplay() { Stop(); }
+  ~VirtualDisplay();
   VirtualDisplay(const VirtualDisplay&) = delete;
   VirtualDisplay& operator=(const VirtualDisplay&) = delete;
 
@@ -33,10 +33,15 @@ class VirtualDisplay {
   // A RandR monitor NAME of WIDTH × HEIGHT at (X, Y), made or made anew (xrandr --setmonitor):
   // the screen split into monitors as a desktop of several is; true when xrandr took it.
   bool SetMonitor(const std::string& name, int width, int height, int x, int y) const;
+  // Whether the screen shows a cursor within 16 pixels of (X, Y): its pixels as the server draws
+  // them (the software cursor is drawn into them; what XFixes reads of the cursor stays the same
+  // while it is hidden). The cursor is the one an XEventRecorder's window defines.
+  bool CursorDrawnAt(int x, int y) const;
 
  private:
   void Launch(const std::string& display);
   std::string size_;
+  std::string pixels_;  // the folder of the screen's file
   std::string name_;
   pid_t pid_ = -1;
 };
@@ -53,7 +58,8 @@ struct XPointerEvent {
 };
 
 // A window over the whole screen that takes every press, release and motion of the pointer, read
-// by a thread of its own. A server that goes away ends the recording, not the test.
+// by a thread of its own, and shows the left-pointer cursor as a desktop would (a server started
+// without -retro has none of its own). A server that goes away ends the recording, not the test.
 class XEventRecorder {
  public:
   explicit XEventRecorder(const std::string& display);
@@ -88,5 +94,19 @@ std::pair<int, int> BellOf(const std::string& display);
 
 // The pointer of DISPLAY moved to (X, Y) by another client, as a mouse would move it.
 void MovePointer(const std::string& display, int x, int y);
+
+// A pointing device of the server besides the one the device service drives: a master pointer of
+// its own (XInput 2), with its own cursor, moved through its own XTest device as a person's mouse.
+class OtherPointer {
+ public:
+  explicit OtherPointer(const std::string& display);
+  ~OtherPointer();
+  OtherPointer(const OtherPointer&) = delete;
+  OtherPointer& operator=(const OtherPointer&) = delete;
+  void MoveTo(int x, int y);
+
+ private:
+  _XDisplay* display_ = nullptr;
+};
 
 }  // namespace qx::test

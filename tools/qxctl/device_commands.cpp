@@ -1,11 +1,13 @@
 // The qxctl commands that talk to the device service.
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/driver_link.h"
 #include "core/settings_fields.h"
+#include "core/touch_options.h"
 #include "host/device_file.h"
 #include "host/last_error.h"
 #include "host/message_box.h"
@@ -44,47 +46,88 @@ int Summary(const Args& args) {
   return kOk;
 }
 
-int Get(const Args& args) {
-  if (int rc = Open()) return rc;
+namespace {
+
+// The block and the touch options as the service keeps them, read on the open handle.
+struct KeptSettings {
   SettingsBlock block{};
-  bool ok = Request(IOCTL_SIM_GET_BLOCK, block);
+  TouchOptions options{};
+  bool Read() { return Request(IOCTL_SIM_GET_BLOCK, block) && Request(IOCTL_SIM_GET_OPTIONS, options); }
+  // NAME's value, a field of the block or a touch option.
+  std::optional<std::string> Get(const std::string& name) const {
+    std::optional<std::string> value = GetField(block, name);
+    return value ? value : GetOption(options, name);
+  }
+  // Sets NAME (a field of the block, else a touch option), noting which of the two changed.
+  std::string Set(const std::string& name, const std::string& value) {
+    if (GetField(block, name)) {
+      blockSet = true;
+      return SetField(block, name, value);
+    }
+    optionsSet = true;
+    return SetOption(options, name, value);
+  }
+  bool blockSet = false;
+  bool optionsSet = false;
+};
+
+// The kept settings, or the exit code when they cannot be read (the driver closed then).
+int ReadKept(KeptSettings& kept) {
+  if (int rc = Open()) return rc;
+  if (kept.Read()) return kOk;
   CloseDriver();
-  if (!ok) return NoAnswer();
-  std::vector<std::string> names = args.empty() ? FieldNames() : args;
+  return NoAnswer();
+}
+
+// Sends what KEPT changed and closes the driver.
+int SendKept(const KeptSettings& kept) {
+  SettingsBlock block = kept.block;
+  TouchOptions options = kept.options;
+  bool ok = (!kept.blockSet || Request(IOCTL_SIM_SET_BLOCK, block)) &&
+            (!kept.optionsSet || Request(IOCTL_SIM_SET_OPTIONS, options));
+  CloseDriver();
+  return ok ? kOk : Fail("the device service did not take the settings");
+}
+
+}  // namespace
+
+int Get(const Args& args) {
+  KeptSettings kept;
+  if (int rc = ReadKept(kept)) return rc;
+  CloseDriver();
+  std::vector<std::string> names = args;
+  if (names.empty()) {
+    names = FieldNames();
+    names.insert(names.end(), OptionNames().begin(), OptionNames().end());
+  }
   for (const std::string& name : names) {
-    if (!GetField(block, name)) {
+    if (!kept.Get(name)) {
       std::fprintf(stderr, "qxctl: unknown field '%s'\n", name.c_str());
       return kUsage;
     }
   }
   for (const std::string& name : names) {
-    if (args.size() == 1) std::printf("%s\n", GetField(block, name)->c_str());
-    else std::printf("%s=%s\n", name.c_str(), GetField(block, name)->c_str());
+    if (args.size() == 1) std::printf("%s\n", kept.Get(name)->c_str());
+    else std::printf("%s=%s\n", name.c_str(), kept.Get(name)->c_str());
   }
   return kOk;
 }
 
 int Set(const Args& args) {
   if (args.empty()) return kUsage;
-  if (int rc = Open()) return rc;
-  SettingsBlock block{};
-  if (!Request(IOCTL_SIM_GET_BLOCK, block)) {
-    CloseDriver();
-    return NoAnswer();
-  }
+  KeptSettings kept;
+  if (int rc = ReadKept(kept)) return rc;
   for (const std::string& assignment : args) {
     auto eq = assignment.find('=');
     std::string error = eq == std::string::npos ? "expected FIELD=VALUE, got '" + assignment + "'"
-                                                : SetField(block, assignment.substr(0, eq), assignment.substr(eq + 1));
+                                                : kept.Set(assignment.substr(0, eq), assignment.substr(eq + 1));
     if (!error.empty()) {
       CloseDriver();
       std::fprintf(stderr, "qxctl: %s\n", error.c_str());
       return kUsage;
     }
   }
-  bool ok = Request(IOCTL_SIM_SET_BLOCK, block);
-  CloseDriver();
-  return ok ? kOk : Fail("the device service did not take the settings");
+  return SendKept(kept);
 }
 
 int Block(const Args& args) {
@@ -143,6 +186,12 @@ bool ParsePoint(const Args& args, const char* option, long low, long high, long&
 }  // namespace
 
 int Touch(const Args& args) {
+  if (args.size() == 1 && (args[0] == "off" || args[0] == "on")) {
+    KeptSettings kept;
+    if (int rc = ReadKept(kept)) return rc;
+    kept.Set("TouchOn", args[0] == "on" ? "1" : "0");
+    return SendKept(kept);
+  }
   long x = 0, y = 0, reports = 1;
   if (!ParsePoint(args, "--reports", 1, 65535, x, y, reports)) return kUsage;
   SimTouch touch{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 1, 0, static_cast<std::uint16_t>(reports)};
