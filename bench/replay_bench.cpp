@@ -1,8 +1,8 @@
 // A recording of 10,000 reports replayed with qxctl replay --fast through a running device
 // service: reports a second (from qxctl's start to its end, the reading and checking of the file
-// included), and the service's processor time per report (the whole process's, over the replay:
-// the replay is served on the thread of qxctl's connection, not the main one).
-// Used by scripts/bench-replay. RUNS (first argument, default 3): replays, each shown, then medians.
+// included), and the service's processor time per report (all its threads', over the replay),
+// with the steady-finger filter off and on (strength 8). Used by scripts/bench-replay. RUNS (first
+// argument, default 3): replays of each, interleaved, each shown, then medians.
 #include <unistd.h>
 
 #include <algorithm>
@@ -31,7 +31,8 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-// The processor time PID has had, in seconds: every thread of it, those that ended too.
+// The processor time PID has had, in seconds: all its threads', those that ended too (each client
+// of the service is served on a thread of its own, which ends with it).
 double CpuSeconds(pid_t pid) {
   clockid_t clock;
   timespec t{};
@@ -46,6 +47,18 @@ int Counter() {
   qx::DeviceIoControl(qx::DriverHandle, qx::IOCTL_SIM_GET_STATUS, &status, sizeof status, &status, sizeof status, &n,
                       nullptr);
   return status.Counter;
+}
+
+// The steady-finger filter's strength from now on (0: off).
+bool SetSteadyFinger(int strength) {
+  qx::TouchOptions options{};
+  qx::DWORD n = 0;
+  if (!qx::DeviceIoControl(qx::DriverHandle, qx::IOCTL_SIM_GET_OPTIONS, &options, sizeof options, &options,
+                           sizeof options, &n, nullptr))
+    return false;
+  options.SteadyFinger = static_cast<std::uint16_t>(strength);
+  return qx::DeviceIoControl(qx::DriverHandle, qx::IOCTL_SIM_SET_OPTIONS, &options, sizeof options, &options,
+                             sizeof options, &n, nullptr);
 }
 
 // A finger down, 9,998 moves across a 4096 x 4096 panel, up: 10,000 reports, 100 a second.
@@ -70,28 +83,36 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bench_replay: no device service\n");
     return 1;
   }
-  std::vector<double> rates, cpu;
+  const int strengths[] = {0, 8};
+  std::vector<double> rates[2], cpu[2];
   for (int run = 0; run < runs; ++run) {
-    const int before = Counter();
-    const double cpuBefore = CpuSeconds(service.pid());
-    const Clock::time_point start = Clock::now();
-    const RunResult r = Run({Program("qxctl"), "--root", root.path(), "replay", file, "--fast"});
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    const double serviceCpu = CpuSeconds(service.pid()) - cpuBefore;
-    const int made = (Counter() - before + 65536) % 65536;
-    if (r.exitCode != 0 || made != kReports) {
-      std::fprintf(stderr, "bench_replay: replay gave %d (%d reports made)\n%s", r.exitCode, made, r.err.c_str());
-      return 1;
+    for (int k = 0; k < 2; ++k) {
+      if (!SetSteadyFinger(strengths[k])) {
+        std::fprintf(stderr, "bench_replay: the service did not take SteadyFinger=%d\n", strengths[k]);
+        return 1;
+      }
+      const int before = Counter();
+      const double cpuBefore = CpuSeconds(service.pid());
+      const Clock::time_point start = Clock::now();
+      const RunResult r = Run({Program("qxctl"), "--root", root.path(), "replay", file, "--fast"});
+      const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+      const double serviceCpu = CpuSeconds(service.pid()) - cpuBefore;
+      const int made = (Counter() - before + 65536) % 65536;
+      if (r.exitCode != 0 || made != kReports) {
+        std::fprintf(stderr, "bench_replay: replay gave %d (%d reports made)\n%s", r.exitCode, made, r.err.c_str());
+        return 1;
+      }
+      rates[k].push_back(kReports / seconds);
+      cpu[k].push_back(serviceCpu / kReports * 1e6);
+      std::printf("run %d, SteadyFinger=%d: %.0f reports a second, service %.2f us of processor a report\n", run + 1,
+                  strengths[k], rates[k].back(), cpu[k].back());
     }
-    rates.push_back(kReports / seconds);
-    cpu.push_back(serviceCpu / kReports * 1e6);
-    std::printf("run %d: %.0f reports a second, service %.2f us of processor a report\n", run + 1, rates.back(),
-                cpu.back());
   }
   qx::CloseDriver();
-  std::printf(
-      "replay --fast of %d reports, median of %d runs: %.0f reports a second through the service; "
-      "service processor time %.2f us a report\n",
-      kReports, runs, Median(rates), Median(cpu));
+  for (int k = 0; k < 2; ++k)
+    std::printf(
+        "replay --fast of %d reports, SteadyFinger=%d, median of %d runs: %.0f reports a second through the "
+        "service; service processor time %.2f us a report\n",
+        kReports, strengths[k], runs, Median(rates[k]), Median(cpu[k]));
   return 0;
 }

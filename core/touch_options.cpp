@@ -69,7 +69,8 @@ bool OptionsValid(const TouchOptions& options) {
 
 std::string DescribeOptions(const TouchOptions& options) {
   std::string text;
-  for (const Option& o : kOptions) text += (text.empty() ? "" : " ") + std::string(o.name) + "=" + std::to_string(ValueOf(options, o));
+  for (const Option& o : kOptions)
+    text += (text.empty() ? "" : " ") + std::string(o.name) + "=" + std::to_string(ValueOf(options, o));
   return text;
 }
 

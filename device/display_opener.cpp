@@ -5,9 +5,8 @@
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xfixes.h>
 
-#include <cstring>
-
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <thread>
 

@@ -29,7 +29,8 @@ void TouchPath::Report(std::int16_t x, std::int16_t y, bool touching, Time now) 
 
 void TouchPath::Go(const SteadyFilter::Passed& passed, Time now) {
   if (passed.dropped)
-    journal_.Add(0, "ReportDropped", "X=" + std::to_string(passed.dropped->x) + " Y=" + std::to_string(passed.dropped->y));
+    journal_.Add(0, "ReportDropped",
+                 "X=" + std::to_string(passed.dropped->x) + " Y=" + std::to_string(passed.dropped->y));
   for (int i = 0; i < passed.count; ++i) Pass(passed.points[i], now);
 }
 

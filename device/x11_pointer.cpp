@@ -214,7 +214,8 @@ int X11Pointer::Descriptor() const { return display_ && hidden_ ? ConnectionNumb
 std::string X11Pointer::Describe() const {
   if (display_ && hideCursor_)
     return "x11 on " + name_ +
-           (opened_.canHide ? ", the cursor hidden during touches" : ", cannot hide the cursor (no XFixes 4 or XInput 2)");
+           (opened_.canHide ? ", the cursor hidden during touches"
+                            : ", cannot hide the cursor (no XFixes 4 or XInput 2)");
   if (display_) return "x11 on " + name_;
   return "none (x11: " + why_ + "; trying again every " + std::to_string(kRetry.count()) + " s)";
 }

@@ -93,8 +93,8 @@ class X11PointerTest : public ::testing::Test {
   // A tap at raw (X, Y): one report, then the lift.
   static void Tap(int x, int y) {
     TouchSample sample{};
-    ASSERT_TRUE(test::AskDevice(IOCTL_SIM_TOUCH, SimTouch{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 1, 0, 1},
-                                sample));
+    ASSERT_TRUE(test::AskDevice(IOCTL_SIM_TOUCH,
+                                SimTouch{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 1, 0, 1}, sample));
     ASSERT_TRUE(test::LiftFinger());
   }
   // Where the first COUNT presses the desktop got since the last Clear were, once they came.
@@ -371,7 +371,8 @@ TEST_F(X11PointerTest, TheSteadyFingerKeepsATremblingFingerStillAndFollowsAStrok
       if (e.type == XPointerEvent::kMotion) moved.push_back({e.x, e.y});
     ASSERT_EQ(moved.size(), wanted.size()) << "SteadyFinger=" << strength;
     for (std::size_t i = 0; i < moved.size(); ++i)
-      EXPECT_EQ(std::pair(moved[i].x, moved[i].y), std::pair(wanted[i].x, wanted[i].y)) << "SteadyFinger=" << strength << ", " << i;
+      EXPECT_EQ(std::pair(moved[i].x, moved[i].y), std::pair(wanted[i].x, wanted[i].y))
+          << "SteadyFinger=" << strength << ", " << i;
   }
 }
 
@@ -384,7 +385,8 @@ TEST_F(X11PointerTest, TheCursorHidesDuringTouchesAndShowsWhenAMouseMoves) {
   ASSERT_TRUE(test::PressFinger(200, 300));
   const Point a = QxctlPointer();
   ASSERT_TRUE(test::LiftFinger());
-  EXPECT_TRUE(test::WaitUntil([&] { return !display.CursorDrawnAt(a.x, a.y) && !display.CursorDrawnAt(40, 40); }, 5000));
+  EXPECT_TRUE(
+      test::WaitUntil([&] { return !display.CursorDrawnAt(a.x, a.y) && !display.CursorDrawnAt(40, 40); }, 5000));
   mouse.MoveTo(60, 60);
   EXPECT_TRUE(test::WaitUntil([&] { return display.CursorDrawnAt(a.x, a.y); }, 5000)) << "shown after the mouse moved";
 }

@@ -44,8 +44,9 @@ void VirtualDisplay::Launch(const std::string& display) {
   int ready[2];
   if (pipe(ready) != 0) throw std::runtime_error("pipe");
   // -noreset: the monitors set stay when the last client leaves.
-  std::vector<std::string> args = {"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", size_, "-nolisten",
-                                   "tcp",  "-noreset", "-br", "-fbdir", pixels_};
+  std::vector<std::string> args = {
+      "Xvfb",   "-displayfd", std::to_string(ready[1]), "-screen", "0", size_, "-nolisten", "tcp", "-noreset", "-br",
+      "-fbdir", pixels_};
   if (!display.empty()) args.insert(args.begin() + 1, display);
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
@@ -215,7 +216,8 @@ OtherPointer::OtherPointer(const std::string& name) {
   int count = 0;
   XIDeviceInfo* devices = XIQueryDevice(display_, XIAllMasterDevices, &count);
   for (int i = 0; i < count; ++i)
-    if (std::string(devices[i].name) == "qx test mouse pointer") XISetClientPointer(display_, None, devices[i].deviceid);
+    if (std::string(devices[i].name) == "qx test mouse pointer")
+      XISetClientPointer(display_, None, devices[i].deviceid);
   XIFreeDeviceInfo(devices);
 }
 

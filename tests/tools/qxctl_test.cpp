@@ -23,7 +23,6 @@ namespace {
 using test::DeviceService;
 using test::TempRoot;
 
-
 TEST(QxctlSummary, PrintsTheSixLinesOfTheControlPanel) {
   TempRoot root;
   DeviceService service;
@@ -195,8 +194,15 @@ TEST(Qxctl, FieldsTouchesAndRegistrations) {
   TempRoot root;
   DeviceService service;
   int rc = -1;
-  EXPECT_EQ(DeviceService::Qxctl("get PortBase2 PortIrq3 McuVersion"), "PortBase2=0x02F8\nPortIrq3=255\nMcuVersion=0x23\n");
-  for (const char* refused : {"set SpeedH=21x", "set NoSuchField=1", "get NoSuchField", "frobnicate"}) {
+  EXPECT_EQ(DeviceService::Qxctl("get PortBase2 PortIrq3 McuVersion"),
+            "PortBase2=0x02F8\nPortIrq3=255\nMcuVersion=0x23\n");
+  // The suite's own settings beside the block's, kept across a restart.
+  EXPECT_EQ(DeviceService::QxctlExit("set SteadyFinger=12 TouchOn=0"), 0);
+  service.Stop();
+  service.Start();
+  EXPECT_EQ(DeviceService::Qxctl("get SteadyFinger TouchOn DoubleTap"), "SteadyFinger=12\nTouchOn=0\nDoubleTap=1\n");
+  for (const char* refused :
+       {"set SpeedH=21x", "set NoSuchField=1", "get NoSuchField", "frobnicate", "set SteadyFinger=65", "touch of"}) {
     DeviceService::Qxctl(refused, &rc);
     EXPECT_EQ(rc, 64) << refused;
   }
