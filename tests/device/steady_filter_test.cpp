@@ -37,9 +37,6 @@ TEST(SteadyFilter, AStillFingerStaysStillASpikeGoesAStrokeLagsOneReport) {
     int strength;
     std::vector<Step> steps;
   } cases[] = {
-      {"off: every report at once, as it came",
-       0,
-       {Down(0, 100, 100, "100,100"), Down(10, 103, 98, "103,98"), Up(20, 103, 98, "103,98^")}},
       {"a still finger trembling within the zone stays where it went down, and lifts there",
        8,
        {Down(0, 500, 500, "500,500"), Down(10, 503, 497, ""), Down(20, 497, 502, "500,500"),

@@ -352,7 +352,6 @@ TEST_F(X11PointerTest, TheSteadyFingerKeepsATremblingFingerStillAndFollowsAStrok
   const std::string file = root.path() + "/trembling.events";
   test::WriteFile(file, rec.Text());
 
-  const SettingsBlock block = DefaultState().block;
   for (const int strength : {8, 0}) {
     DeviceService::Qxctl("set TouchMode=1 RbfEnable=0 SoundMode=1 SteadyFinger=" + std::to_string(strength));
     test::MovePointer(display.name(), 5, 5);
@@ -360,19 +359,16 @@ TEST_F(X11PointerTest, TheSteadyFingerKeepsATremblingFingerStillAndFollowsAStrok
     recorder->Clear();
     ASSERT_EQ(DeviceService::QxctlExit("replay " + file + " --fast"), 0);
     ASSERT_TRUE(test::WaitUntil([&] { return LastEventIs(XPointerEvent::kRelease); }, 5000));
-    std::vector<Point> wanted;
+    std::vector<std::pair<int, int>> wanted, moved;
     for (std::size_t i = 0; i < path.size(); ++i) {
       const bool still = strength > 0 && i < 30;
-      const ScreenPoint p = MapRawToScreen(block, still ? 400 : path[i].first, still ? 400 : path[i].second);
-      if (wanted.empty() || wanted.back().x != p.x || wanted.back().y != p.y) wanted.push_back({p.x, p.y});
+      const ScreenPoint p =
+          MapRawToScreen(DefaultState().block, still ? 400 : path[i].first, still ? 400 : path[i].second);
+      if (wanted.empty() || wanted.back() != std::pair(p.x, p.y)) wanted.emplace_back(p.x, p.y);
     }
-    std::vector<Point> moved;
     for (const XPointerEvent& e : recorder->Events())
-      if (e.type == XPointerEvent::kMotion) moved.push_back({e.x, e.y});
-    ASSERT_EQ(moved.size(), wanted.size()) << "SteadyFinger=" << strength;
-    for (std::size_t i = 0; i < moved.size(); ++i)
-      EXPECT_EQ(std::pair(moved[i].x, moved[i].y), std::pair(wanted[i].x, wanted[i].y))
-          << "SteadyFinger=" << strength << ", " << i;
+      if (e.type == XPointerEvent::kMotion) moved.emplace_back(e.x, e.y);
+    EXPECT_EQ(moved, wanted) << "SteadyFinger=" << strength;
   }
 }
 
