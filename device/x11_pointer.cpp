@@ -221,7 +221,8 @@ std::string X11Pointer::Describe() const {
 }
 
 std::optional<PointerOutput::Time> X11Pointer::NextDue() const {
-  if (opener_.Running() || (display_ && (!synced_ || !CursorSynced()))) return std::chrono::steady_clock::now() + kSoon;
+  if (opener_.Running() || (display_ && (!synced_ || !CursorSynced() || (hidden_ && XQLength(display_) > 0))))
+    return std::chrono::steady_clock::now() + kSoon;
   return due_;
 }
 
@@ -231,8 +232,9 @@ void X11Pointer::Wake(Time now) {
     Resync();
     XFlush(display_);
   }
-  // While the cursor is hidden the loop waits on the connection too: what came is looked at now.
-  if (hidden_ && (Ready(POLLIN) & POLLIN)) ReadIncoming();
+  // While the cursor is hidden the loop waits on the connection too: what came is looked at now,
+  // and what Xlib took in meanwhile (writing, it reads what the server sends).
+  if (hidden_ && (XQLength(display_) > 0 || (Ready(POLLIN) & POLLIN))) ReadIncoming();
   if (lost_) return Lose(now);
   if (!CursorSynced() && (Ready(POLLOUT) & POLLOUT)) {
     SyncCursor();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <tuple>
 #include <vector>
 
 #include "device/journal.h"
@@ -178,6 +179,34 @@ TEST(TouchModes, TheAutomaticRightButtonIsDueAtToggleOnThenAtToggleOff) {
   EXPECT_EQ(path.NextDue(), start + 2500ms);
   path.Wake(start + 2600ms);
   EXPECT_EQ(path.NextDue(), start + 3000ms) << "Toggle Off counts from Toggle On";
+}
+
+// A second touch within the double-click values (500 ms, 16 × 16) clicks where the first tap did,
+// and its pointer stays there while the finger stays within the rectangle; out of it, it follows.
+TEST(TouchModes, ADoubleTapClicksWhereTheFirstDidUntilTheFingerLeaves) {
+  SettingsBlock block = DefaultState().block;
+  block.TouchMode = 3;
+  block.SoundMode = 1;
+  Journal journal;
+  TouchPath path(block, journal);
+  RecordedPointer output;
+  path.Attach(output);
+  path.SetDoubleClickSource([] { return DoubleClickValues{500, 16, 16}; });
+  path.SetOptions(DefaultOptions());
+  const auto start = std::chrono::steady_clock::now();
+  for (auto [t, x, touching] : {std::tuple{0, 100, true},
+                                {50, 100, false},
+                                {200, 105, true},
+                                {250, 107, true},
+                                {300, 200, true},
+                                {350, 200, false}})
+    path.Report(static_cast<std::int16_t>(x), 100, touching, start + std::chrono::milliseconds(t));
+  const ScreenPoint a = MapRawToScreen(block, 100, 100), b = MapRawToScreen(block, 200, 100);
+  const PointerAction press = PointerAction::Press(PointerButton::kLeft);
+  const PointerAction release = PointerAction::Release(PointerButton::kLeft);
+  EXPECT_EQ(output.actions, (std::vector<PointerAction>{PointerAction::MoveTo(a.x, a.y), press, release,
+                                                        PointerAction::MoveTo(a.x, a.y), press, release,
+                                                        PointerAction::MoveTo(b.x, b.y)}));
 }
 
 }  // namespace
