@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <tuple>
 #include <vector>
 
 #include "device/journal.h"
@@ -95,6 +94,14 @@ TEST(TouchModes, EachModeAndTheRightButtonsMakeTheirButtonEvents) {
       {"sound on touch down and lift off", 3, 0, 4, false, drag, {"m100,100", "L+", "L-", "bell", "m300,300", "bell"}},
       {"sound on lift off only", 1, 0, 3, false, drag, {"m100,100", "L+", "m300,300", "L-", "bell"}},
       {"a mode the service does not know only points", 9, 0, 1, false, drag, {"m100,100", "m300,300"}},
+      {"a second tap within the double-click values clicks where the first did, till the finger leaves",
+       3,
+       0,
+       1,
+       false,
+       {Touch(0, 100, 100), Lift(50, 100, 100), Touch(200, 105, 100), Touch(250, 107, 100), Touch(300, 200, 100),
+        Lift(350, 200, 100)},
+       {"m100,100", "L+", "L-", "m100,100", "L+", "L-", "m200,100"}},
   };
   for (const ModeCase& c : cases) {
     SettingsBlock block = DefaultState().block;
@@ -109,6 +116,8 @@ TEST(TouchModes, EachModeAndTheRightButtonsMakeTheirButtonEvents) {
     TouchPath path(block, journal);
     RecordedPointer output;
     path.Attach(output);
+    path.SetDoubleClickSource([] { return DoubleClickValues{500, 16, 16}; });
+    path.SetOptions(DefaultOptions());
     if (c.armed) path.Register({7, 1, 0});
 
     const auto start = std::chrono::steady_clock::now();
@@ -179,34 +188,6 @@ TEST(TouchModes, TheAutomaticRightButtonIsDueAtToggleOnThenAtToggleOff) {
   EXPECT_EQ(path.NextDue(), start + 2500ms);
   path.Wake(start + 2600ms);
   EXPECT_EQ(path.NextDue(), start + 3000ms) << "Toggle Off counts from Toggle On";
-}
-
-// A second touch within the double-click values (500 ms, 16 × 16) clicks where the first tap did,
-// and its pointer stays there while the finger stays within the rectangle; out of it, it follows.
-TEST(TouchModes, ADoubleTapClicksWhereTheFirstDidUntilTheFingerLeaves) {
-  SettingsBlock block = DefaultState().block;
-  block.TouchMode = 3;
-  block.SoundMode = 1;
-  Journal journal;
-  TouchPath path(block, journal);
-  RecordedPointer output;
-  path.Attach(output);
-  path.SetDoubleClickSource([] { return DoubleClickValues{500, 16, 16}; });
-  path.SetOptions(DefaultOptions());
-  const auto start = std::chrono::steady_clock::now();
-  for (auto [t, x, touching] : {std::tuple{0, 100, true},
-                                {50, 100, false},
-                                {200, 105, true},
-                                {250, 107, true},
-                                {300, 200, true},
-                                {350, 200, false}})
-    path.Report(static_cast<std::int16_t>(x), 100, touching, start + std::chrono::milliseconds(t));
-  const ScreenPoint a = MapRawToScreen(block, 100, 100), b = MapRawToScreen(block, 200, 100);
-  const PointerAction press = PointerAction::Press(PointerButton::kLeft);
-  const PointerAction release = PointerAction::Release(PointerButton::kLeft);
-  EXPECT_EQ(output.actions, (std::vector<PointerAction>{PointerAction::MoveTo(a.x, a.y), press, release,
-                                                        PointerAction::MoveTo(a.x, a.y), press, release,
-                                                        PointerAction::MoveTo(b.x, b.y)}));
 }
 
 }  // namespace
