@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "core/touchscreen_monitor.h"
 #include "host/desktop.h"
 
 namespace qx {
@@ -13,7 +14,17 @@ bool OnWaylandPlatform() { return QGuiApplication::platformName() == QLatin1Stri
 
 }  // namespace
 
-QScreen* WindowScreen() { return QGuiApplication::primaryScreen(); }
+QScreen* WindowScreen() {
+  const std::optional<TouchscreenMonitor> monitor = TouchscreenMonitorNow();
+  if (!monitor) return QGuiApplication::primaryScreen();
+  const QRect place(monitor->x, monitor->y, monitor->width, monitor->height);
+  QScreen* byPlace = nullptr;
+  for (QScreen* screen : QGuiApplication::screens()) {
+    if (screen->name().toStdString() == monitor->name) return screen;
+    if (screen->geometry() == place && !byPlace) byPlace = screen;
+  }
+  return byPlace ? byPlace : QGuiApplication::primaryScreen();
+}
 
 QRect WorkAreaOn(const QScreen* screen) {
   if (!screen) return {};

@@ -16,7 +16,9 @@ class QScreen;
 
 namespace qx {
 
-// The screen those windows go on: the primary screen. The one place that chooses it.
+// The screen those windows go on: the touchscreen's monitor as the device service maps it (so
+// that a touch lands on what it touches), found by its name or else its place; the primary screen
+// where the service knows none. The one place that chooses it.
 QScreen* WindowScreen();
 
 // SCREEN's work area: the desktop's (SPI_GETWORKAREA) on the primary screen, else the screen less

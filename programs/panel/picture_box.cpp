@@ -3,6 +3,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 
 #include "ui/window_placement.h"
 
@@ -17,6 +18,12 @@ void CoverScreen(QWidget* window) {
     window->setGeometry(screen->geometry());
   }
   window->setWindowState(Qt::WindowFullScreen);
+  // Once shown, asked to be the active window there: on a desktop whose other monitor has the
+  // keyboard, Esc would not reach it otherwise.
+  QTimer::singleShot(0, window, [window] {
+    window->raise();
+    window->activateWindow();
+  });
 }
 
 void SetBackColour(QWidget* widget, const QColor& colour) {

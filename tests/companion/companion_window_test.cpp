@@ -17,11 +17,13 @@
 #include "core/calibration.h"
 #include "host/program_state.h"
 #include "host/window_bus.h"
+#include "programs/panel/picture_box.h"
 #include "tests/companion/companions.h"
 #include "tests/programs/panel/panel_fixture.h"
 #include "tests/support/device_service.h"
 #include "tests/support/journal.h"
 #include "tests/support/temp_root.h"
+#include "ui/window_placement.h"
 
 namespace qx::test {
 namespace {
@@ -31,6 +33,7 @@ using companion::CompanionWindow;
 struct Screen {
   const char* name;
   int width, height;
+  int x = 0;
 };
 
 // The offscreen platform's screens set afresh, the first one as the primary screen when it is new.
@@ -41,7 +44,7 @@ void SetScreens(std::initializer_list<Screen> screens) {
   ASSERT_NE(set, nullptr);
   QJsonArray list;
   for (const Screen& s : screens)
-    list.append(QJsonObject{{"name", s.name}, {"x", 0}, {"y", 0}, {"width", s.width}, {"height", s.height}});
+    list.append(QJsonObject{{"name", s.name}, {"x", s.x}, {"y", 0}, {"width", s.width}, {"height", s.height}});
   set(QJsonObject{{"screens", list}}, native);
 }
 
@@ -106,6 +109,19 @@ TEST_F(CompanionWindowTest, ReportsTheScreenSizeAgainWhenTheScreenChanges) {
 
   window->close();
   EXPECT_EQ(ReadSmi().window, -1);
+}
+
+// The companion tells the service the desktop's monitors; the suite's full-screen windows then
+// cover the one the touchscreen is mapped to, and the screen the touches map to is its size.
+TEST_F(CompanionWindowTest, TheSuitesFullScreenWindowsCoverTheTouchscreensMonitor) {
+  SetScreens({{"left", 1024, 768}, {"right", 800, 600, 1024}});
+  ASSERT_TRUE(window->Start());
+  DeviceService::Qxctl("map-to-output right");
+  ASSERT_TRUE(QTest::qWaitFor([] { return WindowScreen() && WindowScreen()->name() == "right"; }, 5000));
+  QWidget covering;
+  CoverScreen(&covering);
+  EXPECT_EQ(covering.geometry(), QRect(1024, 0, 800, 600));
+  EXPECT_EQ(DeviceService::Qxctl("get ScreenWidth ScreenHeight"), "ScreenWidth=800\nScreenHeight=600\n");
 }
 
 // A landscape panel, its raw corners as a straight wiring reports them; the screen turned by
