@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -33,6 +34,7 @@ VirtualDisplay::VirtualDisplay(int width, int height)
 
 VirtualDisplay::~VirtualDisplay() {
   Stop();
+  if (!reserved_.empty()) std::remove(reserved_.c_str());
   std::error_code ec;
   std::filesystem::remove_all(pixels_, ec);
 }
@@ -41,6 +43,8 @@ void VirtualDisplay::Start() { Launch(name_); }
 
 // Starts Xvfb on DISPLAY, or on the first free display when it is empty; returns once it answers.
 void VirtualDisplay::Launch(const std::string& display) {
+  if (!reserved_.empty()) std::remove(reserved_.c_str());
+  reserved_.clear();
   int ready[2];
   if (pipe(ready) != 0) throw std::runtime_error("pipe");
   // -noreset: the monitors set stay when the last client leaves.
@@ -104,9 +108,18 @@ bool VirtualDisplay::CursorDrawnAt(int x, int y) const {
   return false;
 }
 
+// The display's number stays this display's while its server is away: a lock file of X's own
+// form naming this process, which every X server starting meanwhile takes as a display in use.
 void VirtualDisplay::Stop() {
-  if (pid_ > 0) KillAndWait(pid_, SIGTERM);
+  if (pid_ <= 0) return;
+  KillAndWait(pid_, SIGTERM);
   pid_ = -1;
+  const std::string lock = "/tmp/.X" + name_.substr(1) + "-lock";
+  if (FILE* f = std::fopen(lock.c_str(), "wx")) {
+    std::fprintf(f, "%10d\n", static_cast<int>(getpid()));
+    std::fclose(f);
+    reserved_ = lock;
+  }
 }
 
 namespace {

@@ -44,6 +44,7 @@ class VirtualDisplay {
   std::string pixels_;  // the folder of the screen's file
   std::string name_;
   pid_t pid_ = -1;
+  std::string reserved_;  // the lock file that keeps the number while the server is away
 };
 
 // One pointer event as the client got it: its type (ButtonPress, ButtonRelease, MotionNotify),
