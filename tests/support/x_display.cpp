@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 #include "tests/support/process.h"
@@ -29,7 +30,12 @@ VirtualDisplay::VirtualDisplay(int width, int height)
   std::string folder = (std::filesystem::temp_directory_path() / "qxscreen-XXXXXX").string();
   if (!mkdtemp(folder.data())) throw std::runtime_error("mkdtemp");
   pixels_ = folder;
-  Launch("");
+  // A number far from the first free ones other servers take, chosen at random: a test that stops
+  // its server and starts it again on the same number is not raced for it by one starting beside.
+  std::mt19937 random(std::random_device{}());
+  for (int attempt = 0; attempt < 20 && name_.empty(); ++attempt)
+    Launch(":" + std::to_string(std::uniform_int_distribution<int>(200, 999)(random)), false);
+  if (name_.empty()) Launch("");
 }
 
 VirtualDisplay::~VirtualDisplay() {
@@ -42,7 +48,8 @@ VirtualDisplay::~VirtualDisplay() {
 void VirtualDisplay::Start() { Launch(name_); }
 
 // Starts Xvfb on DISPLAY, or on the first free display when it is empty; returns once it answers.
-void VirtualDisplay::Launch(const std::string& display) {
+// False when it could not start there (the number taken) and ANY_FAILURE_THROWS is false.
+bool VirtualDisplay::Launch(const std::string& display, bool anyFailureThrows) {
   if (!reserved_.empty()) std::remove(reserved_.c_str());
   reserved_.clear();
   int ready[2];
@@ -70,8 +77,14 @@ void VirtualDisplay::Launch(const std::string& display) {
   char c = 0;
   while (read(ready[0], &c, 1) == 1 && c != '\n') number += c;
   close(ready[0]);
-  if (c != '\n') throw std::runtime_error("Xvfb did not start");
+  if (c != '\n') {
+    KillAndWait(pid_, SIGTERM);
+    pid_ = -1;
+    if (anyFailureThrows) throw std::runtime_error("Xvfb did not start");
+    return false;
+  }
   name_ = ":" + number;
+  return true;
 }
 
 bool VirtualDisplay::SetMonitor(const std::string& name, int width, int height, int x, int y) const {

@@ -39,7 +39,7 @@ class VirtualDisplay {
   bool CursorDrawnAt(int x, int y) const;
 
  private:
-  void Launch(const std::string& display);
+  bool Launch(const std::string& display, bool anyFailureThrows = true);
   std::string size_;
   std::string pixels_;  // the folder of the screen's file
   std::string name_;
