@@ -1,7 +1,6 @@
 // The Linux touchscreen: opening and checking the node, and reading it.
 #include "device/evdev_touchscreen.h"
 
-#include <fcntl.h>
 #include <libevdev/libevdev.h>
 #include <poll.h>
 #include <unistd.h>
@@ -43,15 +42,17 @@ TouchAxes AxesOf(const libevdev* dev) {
 }  // namespace
 
 std::unique_ptr<EvdevTouchscreen> EvdevTouchscreen::Open(const std::string& node, Failure& failure, std::string& why) {
-  const int fd = ::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    failure = errno == EACCES || errno == EPERM ? Failure::kDenied : Failure::kAbsent;
-    why = node + ": " + std::strerror(errno);
+  OpenedNode opened = OpenTouchscreenNode(node);
+  if (!opened.fd) {
+    failure = opened.never                                       ? Failure::kNotTouchscreen
+              : opened.refused                                   ? Failure::kRefused
+              : opened.error == EACCES || opened.error == EPERM ? Failure::kDenied
+                                                                 : Failure::kAbsent;
+    why = opened.why;
     return nullptr;
   }
   libevdev* dev = nullptr;
-  if (int rc = libevdev_new_from_fd(fd, &dev); rc < 0) {
-    ::close(fd);
+  if (int rc = libevdev_new_from_fd(opened.fd.get(), &dev); rc < 0) {
     failure = rc == -ENODEV ? Failure::kAbsent : Failure::kNotTouchscreen;
     why = node + " is not an input event device (" + std::strerror(-rc) + ")";
     return nullptr;
@@ -59,7 +60,6 @@ std::unique_ptr<EvdevTouchscreen> EvdevTouchscreen::Open(const std::string& node
   if (std::string no = NotTouchscreen(dev); !no.empty()) {
     why = node + " (" + libevdev_get_name(dev) + ") is not a touchscreen: " + no;
     libevdev_free(dev);
-    ::close(fd);
     failure = Failure::kNotTouchscreen;
     return nullptr;
   }
@@ -68,18 +68,21 @@ std::unique_ptr<EvdevTouchscreen> EvdevTouchscreen::Open(const std::string& node
     std::fprintf(stderr, "qxwmecomd: %s cannot be grabbed (%s): the desktop sees its touches too\n", node.c_str(),
                  std::strerror(-rc));
   failure = Failure::kNone;
-  return std::unique_ptr<EvdevTouchscreen>(new EvdevTouchscreen(fd, dev, node));
+  return std::unique_ptr<EvdevTouchscreen>(new EvdevTouchscreen(std::move(opened), dev, node));
 }
 
-EvdevTouchscreen::EvdevTouchscreen(int fd, libevdev* dev, std::string node)
-    : fd_(fd), dev_(dev), node_(std::move(node)), name_(libevdev_get_name(dev)), axes_(AxesOf(dev)), decoder_(axes_) {
+EvdevTouchscreen::EvdevTouchscreen(OpenedNode opened, libevdev* dev, std::string node)
+    : fd_(std::move(opened.fd)),
+      lease_(std::move(opened.lease)),
+      dev_(dev),
+      node_(std::move(node)),
+      name_(libevdev_get_name(dev)),
+      axes_(AxesOf(dev)),
+      decoder_(axes_) {
   TakeState();
 }
 
-EvdevTouchscreen::~EvdevTouchscreen() {
-  libevdev_free(dev_);
-  ::close(fd_);
-}
+EvdevTouchscreen::~EvdevTouchscreen() { libevdev_free(dev_); }
 
 // The decoder starts from the device's present state: a finger already down is reported with the
 // next frame.
@@ -123,7 +126,7 @@ bool EvdevTouchscreen::Read(TouchPath& path, int& error) {
   }
   if (read > 0) return true;
   // Nothing to read: a hang-up, when the poll says so.
-  pollfd p{fd_, POLLIN, 0};
+  pollfd p{fd_.get(), POLLIN, 0};
   if (::poll(&p, 1, 0) == 1 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
     error = ENODEV;  // hung up: gone
     return false;

@@ -1,6 +1,8 @@
 // One Linux touchscreen, open: an evdev node read with libevdev, grabbed so that the desktop does
-// not act on the same touches twice, its events turned into reports by the touch decoder. Which
-// device to open, and when, is the touchscreen input's (device/touchscreen_input).
+// not act on the same touches twice, its events turned into reports by the touch decoder. The node
+// is opened by the device broker where the package's runs, which may take it back (host/
+// device_opener.h). Which device to open, and when, is the touchscreen input's
+// (device/touchscreen_input).
 #pragma once
 
 #include <memory>
@@ -9,6 +11,7 @@
 #include "device/touch_decoder.h"
 #include "device/touch_input.h"
 #include "device/touchscreen_finder.h"
+#include "host/device_opener.h"
 
 struct libevdev;
 
@@ -18,19 +21,23 @@ class TouchPath;
 
 class EvdevTouchscreen {
  public:
-  enum class Failure { kNone, kAbsent, kDenied, kNotTouchscreen };
+  enum class Failure { kNone, kAbsent, kDenied, kRefused, kNotTouchscreen };
 
   // Opens NODE and checks that it is a touchscreen; nothing, with FAILURE and WHY, when it cannot
-  // be opened (kAbsent: not there; kDenied: not readable by this user) or is something else.
+  // be opened (kAbsent: not there; kDenied: not readable by this user; kRefused: the device broker
+  // would not open it now) or is something else.
   static std::unique_ptr<EvdevTouchscreen> Open(const std::string& node, Failure& failure, std::string& why);
   ~EvdevTouchscreen();
   EvdevTouchscreen(const EvdevTouchscreen&) = delete;
   EvdevTouchscreen& operator=(const EvdevTouchscreen&) = delete;
 
-  int Descriptor() const { return fd_; }
+  int Descriptor() const { return fd_.get(); }
   // Hands PATH the reports of what the device holds, without waiting; false when the device is
   // gone (ERROR ENODEV) or cannot be read (ERROR another errno). The touch is not ended: see End.
   bool Read(TouchPath& path, int& error);
+  // The device broker's words when it took the device back (the person's session is no longer the
+  // active one), "" when it did not.
+  std::string TakenBack() const { return lease_ ? qx::TakenBack(lease_.get()) : ""; }
   // A touch still down lifts where it was: the device is being let go.
   void End(TouchPath& path);
 
@@ -43,10 +50,11 @@ class EvdevTouchscreen {
   std::string Describe() const;
 
  private:
-  EvdevTouchscreen(int fd, libevdev* dev, std::string node);
+  EvdevTouchscreen(OpenedNode opened, libevdev* dev, std::string node);
   void TakeState();
 
-  int fd_;
+  UniqueFd fd_;
+  UniqueFd lease_;  // the device broker's, while it lets the service have the device
   libevdev* dev_;
   std::string node_;
   std::string name_;

@@ -1,17 +1,12 @@
-// Which of the machine's input devices are touchscreens, and which one to take. A touchscreen is
-// what udev calls one (ID_INPUT_TOUCHSCREEN, as every desktop reads it), whether or not the device
-// says it is on the screen (INPUT_PROP_DIRECT: some panels do not). Where udev gives a device no
-// properties at all (a container, a test bed), the device itself is asked the way udev's own test
-// asks it: absolute X and Y, with BTN_TOUCH or multi-touch slots, and neither a touchpad nor a
-// tablet.
+// Which of the machine's input devices are touchscreens (host/touchscreen_kind.h: udev's word, else
+// udev's own test), and which one to take.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "device/touchscreen_identity.h"
-
-struct libevdev;
+#include "host/touchscreen_kind.h"
 
 namespace qx {
 
@@ -19,9 +14,6 @@ struct TouchscreenCandidate {
   std::string node;  // /dev/input/eventN
   TouchscreenIdentity identity;
 };
-
-// Why DEV is not a touchscreen the service can follow; "" when it is one (udev's test, above).
-std::string NotTouchscreen(const libevdev* dev);
 
 // The touchscreens there are now, in their event numbers' order. UNREADABLE counts the devices
 // without udev properties that could not be opened to be asked.

@@ -22,6 +22,9 @@ using std::chrono::milliseconds;
 // while its descriptor stays quiet, as a mocked device's does).
 constexpr milliseconds kRetry{500};
 constexpr milliseconds kCheck{1000};
+// How often the device broker is asked again while it refuses (the person's session is not the
+// active one): at most a second or two after the session is back, without keeping it busy.
+constexpr milliseconds kAskAgain{2000};
 // A device read in error is tried again after kRetry, then twice as long each time, up to this.
 constexpr milliseconds kLongestRetry{30000};
 
@@ -37,12 +40,13 @@ std::string GroupOf(const std::string& node) {
   return gr ? gr->gr_name : std::to_string(st.st_gid);
 }
 
-// What a person does about a device the service may not read.
+// What a person does about a device the service may not read (without the package's device
+// broker, which opens touchscreens for the person at the seat).
 std::string DeniedHint(const std::string& node) {
   const std::string user = UserName(), group = GroupOf(node);
   return node + ": permission denied: the device service runs as " + user +
-         ", who may not read it. The package's udev rule gives the person at the seat access to touchscreens "
-         "(log out and in again once it is installed); else add " +
+         ", who may not read it. The package's device broker opens touchscreens for the person at the seat; "
+         "without it, add " +
          user + " to the group '" + group + "' (sudo usermod -aG " + group + " " + user + ") and log in again";
 }
 
@@ -79,6 +83,7 @@ std::string TouchscreenInput::Start(bool& notTouchscreen) {
 }
 
 bool TouchscreenInput::Find(std::string& why, bool& notTouchscreen) {
+  refused_ = false;
   const bool found = ByPath() ? FindByPath(why, notTouchscreen) : FindAmong(why);
   if (!found) absentWhy_ = why;
   return found;
@@ -124,6 +129,7 @@ bool TouchscreenInput::FindAmong(std::string& why) {
 bool TouchscreenInput::Take(const std::string& node, std::string& why, EvdevTouchscreen::Failure& failure) {
   device_ = EvdevTouchscreen::Open(node, failure, why);
   if (failure == EvdevTouchscreen::Failure::kDenied) why = DeniedHint(node);
+  if (failure == EvdevTouchscreen::Failure::kRefused) refused_ = true;
   if (!device_) return false;
   Watch(epoll_, device_->Descriptor(), EPOLL_CTL_ADD);
   lastNode_ = node;
@@ -139,8 +145,13 @@ void TouchscreenInput::Wake(Time now, bool readable, TouchPath& path) {
   if (readable) {
     Announced(path);
     int error = 0;
-    if (device_ && !device_->Read(path, error))
-      Lose(path, error == ENODEV ? "unplugged" : std::strerror(error), error != ENODEV);
+    if (device_ && !device_->Read(path, error)) {
+      // Taken back by the device broker (the read fails with ENODEV), else unplugged or failing.
+      const std::string taken = device_->TakenBack();
+      refused_ = !taken.empty();
+      if (refused_) Lose(path, taken, false);
+      else Lose(path, error == ENODEV ? "unplugged" : std::strerror(error), error != ENODEV);
+    }
   }
   if (!due_ || now < *due_) return;
   if (device_) {
@@ -198,6 +209,8 @@ void TouchscreenInput::ScheduleRetry() {
   if (readErrors_ > 0) {
     const milliseconds pause = std::min(kRetry * (1 << std::min(readErrors_ - 1, 8)), kLongestRetry);
     due_ = Clock::now() + pause;
+  } else if (refused_) {
+    due_ = Clock::now() + kAskAgain;
   } else if (ByPath() || watch_.Descriptor() < 0) {
     due_ = Clock::now() + kRetry;
   } else {

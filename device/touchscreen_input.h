@@ -59,8 +59,8 @@ class TouchscreenInput : public TouchInput {
   // Says WHY on stderr unless it was the last thing said.
   void Say(const std::string& why);
   // When to look again while nothing is open: a path is looked at (a node may come back without
-  // an announcement); a device read in error is tried again after a growing pause; others wait
-  // for udev.
+  // an announcement); a device read in error is tried again after a growing pause; the device
+  // broker is asked again every two seconds while it refuses; others wait for udev.
   void ScheduleRetry();
 
   std::string use_;
@@ -78,6 +78,7 @@ class TouchscreenInput : public TouchInput {
   std::string said_;
   std::optional<Time> due_;
   int readErrors_ = 0;  // in a row
+  bool refused_ = false;  // the device broker refused the device, or took it back
 };
 
 }  // namespace qx

@@ -1,87 +1,81 @@
 #include "device/uinput_pointer.h"
 
-#include <libevdev/libevdev-uinput.h>
-#include <libevdev/libevdev.h>
 #include <linux/input.h>
 
-#include <cstring>
+#include <cstdio>
 
 namespace qx {
+
+namespace {
+
+// How long a device that could not be had is left alone before the next touch asks again.
+constexpr std::chrono::seconds kRetry{2};
+
+}  // namespace
 
 std::unique_ptr<UinputPointer> UinputPointer::Create(const SettingsBlock& screen, const ScreenPlacement& placement,
                                                      std::string& why) {
   std::unique_ptr<UinputPointer> output(new UinputPointer(screen, placement));
-  if (int rc = output->MakeDevice()) {
-    why = rc == -EACCES || rc == -ENOENT || rc == -EPERM || rc == -EROFS
-              ? "/dev/uinput not writable"
-              : std::string("cannot make the device: ") + std::strerror(-rc);
-    return nullptr;
-  }
-  return output;
+  if (output->MakeDevice()) return output;
+  why = output->lost_;
+  return nullptr;
 }
 
-UinputPointer::~UinputPointer() { libevdev_uinput_destroy(device_); }
-
-int UinputPointer::MakeDevice() {
-  libevdev_uinput_destroy(device_);
-  device_ = nullptr;
+bool UinputPointer::MakeDevice() {
+  device_.reset();  // the old one first: the broker makes one a user
   width_ = AxisWidth();
   height_ = AxisHeight();
   at_.reset();
-  libevdev* description = libevdev_new();
-  libevdev_set_name(description, kName);
-  libevdev_set_id_bustype(description, BUS_VIRTUAL);
-  input_absinfo x{0, 0, width_ > 1 ? width_ - 1 : 1, 0, 0, 0};
-  input_absinfo y{0, 0, height_ > 1 ? height_ - 1 : 1, 0, 0, 0};
-  libevdev_enable_event_code(description, EV_ABS, ABS_X, &x);
-  libevdev_enable_event_code(description, EV_ABS, ABS_Y, &y);
-  libevdev_enable_event_code(description, EV_KEY, BTN_LEFT, nullptr);
-  libevdev_enable_event_code(description, EV_KEY, BTN_RIGHT, nullptr);
-  const int rc = libevdev_uinput_create_from_device(description, LIBEVDEV_UINPUT_OPEN_MANAGED, &device_);
-  libevdev_free(description);
-  if (rc != 0) device_ = nullptr;
-  return rc;
+  device_ = PointerDevice::Make(width_, height_, lost_);
+  if (device_) lost_.clear();
+  else retryAt_ = std::chrono::steady_clock::now() + kRetry;
+  return device_ != nullptr;
 }
 
-void UinputPointer::Write(unsigned type, unsigned code, int value) {
-  libevdev_uinput_write_event(device_, type, code, value);
+bool UinputPointer::Ready(const PointerAction& action) {
+  if (action.kind == PointerAction::Kind::kMove && (AxisWidth() != width_ || AxisHeight() != height_))
+    return MakeDevice();  // the desktop or the screen changed size: axes over the new one
+  if (device_) return true;
+  return std::chrono::steady_clock::now() >= retryAt_ && MakeDevice();
+}
+
+void UinputPointer::Add(unsigned type, unsigned code, int value) {
+  frame_.push_back({static_cast<std::uint16_t>(type), static_cast<std::uint16_t>(code), value});
 }
 
 void UinputPointer::Perform(const PointerAction& action) {
-  if (action.kind == PointerAction::Kind::kMove && (AxisWidth() != width_ || AxisHeight() != height_))
-    MakeDevice();  // the desktop or the screen changed size: axes over the new one
-  if (!device_) return;
-  switch (action.kind) {
-    case PointerAction::Kind::kMove: {
-      // The monitor's share of the desktop: its offset in the desktop, its pixels scaled to its size.
-      const ScreenRect& m = placement_.monitor;
-      if (!placement_.known) MoveTo(action.x, action.y);
-      else
-        MoveTo(m.x - placement_.desktop.x + ScalePixel(action.x, screen_.ScreenWidth, m.width),
-               m.y - placement_.desktop.y + ScalePixel(action.y, screen_.ScreenHeight, m.height));
-      break;
-    }
-    case PointerAction::Kind::kPress:
-    case PointerAction::Kind::kRelease:
-      Write(EV_KEY, action.button == PointerButton::kLeft ? BTN_LEFT : BTN_RIGHT,
-            action.kind == PointerAction::Kind::kPress ? 1 : 0);
-      break;
-    case PointerAction::Kind::kBell: return;
+  if (action.kind == PointerAction::Kind::kBell || !Ready(action)) return;
+  frame_.clear();
+  if (action.kind == PointerAction::Kind::kMove) {
+    // The monitor's share of the desktop: its offset in the desktop, its pixels scaled to its size.
+    const ScreenRect& m = placement_.monitor;
+    if (!placement_.known) MoveTo(action.x, action.y);
+    else
+      MoveTo(m.x - placement_.desktop.x + ScalePixel(action.x, screen_.ScreenWidth, m.width),
+             m.y - placement_.desktop.y + ScalePixel(action.y, screen_.ScreenHeight, m.height));
+  } else {
+    Add(EV_KEY, action.button == PointerButton::kLeft ? BTN_LEFT : BTN_RIGHT,
+        action.kind == PointerAction::Kind::kPress ? 1 : 0);
   }
-  Write(EV_SYN, SYN_REPORT, 0);
+  Add(EV_SYN, SYN_REPORT, 0);
+  if (device_->Write(frame_, lost_)) return;
+  std::fprintf(stderr, "qxwmecomd: pointer output: uinput lost (%s)\n", lost_.c_str());
+  device_.reset();
+  retryAt_ = std::chrono::steady_clock::now() + kRetry;
 }
 
 void UinputPointer::MoveTo(int x, int y) {
-  if (at_ == std::pair(x, y)) Write(EV_ABS, ABS_X, x > 0 ? x - 1 : x + 1);
-  Write(EV_ABS, ABS_X, x);
-  Write(EV_ABS, ABS_Y, y);
+  if (at_ == std::pair(x, y)) Add(EV_ABS, ABS_X, x > 0 ? x - 1 : x + 1);
+  Add(EV_ABS, ABS_X, x);
+  Add(EV_ABS, ABS_Y, y);
   at_ = {x, y};
 }
 
 std::string UinputPointer::Describe() const {
-  if (!device_) return "none (uinput: the device could not be made again)";
-  const char* node = libevdev_uinput_get_devnode(device_);
-  return std::string("uinput (") + kName + (node ? std::string(", ") + node : "") + ")";
+  if (!device_) return "none (uinput: " + lost_ + ")";
+  const std::string node = device_->node().empty() ? "" : ", " + device_->node();
+  return std::string("uinput (") + kPointerDeviceName + node + ")" +
+         (device_->brokered() ? ", from the device broker" : "");
 }
 
 }  // namespace qx

@@ -11,7 +11,7 @@
 
 namespace qx {
 
-int ConnectUnix(const std::string& path, std::chrono::steady_clock::time_point deadline) {
+int ConnectUnix(const std::string& path, std::chrono::steady_clock::time_point deadline, int type) {
   sockaddr_un addr{};
   if (path.size() >= sizeof addr.sun_path) {
     errno = ENAMETOOLONG;
@@ -23,7 +23,7 @@ int ConnectUnix(const std::string& path, std::chrono::steady_clock::time_point d
   // no way to wait for room: try again, a little less eagerly each time, until the deadline.
   auto pause = std::chrono::milliseconds(1);
   for (;;) {
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    int fd = ::socket(AF_UNIX, type | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return -1;
     if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return fd;
     int error = errno;

@@ -1,6 +1,7 @@
 // Touches reach the kernel's uinput: the device service with `--pointer uinput`, run under
-// umockdev's preload so that its unchanged libevdev code finds a /dev/uinput whose ioctls and
-// writes this test answers and records, as the kernel would take them.
+// umockdev's preload so that its unchanged code finds a /dev/uinput whose ioctls and writes this
+// test answers and records, as the kernel would take them; once with the device made by the
+// service itself, once by the device broker the service asks (the package's way).
 
 // clang-format off: before GLib's headers, which make TRUE and FALSE macros.
 #include "core/driver_records.h"
@@ -8,135 +9,49 @@
 // clang-format on
 
 #include <gtest/gtest.h>
-#include <linux/uinput.h>
-#include <umockdev.h>
+#include <unistd.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <map>
-#include <mutex>
+#include <memory>
 #include <optional>
 #include <set>
-#include <sstream>
-#include <thread>
-#include <vector>
 
+#include "tests/support/device_bed.h"
 #include "tests/support/device_service.h"
 #include "tests/support/finger.h"
 #include "tests/support/temp_root.h"
+#include "tests/support/test_broker.h"
 
 namespace qx {
 namespace {
 
-using namespace std::chrono_literals;
 using test::DeviceService;
 
-// What the service made of /dev/uinput: the device it set up and every event it wrote.
-struct UinputRecord {
-  std::mutex mutex;
-  std::string name;
-  std::set<std::pair<unsigned, unsigned>> codes;  // EV_KEY and EV_ABS codes enabled
-  std::map<unsigned, std::pair<int, int>> axes;   // ABS code: minimum, maximum
-  bool created = false;
-  std::vector<input_event> events;
-};
-
-// An ioctl's pointer argument, LEN bytes of the caller's memory (written back on completion).
-std::uint8_t* Pointed(UMockdevIoctlClient* client, std::size_t len) {
-  UMockdevIoctlData* data = umockdev_ioctl_data_resolve(umockdev_ioctl_client_get_arg(client), 0, len, nullptr);
-  return data ? data->data : nullptr;
-}
-
-gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer user) {
-  auto& r = *static_cast<UinputRecord*>(user);
-  std::lock_guard<std::mutex> lock(r.mutex);
-  const unsigned long request = umockdev_ioctl_client_get_request(client);
-  unsigned long value = 0;
-  std::memcpy(&value, umockdev_ioctl_client_get_arg(client)->data, sizeof value);
-  if (request == UI_GET_VERSION) {
-    const unsigned version = 5;  // the kernel's UI_DEV_SETUP interface
-    std::memcpy(Pointed(client, sizeof version), &version, sizeof version);
-  } else if (request == UI_SET_KEYBIT || request == UI_SET_ABSBIT) {
-    r.codes.insert({request == UI_SET_KEYBIT ? EV_KEY : EV_ABS, static_cast<unsigned>(value)});
-  } else if (request == UI_ABS_SETUP) {
-    const auto* setup = reinterpret_cast<const uinput_abs_setup*>(Pointed(client, sizeof(uinput_abs_setup)));
-    r.axes[setup->code] = {setup->absinfo.minimum, setup->absinfo.maximum};
-  } else if (request == UI_DEV_SETUP) {
-    r.name = reinterpret_cast<const uinput_setup*>(Pointed(client, sizeof(uinput_setup)))->name;
-  } else if (request == UI_DEV_CREATE) {
-    r.created = true;
-  } else if (_IOC_NR(request) == _IOC_NR(UI_GET_SYSNAME(0)) && _IOC_TYPE(request) == UINPUT_IOCTL_BASE) {
-    std::memcpy(Pointed(client, 8), "input42", 8);
-  }
-  umockdev_ioctl_client_complete(client, 0, 0);
-  return TRUE;
-}
-
-gboolean OnWrite(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer user) {
-  auto& r = *static_cast<UinputRecord*>(user);
-  UMockdevIoctlData* data = umockdev_ioctl_client_get_arg(client);
-  std::lock_guard<std::mutex> lock(r.mutex);
-  for (int at = 0; at + static_cast<int>(sizeof(input_event)) <= data->data_len; at += sizeof(input_event)) {
-    input_event e;
-    std::memcpy(&e, data->data + at, sizeof e);
-    r.events.push_back(e);
-  }
-  umockdev_ioctl_client_complete(client, data->data_len, 0);
-  return TRUE;
-}
-
-// The events written as "type code value" words, SYN_REPORT as "syn".
-std::vector<std::string> Words(const std::vector<input_event>& events) {
-  std::vector<std::string> out;
-  for (const input_event& e : events) {
-    if (e.type == EV_SYN) out.push_back("syn");
-    else out.push_back(std::to_string(e.type) + " " + std::to_string(e.code) + " " + std::to_string(e.value));
-  }
-  return out;
-}
-
-class UinputPointerTest : public ::testing::Test {
+// Whether the device broker makes the device (the service given its socket), else the service.
+class UinputPointerTest : public ::testing::TestWithParam<bool> {
  protected:
-  UinputPointerTest() : testbed(umockdev_testbed_new()), handler(umockdev_ioctl_base_new()) {
-    EXPECT_TRUE(umockdev_testbed_add_from_string(
-        testbed,
-        "P: /devices/virtual/misc/uinput\nN: uinput\nE: SUBSYSTEM=misc\nE: DEVNAME=/dev/uinput\nA: dev=10:223\n",
-        nullptr));
-    g_signal_connect(handler, "handle-ioctl", G_CALLBACK(OnIoctl), &record);
-    g_signal_connect(handler, "handle-write", G_CALLBACK(OnWrite), &record);
-    EXPECT_TRUE(umockdev_testbed_attach_ioctl(testbed, "/dev/uinput", handler, nullptr));
-    // The service alone runs in the test bed (UMOCKDEV_DIR is the test bed's), under its preload.
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    const std::string asanBefore = asan ? asan : "";
-    setenv("LD_PRELOAD", "libumockdev-preload.so.0", 1);
-    setenv("ASAN_OPTIONS", (asanBefore + ":verify_asan_link_order=0").c_str(), 1);
-    service.emplace(std::vector<std::string>{"--pointer", "uinput"});
-    unsetenv("LD_PRELOAD");
-    if (asan) setenv("ASAN_OPTIONS", asanBefore.c_str(), 1);
-    else unsetenv("ASAN_OPTIONS");
+  UinputPointerTest() {
+    std::vector<std::string> env;
+    if (GetParam()) {
+      broker.emplace(bed, root.path(), ::getuid());
+      env.push_back("QX_BROKER=" + broker->socket());
+    }
+    bed.Preloaded([&] { service.emplace(std::vector<std::string>{"--pointer", "uinput"}, env); });
   }
-  ~UinputPointerTest() override {
-    service.reset();
-    g_object_unref(handler);
-    g_object_unref(testbed);
-  }
-  std::vector<std::string> TakeEvents() {
-    std::this_thread::sleep_for(100ms);
-    std::lock_guard<std::mutex> lock(record.mutex);
-    std::vector<std::string> words = Words(record.events);
-    record.events.clear();
-    return words;
-  }
+  std::vector<std::string> TakeEvents() { return bed.TakeEvents(); }
 
   test::TempRoot root;
-  UMockdevTestbed* testbed;
-  UMockdevIoctlBase* handler;
-  UinputRecord record;
+  test::DeviceBed bed;
+  test::UinputRecord& record = bed.uinput();
+  std::optional<test::TestBroker> broker;
   std::optional<DeviceService> service;
 };
 
-TEST_F(UinputPointerTest, TheServiceMakesAnAbsolutePointerAndWritesEachTouchToIt) {
-  EXPECT_EQ(DeviceService::Qxctl("output"), "Input: simulated\nOutput: uinput (QX-COM touch pointer)\n");
+INSTANTIATE_TEST_SUITE_P(MadeByTheServiceOrTheBroker, UinputPointerTest, ::testing::Bool());
+
+TEST_P(UinputPointerTest, TheServiceMakesAnAbsolutePointerAndWritesEachTouchToIt) {
+  EXPECT_EQ(DeviceService::Qxctl("output"), std::string("Input: simulated\nOutput: uinput (QX-COM touch pointer)") +
+                                              (GetParam() ? ", from the device broker\n" : "\n"));
   {
     std::lock_guard<std::mutex> lock(record.mutex);
     EXPECT_TRUE(record.created);
@@ -169,7 +84,7 @@ TEST_F(UinputPointerTest, TheServiceMakesAnAbsolutePointerAndWritesEachTouchToIt
 
 // Compositors stretch an absolute pointer over every monitor: a touchscreen on the right-hand
 // monitor of two has its touches at that monitor's share of axes made over the whole desktop.
-TEST_F(UinputPointerTest, OnTheSecondOfTwoMonitorsATouchIsItsShareOfTheWholeDesktop) {
+TEST_P(UinputPointerTest, OnTheSecondOfTwoMonitorsATouchIsItsShareOfTheWholeDesktop) {
   MonitorLayout layout{2, -1, {}};
   layout.Monitors[0] = {"DP-1", "", "", "", 0, 0, 1920, 1080, 0, 0, 0, 1, 0};
   layout.Monitors[1] = {"HDMI-1", "", "", "", 1920, 0, 1280, 1024, 0, 0, 0, 0, 0};

@@ -1,0 +1,196 @@
+#include "broker/broker.h"
+
+#include <fcntl.h>
+#include <linux/input.h>
+#include <linux/uinput.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "broker/touchscreen_gate.h"
+#include "host/uinput_device.h"
+
+namespace qx {
+
+namespace {
+
+constexpr std::size_t kMaxAsking = 16;
+constexpr std::chrono::seconds kRequestWait{2};
+constexpr std::size_t kMaxLeases = 32;
+// The virtual devices uinput makes belong to the first seat, as udev's rules have it.
+constexpr char kPointerSeat[] = "seat0";
+
+uid_t PeerUid(int socket, bool& known) {
+  ucred cred{};
+  socklen_t size = sizeof cred;
+  known = ::getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &cred, &size) == 0;
+  return cred.uid;
+}
+
+}  // namespace
+
+void Broker::Run() {
+  while (Wait()) {
+  }
+}
+
+bool Broker::Wait() {
+  std::vector<pollfd> fds = {{stop_, POLLIN, 0}, {listener_.get(), POLLIN, 0}, {seats_.Descriptor(), POLLIN, 0}};
+  for (const Asking& a : asking_) fds.push_back({a.socket.get(), POLLIN, 0});
+  for (const Lease& l : leases_) fds.push_back({l.socket.get(), POLLIN, 0});
+  int timeout = -1;
+  if (!asking_.empty()) {
+    const auto first = std::min_element(asking_.begin(), asking_.end(), [](auto& a, auto& b) { return a.deadline < b.deadline; });
+    timeout = static_cast<int>(std::max<long long>(
+        0, std::chrono::duration_cast<std::chrono::milliseconds>(first->deadline - Clock::now()).count() + 1));
+  }
+  if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) return false;
+  if (fds[0].revents) return false;
+  if (fds[2].revents) {
+    seats_.Flush();
+    Review();
+  }
+  // Leases granted now are polled from the next round on.
+  const std::size_t polled = leases_.size();
+  std::size_t at = 3;
+  for (Asking& a : asking_) {
+    const bool ready = fds[at++].revents != 0;
+    if (ready) Answer(a);  // answered or not, its turn is over
+    else if (Clock::now() >= a.deadline) a.socket.reset();
+  }
+  for (std::size_t i = 0; i < polled; ++i)
+    if (fds[at++].revents && !leases_[i].ended) Serve(leases_[i]);
+  std::erase_if(asking_, [](const Asking& a) { return !a.socket; });
+  std::erase_if(leases_, [](const Lease& l) { return l.ended; });
+  if (fds[1].revents) Accept();
+  return true;
+}
+
+void Broker::Accept() {
+  for (;;) {
+    UniqueFd socket(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+    if (!socket) return;
+    bool known = false;
+    const uid_t uid = PeerUid(socket.get(), known);
+    if (!known) continue;
+    if (asking_.size() >= kMaxAsking) asking_.erase(asking_.begin());  // the one waiting longest
+    asking_.push_back({std::move(socket), uid, Clock::now() + kRequestWait});
+  }
+}
+
+void Broker::Answer(Asking& asking) {
+  broker::Message request;
+  if (!broker::Receive(asking.socket.get(), request, false)) {
+    asking.socket.reset();
+    return;
+  }
+  if (request.first == broker::kMakePointer) GrantPointer(asking, request.payload);
+  else if (request.first == broker::kOpenTouchscreen) GrantTouchscreen(asking, request.payload);
+  else Refuse(asking, broker::kNeverGranted, "no such request");
+}
+
+void Broker::GrantPointer(Asking& asking, const std::string& payload) {
+  int width = 0, height = 0;
+  if (!broker::DecodeSize(payload, width, height))
+    return Refuse(asking, broker::kNeverGranted, "a pointer's axes are 1 to 32768 wide and high");
+  if (std::string why = seats_.Refusal(asking.uid, kPointerSeat); !why.empty())
+    return Refuse(asking, broker::kRefused, why);
+  for (Lease& l : leases_)
+    if (l.pointer && l.uid == asking.uid && !l.ended) End(l, "another pointer device was asked for");
+  if (leases_.size() >= kMaxLeases) return Refuse(asking, broker::kRefused, "too many devices are handed out");
+  UniqueFd uinput(::open("/dev/uinput", O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+  const int rc = uinput ? MakeUinputPointer(uinput.get(), width, height) : -errno;
+  if (rc) return Refuse(asking, broker::kRefused, std::string("cannot make the pointer device: ") + std::strerror(-rc));
+  Lease lease;
+  lease.pointer = true;
+  lease.width = width;
+  lease.height = height;
+  lease.seat = kPointerSeat;
+  const std::string node = UinputNode(uinput.get());
+  lease.what = "the pointer device " + (node.empty() ? std::string(kPointerDeviceName) : node) + " (" +
+               std::to_string(width) + "x" + std::to_string(height) + ")";
+  lease.device = std::move(uinput);
+  Keep(asking, std::move(lease), node, -1);
+}
+
+void Broker::GrantTouchscreen(Asking& asking, const std::string& path) {
+  // Nothing is opened for a user who is refused.
+  GateAnswer gate = CheckTouchscreen(path);
+  std::string why = gate.why.empty() ? seats_.Refusal(asking.uid, gate.seat) : gate.why;
+  if (why.empty() && leases_.size() >= kMaxLeases) why = "too many devices are handed out";
+  if (why.empty()) {
+    OpenTouchscreen(path, gate);
+    why = gate.why;
+  }
+  if (!why.empty()) return Refuse(asking, gate.never ? broker::kNeverGranted : broker::kRefused, why);
+  Lease lease;
+  lease.seat = gate.seat;
+  lease.what = path;
+  lease.device = std::move(gate.fd);
+  const int fd = lease.device.get();
+  Keep(asking, std::move(lease), path, fd);
+}
+
+void Broker::Refuse(Asking& asking, std::uint32_t answer, const std::string& why) {
+  broker::Send(asking.socket.get(), answer, why);
+  Say("refused " + UserText(asking.uid) + ": " + why);
+  asking.socket.reset();
+}
+
+void Broker::Keep(Asking& asking, Lease lease, const std::string& node, int fd) {
+  lease.uid = asking.uid;
+  lease.socket = std::move(asking.socket);
+  if (!broker::Send(lease.socket.get(), broker::kGranted, node, fd)) return End(lease, "");
+  Say("handed " + lease.what + " to " + UserText(lease.uid));
+  leases_.push_back(std::move(lease));
+}
+
+void Broker::Serve(Lease& lease) {
+  broker::Message message;
+  std::vector<PointerEvent> events;
+  if (!broker::Receive(lease.socket.get(), message, false)) return End(lease, "");
+  if (!lease.pointer || message.first != broker::kPointerEvents || !broker::DecodeEvents(message.payload, events))
+    return End(lease, "a lease carries a pointer's events alone");
+  const auto dropped = std::stable_partition(events.begin(), events.end(), [&](const PointerEvent& e) {
+    return PointerMakes(e, lease.width, lease.height);
+  });
+  if (dropped != events.end() && !lease.dropSaid) {
+    lease.dropSaid = true;
+    Say("dropped events " + lease.what + " does not make (type " + std::to_string(dropped->type) + ", code " +
+        std::to_string(dropped->code) + ") from " + UserText(lease.uid));
+  }
+  events.erase(dropped, events.end());
+  if (!events.empty() && !WriteInputEvents(lease.device.get(), events))
+    End(lease, std::string("the pointer device failed: ") + std::strerror(errno));
+}
+
+void Broker::Review() {
+  for (Lease& l : leases_)
+    if (!l.ended)
+      if (std::string why = seats_.Refusal(l.uid, l.seat); !why.empty()) End(l, why);
+}
+
+void Broker::End(Lease& lease, const std::string& why) {
+  // The last words first: the service reads them once its reads of the device fail.
+  if (!why.empty()) broker::Send(lease.socket.get(), broker::kRefused, why);
+  if (lease.pointer) ::ioctl(lease.device.get(), UI_DEV_DESTROY);
+  else ::ioctl(lease.device.get(), EVIOCREVOKE, nullptr);
+  lease.device.reset();
+  lease.socket.reset();
+  lease.ended = true;
+  Say(why.empty() ? UserText(lease.uid) + " gave back " + lease.what
+                  : "took back " + lease.what + " from " + UserText(lease.uid) + ": " + why);
+}
+
+void Broker::Say(const std::string& text) {
+  if (text == said_) return;  // a refusal asked for again and again is said once
+  said_ = text;
+  std::fprintf(stderr, "qx-com-broker: %s\n", text.c_str());
+}
+
+}  // namespace qx

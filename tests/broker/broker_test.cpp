@@ -1,0 +1,184 @@
+// The device broker (qx-com-broker) as the device service meets it, under a umockdev test bed
+// with /dev/uinput and two event nodes (a touchscreen and a keyboard, as udev calls them), its
+// seats from a file: the test speaks the broker's frames itself (host/broker_wire.h). The service's
+// own side of it runs in the uinput pointer's tests, through the broker.
+#include <gtest/gtest.h>
+#include <linux/uinput.h>
+#include <poll.h>
+#include <pwd.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <optional>
+
+#include "host/broker_wire.h"
+#include "host/unix_connect.h"
+#include "tests/support/device_bed.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_root.h"
+#include "tests/support/test_broker.h"
+#include "tests/support/umockdev_device.h"
+#include "tests/support/wait.h"
+
+namespace qx {
+namespace {
+
+using broker::kGranted;
+using broker::kNeverGranted;
+using broker::kRefused;
+
+constexpr int kTouchscreen = 5, kKeyboard = 6, kSecondTouchscreen = 7;
+
+std::string NotAtSeat(uid_t uid) {
+  const passwd* pw = ::getpwuid(uid);
+  return "user " + std::string(pw ? pw->pw_name : "?") + " (uid " + std::to_string(uid) + ") has no active session on seat0";
+}
+
+class BrokerTest : public ::testing::Test {
+ protected:
+  BrokerTest() {
+    bed.AddInputNode(kTouchscreen, test::kUdevTouchscreen);
+    bed.AddInputNode(kKeyboard, "ID_INPUT=1\nID_INPUT_KEYBOARD=1");
+    // A revocation here hangs the whole node up: each case that takes one back has a node of its own.
+    bed.AddInputNode(kSecondTouchscreen, test::kUdevTouchscreen);
+    broker.emplace(bed, root.path(), ::getuid());
+  }
+  // One request on a connection of its own: the connection, the lease if it is granted; the
+  // broker's answer in REPLY.
+  UniqueFd Ask(std::uint32_t code, const std::string& payload, broker::Message& reply) {
+    UniqueFd lease(ConnectUnix(broker->socket(), std::chrono::steady_clock::now() + std::chrono::seconds(10),
+                               SOCK_SEQPACKET));
+    EXPECT_TRUE(lease && broker::Send(lease.get(), code, payload)) << broker->Log();
+    EXPECT_TRUE(Next(lease.get(), reply)) << broker->Log();
+    return lease;
+  }
+  // The next message on CONNECTION, waited for; false when it ended.
+  static bool Next(int connection, broker::Message& message) {
+    pollfd p{connection, POLLIN, 0};
+    return ::poll(&p, 1, 20000) == 1 && broker::Receive(connection, message, true);
+  }
+  test::TempRoot root;
+  test::DeviceBed bed;
+  std::optional<test::TestBroker> broker;
+};
+
+// The user of the seat's active session gets both devices; anyone else, the words why not.
+TEST_F(BrokerTest, HandsTheDevicesToTheUserOfTheActiveSessionAlone) {
+  // The granted case last: its device goes back at the end of its turn, which hangs the node up.
+  const std::string seatUsers[] = {"65534", "", std::to_string(::getuid())};
+  for (const std::string& active : seatUsers) {
+    SCOPED_TRACE("active: " + active);
+    broker->SetActive(active);
+    const bool mine = active == std::to_string(::getuid());
+    broker::Message pointer, touchscreen;
+    UniqueFd pointerLease = Ask(broker::kMakePointer, broker::EncodeSize(640, 480), pointer);
+    UniqueFd touchscreenLease = Ask(broker::kOpenTouchscreen, "/dev/input/event5", touchscreen);
+    EXPECT_EQ(pointer.first, mine ? kGranted : kRefused);
+    EXPECT_EQ(touchscreen.first, mine ? kGranted : kRefused);
+    EXPECT_EQ(touchscreen.payload, mine ? "/dev/input/event5" : NotAtSeat(::getuid()));
+    EXPECT_EQ(bool(touchscreen.fd), mine);
+    if (!mine) continue;
+    // The descriptor is the touchscreen's: what it reports reaches the holder.
+    bed.Feed(kTouchscreen, {{}, EV_KEY, BTN_TOUCH, 1});
+    input_event got{};
+    ASSERT_TRUE(test::WaitUntil([&] { return ::read(touchscreen.fd.get(), &got, sizeof got) == sizeof got; }, 10000));
+    EXPECT_EQ(got.code, BTN_TOUCH);
+    std::lock_guard<std::mutex> lock(bed.uinput().mutex);
+    EXPECT_EQ(bed.uinput().axes, (std::map<unsigned, std::pair<int, int>>{{ABS_X, {0, 639}}, {ABS_Y, {0, 479}}}));
+  }
+  // Another user's device service, with the test's user at the seat, is told why in its log.
+  if (::getuid() != 0) return;
+  broker->SetActive("0");
+  const std::string nobodyRoot = root.path() + "/nobody";
+  ASSERT_EQ(::mkdir(nobodyRoot.c_str(), 0700), 0);
+  ASSERT_EQ(::chown(nobodyRoot.c_str(), 65534, 65534), 0);
+  test::RunResult run = test::Run({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--",
+                                   test::Program("qxwmecomd"), "--root", nobodyRoot, "--pointer", "uinput"},
+                                  {"QX_BROKER=" + broker->socket()});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("qxwmecomd: --pointer uinput: the device broker refused: " + NotAtSeat(65534)),
+            std::string::npos)
+      << run.err;
+}
+
+// The pointer's lease takes what a pointer does and drops the rest; the lease is no /dev/uinput,
+// so nothing can make another device through it.
+TEST_F(BrokerTest, ThePointersLeaseMovesAndClicksItAndNothingElse) {
+  broker::Message reply;
+  UniqueFd lease = Ask(broker::kMakePointer, broker::EncodeSize(640, 480), reply);
+  ASSERT_EQ(reply.first, kGranted);
+  bed.TakeEvents();
+  const std::vector<PointerEvent> events = {{EV_ABS, ABS_X, 10}, {EV_KEY, KEY_A, 1},     {EV_ABS, ABS_Y, 20},
+                                            {EV_KEY, BTN_LEFT, 1}, {EV_ABS, ABS_X, 640}, {EV_KEY, BTN_RIGHT, 2},
+                                            {EV_REL, REL_X, 1},    {EV_SYN, SYN_REPORT, 0}};
+  ASSERT_TRUE(broker::Send(lease.get(), broker::kPointerEvents, broker::EncodeEvents(events)));
+  std::vector<std::string> written;
+  test::WaitUntil([&] { return (written = bed.TakeEvents()).size() >= 4; }, 10000);
+  EXPECT_EQ(written, (std::vector<std::string>{"3 0 10", "3 1 20", "1 272 1", "syn"}));
+  EXPECT_EQ(::ioctl(lease.get(), UI_DEV_DESTROY), -1);
+  EXPECT_EQ(::ioctl(lease.get(), UI_SET_KEYBIT, KEY_A), -1);
+  std::lock_guard<std::mutex> lock(bed.uinput().mutex);
+  EXPECT_EQ(bed.uinput().name, "QX-COM touch pointer");
+  EXPECT_EQ(bed.uinput().codes, (std::set<std::pair<unsigned, unsigned>>{
+                                    {EV_ABS, ABS_X}, {EV_ABS, ABS_Y}, {EV_KEY, BTN_LEFT}, {EV_KEY, BTN_RIGHT}}));
+  EXPECT_FALSE(bed.uinput().destroyed);
+}
+
+// A touchscreen's event node, and nothing else, whoever asks.
+TEST_F(BrokerTest, OpensATouchscreensEventNodeAndNoOtherPath) {
+  struct Case {
+    std::uint32_t code;
+    std::string payload;
+    std::uint32_t answer;
+    std::string why;
+  };
+  const Case cases[] = {
+      {broker::kOpenTouchscreen, "/dev/input/event6", kNeverGranted,
+       "/dev/input/event6 is not a touchscreen (udev calls it something else)"},
+      {broker::kOpenTouchscreen, "/dev/input/../input/event5", kNeverGranted,
+       "only /dev/input/eventN is opened, not '/dev/input/../input/event5'"},
+      {broker::kOpenTouchscreen, "/dev/uinput", kNeverGranted, "only /dev/input/eventN is opened, not '/dev/uinput'"},
+      {broker::kOpenTouchscreen, "/dev/input/event9", kRefused, "/dev/input/event9: No such file or directory"},
+      {broker::kMakePointer, broker::EncodeSize(0, 480), kNeverGranted, "a pointer's axes are 1 to 32768 wide and high"},
+      {99, "", kNeverGranted, "no such request"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.payload);
+    broker::Message reply;
+    Ask(c.code, c.payload, reply);
+    EXPECT_EQ(reply.first, c.answer);
+    EXPECT_EQ(reply.payload, c.why);
+    EXPECT_FALSE(reply.fd);
+  }
+}
+
+// A device given back, or a session switch, takes it back: the touchscreen's descriptor revoked,
+// the pointer destroyed, the lease ended with the words why.
+TEST_F(BrokerTest, ADeviceGoesBackWithItsLeaseAndAtASessionSwitch) {
+  broker::Message first;
+  Ask(broker::kOpenTouchscreen, "/dev/input/event7", first).reset();  // given back at once
+  EXPECT_TRUE(test::WaitUntil([&] { return bed.Revocations(kSecondTouchscreen) == 1; }, 10000)) << broker->Log();
+
+  broker::Message touchscreen, pointer, last;
+  UniqueFd touchscreenLease = Ask(broker::kOpenTouchscreen, "/dev/input/event5", touchscreen);
+  UniqueFd pointerLease = Ask(broker::kMakePointer, broker::EncodeSize(640, 480), pointer);
+  ASSERT_TRUE(touchscreen.fd);
+  broker->SetActive("65534");
+  EXPECT_TRUE(test::WaitUntil([&] { return bed.Revocations(kTouchscreen) == 1; }, 10000)) << broker->Log();
+  char byte;
+  EXPECT_EQ(::read(touchscreen.fd.get(), &byte, 1), 0);  // its reads end
+  for (int lease : {touchscreenLease.get(), pointerLease.get()}) {
+    ASSERT_TRUE(Next(lease, last));
+    EXPECT_EQ(last.first, kRefused);
+    EXPECT_EQ(last.payload, NotAtSeat(::getuid()));
+    EXPECT_FALSE(Next(lease, last));
+  }
+  EXPECT_FALSE(broker::Send(pointerLease.get(), broker::kPointerEvents, broker::EncodeEvents({{EV_SYN, 0, 0}})));
+  std::lock_guard<std::mutex> lock(bed.uinput().mutex);
+  EXPECT_TRUE(bed.uinput().destroyed);
+}
+
+}  // namespace
+}  // namespace qx
