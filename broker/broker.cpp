@@ -45,7 +45,8 @@ bool Broker::Wait() {
   for (const Lease& l : leases_) fds.push_back({l.socket.get(), POLLIN, 0});
   int timeout = -1;
   if (!asking_.empty()) {
-    const auto first = std::min_element(asking_.begin(), asking_.end(), [](auto& a, auto& b) { return a.deadline < b.deadline; });
+    const auto first =
+        std::min_element(asking_.begin(), asking_.end(), [](auto& a, auto& b) { return a.deadline < b.deadline; });
     timeout = static_cast<int>(std::max<long long>(
         0, std::chrono::duration_cast<std::chrono::milliseconds>(first->deadline - Clock::now()).count() + 1));
   }
@@ -156,9 +157,8 @@ void Broker::Serve(Lease& lease) {
   if (!broker::Receive(lease.socket.get(), message, false)) return End(lease, "");
   if (!lease.pointer || message.first != broker::kPointerEvents || !broker::DecodeEvents(message.payload, events))
     return End(lease, "a lease carries a pointer's events alone");
-  const auto dropped = std::stable_partition(events.begin(), events.end(), [&](const PointerEvent& e) {
-    return PointerMakes(e, lease.width, lease.height);
-  });
+  const auto dropped = std::stable_partition(
+      events.begin(), events.end(), [&](const PointerEvent& e) { return PointerMakes(e, lease.width, lease.height); });
   if (dropped != events.end() && !lease.dropSaid) {
     lease.dropSaid = true;
     Say("dropped events " + lease.what + " does not make (type " + std::to_string(dropped->type) + ", code " +

@@ -47,7 +47,8 @@ std::string Asked(int fd, const std::string& path) {
 
 // The descriptor FD is the node PATH names now, and an event device.
 bool SameNode(int fd, const std::string& path) {
-  struct stat opened {}, named {};
+  struct stat opened {
+  }, named{};
   int version = 0;
   return ::fstat(fd, &opened) == 0 && ::stat(path.c_str(), &named) == 0 && S_ISCHR(opened.st_mode) &&
          opened.st_dev == named.st_dev && opened.st_ino == named.st_ino && ::ioctl(fd, EVIOCGVERSION, &version) == 0;

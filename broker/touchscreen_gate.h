@@ -14,9 +14,9 @@
 namespace qx {
 
 struct GateAnswer {
-  std::string why;       // why it is refused
-  bool never = false;    // PATH is no touchscreen: it never will be opened
-  std::string seat;      // the seat the device belongs to (udev's ID_SEAT, else seat0)
+  std::string why;     // why it is refused
+  bool never = false;  // PATH is no touchscreen: it never will be opened
+  std::string seat;    // the seat the device belongs to (udev's ID_SEAT, else seat0)
   UdevWord word = UdevWord::kNone;
   UniqueFd fd;
 };

@@ -7,7 +7,9 @@
 #   /usr/share/applications/    the control panel and the double-click settings
 #   /etc/xdg/autostart/         the log-on
 #   /usr/lib/systemd/user/      the device service of the default machine root
-#   /usr/lib/udev/rules.d/      /dev/uinput and the touch screens for the person at the seat
+#   /usr/lib/systemd/system/    the device broker and its socket
+#   /usr/lib/sysusers.d/        the device broker's user
+#   /usr/lib/udev/rules.d/      /dev/uinput for the device broker's group
 #   /usr/share/man/             a page of each tool on the PATH (section 1), and qx-com(7)
 
 # The package's version: the suite's own (core/suite_version.h, "7.0.COM") up to its letters, and
@@ -20,7 +22,8 @@ set(QX_DEBIAN_VERSION ${QX_UPSTREAM_VERSION}-${QX_DEBIAN_REVISION})
 
 set(QX_PROGRAMS_DIR lib/qx-com)
 set(QX_PATH_TOOLS qxctl qxreg qxmachine qxwmecomd)
-set(QX_INSTALLED_TARGETS ${QX_PATH_TOOLS} unins000 QXWMECcp QXWMECao QXWMECrb QXWMECdi QXWMECde QXWMECvr)
+set(QX_INSTALLED_TARGETS ${QX_PATH_TOOLS} unins000 QXWMECcp QXWMECao QXWMECrb QXWMECdi QXWMECde QXWMECvr
+                         qx-com-broker)
 set(QX_PACKAGE_SOURCE ${CMAKE_SOURCE_DIR}/package)
 set(QX_PACKAGE_BUILT ${CMAKE_BINARY_DIR}/package)
 
@@ -42,6 +45,9 @@ install(FILES ${QX_PACKAGE_SOURCE}/desktop/qx-com-control-panel.desktop
         DESTINATION share/applications)
 install(FILES ${QX_PACKAGE_SOURCE}/desktop/qx-com-logon.desktop DESTINATION /etc/xdg/autostart)
 install(FILES ${QX_PACKAGE_SOURCE}/systemd/qxwmecomd.service DESTINATION lib/systemd/user)
+install(FILES ${QX_PACKAGE_SOURCE}/systemd/qx-com-broker.service ${QX_PACKAGE_SOURCE}/systemd/qx-com-broker.socket
+        DESTINATION lib/systemd/system)
+install(FILES ${QX_PACKAGE_SOURCE}/sysusers/qx-com.conf DESTINATION lib/sysusers.d)
 install(FILES ${QX_PACKAGE_SOURCE}/udev/70-qx-com.rules DESTINATION lib/udev/rules.d)
 
 # The changelog carries the package's version; both documents as Debian keeps them.
@@ -75,7 +81,7 @@ qx_manual_page(qxwmecomd $<TARGET_FILE:qxwmecomd> "the TouchScreen QX-COM device
 
 set(QX_SUITE_PAGE ${QX_PACKAGE_BUILT}/man/qx-com.7)
 set(QX_SUITE_PAGE_PROGRAMS)
-foreach(program QXWMECcp QXWMECao QXWMECrb QXWMECvr QXWMECdi QXWMECde unins000)
+foreach(program QXWMECcp QXWMECao QXWMECrb QXWMECvr QXWMECdi QXWMECde unins000 qx-com-broker)
   list(APPEND QX_SUITE_PAGE_PROGRAMS /usr/${QX_PROGRAMS_DIR}/${program}=$<TARGET_FILE:${program}>)
 endforeach()
 add_custom_command(
@@ -87,7 +93,7 @@ add_custom_command(
   COMMAND gzip -9nf ${QX_SUITE_PAGE}
   DEPENDS ${QX_PACKAGE_SOURCE}/debian/suite-manual-page ${QX_PACKAGE_SOURCE}/debian/qx-com.7.in
           ${QX_PACKAGE_SOURCE}/qx-com-logon ${QX_PACKAGE_SOURCE}/install-suite QXWMECcp QXWMECao QXWMECrb QXWMECvr
-          QXWMECdi QXWMECde unins000
+          QXWMECdi QXWMECde unins000 qx-com-broker
   VERBATIM)
 install(FILES ${QX_SUITE_PAGE}.gz DESTINATION share/man/man7)
 list(APPEND QX_PACKAGE_DOCUMENTS ${QX_SUITE_PAGE}.gz)
@@ -108,6 +114,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "a control panel with calibration, a startup program run at log-on, a\n"
     "right-button program, an installer and an uninstaller, and a device service\n"
     "that stands in for the driver, with the tools qxctl, qxreg and qxmachine.\n"
+    "A sandboxed system service, the device broker, hands the person's device\n"
+    "service its pointer device and touch screen; the person gets no device node.\n"
     "At the first log-on the suite is installed into the person's machine root.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)

@@ -44,10 +44,10 @@ TouchAxes AxesOf(const libevdev* dev) {
 std::unique_ptr<EvdevTouchscreen> EvdevTouchscreen::Open(const std::string& node, Failure& failure, std::string& why) {
   OpenedNode opened = OpenTouchscreenNode(node);
   if (!opened.fd) {
-    failure = opened.never                                       ? Failure::kNotTouchscreen
-              : opened.refused                                   ? Failure::kRefused
+    failure = opened.never                                      ? Failure::kNotTouchscreen
+              : opened.refused                                  ? Failure::kRefused
               : opened.error == EACCES || opened.error == EPERM ? Failure::kDenied
-                                                                 : Failure::kAbsent;
+                                                                : Failure::kAbsent;
     why = opened.why;
     return nullptr;
   }

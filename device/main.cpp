@@ -47,13 +47,17 @@ int Usage(int code, const std::string& what = "") {
       "controller's settings in DIR/device/settings.bin. It runs in the foreground until SIGTERM or\n"
       "SIGINT; one runs for each machine root.\n"
       "\n"
+      "Where the device broker's socket /run/qx-com/broker is there (the package's; QX_BROKER names\n"
+      "another, or, empty, none), the broker makes the pointer device and opens the touchscreen;\n"
+      "else the service opens them itself.\n"
+      "\n"
       "Options:\n"
       "  --root DIR        the machine root: DIR, else QX_ROOT, else\n"
       "                    ${XDG_DATA_HOME:-~/.local/share}/qx-com\n"
       "  --pointer auto|x11|uinput|none\n"
       "                    where touches move the desktop's pointer (else QX_POINTER, else auto:\n"
-      "                    uinput when /dev/uinput can be written, else the X server of DISPLAY,\n"
-      "                    else none)\n"
+      "                    uinput when the suite's pointer device can be had, from the device\n"
+      "                    broker or on /dev/uinput, else the X server of DISPLAY, else none)\n"
       "  --touchscreen auto|PATH|NAME|simulated\n"
       "                    where the controller's touches come from, in place of the root's input\n"
       "                    setting (DIR/device/input.ini, set with qxctl input): auto, the\n"
@@ -131,7 +135,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "qxwmecomd: %s\n", problem.c_str());
   // The desktop's pointer, besides the simulated one.
   std::string pointerError;
-  auto output = qx::ChoosePointerOutput(pointer, parts.touch.settings(), parts.touch.placement(), parts.journal, pointerError);
+  auto output =
+      qx::ChoosePointerOutput(pointer, parts.touch.settings(), parts.touch.placement(), parts.journal, pointerError);
   if (!output) {
     std::fprintf(stderr, "qxwmecomd: --pointer %s\n", pointerError.c_str());
     return qx::exit_code::kFailed;

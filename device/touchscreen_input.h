@@ -77,7 +77,7 @@ class TouchscreenInput : public TouchInput {
   std::string absentWhy_;  // what is wrong while nothing is open
   std::string said_;
   std::optional<Time> due_;
-  int readErrors_ = 0;  // in a row
+  int readErrors_ = 0;    // in a row
   bool refused_ = false;  // the device broker refused the device, or took it back
 };
 

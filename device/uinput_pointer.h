@@ -58,7 +58,7 @@ class UinputPointer : public PointerOutput {
   std::string lost_;  // why there is no device
   std::chrono::steady_clock::time_point retryAt_{};
   std::vector<PointerEvent> frame_;  // the action's events, written at once
-  int width_ = 0;  // the size the device's axes were made for
+  int width_ = 0;                    // the size the device's axes were made for
   int height_ = 0;
   std::optional<std::pair<int, int>> at_;  // where the device was put last
 };

@@ -1,5 +1,5 @@
-// A connection to a Unix socket (a stream, or packets in sequence) that never waits without limit: a listener whose backlog
-// is full (a service that is stopped, or that stopped accepting) is tried again until a deadline.
+// A connection to a Unix socket (a stream, or packets in sequence) that never waits without limit: a listener whose
+// backlog is full (a service that is stopped, or that stopped accepting) is tried again until a deadline.
 #pragma once
 
 #include <sys/socket.h>

@@ -33,7 +33,8 @@ constexpr int kTouchscreen = 5, kKeyboard = 6, kSecondTouchscreen = 7;
 
 std::string NotAtSeat(uid_t uid) {
   const passwd* pw = ::getpwuid(uid);
-  return "user " + std::string(pw ? pw->pw_name : "?") + " (uid " + std::to_string(uid) + ") has no active session on seat0";
+  return "user " + std::string(pw ? pw->pw_name : "?") + " (uid " + std::to_string(uid) +
+         ") has no active session on seat0";
 }
 
 class BrokerTest : public ::testing::Test {
@@ -48,8 +49,8 @@ class BrokerTest : public ::testing::Test {
   // One request on a connection of its own: the connection, the lease if it is granted; the
   // broker's answer in REPLY.
   UniqueFd Ask(std::uint32_t code, const std::string& payload, broker::Message& reply) {
-    UniqueFd lease(ConnectUnix(broker->socket(), std::chrono::steady_clock::now() + std::chrono::seconds(10),
-                               SOCK_SEQPACKET));
+    UniqueFd lease(
+        ConnectUnix(broker->socket(), std::chrono::steady_clock::now() + std::chrono::seconds(10), SOCK_SEQPACKET));
     EXPECT_TRUE(lease && broker::Send(lease.get(), code, payload)) << broker->Log();
     EXPECT_TRUE(Next(lease.get(), reply)) << broker->Log();
     return lease;
@@ -110,8 +111,8 @@ TEST_F(BrokerTest, ThePointersLeaseMovesAndClicksItAndNothingElse) {
   UniqueFd lease = Ask(broker::kMakePointer, broker::EncodeSize(640, 480), reply);
   ASSERT_EQ(reply.first, kGranted);
   bed.TakeEvents();
-  const std::vector<PointerEvent> events = {{EV_ABS, ABS_X, 10}, {EV_KEY, KEY_A, 1},     {EV_ABS, ABS_Y, 20},
-                                            {EV_KEY, BTN_LEFT, 1}, {EV_ABS, ABS_X, 640}, {EV_KEY, BTN_RIGHT, 2},
+  const std::vector<PointerEvent> events = {{EV_ABS, ABS_X, 10},   {EV_KEY, KEY_A, 1},     {EV_ABS, ABS_Y, 20},
+                                            {EV_KEY, BTN_LEFT, 1}, {EV_ABS, ABS_X, 640},   {EV_KEY, BTN_RIGHT, 2},
                                             {EV_REL, REL_X, 1},    {EV_SYN, SYN_REPORT, 0}};
   ASSERT_TRUE(broker::Send(lease.get(), broker::kPointerEvents, broker::EncodeEvents(events)));
   std::vector<std::string> written;
@@ -141,7 +142,8 @@ TEST_F(BrokerTest, OpensATouchscreensEventNodeAndNoOtherPath) {
        "only /dev/input/eventN is opened, not '/dev/input/../input/event5'"},
       {broker::kOpenTouchscreen, "/dev/uinput", kNeverGranted, "only /dev/input/eventN is opened, not '/dev/uinput'"},
       {broker::kOpenTouchscreen, "/dev/input/event9", kRefused, "/dev/input/event9: No such file or directory"},
-      {broker::kMakePointer, broker::EncodeSize(0, 480), kNeverGranted, "a pointer's axes are 1 to 32768 wide and high"},
+      {broker::kMakePointer, broker::EncodeSize(0, 480), kNeverGranted,
+       "a pointer's axes are 1 to 32768 wide and high"},
       {99, "", kNeverGranted, "no such request"},
   };
   for (const Case& c : cases) {

@@ -28,6 +28,7 @@ std::vector<Speaker> Speakers() {
       {"qxreg", program("qxreg"), {"query"}},
       {"qxmachine", program("qxmachine"), {"--bogus"}},
       {"qxwmecomd", program("qxwmecomd"), {"--pointer", "sideways"}},
+      {"qx-com-broker", program("qx-com-broker"), {"--seat"}},
       {"unins000", program("unins000"), {"/LOUD"}},
       {"QXWMECcp", program("QXWMECcp"), {"--bogus"}},
       {"QXWMECao", program("QXWMECao"), {}},

@@ -97,7 +97,8 @@ std::string Words(const input_event& e) {
 
 DeviceBed::DeviceBed() : testbed_(umockdev_testbed_new()) {
   umockdev_testbed_add_from_string(
-      testbed_, "P: /devices/virtual/misc/uinput\nN: uinput\nE: SUBSYSTEM=misc\nE: DEVNAME=/dev/uinput\nA: dev=10:223\n",
+      testbed_,
+      "P: /devices/virtual/misc/uinput\nN: uinput\nE: SUBSYSTEM=misc\nE: DEVNAME=/dev/uinput\nA: dev=10:223\n",
       nullptr);
   UMockdevIoctlBase* handler = umockdev_ioctl_base_new();
   g_signal_connect(handler, "handle-ioctl", G_CALLBACK(OnUinputIoctl), &uinput_);
