@@ -37,6 +37,9 @@ uid_t PeerUid(int socket, bool& known) {
 void Broker::Run() {
   while (Wait()) {
   }
+  // Stopped (the package's removal, an upgrade): nothing it handed out outlives it.
+  for (Lease& l : leases_)
+    if (!l.ended) End(l, "the device broker stopped");
 }
 
 bool Broker::Wait() {

@@ -25,7 +25,7 @@ class Broker {
   // LISTENER: the socket (SOCK_SEQPACKET, listening); STOP: readable when the broker must end.
   Broker(UniqueFd listener, Seats& seats, int stop) : listener_(std::move(listener)), seats_(seats), stop_(stop) {}
 
-  // Serves until STOP is readable.
+  // Serves until STOP is readable, then takes back every device it handed out.
   void Run();
 
  private:

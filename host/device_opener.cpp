@@ -93,7 +93,10 @@ PointerDevice::~PointerDevice() {
 bool PointerDevice::Write(const std::vector<PointerEvent>& events, std::string& why) {
   if (!brokered_ && WriteInputEvents(fd_.get(), events)) return true;
   if (brokered_ && broker::Send(fd_.get(), broker::kPointerEvents, broker::EncodeEvents(events))) return true;
-  why = brokered_ ? TakenBack(fd_.get()) : std::string("the kernel took no events: ") + std::strerror(errno);
+  const int error = errno;
+  if (!brokered_) why = std::string("the kernel took no events: ") + std::strerror(error);
+  else if (error == EAGAIN) why = "the device broker does not keep up with the pointer's events";
+  else why = TakenBack(fd_.get());
   if (why.empty()) why = "the device broker took it back";
   return false;
 }

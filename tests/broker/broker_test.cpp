@@ -16,6 +16,7 @@
 #include "host/broker_wire.h"
 #include "host/unix_connect.h"
 #include "tests/support/device_bed.h"
+#include "tests/support/device_service.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_root.h"
 #include "tests/support/test_broker.h"
@@ -80,6 +81,17 @@ TEST_F(BrokerTest, HandsTheDevicesToTheUserOfTheActiveSessionAlone) {
     EXPECT_EQ(touchscreen.first, mine ? kGranted : kRefused);
     EXPECT_EQ(touchscreen.payload, mine ? "/dev/input/event5" : NotAtSeat(::getuid()));
     EXPECT_EQ(bool(touchscreen.fd), mine);
+    if (active == "65534") {
+      // The words reach the person: the device service's qxctl output says them.
+      std::optional<test::DeviceService> service;
+      bed.Preloaded([&] {
+        service.emplace(std::vector<std::string>{"--pointer", "none", "--touchscreen", "auto"},
+                        std::vector<std::string>{"QX_BROKER=" + broker->socket()});
+      });
+      EXPECT_NE(test::DeviceService::Qxctl("output").find(
+                    "Input: touchscreen auto, absent: the device broker refused: " + NotAtSeat(::getuid())),
+                std::string::npos);
+    }
     if (!mine) continue;
     // The descriptor is the touchscreen's: what it reports reaches the holder.
     bed.Feed(kTouchscreen, {{}, EV_KEY, BTN_TOUCH, 1});
