@@ -42,18 +42,19 @@ void Broker::Run() {
     if (!l.ended) End(l, "the device broker stopped");
 }
 
+int Broker::Timeout() const {
+  if (asking_.empty()) return -1;
+  Clock::time_point first = asking_.front().deadline;
+  for (const Asking& a : asking_) first = std::min(first, a.deadline);
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(first - Clock::now()).count() + 1;
+  return static_cast<int>(std::max<long long>(left, 0));
+}
+
 bool Broker::Wait() {
   std::vector<pollfd> fds = {{stop_, POLLIN, 0}, {listener_.get(), POLLIN, 0}, {seats_.Descriptor(), POLLIN, 0}};
   for (const Asking& a : asking_) fds.push_back({a.socket.get(), POLLIN, 0});
   for (const Lease& l : leases_) fds.push_back({l.socket.get(), POLLIN, 0});
-  int timeout = -1;
-  if (!asking_.empty()) {
-    const auto first =
-        std::min_element(asking_.begin(), asking_.end(), [](auto& a, auto& b) { return a.deadline < b.deadline; });
-    timeout = static_cast<int>(std::max<long long>(
-        0, std::chrono::duration_cast<std::chrono::milliseconds>(first->deadline - Clock::now()).count() + 1));
-  }
-  if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) return false;
+  if (::poll(fds.data(), fds.size(), Timeout()) < 0 && errno != EINTR) return false;
   if (fds[0].revents) return false;
   if (fds[2].revents) {
     seats_.Flush();

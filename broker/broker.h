@@ -50,6 +50,8 @@ class Broker {
 
   // Waits for anything to do; false when the broker must end.
   bool Wait();
+  // How long the poll may wait: until the first connection waiting for its request is dropped.
+  int Timeout() const;
   void Accept();
   void Answer(Asking& asking);
   void GrantPointer(Asking& asking, const std::string& payload);
