@@ -28,7 +28,7 @@ class PointerDevice {
   PointerDevice& operator=(const PointerDevice&) = delete;
 
   // EVENTS written as one frame; false, with WHY, when the device is gone: the broker took it
-  // back (WHY: its words), or the kernel refused them.
+  // back (WHY: its words) or does not keep up, or the kernel refused them.
   bool Write(const std::vector<PointerEvent>& events, std::string& why);
   // Its event node, "" when unknown; whether the broker made it.
   const std::string& node() const { return node_; }
