@@ -95,7 +95,6 @@ TEST_F(TouchscreenChoice, APluggedTouchscreenIsFollowedAndTheRootsSettingTakenAt
   held.Down(200000, 256, 512);  // and never lifted
   Plug(d, held.Events());
   ASSERT_TRUE(test::WaitUntil([] { return test::JournalReports().size() == 1; }, 10000, 20)) << Log();
-  EXPECT_EQ(DeviceService::QxctlExit("summary"), 0);
   bed_.Unplug(node_);
   ASSERT_TRUE(test::WaitUntil([] { return DeviceService::QxctlExit("summary") == 3; }, 10000, 20)) << Log();
   const std::vector<test::JournalReport> lifted = test::JournalReports();
@@ -110,8 +109,7 @@ TEST_F(TouchscreenChoice, APluggedTouchscreenIsFollowedAndTheRootsSettingTakenAt
   Plug(d, tap.Events());
   ASSERT_TRUE(test::WaitUntil([] { return test::JournalReports().size() == 2; }, 10000, 20)) << Log();
   EXPECT_EQ(DeviceService::Qxctl("pointer"), "768 192\n");
-  EXPECT_EQ(test::ReadFile(root_.path() + "/device/input.ini").find("Name=QX Plugged Panel") != std::string::npos,
-            true);
+  EXPECT_NE(test::ReadFile(root_.path() + "/device/input.ini").find("Name=QX Plugged Panel"), std::string::npos);
   EXPECT_EQ(DeviceService::Qxctl("input simulated"), "simulated\nInput: simulated\n");
   EXPECT_EQ(DeviceService::QxctlExit("summary"), 0);
 }
