@@ -81,6 +81,7 @@ TEST_F(CompanionProgram, ClosedByThePersonOrEndedBySigtermItDeregistersToo) {
   EXPECT_EQ(ReadSmi().window, -1);
 
   const HWND ended = Start({}, "0");
+  ASSERT_GT(ended / 256, 0);  // never a signal to process 0, this test's whole group
   EXPECT_FALSE(IsWindowVisible(ended));  // started hidden, it stays so
   ::kill(ended / 256, SIGTERM);          // as qxmachine ends the programs of a root
   EXPECT_EQ(ExitCode(ended / 256), 0);
@@ -99,6 +100,7 @@ TEST_F(CompanionProgram, ASecondCopyEndsAndLeavesTheFirstRegistered) {
   EXPECT_EQ(CompanionWindows(), std::vector<HWND>{first});
 
   // A copy that was killed left its registration; the next copy takes its place.
+  ASSERT_GT(first / 256, 0);
   ::kill(first / 256, SIGKILL);
   ExitCode(first / 256);
   const HWND next = Start();
