@@ -159,22 +159,6 @@ TEST_F(Replay, BlankLinesCostNoMemory) {
   EXPECT_LT(peakKb[1] - peakKb[0], 8 * 1024) << "16 MiB of blank lines";
 }
 
-// A closed terminal (SIGHUP) ends a replay as Ctrl-C does: its touch lifts, and the input before
-// it is in force again.
-TEST_F(Replay, AHangUpEndsTheReplayAndLiftsItsTouch) {
-  TouchRecording rec(kPanel);
-  rec.Down(0, 100, 100);
-  for (int i = 1; i <= 100; ++i) rec.Move(i * 100000, 100 + i, 100);
-  rec.Up(10100000);
-  const pid_t replay =
-      test::Spawn({test::Program("qxctl"), "--root", root_.path(), "replay", Write("long", rec.Text())});
-  ASSERT_TRUE(test::WaitUntil([] { return test::JournalReports().size() > 1; }, 10000));
-  const int status = test::KillAndWait(replay, SIGHUP);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  EXPECT_EQ(test::JournalReports().back().touch, 0);
-  EXPECT_EQ(DeviceService::Qxctl("output").rfind("Input: simulated", 0), 0u) << DeviceService::Qxctl("output");
-}
-
 TEST_F(Replay, PlaysAtTheRecordingsPaceOrFaster) {
   TouchRecording rec(kPanel);
   rec.Down(0, 0, 0);
@@ -227,23 +211,33 @@ TEST_F(Replay, WhatRecordWritesReplaysAsTheReportsItRecorded) {
   EXPECT_GE(recorded.size(), 6u);
 }
 
-// A replay belongs to the qxctl that plays it: a second is refused while it plays, and once it is
-// killed the service ends it, lifting its touch and putting the input before it back in force.
-TEST_F(Replay, ASecondIsRefusedAndOneWhoseClientDiesEnds) {
+// A replay belongs to the qxctl that plays it: a second is refused while it plays. A closed
+// terminal (SIGHUP) ends it as Ctrl-C does; a killed qxctl's, the service ends. Either way its touch
+// lifts and the input before it is in force again.
+TEST_F(Replay, ASecondIsRefusedAndOneEndsWithItsClient) {
   TouchRecording rec(kPanel);
   rec.Down(0, 100, 200);
   rec.Up(60000000);
   const std::vector<std::string> replay = {test::Program("qxctl"), "--root", root_.path(), "replay",
                                            Write("held.events", rec.Text())};
-  const pid_t first = test::Spawn(replay);
   const auto touching = [] { return test::DeviceAnswer(IOCTL_SIM_GET_STATUS, SimStatus{}).Touching != 0; };
-  ASSERT_TRUE(test::WaitUntil(touching, 10000));
-  const test::RunResult second = test::Run(replay, {}, 5000);
-  EXPECT_EQ(second.exitCode, 1);
-  EXPECT_NE(second.err.find("another recording is being replayed"), std::string::npos) << second.err;
-  test::KillAndWait(first, SIGKILL);
-  EXPECT_TRUE(test::WaitUntil([&] { return !touching(); }, 10000)) << "the touch stays down";
-  EXPECT_NE(test::DeviceAnswer(IOCTL_SIM_GET_INPUT, SimInput{}).Kind, INPUT_RECORDING);
+  for (const int sig : {SIGHUP, SIGKILL}) {
+    SCOPED_TRACE(sig);
+    const pid_t first = test::Spawn(replay);
+    ASSERT_TRUE(test::WaitUntil(touching, 10000));
+    if (sig == SIGHUP) {
+      const test::RunResult second = test::Run(replay, {}, 5000);
+      EXPECT_EQ(second.exitCode, 1);
+      EXPECT_NE(second.err.find("another recording is being replayed"), std::string::npos) << second.err;
+    }
+    const int status = test::KillAndWait(first, sig);
+    if (sig == SIGHUP) {
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    EXPECT_TRUE(test::WaitUntil([&] { return !touching(); }, 10000)) << "the touch stays down";
+    EXPECT_TRUE(test::WaitUntil(
+        [] { return test::DeviceAnswer(IOCTL_SIM_GET_INPUT, SimInput{}).Kind != INPUT_RECORDING; }, 10000));
+  }
 }
 
 // record checks where it writes before it records: a FIFO or a link is never replaced, a folder
