@@ -81,6 +81,15 @@ class X11PointerTest : public ::testing::Test {
     service->Start();
     unsetenv("DISPLAY");
   }
+  // Where a tap at raw (X, Y) in the Touch Down mode pressed the button on the desktop.
+  std::optional<Point> TapPressedAt(int x, int y) {
+    recorder->Clear();
+    DeviceService::Qxctl("touch " + std::to_string(x) + " " + std::to_string(y));
+    DeviceService::Qxctl("lift");
+    for (const XPointerEvent& e : recorder->WaitForEvents(3))
+      if (e.type == XPointerEvent::kPress) return Point{e.x, e.y};
+    return std::nullopt;
+  }
   // A tap at raw (X, Y): one report, then the lift.
   static void Tap(int x, int y) {
     TouchSample sample{};
@@ -225,6 +234,18 @@ TEST_F(X11PointerTest, TheServiceOutlivesTheXServerAndFindsItAgain) {
   const std::string journal = DeviceService::Qxctl("journal");
   EXPECT_NE(journal.find("DisplayLost Display=" + name), std::string::npos) << journal;
   EXPECT_NE(journal.find("DisplayBack Display=" + name), std::string::npos) << journal;
+}
+
+// A touch where the last one was, after something else moved the pointer: its click lands under
+// the finger, never where the pointer happens to be.
+TEST_F(X11PointerTest, AClickLandsUnderTheFingerWhereverThePointerWasLeft) {
+  DeviceService::Qxctl("set TouchMode=3 RbfEnable=0 SoundMode=1");
+  const std::optional<Point> first = TapPressedAt(500, 400);
+  ASSERT_TRUE(first);
+  test::MovePointer(display.name(), 20, 30);
+  const std::optional<Point> again = TapPressedAt(500, 400);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(std::pair(again->x, again->y), std::pair(first->x, first->y));
 }
 
 // A button the desktop got down is let go whatever came between: a server stopped in the middle
