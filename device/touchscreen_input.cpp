@@ -136,7 +136,8 @@ bool TouchscreenInput::Take(const std::string& node, std::string& why, EvdevTouc
   lastName_ = device_->name();
   lastAxes_ = device_->axes();
   absentWhy_.clear();
-  said_.clear();
+  // A device that keeps failing its reads is said to fail once, not at every try again.
+  if (readErrors_ == 0) said_.clear();
   due_ = Clock::now() + kCheck;
   return true;
 }
@@ -151,6 +152,10 @@ void TouchscreenInput::Wake(Time now, bool readable, TouchPath& path) {
       refused_ = !taken.empty();
       if (refused_) Lose(path, taken, false);
       else Lose(path, error == ENODEV ? "unplugged" : std::strerror(error), error != ENODEV);
+    } else if (device_ && readErrors_ > 0) {
+      readErrors_ = 0;  // read again after failing: back
+      said_.clear();
+      std::fprintf(stderr, "qxwmecomd: touchscreen %s is back\n", device_->Describe().c_str());
     }
   }
   if (!due_ || now < *due_) return;
@@ -164,7 +169,8 @@ void TouchscreenInput::Wake(Time now, bool readable, TouchPath& path) {
   std::string why;
   bool notTouchscreen = false;
   if (Find(why, notTouchscreen)) {
-    std::fprintf(stderr, "qxwmecomd: touchscreen %s is back\n", device_->Describe().c_str());
+    // After read errors it is back once a read succeeds (above).
+    if (readErrors_ == 0) std::fprintf(stderr, "qxwmecomd: touchscreen %s is back\n", device_->Describe().c_str());
     return;
   }
   Say(why + "; the controller reads as absent");

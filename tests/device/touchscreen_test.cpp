@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <sstream>
 
 #include "core/driver_link.h"
 #include "device/pointer_mapping.h"
@@ -56,19 +57,22 @@ class LiveTouchscreen : public ::testing::Test {
   }
 
   // The service under umockdev-run with DEVICE at kNode playing RECORDING's events, told to read
-  // TOUCHSCREEN (kNode, or auto).
-  void Start(const TestTouchscreen& device, const TouchRecording& recording, const std::string& touchscreen = kNode) {
+  // TOUCHSCREEN (kNode, or auto), with the shell's words BEFORE ahead of it.
+  void Start(const TestTouchscreen& device, const TouchRecording& recording, const std::string& touchscreen = kNode,
+             const std::string& before = "") {
     const std::string dir = root_.path();
     test::WriteFile(dir + "/panel.desc", test::Description(device));
     test::WriteFile(dir + "/panel.events", recording.Events());
     std::string why;
     ASSERT_TRUE(test::WriteUmockdevDevice(dir + "/panel.desc", kNode, dir + "/panel", why)) << why;
     // The shell tells where umockdev keeps its /dev, then becomes the service.
-    const std::string service = "echo \"$UMOCKDEV_DIR\" > '" + dir + "/umockdev.dir'; exec '" +
+    const std::string service = "echo \"$UMOCKDEV_DIR\" > '" + dir + "/umockdev.dir'; " + before + "exec '" +
                                 test::Program("qxwmecomd") + "' --root '" + dir + "' --touchscreen " + touchscreen;
     pid_ = test::Spawn(test::UmockdevRun(dir + "/panel", kNode, dir + "/panel.events", {"/bin/sh", "-c", service}),
                        dir + "/service.log");
-    ASSERT_TRUE(test::WaitUntil([] { return DeviceService::QxctlExit("summary") == 0; }, 10000, 20)) << test::ReadFile(dir + "/service.log");
+    // Answered, the controller there or not (exit 3: a device failing from the start).
+    ASSERT_TRUE(test::WaitUntil([] { return DeviceService::QxctlExit("summary") % 3 == 0; }, 10000, 20))
+        << test::ReadFile(dir + "/service.log");
   }
 
   // The report and pointer position the service makes for device values (VX, VY) of DEVICE.
@@ -164,6 +168,34 @@ TEST_F(LiveTouchscreen, UnpluggedTheControllerReadsAsAbsentAndComesBackWithTheDe
   EXPECT_TRUE(test::WaitUntil([] { return DeviceService::QxctlExit("summary") == 0; }, 10000, 20)) << "the controller should be back";
   ASSERT_TRUE(test::WaitUntil([] { return Reports().size() == 2; }, 10000, 20));
   EXPECT_EQ(Reports(), (std::vector<std::string>{Expected(d, 8000, 1000, 1), Expected(d, 8000, 1000, 0)}));
+}
+
+// A touchscreen whose reads fail (not one unplugged) is tried again less and less often, and said
+// to fail once: not closed, opened again and said twice a second for as long as it fails.
+TEST_F(LiveTouchscreen, AFailingDeviceIsTriedAgainLessOftenAndSaidOnce) {
+  TouchRecording rec(kDevices[0]);
+  rec.Hold(0);
+  rec.Down(300000, 1000, 200);
+  rec.Up(350000);
+  const std::string log = root_.path() + "/opens.log", said = root_.path() + "/service.log";
+  Start(kDevices[0], rec, kNode,
+        "export LD_PRELOAD=\"" + test::Program("libqx-failing-reads.so") + ":$LD_PRELOAD\" QX_FAILING_NODE=" + kNode +
+            " QX_FAILING_LOG='" + log + "'; ");
+  std::vector<long long> opens;
+  ASSERT_TRUE(test::WaitUntil(
+      [&] {
+        opens.clear();
+        std::istringstream lines(test::ReadFile(log));
+        for (std::string word; lines >> word;) lines >> opens.emplace_back();
+        return opens.size() >= 4;
+      },
+      20000));
+  // Each pause twice the one before, from half a second: never sooner, however busy the machine.
+  for (std::size_t k = 1; k < opens.size(); ++k)
+    EXPECT_GE(opens[k] - opens[k - 1], 500LL << (k - 1)) << "opening " << k;
+  const std::string text = test::ReadFile(said);
+  EXPECT_EQ(text.find("Input/output error"), text.rfind("Input/output error")) << text;
+  EXPECT_NE(text.find("Input/output error"), std::string::npos) << text;
 }
 
 TEST(Touchscreen, APathThatIsNoTouchscreenIsRefusedAtStart) {
