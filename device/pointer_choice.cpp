@@ -26,7 +26,7 @@ class NoPointer : public PointerOutput {
 };
 
 // An X server on a Wayland session is Xwayland: the desktop's own windows do not follow its
-// pointer, only the X11 programs' windows do; the description says so wherever it is shown.
+// pointer, only the X11 programs' windows do; the output's description says so wherever it is shown.
 class XwaylandPointer : public PointerOutput {
  public:
   explicit XwaylandPointer(std::unique_ptr<X11Pointer> x11) : x11_(std::move(x11)) {}

@@ -89,8 +89,8 @@ std::vector<TouchscreenCandidate> FindTouchscreens(int& unreadable) {
   return found;
 }
 
-bool Names(const std::string& spec, const TouchscreenIdentity& identity) {
-  return spec == identity.name || spec == identity.IdText();
+bool Names(const std::string& named, const TouchscreenIdentity& identity) {
+  return named == identity.name || named == identity.IdText();
 }
 
 const TouchscreenCandidate& ChooseTouchscreen(const std::vector<TouchscreenCandidate>& candidates,

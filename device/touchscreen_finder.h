@@ -24,7 +24,7 @@ std::vector<TouchscreenCandidate> FindTouchscreens(int& unreadable);
 const TouchscreenCandidate& ChooseTouchscreen(const std::vector<TouchscreenCandidate>& candidates,
                                               const TouchscreenIdentity& remembered, std::string& why);
 
-// Whether SPEC (a name, or "vvvv:pppp") names the touchscreen of IDENTITY.
-bool Names(const std::string& spec, const TouchscreenIdentity& identity);
+// Whether NAMED (a name, or "vvvv:pppp") names the touchscreen of IDENTITY.
+bool Names(const std::string& named, const TouchscreenIdentity& identity);
 
 }  // namespace qx
