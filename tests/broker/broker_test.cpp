@@ -7,7 +7,6 @@
 #include <poll.h>
 #include <pwd.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -17,7 +16,6 @@
 #include "host/unix_connect.h"
 #include "tests/support/device_bed.h"
 #include "tests/support/device_service.h"
-#include "tests/support/process.h"
 #include "tests/support/temp_root.h"
 #include "tests/support/test_broker.h"
 #include "tests/support/umockdev_device.h"
@@ -101,19 +99,6 @@ TEST_F(BrokerTest, HandsTheDevicesToTheUserOfTheActiveSessionAlone) {
     std::lock_guard<std::mutex> lock(bed.uinput().mutex);
     EXPECT_EQ(bed.uinput().axes, (std::map<unsigned, std::pair<int, int>>{{ABS_X, {0, 639}}, {ABS_Y, {0, 479}}}));
   }
-  // Another user's device service, with the test's user at the seat, is told why in its log.
-  if (::getuid() != 0) return;
-  broker->SetActive("0");
-  const std::string nobodyRoot = root.path() + "/nobody";
-  ASSERT_EQ(::mkdir(nobodyRoot.c_str(), 0700), 0);
-  ASSERT_EQ(::chown(nobodyRoot.c_str(), 65534, 65534), 0);
-  test::RunResult run = test::Run({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--",
-                                   test::Program("qxwmecomd"), "--root", nobodyRoot, "--pointer", "uinput"},
-                                  {"QX_BROKER=" + broker->socket()});
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.err.find("qxwmecomd: --pointer uinput: the device broker refused: " + NotAtSeat(65534)),
-            std::string::npos)
-      << run.err;
 }
 
 // The pointer's lease takes what a pointer does and drops the rest; the lease is no /dev/uinput,

@@ -31,36 +31,25 @@ std::string Text(const SteadyFilter::Passed& passed) {
   return text;
 }
 
-TEST(SteadyFilter, AStillFingerStaysStillASpikeGoesAStrokeLagsOneReport) {
+// A still finger and a spike, as a desktop gets them, are the X11 pointer's test.
+TEST(SteadyFilter, AStrokeLagsOneReportAndAHeldReportIsLetGo) {
   const struct {
     const char* what;
-    int strength;
     std::vector<Step> steps;
   } cases[] = {
-      {"a still finger trembling within the zone stays where it went down, and lifts there",
-       8,
-       {Down(0, 500, 500, "500,500"), Down(10, 503, 497, ""), Down(20, 497, 502, "500,500"),
-        Down(30, 505, 495, "500,500"), Up(40, 505, 495, "500,500 500,500^")}},
-      {"a single wild report is dropped; its neighbours pass",
-       8,
-       {Down(0, 500, 500, "500,500"), Down(10, 502, 501, ""), Down(20, 800, 300, "500,500"), Down(30, 501, 499, ""),
-        Up(40, 501, 499, "500,500 500,500^")}},
       {"a stroke leaves the zone at once, one report behind the finger",
-       8,
        {Down(0, 100, 100, "100,100"), Down(10, 120, 100, ""), Down(20, 140, 100, "120,100"),
         Down(30, 160, 100, "140,100"), Up(40, 160, 100, "160,100 160,100^")}},
       {"a fast stroke is no spike: its reports are far from each other",
-       8,
        {Down(0, 100, 100, "100,100"), Down(10, 300, 100, ""), Down(20, 500, 100, "300,100"),
         Up(30, 500, 100, "500,100 500,100^")}},
       {"a report held with none after it is let go once the hold limit passes",
-       8,
        {Down(0, 100, 100, "100,100"), Down(10, 150, 100, ""), Wake(39, ""), Wake(40, "150,100"), Down(50, 153, 100, ""),
         Wake(80, "150,100")}},
   };
   for (const auto& c : cases) {
     SteadyFilter filter;
-    filter.SetStrength(c.strength);
+    filter.SetStrength(8);
     const auto start = std::chrono::steady_clock::now();
     for (std::size_t i = 0; i < c.steps.size(); ++i) {
       const Step& s = c.steps[i];

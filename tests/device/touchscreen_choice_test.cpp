@@ -48,7 +48,7 @@ class TouchscreenChoice : public ::testing::Test {
 // What udev calls a touchscreen is taken, INPUT_PROP_DIRECT or not; where udev gives no
 // properties the device's own axes and buttons decide, as udev's test would.
 TEST_F(TouchscreenChoice, AutoTakesTouchscreensWithOrWithoutDirectTouchAndPassesOverTouchpadsAndTablets) {
-  struct Case {
+  struct Plugged {
     const char* what;
     TestTouchscreen device;
     const char* udev;
@@ -58,7 +58,7 @@ TEST_F(TouchscreenChoice, AutoTakesTouchscreensWithOrWithoutDirectTouchAndPasses
   const TestTouchscreen indirect{"QX Indirect Panel", 0, 9600, 0, 7200, 2, false};
   TestTouchscreen touchpad{"QX Pad", 0, 1200, 0, 800, 2, false, Kind::kTouchpad};
   TestTouchscreen tablet{"QX Pen", 0, 20000, 0, 12000, 0, false, Kind::kTablet};
-  const Case cases[] = {
+  const Plugged cases[] = {
       {"direct, udev's word", direct, test::kUdevTouchscreen, true},
       {"not direct, udev's word", indirect, test::kUdevTouchscreen, true},
       {"not direct, no udev", indirect, test::kUdevNone, true},
@@ -67,7 +67,7 @@ TEST_F(TouchscreenChoice, AutoTakesTouchscreensWithOrWithoutDirectTouchAndPasses
       {"tablet, udev's word", tablet, test::kUdevTablet, false},
       {"tablet, no udev", tablet, test::kUdevNone, false},
   };
-  for (const Case& c : cases) {
+  for (const Plugged& c : cases) {
     SCOPED_TRACE(c.what);
     Plug(c.device, "", c.udev);
     Start({"--touchscreen", "auto"});

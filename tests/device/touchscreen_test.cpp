@@ -186,7 +186,7 @@ TEST_F(LiveTouchscreen, AFailingDeviceIsTriedAgainLessOftenAndSaidOnce) {
       [&] {
         opens.clear();
         std::istringstream lines(test::ReadFile(log));
-        for (std::string word; lines >> word;) lines >> opens.emplace_back();
+        for (long long ms; lines >> ms;) opens.push_back(ms);
         return opens.size() >= 4;
       },
       20000));

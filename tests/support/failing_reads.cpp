@@ -1,7 +1,7 @@
 // libqx-failing-reads.so, preloaded into a program: every read of the device node named by
 // QX_FAILING_NODE fails with EIO, as a failing device's does, and each opening of that node is
-// written to QX_FAILING_LOG as a line "open MS", MS its time on the monotonic clock. Preloaded ahead of umockdev's library, it sees the
-// node's own path and passes everything else on.
+// written to QX_FAILING_LOG as a line: its time on the monotonic clock, in ms. Preloaded
+// ahead of umockdev's library, it sees the node's own path and passes everything else on.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <time.h>
@@ -31,35 +31,23 @@ void Opened(const char* path, int fd) {
   if (const char* log = std::getenv("QX_FAILING_LOG"); FILE* f = log ? std::fopen(log, "a") : nullptr) {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    std::fprintf(f, "open %lld\n", static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000);
+    std::fprintf(f, "%lld\n", static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000);
     std::fclose(f);
   }
-}
-
-int OpenThrough(const char* name, const char* path, int flags, std::va_list modes) {
-  const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(modes, mode_t) : 0;
-  const int fd = Next<int (*)(const char*, int, ...)>(name)(path, flags, mode);
-  Opened(path, fd);
-  return fd;
 }
 
 }  // namespace
 
 extern "C" {
 
+// The service opens its nodes with open(), never open64() or openat().
 int open(const char* path, int flags, ...) {
   std::va_list modes;
   va_start(modes, flags);
-  const int fd = OpenThrough("open", path, flags, modes);
+  const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(modes, mode_t) : 0;
   va_end(modes);
-  return fd;
-}
-
-int open64(const char* path, int flags, ...) {
-  std::va_list modes;
-  va_start(modes, flags);
-  const int fd = OpenThrough("open64", path, flags, modes);
-  va_end(modes);
+  const int fd = Next<int (*)(const char*, int, ...)>("open")(path, flags, mode);
+  Opened(path, fd);
   return fd;
 }
 
