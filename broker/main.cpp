@@ -2,6 +2,7 @@
 // /run/qx-com/broker, as a user of its own in a sandbox (package/systemd/qx-com-broker.*): it
 // opens the devices the person's device service needs and hands them over, to the user of the
 // seat's active session alone (docs/device-broker.md).
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <sys/socket.h>
@@ -56,10 +57,14 @@ int Usage(int code, const std::string& what = "") {
   return code;
 }
 
-// The socket systemd passed, else one made at PATH (its folder made when missing).
+// The socket systemd passed, else one made at PATH (its folder made when missing). Either is
+// non-blocking: the broker accepts until none is left waiting, and systemd's socket comes blocking.
 qx::UniqueFd Listen(const std::string& path) {
-  if (sd_listen_fds(1) == 1 && sd_is_socket_unix(SD_LISTEN_FDS_START, SOCK_SEQPACKET, 1, nullptr, 0) > 0)
+  if (sd_listen_fds(1) == 1 && sd_is_socket_unix(SD_LISTEN_FDS_START, SOCK_SEQPACKET, 1, nullptr, 0) > 0) {
+    const int flags = ::fcntl(SD_LISTEN_FDS_START, F_GETFL);
+    if (flags < 0 || ::fcntl(SD_LISTEN_FDS_START, F_SETFL, flags | O_NONBLOCK) != 0) return {};
     return qx::UniqueFd(SD_LISTEN_FDS_START);
+  }
   sockaddr_un addr{};
   if (path.size() >= sizeof addr.sun_path) return {};
   addr.sun_family = AF_UNIX;

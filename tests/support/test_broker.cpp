@@ -1,26 +1,45 @@
 #include "tests/support/test_broker.h"
 
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <stdexcept>
 
 #include "tests/support/process.h"
 #include "tests/support/temp_root.h"
-#include "tests/support/wait.h"
 
 namespace qx::test {
 
+namespace {
+
+// The broker's socket as its socket unit makes it: a blocking listener every user may reach.
+int ListeningSocket(const std::string& path) {
+  const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
+  if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 16) != 0)
+    throw std::runtime_error("cannot listen on " + path);
+  ::chmod(path.c_str(), 0666);
+  return fd;
+}
+
+}  // namespace
+
+// Started as systemd starts it: handed its listening socket as descriptor 3 (LISTEN_FDS).
 TestBroker::TestBroker(DeviceBed& bed, const std::string& folder, uid_t active)
     : folder_(folder), socket_(folder + "/broker") {
   ::chmod(folder.c_str(), 0755);
   SetActive(std::to_string(active));
-  bed.Preloaded([&] {
-    pid_ = Spawn({Program("qx-com-broker"), "--socket", socket_, "--seat-file", folder_ + "/seat"},
-                 folder_ + "/broker.log");
-  });
-  struct stat st {};
-  WaitUntil([&] { return ::stat(socket_.c_str(), &st) == 0; }, 10000);
+  const int listener = ListeningSocket(socket_);
+  const std::string start = "exec 3<&" + std::to_string(listener) + "; LISTEN_PID=$$ LISTEN_FDS=1 exec '" +
+                            Program("qx-com-broker") + "' --seat-file '" + folder_ + "/seat'";
+  bed.Preloaded([&] { pid_ = Spawn({"/bin/bash", "-c", start}, folder_ + "/broker.log"); });
+  ::close(listener);
 }
 
 TestBroker::~TestBroker() {

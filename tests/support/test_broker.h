@@ -13,7 +13,7 @@ namespace qx::test {
 class TestBroker {
  public:
   // Started in FOLDER (which others may reach: the socket is for every user) with ACTIVE the
-  // user of every seat's active session; waits until it listens.
+  // user of every seat's active session, as its socket unit starts it.
   TestBroker(DeviceBed& bed, const std::string& folder, uid_t active);
   ~TestBroker();
   TestBroker(const TestBroker&) = delete;
