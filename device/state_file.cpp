@@ -16,19 +16,20 @@ namespace {
 constexpr char kMagic[4] = {'Q', 'X', 'D', 'V'};
 // Version 1: magic, version, present, block, crc32. Version 2 adds the fingerprint of the initial
 // settings taken (8 bytes, little-endian) before the crc32; a version 1 file reads as none taken.
-// Version 3 adds the rotation code the calibration was made at (1 byte, -1 not known) after it,
-// then the touch options (TouchOptions, 8 bytes); an older file reads as not known, with the
-// default options.
-constexpr std::uint8_t kVersion = 3;
+// Version 3 adds the rotation code the calibration was made at (1 byte, -1 not known) after it;
+// version 4 the touch options (TouchOptions, 8 bytes) after that. An older file reads as not
+// known, with the default options.
+constexpr std::uint8_t kVersion = 4;
 constexpr std::size_t kVersion1Size = 4 + 1 + 1 + sizeof(SettingsBlock) + 4;
 constexpr std::size_t kVersion2Size = kVersion1Size + 8;
-constexpr std::size_t kFileSize = kVersion2Size + 1 + sizeof(TouchOptions);
+constexpr std::size_t kVersion3Size = kVersion2Size + 1;
+constexpr std::size_t kFileSize = kVersion3Size + sizeof(TouchOptions);
 constexpr std::size_t kFingerprintAt = 6 + sizeof(SettingsBlock);
 constexpr std::size_t kCalibratedAt = kFingerprintAt + 8;
 constexpr std::size_t kOptionsAt = kCalibratedAt + 1;
 
 std::size_t SizeOfVersion(std::uint8_t version) {
-  return version == 1 ? kVersion1Size : version == 2 ? kVersion2Size : kFileSize;
+  return version == 1 ? kVersion1Size : version == 2 ? kVersion2Size : version == 3 ? kVersion3Size : kFileSize;
 }
 
 std::uint32_t ReadU32(const std::uint8_t* p) {
@@ -132,8 +133,8 @@ std::optional<StoredState> StateFile::Load() const {
   StoredState s;
   s.present = data[5] != 0;
   std::memcpy(&s.block, data.data() + 6, sizeof(SettingsBlock));
+  if (size >= kVersion3Size) s.calibratedAt = static_cast<std::int8_t>(data[kCalibratedAt]);
   if (size == kFileSize) {
-    s.calibratedAt = static_cast<std::int8_t>(data[kCalibratedAt]);
     std::memcpy(&s.options, data.data() + kOptionsAt, sizeof s.options);
     // Values no service wrote: the defaults.
     if (!OptionsValid(s.options)) s.options = DefaultOptions();

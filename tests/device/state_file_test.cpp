@@ -1,6 +1,7 @@
 #include "device/state_file.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstring>
 #include <filesystem>
@@ -47,6 +48,30 @@ TEST(StateFile, ADamagedFileIsSetAsideNotTrusted) {
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_EQ(ReadFile(path + ".damaged"), bad) << "the damaged file is kept for a person to look at";
   }
+}
+
+// A file an earlier service wrote (version 3: the rotation, no touch options) keeps its settings
+// and the rotation; the options are the defaults.
+TEST(StateFile, AFileWithoutTheTouchOptionsLoads) {
+  TempRoot root;
+  const std::string path = root.path() + "/settings.bin";
+  StateFile file(path);
+  StoredState s = DefaultState();
+  s.block.SpeedH = 17;
+  s.calibratedAt = 1;
+  s.options.TouchOn = 0;
+  ASSERT_TRUE(file.Save(s));
+  std::string bytes = ReadFile(path);
+  bytes.resize(bytes.size() - 4 - sizeof(TouchOptions));
+  bytes[4] = 3;
+  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
+  for (int i = 0; i < 4; ++i) bytes += static_cast<char>(crc >> (8 * i));
+  WriteFile(path, bytes);
+  const auto back = file.Load();
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->block.SpeedH, 17);
+  EXPECT_EQ(back->calibratedAt, 1);
+  EXPECT_EQ(back->options.TouchOn, DefaultOptions().TouchOn);
 }
 
 }  // namespace
