@@ -4,7 +4,6 @@
 
 #include "device/uinput_pointer.h"
 #include "device/x11_pointer.h"
-#include "host/desktop.h"
 
 namespace qx {
 
@@ -25,25 +24,6 @@ class NoPointer : public PointerOutput {
   std::string description_;
 };
 
-// An X server on a Wayland session is Xwayland: the desktop's own windows do not follow its
-// pointer, only the X11 programs' windows do; the output's description says so wherever it is shown.
-class XwaylandPointer : public PointerOutput {
- public:
-  explicit XwaylandPointer(std::unique_ptr<X11Pointer> x11) : x11_(std::move(x11)) {}
-  void Perform(const PointerAction& action) override { x11_->Perform(action); }
-  std::optional<Time> NextDue() const override { return x11_->NextDue(); }
-  void Wake(Time now) override { x11_->Wake(now); }
-  std::string Describe() const override { return x11_->Describe() + " (x11 on a Wayland session: X11 windows only)"; }
-
- private:
-  std::unique_ptr<X11Pointer> x11_;
-};
-
-std::unique_ptr<PointerOutput> OnThisSession(std::unique_ptr<X11Pointer> x11) {
-  if (!WaylandSession()) return x11;
-  return std::make_unique<XwaylandPointer>(std::move(x11));
-}
-
 std::string DisplayName() {
   const char* display = std::getenv("DISPLAY");
   return display ? display : "";
@@ -56,7 +36,7 @@ std::unique_ptr<PointerOutput> Auto(const SettingsBlock& screen, const ScreenPla
   std::string x11Why = "DISPLAY not set";
   if (!display.empty()) {
     auto x11 = std::make_unique<X11Pointer>(display, screen, placement, journal);
-    if (x11->Connect(kStartWait)) return OnThisSession(std::move(x11));
+    if (x11->Connect(kStartWait)) return x11;
     x11Why = x11->why();
   }
   return std::make_unique<NoPointer>("none (uinput: " + uinputWhy + "; x11: " + x11Why + ")");
@@ -83,7 +63,7 @@ std::unique_ptr<PointerOutput> ChoosePointerOutput(const std::string& choice, co
     }
     auto x11 = std::make_unique<X11Pointer>(display, screen, placement, journal);
     x11->Connect(kStartWait);
-    return OnThisSession(std::move(x11));
+    return x11;
   }
   error = "no pointer output '" + choice + "'";
   return nullptr;

@@ -8,6 +8,8 @@
 
 #include <cstdio>
 
+#include "host/desktop.h"
+
 namespace qx {
 
 namespace {
@@ -43,7 +45,12 @@ void WatchDevices(Display* d, bool watch) {
 
 X11Pointer::X11Pointer(std::string displayName, const SettingsBlock& screen, const ScreenPlacement& placement,
                        Journal& journal)
-    : name_(std::move(displayName)), screen_(screen), placement_(placement), journal_(journal), why_("not opened yet") {
+    : name_(std::move(displayName)),
+      onWayland_(WaylandSession()),
+      screen_(screen),
+      placement_(placement),
+      journal_(journal),
+      why_("not opened yet") {
   XSetErrorHandler(IgnoreError);
   XSetIOErrorHandler(IgnoreIoError);
 }
@@ -212,12 +219,11 @@ void X11Pointer::ReadIncoming() {
 int X11Pointer::Descriptor() const { return display_ && hidden_ ? ConnectionNumber(display_) : -1; }
 
 std::string X11Pointer::Describe() const {
+  std::string said = "none (x11: " + why_ + "; trying again every " + std::to_string(kRetry.count()) + " s)";
+  if (display_) said = "x11 on " + name_;
   if (display_ && hideCursor_)
-    return "x11 on " + name_ +
-           (opened_.canHide ? ", the cursor hidden during touches"
-                            : ", cannot hide the cursor (no XFixes 4 or XInput 2)");
-  if (display_) return "x11 on " + name_;
-  return "none (x11: " + why_ + "; trying again every " + std::to_string(kRetry.count()) + " s)";
+    said += opened_.canHide ? ", the cursor hidden during touches" : ", cannot hide the cursor (no XFixes 4 or XInput 2)";
+  return onWayland_ ? said + " (x11 on a Wayland session: X11 windows only)" : said;
 }
 
 std::optional<PointerOutput::Time> X11Pointer::NextDue() const {

@@ -55,7 +55,8 @@ class X11Pointer : public PointerOutput {
   const std::string& why() const { return why_; }
 
   void Perform(const PointerAction& action) override;
-  // "x11 on :99", or "none (x11: <why>; trying again every 3 s)".
+  // "x11 on :99", or "none (x11: <why>; trying again every 3 s)"; on a Wayland session, where the
+  // X server is Xwayland, the desktop's own windows do not follow its pointer, and it says so.
   std::string Describe() const override;
   std::optional<Time> NextDue() const override;
   void Wake(Time now) override;
@@ -97,6 +98,7 @@ class X11Pointer : public PointerOutput {
   short Ready(short events) const;
 
   std::string name_;
+  const bool onWayland_;
   const SettingsBlock& screen_;
   const ScreenPlacement& placement_;
   Journal& journal_;
