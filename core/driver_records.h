@@ -265,7 +265,7 @@ struct RequestEntry {
   // core/settings_fields, in the order the journal lists them. Empty for every other request.
   std::vector<std::string> fields;
   // The same fields, looked up once when the table is made.
-  FieldList taken;
+  FieldList taken{};
 };
 
 // The request table, one row a request. A new Set request is one more row here: the service

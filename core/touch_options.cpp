@@ -29,16 +29,7 @@ const Option* Find(const std::string& name) {
   return nullptr;
 }
 
-// The options are packed, and may lie at any address (inside a record, a file's bytes): a field is
-// reached through a copy of them aligned for their widest field.
-struct alignas(std::uint16_t) Aligned {
-  TouchOptions options;
-};
-
-long ValueOf(const TouchOptions& options, const Option& o) {
-  const Aligned a{options};
-  return o.u8 ? a.options.*o.u8 : a.options.*o.u16;
-}
+long ValueOf(const TouchOptions& options, const Option& o) { return o.u8 ? options.*o.u8 : options.*o.u16; }
 
 }  // namespace
 
@@ -65,10 +56,8 @@ std::string SetOption(TouchOptions& options, const std::string& name, const std:
   const std::optional<long> v = ParseFieldNumber(value);
   if (!v || *v < 0 || *v > o->most)
     return "bad value '" + value + "' for " + o->name + " (0 to " + std::to_string(o->most) + ")";
-  Aligned a{options};
-  if (o->u8) a.options.*o->u8 = static_cast<std::uint8_t>(*v);
-  else a.options.*o->u16 = static_cast<std::uint16_t>(*v);
-  options = a.options;
+  if (o->u8) options.*o->u8 = static_cast<std::uint8_t>(*v);
+  else options.*o->u16 = static_cast<std::uint16_t>(*v);
   return "";
 }
 

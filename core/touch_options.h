@@ -15,7 +15,7 @@ namespace qx {
 // The steady-finger filter's strength at most: a dead zone of 64 raw units each way.
 inline constexpr int kMaxSteadyFinger = 64;
 
-#pragma pack(push, 1)
+// Laid out as the wire and the state file hold it, without padding (the static_assert holds it).
 struct TouchOptions {
   std::uint8_t TouchOn;        // 1: touches reach the pointer outputs; 0: they reach none
   std::uint8_t DoubleTap;      // 1: a second tap soon after a first clicks where the first did
@@ -24,7 +24,6 @@ struct TouchOptions {
   std::uint16_t SteadyFinger;  // 0: off; else the dead zone in raw units, 1..kMaxSteadyFinger
   std::uint16_t Reserved;      // kept as it came
 };
-#pragma pack(pop)
 static_assert(sizeof(TouchOptions) == 8);
 
 // What a root starts with: touches on, the double tap on, the filter off, the cursor shown.

@@ -187,8 +187,8 @@ TEST_F(RbfOnSway, StandsInItsOutputsCornerAboveALaterWindow) {
     const pid_t later = SpawnProgram({Program("bus_test_window"), "--caption", "Later"}, "later.log", env);
     ASSERT_TRUE(WaitUntil(
         [&] {
-          const std::vector<QJsonObject> later = NodesNamed(sway->Tree(), "Later");
-          return !later.empty() && RectOf(later[0]).contains(corner);
+          const std::vector<QJsonObject> nodes = NodesNamed(sway->Tree(), "Later");
+          return !nodes.empty() && RectOf(nodes[0]).contains(corner);
         },
         10000));
     const QImage shown = sway->Screenshot("HEADLESS-1").copy(corner);
