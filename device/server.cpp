@@ -118,10 +118,7 @@ DeviceServer::DeviceServer(std::string socketPath, Controller& controller, Touch
     : path_(std::move(socketPath)),
       controller_(controller),
       touch_(touch),
-      wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
-  // See GiveMemoryBackWhenQuiet: set before the clients' threads allocate.
-  mallopt(M_ARENA_MAX, 1);
-}
+      wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 DeviceServer::~DeviceServer() {
   if (listenFd_ >= 0) {

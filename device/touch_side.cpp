@@ -96,8 +96,7 @@ void TouchSide::AppendPollEntries(std::vector<pollfd>& fds) const {
 }
 
 bool TouchSide::HasDescriptors() const {
-  return (desktop_ && desktop_->Descriptor() >= 0) ||
-         std::any_of(inputs_.begin(), inputs_.end(), [](const TouchInput* in) { return in->Descriptor() >= 0; });
+  return std::any_of(inputs_.begin(), inputs_.end(), [](const TouchInput* in) { return in->Descriptor() >= 0; });
 }
 
 std::optional<TouchSide::Time> TouchSide::NextDue() const {
