@@ -47,11 +47,9 @@ void TakeDescriptors(msghdr& header, UniqueFd& fd) {
 }  // namespace
 
 bool Send(int socket, std::uint32_t first, std::string_view payload, int fd) {
-  std::string frame;
-  Put32(frame, first);
-  Put32(frame, static_cast<std::uint32_t>(payload.size()));
-  frame.append(payload);
-  iovec io{frame.data(), frame.size()};
+  std::vector<std::uint8_t> bytes = frame::Encode(first, reinterpret_cast<const std::uint8_t*>(payload.data()),
+                                                  static_cast<std::uint32_t>(payload.size()));
+  iovec io{bytes.data(), bytes.size()};
   msghdr header{};
   header.msg_iov = &io;
   header.msg_iovlen = 1;
@@ -68,7 +66,7 @@ bool Send(int socket, std::uint32_t first, std::string_view payload, int fd) {
   ssize_t sent;
   do sent = ::sendmsg(socket, &header, MSG_NOSIGNAL);
   while (sent < 0 && errno == EINTR);
-  return sent == static_cast<ssize_t>(frame.size());
+  return sent == static_cast<ssize_t>(bytes.size());
 }
 
 bool Receive(int socket, Message& message, bool takeFd) {
