@@ -107,7 +107,7 @@ void Broker::GrantPointer(Asking& asking, const std::string& payload) {
     return Refuse(asking, broker::kRefused, why);
   for (Lease& l : leases_)
     if (l.pointer && l.uid == asking.uid && !l.ended) End(l, "another pointer device was asked for");
-  if (leases_.size() >= kMaxLeases) return Refuse(asking, broker::kRefused, "too many devices are handed out");
+  if (LeasesFull()) return Refuse(asking, broker::kRefused, "too many devices are handed out");
   UniqueFd uinput(::open("/dev/uinput", O_WRONLY | O_NONBLOCK | O_CLOEXEC));
   const int rc = uinput ? MakeUinputPointer(uinput.get(), width, height) : -errno;
   if (rc) return Refuse(asking, broker::kRefused, std::string("cannot make the pointer device: ") + std::strerror(-rc));
@@ -123,11 +123,17 @@ void Broker::GrantPointer(Asking& asking, const std::string& payload) {
   Keep(asking, std::move(lease), node, -1);
 }
 
+// Leases ended in this round (a pointer given up for a new one) no longer count.
+bool Broker::LeasesFull() const {
+  return std::count_if(leases_.begin(), leases_.end(), [](const Lease& l) { return !l.ended; }) >=
+         static_cast<std::ptrdiff_t>(kMaxLeases);
+}
+
 void Broker::GrantTouchscreen(Asking& asking, const std::string& path) {
   // Nothing is opened for a user who is refused.
   GateAnswer gate = CheckTouchscreen(path);
   std::string why = gate.why.empty() ? seats_.Refusal(asking.uid, gate.seat) : gate.why;
-  if (why.empty() && leases_.size() >= kMaxLeases) why = "too many devices are handed out";
+  if (why.empty() && LeasesFull()) why = "too many devices are handed out";
   if (why.empty()) {
     OpenTouchscreen(path, gate);
     why = gate.why;

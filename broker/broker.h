@@ -59,6 +59,7 @@ class Broker {
   void Refuse(Asking& asking, std::uint32_t answer, const std::string& why);
   // Keeps LEASE once the grant's reply is sent with FD beside it; else gives the device up.
   void Keep(Asking& asking, Lease lease, const std::string& node, int fd);
+  bool LeasesFull() const;
   // What came on a lease: a pointer's events, else the end of it.
   void Serve(Lease& lease);
   // The seats changed: the leases of users no longer at their device's seat end.

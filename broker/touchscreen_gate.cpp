@@ -54,11 +54,14 @@ bool SameNode(int fd, const std::string& path) {
          opened.st_dev == named.st_dev && opened.st_ino == named.st_ino && ::ioctl(fd, EVIOCGVERSION, &version) == 0;
 }
 
+// PATH as a refusal quotes it: short enough that the answer fits a message.
+std::string Quoted(const std::string& path) { return path.size() <= 64 ? path : path.substr(0, 64) + "..."; }
+
 // The checks of PATH before it is opened: "" when it names an input device node, ST its lstat;
 // NEVER when it never will.
 std::string NodeRefusal(const std::string& path, struct stat& st, bool& never) {
   never = true;
-  if (!EventPath(path)) return "only /dev/input/eventN is opened, not '" + path + "'";
+  if (!EventPath(path)) return "only /dev/input/eventN is opened, not '" + Quoted(path) + "'";
   if (::lstat(path.c_str(), &st) != 0) {
     never = false;  // a device not plugged in yet
     return path + ": " + std::strerror(errno);
