@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 #include "broker/touchscreen_gate.h"
 #include "host/uinput_device.h"
@@ -83,9 +84,20 @@ void Broker::Accept() {
     bool known = false;
     const uid_t uid = PeerUid(socket.get(), known);
     if (!known) continue;
-    if (asking_.size() >= kMaxAsking) asking_.erase(asking_.begin());  // the one waiting longest
+    if (asking_.size() >= kMaxAsking) MakeRoom();
     asking_.push_back({std::move(socket), uid, Clock::now() + kRequestWait});
   }
+}
+
+// The connection waiting longest of the user with the most waiting goes: a user who keeps the
+// queue full pushes out their own, never the seat's user's one request.
+void Broker::MakeRoom() {
+  std::map<uid_t, int> waiting;
+  for (const Asking& a : asking_) ++waiting[a.uid];
+  const uid_t most = std::max_element(waiting.begin(), waiting.end(), [](const auto& a, const auto& b) {
+                       return a.second < b.second;
+                     })->first;
+  asking_.erase(std::find_if(asking_.begin(), asking_.end(), [most](const Asking& a) { return a.uid == most; }));
 }
 
 void Broker::Answer(Asking& asking) {

@@ -60,6 +60,7 @@ class Broker {
   // Keeps LEASE once the grant's reply is sent with FD beside it; else gives the device up.
   void Keep(Asking& asking, Lease lease, const std::string& node, int fd);
   bool LeasesFull() const;
+  void MakeRoom();
   // What came on a lease: a pointer's events, else the end of it.
   void Serve(Lease& lease);
   // The seats changed: the leases of users no longer at their device's seat end.
