@@ -120,8 +120,8 @@ void Broker::GrantPointer(Asking& asking, const std::string& payload) {
   for (Lease& l : leases_)
     if (l.pointer && l.uid == asking.uid && !l.ended) End(l, "another pointer device was asked for");
   if (LeasesFull()) return Refuse(asking, broker::kRefused, "too many devices are handed out");
-  UniqueFd uinput(::open("/dev/uinput", O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-  const int rc = uinput ? MakeUinputPointer(uinput.get(), width, height) : -errno;
+  UniqueFd uinput;
+  const int rc = MakeUinputPointer(uinput, width, height);
   if (rc) return Refuse(asking, broker::kRefused, std::string("cannot make the pointer device: ") + std::strerror(-rc));
   Lease lease;
   lease.pointer = true;

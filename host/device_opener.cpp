@@ -74,8 +74,8 @@ std::unique_ptr<PointerDevice> PointerDevice::Make(int width, int height, std::s
 }
 
 std::unique_ptr<PointerDevice> PointerDevice::MakeHere(int width, int height, std::string& why) {
-  UniqueFd fd(::open("/dev/uinput", O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-  const int rc = fd ? MakeUinputPointer(fd.get(), width, height) : -errno;
+  UniqueFd fd;
+  const int rc = MakeUinputPointer(fd, width, height);
   if (rc == 0) {
     std::string node = UinputNode(fd.get());
     return std::unique_ptr<PointerDevice>(new PointerDevice(std::move(fd), false, std::move(node)));

@@ -1,6 +1,7 @@
 #include "host/uinput_device.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <linux/uinput.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -25,8 +26,11 @@ int SetAxis(int fd, int code, int size) {
 
 }  // namespace
 
-int MakeUinputPointer(int fd, int width, int height) {
+int MakeUinputPointer(UniqueFd& device, int width, int height) {
   if (width < 1 || height < 1 || width > kMaxPointerAxis || height > kMaxPointerAxis) return -EINVAL;
+  device.reset(::open("/dev/uinput", O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!device) return -errno;
+  const int fd = device.get();
   // The codes the device has, each step stopping at the first that fails.
   int rc = Set(fd, UI_SET_EVBIT, EV_KEY);
   if (!rc) rc = Set(fd, UI_SET_KEYBIT, BTN_LEFT);

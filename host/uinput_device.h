@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "host/unique_fd.h"
+
 namespace qx {
 
 inline constexpr char kPointerDeviceName[] = "QX-COM touch pointer";
@@ -22,9 +24,9 @@ struct PointerEvent {
   std::int32_t value = 0;
 };
 
-// Makes the pointer device on FD (/dev/uinput, opened for writing) with ABS_X 0..WIDTH - 1 and
-// ABS_Y 0..HEIGHT - 1 (each 1..kMaxPointerAxis); 0, or the negative errno of the step that failed.
-int MakeUinputPointer(int fd, int width, int height);
+// Opens /dev/uinput into FD and makes the pointer device on it, with ABS_X 0..WIDTH - 1 and ABS_Y
+// 0..HEIGHT - 1 (each 1..kMaxPointerAxis); 0, or the negative errno of the step that failed.
+int MakeUinputPointer(UniqueFd& fd, int width, int height);
 
 // The event node of the device made on FD ("/dev/input/event7"); "" when sysfs does not say.
 std::string UinputNode(int fd);
