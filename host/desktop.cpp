@@ -151,11 +151,13 @@ DesktopChangeHook SetDesktopChangeHook(DesktopChangeHook hook) {
 
 bool WaylandSession() { return !Variable("WAYLAND_DISPLAY").empty() || Variable("XDG_SESSION_TYPE") == "wayland"; }
 
-bool GnomeDesktop() {
-  // A list of names (ubuntu:GNOME), compared as the desktop entries' OnlyShowIn compares them.
+bool GnomeDesktop() { return DesktopNamed("GNOME"); }
+
+bool DesktopNamed(std::string_view name) {
+  // Compared as the desktop entries' OnlyShowIn compares them.
   for (std::string_view desktops = Variable("XDG_CURRENT_DESKTOP"); !desktops.empty();) {
     const std::size_t end = desktops.find(':');
-    if (desktops.substr(0, end) == "GNOME") return true;
+    if (desktops.substr(0, end) == name) return true;
     desktops = end == std::string_view::npos ? std::string_view() : desktops.substr(end + 1);
   }
   return false;

@@ -20,6 +20,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "host/win_types.h"
 
@@ -83,6 +84,8 @@ DesktopChangeHook SetDesktopChangeHook(DesktopChangeHook hook);
 // (XDG_CURRENT_DESKTOP names it), whose window manager honours an X11 window's place and "above".
 bool WaylandSession();
 bool GnomeDesktop();
+// Whether XDG_CURRENT_DESKTOP's list (ubuntu:GNOME) names the desktop NAME.
+bool DesktopNamed(std::string_view name);
 
 // The folder that holds the live values (<root>/run/desktop, made on demand): a window system
 // watches it to follow the changes other processes make.
