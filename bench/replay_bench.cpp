@@ -49,18 +49,6 @@ int Counter() {
   return status.Counter;
 }
 
-// The steady-finger filter's strength from now on (0: off).
-bool SetSteadyFinger(int strength) {
-  qx::TouchOptions options{};
-  qx::DWORD n = 0;
-  if (!qx::DeviceIoControl(qx::DriverHandle, qx::IOCTL_SIM_GET_OPTIONS, &options, sizeof options, &options,
-                           sizeof options, &n, nullptr))
-    return false;
-  options.SteadyFinger = static_cast<std::uint16_t>(strength);
-  return qx::DeviceIoControl(qx::DriverHandle, qx::IOCTL_SIM_SET_OPTIONS, &options, sizeof options, &options,
-                             sizeof options, &n, nullptr);
-}
-
 // A finger down, 9,998 moves across a 4096 x 4096 panel, up: 10,000 reports, 100 a second.
 std::string Recording() {
   const TestTouchscreen panel{"QX Bench Panel", 0, 4095, 0, 4095, 0};
@@ -87,7 +75,8 @@ int main(int argc, char** argv) {
   std::vector<double> rates[2], cpu[2];
   for (int run = 0; run < runs; ++run) {
     for (int k = 0; k < 2; ++k) {
-      if (!SetSteadyFinger(strengths[k])) {
+      const std::string steady = "SteadyFinger=" + std::to_string(strengths[k]);
+      if (Run({Program("qxctl"), "--root", root.path(), "set", steady}).exitCode != 0) {
         std::fprintf(stderr, "bench_replay: the service did not take SteadyFinger=%d\n", strengths[k]);
         return 1;
       }
