@@ -250,7 +250,9 @@ File OpenRecording(const std::string& path, std::string& why) {
     return nullptr;
   }
   if (!S_ISREG(st.st_mode) || st.st_size > kMaxRecordingBytes) {
-    why = path + (S_ISREG(st.st_mode) ? ": larger than a recording can be (256 MiB)" : ": not a regular file");
+    why = path + (S_ISREG(st.st_mode)
+                      ? ": larger than a recording can be (" + std::to_string(kMaxRecordingBytes >> 20) + " MiB)"
+                      : std::string(": not a regular file"));
     ::close(fd);
     return nullptr;
   }
