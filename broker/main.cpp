@@ -27,12 +27,7 @@ namespace {
 
 int Usage(int code, const std::string& what = "") {
   if (code) {
-    std::fprintf(stderr,
-                 "qx-com-broker: %s\n"
-                 "Usage: qx-com-broker [--socket PATH] [--seat-file FILE]\n"
-                 "Try 'qx-com-broker --help' for more information.\n",
-                 what.c_str());
-    return code;
+    return qx::PrintUsageError("qx-com-broker", what, "Usage: qx-com-broker [--socket PATH] [--seat-file FILE]\n");
   }
   std::printf(
       "Usage: qx-com-broker [--socket PATH] [--seat-file FILE]\n"

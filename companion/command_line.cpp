@@ -12,10 +12,10 @@ namespace qx::companion {
 
 namespace {
 
-void PrintUsageLine(std::FILE* out) { std::fprintf(out, "Usage: %s [--root DIR] [--rotation N]\n", kProgramName); }
+std::string UsageLine() { return std::string("Usage: ") + kProgramName + " [--root DIR] [--rotation N]\n"; }
 
 void PrintHelp() {
-  PrintUsageLine(stdout);
+  std::fputs(UsageLine().c_str(), stdout);
   std::printf(
       "\n"
       "%s: the TouchScreen QX-COM companion program. It registers its window and the screen's\n"
@@ -45,10 +45,7 @@ std::optional<int> RotationCode(const char* text) {
 }
 
 CommandLine Refused(const char* what, const char* argument) {
-  std::fprintf(stderr, "%s: %s '%s'\n", kProgramName, what, argument);
-  PrintUsageLine(stderr);
-  std::fprintf(stderr, "Try '%s --help' for more information.\n", kProgramName);
-  return {std::nullopt, exit_code::kUsage};
+  return {std::nullopt, PrintUsageError(kProgramName, std::string(what) + " '" + argument + "'", UsageLine())};
 }
 
 }  // namespace

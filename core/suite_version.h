@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "core/exit_codes.h"
 
@@ -16,6 +17,16 @@ inline constexpr char kSuiteVersion[] = "7.0.COM";
 inline int PrintVersion(const char* program) {
   std::printf("%s (TouchScreen QX-COM) %s\n", program, kSuiteVersion);
   return exit_code::kOk;
+}
+
+// A wrong command line, on stderr: "PROGRAM: WHAT" (unless WHAT is empty), the usage text USAGE
+// (whole lines), then where the help is ("Try 'INVOKED --help'", INVOKED the program when null);
+// the exit code that follows it.
+inline int PrintUsageError(const char* program, const std::string& what, const std::string& usage,
+                           const char* invoked = nullptr) {
+  if (!what.empty()) std::fprintf(stderr, "%s: %s\n", program, what.c_str());
+  std::fprintf(stderr, "%sTry '%s --help' for more information.\n", usage.c_str(), invoked ? invoked : program);
+  return exit_code::kUsage;
 }
 
 // The "Options:" lines of --root, --help and --version, in a program's --help.

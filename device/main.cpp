@@ -33,13 +33,9 @@ void OnSignal(int) {
 // The help on stdout (CODE 0), or WHAT is wrong and the usage line on stderr; CODE.
 int Usage(int code, const std::string& what = "") {
   if (code) {
-    std::fprintf(stderr,
-                 "qxwmecomd: %s\n"
-                 "Usage: qxwmecomd [--root DIR] [--pointer auto|x11|uinput|none]\n"
-                 "                 [--touchscreen auto|PATH|NAME|simulated]\n"
-                 "Try 'qxwmecomd --help' for more information.\n",
-                 what.c_str());
-    return code;
+    return qx::PrintUsageError("qxwmecomd", what,
+                               "Usage: qxwmecomd [--root DIR] [--pointer auto|x11|uinput|none]\n"
+                               "                 [--touchscreen auto|PATH|NAME|simulated]\n");
   }
   std::printf(
       "Usage: qxwmecomd [--root DIR] [--pointer auto|x11|uinput|none] [--touchscreen auto|PATH|NAME|simulated]\n"

@@ -22,12 +22,12 @@ namespace {
 
 const char* programTitle = "";
 
-void PrintUsageLine(std::FILE* out, const ProgramInfo& info) {
-  std::fprintf(out, "Usage: %s [--root DIR]%s%s\n", info.name, *info.arguments ? " " : "", info.arguments);
+std::string UsageLine(const ProgramInfo& info) {
+  return std::string("Usage: ") + info.name + " [--root DIR]" + (*info.arguments ? " " : "") + info.arguments + "\n";
 }
 
 void PrintHelp(const ProgramInfo& info) {
-  PrintUsageLine(stdout, info);
+  std::fputs(UsageLine(info).c_str(), stdout);
   std::printf(
       "\n%s: %s.\n\n%s\n"
       "\n"
@@ -95,10 +95,7 @@ std::optional<int> TakeArguments(int argc, char** argv, const ProgramInfo& info,
     } else if (info.ownArgument && info.ownArgument(arg)) {
       own.push_back(arg);
     } else {
-      std::fprintf(stderr, "%s: unknown argument '%s'\n", info.name, arg.c_str());
-      PrintUsageLine(stderr, info);
-      std::fprintf(stderr, "Try '%s --help' for more information.\n", info.name);
-      return exit_code::kUsage;
+      return PrintUsageError(info.name, "unknown argument '" + arg + "'", UsageLine(info));
     }
   }
   return std::nullopt;

@@ -52,11 +52,10 @@ void PrintHelp(const ToolHelp& help, const std::vector<Command>& commands) {
 
 // Says WHAT (unless empty) and the usage lines USAGES on stderr; kUsage.
 int UsageError(const char* tool, const std::string& what, const std::vector<std::string>& usages) {
-  if (!what.empty()) std::fprintf(stderr, "%s: %s\n", tool, what.c_str());
+  std::string lines;
   for (std::size_t i = 0; i < usages.size(); ++i)
-    std::fprintf(stderr, "%s %s %s\n", i ? "   or:" : "Usage:", tool, usages[i].c_str());
-  std::fprintf(stderr, "Try '%s --help' for more information.\n", tool);
-  return kUsage;
+    lines += std::string(i ? "   or: " : "Usage: ") + tool + " " + usages[i] + "\n";
+  return PrintUsageError(tool, what, lines);
 }
 
 // The usage lines of the command NAME (one for each of its entries).

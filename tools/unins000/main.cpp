@@ -45,10 +45,7 @@ void Help() {
       kUsageLine);
 }
 
-int UsageError(const std::string& what) {
-  std::fprintf(stderr, "unins000: %s\n%sTry 'unins000.exe --help' for more information.\n", what.c_str(), kUsageLine);
-  return qx::exit_code::kUsage;
-}
+int UsageError(const std::string& what) { return qx::PrintUsageError("unins000", what, kUsageLine, "unins000.exe"); }
 
 bool IsSilent(const char* arg) { return !strcasecmp(arg, "/SILENT") || !strcasecmp(arg, "/VERYSILENT"); }
 
