@@ -47,10 +47,12 @@ class Controller {
   // values were left out (nothing when the set was taken before).
   std::vector<std::string> TakeInitialSettings(const InitialSettings& settings);
 
-  // Waits, without the turn, until the kept settings of GENERATION (DeviceReply::kept) are on
-  // disk; false when they could not be written (the reply then says the request failed).
-  bool WaitKept(std::uint64_t generation) { return saver_.WaitKept(generation); }
-  // Journals that the settings a reply waited for could not be written. Holding the turn.
+  // Whether the kept settings of GENERATION (DeviceReply::kept) are on disk, once they were written
+  // or failed to be (false: the reply then says the request failed); nothing while they wait.
+  std::optional<bool> Kept(std::uint64_t generation) const { return saver_.Kept(generation); }
+  // Readable whenever settings were written since it was last read (StateSaver).
+  int KeptDescriptor() const { return saver_.WrittenDescriptor(); }
+  // Journals that the settings a reply waited for could not be written.
   void NoteNotKept();
 
   // Whether a request of CODE waits for its answer now: WaitRbfDisarmed while the right button is

@@ -1,7 +1,6 @@
 // qxwmecomd: the device service that stands in for the touch-screen driver. It serves the driver's
 // requests on <root>/run/QXWMECOM and keeps the controller's settings in <root>/device/.
 #include <fcntl.h>
-#include <malloc.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -104,9 +103,6 @@ bool UseInput(qx::TouchSide& touch, const std::string& named, const std::string&
 }  // namespace
 
 int main(int argc, char** argv) {
-  // One heap for every client's thread, which DeviceServer::GiveMemoryBackWhenQuiet trims: set
-  // before any thread allocates.
-  mallopt(M_ARENA_MAX, 1);
   const char* pointerVariable = std::getenv("QX_POINTER");
   std::string pointer = pointerVariable && *pointerVariable ? pointerVariable : "auto";
   std::string touchscreenPath;

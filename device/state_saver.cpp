@@ -1,10 +1,15 @@
 #include "device/state_saver.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cstdint>
 #include <cstdio>
 
 namespace qx {
 
-StateSaver::StateSaver(const StateFile& file) : file_(file), thread_(&StateSaver::Run, this) {}
+StateSaver::StateSaver(const StateFile& file)
+    : file_(file), writtenFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), thread_(&StateSaver::Run, this) {}
 
 StateSaver::~StateSaver() {
   {
@@ -13,6 +18,7 @@ StateSaver::~StateSaver() {
   }
   work_.notify_one();
   thread_.join();
+  if (writtenFd_ >= 0) ::close(writtenFd_);
 }
 
 StateSaver::Generation StateSaver::Submit(const StoredState& state) {
@@ -31,9 +37,9 @@ StateSaver::Generation StateSaver::latest() const {
   return latest_;
 }
 
-bool StateSaver::WaitKept(Generation generation) {
-  std::unique_lock<std::mutex> lock(mutex_);
-  written_.wait(lock, [&] { return tried_ >= generation; });
+std::optional<bool> StateSaver::Kept(Generation generation) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (tried_ < generation) return std::nullopt;
   return kept_ >= generation;
 }
 
@@ -63,7 +69,9 @@ void StateSaver::Done(Generation generation, bool saved) {
     tried_ = generation;
     if (saved) kept_ = generation;
   }
-  written_.notify_all();
+  const std::uint64_t one = 1;
+  ssize_t ignored = ::write(writtenFd_, &one, sizeof one);
+  (void)ignored;
 }
 
 }  // namespace qx

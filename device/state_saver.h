@@ -5,7 +5,9 @@
 // that "answered" still means "kept" while touch reports and other clients go on.
 //
 // Each copy gets the next generation number. The saver writes only the newest copy it has: a copy
-// holds every change before it, so a generation is kept once it or any later one is on disk.
+// holds every change before it, so a generation is kept once it or any later one is on disk. The
+// service's loop never waits for a write: the saver signals a descriptor after each one, and the
+// loop then asks which generations are kept.
 #pragma once
 
 #include <condition_variable>
@@ -34,9 +36,11 @@ class StateSaver {
   Generation Submit(const StoredState& state);
   // The generation handed in last (0: none yet): what a reply that reads the state now waits for.
   Generation latest() const;
-  // Waits until GENERATION has been written or failed to be; whether it is on disk (it, or a later
-  // one that holds it). Generation 0 is on disk at once.
-  bool WaitKept(Generation generation);
+  // Whether GENERATION is on disk (it, or a later one that holds it), once it has been written or
+  // failed to be; nothing while it waits. Generation 0 is on disk at once.
+  std::optional<bool> Kept(Generation generation) const;
+  // Readable once a write has ended since it was last read (an eventfd: one read takes them all).
+  int WrittenDescriptor() const { return writtenFd_; }
 
  private:
   void Run();
@@ -46,8 +50,8 @@ class StateSaver {
 
   const StateFile& file_;
   mutable std::mutex mutex_;
-  std::condition_variable work_;     // a copy came, or the end
-  std::condition_variable written_;  // a write ended
+  std::condition_variable work_;  // a copy came, or the end
+  int writtenFd_ = -1;
   std::optional<StoredState> waiting_;
   Generation latest_ = 0;  // handed in last
   Generation tried_ = 0;   // written or failed, up to this one

@@ -95,10 +95,6 @@ void TouchSide::AppendPollEntries(std::vector<pollfd>& fds) const {
   if (desktop_) fds.push_back({desktop_->Descriptor(), POLLIN, 0});
 }
 
-bool TouchSide::HasDescriptors() const {
-  return std::any_of(inputs_.begin(), inputs_.end(), [](const TouchInput* in) { return in->Descriptor() >= 0; });
-}
-
 std::optional<TouchSide::Time> TouchSide::NextDue() const {
   // The path's own timers (the automatic right button) and its outputs', and the inputs'.
   std::optional<Time> due = path_.NextDue();

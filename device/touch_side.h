@@ -81,9 +81,6 @@ class TouchSide {
   // timers and outputs.
   // COUNT entries were polled; an input that came or went since has none of them.
   void AppendPollEntries(std::vector<pollfd>& fds) const;
-  // Whether an input has a descriptor: what a client's turn polls, so that reports come before the
-  // requests after them. The desktop output's connection is the loop's alone.
-  bool HasDescriptors() const;
   std::optional<Time> NextDue() const;
   void Wake(Time now, const pollfd* polled, std::size_t count);
 

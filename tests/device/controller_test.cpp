@@ -12,6 +12,7 @@
 #include "device/pointer_mapping.h"
 #include "tests/device/recorded_pointer.h"
 #include "tests/support/temp_root.h"
+#include "tests/support/wait.h"
 
 namespace qx {
 
@@ -205,7 +206,8 @@ TEST_F(ControllerTest, SettingsSurviveANewController) {
   b.PowerDownTime = 27;
   DeviceReply set = Send(IOCTL_SET_POWER_SAVE, b);
   ASSERT_GT(set.kept, 0u) << "a Set's reply waits for its settings to be kept";
-  ASSERT_TRUE(controller.WaitKept(set.kept));
+  ASSERT_TRUE(test::WaitUntil([&] { return controller.Kept(set.kept).has_value(); }, 10000));
+  ASSERT_TRUE(*controller.Kept(set.kept));
   DeviceParts again{StateFile(root.path() + "/settings.bin")};
   SettingsBlock probe{};
   DeviceReply r = again.controller.Handle(IOCTL_GET_SETTINGS, reinterpret_cast<std::uint8_t*>(&probe), sizeof probe);
