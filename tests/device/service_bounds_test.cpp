@@ -150,6 +150,19 @@ void JunkConnections(Neighbours& n) {
   });
 }
 
+// One process opening connections as fast as it can, each sending a whole journal read and hanging
+// up without reading the reply.
+void HangUpFlood(Neighbours& n) {
+  n.threads.emplace_back([](std::stop_token quiet) {
+    const std::vector<std::uint8_t> read = frame::Encode(IOCTL_SIM_READ_JOURNAL, nullptr, 0);
+    while (!quiet.stop_requested()) {
+      const int fd = test::DeviceService::ConnectRaw();
+      send(fd, read.data(), read.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+      close(fd);
+    }
+  });
+}
+
 struct NeighbourCase {
   const char* what;
   void (*start)(Neighbours&);
@@ -159,6 +172,7 @@ const NeighbourCase kNeighbourCases[] = {
     {"two hundred clients reading the journal in a loop", JournalReaders},
     {"three hundred idle connections", IdleConnections},
     {"a loop of junk connections", JunkConnections},
+    {"a flood of journal reads whose senders hang up", HangUpFlood},
 };
 
 class ServiceBoundsTest : public ::testing::Test {
