@@ -65,6 +65,11 @@ inline constexpr std::uint32_t IOCTL_SIM_SET_OPTIONS = 0xF9180;  // TouchOptions
 // and still lets its events run between two answers.
 inline constexpr std::uint32_t IOCTL_WAIT_RBF_DISARMED = 0xF3030;
 inline constexpr int kRbfWaitHoldMs = 20;
+// A GetTouchSample while nothing touches the panel, whose in-buffer is the sample in force already
+// (its caller has seen it), is answered once the next report comes, and at the latest after
+// kSampleWaitHoldMs: a program that polls for a touch waits for it without spinning, and still sees
+// its keys between two answers.
+inline constexpr int kSampleWaitHoldMs = 50;
 
 #pragma pack(push, 1)
 struct TouchSample {

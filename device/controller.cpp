@@ -95,7 +95,11 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
   if (!r.fields.empty()) return HandleSet(r, From<SettingsBlock>(payload));
   switch (code) {
     case IOCTL_GET_SETTINGS: return Answer(r, BlockAsHandedOut());
-    case IOCTL_GET_TOUCH_SAMPLE: return Answer(r, touch_.path().sample());
+    case IOCTL_GET_TOUCH_SAMPLE:
+      // A program waiting for a touch polls without end: a run of polls with no report between
+      // them is one line.
+      journal_.AddUnlessRepeated(r.code, r.name, "");
+      return Ok(Bytes(touch_.path().sample()));
     case IOCTL_SET_CALIBRATION_STATE: return SetCalibrationState(r, From<std::int32_t>(payload));
     case IOCTL_GET_RBF_REGISTRATION:
     case IOCTL_WAIT_RBF_DISARMED: return Answer(r, touch_.path().rightButton());
@@ -217,8 +221,16 @@ SimStatus Controller::Status() const {
   return status;
 }
 
-bool Controller::Holds(std::uint32_t code) const {
-  return code == IOCTL_WAIT_RBF_DISARMED && touch_.path().rightButton().Armed != 0;
+std::chrono::milliseconds Controller::HoldFor(std::uint32_t code, const std::uint8_t* payload,
+                                              std::uint32_t size) const {
+  if (code == IOCTL_WAIT_RBF_DISARMED && touch_.path().rightButton().Armed != 0)
+    return std::chrono::milliseconds(kRbfWaitHoldMs);
+  // While the panel is touched a poll is answered at once, so that a program polling faster than
+  // the reports sees each report's sample more than once, as it always did.
+  if (code == IOCTL_GET_TOUCH_SAMPLE && size == sizeof(TouchSample) && !touch_.path().touching() &&
+      std::memcmp(payload, &touch_.path().sample(), sizeof(TouchSample)) == 0)
+    return std::chrono::milliseconds(kSampleWaitHoldMs);
+  return std::chrono::milliseconds(0);
 }
 
 std::size_t Controller::ReplyBound(std::uint32_t code) {

@@ -4,6 +4,7 @@
 // force whenever they change. No I/O but the state file.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -55,9 +56,12 @@ class Controller {
   // Journals that the settings a reply waited for could not be written.
   void NoteNotKept();
 
-  // Whether a request of CODE waits for its answer now: WaitRbfDisarmed while the right button is
-  // armed. The service holds it until this turns false, or for kRbfWaitHoldMs at the most.
-  bool Holds(std::uint32_t code) const;
+  // How long at the most a request of CODE with PAYLOAD waits for its answer now, or zero when it
+  // is answered at once: WaitRbfDisarmed while the right button is armed (kRbfWaitHoldMs), and
+  // GetTouchSample while nothing touches the panel and its caller has the sample in force
+  // (kSampleWaitHoldMs). The service holds it
+  // until this turns zero, or for that long at the most.
+  std::chrono::milliseconds HoldFor(std::uint32_t code, const std::uint8_t* payload, std::uint32_t size) const;
 
   // The largest reply a request of CODE can get: the journal's, or a record's.
   static std::size_t ReplyBound(std::uint32_t code);

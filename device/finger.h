@@ -27,6 +27,8 @@ class Finger : public TouchInput {
   // Reports a second, 1..kMaxRate. A finger that is down keeps its next report time.
   int rate() const { return rate_; }
   void SetRate(int rate) { rate_ = rate; }
+  // The time between two reports at the rate.
+  std::chrono::nanoseconds Period() const { return std::chrono::nanoseconds(1'000'000'000LL / rate_); }
 
   // When the next report is due; nothing while the finger is up.
   std::optional<Time> NextDue() const override;
@@ -44,7 +46,6 @@ class Finger : public TouchInput {
   std::int16_t ReportY() { return Shaken(y_); }
 
  private:
-  std::chrono::nanoseconds Period() const { return std::chrono::nanoseconds(1'000'000'000LL / rate_); }
   std::int16_t Shaken(std::int16_t v);
 
   bool down_ = false;

@@ -91,6 +91,14 @@ void Journal::Add(std::uint32_t code, std::string name, std::string fields) {
   e.fields = std::move(fields);
 }
 
+void Journal::AddUnlessRepeated(std::uint32_t code, const std::string& name, const std::string& fields) {
+  const Entry* newest = heldCount_ > 0      ? &held_[heldCount_ - 1]
+                        : ring_.empty()     ? nullptr
+                                            : &ring_[(oldest_ + ring_.size() - 1) % ring_.size()];
+  if (newest && !newest->isReport && newest->code == code && newest->name == name && newest->fields == fields) return;
+  Add(code, name, fields);
+}
+
 void Journal::AddReport(const ReportLine& report) {
   // Never held: a report bears the time the touch took effect, which a replay's pace is read
   // from, not the end of the turn that made it. The lines held before it go first, in order.

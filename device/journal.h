@@ -31,6 +31,9 @@ class Journal {
 
   // "<time> 0x<code> <name> <fields>"; CODE 0 is an event of the controller, written "-".
   void Add(std::uint32_t code, std::string name, std::string fields);
+  // The same line as Add, unless the newest line is that line already: a run of identical polls
+  // is said once.
+  void AddUnlessRepeated(std::uint32_t code, const std::string& name, const std::string& fields);
   // "<time> - Report X=… Y=… Touch=… Counter=… PointerX=… PointerY=…".
   void AddReport(const ReportLine& report);
   // While the journal is held, new lines other than reports wait aside and are stamped and

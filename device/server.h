@@ -14,6 +14,7 @@
 #pragma once
 
 #include <poll.h>
+#include <sys/epoll.h>
 
 #include <atomic>
 #include <chrono>
@@ -51,9 +52,9 @@ class DeviceServer {
   // read or a burst of the simulator's milliseconds.
   enum class Line { kSuite, kSimulator };
 
-  // Waits until a descriptor is ready or something is due.
+  // Waits until a descriptor is ready or something is due; the epoll set's events in events_.
   void WaitForWork();
-  // Takes the epoll set's events: the clients' input, hang-ups and room, the listener, the wake-ups.
+  // Takes those events: the clients' input, hang-ups and room, the listener, the wake-ups.
   void TakeEvents();
   void OnClientEvent(Controller::ClientId id, std::uint32_t events);
   void Accept();
@@ -66,9 +67,9 @@ class DeviceServer {
   // Answers C's requests of LINE for one slice and sends the replies; false when C is to go.
   bool Serve(ServiceClient& c, Line line);
   static Line LineOf(std::uint32_t code);
-  // Whether C's request of CODE may be answered now: the controller does not hold it back, and
-  // the replies waiting leave room for its reply.
-  bool Servable(ServiceClient& c, std::uint32_t code, Clock::time_point now);
+  // Whether C's request R may be answered now: the controller does not hold it back, and the
+  // replies waiting leave room for its reply.
+  bool Servable(ServiceClient& c, const Request& r, Clock::time_point now);
   bool RoomFor(std::uint32_t code) const;
   // Lets the touch side make the reports that are due before a request is answered.
   void WakeTouchIfDue(Clock::time_point now);
@@ -97,8 +98,10 @@ class DeviceServer {
   Controller::ClientId lastId_ = 0;
   // The client whose simulator requests were served last: the next round goes on after it.
   Controller::ClientId lastSimulatorClient_ = 0;
-  // The wait's descriptors: the epoll set, then the touch side's entries.
+  // The wait's descriptors: the epoll set, then the touch side's entries; the epoll set's events.
   std::vector<pollfd> waitSet_;
+  std::vector<epoll_event> events_;
+  int eventCount_ = 0;
   // What the round found: the listener readable, a request left for want of time.
   bool acceptable_ = false;
   bool workLeft_ = false;

@@ -70,7 +70,7 @@ struct ServiceClient {
   Clock::time_point sentAt;
   // When its replies last moved (or began to wait): a reader stalled since kStalledReader goes.
   Clock::time_point takenAt;
-  // For a first request the controller holds (Controller::Holds): when it is answered at the latest.
+  // For a first request the controller holds (Controller::HoldFor): when it is answered at the latest.
   std::optional<Clock::time_point> heldUntil;
   // The events epoll watches for it now, and whether it has room for its replies again.
   std::uint32_t watching = 0;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "device/touch_path.h"
 
@@ -99,12 +100,15 @@ bool TouchDecoder::FollowContact() {
 
 void TouchDecoder::Report(TouchPath& path, bool touching) {
   // A lift is reported where the touch last was.
-  if (touching && multitouch_) {
-    lastX_ = Rescale(slots_[followed_].x, axes_.SlotX);
-    lastY_ = Rescale(slots_[followed_].y, axes_.SlotY);
-  } else if (touching) {
-    lastX_ = Rescale(x_, axes_.X);
-    lastY_ = Rescale(y_, axes_.Y);
+  if (touching) {
+    const std::int16_t x = multitouch_ ? Rescale(slots_[followed_].x, axes_.SlotX) : Rescale(x_, axes_.X);
+    const std::int16_t y = multitouch_ ? Rescale(slots_[followed_].y, axes_.SlotY) : Rescale(y_, axes_.Y);
+    // A resting finger trembles by a device unit or two, which the controller does not report.
+    const bool tremor = touching_ && std::abs(x - lastX_) <= kRestingTremor && std::abs(y - lastY_) <= kRestingTremor;
+    if (!tremor) {
+      lastX_ = x;
+      lastY_ = y;
+    }
   }
   touching_ = touching;
   path.Report(lastX_, lastY_, touching);

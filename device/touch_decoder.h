@@ -38,6 +38,9 @@ class TouchDecoder {
 
   // A device value on AXIS as the controller's raw 0..1023.
   static std::int16_t Rescale(std::int32_t value, const AxisRange& axis);
+  // A move of a touch under way by at most this much on each axis, in the controller's raw units
+  // (about a thousandth of the panel), is a resting finger's tremor: the position stays where it was.
+  static constexpr int kRestingTremor = 1;
 
  private:
   struct Slot {

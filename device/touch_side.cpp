@@ -96,8 +96,11 @@ void TouchSide::AppendPollEntries(std::vector<pollfd>& fds) const {
 }
 
 std::optional<TouchSide::Time> TouchSide::NextDue() const {
-  // The path's own timers (the automatic right button) and its outputs', and the inputs'.
+  // The path's own timers (the automatic right button) and its outputs', the inputs', and the
+  // repeat of a resting touch.
   std::optional<Time> due = path_.NextDue();
+  std::optional<Time> repeat = pace_.NextDue(finger_.Period());
+  if (repeat && (!due || *repeat < *due)) due = repeat;
   for (const TouchInput* input : inputs_) {
     std::optional<Time> next = input->NextDue();
     if (next && (!due || *next < *due)) due = next;
@@ -108,8 +111,11 @@ std::optional<TouchSide::Time> TouchSide::NextDue() const {
 void TouchSide::Wake(Time now, const pollfd* polled, std::size_t count) {
   for (std::size_t k = 0; k < inputs_.size(); ++k) {
     const bool same = k < count && polled[k].fd == inputs_[k]->Descriptor();
+    const std::int16_t counter = path_.sample().Counter;
     inputs_[k]->Wake(now, same && (polled[k].revents & (POLLIN | POLLHUP | POLLERR)), path_);
+    if (path_.sample().Counter != counter) pace_.Reported(now, path_.touching(), inputs_[k] == &finger_);
   }
+  pace_.Wake(now, finger_.Period(), path_);
   path_.Wake(now);
   // A touchscreen taken or lost may belong to another monitor.
   if (layout_.Count > 0 && !((made_ ? made_->Panel() : PanelFacts{}) == chosenFor_)) Choose();
@@ -150,11 +156,12 @@ void TouchSide::Burst(std::int16_t x, std::int16_t y, bool touching, std::size_t
     }
     path_.Report(x, y, touching);
   }
+  pace_.Reported(std::chrono::steady_clock::now(), touching, true);
 }
 
 void TouchSide::MoveFinger(std::int16_t x, std::int16_t y, std::uint16_t jitter, bool down) {
+  const Time now = std::chrono::steady_clock::now();
   if (down) {
-    const Time now = std::chrono::steady_clock::now();
     finger_.Press(x, y, jitter, now);
     finger_.Wake(now, false, path_);
   } else {
@@ -162,6 +169,18 @@ void TouchSide::MoveFinger(std::int16_t x, std::int16_t y, std::uint16_t jitter,
     finger_.Lift();
     path_.Report(path_.sample().X, path_.sample().Y, false);
   }
+  pace_.Reported(now, down, true);
+}
+
+bool TouchSide::Replay(const SimReplay& part) {
+  const bool taken = replay_.Take(part, path_);
+  pace_.Reported(std::chrono::steady_clock::now(), path_.touching(), false);
+  return taken;
+}
+
+void TouchSide::EndReplay() {
+  replay_.End(path_);
+  pace_.Reported(std::chrono::steady_clock::now(), path_.touching(), false);
 }
 
 bool TouchSide::Present() const {

@@ -24,6 +24,7 @@
 #include "device/monitor_choice.h"
 #include "device/pointer_output.h"
 #include "device/replay_input.h"
+#include "device/report_pace.h"
 #include "device/simulated_pointer.h"
 #include "device/touch_input.h"
 #include "device/touch_path.h"
@@ -93,9 +94,9 @@ class TouchSide {
   // The held finger put down at (X, Y) (or moved there) with JITTER, or lifted (SimFinger).
   void MoveFinger(std::int16_t x, std::int16_t y, std::uint16_t jitter, bool down);
   // A part of a recording (SimReplay); false when it cannot be taken.
-  bool Replay(const SimReplay& part) { return replay_.Take(part, path_); }
+  bool Replay(const SimReplay& part);
   // Ends the recording that plays, if any: a touch still down lifts where it was.
-  void EndReplay() { replay_.End(path_); }
+  void EndReplay();
   bool Replaying() const { return replay_.playing(); }
 
   // "Monitor: …" for the touchscreen's monitor and why, when the monitors are known.
@@ -126,6 +127,7 @@ class TouchSide {
   PointerOutput* desktop_ = nullptr;
   Finger finger_;
   ReplayInput replay_;
+  ReportPace pace_;
   TouchSetup* setup_ = nullptr;
   std::unique_ptr<TouchInput> made_;  // what the setup made for the setting in force
   MonitorLayout layout_{0, -1, {}};

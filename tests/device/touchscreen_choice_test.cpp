@@ -94,10 +94,10 @@ TEST_F(TouchscreenChoice, APluggedTouchscreenIsFollowedAndTheRootsSettingTakenAt
   held.Hold(0);
   held.Down(200000, 256, 512);  // and never lifted
   Plug(d, held.Events());
-  ASSERT_TRUE(test::WaitUntil([] { return test::JournalReports().size() == 1; }, 10000, 20)) << Log();
+  ASSERT_TRUE(test::WaitUntil([] { return test::JournalReports(true).size() == 1; }, 10000, 20)) << Log();
   bed_.Unplug(node_);
   ASSERT_TRUE(test::WaitUntil([] { return DeviceService::QxctlExit("summary") == 3; }, 10000, 20)) << Log();
-  const std::vector<test::JournalReport> lifted = test::JournalReports();
+  const std::vector<test::JournalReport> lifted = test::JournalReports(true);
   ASSERT_EQ(lifted.size(), 2u);
   EXPECT_EQ(lifted[1].touch, 0) << "the touch in progress lifts with the device";
 
@@ -107,7 +107,7 @@ TEST_F(TouchscreenChoice, APluggedTouchscreenIsFollowedAndTheRootsSettingTakenAt
   tap.Up(240000);
   DeviceService::Qxctl("journal --clear");
   Plug(d, tap.Events());
-  ASSERT_TRUE(test::WaitUntil([] { return test::JournalReports().size() == 2; }, 10000, 20)) << Log();
+  ASSERT_TRUE(test::WaitUntil([] { return test::JournalReports(true).size() == 2; }, 10000, 20)) << Log();
   EXPECT_EQ(DeviceService::Qxctl("pointer"), "768 192\n");
   EXPECT_NE(test::ReadFile(root_.path() + "/device/input.ini").find("Name=QX Plugged Panel"), std::string::npos);
   EXPECT_EQ(DeviceService::Qxctl("input simulated"), "simulated\nInput: simulated\n");

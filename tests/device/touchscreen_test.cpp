@@ -32,10 +32,10 @@ constexpr char kNode[] = "/dev/input/event5";
 constexpr char kCalibration[] =
     "CalibrationData=40,520,990,20,500,1000 CalibrationFlags=1 ScreenWidth=800 ScreenHeight=600";
 
-// The journal's reports: "x,y,touch pointerX,pointerY".
+// The journal's reports, without the repeats of a resting touch: "x,y,touch pointerX,pointerY".
 std::vector<std::string> Reports() {
   std::vector<std::string> out;
-  for (const test::JournalReport& r : test::JournalReports())
+  for (const test::JournalReport& r : test::JournalReports(true))
     out.push_back(std::to_string(r.x) + "," + std::to_string(r.y) + "," + std::to_string(r.touch) + " " +
                   std::to_string(r.pointerX) + "," + std::to_string(r.pointerY));
   return out;

@@ -36,7 +36,7 @@ std::pair<std::string, std::string> NameAndFields(const std::string& line) {
   return {name, fields};
 }
 
-std::vector<JournalReport> JournalReports() {
+std::vector<JournalReport> JournalReports(bool withoutRepeats) {
   static const std::regex report(
       R"(T(\d\d):(\d\d):(\d\d)\.(\d\d\d)Z - Report X=(-?\d+) Y=(-?\d+) Touch=(\d) Counter=(-?\d+))"
       R"( PointerX=(-?\d+) PointerY=(-?\d+))");
@@ -45,6 +45,9 @@ std::vector<JournalReport> JournalReports() {
   for (const std::string& line : JournalLines("- Report")) {
     if (!std::regex_search(line, m, report)) continue;
     const long long ms = ((std::stoll(m[1]) * 60 + std::stoll(m[2])) * 60 + std::stoll(m[3])) * 1000 + std::stoll(m[4]);
+    const bool repeat = !out.empty() && out.back().x == std::stoi(m[5]) && out.back().y == std::stoi(m[6]) &&
+                        out.back().touch == std::stoi(m[7]);
+    if (withoutRepeats && repeat) continue;
     out.push_back(
         {ms, std::stoi(m[5]), std::stoi(m[6]), std::stoi(m[7]), std::stoi(m[8]), std::stoi(m[9]), std::stoi(m[10])});
   }

@@ -27,7 +27,8 @@ struct JournalReport {
   long long ms = 0;  // its time of day, in milliseconds
   int x = 0, y = 0, touch = 0, counter = 0, pointerX = 0, pointerY = 0;
 };
-// The report lines, oldest first.
-std::vector<JournalReport> JournalReports();
+// The report lines, oldest first; with WITHOUT_REPEATS, a report at the place and touch of the one
+// before it is left out (the service repeats a resting touch at the controller's rate).
+std::vector<JournalReport> JournalReports(bool withoutRepeats = false);
 
 }  // namespace qx::test
