@@ -5,14 +5,12 @@
 // controller's default rate (100 reports a second). For every point it takes, from the service's
 // journal, the time from the finger's second report to SetCalibrationState(5), and prints the
 // median, mean and worst (the journal's clock has 1 ms steps). Then, with a target waiting for a
-// finger, the processor time the panel and the service use together over three seconds; and beside
-// it the same for a bare loop in this process that polls GetTouchSample once a millisecond. The
-// processor times are the kernel's nanosecond counts (schedstat), not clock ticks: at 100 ticks a
-// second, one second's share of a core would be known only to a percent or two. The last line
-// gives the ratio of the two and its goal.
+// finger, the processor time the panel and the service use together over three seconds, and the
+// journal's lines a second meanwhile. The processor times are the kernel's nanosecond counts
+// (schedstat), not clock ticks: at 100 ticks a second, one second's share of a core would be known
+// only to a percent or two.
 //
 //   bench_calibration [RUNS]   (default 50, four points each)
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -118,12 +116,6 @@ double CpuSeconds(pid_t pid) {
   return total;
 }
 
-double OwnCpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
 void Press(HWND h, std::initializer_list<WPARAM> keys) {
   for (WPARAM key : keys) SendMessageA(h, WM_KEYDOWN, key, 0);
   for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) SendMessageA(h, WM_KEYUP, *key, 0);
@@ -176,45 +168,20 @@ int main(int argc, char** argv) {
 
   // A target waiting for a finger: the panel and the service over the window.
   constexpr auto kWindow = std::chrono::seconds(3);
-  ClearJournal();
   Press(main, {VK_MENU, 'C'});
   WaitUntil([] { return ShowsTarget(1); });
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  double before = CpuSeconds(panel) + CpuSeconds(service.pid());
-  auto started = Clock::now();
+  ClearJournal();
+  const double before = CpuSeconds(panel) + CpuSeconds(service.pid());
+  const auto started = Clock::now();
   std::this_thread::sleep_for(kWindow);
-  double used = CpuSeconds(panel) + CpuSeconds(service.pid()) - before;
-  double elapsed = std::chrono::duration<double>(Clock::now() - started).count();
-  const double waiting = 100 * used / elapsed;
-  // The polls of the last second: how many, and the longest gap between two.
-  std::vector<long> polls;
-  for (const std::string& line : ServiceJournal())
-    if (Has(line, " GetTouchSample")) polls.push_back(Millis(line));
-  std::erase_if(polls, [&](long t) { return t <= polls.back() - 1000; });
-  long gap = 0;
-  for (std::size_t i = 1; i < polls.size(); ++i) gap = std::max(gap, polls[i] - polls[i - 1]);
+  const double used = CpuSeconds(panel) + CpuSeconds(service.pid()) - before;
+  const double elapsed = std::chrono::duration<double>(Clock::now() - started).count();
+  const std::vector<std::string> lines = ServiceJournal();
   std::printf(
-      "a target waiting: panel and service %.2f %% of one core (goal: at most 15 %%); %zu polls in its last "
-      "second, at most %ld ms apart\n",
-      waiting, polls.size(), gap);
+      "a target waiting: panel and service %.2f %% of one core (goal: at most 0.5 %%); %.1f journal lines a "
+      "second (goal: at most 25), %d of them polls\n",
+      100 * used / elapsed, static_cast<double>(lines.size()) / elapsed, Count(lines, " GetTouchSample"));
   KillAndWait(panel, SIGTERM);
-
-  // The same wait as a bare loop: GetTouchSample once a millisecond, nothing else.
-  OpenDriver();
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  before = OwnCpuSeconds() + CpuSeconds(service.pid());
-  started = Clock::now();
-  int bare = 0;
-  for (auto next = Clock::now(); Clock::now() - started < kWindow; ++bare) {
-    GetTouchSample();
-    next += std::chrono::milliseconds(1);
-    std::this_thread::sleep_until(next);
-  }
-  used = OwnCpuSeconds() + CpuSeconds(service.pid()) - before;
-  elapsed = std::chrono::duration<double>(Clock::now() - started).count();
-  const double loop = 100 * used / elapsed;
-  std::printf("a bare poll loop: it and the service %.2f %% of one core, %d polls in %.1f s\n", loop, bare, elapsed);
-  std::printf("ratio, a target waiting to the bare loop: %.2f (goal: at most 1.2)\n", waiting / loop);
-  CloseDriver();
   return 0;
 }
