@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <algorithm>
 #include <memory>
@@ -13,6 +14,7 @@
 
 #include "host/message_box.h"
 #include "ui/window_ops.h"
+#include "ui/window_placement.h"
 
 namespace qx {
 
@@ -77,6 +79,13 @@ class SuiteMessageBox : public QMessageBox {
   void closeEvent(QCloseEvent* event) override {
     if (escapeButton()) QMessageBox::closeEvent(event);
     else event->ignore();
+  }
+  // A box of no window (a program's box before or after its windows) stands in the middle of the
+  // touchscreen's monitor, where Qt would put it on the monitor under the pointer.
+  void showEvent(QShowEvent* event) override {
+    QMessageBox::showEvent(event);
+    const QScreen* screen = parentWidget() ? nullptr : WindowScreen();
+    if (screen) move(screen->availableGeometry().center() - rect().center());
   }
 };
 

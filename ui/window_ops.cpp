@@ -10,6 +10,7 @@
 #include "ui/oem_branding.h"
 #include "ui/title_area.h"
 #include "ui/twips.h"
+#include "ui/window_placement.h"
 
 namespace qx {
 
@@ -68,8 +69,9 @@ void ShowAgain(QWidget* window) {
   window->setFocus();
 }
 
+// On the touchscreen's monitor, so that a finger on the panel reaches the window.
 void CenterForm(QWidget* window) {
-  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QScreen* screen = WindowScreen();
   if (!screen) return;
   const int screenWidth = TwipsFromPixels(screen->geometry().width());
   const int screenHeight = TwipsFromPixels(screen->geometry().height());
@@ -81,7 +83,8 @@ void CenterForm(QWidget* window) {
   const int upper = static_cast<int>(std::lrint(screenHeight * 0.85));
   const int left = screenWidth / 2 - width / 2;
   const int top = upper / 2 - height / 2;
-  window->move(PixelsFromTwips(left), PixelsFromTwips(top));  // a window's position is its frame's
+  // A window's position is its frame's.
+  window->move(screen->geometry().topLeft() + QPoint(PixelsFromTwips(left), PixelsFromTwips(top)));
   if (outer == window->size()) RecentreWhenFramed(window);
 }
 

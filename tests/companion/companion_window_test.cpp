@@ -23,6 +23,7 @@
 #include "tests/support/device_service.h"
 #include "tests/support/journal.h"
 #include "tests/support/temp_root.h"
+#include "ui/window_ops.h"
 #include "ui/window_placement.h"
 
 namespace qx::test {
@@ -121,6 +122,11 @@ TEST_F(CompanionWindowTest, TheSuitesFullScreenWindowsCoverTheTouchscreensMonito
   QWidget covering;
   CoverScreen(&covering);
   EXPECT_EQ(covering.geometry(), QRect(1024, 0, 800, 600));
+  // A window the suite centres (the control panel, its dialogs, the boxes) stands on it too.
+  QWidget centred;
+  centred.resize(300, 200);
+  CenterForm(&centred);
+  EXPECT_TRUE(QRect(1024, 0, 800, 600).contains(QRect(centred.pos(), centred.size()))) << centred.pos().x();
   EXPECT_EQ(DeviceService::Qxctl("get ScreenWidth ScreenHeight"), "ScreenWidth=800\nScreenHeight=600\n");
 }
 
