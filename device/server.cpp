@@ -56,6 +56,20 @@ bool WatchFd(int epollFd, int op, int fd, std::uint32_t events, std::uint64_t ta
   return ::epoll_ctl(epollFd, op, fd, &e) == 0;
 }
 
+// The epoll set's events within WAIT, to the nanosecond where the kernel can (since Linux 5.11),
+// else to the millisecond, rounded up.
+int EpollWait(int epollFd, std::vector<epoll_event>& events, const timespec& wait) {
+  static bool nanoseconds = true;
+  const int room = static_cast<int>(events.size());
+  if (nanoseconds) {
+    const int n = ::epoll_pwait2(epollFd, events.data(), room, &wait, nullptr);
+    if (n >= 0 || errno != ENOSYS) return n;
+    nanoseconds = false;
+  }
+  const long long ms = wait.tv_sec * 1000LL + (wait.tv_nsec + 999999) / 1000000;
+  return ::epoll_wait(epollFd, events.data(), room, static_cast<int>(std::min<long long>(ms, 1 << 30)));
+}
+
 // An eventfd's count, taken whole.
 void Drain(int fd) {
   std::uint64_t count;
@@ -163,7 +177,7 @@ void DeviceServer::WaitForWork() {
   eventCount_ = 0;
   const bool inputsToo = std::any_of(waitSet_.begin() + 1, waitSet_.end(), [](const pollfd& p) { return p.fd >= 0; });
   if (!inputsToo) {
-    eventCount_ = ::epoll_pwait2(epollFd_, events_.data(), static_cast<int>(events_.size()), &wait, nullptr);
+    eventCount_ = EpollWait(epollFd_, events_, wait);
   } else if (::ppoll(waitSet_.data(), waitSet_.size(), &wait, nullptr) > 0 && (waitSet_[0].revents & POLLIN)) {
     eventCount_ = ::epoll_wait(epollFd_, events_.data(), static_cast<int>(events_.size()), 0);
   }
@@ -203,7 +217,8 @@ void DeviceServer::OnClientEvent(Controller::ClientId id, std::uint32_t events) 
   if (it == clients_.end()) return;
   ServiceClient& c = it->second;
   const bool gone = (events & (EPOLLHUP | EPOLLERR)) != 0;
-  if (!gone && (events & EPOLLIN) && c.TakeIn(Clock::now()) < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+  const bool readable = (events & EPOLLIN) && c.in.Room() > 0;  // a full reader waits for its requests' turn
+  if (!gone && readable && c.TakeIn(Clock::now()) < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
     Drop(it);
     return;
   }
