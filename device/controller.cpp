@@ -110,7 +110,7 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
     case IOCTL_SIM_GET_BLOCK: return Ok(Bytes(state_.block));
     case IOCTL_SIM_SET_BLOCK: return SetWholeBlock(r, From<SettingsBlock>(payload));
     case IOCTL_SIM_SET_PRESENT: return SetPresent(r, From<std::int32_t>(payload));
-    case IOCTL_SIM_TOUCH: return InjectTouch(r, From<SimTouch>(payload));
+    case IOCTL_SIM_TOUCH: return InjectTouch(r, From<SimTouch>(payload), client);
     case IOCTL_SIM_FINGER: return MoveFinger(r, From<SimFinger>(payload));
     case IOCTL_SIM_REPORT_RATE: return SetReportRate(r, From<std::int32_t>(payload));
     case IOCTL_SIM_REPLAY: return Replay(r, From<SimReplay>(payload), client);
@@ -301,6 +301,7 @@ void Controller::TakeMonitor(const MonitorInfo& m) {
 // A recording whose client is gone would hold its touch, and stay the input in force, until the
 // next replay.
 void Controller::Leaves(ClientId client) {
+  if (burst_ && burst_->first == client) burst_.reset();  // its reports end where they are
   if (client != replayer_ || !touch_.Replaying()) return;
   journal_.Add(0, "ReplayEnded", "ClientGone=1");
   touch_.EndReplay();
@@ -318,11 +319,20 @@ DeviceReply Controller::DescribeIo() const {
   return Ok(std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
-DeviceReply Controller::InjectTouch(const RequestEntry& request, const SimTouch& touch) {
-  journal_.Add(request.code, request.name,
-               "X=" + std::to_string(touch.X) + " Y=" + std::to_string(touch.Y) +
-                   " Touching=" + std::to_string(touch.Touching) + " Reports=" + std::to_string(touch.Reports));
-  touch_.Burst(touch.X, touch.Y, touch.Touching != 0, touch.Reports);
+// A burst is made a part at a time, its request handed in again until it is done; its reply is the
+// sample after its last report.
+DeviceReply Controller::InjectTouch(const RequestEntry& request, const SimTouch& touch, ClientId client) {
+  DeviceReply unfinished;
+  unfinished.unfinished = true;
+  if (burst_ && burst_->first != client) return unfinished;
+  if (!burst_) {
+    journal_.Add(request.code, request.name,
+                 "X=" + std::to_string(touch.X) + " Y=" + std::to_string(touch.Y) +
+                     " Touching=" + std::to_string(touch.Touching) + " Reports=" + std::to_string(touch.Reports));
+    burst_.emplace(client, TouchSide::TouchBurst{touch.X, touch.Y, touch.Touching != 0, touch.Reports, 0});
+  }
+  if (!touch_.Burst(burst_->second)) return unfinished;
+  burst_.reset();
   return Ok(Bytes(touch_.path().sample()));
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/driver_records.h"
@@ -25,6 +26,9 @@ struct DeviceReply {
   // The generation of the kept settings this reply waits for (StateSaver), or 0: a reply to a
   // request that changes the settings goes out once they are on disk.
   std::uint64_t kept = 0;
+  // The request is not done yet (a burst made a part at a time): it is to be handed in again, and
+  // the reply is that of its last call.
+  bool unfinished = false;
 };
 
 class Controller {
@@ -87,7 +91,7 @@ class Controller {
   DeviceReply SetOptions(const RequestEntry& request, const TouchOptions& options);
   DeviceReply SetPresent(const RequestEntry& request, std::int32_t present);
   DeviceReply SetReportRate(const RequestEntry& request, std::int32_t rate);
-  DeviceReply InjectTouch(const RequestEntry& request, const SimTouch& touch);
+  DeviceReply InjectTouch(const RequestEntry& request, const SimTouch& touch, ClientId client);
   DeviceReply MoveFinger(const RequestEntry& request, const SimFinger& finger);
   DeviceReply Replay(const RequestEntry& request, const SimReplay& part, ClientId client);
   DeviceReply ReadReports(const SimReports& in);
@@ -117,6 +121,8 @@ class Controller {
   SmiRegistration smi_{-1, 0, 0};
   // The client whose recording plays (while one does): only its parts are taken.
   ClientId replayer_ = 0;
+  // The burst under way and its client: another client's waits until it is made.
+  std::optional<std::pair<ClientId, TouchSide::TouchBurst>> burst_;
   std::int32_t calibrationState_ = 0;
 };
 

@@ -294,7 +294,12 @@ bool DeviceServer::Serve(ServiceClient& c, Line line) {
   while (c.Next(r) && LineOf(r.code) == line && c.Pending() < kClientReplyCap) {
     WakeTouchIfDue(now);
     if (!Servable(c, r, now)) break;
-    pendingTotal_ += c.Add(controller_.Handle(r.code, r.payload, r.size, c.id));
+    DeviceReply reply = controller_.Handle(r.code, r.payload, r.size, c.id);
+    if (reply.unfinished) {
+      workLeft_ = true;  // the rest of it in the next round, after the others
+      break;
+    }
+    pendingTotal_ += c.Add(std::move(reply));
     c.in.Pop();
     c.heldUntil.reset();
     if ((now = Clock::now()) >= sliceEnd) {

@@ -141,22 +141,24 @@ bool TouchSide::UseInput(const std::string& use, bool keep, std::string& why) {
   return true;
 }
 
-void TouchSide::Burst(std::int16_t x, std::int16_t y, bool touching, std::size_t count) {
+bool TouchSide::Burst(TouchBurst& burst) {
   // A burst is a touch of its own: the held finger, if any, leaves the panel to it.
-  finger_.Lift();
+  if (burst.next == 0) finger_.Lift();
   // Reports that the journal could not keep anyway (it keeps its newest lines) only count: the
   // work of a burst is bounded by the journal's size, whatever its number of reports. They are
   // the ones after the first, so that a touch-down still does what it does.
-  const std::size_t skipped = count > journal_.capacity() + 1 ? count - journal_.capacity() - 1 : 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    if (i == 1 && skipped) {
+  const std::size_t skipped = burst.count > journal_.capacity() + 1 ? burst.count - journal_.capacity() - 1 : 0;
+  for (std::size_t made = 0; burst.next < burst.count && made < kBurstPart; ++made) {
+    if (burst.next == 1 && skipped) {
       path_.CountUnmade(skipped);
-      i += skipped - 1;
+      burst.next += skipped;
       continue;
     }
-    path_.Report(x, y, touching);
+    path_.Report(burst.x, burst.y, burst.touching);
+    ++burst.next;
   }
-  pace_.Reported(std::chrono::steady_clock::now(), touching, true);
+  pace_.Reported(std::chrono::steady_clock::now(), burst.touching, true);
+  return burst.next >= burst.count;
 }
 
 void TouchSide::MoveFinger(std::int16_t x, std::int16_t y, std::uint16_t jitter, bool down) {

@@ -89,8 +89,19 @@ class TouchSide {
   TouchPath& path() { return path_; }
   const TouchPath& path() const { return path_; }
   Finger& finger() { return finger_; }
-  // A burst of COUNT reports at (X, Y), the held finger lifted first (SimTouch).
-  void Burst(std::int16_t x, std::int16_t y, bool touching, std::size_t count);
+  // A burst of reports (SimTouch): COUNT at (X, Y), made a part at a time so that a large one
+  // holds nobody up for long; NEXT, those made so far.
+  struct TouchBurst {
+    std::int16_t x = 0;
+    std::int16_t y = 0;
+    bool touching = false;
+    std::size_t count = 0;
+    std::size_t next = 0;
+  };
+  // Reports made in one part of a burst: about a millisecond's work.
+  static constexpr std::size_t kBurstPart = 2000;
+  // Makes the next part of BURST (the held finger lifted first); true once its last report is made.
+  bool Burst(TouchBurst& burst);
   // The held finger put down at (X, Y) (or moved there) with JITTER, or lifted (SimFinger).
   void MoveFinger(std::int16_t x, std::int16_t y, std::uint16_t jitter, bool down);
   // A part of a recording (SimReplay); false when it cannot be taken.

@@ -49,7 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       auto state = reader.Peek(request);
       if (state == qx::RequestReader::State::kMalformed) return 0;  // the service hangs up here
       if (state == qx::RequestReader::State::kNeedMore) break;
-      qx::DeviceReply reply = controller.Handle(request.code, request.payload, request.size);
+      qx::DeviceReply reply;  // handed in again until done, as the service does
+      do reply = controller.Handle(request.code, request.payload, request.size);
+      while (reply.unfinished);
       if (reply.data.size() > qx::Controller::ReplyBound(request.code)) std::abort();
       if (!reply.success && !reply.data.empty()) std::abort();
       reader.Pop();

@@ -20,9 +20,13 @@ namespace {
 
 class ControllerTest : public ::testing::Test {
  protected:
+  // As the service does, a request handed in again until it is done.
   template <typename Record>
   DeviceReply Send(std::uint32_t code, const Record& r) {
-    return controller.Handle(code, reinterpret_cast<const std::uint8_t*>(&r), sizeof r);
+    DeviceReply reply;
+    do reply = controller.Handle(code, reinterpret_cast<const std::uint8_t*>(&r), sizeof r);
+    while (reply.unfinished);
+    return reply;
   }
   SettingsBlock Block() {
     SettingsBlock b{};
