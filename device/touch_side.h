@@ -54,11 +54,12 @@ class TouchSide {
   void SetSetup(TouchSetup& setup) { setup_ = &setup; }
   // The input USE names ("simulated", "auto", a path, a touchscreen's name) in place of the one it
   // made before, which is let go; kept as the root's setting when KEEP. False with WHY when USE
-  // names nothing that can be had (the input in force stays) or cannot be kept.
+  // names nothing that can be had or cannot be kept: the input in force then stays.
   bool UseInput(const std::string& use, bool keep, std::string& why);
 
   // The desktop's monitors as the companion registers them: the touchscreen's is chosen among them
-  // (device/monitor_choice) and placed for the outputs; CHOSEN hears of each new choice.
+  // (device/monitor_choice) and placed for the outputs; CHOSEN hears of each new choice, and of a
+  // new turn of the one chosen, and sets the screen size and the turn (SetRotation) from it.
   void SetMonitors(const MonitorLayout& layout);
   void OnMonitorChosen(std::function<void(const MonitorInfo&)> chosen) { chosen_ = std::move(chosen); }
   // The layout with Chosen set.
@@ -105,8 +106,8 @@ class TouchSide {
   std::string DescribeMonitor() const;
   // Whether every input can report: an unplugged touchscreen makes the controller read as absent.
   bool Present() const;
-  // The input in force, as SimGetInput hands it out.
-  SimInput InputInForce() const { return InForce().Identity(); }
+  // The input in force, as GetInput hands it out.
+  InputInfo InputInForce() const { return InForce().Identity(); }
   // The touch and pointer fields of SimGetStatus (Present: the inputs').
   SimStatus Status() const;
   // "Input: …\nOutput: …\n": the input and the desktop output in force, as SimDescribeIo answers,

@@ -236,7 +236,7 @@ TEST_F(Replay, ASecondIsRefusedAndOneEndsWithItsClient) {
     }
     EXPECT_TRUE(test::WaitUntil([&] { return !touching(); }, 10000)) << "the touch stays down";
     EXPECT_TRUE(test::WaitUntil(
-        [] { return test::DeviceAnswer(IOCTL_SIM_GET_INPUT, SimInput{}).Kind != INPUT_RECORDING; }, 10000));
+        [] { return test::DeviceAnswer(IOCTL_GET_INPUT, InputInfo{}).Kind != INPUT_RECORDING; }, 10000));
   }
 }
 
