@@ -109,10 +109,15 @@ int MapToOutput(const Args& args) {
     ok = DeviceIoControl(DriverHandle, IOCTL_MAP_TO_OUTPUT, &out, sizeof out, &layout, sizeof layout, &returned,
                          nullptr);
   }
+  const bool timedOut = !ok && GetLastError() == ERROR_SEM_TIMEOUT;
+  // A monitor of the desktop whose choice was refused all the same could not be kept.
+  const bool listed = !ok && !timedOut && Request(IOCTL_GET_MONITORS, layout) &&
+                      std::any_of(layout.Monitors, layout.Monitors + std::min<std::uint32_t>(layout.Count, kMonitors),
+                                  [&](const MonitorInfo& m) { return Text(m.Name) == name; });
   CloseDriver();
-  if (!ok && GetLastError() == ERROR_SEM_TIMEOUT) return NoAnswer();
-  if (!ok && !ProfileFileWritable(SettingFile()))
-    return Fail(("cannot write " + SettingFile() + ": the monitor in force stays").c_str());
+  if (timedOut) return NoAnswer();
+  if (listed || (!ok && !ProfileFileWritable(SettingFile())))
+    return Fail(("cannot keep " + name + " in " + SettingFile() + ": the monitor in force stays").c_str());
   if (!ok) return Fail(("no monitor " + name + " on this desktop (qxctl map-to-output lists them)").c_str());
   return ShowMonitors(layout);
 }
