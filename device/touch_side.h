@@ -3,8 +3,8 @@
 // replay request feeds), the touch path that decides what their reports mean, and the pointer
 // outputs (the simulated pointer, always; the desktop's, when one is attached). The service's loop
 // waits on its descriptors and due time and wakes it; the controller hands it what a request asks
-// of it, and the settings it runs with whenever they change. Everything here is done by the holder
-// of the service's turn.
+// of it, and the settings it runs with whenever they change. Nothing here locks: the service acts
+// on it from one thread at a time (device/server).
 #pragma once
 
 #include <poll.h>
@@ -76,14 +76,15 @@ class TouchSide {
   // output `qxctl output` names. It outlives the touch side.
   void AttachOutput(PointerOutput& output);
 
-  // For the loop. The inputs' poll entries go at the end of FDS, one per input in a fixed order
-  // (-1 for one without a descriptor), then the desktop output's; Wake takes the entries of a poll
-  // made on them, in that order, lets every input hand the path its reports, then wakes the path's
-  // timers and outputs.
-  // COUNT entries were polled; an input that came or went since has none of them.
+  // For the service's waits. The inputs' poll entries go at the end of FDS, one per input in a
+  // fixed order (-1 for one without a descriptor), then the desktop output's connection (none
+  // without a desktop output); Wake takes COUNT entries of a poll made on them, in that order (an
+  // input that came or went since has none of them), lets every input hand the path its reports,
+  // then wakes the path's timers and outputs: the desktop output reads what came on its connection
+  // whether its entry was polled or not.
   void AppendPollEntries(std::vector<pollfd>& fds) const;
-  // Whether an input has a descriptor: what a client's turn polls, so that reports come before the
-  // requests after them. The desktop output's connection is the loop's alone.
+  // Whether an input has a descriptor: whether a poll of the entries, made before a request is
+  // served, can find reports that came first.
   bool HasDescriptors() const;
   std::optional<Time> NextDue() const;
   void Wake(Time now, const pollfd* polled, std::size_t count);
