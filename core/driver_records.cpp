@@ -8,6 +8,8 @@ namespace {
 
 constexpr std::uint32_t kBlock = sizeof(SettingsBlock);
 constexpr std::uint32_t kI32 = sizeof(std::int32_t);
+constexpr std::uint32_t kLayout = sizeof(MonitorLayout);
+constexpr std::uint32_t kOptions = sizeof(TouchOptions);
 
 std::vector<RequestEntry> MakeTable() {
   return {
@@ -29,13 +31,13 @@ std::vector<RequestEntry> MakeTable() {
       {IOCTL_SET_RBF_REGISTRATION, "SetRbfRegistration", sizeof(RbfRegistration), {}},
       {IOCTL_GET_SMI_REGISTRATION, "GetSmiRegistration", sizeof(SmiRegistration), {}},
       {IOCTL_PLAY_TEST_SOUND, "PlayTestSound", sizeof(TestSound), {}},
+      {IOCTL_SET_MONITORS, "SetMonitors", kLayout, {}},
+      {IOCTL_GET_MONITORS, "GetMonitors", kLayout, {}},
+      {IOCTL_MAP_TO_OUTPUT, "MapToOutput", sizeof(OutputName), {}},
       {IOCTL_GET_INPUT, "GetInput", sizeof(InputInfo), {}},
       {IOCTL_SET_INPUT, "SetInput", sizeof(InputUse), {}},
-      {IOCTL_SET_MONITORS, "SetMonitors", sizeof(MonitorLayout), {}},
-      {IOCTL_GET_MONITORS, "GetMonitors", sizeof(MonitorLayout), {}},
-      {IOCTL_MAP_TO_OUTPUT, "MapToOutput", sizeof(OutputName), {}},
-      {IOCTL_GET_OPTIONS, "GetOptions", sizeof(TouchOptions), {}},
-      {IOCTL_SET_OPTIONS, "SetOptions", sizeof(TouchOptions), {}},
+      {IOCTL_GET_OPTIONS, "GetOptions", kOptions, {}},
+      {IOCTL_SET_OPTIONS, "SetOptions", kOptions, {}},
       {IOCTL_SET_FIELDS, "SetFields", sizeof(FieldChanges), {}},
       {IOCTL_SET_SMI_REGISTRATION, "SetSmiRegistration", sizeof(SmiRegistration), {}},
       {IOCTL_SIM_GET_BLOCK, "SimGetBlock", kBlock, {}},

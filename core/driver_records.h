@@ -51,17 +51,17 @@ inline constexpr std::uint32_t IOCTL_SIM_REPLAY = 0xF9100;        // SimReplay; 
 inline constexpr std::uint32_t IOCTL_SIM_READ_REPORTS = 0xF9110;  // SimReports
 
 // The device service's administration of the real device, which qxctl and the companion send and
-// the service serves in the suite's line: the input setting and the input in force, the desktop's
-// monitors as the companion registers them and the touchscreen's among them, the suite's own touch
+// the service serves in the suite's line: the desktop's monitors as the companion registers them
+// and the touchscreen's among them, the input setting and the input in force, the suite's own touch
 // settings (core/touch_options.h), and named settings changed together.
-inline constexpr std::uint32_t IOCTL_GET_INPUT = 0xF6010;       // InputInfo
-inline constexpr std::uint32_t IOCTL_SET_INPUT = 0xF6020;       // InputUse; out: InputInfo
-inline constexpr std::uint32_t IOCTL_SET_MONITORS = 0xF6030;    // MonitorLayout; out: the same, Chosen set
-inline constexpr std::uint32_t IOCTL_GET_MONITORS = 0xF6040;    // MonitorLayout (in: ignored)
-inline constexpr std::uint32_t IOCTL_MAP_TO_OUTPUT = 0xF6050;   // OutputName; out: MonitorLayout
-inline constexpr std::uint32_t IOCTL_GET_OPTIONS = 0xF6060;     // TouchOptions (in: ignored)
-inline constexpr std::uint32_t IOCTL_SET_OPTIONS = 0xF6070;     // TouchOptions, every field; out: the same
-inline constexpr std::uint32_t IOCTL_SET_FIELDS = 0xF6080;      // FieldChanges; out: the same
+inline constexpr std::uint32_t IOCTL_SET_MONITORS = 0xF6010;   // MonitorLayout; out: the same, Chosen set
+inline constexpr std::uint32_t IOCTL_GET_MONITORS = 0xF6020;   // MonitorLayout (in: ignored)
+inline constexpr std::uint32_t IOCTL_MAP_TO_OUTPUT = 0xF6030;  // OutputName; out: MonitorLayout
+inline constexpr std::uint32_t IOCTL_GET_INPUT = 0xF6040;      // InputInfo
+inline constexpr std::uint32_t IOCTL_SET_INPUT = 0xF6050;      // InputUse; out: InputInfo
+inline constexpr std::uint32_t IOCTL_GET_OPTIONS = 0xF6060;    // TouchOptions (in: ignored)
+inline constexpr std::uint32_t IOCTL_SET_OPTIONS = 0xF6070;    // TouchOptions, every field; out: the same
+inline constexpr std::uint32_t IOCTL_SET_FIELDS = 0xF6080;     // FieldChanges; out: the same
 
 // The service's wait for the right-button program: RbfRegistration (in: ignored; out: the
 // registration as GetRbfRegistration gives it), answered as soon as the armed flag is clear and

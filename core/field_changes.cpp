@@ -17,11 +17,10 @@ std::string ApplyChanges(const std::string& changes, SettingsBlock& block, Touch
     if (eq == std::string::npos) return "expected FIELD=VALUE, got '" + change + "'";
     const std::string name = change.substr(0, eq), value = change.substr(eq + 1);
     const bool inBlock = GetField(nextBlock, name).has_value();
-    const std::string error =
-        inBlock ? SetField(nextBlock, name, value) : SetOption(nextOptions, name, value);
+    const std::string error = inBlock ? SetField(nextBlock, name, value) : SetOption(nextOptions, name, value);
     if (!error.empty()) return error;
-    taken += (taken.empty() ? "" : " ") + name + "=" +
-             *(inBlock ? GetField(nextBlock, name) : GetOption(nextOptions, name));
+    taken +=
+        (taken.empty() ? "" : " ") + name + "=" + *(inBlock ? GetField(nextBlock, name) : GetOption(nextOptions, name));
   }
   if (taken.empty()) return "no FIELD=VALUE to set";
   block = nextBlock;

@@ -168,7 +168,8 @@ DeviceReply Controller::SetFields(const RequestEntry& request, const FieldChange
   const std::string text = Text(changes.Text);
   StoredState next = state_;
   std::string described;
-  if (!Note(request, text, ApplyChanges(text, next.block, next.options, described).empty())) return Failed();
+  const bool ok = ApplyChanges(text, next.block, next.options, described).empty();
+  if (!Note(request, ok ? described : text, ok)) return Failed();
   SetAndSaveState(next);
   return OnceKept(Ok(Bytes(changes)));
 }
@@ -271,8 +272,8 @@ DeviceReply Controller::SetMonitors(const RequestEntry& request, const MonitorLa
   const MonitorLayout& now = touch_.monitors();
   // Answered once the chosen monitor's size is kept.
   return OnceKept(Answer(request, now,
-                "Count=" + std::to_string(now.Count) +
-                    " Chosen=" + (now.Chosen >= 0 ? Text(now.Monitors[now.Chosen].Name) : std::string("none"))));
+                         "Count=" + std::to_string(now.Count) + " Chosen=" +
+                             (now.Chosen >= 0 ? Text(now.Monitors[now.Chosen].Name) : std::string("none"))));
 }
 
 DeviceReply Controller::MapToOutput(const RequestEntry& request, const OutputName& name) {

@@ -62,8 +62,7 @@ std::string KeptSizeOnceItIs(int width, int height) {
 // The writes of the service's settings file (a new file renamed over settings.bin) from now on.
 class SettingsWrites {
  public:
-  explicit SettingsWrites(const std::string& folder)
-      : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+  explicit SettingsWrites(const std::string& folder) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
     EXPECT_GE(inotify_add_watch(fd_, folder.c_str(), IN_MOVED_TO), 0) << folder;
   }
   ~SettingsWrites() { ::close(fd_); }

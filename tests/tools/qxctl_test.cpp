@@ -12,8 +12,8 @@
 #include <random>
 #include <string>
 
-#include "host/machine_root.h"
 #include "core/driver_records.h"
+#include "host/machine_root.h"
 #include "tests/support/device_request.h"
 #include "tests/support/device_service.h"
 #include "tests/support/journal.h"

@@ -172,7 +172,8 @@ bool ParsePoint(const Args& args, const char* option, long low, long high, long&
 }  // namespace
 
 int Touch(const Args& args) {
-  if (args.size() == 1 && (args[0] == "off" || args[0] == "on")) return Set({args[0] == "on" ? "TouchOn=1" : "TouchOn=0"});
+  if (args.size() == 1 && (args[0] == "off" || args[0] == "on"))
+    return Set({args[0] == "on" ? "TouchOn=1" : "TouchOn=0"});
   long x = 0, y = 0, reports = 1;
   if (!ParsePoint(args, "--reports", 1, 65535, x, y, reports)) return kUsage;
   SimTouch touch{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 1, 0, static_cast<std::uint16_t>(reports)};

@@ -55,8 +55,7 @@ int Input(const Args& args) {
   std::memcpy(use.Use, args[0].data(), args[0].size());
   InputInfo in{};
   DWORD returned = 0;
-  const bool ok =
-      DeviceIoControl(DriverHandle, IOCTL_SET_INPUT, &use, sizeof use, &in, sizeof in, &returned, nullptr);
+  const bool ok = DeviceIoControl(DriverHandle, IOCTL_SET_INPUT, &use, sizeof use, &in, sizeof in, &returned, nullptr);
   CloseDriver();
   if (!ok && GetLastError() == ERROR_SEM_TIMEOUT) return NoAnswer();
   // The service keeps a setting before it switches to it: one it could not keep left the input as it was.
@@ -101,8 +100,8 @@ int MapToOutput(const Args& args) {
   DWORD returned = 0;
   bool ok;
   if (args.empty()) {
-    ok = DeviceIoControl(DriverHandle, IOCTL_GET_MONITORS, &layout, sizeof layout, &layout, sizeof layout,
-                         &returned, nullptr);
+    ok = DeviceIoControl(DriverHandle, IOCTL_GET_MONITORS, &layout, sizeof layout, &layout, sizeof layout, &returned,
+                         nullptr);
   } else {
     OutputName out{};
     std::memcpy(out.Name, name.data(), name.size());
