@@ -66,10 +66,13 @@ bool CompanionWindow::Start() {
     return savedProc_(msg, wParam, lParam);
   });
   connect(qApp, &QGuiApplication::primaryScreenChanged, this, &CompanionWindow::MonitorsChanged);
-  connect(qApp, &QGuiApplication::screenAdded, this, &CompanionWindow::Watch);
+  connect(qApp, &QGuiApplication::screenAdded, this, [this](QScreen* added) {
+    Watch(added);
+    MonitorsChanged();
+  });
   connect(qApp, &QGuiApplication::screenRemoved, this, &CompanionWindow::MonitorsChanged);
   for (QScreen* each : QGuiApplication::screens()) Watch(each);
-  Follow(screen);
+  screen_ = screen;
   RegisterMonitors();
   return true;
 }
@@ -78,7 +81,6 @@ void CompanionWindow::Watch(QScreen* screen) {
   connect(screen, &QScreen::geometryChanged, this, &CompanionWindow::MonitorsChanged);
   connect(screen, &QScreen::orientationChanged, this, &CompanionWindow::MonitorsChanged);
   connect(screen, &QScreen::physicalSizeChanged, this, &CompanionWindow::MonitorsChanged);
-  MonitorsChanged();
 }
 
 // A change comes as several signals at once (a screen added moves the others): registered once,
@@ -89,42 +91,31 @@ void CompanionWindow::MonitorsChanged() {
   QMetaObject::invokeMethod(this, &CompanionWindow::RegisterMonitors, Qt::QueuedConnection);
 }
 
+// The service derives the size and the turn of the touchscreen's monitor from the layout: the
+// companion tells it nothing else of the screens, so that the kept size changes once, to the
+// chosen monitor's.
 void CompanionWindow::RegisterMonitors() {
   monitorsDue_ = false;
   if (!registered_) return;
   const QList<QScreen*> screens = QGuiApplication::screens();
   QScreen* primary = QGuiApplication::primaryScreen();
-  QScreen* chosen = primary;
+  screen_ = primary;
   if (OnADisplay(primary)) {
     MonitorLayout layout = LayoutOf(screens, primary);
     if (fixedRotation_)
       for (MonitorInfo& m : layout.Monitors) m.RotationCode = static_cast<std::int16_t>(*fixedRotation_);
-    if (companion::RegisterMonitors(layout) && layout.Chosen >= 0 && layout.Chosen < screens.size())
-      chosen = screens[layout.Chosen];
+    if (companion::RegisterMonitors(layout) && layout.Chosen >= 0 && layout.Chosen < screens.size()) {
+      screen_ = screens[layout.Chosen];
+      rotationCode_ = layout.Monitors[layout.Chosen].RotationCode;
+    }
   }
-  Follow(chosen);
-}
-
-void CompanionWindow::Follow(QScreen* screen) {
-  screen_ = screen;
-  ScreenChanged();
+  ShowState();
 }
 
 // The offscreen platform, started with no screen named to it, makes one up (800 x 800, without a
 // name): there is no display, and the service is better told nothing than that size.
 bool CompanionWindow::OnADisplay(const QScreen* screen) {
   return screen && !(QGuiApplication::platformName() == QLatin1String("offscreen") && screen->name().isEmpty());
-}
-
-void CompanionWindow::ScreenChanged() {
-  if (!registered_ || !screen_) return;
-  const QSize size = screen_->geometry().size();
-  if (OnADisplay(screen_) && size != reported_ && ReportScreenSize(size.width(), size.height())) reported_ = size;
-  if (!fixedRotation_) {
-    const std::int16_t code = ScreenRotationCode(*screen_);
-    if (code != rotationCode_ && Register(WindowHandle(this), code)) rotationCode_ = code;
-  }
-  ShowState();
 }
 
 void CompanionWindow::ShowState() {

@@ -6,7 +6,6 @@
 
 #include <QMetaObject>
 #include <QPointer>
-#include <QSize>
 #include <QWidget>
 #include <cstdint>
 #include <optional>
@@ -28,11 +27,11 @@ class CompanionWindow : public QWidget {
   explicit CompanionWindow(std::optional<int> fixedRotation = std::nullopt);
   ~CompanionWindow() override;
 
-  // Opens the driver, registers this window, tells the service the desktop's monitors and follows
-  // the one the service chooses for the touchscreen (the primary one until it has chosen): its
-  // RotationCode registered, its size reported. From then on it tells the service again whenever a
-  // monitor comes, goes, moves, changes size or turns. False after a box said why (no driver, or
-  // it refused the registration).
+  // Opens the driver, registers this window with the primary screen's RotationCode, and tells the
+  // service the desktop's monitors once: the service takes the size and the RotationCode of the
+  // one it chooses for the touchscreen, which the window shows. From then on it tells the service
+  // the monitors again whenever one comes, goes, moves, changes size or turns. False after a box
+  // said why (no driver, or it refused the registration).
   bool Start();
 
   std::int16_t rotationCode() const { return rotationCode_; }
@@ -48,10 +47,8 @@ class CompanionWindow : public QWidget {
   // Each screen's changes, and screens coming and going, make the monitors registered again.
   void Watch(QScreen* screen);
   void MonitorsChanged();
-  // Tells the service the monitors and follows its choice.
+  // Tells the service the monitors and shows its choice.
   void RegisterMonitors();
-  void Follow(QScreen* screen);
-  void ScreenChanged();
   void ShowState();
   // Whether SCREEN is a display's, not one the platform made up for want of any.
   static bool OnADisplay(const QScreen* screen);
@@ -59,7 +56,6 @@ class CompanionWindow : public QWidget {
 
   const std::optional<int> fixedRotation_;
   std::int16_t rotationCode_ = 0;
-  QSize reported_;
   bool registered_ = false;
   QPointer<QScreen> screen_;
   bool monitorsDue_ = false;  // a registration of the monitors is on its way

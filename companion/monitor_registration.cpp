@@ -47,8 +47,8 @@ MonitorLayout LayoutOf(const QList<QScreen*>& screens, const QScreen* primary) {
 
 bool RegisterMonitors(MonitorLayout& layout) {
   DWORD returned = 0;
-  return DeviceIoControl(DriverHandle, IOCTL_SIM_SET_MONITORS, &layout, sizeof layout, &layout, sizeof layout,
-                         &returned, nullptr) &&
+  return DeviceIoControl(DriverHandle, IOCTL_SET_MONITORS, &layout, sizeof layout, &layout, sizeof layout, &returned,
+                         nullptr) &&
          returned == sizeof layout;
 }
 

@@ -1,4 +1,4 @@
-// The desktop's monitors as the companion tells the device service of them (SimSetMonitors): each
+// The desktop's monitors as the companion tells the device service of them (SetMonitors): each
 // screen's name, its EDID's maker, model and serial, where it lies in the desktop, its physical
 // size, its RotationCode and whether it is the primary one. The service chooses the touchscreen's
 // monitor among them and answers which.

@@ -4,13 +4,14 @@
 #include <QScreen>
 
 #include "companion/output_transform.h"
+#include "core/picture_turn.h"
 
 namespace qx::companion {
 
 namespace {
 
-// The screen turned clockwise shows its picture turned the other way on the panel.
-constexpr std::int16_t kCodeForScreenTurn[4] = {0, 2, 3, 1};
+// The screen turned QUARTERS clockwise shows its picture turned the other way on the panel.
+std::int16_t CodeForScreenTurn(int quarters) { return RotationCodeOfTurns(-quarters); }
 
 // Quarter turns clockwise from landscape, as Qt describes its orientations: portrait is landscape
 // turned a quarter clockwise, the inverted ones a half turn from their own.
@@ -30,14 +31,14 @@ Qt::ScreenOrientation Resolved(const QScreen& screen, Qt::ScreenOrientation orie
 }  // namespace
 
 std::int16_t RotationCodeFor(Qt::ScreenOrientation native, Qt::ScreenOrientation current) {
-  return kCodeForScreenTurn[(QuarterTurns(current) - QuarterTurns(native) + 4) % 4];
+  return CodeForScreenTurn(QuarterTurns(current) - QuarterTurns(native));
 }
 
 std::int16_t RotationCodeForTransform(int transform) {
   // The transform undoes the screen's turn: a screen turned a quarter clockwise (Qt's portrait,
   // xrandr's "left", sway's "transform 270") has WL_OUTPUT_TRANSFORM_90. A mirrored one (4..7)
   // turns as its unmirrored one; the mirror is beyond what a code says.
-  return kCodeForScreenTurn[transform & 3];
+  return CodeForScreenTurn(transform & 3);
 }
 
 std::int16_t ScreenRotationCode(const QScreen& screen) {

@@ -1,7 +1,5 @@
 #include "companion/smi_registration.h"
 
-#include <algorithm>
-
 #include "core/driver_link.h"
 #include "host/device_file.h"
 
@@ -29,16 +27,6 @@ void Deregister(HWND own) {
   if (!LastRequestResult || SmiRecord.Window != own) return;
   SmiRecord = SmiRegistration{-1, 0, 0};
   SetSmiRegistration();
-}
-
-bool ReportScreenSize(int width, int height) {
-  GetSettings();
-  if (!LastRequestResult) return false;
-  // The fields are 16 bits: a size beyond them is kept at their largest rather than wrapped.
-  Settings.ScreenWidth = static_cast<std::int16_t>(std::clamp(width, 0, 32767));
-  Settings.ScreenHeight = static_cast<std::int16_t>(std::clamp(height, 0, 32767));
-  SetScreenSize();
-  return LastRequestResult != 0;
 }
 
 }  // namespace qx::companion

@@ -1,5 +1,7 @@
-// What the companion tells the device service: its registration (SmiRegistration: its window
-// and the RotationCode the calibration reorders its points by) and the screen's size. The suite's
+// What the companion tells the device service of itself: its registration (SmiRegistration: its
+// window and the RotationCode the calibration reorders its points by; the service takes the
+// RotationCode of the touchscreen's monitor in its place once the monitors are registered,
+// companion/monitor_registration.h). The suite's
 // programs read the registration (GetSmiRegistration) and send the window SMI_CLOSE.
 #pragma once
 
@@ -16,9 +18,5 @@ bool Register(HWND own, std::int16_t rotationCode);
 // Window -1, RotationCode 0, as the service starts: unless the registration names another window
 // by now, which is left as it is.
 void Deregister(HWND own);
-
-// ScreenWidth and ScreenHeight of the settings block (GetSettings, then SetScreenSize). False
-// when the service did not take them.
-bool ReportScreenSize(int width, int height);
 
 }  // namespace qx::companion

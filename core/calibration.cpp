@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/int16_arithmetic.h"
+#include "core/picture_turn.h"
 #include "core/settings_block.h"
 
 namespace qx {
@@ -30,10 +31,9 @@ int SmallestScreen(CalibrationMethod method) {
 }
 
 // p1..p4 take the values of p(1 + (k + shift) mod 4): shift 3 is "the target before",
-// 1 "the target after", 2 "the opposite target".
+// 1 "the target after", 2 "the opposite target": the picture's quarter turns undone.
 void Reorder(PointTable& points, int first, int rotationCode) {
-  static constexpr int kShift[4] = {0, 3, 1, 2};
-  int shift = kShift[rotationCode];
+  const int shift = (4 - QuarterTurns(rotationCode)) % 4;
   if (shift == 0) return;
   PointTable old = points;
   for (int k = 0; k < 4; ++k) {

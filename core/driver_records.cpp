@@ -8,6 +8,8 @@ namespace {
 
 constexpr std::uint32_t kBlock = sizeof(SettingsBlock);
 constexpr std::uint32_t kI32 = sizeof(std::int32_t);
+constexpr std::uint32_t kLayout = sizeof(MonitorLayout);
+constexpr std::uint32_t kOptions = sizeof(TouchOptions);
 
 std::vector<RequestEntry> MakeTable() {
   return {
@@ -29,6 +31,14 @@ std::vector<RequestEntry> MakeTable() {
       {IOCTL_SET_RBF_REGISTRATION, "SetRbfRegistration", sizeof(RbfRegistration), {}},
       {IOCTL_GET_SMI_REGISTRATION, "GetSmiRegistration", sizeof(SmiRegistration), {}},
       {IOCTL_PLAY_TEST_SOUND, "PlayTestSound", sizeof(TestSound), {}},
+      {IOCTL_SET_MONITORS, "SetMonitors", kLayout, {}},
+      {IOCTL_GET_MONITORS, "GetMonitors", kLayout, {}},
+      {IOCTL_MAP_TO_OUTPUT, "MapToOutput", sizeof(OutputName), {}},
+      {IOCTL_GET_INPUT, "GetInput", sizeof(InputInfo), {}},
+      {IOCTL_SET_INPUT, "SetInput", sizeof(InputUse), {}},
+      {IOCTL_GET_OPTIONS, "GetOptions", kOptions, {}},
+      {IOCTL_SET_OPTIONS, "SetOptions", kOptions, {}},
+      {IOCTL_SET_FIELDS, "SetFields", sizeof(FieldChanges), {}},
       {IOCTL_SET_SMI_REGISTRATION, "SetSmiRegistration", sizeof(SmiRegistration), {}},
       {IOCTL_SIM_GET_BLOCK, "SimGetBlock", kBlock, {}},
       {IOCTL_SIM_SET_BLOCK, "SimSetBlock", kBlock, {}},
@@ -42,13 +52,6 @@ std::vector<RequestEntry> MakeTable() {
       {IOCTL_SIM_DESCRIBE_IO, "SimDescribeIo", 0, {}},
       {IOCTL_SIM_REPLAY, "SimReplay", sizeof(SimReplay), {}},
       {IOCTL_SIM_READ_REPORTS, "SimReadReports", sizeof(SimReports), {}},
-      {IOCTL_SIM_GET_INPUT, "SimGetInput", sizeof(SimInput), {}},
-      {IOCTL_SIM_SET_INPUT, "SimSetInput", sizeof(SimInputUse), {}},
-      {IOCTL_SIM_SET_MONITORS, "SimSetMonitors", sizeof(MonitorLayout), {}},
-      {IOCTL_SIM_GET_MONITORS, "SimGetMonitors", sizeof(MonitorLayout), {}},
-      {IOCTL_SIM_MAP_TO_OUTPUT, "SimMapToOutput", sizeof(SimOutputName), {}},
-      {IOCTL_SIM_GET_OPTIONS, "SimGetOptions", sizeof(TouchOptions), {}},
-      {IOCTL_SIM_SET_OPTIONS, "SimSetOptions", sizeof(TouchOptions), {}},
       {IOCTL_WAIT_RBF_DISARMED, "WaitRbfDisarmed", sizeof(RbfRegistration), {}},
   };
 }

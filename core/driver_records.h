@@ -45,19 +45,23 @@ inline constexpr std::uint32_t IOCTL_SIM_CLEAR_JOURNAL = 0xF9070;     // nothing
 inline constexpr std::uint32_t IOCTL_SIM_FINGER = 0xF9080;            // SimFinger; out: TouchSample
 inline constexpr std::uint32_t IOCTL_SIM_REPORT_RATE = 0xF9090;       // i32 reports a second (0: as is)
 inline constexpr std::uint32_t IOCTL_SIM_DESCRIBE_IO = 0xF90A0;       // in: nothing; out: text, two lines
-// Touchscreens and recordings: events of a recording played as the controller's reports, the
-// reports made since a point of the journal, and the input in force.
+// Recordings: events of a recording played as the controller's reports, and the reports made
+// since a point of the journal.
 inline constexpr std::uint32_t IOCTL_SIM_REPLAY = 0xF9100;        // SimReplay; out: the last TouchSample
 inline constexpr std::uint32_t IOCTL_SIM_READ_REPORTS = 0xF9110;  // SimReports
-inline constexpr std::uint32_t IOCTL_SIM_GET_INPUT = 0xF9120;     // SimInput
-inline constexpr std::uint32_t IOCTL_SIM_SET_INPUT = 0xF9130;     // SimInputUse; out: SimInput
-// The desktop's monitors as the companion registers them, and the touchscreen's among them.
-inline constexpr std::uint32_t IOCTL_SIM_SET_MONITORS = 0xF9140;   // MonitorLayout; out: the same, Chosen set
-inline constexpr std::uint32_t IOCTL_SIM_GET_MONITORS = 0xF9150;   // MonitorLayout (in: ignored)
-inline constexpr std::uint32_t IOCTL_SIM_MAP_TO_OUTPUT = 0xF9160;  // SimOutputName; out: MonitorLayout
-// The suite's own touch settings (core/touch_options.h), kept beside the block.
-inline constexpr std::uint32_t IOCTL_SIM_GET_OPTIONS = 0xF9170;  // TouchOptions (in: ignored)
-inline constexpr std::uint32_t IOCTL_SIM_SET_OPTIONS = 0xF9180;  // TouchOptions, every field; out: the same
+
+// The device service's administration of the real device, which qxctl and the companion send and
+// the service serves in the suite's line: the desktop's monitors as the companion registers them
+// and the touchscreen's among them, the input setting and the input in force, the suite's own touch
+// settings (core/touch_options.h), and named settings changed together.
+inline constexpr std::uint32_t IOCTL_SET_MONITORS = 0xF6010;   // MonitorLayout; out: the same, Chosen set
+inline constexpr std::uint32_t IOCTL_GET_MONITORS = 0xF6020;   // MonitorLayout (in: ignored)
+inline constexpr std::uint32_t IOCTL_MAP_TO_OUTPUT = 0xF6030;  // OutputName; out: MonitorLayout
+inline constexpr std::uint32_t IOCTL_GET_INPUT = 0xF6040;      // InputInfo
+inline constexpr std::uint32_t IOCTL_SET_INPUT = 0xF6050;      // InputUse; out: InputInfo
+inline constexpr std::uint32_t IOCTL_GET_OPTIONS = 0xF6060;    // TouchOptions (in: ignored)
+inline constexpr std::uint32_t IOCTL_SET_OPTIONS = 0xF6070;    // TouchOptions, every field; out: the same
+inline constexpr std::uint32_t IOCTL_SET_FIELDS = 0xF6080;     // FieldChanges; out: the same
 
 // The service's wait for the right-button program: RbfRegistration (in: ignored; out: the
 // registration as GetRbfRegistration gives it), answered as soon as the armed flag is clear and
@@ -184,7 +188,7 @@ struct SimReports {
 inline constexpr std::uint8_t INPUT_SIMULATED = 0;
 inline constexpr std::uint8_t INPUT_TOUCHSCREEN = 1;
 inline constexpr std::uint8_t INPUT_RECORDING = 2;
-struct SimInput {
+struct InputInfo {
   std::uint8_t Kind;
   std::uint8_t Present;
   std::uint16_t Unused;
@@ -195,7 +199,7 @@ struct SimInput {
 
 // The input setting of the root (device/input_setting): "simulated", "auto", a device's path or a
 // touchscreen's name, ended by a 0 byte.
-struct SimInputUse {
+struct InputUse {
   char Use[256];
 };
 
@@ -225,10 +229,16 @@ struct MonitorLayout {
   MonitorInfo Monitors[kMonitors];
 };
 
-// A monitor's name, for SimMapToOutput: the touchscreen's monitor from now on ("" for the desktops'
+// A monitor's name, for MapToOutput: the touchscreen's monitor from now on ("" for the desktops'
 // own choice).
-struct SimOutputName {
+struct OutputName {
   char Name[32];
+};
+
+// Settings changed by name, together (SetFields, core/field_changes.h): "NAME=VALUE" changes
+// separated by blanks, ended by a 0 byte.
+struct FieldChanges {
+  char Text[1024];
 };
 
 struct SimStatus {
@@ -256,10 +266,11 @@ static_assert(sizeof(TouchAxes) == 36);
 static_assert(sizeof(SimReplay) == 4 + 36 + 108 + 8 * kReplayEvents);
 static_assert(sizeof(ReportEntry) == 16);
 static_assert(sizeof(SimReports) == 16 + 16 * kReportsRead);
-static_assert(sizeof(SimInput) == 4 + 36 + 256);
-static_assert(sizeof(SimInputUse) == 256);
+static_assert(sizeof(InputInfo) == 4 + 36 + 256);
+static_assert(sizeof(InputUse) == 256);
 static_assert(sizeof(MonitorInfo) == 144);
 static_assert(sizeof(MonitorLayout) == 8 + 144 * kMonitors);
+static_assert(sizeof(FieldChanges) == 1024);
 
 // One row of the request table: every request the device service serves, the driver's and its own.
 struct RequestEntry {

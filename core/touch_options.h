@@ -1,7 +1,7 @@
 // The suite's own touch settings, beside the controller's settings block (whose 82-byte layout
 // the driver's requests and the suite's programs rely on): whether touches reach the desktop, the
 // steady-finger filter, the double tap and the hidden cursor. The record the device service keeps
-// and hands out (SimGetOptions, SimSetOptions), and its fields by name, as qxctl reads and writes
+// and hands out (GetOptions, SetOptions), and its fields by name, as qxctl reads and writes
 // them beside the block's.
 #pragma once
 

@@ -15,7 +15,7 @@ std::optional<TouchscreenMonitor> TouchscreenMonitorNow() {
   MonitorLayout layout{};
   DWORD returned = 0;
   const bool ok =
-      DeviceIoControl(h, IOCTL_SIM_GET_MONITORS, &layout, sizeof layout, &layout, sizeof layout, &returned, nullptr) &&
+      DeviceIoControl(h, IOCTL_GET_MONITORS, &layout, sizeof layout, &layout, sizeof layout, &returned, nullptr) &&
       returned == sizeof layout;
   CloseHandle(h);
   if (!ok || layout.Chosen < 0 || layout.Chosen >= static_cast<std::int32_t>(kMonitors)) return std::nullopt;

@@ -1,4 +1,4 @@
-// The monitor the device service puts the touchscreen's touches on (SimGetMonitors): where the
+// The monitor the device service puts the touchscreen's touches on (GetMonitors): where the
 // suite's full-screen windows and its right button belong, so that a touch lands on what it
 // touches on a desktop of several monitors.
 #pragma once

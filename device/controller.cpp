@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/field_changes.h"
 #include "core/settings_fields.h"
 #include "host/device_frame.h"
 
@@ -115,13 +116,14 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
     case IOCTL_SIM_REPORT_RATE: return SetReportRate(r, From<std::int32_t>(payload));
     case IOCTL_SIM_REPLAY: return Replay(r, From<SimReplay>(payload), client);
     case IOCTL_SIM_READ_REPORTS: return ReadReports(From<SimReports>(payload));
-    case IOCTL_SIM_GET_INPUT: return Ok(Bytes(touch_.InputInForce()));
-    case IOCTL_SIM_SET_INPUT: return SetInput(r, From<SimInputUse>(payload));
-    case IOCTL_SIM_SET_MONITORS: return SetMonitors(r, From<MonitorLayout>(payload));
-    case IOCTL_SIM_GET_MONITORS: return Ok(Bytes(touch_.monitors()));
-    case IOCTL_SIM_MAP_TO_OUTPUT: return MapToOutput(r, From<SimOutputName>(payload));
-    case IOCTL_SIM_GET_OPTIONS: return Ok(Bytes(state_.options));
-    case IOCTL_SIM_SET_OPTIONS: return SetOptions(r, From<TouchOptions>(payload));
+    case IOCTL_GET_INPUT: return Ok(Bytes(touch_.InputInForce()));
+    case IOCTL_SET_INPUT: return SetInput(r, From<InputUse>(payload));
+    case IOCTL_SET_MONITORS: return SetMonitors(r, From<MonitorLayout>(payload));
+    case IOCTL_GET_MONITORS: return Ok(Bytes(touch_.monitors()));
+    case IOCTL_MAP_TO_OUTPUT: return MapToOutput(r, From<OutputName>(payload));
+    case IOCTL_GET_OPTIONS: return Ok(Bytes(state_.options));
+    case IOCTL_SET_OPTIONS: return SetOptions(r, From<TouchOptions>(payload));
+    case IOCTL_SET_FIELDS: return SetFields(r, From<FieldChanges>(payload));
     case IOCTL_SIM_GET_STATUS: return Ok(Bytes(Status()));
     case IOCTL_SIM_READ_JOURNAL: return Ok(journal_.Tail(frame::kMaxPayload));  // the newest lines that fit
     case IOCTL_SIM_CLEAR_JOURNAL: journal_.Clear(); return Ok({});
@@ -136,9 +138,14 @@ DeviceReply Controller::Refuse(std::uint32_t code, std::uint32_t size) {
   return Failed();
 }
 
+bool Controller::Note(const RequestEntry& request, const std::string& fields, bool ok) {
+  journal_.Add(request.code, request.name, ok ? fields : fields + " failed");
+  return ok;
+}
+
 template <typename Record>
-DeviceReply Controller::Answer(const RequestEntry& request, const Record& record) {
-  journal_.Add(request.code, request.name, "");
+DeviceReply Controller::Answer(const RequestEntry& request, const Record& record, const std::string& fields) {
+  Note(request, fields);
   return Ok(Bytes(record));
 }
 
@@ -147,7 +154,7 @@ DeviceReply Controller::HandleSet(const RequestEntry& request, const SettingsBlo
   StoredState next = state_;
   CopyFields(in, next.block, request.taken);
   SetAndSaveState(next);
-  journal_.Add(request.code, request.name, DescribeFields(in, request.taken));
+  Note(request, DescribeFields(in, request.taken));
   return OnceKept(Ok(Bytes(BlockAsHandedOut())));
 }
 
@@ -156,43 +163,48 @@ DeviceReply Controller::SetWholeBlock(const RequestEntry& request, const Setting
   StoredState next = state_;
   next.block = in;
   SetAndSaveState(next);
-  journal_.Add(request.code, request.name, DescribeFields(in, FieldList::All()));
+  Note(request, DescribeFields(in, FieldList::All()));
   return OnceKept(Ok(Bytes(state_.block)));
+}
+
+// Named fields of the block and touch options, all of them or none, kept in one write.
+DeviceReply Controller::SetFields(const RequestEntry& request, const FieldChanges& changes) {
+  const std::string text = Text(changes.Text);
+  StoredState next = state_;
+  std::string described;
+  const bool ok = ApplyChanges(text, next.block, next.options, described).empty();
+  if (!Note(request, ok ? described : text, ok)) return Failed();
+  SetAndSaveState(next);
+  return OnceKept(Ok(Bytes(changes)));
 }
 
 DeviceReply Controller::SetCalibrationState(const RequestEntry& request, std::int32_t state) {
   calibrationState_ = state;
-  journal_.Add(request.code, request.name, "State=" + std::to_string(calibrationState_));
-  return Ok(Bytes(calibrationState_));
+  return Answer(request, calibrationState_, "State=" + std::to_string(calibrationState_));
 }
 
 DeviceReply Controller::RegisterRightButton(const RequestEntry& request, const RbfRegistration& registration) {
   touch_.path().Register(registration);
-  journal_.Add(request.code, request.name,
-               "Window=" + std::to_string(registration.Window) + " Armed=" + std::to_string(registration.Armed));
-  return Ok(Bytes(touch_.path().rightButton()));
+  return Answer(request, touch_.path().rightButton(),
+                "Window=" + std::to_string(registration.Window) + " Armed=" + std::to_string(registration.Armed));
 }
 
 DeviceReply Controller::RegisterCompanion(const RequestEntry& request, const SmiRegistration& registration) {
   smi_ = registration;
   touch_.SetRotation(smi_.RotationCode);
-  journal_.Add(request.code, request.name,
-               "Window=" + std::to_string(smi_.Window) + " RotationCode=" + std::to_string(smi_.RotationCode));
-  return Ok(Bytes(smi_));
+  return Answer(request, smi_,
+                "Window=" + std::to_string(smi_.Window) + " RotationCode=" + std::to_string(smi_.RotationCode));
 }
 
 DeviceReply Controller::PlayTestSound(const RequestEntry& request, const TestSound& sound) {
-  journal_.Add(request.code, request.name,
-               "Tone=" + std::to_string(sound.Tone) + " Duration=" + std::to_string(sound.Duration));
+  Note(request, "Tone=" + std::to_string(sound.Tone) + " Duration=" + std::to_string(sound.Duration));
   touch_.path().Bell(sound.Tone, sound.Duration);
   return Ok(Bytes(sound));
 }
 
 // The suite's own touch settings, whole: kept like the block, taken by the touch side at once.
 DeviceReply Controller::SetOptions(const RequestEntry& request, const TouchOptions& options) {
-  const bool ok = OptionsValid(options);
-  journal_.Add(request.code, request.name, DescribeOptions(options) + (ok ? "" : " failed"));
-  if (!ok) return Failed();
+  if (!Note(request, DescribeOptions(options), OptionsValid(options))) return Failed();
   StoredState next = state_;
   next.options = options;
   SetAndSaveState(next);
@@ -203,15 +215,13 @@ DeviceReply Controller::SetPresent(const RequestEntry& request, std::int32_t pre
   StoredState next = state_;
   next.present = present != 0;
   SetAndSaveState(next);
-  journal_.Add(request.code, request.name, std::string("Present=") + (state_.present ? "1" : "0"));
+  Note(request, std::string("Present=") + (state_.present ? "1" : "0"));
   return OnceKept(Ok(Bytes(present)));
 }
 
 DeviceReply Controller::SetReportRate(const RequestEntry& request, std::int32_t rate) {
-  bool ok = rate >= 0 && rate <= Finger::kMaxRate;
-  if (ok && rate) touch_.finger().SetRate(rate);
-  journal_.Add(request.code, request.name, "Rate=" + std::to_string(rate) + (ok ? "" : " failed"));
-  if (!ok) return Failed();
+  if (!Note(request, "Rate=" + std::to_string(rate), rate >= 0 && rate <= Finger::kMaxRate)) return Failed();
+  if (rate) touch_.finger().SetRate(rate);
   return Ok(Bytes(static_cast<std::int32_t>(touch_.finger().rate())));
 }
 
@@ -252,20 +262,18 @@ bool Controller::SimulatorRequest(std::uint32_t code) {
 DeviceReply Controller::Replay(const RequestEntry& request, const SimReplay& part, ClientId client) {
   const bool first = part.Flags & REPLAY_FIRST, last = part.Flags & REPLAY_LAST;
   const bool another = touch_.Replaying() && client != replayer_;
-  journal_.Add(request.code, request.name,
-               "Events=" + std::to_string(part.Count) + " First=" + (first ? "1" : "0") +
-                   " Last=" + (last ? "1" : "0") + (another ? " failed" : ""));
-  if (another || !touch_.Replay(part)) return Failed();
+  const std::string fields =
+      "Events=" + std::to_string(part.Count) + " First=" + (first ? "1" : "0") + " Last=" + (last ? "1" : "0");
+  if (!Note(request, fields, !another) || !touch_.Replay(part)) return Failed();
   replayer_ = client;
   return Ok(Bytes(touch_.path().sample()));
 }
 
 // The root's input setting, taken at once and kept. What went wrong is the log's.
-DeviceReply Controller::SetInput(const RequestEntry& request, const SimInputUse& in) {
+DeviceReply Controller::SetInput(const RequestEntry& request, const InputUse& in) {
   const std::string use(in.Use, strnlen(in.Use, sizeof in.Use));
   std::string why;
-  const bool ok = touch_.UseInput(use, true, why);
-  journal_.Add(request.code, request.name, "Use=" + use + (ok ? "" : " failed"));
+  const bool ok = Note(request, "Use=" + use, touch_.UseInput(use, true, why));
   if (!ok) std::fprintf(stderr, "qxwmecomd: input %s: %s\n", use.c_str(), why.c_str());
   return ok ? Ok(Bytes(touch_.InputInForce())) : Failed();
 }
@@ -274,23 +282,25 @@ DeviceReply Controller::SetInput(const RequestEntry& request, const SimInputUse&
 DeviceReply Controller::SetMonitors(const RequestEntry& request, const MonitorLayout& layout) {
   touch_.SetMonitors(layout);
   const MonitorLayout& now = touch_.monitors();
-  journal_.Add(request.code, request.name,
-               "Count=" + std::to_string(now.Count) +
-                   " Chosen=" + (now.Chosen >= 0 ? Text(now.Monitors[now.Chosen].Name) : std::string("none")));
-  return Ok(Bytes(now));
+  // Answered once the chosen monitor's size is kept.
+  return OnceKept(Answer(request, now,
+                         "Count=" + std::to_string(now.Count) + " Chosen=" +
+                             (now.Chosen >= 0 ? Text(now.Monitors[now.Chosen].Name) : std::string("none"))));
 }
 
-DeviceReply Controller::MapToOutput(const RequestEntry& request, const SimOutputName& name) {
+DeviceReply Controller::MapToOutput(const RequestEntry& request, const OutputName& name) {
   const std::string output = Text(name.Name);
   std::string why;
-  const bool ok = touch_.MapToOutput(output, why);
-  journal_.Add(request.code, request.name, "Name=" + output + (ok ? "" : " failed"));
+  const bool ok = Note(request, "Name=" + output, touch_.MapToOutput(output, why));
   if (!ok) std::fprintf(stderr, "qxwmecomd: map-to-output %s: %s\n", output.c_str(), why.c_str());
-  return ok ? Ok(Bytes(touch_.monitors())) : Failed();
+  return ok ? OnceKept(Ok(Bytes(touch_.monitors()))) : Failed();
 }
 
+// The one place the touchscreen's monitor sets the screen the touches map to: its size, kept, and
+// how its picture stands.
 void Controller::TakeMonitor(const MonitorInfo& m) {
   smi_.RotationCode = m.RotationCode;
+  touch_.SetRotation(m.RotationCode);
   if (m.Width == state_.block.ScreenWidth && m.Height == state_.block.ScreenHeight) return;
   StoredState next = state_;
   next.block.ScreenWidth = static_cast<std::int16_t>(std::clamp(m.Width, 1, 32767));
@@ -326,9 +336,8 @@ DeviceReply Controller::InjectTouch(const RequestEntry& request, const SimTouch&
   unfinished.unfinished = true;
   if (burst_ && burst_->first != client) return unfinished;
   if (!burst_) {
-    journal_.Add(request.code, request.name,
-                 "X=" + std::to_string(touch.X) + " Y=" + std::to_string(touch.Y) +
-                     " Touching=" + std::to_string(touch.Touching) + " Reports=" + std::to_string(touch.Reports));
+    Note(request, "X=" + std::to_string(touch.X) + " Y=" + std::to_string(touch.Y) +
+                      " Touching=" + std::to_string(touch.Touching) + " Reports=" + std::to_string(touch.Reports));
     burst_.emplace(client, TouchSide::TouchBurst{touch.X, touch.Y, touch.Touching != 0, touch.Reports, 0});
   }
   if (!touch_.Burst(burst_->second)) return unfinished;
@@ -337,9 +346,8 @@ DeviceReply Controller::InjectTouch(const RequestEntry& request, const SimTouch&
 }
 
 DeviceReply Controller::MoveFinger(const RequestEntry& request, const SimFinger& finger) {
-  journal_.Add(request.code, request.name,
-               "X=" + std::to_string(finger.X) + " Y=" + std::to_string(finger.Y) +
-                   " Jitter=" + std::to_string(finger.Jitter) + " Down=" + std::to_string(finger.Down));
+  Note(request, "X=" + std::to_string(finger.X) + " Y=" + std::to_string(finger.Y) +
+                    " Jitter=" + std::to_string(finger.Jitter) + " Down=" + std::to_string(finger.Down));
   touch_.MoveFinger(finger.X, finger.Y, finger.Jitter, finger.Down != 0);
   return Ok(Bytes(touch_.path().sample()));
 }

@@ -1,7 +1,10 @@
 // The simulated controller behind the device service, on the side of its requests: what each
 // request of the table in core/driver_records does to the kept settings, the registrations and the
 // journal, and what it asks of the touch side (device/touch_side), which it hands the settings in
-// force whenever they change. No I/O but the state file.
+// force whenever they change. Its own I/O: the state file read at its start (and written there
+// when none is kept; every later write is the saver's thread's, device/state_saver), and a line on
+// stderr when an input or a monitor a request names cannot be taken. The root's input.ini is
+// written through the touch side's setup (device/touch_setup.h).
 #pragma once
 
 #include <chrono>
@@ -71,6 +74,8 @@ class Controller {
   static std::size_t ReplyBound(std::uint32_t code);
   // Whether CODE is one of the simulator's requests (Sim…), which the service serves after the
   // suite's: a journal read or a burst takes milliseconds, a request of the suite microseconds.
+  // Every other request, the administration of the real device (SetInput, SetMonitors, …) too,
+  // is the suite's. The one place the service learns a request's line.
   static bool SimulatorRequest(std::uint32_t code);
 
   const StoredState& state() const { return state_; }
@@ -79,11 +84,14 @@ class Controller {
 
  private:
   DeviceReply Refuse(std::uint32_t code, std::uint32_t size);
-  // Answers with RECORD, journalling the request without fields.
+  // The request's journal line: its FIELDS, and " failed" unless OK. Returns OK.
+  bool Note(const RequestEntry& request, const std::string& fields, bool ok = true);
+  // Answers with RECORD, journalling the request with FIELDS.
   template <typename Record>
-  DeviceReply Answer(const RequestEntry& request, const Record& record);
+  DeviceReply Answer(const RequestEntry& request, const Record& record, const std::string& fields = "");
   DeviceReply HandleSet(const RequestEntry& request, const SettingsBlock& in);
   DeviceReply SetWholeBlock(const RequestEntry& request, const SettingsBlock& in);
+  DeviceReply SetFields(const RequestEntry& request, const FieldChanges& changes);
   DeviceReply SetCalibrationState(const RequestEntry& request, std::int32_t state);
   DeviceReply RegisterRightButton(const RequestEntry& request, const RbfRegistration& registration);
   DeviceReply RegisterCompanion(const RequestEntry& request, const SmiRegistration& registration);
@@ -95,9 +103,9 @@ class Controller {
   DeviceReply MoveFinger(const RequestEntry& request, const SimFinger& finger);
   DeviceReply Replay(const RequestEntry& request, const SimReplay& part, ClientId client);
   DeviceReply ReadReports(const SimReports& in);
-  DeviceReply SetInput(const RequestEntry& request, const SimInputUse& in);
+  DeviceReply SetInput(const RequestEntry& request, const InputUse& in);
   DeviceReply SetMonitors(const RequestEntry& request, const MonitorLayout& layout);
-  DeviceReply MapToOutput(const RequestEntry& request, const SimOutputName& name);
+  DeviceReply MapToOutput(const RequestEntry& request, const OutputName& name);
   // The touchscreen's monitor M, newly chosen: the screen the touch path maps to is its size, and
   // the picture stands as it does.
   void TakeMonitor(const MonitorInfo& m);

@@ -44,15 +44,12 @@ bool SaveInputUse(const std::string& file, const std::string& use) {
 }
 
 bool SaveTouchscreen(const std::string& file, const TouchscreenIdentity& t) {
-  return WriteProfileValue(file, "Touchscreen", "Name", t.name) &&
-         WriteProfileValue(file, "Touchscreen", "Id", t.IdText()) &&
-         WriteProfileValue(file, "Touchscreen", "Phys", t.phys);
+  return WriteProfileValues(file, "Touchscreen", {{"Name", t.name}, {"Id", t.IdText()}, {"Phys", t.phys}});
 }
 
 bool SaveMonitorChoice(const std::string& file, const MonitorChoice& m) {
-  return WriteProfileValue(file, "Monitor", "Output", m.output) &&
-         WriteProfileValue(file, "Monitor", "Maker", m.maker) && WriteProfileValue(file, "Monitor", "Model", m.model) &&
-         WriteProfileValue(file, "Monitor", "Serial", m.serial);
+  return WriteProfileValues(file, "Monitor",
+                            {{"Output", m.output}, {"Maker", m.maker}, {"Model", m.model}, {"Serial", m.serial}});
 }
 
 }  // namespace qx

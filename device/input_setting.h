@@ -40,7 +40,8 @@ bool ValidInputUse(const std::string& use);
 std::string InputSettingFile(const std::string& deviceDir);
 // The setting of FILE; the defaults where it or a value is missing.
 InputSetting LoadInputSetting(const std::string& file);
-// Writes the use, the touchscreen or the monitor of SETTING into FILE; false when it cannot.
+// Writes the use, the touchscreen or the monitor of SETTING into FILE, each whole or not at all;
+// false when it cannot.
 bool SaveInputUse(const std::string& file, const std::string& use);
 bool SaveTouchscreen(const std::string& file, const TouchscreenIdentity& touchscreen);
 bool SaveMonitorChoice(const std::string& file, const MonitorChoice& monitor);

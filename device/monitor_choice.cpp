@@ -74,11 +74,6 @@ int ChooseMonitor(const MonitorLayout& layout, const MonitorChoice& remembered, 
   return -1;
 }
 
-int ScalePixel(int v, int size, int to) {
-  if (size <= 1 || size == to) return v;
-  return static_cast<int>(std::lround(static_cast<double>(v) * (to - 1) / (size - 1)));
-}
-
 ScreenRect MonitorRect(const MonitorInfo& m) { return {m.X, m.Y, m.Width, m.Height}; }
 
 ScreenRect DesktopRect(const MonitorLayout& layout) {

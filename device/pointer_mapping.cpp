@@ -36,11 +36,6 @@ ScreenPoint MapRawToScreen(const SettingsBlock& block, int rawX, int rawY) {
           MapAxis(y, c[YTop], c[YCenter], c[YBottom], block.ScreenHeight)};
 }
 
-int QuarterTurns(int rotationCode) {
-  constexpr int kTurns[4] = {0, 1, 3, 2};
-  return rotationCode >= 0 && rotationCode < 4 ? kTurns[rotationCode] : 0;
-}
-
 namespace {
 
 // The glass's pixel (U, V) under pixel P of a picture turned T quarter turns clockwise on a panel

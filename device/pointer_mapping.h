@@ -1,6 +1,7 @@
 // Where the driver puts the pointer for a raw touch, under the block's calibration.
 #pragma once
 
+#include "core/picture_turn.h"
 #include "core/settings_block.h"
 
 namespace qx {
@@ -16,11 +17,6 @@ struct ScreenPoint {
 // The result is rounded and kept on the screen. A calibration whose halves are empty or
 // reversed maps that half to its centre rather than dividing by zero.
 ScreenPoint MapRawToScreen(const SettingsBlock& block, int rawX, int rawY);
-
-// How the picture stands on the panel for a RotationCode (see companion/rotation_code.h: 0
-// upright, 1 a quarter turn clockwise, 2 a quarter turn counter-clockwise, 3 a half turn), in
-// quarter turns clockwise.
-int QuarterTurns(int rotationCode);
 
 // P, a pixel of a screen W × H whose picture stands as rotation code FROM, as the pixel over the same
 // spot of the glass once the picture stands as TO (the screen W × H turned: H × W after an odd

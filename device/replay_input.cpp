@@ -7,8 +7,8 @@ namespace qx {
 
 namespace {
 
-SimInput RecordingInput(const SimReplay& first) {
-  SimInput input{};
+InputInfo RecordingInput(const SimReplay& first) {
+  InputInfo input{};
   input.Kind = INPUT_RECORDING;
   input.Present = 1;
   input.Axes = first.Axes;
@@ -37,7 +37,7 @@ void ReplayInput::End(TouchPath& path) {
   playing_.reset();
 }
 
-SimInput ReplayInput::Identity() const { return playing_ ? playing_->input : SimInput{}; }
+InputInfo ReplayInput::Identity() const { return playing_ ? playing_->input : InputInfo{}; }
 
 std::string ReplayInput::Describe() const {
   if (!playing_) return "no recording";

@@ -27,14 +27,14 @@ class ReplayInput : public TouchInput {
   void Wake(Time, bool, TouchPath&) override {}
   bool InForce() const override { return playing(); }
   void Release(TouchPath& path) override { End(path); }
-  SimInput Identity() const override;
+  InputInfo Identity() const override;
   // "recording FILE, X 0..4095, Y 0..4095".
   std::string Describe() const override;
 
  private:
   struct Playing {
     TouchDecoder decoder;
-    SimInput input;
+    InputInfo input;
   };
   std::optional<Playing> playing_;
 };

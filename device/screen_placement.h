@@ -6,6 +6,8 @@
 // outputs then take the screen as the whole desktop.
 #pragma once
 
+#include <cmath>
+
 namespace qx {
 
 struct ScreenRect {
@@ -21,6 +23,9 @@ struct ScreenPlacement {
 };
 
 // Pixel V of a screen SIZE pixels wide, on a span of TO pixels: the edges stay the edges.
-int ScalePixel(int v, int size, int to);
+inline int ScalePixel(int v, int size, int to) {
+  if (size <= 1 || size == to) return v;
+  return static_cast<int>(std::lround(static_cast<double>(v) * (to - 1) / (size - 1)));
+}
 
 }  // namespace qx

@@ -54,12 +54,12 @@ class TouchInput {
   virtual bool Present() const { return true; }
   // What it says of itself for the choice of a monitor; nothing known for the simulated finger.
   virtual PanelFacts Panel() const { return {}; }
-  // What the input is, as SimGetInput hands it out: its kind, name and path, and the axes its
+  // What the input is, as GetInput hands it out: its kind, name and path, and the axes its
   // positions come on (the controller's raw 0..1023 for the simulated finger).
-  virtual SimInput Identity() const { return SimulatedInput(); }
+  virtual InputInfo Identity() const { return SimulatedInput(); }
 
-  static SimInput SimulatedInput() {
-    SimInput input{};
+  static InputInfo SimulatedInput() {
+    InputInfo input{};
     input.Kind = INPUT_SIMULATED;
     input.Present = 1;
     input.Axes.X = input.Axes.Y = input.Axes.SlotX = input.Axes.SlotY = {0, 1023};

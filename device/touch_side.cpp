@@ -46,8 +46,8 @@ void TouchSide::Choose() {
   }
   const MonitorInfo& m = layout_.Monitors[layout_.Chosen];
   placement_ = {true, MonitorRect(m), DesktopRect(layout_)};
-  SetRotation(m.RotationCode);
-  if ((before != layout_.Chosen || !(was == placement_)) && chosen_) chosen_(m);
+  // The controller takes the monitor's size and turn (a half turn leaves its place as it was).
+  if ((before != layout_.Chosen || !(was == placement_) || m.RotationCode != rotation_) && chosen_) chosen_(m);
 }
 
 bool TouchSide::MapToOutput(const std::string& name, std::string& why) {
@@ -128,16 +128,17 @@ bool TouchSide::UseInput(const std::string& use, bool keep, std::string& why) {
     return false;
   }
   if (!setup_->MakeInput(use, input, why)) return false;
+  // Kept before it is switched to: a setting that cannot be kept leaves the input in force.
+  if (keep && !setup_->KeepInput(use)) {
+    why = "the input setting could not be written";
+    return false;
+  }
   if (made_) {
     made_->Release(path_);
     std::erase(inputs_, made_.get());
   }
   made_ = std::move(input);
   if (made_) AddInput(*made_);
-  if (keep && !setup_->KeepInput(use)) {
-    why = "the input setting could not be written";
-    return false;
-  }
   return true;
 }
 

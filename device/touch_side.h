@@ -3,8 +3,8 @@
 // replay request feeds), the touch path that decides what their reports mean, and the pointer
 // outputs (the simulated pointer, always; the desktop's, when one is attached). The service's loop
 // waits on its descriptors and due time and wakes it; the controller hands it what a request asks
-// of it, and the settings it runs with whenever they change. Everything here is done by the holder
-// of the service's turn.
+// of it, and the settings it runs with whenever they change. Nothing here locks: the service acts
+// on it from one thread at a time (device/server).
 #pragma once
 
 #include <poll.h>
@@ -55,11 +55,12 @@ class TouchSide {
   void SetSetup(TouchSetup& setup) { setup_ = &setup; }
   // The input USE names ("simulated", "auto", a path, a touchscreen's name) in place of the one it
   // made before, which is let go; kept as the root's setting when KEEP. False with WHY when USE
-  // names nothing that can be had (the input in force stays) or cannot be kept.
+  // names nothing that can be had or cannot be kept: the input in force then stays.
   bool UseInput(const std::string& use, bool keep, std::string& why);
 
   // The desktop's monitors as the companion registers them: the touchscreen's is chosen among them
-  // (device/monitor_choice) and placed for the outputs; CHOSEN hears of each new choice.
+  // (device/monitor_choice) and placed for the outputs; CHOSEN hears of each new choice, and of a
+  // new turn of the one chosen, and sets the screen size and the turn (SetRotation) from it.
   void SetMonitors(const MonitorLayout& layout);
   void OnMonitorChosen(std::function<void(const MonitorInfo&)> chosen) { chosen_ = std::move(chosen); }
   // The layout with Chosen set.
@@ -76,11 +77,12 @@ class TouchSide {
   // output `qxctl output` names. It outlives the touch side.
   void AttachOutput(PointerOutput& output);
 
-  // For the loop. The inputs' poll entries go at the end of FDS, one per input in a fixed order
-  // (-1 for one without a descriptor), then the desktop output's; Wake takes the entries of a poll
-  // made on them, in that order, lets every input hand the path its reports, then wakes the path's
-  // timers and outputs.
-  // COUNT entries were polled; an input that came or went since has none of them.
+  // For the service's waits. The inputs' poll entries go at the end of FDS, one per input in a
+  // fixed order (-1 for one without a descriptor), then the desktop output's connection (none
+  // without a desktop output); Wake takes COUNT entries of a poll made on them, in that order (an
+  // input that came or went since has none of them), lets every input hand the path its reports,
+  // then wakes the path's timers and outputs: the desktop output reads what came on its connection
+  // whether its entry was polled or not.
   void AppendPollEntries(std::vector<pollfd>& fds) const;
   std::optional<Time> NextDue() const;
   void Wake(Time now, const pollfd* polled, std::size_t count);
@@ -114,8 +116,8 @@ class TouchSide {
   std::string DescribeMonitor() const;
   // Whether every input can report: an unplugged touchscreen makes the controller read as absent.
   bool Present() const;
-  // The input in force, as SimGetInput hands it out.
-  SimInput InputInForce() const { return InForce().Identity(); }
+  // The input in force, as GetInput hands it out.
+  InputInfo InputInForce() const { return InForce().Identity(); }
   // The touch and pointer fields of SimGetStatus (Present: the inputs').
   SimStatus Status() const;
   // "Input: …\nOutput: …\n": the input and the desktop output in force, as SimDescribeIo answers,

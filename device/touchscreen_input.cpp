@@ -224,8 +224,8 @@ void TouchscreenInput::ScheduleRetry() {
   }
 }
 
-SimInput TouchscreenInput::Identity() const {
-  SimInput input{};
+InputInfo TouchscreenInput::Identity() const {
+  InputInfo input{};
   input.Kind = INPUT_TOUCHSCREEN;
   input.Present = device_ ? 1 : 0;
   input.Axes = lastAxes_;

@@ -39,7 +39,7 @@ class TouchscreenInput : public TouchInput {
   void Wake(Time now, bool readable, TouchPath& path) override;
   bool Present() const override { return device_ != nullptr; }
   void Release(TouchPath& path) override;
-  SimInput Identity() const override;
+  InputInfo Identity() const override;
   PanelFacts Panel() const override { return device_ ? device_->Panel() : PanelFacts{}; }
   // The device and why it was chosen, or what is looked for and why it is not there.
   std::string Describe() const override;
@@ -69,7 +69,7 @@ class TouchscreenInput : public TouchInput {
   UdevWatch watch_;
   int epoll_ = -1;
   std::unique_ptr<EvdevTouchscreen> device_;
-  // The device open, or open last: what SimGetInput names while it is away.
+  // The device open, or open last: what GetInput names while it is away.
   std::string lastNode_;
   std::string lastName_;
   TouchAxes lastAxes_{};

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "host/device_frame.h"
+#include "host/environment_bound.h"
 #include "host/last_error.h"
 #include "host/machine_root.h"
 #include "host/unix_connect.h"
@@ -81,13 +82,7 @@ std::vector<std::uint8_t>& ReplyRoom() {
 
 }  // namespace
 
-int DeviceTimeoutMs() {
-  if (const char* v = std::getenv("QX_DEVICE_TIMEOUT_MS"); v && *v) {
-    int ms = std::atoi(v);
-    if (ms > 0) return ms;
-  }
-  return 3000;
-}
+int DeviceTimeoutMs() { return MillisecondsFromEnvironment("QX_DEVICE_TIMEOUT_MS", 3000); }
 
 HANDLE CreateFileA(const char* fileName, DWORD, DWORD, void*, DWORD, DWORD, HANDLE) {
   static const char kDevicePrefix[] = "\\\\.\\";

@@ -191,6 +191,30 @@ bool WriteProfileValue(const std::string& fileName, const std::string& section, 
   return WriteProfile(section.c_str(), key.c_str(), value.c_str(), fileName.c_str());
 }
 
+bool WriteProfileValues(const std::string& fileName, const std::string& section,
+                        const std::vector<std::pair<std::string, std::string>>& values) {
+  if (fileName.empty() || !profile::WritableSection(section)) return false;
+  for (const auto& [key, value] : values)
+    if (!profile::WritableKey(key) || !profile::WritableValue(value)) return false;
+  return Rewrite(ProfilePath(fileName), [&](std::string text) {
+    for (const auto& [key, value] : values) text = profile::WithValue(text, section, key, value);
+    return text;
+  });
+}
+
+bool ProfileFileWritable(const std::string& fileName) {
+  const std::string path = ProfilePath(fileName);
+  const int fd = OpenRegularFile(path, O_RDWR);
+  if (fd >= 0) {
+    ::close(fd);
+    return true;
+  }
+  const std::size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  struct stat st {};
+  return errno == ENOENT && ::lstat(path.c_str(), &st) != 0 && ::access(folder.c_str(), W_OK) == 0;
+}
+
 bool AddProfileEntry(const std::string& fileName, const std::string& section, const std::string& key,
                      const std::string& value) {
   if (CallFails("WritePrivateProfileStringA") || fileName.empty()) return false;

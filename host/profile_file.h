@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/profile_text.h"
@@ -38,6 +39,16 @@ BOOL WritePrivateProfileStringA(const char* section, const char* key, const char
 // for: KEY of SECTION := VALUE, all three writable.
 bool WriteProfileValue(const std::string& fileName, const std::string& section, const std::string& key,
                        const std::string& value);
+
+// Sets each KEY := VALUE of VALUES in SECTION of FILE_NAME in one write: all of them, or none when
+// one cannot be written (a name or value that cannot be read back as given, or a file that cannot
+// be written). Without the failures run/failing-calls asks for, as WriteProfileValue.
+bool WriteProfileValues(const std::string& fileName, const std::string& section,
+                        const std::vector<std::pair<std::string, std::string>>& values);
+
+// Whether FILE_NAME can be written: a regular file that opens for writing, or a missing one in a
+// folder that can be written to.
+bool ProfileFileWritable(const std::string& fileName);
 
 // Adds the entry KEY=VALUE to SECTION of FILE_NAME beside the entries there, other entries KEY
 // included, unless that very entry is there; otherwise as WritePrivateProfileStringA writes (and

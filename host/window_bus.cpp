@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "host/device_frame.h"
+#include "host/environment_bound.h"
 #include "host/unix_connect.h"
 #include "host/window_bus_server.h"
 #include "host/window_bus_wire.h"
@@ -175,13 +176,7 @@ BOOL Raise(HWND h) {
 
 }  // namespace
 
-int WindowBusTimeoutMs() {
-  if (const char* v = std::getenv("QX_WINDOW_TIMEOUT_MS"); v && *v) {
-    int ms = std::atoi(v);
-    if (ms > 0) return ms;
-  }
-  return 2000;
-}
+int WindowBusTimeoutMs() { return MillisecondsFromEnvironment("QX_WINDOW_TIMEOUT_MS", 2000); }
 
 HWND FindWindowA(const char*, const char* windowName) {
   lastListing = ListAll();

@@ -11,6 +11,7 @@
 #include "tests/programs/panel/panel_fixture.h"
 #include "tests/support/device_service.h"
 #include "tests/support/journal.h"
+#include "tests/support/wait.h"
 #include "tests/support/program_test.h"
 #include "tests/support/sway.h"
 
@@ -55,7 +56,9 @@ TEST_F(CompanionProgram, RegistersItsWindowUprightAndReportsTheScreenSize) {
   EXPECT_EQ(std::string(caption, static_cast<std::size_t>(GetWindowTextA(h, caption, sizeof caption))),
             kCompanionCaption);
   EXPECT_TRUE(IsWindowVisible(h));  // started in a normal window
-  EXPECT_EQ(Sent("SetScreenSize"), std::vector<std::string>{"ScreenWidth=1280 ScreenHeight=720"});
+  // The size is the chosen monitor's, which the service takes from the monitors registered.
+  EXPECT_TRUE(WaitUntil([] { return !Sent("SetMonitors").empty(); }, 5000));
+  EXPECT_EQ(Sent("SetMonitors"), std::vector<std::string>{"Count=1 Chosen=main"});
   EXPECT_EQ(DeviceService::Qxctl("get ScreenWidth ScreenHeight"), "ScreenWidth=1280\nScreenHeight=720\n");
   EXPECT_EQ(Sent("SetSmiRegistration"), std::vector<std::string>{"Window=" + std::to_string(h) + " RotationCode=0"});
   EXPECT_EQ(Boxes(), "");

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <qpa/qplatformnativeinterface.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <QGuiApplication>
 #include <QJsonArray>
@@ -49,17 +51,34 @@ void SetScreens(std::initializer_list<Screen> screens) {
   set(QJsonObject{{"screens", list}}, native);
 }
 
-std::string Size(int width, int height) {
-  return "ScreenWidth=" + std::to_string(width) + " ScreenHeight=" + std::to_string(height);
+// The screen size the service keeps, once it is WIDTH x HEIGHT or after 5 s of events.
+std::string KeptSizeOnceItIs(int width, int height) {
+  const std::string wanted = "ScreenWidth=" + std::to_string(width) + "\nScreenHeight=" + std::to_string(height) + "\n";
+  std::string kept;
+  // The caller checks the size itself, which says more than a time-out would.
+  (void)QTest::qWaitFor([&] { return (kept = DeviceService::Qxctl("get ScreenWidth ScreenHeight")) == wanted; }, 5000);
+  return kept;
 }
 
-// Lets events run until the service has journalled COUNT screen sizes, for up to 5 s.
-std::vector<std::string> ScreenSizesOnceThereAre(std::size_t count) {
-  std::vector<std::string> sizes;
-  // The caller checks the sizes themselves, which say more than a time-out would.
-  (void)QTest::qWaitFor([&] { return (sizes = Sent("SetScreenSize")).size() >= count; }, 5000);
-  return sizes;
-}
+// The writes of the service's settings file (a new file renamed over settings.bin) from now on.
+class SettingsWrites {
+ public:
+  explicit SettingsWrites(const std::string& folder) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    EXPECT_GE(inotify_add_watch(fd_, folder.c_str(), IN_MOVED_TO), 0) << folder;
+  }
+  ~SettingsWrites() { ::close(fd_); }
+  int Count() const {
+    int count = 0;
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t n; (n = ::read(fd_, buffer, sizeof buffer)) > 0;)
+      for (char* p = buffer; p < buffer + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len)
+        count += std::string(reinterpret_cast<inotify_event*>(p)->name) == "settings.bin";
+    return count;
+  }
+
+ private:
+  int fd_;
+};
 
 class CompanionWindowTest : public ::testing::Test {
  protected:
@@ -94,22 +113,39 @@ TEST_F(CompanionWindowTest, ReportsTheScreenSizeAgainWhenTheScreenChanges) {
   const HWND own = WindowHandle(window.get());
   EXPECT_EQ(ReadSmi().window, own);
   EXPECT_EQ(window->rotationCode(), 0);  // the offscreen screen is upright
-  EXPECT_EQ(ScreenSizesOnceThereAre(1), std::vector<std::string>{Size(1024, 768)});
+  EXPECT_EQ(KeptSizeOnceItIs(1024, 768), "ScreenWidth=1024\nScreenHeight=768\n");
   EXPECT_EQ(window->lblScreen->text().toStdString(), "Screen 1024 x 768, RotationCode 0");
 
   SetScreens({{"first", 1280, 1024}});  // the same screen set to another size
-  EXPECT_EQ(ScreenSizesOnceThereAre(2).back(), Size(1280, 1024));
+  EXPECT_EQ(KeptSizeOnceItIs(1280, 1024), "ScreenWidth=1280\nScreenHeight=1024\n");
   SetScreens({{"first", 1280, 1024}, {"second", 1920, 1080}});  // a second screen: not the primary one
   SetScreens({{"second", 1920, 1080}});                         // the primary one goes: the second takes its place
-  EXPECT_EQ(ScreenSizesOnceThereAre(3).back(), Size(1920, 1080));
+  EXPECT_EQ(KeptSizeOnceItIs(1920, 1080), "ScreenWidth=1920\nScreenHeight=1080\n");
   SetScreens({{"second", 1600, 1080}});  // and the new one is followed
-  EXPECT_EQ(ScreenSizesOnceThereAre(4).back(), Size(1600, 1080));
-  EXPECT_EQ(DeviceService::Qxctl("get ScreenWidth ScreenHeight"), "ScreenWidth=1600\nScreenHeight=1080\n");
+  EXPECT_EQ(KeptSizeOnceItIs(1600, 1080), "ScreenWidth=1600\nScreenHeight=1080\n");
   // Still registered as at its start: an upright screen stays upright.
   EXPECT_EQ(Sent("SetSmiRegistration").size(), 1u);
 
   window->close();
   EXPECT_EQ(ReadSmi().window, -1);
+}
+
+// At its start on two monitors of different sizes, the touchscreen kept on the one that is not the
+// primary one: the service learns the monitors once, keeps one size, the chosen monitor's, and
+// writes its settings file once, with no size of another monitor between (a touch would land on
+// that monitor's scale).
+TEST_F(CompanionWindowTest, AStartOnTwoMonitorsKeepsOneSizeInOneWrite) {
+  SetScreens({{"left", 1280, 768}, {"right", 768, 600, 1280}});
+  DeviceService::Qxctl("map-to-output right");
+  DeviceService::Qxctl("journal --clear");
+  const SettingsWrites writes(root.path() + "/device");
+  ASSERT_TRUE(window->Start());
+  QCoreApplication::processEvents();  // a registration queued by the start would go now
+  EXPECT_EQ(Sent("SetMonitors"), std::vector<std::string>{"Count=2 Chosen=right"});
+  EXPECT_EQ(Sent("SetScreenSize"), std::vector<std::string>{});
+  EXPECT_EQ(DeviceService::Qxctl("get ScreenWidth ScreenHeight"), "ScreenWidth=768\nScreenHeight=600\n");
+  EXPECT_EQ(writes.Count(), 1);
+  EXPECT_EQ(window->lblScreen->text().toStdString(), "Screen 768 x 600, RotationCode 0");
 }
 
 // The companion tells the service the desktop's monitors; the suite's full-screen windows then

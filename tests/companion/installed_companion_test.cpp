@@ -15,6 +15,7 @@
 #include "tests/support/process.h"
 #include "tests/support/suite_installation.h"
 #include "tests/support/temp_root.h"
+#include "tests/support/wait.h"
 
 namespace qx::test {
 namespace {
@@ -67,7 +68,8 @@ TEST_F(InstalledCompanion, BootRunsTheStartupEntryWhichStartsTheInstalledCompani
   const SmiState state = WaitForSmi([](const SmiState& s) { return s.window > 0; });
   ASSERT_GT(state.window, 0) << boot.out << boot.err;
   EXPECT_EQ(ReadFile(machine + "/startup-ran"), machine);  // run with the root in QX_ROOT
-  EXPECT_EQ(Sent("SetScreenSize"), std::vector<std::string>{"ScreenWidth=1024 ScreenHeight=768"});
+  EXPECT_TRUE(WaitUntil([] { return !Sent("SetMonitors").empty(); }, 5000));
+  EXPECT_EQ(Sent("SetMonitors"), std::vector<std::string>{"Count=1 Chosen=main"});
 
   // Shut down, the machine ends the companion with its other programs.
   const RunResult shutdown = Qxmachine("shutdown");

@@ -133,6 +133,14 @@ TEST_F(ControllerTest, EachSetRequestOfTheTableChangesExactlyItsFields) {
   EXPECT_EQ(setRequests, named) << "the table's Set requests";
 }
 
+// The simulator's line holds its Sim… requests alone: the administration of the real device
+// (SetMonitors, SetInput, SetFields, …) waits in the suite's.
+TEST(RequestLine, TheSimulatorsLineHoldsItsOwnRequestsAlone) {
+  for (const RequestEntry& request : RequestTable())
+    EXPECT_EQ(Controller::SimulatorRequest(request.code), std::string(request.name).rfind("Sim", 0) == 0)
+        << request.name;
+}
+
 TEST_F(ControllerTest, WrongSizesAndUnknownCodesFailWithoutEffect) {
   SettingsBlock before = Block();
   std::uint8_t junk[100] = {};
@@ -140,6 +148,7 @@ TEST_F(ControllerTest, WrongSizesAndUnknownCodesFailWithoutEffect) {
   EXPECT_FALSE(controller.Handle(IOCTL_SET_MOUSE_SPEED, junk, 83).success);
   EXPECT_FALSE(controller.Handle(IOCTL_GET_TOUCH_SAMPLE, junk, 0).success);
   EXPECT_FALSE(controller.Handle(0xF2020, junk, 82).success);
+  EXPECT_FALSE(controller.Handle(0xF9180, junk, sizeof(TouchOptions)).success);  // SetOptions's code before
   EXPECT_FALSE(controller.Handle(0, nullptr, 0).success);
   SettingsBlock after = Block();
   EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);

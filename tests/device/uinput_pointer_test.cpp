@@ -88,7 +88,7 @@ TEST_P(UinputPointerTest, OnTheSecondOfTwoMonitorsATouchIsItsShareOfTheWholeDesk
   MonitorLayout layout{2, -1, {}};
   layout.Monitors[0] = {"DP-1", "", "", "", 0, 0, 1920, 1080, 0, 0, 0, 1, 0};
   layout.Monitors[1] = {"HDMI-1", "", "", "", 1920, 0, 1280, 1024, 0, 0, 0, 0, 0};
-  ASSERT_TRUE(test::AskDevice(IOCTL_SIM_SET_MONITORS, layout, layout));
+  ASSERT_TRUE(test::AskDevice(IOCTL_SET_MONITORS, layout, layout));
   DeviceService::Qxctl("map-to-output HDMI-1");
   DeviceService::Qxctl("set TouchMode=0 SoundMode=1 CalibrationData=0,512,1023,0,512,1023 CalibrationFlags=0");
   TakeEvents();

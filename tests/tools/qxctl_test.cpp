@@ -12,8 +12,11 @@
 #include <random>
 #include <string>
 
+#include "core/driver_records.h"
 #include "host/machine_root.h"
+#include "tests/support/device_request.h"
 #include "tests/support/device_service.h"
+#include "tests/support/journal.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_root.h"
 
@@ -196,8 +199,14 @@ TEST(Qxctl, FieldsTouchesAndRegistrations) {
   int rc = -1;
   EXPECT_EQ(DeviceService::Qxctl("get PortBase2 PortIrq3 McuVersion"),
             "PortBase2=0x02F8\nPortIrq3=255\nMcuVersion=0x23\n");
-  // The suite's own settings beside the block's, kept across a restart.
-  EXPECT_EQ(DeviceService::QxctlExit("set SteadyFinger=12 TouchOn=0"), 0);
+  // The suite's own settings beside the block's in one request, kept across a restart.
+  EXPECT_EQ(DeviceService::QxctlExit("set SteadyFinger=12 TouchOn=0 Sensitivity=2"), 0);
+  EXPECT_EQ(test::Sent("SetFields"), std::vector<std::string>{"SteadyFinger=12 TouchOn=0 Sensitivity=2"});
+  // The service takes all the changes of a request or none.
+  FieldChanges half{};
+  std::snprintf(half.Text, sizeof half.Text, "Sensitivity=3 SteadyFinger=65");
+  EXPECT_FALSE(test::AskDevice(IOCTL_SET_FIELDS, half, half));
+  EXPECT_EQ(DeviceService::Qxctl("get Sensitivity"), "2\n");
   service.Stop();
   service.Start();
   EXPECT_EQ(DeviceService::Qxctl("get SteadyFinger TouchOn DoubleTap"), "SteadyFinger=12\nTouchOn=0\nDoubleTap=1\n");
@@ -222,6 +231,24 @@ TEST(Qxctl, FieldsTouchesAndRegistrations) {
   // The input and output in force, a read that leaves no line in the journal.
   EXPECT_EQ(DeviceService::Qxctl("output").rfind("Input: simulated\nOutput: none", 0), 0u);
   EXPECT_EQ(DeviceService::Qxctl("journal"), "");
+
+  // A choice that cannot be kept is not taken, and qxctl says why: the input and the monitor in
+  // force stay, and no monitor is half remembered (a Model of two lines cannot be written).
+  MonitorLayout layout{1, -1, {}};
+  std::snprintf(layout.Monitors[0].Name, sizeof layout.Monitors[0].Name, "HDMI-1");
+  std::snprintf(layout.Monitors[0].Model, sizeof layout.Monitors[0].Model, "two\nlines");
+  layout.Monitors[0].Width = 640, layout.Monitors[0].Height = 480;
+  ASSERT_TRUE(test::AskDevice(IOCTL_SET_MONITORS, layout, layout));
+  const std::string file = MachineRoot() + "/device/input.ini";
+  const test::RunResult map = test::Run({test::Program("qxctl"), "--root", MachineRoot(), "map-to-output", "HDMI-1"});
+  EXPECT_EQ(map.err, "qxctl: cannot keep HDMI-1 in " + file + ": the monitor in force stays\n");
+  EXPECT_EQ(test::ReadFile(file).find("HDMI-1"), std::string::npos);
+  std::filesystem::remove(file);
+  std::filesystem::create_directory(file);
+  const test::RunResult input = test::Run({test::Program("qxctl"), "--root", MachineRoot(), "input", "auto"});
+  EXPECT_EQ(input.exitCode, 1);
+  EXPECT_EQ(input.err, "qxctl: cannot write " + file + ": the input in force stays\n");
+  EXPECT_EQ(DeviceService::Qxctl("output").rfind("Input: simulated\n", 0), 0u);
 
   EXPECT_EQ(DeviceService::Qxctl("rbf"), "Window=-1 Armed=0\n");
   DeviceService::Qxctl("smi 5000 2", &rc);

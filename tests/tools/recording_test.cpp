@@ -235,8 +235,8 @@ TEST_F(Replay, ASecondIsRefusedAndOneEndsWithItsClient) {
       EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     }
     EXPECT_TRUE(test::WaitUntil([&] { return !touching(); }, 10000)) << "the touch stays down";
-    EXPECT_TRUE(test::WaitUntil(
-        [] { return test::DeviceAnswer(IOCTL_SIM_GET_INPUT, SimInput{}).Kind != INPUT_RECORDING; }, 10000));
+    EXPECT_TRUE(test::WaitUntil([] { return test::DeviceAnswer(IOCTL_GET_INPUT, InputInfo{}).Kind != INPUT_RECORDING; },
+                                10000));
   }
 }
 

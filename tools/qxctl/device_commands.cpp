@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/driver_link.h"
+#include "core/field_changes.h"
 #include "core/settings_fields.h"
 #include "core/touch_options.h"
 #include "host/device_file.h"
@@ -52,23 +53,12 @@ namespace {
 struct KeptSettings {
   SettingsBlock block{};
   TouchOptions options{};
-  bool Read() { return Request(IOCTL_SIM_GET_BLOCK, block) && Request(IOCTL_SIM_GET_OPTIONS, options); }
+  bool Read() { return Request(IOCTL_SIM_GET_BLOCK, block) && Request(IOCTL_GET_OPTIONS, options); }
   // NAME's value, a field of the block or a touch option.
   std::optional<std::string> Get(const std::string& name) const {
     std::optional<std::string> value = GetField(block, name);
     return value ? value : GetOption(options, name);
   }
-  // Sets NAME (a field of the block, else a touch option), noting which of the two changed.
-  std::string Set(const std::string& name, const std::string& value) {
-    if (GetField(block, name)) {
-      blockSet = true;
-      return SetField(block, name, value);
-    }
-    optionsSet = true;
-    return SetOption(options, name, value);
-  }
-  bool blockSet = false;
-  bool optionsSet = false;
 };
 
 // The kept settings, or the exit code when they cannot be read (the driver closed then).
@@ -77,16 +67,6 @@ int ReadKept(KeptSettings& kept) {
   if (kept.Read()) return kOk;
   CloseDriver();
   return NoAnswer();
-}
-
-// Sends what KEPT changed and closes the driver.
-int SendKept(const KeptSettings& kept) {
-  SettingsBlock block = kept.block;
-  TouchOptions options = kept.options;
-  bool ok = (!kept.blockSet || Request(IOCTL_SIM_SET_BLOCK, block)) &&
-            (!kept.optionsSet || Request(IOCTL_SIM_SET_OPTIONS, options));
-  CloseDriver();
-  return ok ? kOk : Fail("the device service did not take the settings");
 }
 
 }  // namespace
@@ -113,21 +93,27 @@ int Get(const Args& args) {
   return kOk;
 }
 
+// One request of every change, which the service takes all or none of: checked here first, so that
+// a wrong name or value is said as a usage error.
 int Set(const Args& args) {
   if (args.empty()) return kUsage;
-  KeptSettings kept;
-  if (int rc = ReadKept(kept)) return rc;
-  for (const std::string& assignment : args) {
-    auto eq = assignment.find('=');
-    std::string error = eq == std::string::npos ? "expected FIELD=VALUE, got '" + assignment + "'"
-                                                : kept.Set(assignment.substr(0, eq), assignment.substr(eq + 1));
-    if (!error.empty()) {
-      CloseDriver();
-      std::fprintf(stderr, "qxctl: %s\n", error.c_str());
-      return kUsage;
-    }
+  std::string changes;
+  for (const std::string& change : args) changes += (changes.empty() ? "" : " ") + change;
+  SettingsBlock block{};
+  TouchOptions options{};
+  std::string described;
+  std::string error = ApplyChanges(changes, block, options, described);
+  if (error.empty() && changes.size() >= sizeof(FieldChanges::Text)) error = "too many changes for one request";
+  if (!error.empty()) {
+    std::fprintf(stderr, "qxctl: %s\n", error.c_str());
+    return kUsage;
   }
-  return SendKept(kept);
+  FieldChanges record{};
+  changes.copy(record.Text, changes.size());
+  if (int rc = Open()) return rc;
+  const bool ok = Request(IOCTL_SET_FIELDS, record);
+  CloseDriver();
+  return ok ? kOk : Fail("the device service did not take the settings");
 }
 
 int Block(const Args& args) {
@@ -186,12 +172,8 @@ bool ParsePoint(const Args& args, const char* option, long low, long high, long&
 }  // namespace
 
 int Touch(const Args& args) {
-  if (args.size() == 1 && (args[0] == "off" || args[0] == "on")) {
-    KeptSettings kept;
-    if (int rc = ReadKept(kept)) return rc;
-    kept.Set("TouchOn", args[0] == "on" ? "1" : "0");
-    return SendKept(kept);
-  }
+  if (args.size() == 1 && (args[0] == "off" || args[0] == "on"))
+    return Set({args[0] == "on" ? "TouchOn=1" : "TouchOn=0"});
   long x = 0, y = 0, reports = 1;
   if (!ParsePoint(args, "--reports", 1, 65535, x, y, reports)) return kUsage;
   SimTouch touch{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 1, 0, static_cast<std::uint16_t>(reports)};

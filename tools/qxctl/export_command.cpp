@@ -54,8 +54,8 @@ int ExportCalibration(const Args& args) {
   }
   if (int rc = Open()) return rc;
   SettingsBlock block{};
-  SimInput input{};
-  const bool ok = Request(IOCTL_SIM_GET_BLOCK, block) && Request(IOCTL_SIM_GET_INPUT, input);
+  InputInfo input{};
+  const bool ok = Request(IOCTL_SIM_GET_BLOCK, block) && Request(IOCTL_GET_INPUT, input);
   CloseDriver();
   if (!ok) return NoAnswer();
   // The touchscreen in force names the device, unless the person named one.

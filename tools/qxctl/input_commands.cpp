@@ -9,6 +9,7 @@
 #include "device/monitor_choice.h"
 #include "host/last_error.h"
 #include "host/machine_root.h"
+#include "host/profile_file.h"
 #include "tools/qxctl/commands.h"
 #include "tools/qxctl/service_requests.h"
 
@@ -48,16 +49,18 @@ int Keep(const std::string& use) {
 
 int Input(const Args& args) {
   if (args.empty()) return Show();
-  if (args.size() != 1 || !ValidInputUse(args[0]) || args[0].size() >= sizeof(SimInputUse::Use)) return kUsage;
+  if (args.size() != 1 || !ValidInputUse(args[0]) || args[0].size() >= sizeof(InputUse::Use)) return kUsage;
   if (!OpenDriver()) return GetLastError() == ERROR_SEM_TIMEOUT ? NoAnswer() : Keep(args[0]);
-  SimInputUse use{};
+  InputUse use{};
   std::memcpy(use.Use, args[0].data(), args[0].size());
-  SimInput in{};
+  InputInfo in{};
   DWORD returned = 0;
-  const bool ok =
-      DeviceIoControl(DriverHandle, IOCTL_SIM_SET_INPUT, &use, sizeof use, &in, sizeof in, &returned, nullptr);
+  const bool ok = DeviceIoControl(DriverHandle, IOCTL_SET_INPUT, &use, sizeof use, &in, sizeof in, &returned, nullptr);
   CloseDriver();
   if (!ok && GetLastError() == ERROR_SEM_TIMEOUT) return NoAnswer();
+  // The service keeps a setting before it switches to it: one it could not keep left the input as it was.
+  if (!ok && !ProfileFileWritable(SettingFile()))
+    return Fail(("cannot write " + SettingFile() + ": the input in force stays").c_str());
   if (!ok)
     return Fail((args[0] + " is not an input the device service can read: auto, simulated, a touchscreen's event "
                            "node or its name (the service's log says why)")
@@ -82,7 +85,7 @@ int ShowMonitors(const MonitorLayout& layout) {
 }  // namespace
 
 int MapToOutput(const Args& args) {
-  if (args.size() > 1 || (args.size() == 1 && (args[0].empty() || args[0].size() >= sizeof(SimOutputName::Name))))
+  if (args.size() > 1 || (args.size() == 1 && (args[0].empty() || args[0].size() >= sizeof(OutputName::Name))))
     return kUsage;
   const std::string name = args.empty() || args[0] == "auto" ? "" : args[0];
   if (!OpenDriver()) {
@@ -97,16 +100,23 @@ int MapToOutput(const Args& args) {
   DWORD returned = 0;
   bool ok;
   if (args.empty()) {
-    ok = DeviceIoControl(DriverHandle, IOCTL_SIM_GET_MONITORS, &layout, sizeof layout, &layout, sizeof layout,
-                         &returned, nullptr);
+    ok = DeviceIoControl(DriverHandle, IOCTL_GET_MONITORS, &layout, sizeof layout, &layout, sizeof layout, &returned,
+                         nullptr);
   } else {
-    SimOutputName out{};
+    OutputName out{};
     std::memcpy(out.Name, name.data(), name.size());
-    ok = DeviceIoControl(DriverHandle, IOCTL_SIM_MAP_TO_OUTPUT, &out, sizeof out, &layout, sizeof layout, &returned,
+    ok = DeviceIoControl(DriverHandle, IOCTL_MAP_TO_OUTPUT, &out, sizeof out, &layout, sizeof layout, &returned,
                          nullptr);
   }
+  const bool timedOut = !ok && GetLastError() == ERROR_SEM_TIMEOUT;
+  // A monitor of the desktop whose choice was refused all the same could not be kept.
+  const bool listed = !ok && !timedOut && Request(IOCTL_GET_MONITORS, layout) &&
+                      std::any_of(layout.Monitors, layout.Monitors + std::min<std::uint32_t>(layout.Count, kMonitors),
+                                  [&](const MonitorInfo& m) { return Text(m.Name) == name; });
   CloseDriver();
-  if (!ok && GetLastError() == ERROR_SEM_TIMEOUT) return NoAnswer();
+  if (timedOut) return NoAnswer();
+  if (listed || (!ok && !ProfileFileWritable(SettingFile())))
+    return Fail(("cannot keep " + name + " in " + SettingFile() + ": the monitor in force stays").c_str());
   if (!ok) return Fail(("no monitor " + name + " on this desktop (qxctl map-to-output lists them)").c_str());
   return ShowMonitors(layout);
 }

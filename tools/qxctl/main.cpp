@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
            "settings fields (all when none is named): the controller's, then\nthe suite's own: TouchOn, SteadyFinger, "
            "DoubleTap, HideCursor",
            Get},
-          {"set", "FIELD=VALUE...", "change settings fields in the controller or the suite's own", Set},
+          {"set", "FIELD=VALUE...", "change settings fields in the controller or the suite's own,\nall of them or none",
+           Set},
           {"block", "", "the 82-byte settings block in hex", Block},
           {"controller", "present|absent", "plug the simulated controller in or out", ControllerCmd},
           {"controller", "rate [N]",

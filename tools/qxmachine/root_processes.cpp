@@ -21,6 +21,7 @@
 #include <sstream>
 
 #include "core/driver_link.h"
+#include "host/environment_bound.h"
 #include "host/machine_root.h"
 #include "tools/qxmachine/process_root.h"
 
@@ -252,12 +253,6 @@ std::vector<pid_t> EndProcesses(const std::vector<pid_t>& pids, int graceMs) {
   return killed;
 }
 
-int EndTimeoutMs() {
-  if (const char* v = std::getenv("QX_END_TIMEOUT_MS"); v && *v) {
-    int ms = std::atoi(v);
-    if (ms >= 0) return ms;
-  }
-  return 5000;
-}
+int EndTimeoutMs() { return MillisecondsFromEnvironment("QX_END_TIMEOUT_MS", 5000); }
 
 }  // namespace qx::machine
