@@ -38,6 +38,7 @@ std::string Description(const TestTouchscreen& d) {
   text += Bits(EV_SYN, 8, {EV_SYN, EV_KEY, EV_ABS});
   if (d.kind == Kind::kTouchpad) text += Bits(EV_KEY, 96, {BTN_TOUCH, BTN_TOOL_FINGER});
   else if (d.kind == Kind::kTablet) text += Bits(EV_KEY, 96, {BTN_TOUCH, BTN_TOOL_PEN, BTN_STYLUS});
+  else if (d.kind == Kind::kPenController) text += Bits(EV_KEY, 96, {BTN_TOUCH, BTN_TOOL_PEN});
   else text += Bits(EV_KEY, 96, {BTN_TOUCH});
   if (d.contacts)
     text += Bits(EV_ABS, 8, {ABS_X, ABS_Y, ABS_MT_SLOT, ABS_MT_POSITION_X, ABS_MT_POSITION_Y, ABS_MT_TRACKING_ID});

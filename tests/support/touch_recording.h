@@ -17,8 +17,9 @@ struct TestTouchscreen {
   int contacts = 0;
   bool direct = true;  // INPUT_PROP_DIRECT
   // Built like a touchpad (BTN_TOOL_FINGER, INPUT_PROP_POINTER) or a tablet (BTN_TOOL_PEN,
-  // BTN_STYLUS) instead: what the service must pass over.
-  enum class Kind { kTouchscreen, kTouchpad, kTablet } kind = Kind::kTouchscreen;
+  // BTN_STYLUS) instead: what the service must pass over; or like a touchscreen controller that
+  // reports a pen (BTN_TOUCH and BTN_TOOL_PEN alone, which udev calls a tablet).
+  enum class Kind { kTouchscreen, kTouchpad, kTablet, kPenController } kind = Kind::kTouchscreen;
 };
 
 // The description evemu-record would write for DEVICE.
