@@ -194,8 +194,7 @@ void TouchscreenInput::Announced(TouchPath& path) {
 void TouchscreenInput::LookAgain() {
   std::string why;
   bool notTouchscreen = false;
-  if (Find(why, notTouchscreen))
-    std::fprintf(stderr, "qxwmecomd: touchscreen %s taken\n", device_->Describe().c_str());
+  if (Find(why, notTouchscreen)) std::fprintf(stderr, "qxwmecomd: touchscreen %s taken\n", device_->Describe().c_str());
   else if (!absentWhy_.empty()) Say(why + "; the controller reads as absent");
 }
 
@@ -255,7 +254,9 @@ std::string TouchscreenInput::Describe() const {
   if (device_) {
     const std::string looks = device_->Looks();
     return device_->Describe() + (ByPath() ? "" : "\nChosen: " + chosenWhy_ + " (" + use_ + ")") +
-           (looks.empty() ? "" : "\nNote: " + looks + "; taken all the same, as " + (Auto() ? "udev calls it a touchscreen" : "named"));
+           (looks.empty() ? ""
+                          : "\nNote: " + looks + "; taken all the same, as " +
+                                (Auto() ? "udev calls it a touchscreen" : "named"));
   }
   return "touchscreen " + use_ + ", absent: " + absentWhy_;
 }

@@ -23,8 +23,8 @@ bool PenController(const libevdev* dev) {
     return info ? info->resolution : 0;
   };
   return has(EV_KEY, BTN_TOOL_PEN) && !has(EV_KEY, BTN_STYLUS) && !has(EV_KEY, BTN_STYLUS2) &&
-         !has(EV_ABS, ABS_PRESSURE) && !has(EV_ABS, ABS_TILT_X) && !has(EV_ABS, ABS_TILT_Y) &&
-         resolution(ABS_X) == 0 && resolution(ABS_Y) == 0;
+         !has(EV_ABS, ABS_PRESSURE) && !has(EV_ABS, ABS_TILT_X) && !has(EV_ABS, ABS_TILT_Y) && resolution(ABS_X) == 0 &&
+         resolution(ABS_Y) == 0;
 }
 
 std::string NotTouchInput(const libevdev* dev) {

@@ -135,8 +135,8 @@ TEST_F(TouchscreenChoice, UnpluggingTheTouchscreenInUseTakesAnotherThere) {
   Start({"--touchscreen", "auto"});
   ASSERT_EQ(DeviceService::Qxctl("output").find("Input: QX First Panel"), 0u) << Log();
   bed_.Unplug(first);
-  EXPECT_TRUE(test::WaitUntil(
-      [] { return DeviceService::Qxctl("output").find("Input: QX Second Panel") == 0; }, 10000, 20))
+  EXPECT_TRUE(
+      test::WaitUntil([] { return DeviceService::Qxctl("output").find("Input: QX Second Panel") == 0; }, 10000, 20))
       << Log();
   EXPECT_EQ(DeviceService::QxctlExit("summary"), 0);
 }

@@ -9,6 +9,7 @@
 #include "device/monitor_choice.h"
 #include "host/last_error.h"
 #include "host/machine_root.h"
+#include "host/program_log.h"
 #include "tools/qxctl/commands.h"
 #include "tools/qxctl/service_requests.h"
 
@@ -59,8 +60,10 @@ int Input(const Args& args) {
   CloseDriver();
   if (!ok && GetLastError() == ERROR_SEM_TIMEOUT) return NoAnswer();
   if (!ok)
-    return Fail((args[0] + " is not an input the device service can read: auto, simulated, a touchscreen's event "
-                           "node or its name (the service's log says why)")
+    return Fail((args[0] +
+                 " is not an input the device service can read: auto, simulated, a touchscreen's event "
+                 "node or its name (the service's log says why: " +
+                 ProgramLogPlace("qxwmecomd") + ")")
                     .c_str());
   return Show();
 }
