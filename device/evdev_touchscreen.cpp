@@ -153,6 +153,7 @@ TouchscreenIdentity EvdevTouchscreen::Identity() const {
 PanelFacts EvdevTouchscreen::Panel() const {
   PanelFacts facts;
   facts.name = name_;
+  facts.identity = Identity().Text();
   const int bus = libevdev_get_id_bustype(dev_);
   facts.builtIn = bus != BUS_USB && bus != BUS_BLUETOOTH && bus != BUS_VIRTUAL;
   // The axes' resolution is in units a millimetre; a device that gives none has no size.

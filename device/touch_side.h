@@ -61,6 +61,9 @@ class TouchSide {
   // (device/monitor_choice) and placed for the outputs; CHOSEN hears of each new choice.
   void SetMonitors(const MonitorLayout& layout);
   void OnMonitorChosen(std::function<void(const MonitorInfo&)> chosen) { chosen_ = std::move(chosen); }
+  // TAKEN hears of each touchscreen taken that is not the one before (its identity, PanelFacts),
+  // at once for one in force now.
+  void OnPanelTaken(std::function<void(const std::string&)> taken);
   // The layout with Chosen set.
   const MonitorLayout& monitors() const { return layout_; }
   // The touchscreen's monitor from now on, by NAME ("": the desktops' way), kept in the root. False
@@ -120,6 +123,8 @@ class TouchSide {
   // changed), and places it.
   void Choose();
   MonitorChoice KeptChoice() const;
+  // Tells of a touchscreen taken that is not the one before.
+  void NotePanel();
 
   SettingsBlock settings_{};
   TouchOptions options_ = DefaultOptions();
@@ -136,6 +141,8 @@ class TouchSide {
   PanelFacts chosenFor_;  // the touchscreen the monitor was chosen for
   ScreenPlacement placement_;
   std::function<void(const MonitorInfo&)> chosen_;
+  std::function<void(const std::string&)> panelTaken_;
+  std::string panel_;  // the touchscreen last told of
   int rotation_ = 0;
   int calibratedAt_ = -1;
   // The finger first, the recording last, those added between them.

@@ -141,5 +141,45 @@ TEST_F(TouchscreenChoice, UnpluggingTheTouchscreenInUseTakesAnotherThere) {
   EXPECT_EQ(DeviceService::QxctlExit("summary"), 0);
 }
 
+// A calibration belongs to the panel it was made on: another panel starts from none (its axes
+// straight), the first plugged back from its own, across a restart too; one made before any panel
+// (an older settings file's) is given to the first taken.
+TEST_F(TouchscreenChoice, EachPanelKeepsItsOwnCalibration) {
+  const TestTouchscreen first{"QX First Panel", 0, 1023, 0, 1023, 0}, second{"QX Second Panel", 0, 4095, 0, 4095, 0};
+  Start({"--touchscreen", "auto"});
+  DeviceService::Qxctl("set CalibrationData=1000,512,20,30,500,990");
+  const auto inForce = [](const TestTouchscreen& d) {
+    return test::WaitUntil(
+        [&] {
+          return DeviceService::Qxctl("output").find("\nCalibration: that of " + d.name + " (") != std::string::npos;
+        },
+        10000, 20);
+  };
+  const char* const kMine = "1000,512,20,30,500,990\n";
+  const char* const kNone = "0,512,1023,0,512,1023\n";
+  const struct {
+    const TestTouchscreen& panel;
+    const char* calibration;
+  } steps[] = {{first, kMine}, {second, kNone}, {first, kMine}};
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.panel.name);
+    if (!node_.empty()) bed_.Unplug(node_);
+    Plug(step.panel);
+    ASSERT_TRUE(inForce(step.panel)) << DeviceService::Qxctl("output") << Log();
+    EXPECT_EQ(DeviceService::Qxctl("get CalibrationData"), step.calibration);
+  }
+  test::KillAndWait(pid_, SIGTERM);
+  bed_.Unplug(node_);
+  Plug(second);
+  Start({"--touchscreen", "auto"});
+  ASSERT_TRUE(inForce(second)) << Log();
+  EXPECT_EQ(DeviceService::Qxctl("get CalibrationData"), kNone);
+  DeviceService::Qxctl("set CalibrationData=900,500,100,900,500,100");
+  bed_.Unplug(node_);
+  Plug(first);
+  ASSERT_TRUE(inForce(first)) << Log();
+  EXPECT_EQ(DeviceService::Qxctl("get CalibrationData"), kMine);
+}
+
 }  // namespace
 }  // namespace qx
