@@ -63,6 +63,9 @@ std::int16_t TouchDecoder::Rescale(std::int32_t value, const AxisRange& axis) {
 void TouchDecoder::Take(std::uint16_t type, std::uint16_t code, std::int32_t value, TouchPath& path) {
   if (type == EV_SYN && code == SYN_DROPPED) {
     dropping_ = true;
+    // The contacts a protocol-A frame listed before the drop go with it.
+    frame_.clear();
+    frameListed_ = contactHas_ = false;
     return;
   }
   if (type == EV_SYN && code == SYN_REPORT) {
