@@ -91,8 +91,8 @@ void OpenTouchscreen(const std::string& path, GateAnswer& answer) {
   answer.fd.reset(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
   if (!answer.fd) answer.why = path + ": " + std::strerror(errno);
   else if (!SameNode(answer.fd.get(), path)) answer.why = path + " changed while it was opened";
-  else if (answer.word == UdevWord::kNone) answer.why = Asked(answer.fd.get(), path);
-  answer.never = answer.word == UdevWord::kNone && answer.fd && !answer.why.empty();
+  else if (answer.word != UdevWord::kTouchscreen) answer.why = Asked(answer.fd.get(), path);
+  answer.never = answer.word != UdevWord::kTouchscreen && answer.fd && !answer.why.empty();
   if (!answer.why.empty()) answer.fd.reset();
 }
 

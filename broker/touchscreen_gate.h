@@ -1,8 +1,8 @@
 // The only nodes the broker opens for a touchscreen: a path /dev/input/eventN (nothing else, no
 // "..", no other folder) that is a character device of the input subsystem, not a link, and that
-// udev calls a touchscreen (or, where udev gives the device no properties, that udev's own test
-// calls one: host/touchscreen_kind.h). Opened read-only. /dev/input is root's and udev's, so the
-// checks after the open (the descriptor is the node the path names, an event device) guard
+// udev calls a touchscreen (or, where udev gives the device no properties or calls it a tablet,
+// that udev's own test calls one, a pen controller included: host/touchscreen_kind.h). Opened read-only. /dev/input is
+// root's and udev's, so the checks after the open (the descriptor is the node the path names, an event device) guard
 // against mistakes rather than races.
 #pragma once
 

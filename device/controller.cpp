@@ -42,6 +42,7 @@ Controller::Controller(StateFile file, Journal& journal, TouchSide& touch)
   }
   touch_.Configure(state_.block, state_.calibratedAt, state_.options);
   touch_.OnMonitorChosen([this](const MonitorInfo& m) { TakeMonitor(m); });
+  touch_.OnPanelTaken([this](const std::string& panel) { TakePanel(panel); });
 }
 
 SettingsBlock Controller::BlockAsHandedOut() const {
@@ -68,16 +69,16 @@ std::vector<std::string> Controller::TakeInitialSettings(const InitialSettings& 
   return problems;
 }
 
-void Controller::SetAndSaveState(const StoredState& next) {
+void Controller::SetAndSaveState(const StoredState& next, bool madeNow) {
   const bool calibrated =
       std::memcmp(next.block.CalibrationData, state_.block.CalibrationData, sizeof next.block.CalibrationData) != 0 ||
       next.block.CalibrationFlags != state_.block.CalibrationFlags;
   bool changed = calibrated || next.present != state_.present || next.initialSettings != state_.initialSettings ||
                  std::memcmp(&next.block, &state_.block, sizeof(SettingsBlock)) != 0 ||
-                 std::memcmp(&next.options, &state_.options, sizeof(TouchOptions)) != 0;
+                 std::memcmp(&next.options, &state_.options, sizeof(TouchOptions)) != 0 || !madeNow;
   state_ = next;
   // A new calibration is made for the picture as it stands now.
-  if (calibrated) state_.calibratedAt = static_cast<std::int8_t>(touch_.rotation());
+  if (calibrated && madeNow) state_.calibratedAt = static_cast<std::int8_t>(touch_.rotation());
   touch_.Configure(state_.block, state_.calibratedAt, state_.options);
   if (changed) saver_.Submit(state_);
 }
@@ -324,8 +325,37 @@ DeviceReply Controller::ReadReports(const SimReports& in) {
   return Ok(Bytes(out));
 }
 
+void Controller::TakePanel(const std::string& panel) {
+  if (panel == state_.calibratedPanel) return;
+  StoredState next = state_;
+  next.calibratedPanel = panel;
+  if (state_.calibratedPanel.empty()) {
+    journal_.Add(0, "CalibrationOf", "Panel=" + panel + " Given=1");
+    return SetAndSaveState(next, false);
+  }
+  // The calibration in force goes aside for its panel; PANEL's own comes out, else none.
+  std::erase_if(next.panels, [&](const PanelCalibration& p) { return p.panel == state_.calibratedPanel; });
+  PanelCalibration aside{state_.calibratedPanel, {}, state_.block.CalibrationFlags, state_.calibratedAt};
+  std::memcpy(aside.data, state_.block.CalibrationData, sizeof aside.data);
+  next.panels.push_back(aside);
+  PanelCalibration taken{panel, {0, 512, 1023, 0, 512, 1023}, 0, -1};
+  const auto own =
+      std::find_if(next.panels.begin(), next.panels.end(), [&](const PanelCalibration& p) { return p.panel == panel; });
+  const bool kept = own != next.panels.end();
+  if (kept) {
+    taken = *own;
+    next.panels.erase(own);
+  }
+  std::memcpy(next.block.CalibrationData, taken.data, sizeof taken.data);
+  next.block.CalibrationFlags = taken.flags;
+  next.calibratedAt = taken.calibratedAt;
+  journal_.Add(0, "CalibrationOf", "Panel=" + panel + (kept ? " Kept=1" : " Kept=0"));
+  SetAndSaveState(next, false);
+}
+
 DeviceReply Controller::DescribeIo() const {
-  const std::string text = touch_.Describe();
+  std::string text = touch_.Describe();
+  if (!state_.calibratedPanel.empty()) text += "Calibration: that of " + state_.calibratedPanel + "\n";
   return Ok(std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 

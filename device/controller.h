@@ -109,6 +109,10 @@ class Controller {
   // The touchscreen's monitor M, newly chosen: the screen the touch path maps to is its size, and
   // the picture stands as it does.
   void TakeMonitor(const MonitorInfo& m);
+  // The touchscreen PANEL taken: the calibration in force is set aside for its own panel, and
+  // PANEL's own is taken, else none (its axes straight onto its monitor). A calibration that
+  // belongs to no panel yet (an older file's, or made before any touchscreen) is given to PANEL.
+  void TakePanel(const std::string& panel);
   DeviceReply DescribeIo() const;
   SimStatus Status() const;
 
@@ -116,8 +120,9 @@ class Controller {
   // active port.
   SettingsBlock BlockAsHandedOut() const;
   // Makes NEXT the state, hands it to the touch side, and to the saver when it differs from the
-  // state before.
-  void SetAndSaveState(const StoredState& next);
+  // state before. A calibration not MADE_NOW is one taken as it was kept (at the rotation NEXT
+  // says), and NEXT is kept whatever changed.
+  void SetAndSaveState(const StoredState& next, bool madeNow = true);
   // REPLY, waiting for the kept settings as they are now.
   DeviceReply OnceKept(DeviceReply reply) const;
 

@@ -41,7 +41,8 @@ TouchAxes AxesOf(const libevdev* dev) {
 
 }  // namespace
 
-std::unique_ptr<EvdevTouchscreen> EvdevTouchscreen::Open(const std::string& node, Failure& failure, std::string& why) {
+std::unique_ptr<EvdevTouchscreen> EvdevTouchscreen::Open(const std::string& node, bool vouched, Failure& failure,
+                                                         std::string& why) {
   OpenedNode opened = OpenTouchscreenNode(node);
   if (!opened.fd) {
     failure = opened.never                                      ? Failure::kNotTouchscreen
@@ -57,7 +58,8 @@ std::unique_ptr<EvdevTouchscreen> EvdevTouchscreen::Open(const std::string& node
     why = node + " is not an input event device (" + std::strerror(-rc) + ")";
     return nullptr;
   }
-  if (std::string no = NotTouchscreen(dev); !no.empty()) {
+  const std::string looks = NotTouchscreen(dev);
+  if (std::string no = vouched ? NotTouchInput(dev) : looks; !no.empty()) {
     why = node + " (" + libevdev_get_name(dev) + ") is not a touchscreen: " + no;
     libevdev_free(dev);
     failure = Failure::kNotTouchscreen;
@@ -68,7 +70,9 @@ std::unique_ptr<EvdevTouchscreen> EvdevTouchscreen::Open(const std::string& node
     std::fprintf(stderr, "qxwmecomd: %s cannot be grabbed (%s): the desktop sees its touches too\n", node.c_str(),
                  std::strerror(-rc));
   failure = Failure::kNone;
-  return std::unique_ptr<EvdevTouchscreen>(new EvdevTouchscreen(std::move(opened), dev, node));
+  std::unique_ptr<EvdevTouchscreen> device(new EvdevTouchscreen(std::move(opened), dev, node));
+  device->looks_ = looks;
+  return device;
 }
 
 EvdevTouchscreen::EvdevTouchscreen(OpenedNode opened, libevdev* dev, std::string node)
@@ -149,6 +153,7 @@ TouchscreenIdentity EvdevTouchscreen::Identity() const {
 PanelFacts EvdevTouchscreen::Panel() const {
   PanelFacts facts;
   facts.name = name_;
+  facts.identity = Identity().Text();
   const int bus = libevdev_get_id_bustype(dev_);
   facts.builtIn = bus != BUS_USB && bus != BUS_BLUETOOTH && bus != BUS_VIRTUAL;
   // The axes' resolution is in units a millimetre; a device that gives none has no size.

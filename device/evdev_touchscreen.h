@@ -23,10 +23,12 @@ class EvdevTouchscreen {
  public:
   enum class Failure { kNone, kAbsent, kDenied, kRefused, kNotTouchscreen };
 
-  // Opens NODE and checks that it is a touchscreen; nothing, with FAILURE and WHY, when it cannot
-  // be opened (kAbsent: not there; kDenied: not readable by this user; kRefused: the device broker
-  // would not open it now) or is something else.
-  static std::unique_ptr<EvdevTouchscreen> Open(const std::string& node, Failure& failure, std::string& why);
+  // Opens NODE and checks that it is a touchscreen (VOUCHED, named by the person or called one by
+  // udev: that it can be read as one, whatever it looks like); nothing, with FAILURE and WHY, when
+  // it cannot be opened (kAbsent: not there; kDenied: not readable by this user; kRefused: the
+  // device broker would not open it now) or is something else.
+  static std::unique_ptr<EvdevTouchscreen> Open(const std::string& node, bool vouched, Failure& failure,
+                                                std::string& why);
   ~EvdevTouchscreen();
   EvdevTouchscreen(const EvdevTouchscreen&) = delete;
   EvdevTouchscreen& operator=(const EvdevTouchscreen&) = delete;
@@ -48,6 +50,9 @@ class EvdevTouchscreen {
   PanelFacts Panel() const;
   // "NAME (NODE), X 0..4095, Y 0..4095".
   std::string Describe() const;
+  // What else a device taken as vouched for looks like ("it is a tablet, not on the screen"), ""
+  // when it looks like a touchscreen.
+  const std::string& Looks() const { return looks_; }
 
  private:
   EvdevTouchscreen(OpenedNode opened, libevdev* dev, std::string node);
@@ -59,6 +64,7 @@ class EvdevTouchscreen {
   std::string node_;
   std::string name_;
   TouchAxes axes_{};
+  std::string looks_;
   TouchDecoder decoder_;
 };
 

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,18 +19,94 @@ constexpr char kMagic[4] = {'Q', 'X', 'D', 'V'};
 // settings taken (8 bytes, little-endian) before the crc32; a version 1 file reads as none taken.
 // Version 3 adds the rotation code the calibration was made at (1 byte, -1 not known) after it;
 // version 4 the touch options (TouchOptions, 8 bytes) after that. An older file reads as not
-// known, with the default options.
-constexpr std::uint8_t kVersion = 4;
+// known, with the default options. Version 5 adds the calibrations per panel after them: the
+// panel whose calibration the block holds, then a u16 count of the others' (each its panel, its
+// 12 bytes of CalibrationData, CalibrationFlags and the rotation), each panel a u16 length and its
+// bytes; an older file's calibration belongs to no panel yet, given to the next one taken. A state
+// without them is written as version 4, which a service before them reads too.
+constexpr std::uint8_t kVersion = 5;
 constexpr std::size_t kVersion1Size = 4 + 1 + 1 + sizeof(SettingsBlock) + 4;
 constexpr std::size_t kVersion2Size = kVersion1Size + 8;
 constexpr std::size_t kVersion3Size = kVersion2Size + 1;
-constexpr std::size_t kFileSize = kVersion3Size + sizeof(TouchOptions);
+constexpr std::size_t kVersion4Size = kVersion3Size + sizeof(TouchOptions);
+// The largest a file may be: every panel's calibration at its longest.
+constexpr std::size_t kLargestFile =
+    kVersion4Size + 4 + (kKeptPanels + 1) * (2 + kLongestPanel + sizeof(PanelCalibration::data) + 2);
 constexpr std::size_t kFingerprintAt = 6 + sizeof(SettingsBlock);
 constexpr std::size_t kCalibratedAt = kFingerprintAt + 8;
 constexpr std::size_t kOptionsAt = kCalibratedAt + 1;
 
-std::size_t SizeOfVersion(std::uint8_t version) {
-  return version == 1 ? kVersion1Size : version == 2 ? kVersion2Size : version == 3 ? kVersion3Size : kFileSize;
+// The size of a file of VERSION, which is GOT long (version 5's varies with its panels).
+std::size_t SizeOfVersion(std::uint8_t version, std::size_t got) {
+  return version == 1   ? kVersion1Size
+         : version == 2 ? kVersion2Size
+         : version == 3 ? kVersion3Size
+         : version == 4 ? kVersion4Size
+                        : got;
+}
+
+// The calibrations per panel of a version-5 file, from AT up to END: false when they do not fill
+// it exactly.
+class PanelReader {
+ public:
+  PanelReader(const std::uint8_t* at, const std::uint8_t* end) : at_(at), end_(end) {}
+  bool Read(StoredState& s) {
+    std::uint16_t count = 0;
+    if (!Text(s.calibratedPanel) || !U16(count) || count > kKeptPanels) return false;
+    s.panels.resize(count);
+    for (PanelCalibration& p : s.panels) {
+      if (!Text(p.panel) || !Bytes(p.data, sizeof p.data) || !Bytes(&p.flags, 1) || !Bytes(&p.calibratedAt, 1))
+        return false;
+    }
+    return at_ == end_;
+  }
+
+ private:
+  bool Bytes(void* to, std::size_t n) {
+    if (std::size_t(end_ - at_) < n) return false;
+    std::memcpy(to, at_, n);
+    at_ += n;
+    return true;
+  }
+  bool U16(std::uint16_t& v) {
+    std::uint8_t b[2];
+    if (!Bytes(b, 2)) return false;
+    v = static_cast<std::uint16_t>(b[0] | b[1] << 8);
+    return true;
+  }
+  bool Text(std::string& text) {
+    std::uint16_t n = 0;
+    if (!U16(n) || n > kLongestPanel || std::size_t(end_ - at_) < n) return false;
+    text.assign(reinterpret_cast<const char*>(at_), n);
+    at_ += n;
+    return true;
+  }
+  const std::uint8_t* at_;
+  const std::uint8_t* end_;
+};
+
+void PutText(std::vector<std::uint8_t>& data, const std::string& text) {
+  const std::size_t n = std::min(text.size(), kLongestPanel);
+  data.push_back(static_cast<std::uint8_t>(n));
+  data.push_back(static_cast<std::uint8_t>(n >> 8));
+  data.insert(data.end(), text.begin(), text.begin() + static_cast<long>(n));
+}
+
+// The calibrations per panel, as version 5 writes them.
+void PutPanels(std::vector<std::uint8_t>& data, const StoredState& s) {
+  PutText(data, s.calibratedPanel);
+  const std::size_t count = std::min(s.panels.size(), kKeptPanels);
+  data.push_back(static_cast<std::uint8_t>(count));
+  data.push_back(static_cast<std::uint8_t>(count >> 8));
+  // The most recently set aside are kept.
+  for (std::size_t i = s.panels.size() - count; i < s.panels.size(); ++i) {
+    const PanelCalibration& p = s.panels[i];
+    PutText(data, p.panel);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(p.data);
+    data.insert(data.end(), bytes, bytes + sizeof p.data);
+    data.push_back(p.flags);
+    data.push_back(static_cast<std::uint8_t>(p.calibratedAt));
+  }
 }
 
 std::uint32_t ReadU32(const std::uint8_t* p) {
@@ -112,7 +189,7 @@ std::optional<StoredState> StateFile::Load() const {
     return std::nullopt;
   }
   if (fd < 0) return std::nullopt;
-  std::vector<std::uint8_t> data(kFileSize + 1);
+  std::vector<std::uint8_t> data(kLargestFile + 1);
   std::size_t got = 0;
   for (ssize_t n; got < data.size() && (n = ::read(fd, data.data() + got, data.size() - got)) != 0;) {
     if (n < 0 && errno == EINTR) continue;
@@ -120,9 +197,13 @@ std::optional<StoredState> StateFile::Load() const {
     got += static_cast<std::size_t>(n);
   }
   ::close(fd);
-  const std::size_t size = got >= 5 ? SizeOfVersion(data[4]) : kFileSize;
-  bool sound = got == size && std::memcmp(data.data(), kMagic, 4) == 0 && data[4] >= 1 && data[4] <= kVersion &&
-               Crc32(data.data(), size - 4) == ReadU32(data.data() + size - 4);
+  const std::size_t size = got >= 5 ? SizeOfVersion(data[4], got) : kVersion4Size;
+  StoredState s;
+  bool sound =
+      got == size && size >= kVersion1Size && size <= kLargestFile && std::memcmp(data.data(), kMagic, 4) == 0 &&
+      data[4] >= 1 && data[4] <= kVersion && Crc32(data.data(), size - 4) == ReadU32(data.data() + size - 4) &&
+      (data[4] < 5 ||
+       (size >= kVersion4Size && PanelReader(data.data() + kVersion4Size - 4, data.data() + size - 4).Read(s)));
   if (!sound) {
     std::string aside = path_ + ".damaged";
     std::rename(path_.c_str(), aside.c_str());
@@ -130,11 +211,10 @@ std::optional<StoredState> StateFile::Load() const {
                  aside.c_str());
     return std::nullopt;
   }
-  StoredState s;
   s.present = data[5] != 0;
   std::memcpy(&s.block, data.data() + 6, sizeof(SettingsBlock));
   if (size >= kVersion3Size) s.calibratedAt = static_cast<std::int8_t>(data[kCalibratedAt]);
-  if (size == kFileSize) {
+  if (size >= kVersion4Size) {
     std::memcpy(&s.options, data.data() + kOptionsAt, sizeof s.options);
     // Values no service wrote: the defaults.
     if (!OptionsValid(s.options)) s.options = DefaultOptions();
@@ -146,16 +226,18 @@ std::optional<StoredState> StateFile::Load() const {
 }
 
 bool StateFile::Save(const StoredState& state) const {
-  std::vector<std::uint8_t> data(kFileSize);
+  std::vector<std::uint8_t> data(kVersion4Size - 4);
   std::memcpy(data.data(), kMagic, 4);
-  data[4] = kVersion;
+  const bool perPanel = !state.calibratedPanel.empty() || !state.panels.empty();
+  data[4] = perPanel ? kVersion : 4;
   data[5] = state.present ? 1 : 0;
   std::memcpy(data.data() + 6, &state.block, sizeof(SettingsBlock));
   for (int i = 0; i < 8; ++i) data[kFingerprintAt + i] = static_cast<std::uint8_t>(state.initialSettings >> (8 * i));
   data[kCalibratedAt] = static_cast<std::uint8_t>(state.calibratedAt);
   std::memcpy(data.data() + kOptionsAt, &state.options, sizeof state.options);
-  std::uint32_t crc = Crc32(data.data(), kFileSize - 4);
-  for (int i = 0; i < 4; ++i) data[kFileSize - 4 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
+  if (perPanel) PutPanels(data, state);
+  const std::uint32_t crc = Crc32(data.data(), data.size());
+  for (int i = 0; i < 4; ++i) data.push_back(static_cast<std::uint8_t>(crc >> (8 * i)));
 
   // A new file of our own every time: whatever is left under the temporary name (a file from a
   // write that died, or a link someone planted) is removed, not written through.

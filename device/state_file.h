@@ -6,11 +6,21 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/settings_block.h"
 #include "core/touch_options.h"
 
 namespace qx {
+
+// A calibration kept for a panel not in use: CalibrationData, CalibrationFlags and the rotation
+// it was made at.
+struct PanelCalibration {
+  std::string panel;  // the touchscreen's identity text: name, vendor and product, where connected
+  std::int16_t data[6] = {};
+  std::uint8_t flags = 0;
+  std::int8_t calibratedAt = -1;
+};
 
 struct StoredState {
   SettingsBlock block{};
@@ -22,7 +32,16 @@ struct StoredState {
   std::int8_t calibratedAt = -1;
   // The suite's own touch settings, beside the block.
   TouchOptions options = DefaultOptions();
+  // The panel whose calibration the block holds; "": none yet (an older file, or no touchscreen
+  // taken since), given to the next panel taken.
+  std::string calibratedPanel;
+  // The calibrations of the other panels, the most recently set aside last.
+  std::vector<PanelCalibration> panels;
 };
+
+// The most panels whose calibrations are kept besides the one in use; the longest identity kept.
+inline constexpr std::size_t kKeptPanels = 32;
+inline constexpr std::size_t kLongestPanel = 512;
 
 // The settings a controller starts with when the service has never kept any.
 StoredState DefaultState();

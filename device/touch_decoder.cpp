@@ -13,8 +13,33 @@ namespace qx {
 
 namespace {
 
-// More slots than any panel has; a description claiming more is held to this.
+// More slots than any panel has; a description claiming more is held to this, and a protocol-A
+// frame's contacts too.
 constexpr std::size_t kMaxSlots = 64;
+
+struct Pair {
+  std::int64_t distance;
+  std::size_t from, to;
+};
+
+// The contact of NOW that the contact FOLLOWED of BEFORE moved to, pairing the contacts of the two
+// frames nearest first; -1 when it has none (it lifted).
+int PartnerOf(const auto& before, std::size_t followed, const auto& now) {
+  std::vector<Pair> pairs;
+  for (std::size_t i = 0; i < before.size(); ++i)
+    for (std::size_t j = 0; j < now.size(); ++j) {
+      const std::int64_t dx = std::int64_t(before[i].x) - now[j].x, dy = std::int64_t(before[i].y) - now[j].y;
+      pairs.push_back({dx * dx + dy * dy, i, j});
+    }
+  std::sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) { return a.distance < b.distance; });
+  std::vector<bool> fromTaken(before.size()), toTaken(now.size());
+  for (const Pair& p : pairs) {
+    if (fromTaken[p.from] || toTaken[p.to]) continue;
+    if (p.from == followed) return static_cast<int>(p.to);
+    fromTaken[p.from] = toTaken[p.to] = true;
+  }
+  return -1;
+}
 
 }  // namespace
 
@@ -39,11 +64,18 @@ std::int16_t TouchDecoder::Rescale(std::int32_t value, const AxisRange& axis) {
 void TouchDecoder::Take(std::uint16_t type, std::uint16_t code, std::int32_t value, TouchPath& path) {
   if (type == EV_SYN && code == SYN_DROPPED) {
     dropping_ = true;
+    // The contacts a protocol-A frame listed before the drop go with it.
+    frame_.clear();
+    frameListed_ = contactHas_ = false;
     return;
   }
   if (type == EV_SYN && code == SYN_REPORT) {
     if (!dropping_) EndFrame(path);
     dropping_ = false;
+    return;
+  }
+  if (type == EV_SYN && code == SYN_MT_REPORT) {
+    if (!dropping_) EndContact();
     return;
   }
   if (!dropping_) Hold(type, code, value);
@@ -68,6 +100,11 @@ void TouchDecoder::HoldAbs(std::uint16_t code, std::int32_t value) {
       return;
     default: break;
   }
+  if (!multitouch_ && (code == ABS_MT_POSITION_X || code == ABS_MT_POSITION_Y)) {
+    (code == ABS_MT_POSITION_X ? contact_.x : contact_.y) = value;
+    contactHas_ = true;
+    return;
+  }
   if (slot_ >= slots_.size()) return;
   Slot& s = slots_[slot_];
   if (code == ABS_MT_TRACKING_ID) s.id = value;
@@ -75,8 +112,30 @@ void TouchDecoder::HoldAbs(std::uint16_t code, std::int32_t value) {
   if (code == ABS_MT_POSITION_Y) s.y = value;
 }
 
+void TouchDecoder::EndContact() {
+  listed_ = frameListed_ = true;
+  // An empty report (no position since the last) lists no contact: what a frame without fingers
+  // holds.
+  if (contactHas_ && frame_.size() < kMaxSlots) frame_.push_back(contact_);
+  contactHas_ = false;
+}
+
+bool TouchDecoder::FollowListed() {
+  // A frame that lists nothing holds the contacts of the last while the panel is touched (a frame
+  // of other events), none once BTN_TOUCH is up.
+  std::vector<Point> now = frameListed_ ? std::move(frame_) : button_ ? contacts_ : std::vector<Point>{};
+  frame_.clear();
+  frameListed_ = false;
+  if (followed_ >= 0) followed_ = PartnerOf(contacts_, static_cast<std::size_t>(followed_), now);
+  if (followed_ < 0 && touching_) waitAllUp_ = true;
+  if (waitAllUp_ && now.empty()) waitAllUp_ = false;
+  if (followed_ < 0 && !waitAllUp_ && !now.empty()) followed_ = 0;
+  contacts_ = std::move(now);
+  return followed_ >= 0;
+}
+
 void TouchDecoder::EndFrame(TouchPath& path) {
-  const bool touching = multitouch_ ? FollowContact() : button_;
+  const bool touching = multitouch_ ? FollowContact() : listed_ ? FollowListed() : button_;
   // Frames while nothing touches, after the one that ended the touch, make no report.
   if (touching || touching_) Report(path, touching);
 }
@@ -98,11 +157,23 @@ bool TouchDecoder::FollowContact() {
   return followed_ >= 0;
 }
 
+std::int16_t TouchDecoder::FollowedX() const {
+  if (multitouch_) return Rescale(slots_[followed_].x, axes_.SlotX);
+  if (listed_) return Rescale(contacts_[followed_].x, axes_.SlotX);
+  return Rescale(x_, axes_.X);
+}
+
+std::int16_t TouchDecoder::FollowedY() const {
+  if (multitouch_) return Rescale(slots_[followed_].y, axes_.SlotY);
+  if (listed_) return Rescale(contacts_[followed_].y, axes_.SlotY);
+  return Rescale(y_, axes_.Y);
+}
+
 void TouchDecoder::Report(TouchPath& path, bool touching) {
   // A lift is reported where the touch last was.
   if (touching) {
-    const std::int16_t x = multitouch_ ? Rescale(slots_[followed_].x, axes_.SlotX) : Rescale(x_, axes_.X);
-    const std::int16_t y = multitouch_ ? Rescale(slots_[followed_].y, axes_.SlotY) : Rescale(y_, axes_.Y);
+    const std::int16_t x = FollowedX();
+    const std::int16_t y = FollowedY();
     // A resting finger trembles by a device unit or two, which the controller does not report.
     const bool tremor = touching_ && std::abs(x - lastX_) <= kRestingTremor && std::abs(y - lastY_) <= kRestingTremor;
     if (!tremor) {
@@ -119,6 +190,7 @@ void TouchDecoder::End(TouchPath& path) {
   followed_ = -1;
   button_ = false;
   for (Slot& s : slots_) s.id = -1;
+  contacts_.clear();
 }
 
 }  // namespace qx

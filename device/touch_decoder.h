@@ -7,6 +7,10 @@
 // slots is followed by its first contact: the lowest slot holding a tracking id when a touch
 // begins. When that contact lifts the touch ends, even if other fingers stay, and the next touch
 // begins only once every finger is off, so that a second finger never becomes a click of its own.
+// A multi-touch device without slots (protocol A: each frame lists its contacts, each ended by a
+// SYN_MT_REPORT, without tracking ids) is read so too once it lists a contact: the first contact
+// listed when a touch begins is followed from frame to frame to the nearest contact of the next
+// frame (contacts paired nearest first), and it has lifted when it is left without a partner.
 #pragma once
 
 #include <cstdint>
@@ -51,8 +55,14 @@ class TouchDecoder {
   void Hold(std::uint16_t type, std::uint16_t code, std::int32_t value);
   void HoldAbs(std::uint16_t code, std::int32_t value);
   void EndFrame(TouchPath& path);
+  // Protocol A: the contact whose positions came since the last SYN_MT_REPORT, ended.
+  void EndContact();
+  bool FollowListed();
   // Multi-touch: the followed contact's place, or nothing when the touch has ended.
   bool FollowContact();
+  // Where the touch followed is, as the controller's raw position.
+  std::int16_t FollowedX() const;
+  std::int16_t FollowedY() const;
   void Report(TouchPath& path, bool touching);
 
   TouchAxes axes_;
@@ -72,6 +82,18 @@ class TouchDecoder {
   std::int16_t lastX_ = 0;
   std::int16_t lastY_ = 0;
   bool dropping_ = false;
+  // Protocol A: whether the device lists its contacts, the contact being read, the contacts of the
+  // frame being read (and whether it listed any), and those of the last frame.
+  struct Point {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+  };
+  bool listed_ = false;
+  Point contact_;
+  bool contactHas_ = false;
+  bool frameListed_ = false;
+  std::vector<Point> frame_;
+  std::vector<Point> contacts_;
 };
 
 }  // namespace qx

@@ -20,6 +20,9 @@ class TouchPath;
 // it does not say).
 struct PanelFacts {
   std::string name;
+  // The touchscreen's identity ("Name (vvvv:pppp, phys)"), which its calibration is kept under;
+  // "" for an input that is no panel (the simulated finger, a recording).
+  std::string identity;
   bool builtIn = false;
   double widthMm = 0;
   double heightMm = 0;

@@ -117,8 +117,22 @@ void TouchSide::Wake(Time now, const pollfd* polled, std::size_t count) {
   }
   pace_.Wake(now, finger_.Period(), path_);
   path_.Wake(now);
-  // A touchscreen taken or lost may belong to another monitor.
+  // A touchscreen taken or lost may belong to another monitor, and has a calibration of its own.
   if (layout_.Count > 0 && !((made_ ? made_->Panel() : PanelFacts{}) == chosenFor_)) Choose();
+  NotePanel();
+}
+
+void TouchSide::OnPanelTaken(std::function<void(const std::string&)> taken) {
+  panelTaken_ = std::move(taken);
+  panel_.clear();
+  NotePanel();
+}
+
+void TouchSide::NotePanel() {
+  const std::string panel = made_ && made_->Present() ? made_->Panel().identity : "";
+  if (panel.empty() || panel == panel_) return;
+  panel_ = panel;
+  if (panelTaken_) panelTaken_(panel);
 }
 
 bool TouchSide::UseInput(const std::string& use, bool keep, std::string& why) {
@@ -139,6 +153,7 @@ bool TouchSide::UseInput(const std::string& use, bool keep, std::string& why) {
   }
   made_ = std::move(input);
   if (made_) AddInput(*made_);
+  NotePanel();
   return true;
 }
 

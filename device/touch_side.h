@@ -63,6 +63,9 @@ class TouchSide {
   // new turn of the one chosen, and sets the screen size and the turn (SetRotation) from it.
   void SetMonitors(const MonitorLayout& layout);
   void OnMonitorChosen(std::function<void(const MonitorInfo&)> chosen) { chosen_ = std::move(chosen); }
+  // TAKEN hears of each touchscreen taken that is not the one before (its identity, PanelFacts),
+  // at once for one in force now.
+  void OnPanelTaken(std::function<void(const std::string&)> taken);
   // The layout with Chosen set.
   const MonitorLayout& monitors() const { return layout_; }
   // The touchscreen's monitor from now on, by NAME ("": the desktops' way), kept in the root. False
@@ -131,6 +134,8 @@ class TouchSide {
   // changed), and places it.
   void Choose();
   MonitorChoice KeptChoice() const;
+  // Tells of a touchscreen taken that is not the one before.
+  void NotePanel();
 
   SettingsBlock settings_{};
   TouchOptions options_ = DefaultOptions();
@@ -148,6 +153,8 @@ class TouchSide {
   PanelFacts chosenFor_;  // the touchscreen the monitor was chosen for
   ScreenPlacement placement_;
   std::function<void(const MonitorInfo&)> chosen_;
+  std::function<void(const std::string&)> panelTaken_;
+  std::string panel_;  // the touchscreen last told of
   int rotation_ = 0;
   int calibratedAt_ = -1;
   // The finger first, the recording last, those added between them.

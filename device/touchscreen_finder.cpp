@@ -52,15 +52,18 @@ bool AskedIsTouchscreen(const std::string& node, TouchscreenIdentity& id, bool& 
   return yes;
 }
 
-// Whether the event device DEV is a touchscreen: udev's word where it has one.
-bool Classify(udev_device* dev, TouchscreenCandidate& found, bool& unreadable) {
+// Whether the event device DEV is a touchscreen (udev's word where it has one; a tablet may be a
+// pen controller, which is asked), or one NAMED names.
+bool Classify(udev_device* dev, const std::string& named, TouchscreenCandidate& found, bool& unreadable) {
   unreadable = false;
   const char* node = udev_device_get_devnode(dev);
   const char* sysname = udev_device_get_sysname(dev);
   if (!node || !sysname || std::strncmp(sysname, "event", 5) != 0) return false;
   found.node = node;
   found.identity = IdentityOf(dev);
-  if (const UdevWord word = UdevCalls(dev); word != UdevWord::kNone) return word == UdevWord::kTouchscreen;
+  const UdevWord word = UdevCalls(dev);
+  found.vouched = word == UdevWord::kTouchscreen || (!named.empty() && Names(named, found.identity));
+  if (found.vouched || word == UdevWord::kOther) return found.vouched;
   return AskedIsTouchscreen(found.node, found.identity, unreadable);
 }
 
@@ -68,7 +71,7 @@ long EventNumber(const std::string& node) { return std::strtol(node.c_str() + no
 
 }  // namespace
 
-std::vector<TouchscreenCandidate> FindTouchscreens(int& unreadable) {
+std::vector<TouchscreenCandidate> FindTouchscreens(int& unreadable, const std::string& named) {
   unreadable = 0;
   std::vector<TouchscreenCandidate> found;
   UdevPtr<udev> u(udev_new());
@@ -81,7 +84,7 @@ std::vector<TouchscreenCandidate> FindTouchscreens(int& unreadable) {
     UdevPtr<udev_device> dev(udev_device_new_from_syspath(u.get(), udev_list_entry_get_name(entry)));
     TouchscreenCandidate candidate;
     bool closed = false;
-    if (dev && Classify(dev.get(), candidate, closed)) found.push_back(candidate);
+    if (dev && Classify(dev.get(), named, candidate, closed)) found.push_back(candidate);
     unreadable += closed;
   }
   std::sort(found.begin(), found.end(),

@@ -13,11 +13,15 @@ namespace qx {
 struct TouchscreenCandidate {
   std::string node;  // /dev/input/eventN
   TouchscreenIdentity identity;
+  // Taken whatever it looks like: udev calls it a touchscreen, or the person named it.
+  bool vouched = false;
 };
 
-// The touchscreens there are now, in their event numbers' order. UNREADABLE counts the devices
-// without udev properties that could not be opened to be asked.
-std::vector<TouchscreenCandidate> FindTouchscreens(int& unreadable);
+// The touchscreens there are now, in their event numbers' order, and every device NAMED names (a
+// name or "vvvv:pppp"; "" for none), whatever it is: opening it checks that it can be read as one.
+// UNREADABLE counts the devices udev does not call a touchscreen that could not be opened to be
+// asked.
+std::vector<TouchscreenCandidate> FindTouchscreens(int& unreadable, const std::string& named = "");
 
 // The one to take among CANDIDATES (not empty): the one REMEMBERED names, else the first. WHY says
 // which rule chose it.

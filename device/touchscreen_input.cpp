@@ -91,14 +91,14 @@ bool TouchscreenInput::Find(std::string& why, bool& notTouchscreen) {
 
 bool TouchscreenInput::FindByPath(std::string& why, bool& notTouchscreen) {
   EvdevTouchscreen::Failure failure;
-  const bool taken = Take(use_, why, failure);
+  const bool taken = Take(use_, true, why, failure);
   notTouchscreen = failure == EvdevTouchscreen::Failure::kNotTouchscreen;
   return taken;
 }
 
 bool TouchscreenInput::FindAmong(std::string& why) {
   int unreadable = 0;
-  std::vector<TouchscreenCandidate> found = FindTouchscreens(unreadable);
+  std::vector<TouchscreenCandidate> found = FindTouchscreens(unreadable, Auto() ? "" : use_);
   if (!Auto()) std::erase_if(found, [&](const TouchscreenCandidate& c) { return !Names(use_, c.identity); });
   if (found.empty()) {
     why = Auto() ? "no touchscreen found" : "no touchscreen named " + use_ + " found";
@@ -114,7 +114,7 @@ bool TouchscreenInput::FindAmong(std::string& why) {
   for (const TouchscreenCandidate& c : found) {
     EvdevTouchscreen::Failure failure;
     std::string failed;
-    if (Take(c.node, failed, failure)) {
+    if (Take(c.node, c.vouched, failed, failure)) {
       chosenWhy_ = c.node == found.front().node ? chosenWhy : "the first that could be opened";
       if (c.identity.Text() != remembered_.Text() && remember_) remember_(c.identity);
       remembered_ = c.identity;
@@ -126,8 +126,9 @@ bool TouchscreenInput::FindAmong(std::string& why) {
   return false;
 }
 
-bool TouchscreenInput::Take(const std::string& node, std::string& why, EvdevTouchscreen::Failure& failure) {
-  device_ = EvdevTouchscreen::Open(node, failure, why);
+bool TouchscreenInput::Take(const std::string& node, bool vouched, std::string& why,
+                            EvdevTouchscreen::Failure& failure) {
+  device_ = EvdevTouchscreen::Open(node, vouched, failure, why);
   if (failure == EvdevTouchscreen::Failure::kDenied) why = DeniedHint(node);
   if (failure == EvdevTouchscreen::Failure::kRefused) refused_ = true;
   if (!device_) return false;
@@ -178,25 +179,40 @@ void TouchscreenInput::Wake(Time now, bool readable, TouchPath& path) {
 }
 
 // What udev announced: the open device unplugged, or a device plugged in while none is open.
+// Where announcements were lost (the monitor's socket overflowed), what is there is looked at.
 void TouchscreenInput::Announced(TouchPath& path) {
   for (const UdevWatch::Change& change : watch_.Take()) {
     if (!change.added && device_ && change.node == device_->node()) Lose(path, "unplugged", false);
-    if (!change.added || device_) continue;
-    std::string why;
-    bool notTouchscreen = false;
-    if (Find(why, notTouchscreen))
-      std::fprintf(stderr, "qxwmecomd: touchscreen %s taken\n", device_->Describe().c_str());
-    else if (!absentWhy_.empty()) Say(why + "; the controller reads as absent");
+    if (change.added && !device_) LookAgain();
   }
+  if (!watch_.Dropped()) return;
+  struct stat st {};
+  if (device_ && ::stat(device_->node().c_str(), &st) != 0) Lose(path, "unplugged", false);
+  if (!device_) LookAgain();
+}
+
+void TouchscreenInput::LookAgain() {
+  std::string why;
+  bool notTouchscreen = false;
+  if (Find(why, notTouchscreen)) std::fprintf(stderr, "qxwmecomd: touchscreen %s taken\n", device_->Describe().c_str());
+  else if (!absentWhy_.empty()) Say(why + "; the controller reads as absent");
 }
 
 void TouchscreenInput::Lose(TouchPath& path, const std::string& why, bool readError) {
   Watch(epoll_, device_->Descriptor(), EPOLL_CTL_DEL);
   device_->End(path);
-  const std::string what = device_->Describe();
+  const std::string gone = "touchscreen " + device_->Describe() + " is gone (" + why + ")";
   device_.reset();
   readErrors_ = readError ? readErrors_ + 1 : 0;
-  absentWhy_ = "touchscreen " + what + " is gone (" + why + ")";
+  // Another touchscreen the setting takes, plugged in already, takes its place: no announcement
+  // would bring it. One failing its reads, or taken back by the broker, is waited for instead.
+  std::string none;
+  bool notTouchscreen = false;
+  if (!readError && !refused_ && !ByPath() && Find(none, notTouchscreen)) {
+    Say(gone + "; touchscreen " + device_->Describe() + " taken in its place");
+    return;
+  }
+  absentWhy_ = gone;
   Say(absentWhy_ + "; the controller reads as absent until it is back");
   ScheduleRetry();
 }
@@ -235,7 +251,13 @@ InputInfo TouchscreenInput::Identity() const {
 }
 
 std::string TouchscreenInput::Describe() const {
-  if (device_) return device_->Describe() + (ByPath() ? "" : "\nChosen: " + chosenWhy_ + " (" + use_ + ")");
+  if (device_) {
+    const std::string looks = device_->Looks();
+    return device_->Describe() + (ByPath() ? "" : "\nChosen: " + chosenWhy_ + " (" + use_ + ")") +
+           (looks.empty() ? ""
+                          : "\nNote: " + looks + "; taken all the same, as " +
+                                (Auto() ? "udev calls it a touchscreen" : "named"));
+  }
   return "touchscreen " + use_ + ", absent: " + absentWhy_;
 }
 

@@ -53,9 +53,12 @@ class TouchscreenInput : public TouchInput {
   bool Find(std::string& why, bool& notTouchscreen);
   bool FindByPath(std::string& why, bool& notTouchscreen);
   bool FindAmong(std::string& why);
-  bool Take(const std::string& node, std::string& why, EvdevTouchscreen::Failure& failure);
+  // VOUCHED: taken whatever it looks like (named, or udev calls it a touchscreen).
+  bool Take(const std::string& node, bool vouched, std::string& why, EvdevTouchscreen::Failure& failure);
   void Lose(TouchPath& path, const std::string& why, bool readError);
   void Announced(TouchPath& path);
+  // Takes what the setting names among what is there now, if nothing is open; says what it did.
+  void LookAgain();
   // Says WHY on stderr unless it was the last thing said.
   void Say(const std::string& why);
   // When to look again while nothing is open: a path is looked at (a node may come back without

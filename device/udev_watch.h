@@ -26,11 +26,15 @@ class UdevWatch {
   int Descriptor() const { return fd_; }
   // The event devices added and removed since the last call, in order; never waits.
   std::vector<Change> Take();
+  // Whether the monitor's socket overflowed since the last call (announcements were lost: what
+  // is there must be looked at), as the last Take found it.
+  bool Dropped() const { return dropped_; }
 
  private:
   udev* udev_ = nullptr;
   udev_monitor* monitor_ = nullptr;
   int fd_ = -1;
+  bool dropped_ = false;
 };
 
 }  // namespace qx

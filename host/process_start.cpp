@@ -1,8 +1,8 @@
 #include "host/process_start.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sched.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -17,6 +17,7 @@
 #include "host/command_line.h"
 #include "host/paths.h"
 #include "host/process_handles.h"
+#include "host/program_log.h"
 #include "host/unique_fd.h"
 
 extern char** environ;
@@ -64,19 +65,17 @@ class ExecImage {
   std::vector<char*> envp_;
 };
 
-// The descriptors of the program's standard input, and of its output and errors, each closed with
-// its holder.
+// The descriptors of the program's standard input, and of its output and errors (its log), each
+// closed with its holder.
 struct StandardDescriptors {
   UniqueFd in, out;
 };
 
-// Both, or nothing when one of them cannot be had.
-std::optional<StandardDescriptors> OpenStandardDescriptors() {
+// Both for PROGRAM, or nothing when one of them cannot be had.
+std::optional<StandardDescriptors> OpenStandardDescriptors(const std::string& program) {
   StandardDescriptors d;
-  const char* log = std::getenv("QX_PROCESS_LOG");
   d.in.reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
-  d.out.reset(log && *log ? ::open(log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644)
-                          : ::open("/dev/null", O_WRONLY | O_CLOEXEC));
+  d.out = OpenProgramLog(program);
   if (!d.in || !d.out) return std::nullopt;
   return d;
 }
@@ -189,8 +188,8 @@ UINT StartHostProgram(std::vector<std::string> args, UINT showCmd, DWORD* proces
   if (processId) *processId = 0;
   if (args.empty() || args[0].empty()) return ERROR_FILE_NOT_FOUND;
   if (UINT problem = CheckProgram(args[0])) return problem;
+  const std::optional<StandardDescriptors> standard = OpenStandardDescriptors(args[0]);
   const ExecImage image(std::move(args), showCmd);
-  const std::optional<StandardDescriptors> standard = OpenStandardDescriptors();
   if (!standard) return 0;  // out of resources
   Launch launch(image, *standard);
   RunLaunch(launch);

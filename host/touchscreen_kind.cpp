@@ -16,7 +16,26 @@ bool HasAxis(const libevdev* dev, unsigned code) {
 
 }  // namespace
 
-// As udev's input_id sorts a device with absolute axes: a pen makes a tablet; a finger tool
+bool PenController(const libevdev* dev) {
+  const auto has = [dev](unsigned type, unsigned code) { return libevdev_has_event_code(dev, type, code) != 0; };
+  const auto resolution = [dev](unsigned code) {
+    const input_absinfo* info = libevdev_get_abs_info(dev, code);
+    return info ? info->resolution : 0;
+  };
+  return has(EV_KEY, BTN_TOOL_PEN) && !has(EV_KEY, BTN_STYLUS) && !has(EV_KEY, BTN_STYLUS2) &&
+         !has(EV_ABS, ABS_PRESSURE) && !has(EV_ABS, ABS_TILT_X) && !has(EV_ABS, ABS_TILT_Y) && resolution(ABS_X) == 0 &&
+         resolution(ABS_Y) == 0;
+}
+
+std::string NotTouchInput(const libevdev* dev) {
+  if (!HasAxis(dev, ABS_X) || !HasAxis(dev, ABS_Y)) return "it has no absolute X and Y axes";
+  if (!libevdev_has_event_code(dev, EV_KEY, BTN_TOUCH) && !libevdev_has_event_code(dev, EV_ABS, ABS_MT_SLOT))
+    return "it reports no touch (BTN_TOUCH or multi-touch slots)";
+  return "";
+}
+
+// As udev's input_id sorts a device with absolute axes: a pen makes a tablet (but a pen-only
+// touchscreen controller, which udev takes for one too); a finger tool
 // without one makes a touchpad unless the device is on the screen; mouse buttons make an absolute
 // mouse (a virtual machine's pointer, the suite's own uinput pointer); a touch makes a touchscreen.
 std::string NotTouchscreen(const libevdev* dev) {
@@ -24,7 +43,7 @@ std::string NotTouchscreen(const libevdev* dev) {
   const bool direct = libevdev_has_property(dev, INPUT_PROP_DIRECT);
   const bool slots = libevdev_has_event_code(dev, EV_ABS, ABS_MT_SLOT);
   if (!HasAxis(dev, ABS_X) || !HasAxis(dev, ABS_Y)) return "it has no absolute X and Y axes";
-  if (key(BTN_TOOL_PEN) || key(BTN_STYLUS)) return "it is a tablet, not on the screen";
+  if ((key(BTN_TOOL_PEN) || key(BTN_STYLUS)) && !PenController(dev)) return "it is a tablet, not on the screen";
   if ((key(BTN_TOOL_FINGER) || libevdev_has_property(dev, INPUT_PROP_POINTER)) && !direct)
     return "it is a touchpad, not on the screen";
   if (key(BTN_LEFT) || key(BTN_RIGHT)) return "it is a pointer with buttons, not a touchscreen";
@@ -34,8 +53,12 @@ std::string NotTouchscreen(const libevdev* dev) {
 
 UdevWord UdevCalls(udev_device* dev) {
   if (!udev_device_get_property_value(dev, "ID_INPUT")) return UdevWord::kNone;
-  const char* touchscreen = udev_device_get_property_value(dev, "ID_INPUT_TOUCHSCREEN");
-  return touchscreen && std::strcmp(touchscreen, "1") == 0 ? UdevWord::kTouchscreen : UdevWord::kOther;
+  const auto says = [dev](const char* name) {
+    const char* value = udev_device_get_property_value(dev, name);
+    return value && std::strcmp(value, "1") == 0;
+  };
+  if (says("ID_INPUT_TOUCHSCREEN")) return UdevWord::kTouchscreen;
+  return says("ID_INPUT_TABLET") ? UdevWord::kTablet : UdevWord::kOther;
 }
 
 }  // namespace qx

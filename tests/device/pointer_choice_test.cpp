@@ -21,7 +21,7 @@ TEST(PointerChoiceOnWayland, XwaylandsPointerIsSaidToReachX11WindowsOnly) {
     if (choice == std::string("auto") && access("/dev/uinput", W_OK) == 0) continue;
     TempRoot root;
     DeviceService service({"--pointer", choice}, sway.ClientEnvironment());
-    EXPECT_EQ(DeviceService::Qxctl("output"), "Input: simulated\nOutput: " + said + "\n");
+    EXPECT_EQ(DeviceService::Qxctl("output"), "Input: simulated\nOutput: " + said + "\n" + DeviceService::LogLine());
     EXPECT_NE(ReadFile(root.path() + "/qxwmecomd.log").find("qxwmecomd: pointer output: " + said), std::string::npos);
   }
 }

@@ -148,6 +148,29 @@ TEST_P(TapAndDrag, ReportsAndPointerFollowTheDevice) {
 
 INSTANTIATE_TEST_SUITE_P(Devices, TapAndDrag, ::testing::ValuesIn(kDevices));
 
+// A panel without slots (protocol A), touched by two fingers, its second listed first: the first
+// finger is followed by its place, the touch ends when it lifts, and the second is ignored.
+TEST_F(LiveTouchscreen, AProtocolAPanelFollowsItsFirstFingerAlone) {
+  const TestTouchscreen d{"QX Test Protocol A", 0, 4095, 0, 4095, 2, true, TestTouchscreen::Kind::kTouchscreen, true};
+  TouchRecording rec(d);
+  rec.Hold(0);
+  rec.Down(300000, 1000, 1000, 0);
+  rec.Down(320000, 3000, 3000, 1);
+  rec.Move(340000, 1100, 1000, 0);
+  rec.Up(360000, 0);
+  rec.Move(380000, 3100, 3000, 1);
+  rec.Up(400000, 1);
+  rec.Down(420000, 2000, 500, 0);  // every finger was off: a touch of its own
+  rec.Up(440000, 0);
+  Start(d, rec);
+  const std::vector<std::string> expected = {Expected(d, 1000, 1000, 1), Expected(d, 1000, 1000, 1),
+                                             Expected(d, 1100, 1000, 1), Expected(d, 1100, 1000, 0),
+                                             Expected(d, 2000, 500, 1),  Expected(d, 2000, 500, 0)};
+  ASSERT_TRUE(test::WaitUntil([&] { return Reports().size() >= expected.size(); }, 10000, 20))
+      << test::ReadFile(root_.path() + "/service.log");
+  EXPECT_EQ(Reports(), expected);
+}
+
 TEST_F(LiveTouchscreen, UnpluggedTheControllerReadsAsAbsentAndComesBackWithTheDevice) {
   const TestTouchscreen d = kDevices[1];
   TouchRecording rec(d);
@@ -162,10 +185,12 @@ TEST_F(LiveTouchscreen, UnpluggedTheControllerReadsAsAbsentAndComesBackWithTheDe
   const std::string file = DeviceFile();
   const std::filesystem::path target = std::filesystem::read_symlink(file);
   std::filesystem::remove(file);
-  EXPECT_TRUE(test::WaitUntil([] { return DeviceService::QxctlExit("summary") == 3; }, 10000, 20)) << "the controller should read as absent";
+  EXPECT_TRUE(test::WaitUntil([] { return DeviceService::QxctlExit("summary") == 3; }, 10000, 20))
+      << "the controller should read as absent";
   DeviceService::Qxctl("journal --clear");
   std::filesystem::create_symlink(target, file);
-  EXPECT_TRUE(test::WaitUntil([] { return DeviceService::QxctlExit("summary") == 0; }, 10000, 20)) << "the controller should be back";
+  EXPECT_TRUE(test::WaitUntil([] { return DeviceService::QxctlExit("summary") == 0; }, 10000, 20))
+      << "the controller should be back";
   ASSERT_TRUE(test::WaitUntil([] { return Reports().size() == 2; }, 10000, 20));
   EXPECT_EQ(Reports(), (std::vector<std::string>{Expected(d, 8000, 1000, 1), Expected(d, 8000, 1000, 0)}));
 }

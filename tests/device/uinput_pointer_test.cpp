@@ -51,7 +51,8 @@ INSTANTIATE_TEST_SUITE_P(MadeByTheServiceOrTheBroker, UinputPointerTest, ::testi
 
 TEST_P(UinputPointerTest, TheServiceMakesAnAbsolutePointerAndWritesEachTouchToIt) {
   EXPECT_EQ(DeviceService::Qxctl("output"), std::string("Input: simulated\nOutput: uinput (QX-COM touch pointer)") +
-                                                (GetParam() ? ", from the device broker\n" : "\n"));
+                                                (GetParam() ? ", from the device broker\n" : "\n") +
+                                                DeviceService::LogLine());
   {
     std::lock_guard<std::mutex> lock(record.mutex);
     EXPECT_TRUE(record.created);

@@ -120,7 +120,8 @@ class X11PointerTest : public ::testing::Test {
 
 // A press at one place, a move to another and a lift, under each mode; the right button armed.
 TEST_F(X11PointerTest, EachTouchModeGivesTheDesktopItsButtonEvents) {
-  EXPECT_EQ(DeviceService::Qxctl("output"), "Input: simulated\nOutput: x11 on " + display.name() + "\n");
+  EXPECT_EQ(DeviceService::Qxctl("output"),
+            "Input: simulated\nOutput: x11 on " + display.name() + "\n" + DeviceService::LogLine());
   struct Case {
     const char* what;
     const char* settings;
@@ -212,7 +213,11 @@ TEST_F(X11PointerTest, TheServiceOutlivesTheXServerAndFindsItAgain) {
   display.Start();
   ASSERT_EQ(display.name(), name);
   EXPECT_TRUE(test::WaitUntil(
-      [&] { return DeviceService::Qxctl("output") == "Input: simulated\nOutput: x11 on " + name + "\n"; }, 8000));
+      [&] {
+        return DeviceService::Qxctl("output") ==
+               "Input: simulated\nOutput: x11 on " + name + "\n" + DeviceService::LogLine();
+      },
+      8000));
   recorder.emplace(name);
   ASSERT_TRUE(test::PressFinger(300, 300));
   const Point a = QxctlPointer();

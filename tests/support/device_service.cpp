@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/machine_root.h"
+#include "host/program_log.h"
 #include "tests/support/process.h"
 #include "tests/support/wait.h"
 
@@ -79,5 +80,7 @@ int DeviceService::QxctlExit(const std::string& args) {
   Qxctl(args, &code);
   return code;
 }
+
+std::string DeviceService::LogLine() { return "Log: " + ProgramLogPlace("qxwmecomd") + "\n"; }
 
 }  // namespace qx::test

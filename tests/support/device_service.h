@@ -31,6 +31,8 @@ class DeviceService {
   static std::string Qxctl(const std::string& args, int* exitCode = nullptr);
   // qxctl's exit code alone.
   static int QxctlExit(const std::string& args);
+  // The last line of qxctl output: where the service's messages are.
+  static std::string LogLine();
 
  private:
   std::vector<std::string> args_;

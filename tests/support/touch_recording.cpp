@@ -38,16 +38,18 @@ std::string Description(const TestTouchscreen& d) {
   text += Bits(EV_SYN, 8, {EV_SYN, EV_KEY, EV_ABS});
   if (d.kind == Kind::kTouchpad) text += Bits(EV_KEY, 96, {BTN_TOUCH, BTN_TOOL_FINGER});
   else if (d.kind == Kind::kTablet) text += Bits(EV_KEY, 96, {BTN_TOUCH, BTN_TOOL_PEN, BTN_STYLUS});
+  else if (d.kind == Kind::kPenController) text += Bits(EV_KEY, 96, {BTN_TOUCH, BTN_TOOL_PEN});
   else text += Bits(EV_KEY, 96, {BTN_TOUCH});
-  if (d.contacts)
+  if (d.contacts && d.protocolA) text += Bits(EV_ABS, 8, {ABS_X, ABS_Y, ABS_MT_POSITION_X, ABS_MT_POSITION_Y});
+  else if (d.contacts)
     text += Bits(EV_ABS, 8, {ABS_X, ABS_Y, ABS_MT_SLOT, ABS_MT_POSITION_X, ABS_MT_POSITION_Y, ABS_MT_TRACKING_ID});
   else text += Bits(EV_ABS, 8, {ABS_X, ABS_Y});
   text += Line("A: %02x %d %d 0 0 0\n", ABS_X, d.minX, d.maxX) + Line("A: %02x %d %d 0 0 0\n", ABS_Y, d.minY, d.maxY);
+  if (d.contacts && !d.protocolA) text += Line("A: %02x 0 %d 0 0 0\n", ABS_MT_SLOT, d.contacts - 1);
   if (d.contacts) {
-    text += Line("A: %02x 0 %d 0 0 0\n", ABS_MT_SLOT, d.contacts - 1);
     text += Line("A: %02x %d %d 0 0 0\n", ABS_MT_POSITION_X, d.minX, d.maxX);
     text += Line("A: %02x %d %d 0 0 0\n", ABS_MT_POSITION_Y, d.minY, d.maxY);
-    text += Line("A: %02x 0 65535 0 0 0\n", ABS_MT_TRACKING_ID);
+    if (!d.protocolA) text += Line("A: %02x 0 65535 0 0 0\n", ABS_MT_TRACKING_ID);
   }
   return text;
 }
@@ -66,7 +68,26 @@ void TouchRecording::Contact(std::int64_t t, int slot, int id, int x, int y) {
   }
 }
 
+void TouchRecording::Listed(std::int64_t t, int slot, std::optional<std::pair<int, int>> at) {
+  const bool wasDown = !listed_.empty();
+  if (at) listed_[slot] = *at;
+  else listed_.erase(slot);
+  for (auto c = listed_.rbegin(); c != listed_.rend(); ++c) {
+    Event(t, EV_ABS, ABS_MT_POSITION_X, c->second.first);
+    Event(t, EV_ABS, ABS_MT_POSITION_Y, c->second.second);
+    Event(t, EV_SYN, SYN_MT_REPORT, 0);
+  }
+  if (listed_.empty()) Event(t, EV_SYN, SYN_MT_REPORT, 0);
+  if (wasDown != !listed_.empty()) Event(t, EV_KEY, BTN_TOUCH, wasDown ? 0 : 1);
+  if (!listed_.empty()) {
+    Event(t, EV_ABS, ABS_X, listed_.rbegin()->second.first);
+    Event(t, EV_ABS, ABS_Y, listed_.rbegin()->second.second);
+  }
+  Event(t, EV_SYN, SYN_REPORT, 0);
+}
+
 void TouchRecording::Down(std::int64_t t, int x, int y, int slot) {
+  if (device_.protocolA) return Listed(t, slot, std::pair{x, y});
   if (device_.contacts) Contact(t, slot, nextId_++, x, y);
   if (fingers_++ == 0) Event(t, EV_KEY, BTN_TOUCH, 1);
   Single(t, x, y);
@@ -83,11 +104,13 @@ void TouchRecording::Single(std::int64_t t, int x, int y) {
 }
 
 void TouchRecording::Move(std::int64_t t, int x, int y, int slot) {
+  if (device_.protocolA) return Listed(t, slot, std::pair{x, y});
   if (device_.contacts) Contact(t, slot, 0, x, y);
   Single(t, x, y);
 }
 
 void TouchRecording::Up(std::int64_t t, int slot) {
+  if (device_.protocolA) return Listed(t, slot, std::nullopt);
   if (device_.contacts) Contact(t, slot, -1, 0, 0);
   if (--fingers_ == 0) Event(t, EV_KEY, BTN_TOUCH, 0);
   Event(t, EV_SYN, SYN_REPORT, 0);

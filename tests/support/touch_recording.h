@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,8 +19,12 @@ struct TestTouchscreen {
   int contacts = 0;
   bool direct = true;  // INPUT_PROP_DIRECT
   // Built like a touchpad (BTN_TOOL_FINGER, INPUT_PROP_POINTER) or a tablet (BTN_TOOL_PEN,
-  // BTN_STYLUS) instead: what the service must pass over.
-  enum class Kind { kTouchscreen, kTouchpad, kTablet } kind = Kind::kTouchscreen;
+  // BTN_STYLUS) instead: what the service must pass over; or like a touchscreen controller that
+  // reports a pen (BTN_TOUCH and BTN_TOOL_PEN alone, which udev calls a tablet).
+  enum class Kind { kTouchscreen, kTouchpad, kTablet, kPenController } kind = Kind::kTouchscreen;
+  // With contacts: multi-touch without slots (protocol A), each frame listing every contact down,
+  // the highest slot first, each ended by a SYN_MT_REPORT, with ABS_X and ABS_Y of the first listed.
+  bool protocolA = false;
 };
 
 // The description evemu-record would write for DEVICE.
@@ -45,12 +51,15 @@ class TouchRecording {
 
  private:
   void Contact(std::int64_t t, int slot, int id, int x, int y);
+  // Protocol A: the frame of the contacts down (none: SLOT lifted), after the one in SLOT changed.
+  void Listed(std::int64_t t, int slot, std::optional<std::pair<int, int>> at);
   void Single(std::int64_t t, int x, int y);
 
   TestTouchscreen device_;
   std::string events_;
   int fingers_ = 0;  // contacts down
   int nextId_ = 100;
+  std::map<int, std::pair<int, int>> listed_;  // protocol A: the contacts down, by slot
 };
 
 // The device value under raw VALUE 0..1023 of an axis MIN..MAX: what the service rescales back to

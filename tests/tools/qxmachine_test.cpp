@@ -179,6 +179,27 @@ TEST_F(MachineTest, RestartEndsEverythingCarriesOutWininitAndStartsAgain) {
   EXPECT_EQ(StandIns("stubborn").size(), 1u);
 }
 
+// The device service the boot starts writes its messages where qxctl output says: the person's
+// journal under its name, else a file of its own in the root (not /dev/null).
+TEST_F(MachineTest, TheServiceWritesItsMessagesWhereQxctlOutputSays) {
+  ASSERT_EQ(Qxmachine("boot").exitCode, 0);
+  const std::string output = test::DeviceService::Qxctl("output");
+  ASSERT_NE(output.find("\nLog: "), std::string::npos) << output;
+  std::string place = output.substr(output.find("\nLog: ") + 6);
+  place.erase(place.find('\n'));
+  const bool journal = place.starts_with("journalctl");
+  if (!journal) EXPECT_EQ(place, root_.path() + "/log/qxwmecomd.log");
+  EXPECT_TRUE(test::WaitUntil(
+      [&] {
+        const std::string text =
+            journal ? test::Run({"journalctl", "--user", "-t", "qxwmecomd", "-o", "cat", "--no-pager"}).out
+                    : ReadFile(place);
+        return text.find("qxwmecomd: input: ") != std::string::npos;
+      },
+      10000))
+      << place;
+}
+
 // After an upgrade the service still runs the program that was replaced: the next boot (the next
 // log-on's) restarts the machine, so that the new program serves it and the log-on runs again.
 TEST_F(MachineTest, BootRestartsAMachineWhoseServiceRunsAReplacedProgram) {

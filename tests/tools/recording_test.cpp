@@ -159,6 +159,15 @@ TEST_F(Replay, BlankLinesCostNoMemory) {
   EXPECT_LT(peakKb[1] - peakKb[0], 8 * 1024) << "16 MiB of blank lines";
 }
 
+// Many published recordings end without an end of line: their last line, whole, plays.
+TEST_F(Replay, AWholeLastLineWithoutItsEndPlays) {
+  const std::string text = TapAndDrag().Text();
+  int rc = -1;
+  DeviceService::Qxctl("replay " + Write("unended.events", text.substr(0, text.size() - 1)) + " --fast", &rc);
+  EXPECT_EQ(rc, 0);
+  EXPECT_EQ(Places(test::JournalReports()).back(), "250,250,0");  // the last line: the lift at 500,500 of 2046
+}
+
 TEST_F(Replay, PlaysAtTheRecordingsPaceOrFaster) {
   TouchRecording rec(kPanel);
   rec.Down(0, 0, 0);

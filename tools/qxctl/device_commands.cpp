@@ -12,6 +12,7 @@
 #include "host/device_file.h"
 #include "host/last_error.h"
 #include "host/message_box.h"
+#include "host/program_log.h"
 #include "tools/qxctl/commands.h"
 #include "tools/qxctl/service_requests.h"
 
@@ -216,6 +217,7 @@ int Output(const Args& args) {
   CloseDriver();
   if (!ok) return NoAnswer();
   std::fwrite(text.data(), 1, returned, stdout);
+  std::printf("Log: %s\n", ProgramLogPlace("qxwmecomd").c_str());
   return kOk;
 }
 

@@ -10,6 +10,7 @@
 #include "host/last_error.h"
 #include "host/machine_root.h"
 #include "host/profile_file.h"
+#include "host/program_log.h"
 #include "tools/qxctl/commands.h"
 #include "tools/qxctl/service_requests.h"
 
@@ -62,8 +63,10 @@ int Input(const Args& args) {
   if (!ok && !ProfileFileWritable(SettingFile()))
     return Fail(("cannot write " + SettingFile() + ": the input in force stays").c_str());
   if (!ok)
-    return Fail((args[0] + " is not an input the device service can read: auto, simulated, a touchscreen's event "
-                           "node or its name (the service's log says why)")
+    return Fail((args[0] +
+                 " is not an input the device service can read: auto, simulated, a touchscreen's event "
+                 "node or its name (the service's log says why: " +
+                 ProgramLogPlace("qxwmecomd") + ")")
                     .c_str());
   return Show();
 }

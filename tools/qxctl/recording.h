@@ -42,8 +42,8 @@ struct Recording {
 // than 4096 bytes, a line before the events that is neither a comment nor of the shape of a
 // description line, a line that is neither a comment nor an event after the description, a bad E:
 // line, an event time before 0, past 2^32 s or more than kLongestRecordingSeconds from the first
-// event's, ends without an end of line (cut short), or ends in the middle of a report (events
-// after the last SYN_REPORT).
+// event's, ends inside a line (cut short: a last line without its end of line is taken when it is a
+// whole event or a comment), or ends in the middle of a report (events after the last SYN_REPORT).
 bool ReadRecording(const std::string& path, Recording& recording, std::string& why);
 
 // The same from the stream IN, from where it stands to its end; WHY without a file's name.

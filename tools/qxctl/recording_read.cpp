@@ -224,7 +224,9 @@ bool ReadEvents(Lines& lines, bool atEvent, Recording& recording, std::string& w
   for (bool more = atEvent; more; more = lines.Next()) {
     const std::string& line = lines.text();
     if (lines.tooLong()) return Refuse(lines.number(), "longer than any line of a recording", why);
-    if (line.back() != '\n') return Refuse(lines.number(), "cut short (the file ends inside it)", why);
+    // Many recordings end without an end of line: a last line that is whole is taken.
+    if (line.back() != '\n' && !IsComment(line) && !LooksLikeEvent(line))
+      return Refuse(lines.number(), "cut short (the file ends inside it)", why);
     if (IsComment(line)) continue;
     RecordedEvent event;
     const RecordedEvent* first = recording.events.empty() ? nullptr : &recording.events.front();

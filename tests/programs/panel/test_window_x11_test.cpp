@@ -80,7 +80,7 @@ TEST_P(RealPointerTest, AFingerThroughTheServiceDrawsAndLightsTheButtons) {
   const Touch& c = GetParam();
   ASSERT_EQ(QGuiApplication::platformName(), "xcb");
   EXPECT_EQ(DeviceService::Qxctl("output"),
-            "Input: simulated\nOutput: x11 on " + std::string(getenv("DISPLAY")) + "\n");
+            "Input: simulated\nOutput: x11 on " + std::string(getenv("DISPLAY")) + "\n" + DeviceService::LogLine());
   // The mapping's screen is the display: no scaling between the service's pixels and the server's.
   StartWith("SoundMode=1 ScreenWidth=" + std::to_string(kWidth) + " ScreenHeight=" + std::to_string(kHeight) + " " +
             c.settings);
