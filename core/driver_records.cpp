@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/controller_info.h"
+
 namespace qx {
 
 namespace {
@@ -50,6 +52,7 @@ std::vector<RequestEntry> MakeTable() {
       {IOCTL_SIM_GET_OPTIONS, "SimGetOptions", sizeof(TouchOptions), {}},
       {IOCTL_SIM_SET_OPTIONS, "SimSetOptions", sizeof(TouchOptions), {}},
       {IOCTL_WAIT_RBF_DISARMED, "WaitRbfDisarmed", sizeof(RbfRegistration), {}},
+      {IOCTL_GET_CONTROLLER_INFO, "GetControllerInfo", sizeof(ControllerInfo), {}},
   };
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "device/controller_facts.h"
 #include "device/touch_decoder.h"
 #include "device/touch_input.h"
 #include "device/touchscreen_finder.h"
@@ -46,6 +47,8 @@ class EvdevTouchscreen {
   const TouchAxes& axes() const { return axes_; }
   TouchscreenIdentity Identity() const;
   PanelFacts Panel() const;
+  // The device's side of the controller's facts: bus, identity, name, where it hangs, firmness.
+  ControllerFacts Facts() const;
   // "NAME (NODE), X 0..4095, Y 0..4095".
   std::string Describe() const;
 
@@ -59,6 +62,7 @@ class EvdevTouchscreen {
   std::string node_;
   std::string name_;
   TouchAxes axes_{};
+  Firmness firmness_;
   TouchDecoder decoder_;
 };
 

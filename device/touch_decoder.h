@@ -7,6 +7,9 @@
 // slots is followed by its first contact: the lowest slot holding a tracking id when a touch
 // begins. When that contact lifts the touch ends, even if other fingers stay, and the next touch
 // begins only once every finger is off, so that a second finger never becomes a click of its own.
+//
+// A device that says how firm a touch is (its pressure, else its contact's size) is held to the
+// sensitivity level in force: a touch counts from that level on (Firmness).
 #pragma once
 
 #include <cstdint>
@@ -22,9 +25,21 @@ class TouchPath;
 // "X 0..4095, Y 0..4095" (", 5 contacts" for a multi-touch device with slots).
 std::string AxesText(const TouchAxes& axes);
 
+// The axis that says how firm a touch is (ABS_PRESSURE, ABS_MT_PRESSURE or ABS_MT_TOUCH_MAJOR) and
+// its range; code 0 for a device without one.
+struct Firmness {
+  std::uint16_t code = 0;
+  AxisRange range{0, 0};
+};
+
+// The firmness a touch needs on RANGE to count at the sensitivity level LEVEL (0..127, the block's
+// 127 - Sensitivity): the level's share of the range, so that level 0 takes every touch and 127
+// only the firmest. A level outside 0..127 is held to it.
+std::int32_t FirmnessNeeded(int level, const AxisRange& range);
+
 class TouchDecoder {
  public:
-  explicit TouchDecoder(const TouchAxes& axes);
+  explicit TouchDecoder(const TouchAxes& axes, Firmness firmness = {});
 
   // One event, in the order the device gave them; the report a SYN_REPORT ends goes to PATH. A
   // SYN_DROPPED (in a recording: a live device is brought up to date by libevdev) drops the
@@ -44,6 +59,7 @@ class TouchDecoder {
     std::int32_t id = -1;  // tracking id, -1 when no contact is there
     std::int32_t x = 0;
     std::int32_t y = 0;
+    std::int32_t firmness = 0;
   };
   void Hold(std::uint16_t type, std::uint16_t code, std::int32_t value);
   void HoldAbs(std::uint16_t code, std::int32_t value);
@@ -51,8 +67,12 @@ class TouchDecoder {
   // Multi-touch: the followed contact's place, or nothing when the touch has ended.
   bool FollowContact();
   void Report(TouchPath& path, bool touching);
+  // Whether the touch held now is firm enough for the sensitivity in force on PATH.
+  bool FirmEnough(const TouchPath& path) const;
 
   TouchAxes axes_;
+  Firmness firmness_;
+  std::int32_t singleFirmness_ = 0;  // single touch: the last ABS_PRESSURE
   bool multitouch_;
   std::vector<Slot> slots_;
   std::size_t slot_ = 0;

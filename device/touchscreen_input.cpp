@@ -135,6 +135,8 @@ bool TouchscreenInput::Take(const std::string& node, std::string& why, EvdevTouc
   lastNode_ = node;
   lastName_ = device_->name();
   lastAxes_ = device_->axes();
+  facts_ = device_->Facts();
+  ReadMachine(machine_, *facts_);
   absentWhy_.clear();
   // A device that keeps failing its reads is said to fail once, not at every try again.
   if (readErrors_ == 0) said_.clear();
@@ -180,6 +182,10 @@ void TouchscreenInput::Wake(Time now, bool readable, TouchPath& path) {
 // What udev announced: the open device unplugged, or a device plugged in while none is open.
 void TouchscreenInput::Announced(TouchPath& path) {
   for (const UdevWatch::Change& change : watch_.Take()) {
+    if (change.tty) {
+      if (facts_) ReadMachine(machine_, *facts_);
+      continue;
+    }
     if (!change.added && device_ && change.node == device_->node()) Lose(path, "unplugged", false);
     if (!change.added || device_) continue;
     std::string why;

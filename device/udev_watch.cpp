@@ -12,6 +12,7 @@ UdevWatch::UdevWatch() : udev_(udev_new()) {
   monitor_ = udev_monitor_new_from_netlink(udev_, "udev");
   if (!monitor_) return;
   if (udev_monitor_filter_add_match_subsystem_devtype(monitor_, "input", nullptr) < 0 ||
+      udev_monitor_filter_add_match_subsystem_devtype(monitor_, "tty", nullptr) < 0 ||
       udev_monitor_enable_receiving(monitor_) < 0) {
     udev_monitor_unref(monitor_);
     monitor_ = nullptr;
@@ -33,7 +34,10 @@ std::vector<UdevWatch::Change> UdevWatch::Take() {
     const char* action = udev_device_get_action(dev);
     const char* node = udev_device_get_devnode(dev);
     const char* sysname = udev_device_get_sysname(dev);
-    if (action && node && sysname && std::strncmp(sysname, "event", 5) == 0 &&
+    const char* subsystem = udev_device_get_subsystem(dev);
+    if (action && sysname && subsystem && std::strcmp(subsystem, "tty") == 0)
+      changes.push_back({false, node ? node : std::string("/dev/") + sysname, true});
+    else if (action && node && sysname && std::strncmp(sysname, "event", 5) == 0 &&
         (std::strcmp(action, "add") == 0 || std::strcmp(action, "remove") == 0))
       changes.push_back({std::strcmp(action, "add") == 0, node});
     udev_device_unref(dev);

@@ -19,6 +19,12 @@ struct TestTouchscreen {
   // Built like a touchpad (BTN_TOOL_FINGER, INPUT_PROP_POINTER) or a tablet (BTN_TOOL_PEN,
   // BTN_STYLUS) instead: what the service must pass over.
   enum class Kind { kTouchscreen, kTouchpad, kTablet } kind = Kind::kTouchscreen;
+  // Its bus (BUS_USB 0x03, BUS_RS232 0x13…) and identity, and where it hangs (EVIOCGPHYS, which
+  // the description does not hold; tests/support/umockdev_device gives it).
+  int bus = 0x03, vendor = 0x1234, product = 0x5678, version = 0x0001;
+  std::string phys = "";
+  // How firm a touch is, 0..maxPressure (ABS_PRESSURE, and ABS_MT_PRESSURE with contacts); 0: none.
+  int maxPressure = 0;
 };
 
 // The description evemu-record would write for DEVICE.

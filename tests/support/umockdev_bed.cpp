@@ -73,7 +73,7 @@ bool UmockdevBed::Plug(const TestTouchscreen& device, const std::string& node, c
                        std::string& why, const std::string& properties) {
   const std::string prefix = dir_ + "/plugged" + std::to_string(++plugs_);
   std::ofstream(prefix + ".desc") << Description(device);
-  if (!WriteUmockdevDevice(prefix + ".desc", node, prefix, why, properties)) return false;
+  if (!WriteUmockdevDevice(prefix + ".desc", node, prefix, why, properties, device.phys)) return false;
   std::string command = "plug " + node + " " + prefix;
   if (!events.empty()) {
     std::ofstream(prefix + ".events") << events;
@@ -84,5 +84,12 @@ bool UmockdevBed::Plug(const TestTouchscreen& device, const std::string& node, c
 }
 
 void UmockdevBed::Unplug(const std::string& node) { Ask("unplug " + node); }
+
+bool UmockdevBed::AddTty(const std::string& name, const std::string& port, int irq, int type, std::string& why) {
+  why = Ask("tty " + name + " " + port + " " + std::to_string(irq) + " " + std::to_string(type));
+  return why.empty();
+}
+
+void UmockdevBed::RemoveTty(const std::string& name) { Ask("untty " + name); }
 
 }  // namespace qx::test

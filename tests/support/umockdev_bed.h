@@ -30,6 +30,10 @@ class UmockdevBed {
             const std::string& properties = kUdevTouchscreen);
   // The device at NODE unplugged, and announced.
   void Unplug(const std::string& node);
+  // A serial line NAME (ttyS0) whose sysfs says PORT ("0x3F8"), IRQ and TYPE (0: no UART), added
+  // and announced; and removed. False with WHY.
+  bool AddTty(const std::string& name, const std::string& port, int irq, int type, std::string& why);
+  void RemoveTty(const std::string& name);
 
  private:
   // The keeper's answer to COMMAND: "" for "ok", else what went wrong.
