@@ -32,8 +32,9 @@ struct ControllerFacts {
 };
 
 // The machine's side of FACTS: its serial ports (its own port never taken for another device's)
-// and its line's speed, as MACHINE has them now.
-void ReadMachine(const SerialMachine& machine, ControllerFacts& facts);
+// and its line's speed, as MACHINE has them now. REMOVED (/dev/ttySn) is gone, whatever sysfs
+// still says: udev announces a removal while the kernel may not have taken its files away yet.
+void ReadMachine(const SerialMachine& machine, ControllerFacts& facts, const std::string& removed = "");
 
 // BLOCK made true of FACTS: the port table; the active port, its base, IRQ and speed (a device on
 // no COM port: kOnNoComPort, and no base, IRQ or speed); the MCU fields from the device's identity

@@ -64,6 +64,7 @@ void TouchDecoder::Hold(std::uint16_t type, std::uint16_t code, std::int32_t val
 
 void TouchDecoder::HoldAbs(std::uint16_t code, std::int32_t value) {
   if (code == firmness_.code && code == ABS_PRESSURE) singleFirmness_ = value;
+  if (code == firmness_.code && value > firmness_.range.Minimum) firmnessSaid_ = true;
   switch (code) {
     case ABS_X: x_ = value; return;
     case ABS_Y: y_ = value; return;
@@ -82,7 +83,8 @@ void TouchDecoder::HoldAbs(std::uint16_t code, std::int32_t value) {
 }
 
 bool TouchDecoder::FirmEnough(const TouchPath& path) const {
-  if (firmness_.code == 0) return true;
+  // Some devices have the axis and never say anything on it: their touches count as they come.
+  if (firmness_.code == 0 || !firmnessSaid_) return true;
   const std::int32_t firmness = multitouch_ && firmness_.code != ABS_PRESSURE ? slots_[followed_].firmness : singleFirmness_;
   return firmness >= FirmnessNeeded(127 - path.settings().Sensitivity, firmness_.range);
 }

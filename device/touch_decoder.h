@@ -9,7 +9,8 @@
 // begins only once every finger is off, so that a second finger never becomes a click of its own.
 //
 // A device that says how firm a touch is (its pressure, else its contact's size) is held to the
-// sensitivity level in force: a touch counts from that level on (Firmness).
+// sensitivity level in force: a touch counts from that level on (Firmness), once the device has
+// said a firmness at all (an axis that stays at its minimum says nothing).
 #pragma once
 
 #include <cstdint>
@@ -73,6 +74,7 @@ class TouchDecoder {
   TouchAxes axes_;
   Firmness firmness_;
   std::int32_t singleFirmness_ = 0;  // single touch: the last ABS_PRESSURE
+  bool firmnessSaid_ = false;        // the device has said a firmness above its minimum
   bool multitouch_;
   std::vector<Slot> slots_;
   std::size_t slot_ = 0;

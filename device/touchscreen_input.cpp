@@ -183,7 +183,7 @@ void TouchscreenInput::Wake(Time now, bool readable, TouchPath& path) {
 void TouchscreenInput::Announced(TouchPath& path) {
   for (const UdevWatch::Change& change : watch_.Take()) {
     if (change.tty) {
-      if (facts_) ReadMachine(machine_, *facts_);
+      if (facts_) ReadMachine(machine_, *facts_, change.added ? "" : change.node);
       continue;
     }
     if (!change.added && device_ && change.node == device_->node()) Lose(path, "unplugged", false);

@@ -16,7 +16,7 @@ class UdevWatch {
   struct Change {
     bool added = false;  // else removed
     std::string node;    // /dev/input/eventN, or /dev/ttyX
-    bool tty = false;    // a serial line added, removed or changed (then ADDED says nothing)
+    bool tty = false;    // a serial line (ADDED false: removed; true: added or changed)
   };
 
   UdevWatch();
