@@ -8,7 +8,7 @@ namespace qx {
 void ReadMachine(const SerialMachine& machine, ControllerFacts& facts, const std::string& removed) {
   ReadPortTable(machine, ComOfTty(facts.tty), facts.ports);
   if (const int gone = ComOfTty(removed.substr(removed.rfind('/') + 1))) facts.ports[gone - 1] = {0, 255, 0};
-  facts.baudIndex = facts.tty.empty() ? 0 : BaudIndexOf(SetUpSpeed(machine, facts.tty));
+  facts.baudIndex = facts.tty.empty() ? 0 : BaudIndexOf(FindSetUp(machine, facts.tty).speed);
 }
 
 void MakeBlockTrue(const ControllerFacts& facts, SettingsBlock& block) {

@@ -1,12 +1,15 @@
 #include "device/serial_ports.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -22,12 +25,23 @@ std::string Env(const char* name, const char* fallback) {
   return value && *value ? value : fallback;
 }
 
-// The first line of a small file, "" when it cannot be read.
+// A small regular file's text, "" for anything else: a lock folder anyone may write could hold a
+// FIFO (which would wait for a writer), a link or a file without end in a lock file's place.
+std::string SmallFile(const std::string& path) {
+  constexpr std::size_t kLimit = 4096;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return "";
+  struct stat st {};
+  std::string text(kLimit + 1, '\0');
+  ssize_t n = -1;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) n = ::read(fd, text.data(), text.size());
+  ::close(fd);
+  return n > 0 && static_cast<std::size_t>(n) <= kLimit ? text.substr(0, static_cast<std::size_t>(n)) : "";
+}
+
 std::string FirstLine(const std::string& path) {
-  std::ifstream in(path);
-  std::string line;
-  if (in) std::getline(in, line);
-  return line;
+  const std::string text = SmallFile(path);
+  return text.substr(0, text.find('\n'));
 }
 
 std::vector<std::string> Entries(const std::string& folder) {
@@ -70,7 +84,8 @@ PortEntry ReadPort(const SerialMachine& machine, int n, bool own) {
     return entry;
   }
   entry.PortBase = static_cast<std::int16_t>(base);
-  entry.PortIrq = static_cast<std::uint8_t>(std::atol(irq.c_str()));
+  // The field is a byte: an IRQ above it (some machines number them so) shows as 255.
+  entry.PortIrq = static_cast<std::uint8_t>(std::clamp(std::atol(irq.c_str()), 0L, 255L));
   return entry;
 }
 
@@ -100,22 +115,23 @@ int ComOfTty(const std::string& tty) {
   return tty[4] - '0' + 1;
 }
 
-long SetUpSpeed(const SerialMachine& machine, const std::string& tty) {
+SerialSetUp FindSetUp(const SerialMachine& machine, const std::string& tty) {
   for (const std::string& name : Entries(machine.setup)) {
     if (name.size() < 5 || name.compare(name.size() - 5, 5, ".conf") != 0) continue;
-    std::ifstream in(machine.setup + "/" + name);
+    std::istringstream in(SmallFile(machine.setup + "/" + name));
     std::string line, device;
-    long speed = 0;
+    SerialSetUp setUp;
     while (std::getline(in, line)) {
       if (line.rfind("QX_DEVICE=", 0) == 0) device = line.substr(10);
-      if (line.rfind("QX_SPEED=", 0) == 0) speed = std::atol(line.c_str() + 9);
+      if (line.rfind("QX_PROTOCOL=", 0) == 0) setUp.protocol = line.substr(12);
+      if (line.rfind("QX_SPEED=", 0) == 0) setUp.speed = std::atol(line.c_str() + 9);
     }
     // The device by its own name, or by a link's (a USB adapter's /dev/serial/by-id/ name).
     char real[4096];
     const std::string resolved = ::realpath(device.c_str(), real) ? std::string(real) : device;
-    if (!device.empty() && resolved.substr(resolved.rfind('/') + 1) == tty) return speed;
+    if (!device.empty() && resolved.substr(resolved.rfind('/') + 1) == tty) return setUp;
   }
-  return 0;
+  return {};
 }
 
 std::uint8_t BaudIndexOf(long speed) {

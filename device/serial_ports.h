@@ -34,9 +34,14 @@ void ReadPortTable(const SerialMachine& machine, int own, PortTable& table);
 std::string TtyOfPhys(const std::string& phys);
 int ComOfTty(const std::string& tty);
 
-// The line speed the serial touchscreen on TTY was set up with (qx-com-serial attach), 0 when none
-// is known; and its index into BaudRateNames (1..11), 0 for a speed that has none.
-long SetUpSpeed(const SerialMachine& machine, const std::string& tty);
+// How the serial touchscreen on TTY was set up (qx-com-serial attach: a file of the set-up folder
+// whose QX_DEVICE is TTY or a link to it): its protocol and line speed; speed 0 when none is.
+struct SerialSetUp {
+  std::string protocol;
+  long speed = 0;
+};
+SerialSetUp FindSetUp(const SerialMachine& machine, const std::string& tty);
+// A speed's index into BaudRateNames (1..11), 0 for a speed that has none.
 std::uint8_t BaudIndexOf(long speed);
 
 }  // namespace qx

@@ -4,6 +4,7 @@
 // and the settings it does not have. A umockdev test bed with mocked ttys; the service under it.
 #include <gtest/gtest.h>
 #include <linux/input.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -38,6 +39,8 @@ class ControllerTruth : public ::testing::Test {
     ::mkdir((root_.path() + "/locks").c_str(), 0700);
     ::mkdir((root_.path() + "/serial").c_str(), 0700);
     std::ofstream(root_.path() + "/locks/LCK..ttyS2") << "      " << ::getpid() << "\n";
+    // A FIFO in a lock file's place (the lock folder is anyone's) holds nothing, and no reader.
+    ::mkfifo((root_.path() + "/locks/LCK..ttyS0").c_str(), 0600);
     std::ofstream(root_.path() + "/serial/dev-ttyS0.conf") << "QX_DEVICE=/dev/ttyS0\nQX_PROTOCOL=elotouch\nQX_SPEED=19200\n";
   }
   void TearDown() override {

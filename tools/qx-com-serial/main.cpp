@@ -58,13 +58,8 @@ std::map<std::string, std::string> ById() {
 
 // What the set-up folder says of DEVICE: " attached: PROTOCOL at SPEED", or "".
 std::string Attached(const SerialMachine& machine, const std::string& device) {
-  const std::string tty = device.substr(device.rfind('/') + 1);
-  const long speed = SetUpSpeed(machine, tty);
-  if (!speed) return "";
-  std::ifstream in(SetUpFile(machine.setup, Instance(device)));
-  for (std::string line; std::getline(in, line);)
-    if (line.rfind("QX_PROTOCOL=", 0) == 0) return "  attached: " + line.substr(12) + " at " + std::to_string(speed);
-  return "  attached at " + std::to_string(speed);
+  const SerialSetUp setUp = FindSetUp(machine, device.substr(device.rfind('/') + 1));
+  return setUp.speed ? "  attached: " + setUp.protocol + " at " + std::to_string(setUp.speed) : "";
 }
 
 int List(const Args& args) {
@@ -124,6 +119,8 @@ int Attach(const Args& args) {
     return std::fprintf(stderr, "qx-com-serial: not a line speed: %s\n", args[2].c_str()), kUsage;
   if (!Root("attach")) return kFailed;
   const SerialMachine machine = SerialMachine::Here();
+  // /etc/qx-com/serial, its parent first.
+  ::mkdir(machine.setup.substr(0, machine.setup.rfind('/')).c_str(), 0755);
   ::mkdir(machine.setup.c_str(), 0755);
   const std::string file = SetUpFile(machine.setup, Instance(device)), next = file + ".new";
   if (!(std::ofstream(next) << SetUpText(device, *protocol, speed)) || std::rename(next.c_str(), file.c_str()) != 0) {
