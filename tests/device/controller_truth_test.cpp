@@ -43,30 +43,23 @@ class ControllerTruth : public ::testing::Test {
     ::mkfifo((root_.path() + "/locks/LCK..ttyS0").c_str(), 0600);
     std::ofstream(root_.path() + "/serial/dev-ttyS0.conf") << "QX_DEVICE=/dev/ttyS0\nQX_PROTOCOL=elotouch\nQX_SPEED=19200\n";
   }
-  void TearDown() override {
-    if (pid_ > 0) test::KillAndWait(pid_, SIGTERM);
-  }
+  // The service, its touchscreen taken.
   void Start() {
-    std::vector<std::string> env = bed_.Environment();
-    env.push_back("QX_SERIAL_LOCKS=" + root_.path() + "/locks");
-    env.push_back("QX_SERIAL_SETUP=" + root_.path() + "/serial");
-    pid_ = test::Spawn({test::Program("qxwmecomd"), "--root", root_.path(), "--pointer", "none", "--touchscreen", "auto"},
-                       root_.path() + "/service.log", env);
-    ASSERT_TRUE(test::WaitUntil([] { return DeviceService::QxctlExit("summary") == 0; }, 10000, 20)) << Log();
+    ASSERT_TRUE(service_.Start({"--touchscreen", "auto"}, {"QX_SERIAL_LOCKS=" + root_.path() + "/locks",
+                                                           "QX_SERIAL_SETUP=" + root_.path() + "/serial"}))
+        << service_.Log();
+    ASSERT_EQ(DeviceService::QxctlExit("summary"), 0) << service_.Log();
   }
-  // Each device plugged in gets a node of its own, as a device plugged in again may.
   void Plug(const TestTouchscreen& d, const std::string& events = "") {
-    node_ = "/dev/input/event" + std::to_string(10 + plugged_++);
     std::string why;
-    ASSERT_TRUE(bed_.Plug(d, node_, events, why)) << why;
+    node_ = service_.Plug(d, events, why);
+    ASSERT_FALSE(node_.empty()) << why;
   }
-  std::string Log() const { return test::ReadFile(root_.path() + "/service.log"); }
 
   test::TempRoot root_;
-  test::UmockdevBed bed_;
-  pid_t pid_ = -1;
+  test::ServiceOnBed service_{root_.path()};
+  test::UmockdevBed& bed_ = service_.bed();
   std::string node_;
-  int plugged_ = 0;
 };
 
 std::string Line(const std::string& summary, const std::string& label) {
@@ -116,8 +109,7 @@ TEST_F(ControllerTruth, TheSerialPortLineAndTheMcuFieldsAreTheDevicesAndThePortT
     EXPECT_EQ(b.McuVersion, 0x11) << "version 0x0110 reads 1.1";
     const std::uint8_t code[4] = {0x04, 0xF3, 0x22, 0x34};
     EXPECT_EQ(std::memcmp(b.McuCode, code, 4), 0);
-    test::KillAndWait(pid_, SIGTERM);
-    pid_ = -1;
+    service_.Stop();
     bed_.Unplug(node_);
   }
 }
@@ -134,7 +126,7 @@ TEST_F(ControllerTruth, ThePortTableFollowsUdevsTtyAnnouncements) {
         return b.PortTable[3].PortBase == 0x2E8 && b.PortTable[3].PortIrq == 7;
       },
       10000, 20))
-      << Log();
+      << service_.Log();
   bed_.RemoveTty("ttyS0");
   EXPECT_TRUE(test::WaitUntil(
       [] { return test::DeviceAnswer(IOCTL_GET_SETTINGS, SettingsBlock{}).PortTable[0].PortIrq == 255; }, 10000, 20));
@@ -156,7 +148,7 @@ TEST_F(ControllerTruth, ATouchLighterThanTheSensitivityLevelIsNoTouch) {
   Plug(d, touches.Events());
   Start();
   EXPECT_EQ(Line(DeviceService::Qxctl("summary"), "Touch Sensitivity"), "Level 63");
-  ASSERT_TRUE(test::WaitUntil([] { return test::JournalReports().size() >= 2; }, 10000, 20)) << Log();
+  ASSERT_TRUE(test::WaitUntil([] { return test::JournalReports().size() >= 2; }, 10000, 20)) << service_.Log();
   const std::vector<test::JournalReport> reports = test::JournalReports();
   EXPECT_EQ(reports[0].x, 900) << "the light touch at 100 made a report";
   EXPECT_EQ(reports[0].touch, 1);

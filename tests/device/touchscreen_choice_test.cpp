@@ -20,29 +20,19 @@ using Kind = TestTouchscreen::Kind;
 
 class TouchscreenChoice : public ::testing::Test {
  protected:
-  void TearDown() override {
-    if (pid_ > 0) test::KillAndWait(pid_, SIGTERM);
-  }
   // The service under the test bed, reading what ARGS say.
-  void Start(std::vector<std::string> args = {}) {
-    std::vector<std::string> argv = {test::Program("qxwmecomd"), "--root", root_.path(), "--pointer", "none"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    pid_ = test::Spawn(argv, root_.path() + "/service.log", bed_.Environment());
-    ASSERT_TRUE(test::WaitUntil([] { return DeviceService::QxctlExit("summary") != 2; }, 10000, 20)) << Log();
-  }
-  // Each device plugged in gets a node of its own, as a device plugged in again may.
+  void Start(std::vector<std::string> args = {}) { ASSERT_TRUE(service_.Start(args)) << Log(); }
   void Plug(const TestTouchscreen& d, const std::string& events = "", const char* udev = test::kUdevTouchscreen) {
-    node_ = "/dev/input/event" + std::to_string(10 + plugged_++);
     std::string why;
-    ASSERT_TRUE(bed_.Plug(d, node_, events, why, udev)) << why;
+    node_ = service_.Plug(d, events, why, udev);
+    ASSERT_FALSE(node_.empty()) << why;
   }
-  std::string Log() const { return test::ReadFile(root_.path() + "/service.log"); }
+  std::string Log() const { return service_.Log(); }
 
   test::TempRoot root_;
-  test::UmockdevBed bed_;
-  pid_t pid_ = -1;
+  test::ServiceOnBed service_{root_.path()};
+  test::UmockdevBed& bed_ = service_.bed();
   std::string node_;  // the device plugged in last
-  int plugged_ = 0;
 };
 
 // What udev calls a touchscreen is taken, INPUT_PROP_DIRECT or not; where udev gives no
@@ -73,8 +63,7 @@ TEST_F(TouchscreenChoice, AutoTakesTouchscreensWithOrWithoutDirectTouchAndPasses
     Start({"--touchscreen", "auto"});
     EXPECT_EQ(DeviceService::QxctlExit("summary"), c.taken ? 0 : 3) << Log();
     EXPECT_EQ(DeviceService::Qxctl("output").find("Input: " + c.device.name), c.taken ? 0 : std::string::npos);
-    test::KillAndWait(pid_, SIGTERM);
-    pid_ = -1;
+    service_.Stop();
     bed_.Unplug(node_);
   }
 }
