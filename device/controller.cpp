@@ -106,8 +106,7 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
     case IOCTL_GET_SMI_REGISTRATION: return Answer(r, smi_);
     case IOCTL_SET_SMI_REGISTRATION: return RegisterCompanion(r, From<SmiRegistration>(payload));
     case IOCTL_PLAY_TEST_SOUND: return PlayTestSound(r, From<TestSound>(payload));
-    case IOCTL_GET_CONTROLLER_INFO:
-      return Answer(r, touch_.Facts() ? InfoOf(*touch_.Facts()) : ControllerInfo{});
+    case IOCTL_GET_CONTROLLER_INFO: return Answer(r, touch_.Facts() ? InfoOf(*touch_.Facts()) : ControllerInfo{});
     case IOCTL_SIM_GET_BLOCK: return Ok(Bytes(state_.block));
     case IOCTL_SIM_SET_BLOCK: return SetWholeBlock(r, From<SettingsBlock>(payload));
     case IOCTL_SIM_SET_PRESENT: return SetPresent(r, From<std::int32_t>(payload));

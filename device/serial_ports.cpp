@@ -135,7 +135,7 @@ SerialSetUp FindSetUp(const SerialMachine& machine, const std::string& tty) {
 }
 
 std::uint8_t BaudIndexOf(long speed) {
-  static constexpr std::array<long, 11> kSpeeds = {1200, 2400, 4800, 9600, 14400, 19200,
+  static constexpr std::array<long, 11> kSpeeds = {1200,  2400,  4800,  9600,  14400, 19200,
                                                    28800, 38400, 57600, 76800, 115200};
   for (std::size_t i = 0; i < kSpeeds.size(); ++i)
     if (kSpeeds[i] == speed) return static_cast<std::uint8_t>(i + 1);

@@ -29,7 +29,10 @@ std::int32_t FirmnessNeeded(int level, const AxisRange& range) {
 }
 
 TouchDecoder::TouchDecoder(const TouchAxes& axes, Firmness firmness)
-    : axes_(axes), firmness_(firmness), multitouch_(axes.Slots > 0), slots_(std::min<std::size_t>(axes.Slots, kMaxSlots)) {
+    : axes_(axes),
+      firmness_(firmness),
+      multitouch_(axes.Slots > 0),
+      slots_(std::min<std::size_t>(axes.Slots, kMaxSlots)) {
   x_ = axes.X.Minimum;
   y_ = axes.Y.Minimum;
 }
@@ -85,7 +88,8 @@ void TouchDecoder::HoldAbs(std::uint16_t code, std::int32_t value) {
 bool TouchDecoder::FirmEnough(const TouchPath& path) const {
   // Some devices have the axis and never say anything on it: their touches count as they come.
   if (firmness_.code == 0 || !firmnessSaid_) return true;
-  const std::int32_t firmness = multitouch_ && firmness_.code != ABS_PRESSURE ? slots_[followed_].firmness : singleFirmness_;
+  const std::int32_t firmness =
+      multitouch_ && firmness_.code != ABS_PRESSURE ? slots_[followed_].firmness : singleFirmness_;
   return firmness >= FirmnessNeeded(127 - path.settings().Sensitivity, firmness_.range);
 }
 

@@ -38,7 +38,7 @@ std::vector<UdevWatch::Change> UdevWatch::Take() {
     if (action && sysname && subsystem && std::strcmp(subsystem, "tty") == 0)
       changes.push_back({std::strcmp(action, "remove") != 0, node ? node : std::string("/dev/") + sysname, true});
     else if (action && node && sysname && std::strncmp(sysname, "event", 5) == 0 &&
-        (std::strcmp(action, "add") == 0 || std::strcmp(action, "remove") == 0))
+             (std::strcmp(action, "add") == 0 || std::strcmp(action, "remove") == 0))
       changes.push_back({std::strcmp(action, "add") == 0, node});
     udev_device_unref(dev);
   }

@@ -41,7 +41,8 @@ class ControllerTruth : public ::testing::Test {
     std::ofstream(root_.path() + "/locks/LCK..ttyS2") << "      " << ::getpid() << "\n";
     // A FIFO in a lock file's place (the lock folder is anyone's) holds nothing, and no reader.
     ::mkfifo((root_.path() + "/locks/LCK..ttyS0").c_str(), 0600);
-    std::ofstream(root_.path() + "/serial/dev-ttyS0.conf") << "QX_DEVICE=/dev/ttyS0\nQX_PROTOCOL=elotouch\nQX_SPEED=19200\n";
+    std::ofstream(root_.path() + "/serial/dev-ttyS0.conf")
+        << "QX_DEVICE=/dev/ttyS0\nQX_PROTOCOL=elotouch\nQX_SPEED=19200\n";
   }
   // The service, its touchscreen taken.
   void Start() {

@@ -43,9 +43,9 @@ std::string Description(const TestTouchscreen& d) {
   // A pressure axis the code of no other: kept out of the bits when the device has none.
   const int pressure = d.maxPressure ? ABS_PRESSURE : ABS_X, mtPressure = d.maxPressure ? ABS_MT_PRESSURE : ABS_X;
   if (d.contacts)
-    text += Bits(EV_ABS, 8,
-                 {ABS_X, ABS_Y, pressure, ABS_MT_SLOT, ABS_MT_POSITION_X, ABS_MT_POSITION_Y, ABS_MT_TRACKING_ID,
-                  mtPressure});
+    text += Bits(
+        EV_ABS, 8,
+        {ABS_X, ABS_Y, pressure, ABS_MT_SLOT, ABS_MT_POSITION_X, ABS_MT_POSITION_Y, ABS_MT_TRACKING_ID, mtPressure});
   else text += Bits(EV_ABS, 8, {ABS_X, ABS_Y, pressure});
   text += Line("A: %02x %d %d 0 0 0\n", ABS_X, d.minX, d.maxX) + Line("A: %02x %d %d 0 0 0\n", ABS_Y, d.minY, d.maxY);
   if (d.maxPressure) text += Line("A: %02x 0 %d 0 0 0\n", ABS_PRESSURE, d.maxPressure);

@@ -49,7 +49,8 @@ TEST_F(SerialTouchscreens, AttachWritesInputattachsArgumentsForTheProtocolAndEna
       {{"COM2", "penmount6000"}, "dev-ttyS1.conf", "--always --baud 19200 --penmount6000 /dev/ttyS1"},
       {{"/dev/ttyS0", "touchwin"}, "dev-ttyS0.conf", "--always --baud 4800 --touchwin /dev/ttyS0"},
       {{"ttyS3", "mtouch", "19200"}, "dev-ttyS3.conf", "--always --baud 19200 --mtouch /dev/ttyS3"},
-      {{"/dev/serial/by-id/usb-FTDI_X-if00-port0", "tsc"}, "dev-serial-by\\x2did-usb\\x2dFTDI_X\\x2dif00\\x2dport0.conf",
+      {{"/dev/serial/by-id/usb-FTDI_X-if00-port0", "tsc"},
+       "dev-serial-by\\x2did-usb\\x2dFTDI_X\\x2dif00\\x2dport0.conf",
        "--always --baud 9600 --tsc /dev/serial/by-id/usb-FTDI_X-if00-port0"},
   };
   for (const Case& c : cases) {
@@ -58,8 +59,9 @@ TEST_F(SerialTouchscreens, AttachWritesInputattachsArgumentsForTheProtocolAndEna
     args.insert(args.end(), c.args.begin(), c.args.end());
     const test::RunResult attached = Serial(args);
     EXPECT_EQ(attached.exitCode, 0) << attached.err;
-    EXPECT_NE(Read(root_.path() + "/serial/" + c.file).find(std::string("\nQX_INPUTATTACH_ARGS=") + c.inputattach + "\n"),
-              std::string::npos)
+    EXPECT_NE(
+        Read(root_.path() + "/serial/" + c.file).find(std::string("\nQX_INPUTATTACH_ARGS=") + c.inputattach + "\n"),
+        std::string::npos)
         << Read(root_.path() + "/serial/" + c.file);
   }
   const std::string first = "enable qx-com-serial@dev-ttyS0.service\nrestart qx-com-serial@dev-ttyS0.service\n";
@@ -68,8 +70,11 @@ TEST_F(SerialTouchscreens, AttachWritesInputattachsArgumentsForTheProtocolAndEna
   EXPECT_NE(Read(root_.path() + "/systemctl.log").find("disable --now qx-com-serial@dev-ttyS0.service\n"),
             std::string::npos);
   EXPECT_FALSE(std::ifstream(root_.path() + "/serial/dev-ttyS0.conf").good());
-  for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
-           {"attach", "ttyS0", "nosuch"}, {"attach", "../etc/passwd", "tsc"}, {"attach", "ttyS0", "tsc", "fast"}})
+  for (const std::vector<std::string>& wrong :
+       std::vector<std::vector<std::string>>{{"attach", "ttyS0", "nosuch"},
+                                             {"attach", "../etc/passwd", "tsc"},
+                                             {"attach", "tty1", "tsc"},
+                                             {"attach", "ttyS0", "tsc", "fast"}})
     EXPECT_EQ(Serial(wrong).exitCode, 64) << wrong[1] << " " << wrong[2];
 }
 

@@ -170,12 +170,12 @@ int main(int argc, char** argv) {
       "  0   done\n"
       "  1   failed: not root, a set-up file or systemctl\n"
       "  64  usage: a wrong command line, port, protocol or speed\n"};
-  return qx::tool::RunTool(argc, argv, help,
-                           {
-                               {"list", "", "the machine's serial ports, as the control panel tables them", List},
-                               {"protocols", "", "the protocols inputattach speaks, with their usual speeds",
-                                ListProtocols},
-                               {"attach", "PORT PROTOCOL [SPEED]", "attach PORT now and at every start", Attach},
-                               {"detach", "PORT", "stop reading PORT, now and at every start", Detach},
-                           });
+  return qx::tool::RunTool(
+      argc, argv, help,
+      {
+          {"list", "", "the machine's serial ports, as the control panel tables them", List},
+          {"protocols", "", "the protocols inputattach speaks, with their usual speeds", ListProtocols},
+          {"attach", "PORT PROTOCOL [SPEED]", "attach PORT now and at every start", Attach},
+          {"detach", "PORT", "stop reading PORT, now and at every start", Detach},
+      });
 }

@@ -41,6 +41,22 @@ std::vector<std::string> InputattachArguments(const std::string& device, const P
   return {"--always", "--baud", std::to_string(speed), std::string("--") + protocol.name, device};
 }
 
+namespace {
+
+// A serial line's own name: ttyS0, ttyUSB0, ttyACM0, ttyAMA0 (never a console, a terminal or a
+// pseudo-terminal, which a line discipline would take from whoever uses them).
+bool SerialLine(const std::string& name) {
+  for (const char* prefix : {"ttyS", "ttyUSB", "ttyACM", "ttyAMA"}) {
+    const std::string p = prefix;
+    if (name.size() > p.size() && name.compare(0, p.size(), p) == 0 &&
+        name.find_first_not_of("0123456789", p.size()) == std::string::npos)
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 std::string DevicePath(const std::string& port) {
   if (port.size() == 4 && port.compare(0, 3, "COM") == 0 && port[3] >= '1' && port[3] <= '9')
     return "/dev/ttyS" + std::string(1, char(port[3] - 1));
@@ -50,8 +66,7 @@ std::string DevicePath(const std::string& port) {
   if (path.find("/..") != std::string::npos || path.size() <= 5) return "";
   for (unsigned char c : path)
     if (std::isspace(c) || c == '"' || c == '\'' || c == '\\' || c == '$' || c < 0x20) return "";
-  const bool tty = path.rfind("/dev/tty", 0) == 0 && path.find('/', 5) == std::string::npos;
-  return tty || path.rfind("/dev/serial/", 0) == 0 ? path : "";
+  return SerialLine(path.substr(5)) || path.rfind("/dev/serial/", 0) == 0 ? path : "";
 }
 
 std::string Instance(const std::string& device) {
@@ -72,7 +87,9 @@ std::string Instance(const std::string& device) {
   return out;
 }
 
-std::string SetUpFile(const std::string& setup, const std::string& instance) { return setup + "/" + instance + ".conf"; }
+std::string SetUpFile(const std::string& setup, const std::string& instance) {
+  return setup + "/" + instance + ".conf";
+}
 
 std::string SetUpText(const std::string& device, const Protocol& protocol, long speed) {
   std::string args;

@@ -22,8 +22,9 @@ const Protocol* FindProtocol(const std::string& name);
 // whether or not the panel answers its first words, at the speed, in the protocol's mode.
 std::vector<std::string> InputattachArguments(const std::string& device, const Protocol& protocol, long speed);
 
-// The device a person names: "ttyS0", "/dev/ttyS0", "COM1" or a /dev/serial/by-id/ path; "" for
-// a name that is none of them.
+// The device a person names: "ttyS0", "/dev/ttyS0", "COM1", a USB adapter's "ttyUSB0" or
+// "ttyACM0", or a /dev/serial/by-id/ path; "" for a name that is none of them (a console, a
+// terminal).
 std::string DevicePath(const std::string& port);
 
 // The systemd instance of DEVICE, as `systemd-escape --path` gives it: "/dev/ttyS0" is

@@ -4,11 +4,11 @@
 // device service that reads it and the main window in this process, and saves the screen with the
 // main window, the serial port dialog and the MCU information as DIR/<kind>_<window>.png; prints
 // qxctl summary for each. Meant for a (virtual) X display.
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QScreen>
 #include <QTest>
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <fstream>
 
@@ -44,7 +44,8 @@ bool Shoot(const QString& dir, const std::string& kind, const test::TestTouchscr
                      bed.AddTty("ttyS2", "0x3E8", 5, 0, why) && bed.Plug(device, "/dev/input/event10", "", why);
   if (!ready) return std::fprintf(stderr, "controller_screenshots: %s\n", why.c_str()), false;
   ::mkdir((root.path() + "/serial").c_str(), 0700);
-  std::ofstream(root.path() + "/serial/dev-ttyS0.conf") << "QX_DEVICE=/dev/ttyS0\nQX_PROTOCOL=elotouch\nQX_SPEED=9600\n";
+  std::ofstream(root.path() + "/serial/dev-ttyS0.conf")
+      << "QX_DEVICE=/dev/ttyS0\nQX_PROTOCOL=elotouch\nQX_SPEED=9600\n";
   std::vector<std::string> env = bed.Environment();
   env.push_back("QX_SERIAL_SETUP=" + root.path() + "/serial");
   test::DeviceService service({"--pointer", "none", "--touchscreen", "auto"}, env);
