@@ -80,7 +80,7 @@ TEST_F(ControllerTruth, TheSerialPortLineAndTheMcuFieldsAreTheDevicesAndThePortT
   };
   const Case cases[] = {
       {"a USB touchscreen", BUS_USB, "usb-0000:00:14.0-4/input0", "USB, QX Panel", 255},
-      {"an I2C touchscreen", BUS_I2C, "i2c-ELAN0001:00", "I2C, QX Panel", 255},
+      {"an I2C touchscreen", BUS_I2C, "i2c-QXTP0001:00", "I2C, QX Panel", 255},
       {"a serial touchscreen on ttyS0", BUS_RS232, "ttyS0/serio0/input0", "COM1, Port=03F8, IRQ=26, (19200,N,8,1)", 1},
       {"a serial touchscreen on a USB adapter", BUS_RS232, "ttyUSB0/serio0/input0", "RS-232 ttyUSB0, QX Panel", 255},
   };
@@ -89,8 +89,8 @@ TEST_F(ControllerTruth, TheSerialPortLineAndTheMcuFieldsAreTheDevicesAndThePortT
     TestTouchscreen d{"QX Panel"};
     d.bus = c.bus;
     d.phys = c.phys;
-    d.vendor = 0x04F3;
-    d.product = 0x2234;
+    d.vendor = 0x1A2B;
+    d.product = 0x0C01;
     d.version = 0x0110;
     Plug(d);
     Start();
@@ -108,7 +108,7 @@ TEST_F(ControllerTruth, TheSerialPortLineAndTheMcuFieldsAreTheDevicesAndThePortT
     }
     EXPECT_EQ(b.McuMode, c.bus);
     EXPECT_EQ(b.McuVersion, 0x11) << "version 0x0110 reads 1.1";
-    const std::uint8_t code[4] = {0x04, 0xF3, 0x22, 0x34};
+    const std::uint8_t code[4] = {0x1A, 0x2B, 0x0C, 0x01};
     EXPECT_EQ(std::memcmp(b.McuCode, code, 4), 0);
     service_.Stop();
     bed_.Unplug(node_);

@@ -78,12 +78,12 @@ int main(int argc, char** argv) {
   InitWindowProgram();
   SetProgramTitle(kControlPanel.title);
   const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
-  test::TestTouchscreen usb{"ELAN Touchscreen"};
-  usb.vendor = 0x04F3;
-  usb.product = 0x2234;
+  test::TestTouchscreen usb{"QX USB Touch Panel"};
+  usb.vendor = 0x1A2B;
+  usb.product = 0x0C01;
   usb.version = 0x0110;
   usb.phys = "usb-0000:00:14.0-4/input0";
-  test::TestTouchscreen serial{"Elo Serial TouchScreen", 0, 4095, 0, 4095};
+  test::TestTouchscreen serial{"QX Serial Touch Panel", 0, 4095, 0, 4095};
   serial.bus = 0x13;
   serial.vendor = 0x0004;
   serial.product = 0x0000;
