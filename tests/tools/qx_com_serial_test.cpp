@@ -29,10 +29,6 @@ class SerialTouchscreens : public ::testing::Test {
     env.push_back("QX_SYSTEMCTL=" + systemctl_);
     return test::Run(args, env);
   }
-  std::string Read(const std::string& path) {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
 
   test::TempRoot root_;
   std::string systemctl_ = root_.path() + "/systemctl";
@@ -59,15 +55,15 @@ TEST_F(SerialTouchscreens, AttachWritesInputattachsArgumentsForTheProtocolAndEna
     args.insert(args.end(), c.args.begin(), c.args.end());
     const test::RunResult attached = Serial(args);
     EXPECT_EQ(attached.exitCode, 0) << attached.err;
-    EXPECT_NE(
-        Read(root_.path() + "/serial/" + c.file).find(std::string("\nQX_INPUTATTACH_ARGS=") + c.inputattach + "\n"),
-        std::string::npos)
-        << Read(root_.path() + "/serial/" + c.file);
+    EXPECT_NE(test::ReadFile(root_.path() + "/serial/" + c.file)
+                  .find(std::string("\nQX_INPUTATTACH_ARGS=") + c.inputattach + "\n"),
+              std::string::npos)
+        << test::ReadFile(root_.path() + "/serial/" + c.file);
   }
   const std::string first = "enable qx-com-serial@dev-ttyS0.service\nrestart qx-com-serial@dev-ttyS0.service\n";
-  EXPECT_EQ(Read(root_.path() + "/systemctl.log").substr(0, first.size()), first);
+  EXPECT_EQ(test::ReadFile(root_.path() + "/systemctl.log").substr(0, first.size()), first);
   EXPECT_EQ(Serial({"detach", "ttyS0"}).exitCode, 0);
-  EXPECT_NE(Read(root_.path() + "/systemctl.log").find("disable --now qx-com-serial@dev-ttyS0.service\n"),
+  EXPECT_NE(test::ReadFile(root_.path() + "/systemctl.log").find("disable --now qx-com-serial@dev-ttyS0.service\n"),
             std::string::npos);
   EXPECT_FALSE(std::ifstream(root_.path() + "/serial/dev-ttyS0.conf").good());
   for (const std::vector<std::string>& wrong :
@@ -97,9 +93,8 @@ TEST_F(SerialTouchscreens, ListShowsTheMachinesPortsFromSysfsAndWhatIsAttached) 
 // The unit as systemd loads an instance of it: verify exits 0 on lines it ignores, so anything it
 // says fails.
 TEST_F(SerialTouchscreens, TheTemplateUnitPassesSystemdAnalyzeVerify) {
-  const std::string unit = root_.path() + "/qx-com-serial@.service";
-  std::ofstream(unit) << Read(std::string(QX_SOURCE_DIR) + "/package/systemd/qx-com-serial@.service");
-  ASSERT_EQ(::symlink("qx-com-serial@.service", (root_.path() + "/qx-com-serial@dev-ttyS0.service").c_str()), 0);
+  const std::string unit = std::string(QX_SOURCE_DIR) + "/package/systemd/qx-com-serial@.service";
+  ASSERT_EQ(::symlink(unit.c_str(), (root_.path() + "/qx-com-serial@dev-ttyS0.service").c_str()), 0);
   const test::RunResult verified =
       test::Run({"/usr/bin/systemd-analyze", "verify", "--man=no", root_.path() + "/qx-com-serial@dev-ttyS0.service"});
   EXPECT_EQ(verified.exitCode, 0);
