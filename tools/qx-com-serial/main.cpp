@@ -164,7 +164,7 @@ int main(int argc, char** argv) {
       "that inputattach attaches to its port. Lists the serial ports and the protocols, and attaches a\n"
       "port now and at every start of the machine (qx-com-serial@.service), or detaches it. The device\n"
       "service then reads the panel as any other touchscreen.",
-      "PORT: ttyS0, COM1, /dev/ttyS0 or a /dev/serial/by-id/ name (a USB adapter).\n"
+      "PORT: ttyS0, COM1, /dev/ttyS0; a USB adapter's ttyUSB0 or its /dev/serial/by-id/ name.\n"
       "PROTOCOL: one of 'qx-com-serial protocols'; SPEED: its usual speed unless given.\n"
       "attach and detach need root.\n",
       "  0   done\n"
