@@ -81,15 +81,16 @@ TEST_F(PowerSave, ATimeBeyondTheBarIsShownAndKept) {
   EXPECT_EQ(DeviceService::Qxctl("get PowerDownTime"), "31\n");
 }
 
-// A touchscreen without power save or a sensitivity (GetControllerInfo's Lacks): both lines and
-// both dialogs say the setting does not apply, the bars out of reach, and nothing is sent.
+// A touchscreen on USB without power save or a sensitivity (GetControllerInfo): the Serial Port
+// line names it; both lines and both dialogs say the setting does not apply, the bars out of reach,
+// and nothing is sent.
 TEST_F(PowerSave, ASettingTheTouchscreenLacksIsSaidNotToApplyAndCannotBeChanged) {
   SleepTimeDialog& d = Open("PowerDownTime=9");
   d.close();
   Settle();
-  ControllerRecord.Lacks = LACKS_POWER_SAVE | LACKS_SENSITIVITY;
-  Main().RefreshSummary(SummaryLine::SleepTime);
-  Main().RefreshSummary(SummaryLine::Sensitivity);
+  ControllerRecord = {CONTROLLER_ON_BUS, LACKS_POWER_SAVE | LACKS_SENSITIVITY, 3, 0, 0, 0, 0, "USB", "QX USB Panel"};
+  for (SummaryLine line : kSummaryLines) Main().RefreshSummary(line);
+  EXPECT_EQ(Main().lblSerialPort->text(), "USB, QX USB Panel");
   EXPECT_EQ(Main().lblSleepTime->text(), kDoesNotApply);
   EXPECT_EQ(Main().lblSensitivity->text(), kDoesNotApply);
 
