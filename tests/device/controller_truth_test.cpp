@@ -110,7 +110,8 @@ TEST_F(ControllerTruth, TheSerialPortLineAndTheMcuFieldsAreTheDevicesAndThePortT
   }
 }
 
-// A serial line that comes after the touchscreen was taken is in the table at once.
+// A serial line added or removed after the touchscreen was taken is in the table, or out of it, at
+// once.
 TEST_F(ControllerTruth, ThePortTableFollowsUdevsTtyAnnouncements) {
   Plug(TestTouchscreen{"QX Panel"});
   Start();
