@@ -3,11 +3,12 @@
 #
 #   /usr/lib/qx-com/            the programs and tools, and qx-com-logon
 #   /usr/bin/                   qxctl, qxreg, qxmachine, qxwmecomd (links into /usr/lib/qx-com)
+#   /usr/sbin/                  qx-com-serial (a link into /usr/lib/qx-com), serial panels set up as root
 #   /usr/share/qx-com/          install-suite and its data, what the maintainer scripts share
 #   /usr/share/applications/    the control panel and the double-click settings
 #   /etc/xdg/autostart/         the log-on
 #   /usr/lib/systemd/user/      the device service of the default machine root
-#   /usr/lib/systemd/system/    the device broker and its socket
+#   /usr/lib/systemd/system/    the device broker and its socket; qx-com-serial@.service, a serial panel's inputattach
 #   /usr/lib/sysusers.d/        the device broker's user
 #   /usr/lib/udev/rules.d/      /dev/uinput for the device broker's group
 #   /usr/share/man/             a page of each tool on the PATH (section 1), and qx-com(7)
@@ -23,7 +24,7 @@ set(QX_DEBIAN_VERSION ${QX_UPSTREAM_VERSION}-${QX_DEBIAN_REVISION})
 set(QX_PROGRAMS_DIR lib/qx-com)
 set(QX_PATH_TOOLS qxctl qxreg qxmachine qxwmecomd)
 set(QX_INSTALLED_TARGETS ${QX_PATH_TOOLS} unins000 QXWMECcp QXWMECao QXWMECrb QXWMECdi QXWMECde QXWMECvr
-                         qx-com-broker)
+                         qx-com-broker qx-com-serial)
 set(QX_PACKAGE_SOURCE ${CMAKE_SOURCE_DIR}/package)
 set(QX_PACKAGE_BUILT ${CMAKE_BINARY_DIR}/package)
 
@@ -36,6 +37,9 @@ foreach(tool IN LISTS QX_PATH_TOOLS)
   install(FILES ${QX_PACKAGE_BUILT}/bin/${tool} DESTINATION bin)
 endforeach()
 
+file(CREATE_LINK ../${QX_PROGRAMS_DIR}/qx-com-serial ${QX_PACKAGE_BUILT}/bin/qx-com-serial SYMBOLIC)
+install(FILES ${QX_PACKAGE_BUILT}/bin/qx-com-serial DESTINATION sbin)
+
 install(PROGRAMS ${QX_PACKAGE_SOURCE}/install-suite DESTINATION share/qx-com)
 install(FILES ${QX_PACKAGE_SOURCE}/setup.ini ${QX_PACKAGE_SOURCE}/demo-setup.ini ${QX_PACKAGE_SOURCE}/QXWMECOM.INF
               ${QX_PACKAGE_SOURCE}/package-processes
@@ -46,6 +50,7 @@ install(FILES ${QX_PACKAGE_SOURCE}/desktop/qx-com-control-panel.desktop
 install(FILES ${QX_PACKAGE_SOURCE}/desktop/qx-com-logon.desktop DESTINATION /etc/xdg/autostart)
 install(FILES ${QX_PACKAGE_SOURCE}/systemd/qxwmecomd.service DESTINATION lib/systemd/user)
 install(FILES ${QX_PACKAGE_SOURCE}/systemd/qx-com-broker.service ${QX_PACKAGE_SOURCE}/systemd/qx-com-broker.socket
+              ${QX_PACKAGE_SOURCE}/systemd/qx-com-serial@.service
         DESTINATION lib/systemd/system)
 install(FILES ${QX_PACKAGE_SOURCE}/sysusers/qx-com.conf DESTINATION lib/sysusers.d)
 install(FILES ${QX_PACKAGE_SOURCE}/udev/70-qx-com.rules DESTINATION lib/udev/rules.d)
@@ -78,6 +83,7 @@ qx_manual_page(qxctl $<TARGET_FILE:qxctl> "the TouchScreen QX-COM device and con
 qx_manual_page(qxreg $<TARGET_FILE:qxreg> "the registry of a TouchScreen QX-COM machine root from a shell")
 qx_manual_page(qxmachine $<TARGET_FILE:qxmachine> "boots, restarts and shuts down a TouchScreen QX-COM machine root")
 qx_manual_page(qxwmecomd $<TARGET_FILE:qxwmecomd> "the TouchScreen QX-COM device service")
+qx_manual_page(qx-com-serial $<TARGET_FILE:qx-com-serial> "serial touchscreens attached through inputattach at every start")
 
 set(QX_SUITE_PAGE ${QX_PACKAGE_BUILT}/man/qx-com.7)
 set(QX_SUITE_PAGE_PROGRAMS)
@@ -121,6 +127,8 @@ string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# A serial panel reaches the kernel through inputattach (qx-com-serial).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS inputattach)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${QX_PACKAGE_SOURCE}/debian/conffiles ${QX_PACKAGE_SOURCE}/debian/postinst ${QX_PACKAGE_SOURCE}/debian/prerm
     ${QX_PACKAGE_SOURCE}/debian/postrm)

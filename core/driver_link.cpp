@@ -17,6 +17,7 @@ std::int32_t CalibrationState = 0;
 RbfRegistration RbfRecord{};
 SmiRegistration SmiRecord{};
 TestSound Sound{};
+ControllerInfo ControllerRecord{};
 
 namespace {
 
@@ -34,6 +35,7 @@ const ProgramState kDriverLinkState([] {
   RbfRecord = {};
   SmiRecord = {};
   Sound = {};
+  ControllerRecord = {};
 });
 
 // One DeviceIoControl on the stored handle, the buffer as both input and output.
@@ -78,6 +80,7 @@ void SetRbfRegistration() { Request(IOCTL_SET_RBF_REGISTRATION, RbfRecord); }
 void WaitRbfDisarmed() { Request(IOCTL_WAIT_RBF_DISARMED, RbfRecord); }
 void GetSmiRegistration() { Request(IOCTL_GET_SMI_REGISTRATION, SmiRecord); }
 void PlayTestSound() { Request(IOCTL_PLAY_TEST_SOUND, Sound); }
+void GetControllerInfo() { Request(IOCTL_GET_CONTROLLER_INFO, ControllerRecord); }
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/controller_info.h"
 #include "core/driver_records.h"
 #include "core/settings_block.h"
 #include "host/win_types.h"
@@ -31,6 +32,8 @@ extern std::int32_t CalibrationState;
 extern RbfRegistration RbfRecord;
 extern SmiRegistration SmiRecord;
 extern TestSound Sound;
+// What the controller is beyond the block (core/controller_info.h); zero until asked.
+extern ControllerInfo ControllerRecord;
 
 bool OpenDriver();
 void CloseDriver();
@@ -57,6 +60,8 @@ void SetRbfRegistration();
 void WaitRbfDisarmed();
 void GetSmiRegistration();
 void PlayTestSound();
+// The service's own request: ControllerRecord, left zero by a service that does not know it.
+void GetControllerInfo();
 
 // Notifications: read the registration and, when it names a window (not -1), send it WM_USER
 // with the wParam below and lParam 0 through SendMessageA, waiting until it has been handled.

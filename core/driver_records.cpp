@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/controller_info.h"
+
 namespace qx {
 
 namespace {
@@ -53,6 +55,7 @@ std::vector<RequestEntry> MakeTable() {
       {IOCTL_SIM_REPLAY, "SimReplay", sizeof(SimReplay), {}},
       {IOCTL_SIM_READ_REPORTS, "SimReadReports", sizeof(SimReports), {}},
       {IOCTL_WAIT_RBF_DISARMED, "WaitRbfDisarmed", sizeof(RbfRegistration), {}},
+      {IOCTL_GET_CONTROLLER_INFO, "GetControllerInfo", sizeof(ControllerInfo), {}},
   };
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/controller_info.h"
 #include "core/field_changes.h"
 #include "core/settings_fields.h"
 #include "host/device_frame.h"
@@ -47,6 +48,8 @@ Controller::Controller(StateFile file, Journal& journal, TouchSide& touch)
 
 SettingsBlock Controller::BlockAsHandedOut() const {
   SettingsBlock b = state_.block;
+  // A real touchscreen: what the block says of the controller and the machine is theirs.
+  if (const ControllerFacts* facts = touch_.Facts()) MakeBlockTrue(*facts, b);
   if (!state_.present || !touch_.Present()) {
     b.ActivePort = 0;
     b.ActivePortBase = 0;
@@ -109,6 +112,7 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
     case IOCTL_GET_SMI_REGISTRATION: return Answer(r, smi_);
     case IOCTL_SET_SMI_REGISTRATION: return RegisterCompanion(r, From<SmiRegistration>(payload));
     case IOCTL_PLAY_TEST_SOUND: return PlayTestSound(r, From<TestSound>(payload));
+    case IOCTL_GET_CONTROLLER_INFO: return Answer(r, touch_.Facts() ? InfoOf(*touch_.Facts()) : ControllerInfo{});
     case IOCTL_SIM_GET_BLOCK: return Ok(Bytes(state_.block));
     case IOCTL_SIM_SET_BLOCK: return SetWholeBlock(r, From<SettingsBlock>(payload));
     case IOCTL_SIM_SET_PRESENT: return SetPresent(r, From<std::int32_t>(payload));

@@ -39,6 +39,15 @@ TouchAxes AxesOf(const libevdev* dev) {
   return axes;
 }
 
+// How firm a touch is: its pressure where the device says it (a contact's, on a multi-touch
+// device), else its contact's size.
+Firmness FirmnessOf(const libevdev* dev, bool slots) {
+  const unsigned codes[] = {slots ? ABS_MT_PRESSURE : ABS_PRESSURE, ABS_PRESSURE, slots ? ABS_MT_TOUCH_MAJOR : 0u};
+  for (unsigned code : codes)
+    if (code && HasAxis(dev, code)) return {static_cast<std::uint16_t>(code), RangeOf(dev, code)};
+  return {};
+}
+
 }  // namespace
 
 std::unique_ptr<EvdevTouchscreen> EvdevTouchscreen::Open(const std::string& node, bool vouched, Failure& failure,
@@ -82,7 +91,8 @@ EvdevTouchscreen::EvdevTouchscreen(OpenedNode opened, libevdev* dev, std::string
       node_(std::move(node)),
       name_(libevdev_get_name(dev)),
       axes_(AxesOf(dev)),
-      decoder_(axes_) {
+      firmness_(FirmnessOf(dev, axes_.Slots > 0)),
+      decoder_(axes_, firmness_) {
   TakeState();
 }
 
@@ -148,6 +158,20 @@ TouchscreenIdentity EvdevTouchscreen::Identity() const {
   const char* phys = libevdev_get_phys(dev_);
   id.phys = phys ? phys : "";
   return id;
+}
+
+ControllerFacts EvdevTouchscreen::Facts() const {
+  const TouchscreenIdentity id = Identity();
+  ControllerFacts facts;
+  facts.bus = static_cast<std::uint16_t>(libevdev_get_id_bustype(dev_));
+  facts.vendor = id.vendor;
+  facts.product = id.product;
+  facts.version = static_cast<std::uint16_t>(libevdev_get_id_version(dev_));
+  facts.name = id.name;
+  facts.phys = id.phys;
+  facts.tty = TtyOfPhys(id.phys);
+  facts.firmness = firmness_;
+  return facts;
 }
 
 PanelFacts EvdevTouchscreen::Panel() const {

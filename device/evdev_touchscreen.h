@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "device/controller_facts.h"
 #include "device/touch_decoder.h"
 #include "device/touch_input.h"
 #include "device/touchscreen_finder.h"
@@ -48,6 +49,8 @@ class EvdevTouchscreen {
   const TouchAxes& axes() const { return axes_; }
   TouchscreenIdentity Identity() const;
   PanelFacts Panel() const;
+  // The device's side of the controller's facts: bus, identity, name, where it hangs, firmness.
+  ControllerFacts Facts() const;
   // "NAME (NODE), X 0..4095, Y 0..4095".
   std::string Describe() const;
   // What else a device taken as vouched for looks like ("it is a tablet, not on the screen"), ""
@@ -65,6 +68,7 @@ class EvdevTouchscreen {
   std::string name_;
   TouchAxes axes_{};
   std::string looks_;
+  Firmness firmness_;
   TouchDecoder decoder_;
 };
 

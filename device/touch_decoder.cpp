@@ -49,8 +49,16 @@ std::string AxesText(const TouchAxes& axes) {
   return axes.Slots ? text + ", " + std::to_string(axes.Slots) + " contacts" : text;
 }
 
-TouchDecoder::TouchDecoder(const TouchAxes& axes)
-    : axes_(axes), multitouch_(axes.Slots > 0), slots_(std::min<std::size_t>(axes.Slots, kMaxSlots)) {
+std::int32_t FirmnessNeeded(int level, const AxisRange& range) {
+  const long long span = static_cast<long long>(range.Maximum) - range.Minimum;
+  return static_cast<std::int32_t>(range.Minimum + span * std::clamp(level, 0, 127) / 127);
+}
+
+TouchDecoder::TouchDecoder(const TouchAxes& axes, Firmness firmness)
+    : axes_(axes),
+      firmness_(firmness),
+      multitouch_(axes.Slots > 0),
+      slots_(std::min<std::size_t>(axes.Slots, kMaxSlots)) {
   x_ = axes.X.Minimum;
   y_ = axes.Y.Minimum;
 }
@@ -91,6 +99,8 @@ void TouchDecoder::Hold(std::uint16_t type, std::uint16_t code, std::int32_t val
 }
 
 void TouchDecoder::HoldAbs(std::uint16_t code, std::int32_t value) {
+  if (code == firmness_.code && code == ABS_PRESSURE) singleFirmness_ = value;
+  if (code == firmness_.code && value > firmness_.range.Minimum) firmnessSaid_ = true;
   switch (code) {
     case ABS_X: x_ = value; return;
     case ABS_Y: y_ = value; return;
@@ -110,6 +120,15 @@ void TouchDecoder::HoldAbs(std::uint16_t code, std::int32_t value) {
   if (code == ABS_MT_TRACKING_ID) s.id = value;
   if (code == ABS_MT_POSITION_X) s.x = value;
   if (code == ABS_MT_POSITION_Y) s.y = value;
+  if (code == firmness_.code) s.firmness = value;
+}
+
+bool TouchDecoder::FirmEnough(const TouchPath& path) const {
+  // Some devices have the axis and never say anything on it: their touches count as they come.
+  if (firmness_.code == 0 || !firmnessSaid_) return true;
+  const std::int32_t firmness =
+      multitouch_ && firmness_.code != ABS_PRESSURE ? slots_[followed_].firmness : singleFirmness_;
+  return firmness >= FirmnessNeeded(127 - path.settings().Sensitivity, firmness_.range);
 }
 
 void TouchDecoder::EndContact() {
@@ -135,7 +154,9 @@ bool TouchDecoder::FollowListed() {
 }
 
 void TouchDecoder::EndFrame(TouchPath& path) {
-  const bool touching = multitouch_ ? FollowContact() : listed_ ? FollowListed() : button_;
+  // A touch too light for the sensitivity in force is no touch (and ends one that was).
+  bool touching = multitouch_ ? FollowContact() : listed_ ? FollowListed() : button_;
+  if (touching && !FirmEnough(path)) touching = false;
   // Frames while nothing touches, after the one that ended the touch, make no report.
   if (touching || touching_) Report(path, touching);
 }

@@ -11,6 +11,10 @@
 // SYN_MT_REPORT, without tracking ids) is read so too once it lists a contact: the first contact
 // listed when a touch begins is followed from frame to frame to the nearest contact of the next
 // frame (contacts paired nearest first), and it has lifted when it is left without a partner.
+//
+// A device that says how firm a touch is (its pressure, else its contact's size) is held to the
+// sensitivity level in force: a touch counts from that level on (Firmness), once the device has
+// said a firmness at all (an axis that stays at its minimum says nothing).
 #pragma once
 
 #include <cstdint>
@@ -26,9 +30,21 @@ class TouchPath;
 // "X 0..4095, Y 0..4095" (", 5 contacts" for a multi-touch device with slots).
 std::string AxesText(const TouchAxes& axes);
 
+// The axis that says how firm a touch is (ABS_PRESSURE, ABS_MT_PRESSURE or ABS_MT_TOUCH_MAJOR) and
+// its range; code 0 for a device without one.
+struct Firmness {
+  std::uint16_t code = 0;
+  AxisRange range{0, 0};
+};
+
+// The firmness a touch needs on RANGE to count at the sensitivity level LEVEL (0..127, the block's
+// 127 - Sensitivity): the level's share of the range, so that level 0 takes every touch and 127
+// only the firmest. A level outside 0..127 is held to it.
+std::int32_t FirmnessNeeded(int level, const AxisRange& range);
+
 class TouchDecoder {
  public:
-  explicit TouchDecoder(const TouchAxes& axes);
+  explicit TouchDecoder(const TouchAxes& axes, Firmness firmness = {});
 
   // One event, in the order the device gave them; the report a SYN_REPORT ends goes to PATH. A
   // SYN_DROPPED (in a recording: a live device is brought up to date by libevdev) drops the
@@ -51,6 +67,7 @@ class TouchDecoder {
     std::int32_t id = -1;  // tracking id, -1 when no contact is there
     std::int32_t x = 0;
     std::int32_t y = 0;
+    std::int32_t firmness = 0;
   };
   void Hold(std::uint16_t type, std::uint16_t code, std::int32_t value);
   void HoldAbs(std::uint16_t code, std::int32_t value);
@@ -64,8 +81,13 @@ class TouchDecoder {
   std::int16_t FollowedX() const;
   std::int16_t FollowedY() const;
   void Report(TouchPath& path, bool touching);
+  // Whether the touch held now is firm enough for the sensitivity in force on PATH.
+  bool FirmEnough(const TouchPath& path) const;
 
   TouchAxes axes_;
+  Firmness firmness_;
+  std::int32_t singleFirmness_ = 0;  // single touch: the last ABS_PRESSURE
+  bool firmnessSaid_ = false;        // the device has said a firmness above its minimum
   bool multitouch_;
   std::vector<Slot> slots_;
   std::size_t slot_ = 0;

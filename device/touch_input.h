@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/driver_records.h"
+#include "device/controller_facts.h"
 
 namespace qx {
 
@@ -60,6 +61,9 @@ class TouchInput {
   // What the input is, as GetInput hands it out: its kind, name and path, and the axes its
   // positions come on (the controller's raw 0..1023 for the simulated finger).
   virtual InputInfo Identity() const { return SimulatedInput(); }
+  // What a real touchscreen says of itself as the controller (the last one open, while it is
+  // away); nothing for the simulated controller, which keeps what it simulates.
+  virtual const ControllerFacts* Facts() const { return nullptr; }
 
   static InputInfo SimulatedInput() {
     InputInfo input{};

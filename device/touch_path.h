@@ -55,6 +55,8 @@ class TouchPath {
   // One report of the controller, made at NOW: the sample and its counter, the `Report` line, and
   // what it does with the pointer (see TouchGesture).
   void Report(std::int16_t x, std::int16_t y, bool touching, Time now = std::chrono::steady_clock::now());
+  // The settings in force, for an input that holds a touch to the sensitivity level.
+  const SettingsBlock& settings() const { return settings_; }
   // Counts COUNT reports without making them: the counter moves on as if they had come, and
   // nothing else does (for reports that would repeat the last one exactly).
   void CountUnmade(std::size_t count);

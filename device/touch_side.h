@@ -121,6 +121,9 @@ class TouchSide {
   bool Present() const;
   // The input in force, as GetInput hands it out.
   InputInfo InputInForce() const { return InForce().Identity(); }
+  // What the root's touchscreen says of itself as the controller, a recording playing or not;
+  // nothing while the simulated controller is the root's input.
+  const ControllerFacts* Facts() const { return made_ ? made_->Facts() : nullptr; }
   // The touch and pointer fields of SimGetStatus (Present: the inputs').
   SimStatus Status() const;
   // "Input: …\nOutput: …\n": the input and the desktop output in force, as SimDescribeIo answers,

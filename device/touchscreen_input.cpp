@@ -136,6 +136,8 @@ bool TouchscreenInput::Take(const std::string& node, bool vouched, std::string& 
   lastNode_ = node;
   lastName_ = device_->name();
   lastAxes_ = device_->axes();
+  facts_ = device_->Facts();
+  ReadMachine(machine_, *facts_);
   absentWhy_.clear();
   // A device that keeps failing its reads is said to fail once, not at every try again.
   if (readErrors_ == 0) said_.clear();
@@ -182,6 +184,10 @@ void TouchscreenInput::Wake(Time now, bool readable, TouchPath& path) {
 // Where announcements were lost (the monitor's socket overflowed), what is there is looked at.
 void TouchscreenInput::Announced(TouchPath& path) {
   for (const UdevWatch::Change& change : watch_.Take()) {
+    if (change.tty) {
+      if (facts_) ReadMachine(machine_, *facts_, change.added ? "" : change.node);
+      continue;
+    }
     if (!change.added && device_ && change.node == device_->node()) Lose(path, "unplugged", false);
     if (change.added && !device_) LookAgain();
   }

@@ -41,6 +41,7 @@ class TouchscreenInput : public TouchInput {
   void Release(TouchPath& path) override;
   InputInfo Identity() const override;
   PanelFacts Panel() const override { return device_ ? device_->Panel() : PanelFacts{}; }
+  const ControllerFacts* Facts() const override { return facts_ ? &*facts_ : nullptr; }
   // The device and why it was chosen, or what is looked for and why it is not there.
   std::string Describe() const override;
 
@@ -76,6 +77,10 @@ class TouchscreenInput : public TouchInput {
   std::string lastNode_;
   std::string lastName_;
   TouchAxes lastAxes_{};
+  // The controller's facts of the device taken last, the machine's serial ports read again at
+  // udev's tty announcements.
+  SerialMachine machine_ = SerialMachine::Here();
+  std::optional<ControllerFacts> facts_;
   std::string chosenWhy_;
   std::string absentWhy_;  // what is wrong while nothing is open
   std::string said_;

@@ -22,6 +22,7 @@ UdevWatch::UdevWatch() : udev_(udev_new()) {
   // what overflows even this is noticed (Dropped) and made up for by looking.
   udev_monitor_set_receive_buffer_size(monitor_, kReceiveBuffer);
   if (udev_monitor_filter_add_match_subsystem_devtype(monitor_, "input", nullptr) < 0 ||
+      udev_monitor_filter_add_match_subsystem_devtype(monitor_, "tty", nullptr) < 0 ||
       udev_monitor_enable_receiving(monitor_) < 0) {
     udev_monitor_unref(monitor_);
     monitor_ = nullptr;
@@ -52,8 +53,11 @@ std::vector<UdevWatch::Change> UdevWatch::Take() {
     const char* action = udev_device_get_action(dev);
     const char* node = udev_device_get_devnode(dev);
     const char* sysname = udev_device_get_sysname(dev);
-    if (action && node && sysname && std::strncmp(sysname, "event", 5) == 0 &&
-        (std::strcmp(action, "add") == 0 || std::strcmp(action, "remove") == 0))
+    const char* subsystem = udev_device_get_subsystem(dev);
+    if (action && sysname && subsystem && std::strcmp(subsystem, "tty") == 0)
+      changes.push_back({std::strcmp(action, "remove") != 0, node ? node : std::string("/dev/") + sysname, true});
+    else if (action && node && sysname && std::strncmp(sysname, "event", 5) == 0 &&
+             (std::strcmp(action, "add") == 0 || std::strcmp(action, "remove") == 0))
       changes.push_back({std::strcmp(action, "add") == 0, node});
     udev_device_unref(dev);
   }

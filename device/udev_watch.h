@@ -1,5 +1,6 @@
-// Input devices coming and going, as udev announces them (a udev monitor of the input subsystem):
-// a descriptor the service's loop waits on, and what came in meanwhile. Nothing is polled.
+// Input devices coming and going, and serial lines (ttys) changing, as udev announces them (a udev
+// monitor of the input and tty subsystems): a descriptor the service's loop waits on, and what came
+// in meanwhile. Nothing is polled.
 #pragma once
 
 #include <string>
@@ -14,7 +15,8 @@ class UdevWatch {
  public:
   struct Change {
     bool added = false;  // else removed
-    std::string node;    // /dev/input/eventN
+    std::string node;    // /dev/input/eventN, or /dev/ttyX
+    bool tty = false;    // a serial line (ADDED false: removed; true: added or changed)
   };
 
   UdevWatch();
@@ -24,7 +26,8 @@ class UdevWatch {
 
   // -1 where udev cannot be watched (no udev in a container): then nothing is announced.
   int Descriptor() const { return fd_; }
-  // The event devices added and removed since the last call, in order; never waits.
+  // The event devices added and removed and the ttys announced since the last call, in order;
+  // never waits.
   std::vector<Change> Take();
   // Whether the monitor's socket overflowed since the last call (announcements were lost: what
   // is there must be looked at), as the last Take found it.

@@ -159,6 +159,7 @@ LoadResult MainWindow::Load() {
     CloseDriver();
     return LoadResult::Failed;
   }
+  GetControllerInfo();
 
   for (SummaryLine line : kSummaryLines) RefreshSummary(line);
   LoadCalibrationMode();

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 
+#include "core/controller_info.h"
 #include "core/driver_link.h"
 #include "programs/panel/level_frame.h"
 #include "ui/colours.h"
@@ -24,6 +25,7 @@ SensitivityDialog::SensitivityDialog() : FeatureDialog("frmSensitivity", kWidth,
   const LevelFrame frame =
       AddLevelFrame(this, "  Touch Sensitivity Adjustment ", kMargin, kContentTop, kInnerWidth, "hscSensitivity", 0,
                     127, 1, 10, "Light", "Heavy", "lblSV", {"0", "63", "127"});
+  frame_ = frame.frame;
   hscSensitivity = frame.bar;
   lblSV = frame.value;
   level_ = new FieldBar(hscSensitivity);
@@ -46,7 +48,12 @@ SensitivityDialog::SensitivityDialog() : FeatureDialog("frmSensitivity", kWidth,
   for (QLabel* part : {lblTestBox0, lblTestBox1}) part->installEventFilter(this);
 }
 
-void SensitivityDialog::LoadFields() { level_->Load(kStoredAtLevelZero - Settings.Sensitivity); }
+void SensitivityDialog::LoadFields() {
+  level_->Load(kStoredAtLevelZero - Settings.Sensitivity);
+  const bool lacks = ControllerRecord.Lacks & LACKS_SENSITIVITY;
+  frame_->setEnabled(!lacks);
+  lblTestBox1->setText(QString::fromUtf8(lacks ? kDoesNotApply : "Touch On This Box To Test"));
+}
 
 void SensitivityDialog::ShowLevel() { lblSV->setText(SignedText(level_->Value())); }
 

@@ -3,10 +3,14 @@
 // it lasts, so the person can try the sensitivity the driver now uses (the last applied one).
 // Opened by the main window's Touch Sensitivity button, which is designed hidden and disabled.
 //
+// A touchscreen that does not say how firm a touch is (ControllerRecord) shows the frame disabled
+// and, on the test box, that the setting does not apply.
+//
 // A stored value above 127 (a negative level) shows its level in the label ("-73" for 200) with
 // the bar at its left end, and stays as it is unless the bar is moved (FieldBar).
 #pragma once
 
+#include <QGroupBox>
 #include <QLabel>
 
 #include "programs/panel/field_bar.h"
@@ -35,6 +39,7 @@ class SensitivityDialog : public FeatureDialog {
   void ShowLevel();
 
   FieldBar* level_ = nullptr;
+  QGroupBox* frame_ = nullptr;
 };
 
 }  // namespace qx

@@ -1,5 +1,6 @@
 #include "programs/panel/sleep_time_dialog.h"
 
+#include "core/controller_info.h"
 #include "core/driver_link.h"
 #include "core/settings_block.h"
 #include "programs/panel/level_frame.h"
@@ -21,6 +22,7 @@ constexpr int kSecondsPerUnit = 10;
 SleepTimeDialog::SleepTimeDialog() : FeatureDialog("frmSleepTime", kWidth, kHeight) {
   const LevelFrame frame = AddLevelFrame(this, "  Power Down Timer Adjustment ", kMargin, kContentTop, kInnerWidth,
                                          "hscSleepTime", 0, 30, 1, 6, "Short", "Long", "lblST", {"0", "300"});
+  frame_ = frame.frame;
   hscSleepTime = frame.bar;
   lblST = frame.value;
   lblSS = AddLabel(this, "lblSS", "", kMargin, kTextTop, kInnerWidth, kLabelHeight, Qt::AlignHCenter);
@@ -33,7 +35,12 @@ SleepTimeDialog::SleepTimeDialog() : FeatureDialog("frmSleepTime", kWidth, kHeig
   });
 }
 
-void SleepTimeDialog::LoadFields() { time_->Load(Settings.PowerDownTime); }
+void SleepTimeDialog::LoadFields() {
+  time_->Load(Settings.PowerDownTime);
+  const bool lacks = ControllerRecord.Lacks & LACKS_POWER_SAVE;
+  frame_->setEnabled(!lacks);
+  if (lacks) lblSS->setText(QString::fromUtf8(kDoesNotApply));
+}
 
 void SleepTimeDialog::ShowTime() {
   lblST->setText(SignedText(time_->Value() * kSecondsPerUnit));

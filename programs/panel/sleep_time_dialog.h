@@ -2,10 +2,14 @@
 // 10 s to 5 min in 10 s steps, or never (0); Apply sends SetPowerSave. Both labels follow the
 // thumb while it is dragged.
 //
+// A touchscreen that has no power save (ControllerRecord) shows its frame disabled and, in place of
+// the time's text, that the setting does not apply.
+//
 // A stored time above 30 shows its seconds and its text in the labels with the bar at its right
 // end, and stays as it is unless the bar is moved (FieldBar).
 #pragma once
 
+#include <QGroupBox>
 #include <QLabel>
 
 #include "programs/panel/field_bar.h"
@@ -32,6 +36,7 @@ class SleepTimeDialog : public FeatureDialog {
   void ShowTime();
 
   FieldBar* time_ = nullptr;
+  QGroupBox* frame_ = nullptr;
 };
 
 }  // namespace qx

@@ -1,4 +1,5 @@
-// The main window's summary lines, one per setting, each computed here from the SettingsBlock.
+// The main window's summary lines, one per setting, each computed here from the SettingsBlock and
+// what the controller is (ControllerRecord: its bus and name, the settings it does not have).
 #pragma once
 
 #include <string>

@@ -27,6 +27,8 @@ Ev Slot(int s) { return {EV_ABS, ABS_MT_SLOT, s}; }
 Ev Id(int id) { return {EV_ABS, ABS_MT_TRACKING_ID, id}; }
 Ev SlotX(int v) { return {EV_ABS, ABS_MT_POSITION_X, v}; }
 Ev SlotY(int v) { return {EV_ABS, ABS_MT_POSITION_Y, v}; }
+Ev Pressure(int v) { return {EV_ABS, ABS_PRESSURE, v}; }
+Ev SlotPressure(int v) { return {EV_ABS, ABS_MT_PRESSURE, v}; }
 const Ev kDropped{EV_SYN, SYN_DROPPED, 0};
 
 constexpr TouchAxes kSingle{{0, 2046}, {1000, 3046}, {0, 2046}, {1000, 3046}, 0, 0};
@@ -38,7 +40,12 @@ struct Case {
   std::vector<Frame> frames;
   // Each report: "x,y,touch".
   std::vector<std::string> reports;
+  // The axis that says how firm a touch is; the sensitivity level is 63 (stored 64).
+  Firmness firmness{};
 };
+
+constexpr Firmness kPressure{ABS_PRESSURE, {0, 255}};
+constexpr Firmness kSlotPressure{ABS_MT_PRESSURE, {0, 255}};
 
 const Case kCases[] = {
     {"a single touch: down, held, moved, lifted; the frames after the lift make nothing",
@@ -86,6 +93,21 @@ const Case kCases[] = {
      kMulti,
      {{Slot(9), Id(1), SlotX(10), SlotY(10)}, {Slot(1), Id(2), SlotX(40), SlotY(50)}},
      {"40,50,1"}},
+    {"a touch counts from the level on (63 of 127 over 0..255: 126), and one getting lighter ends",
+     kSingle,
+     {{Touch(1), Pressure(125), X(0), Y(1000)}, {Pressure(126)}, {Pressure(50)}, {Touch(0)}},
+     {"0,0,1", "0,0,0"},
+     kPressure},
+    {"a multi-touch device: the followed contact's own pressure",
+     kMulti,
+     {{Slot(0), Id(1), SlotX(10), SlotY(10), SlotPressure(200)}, {SlotPressure(20)}},
+     {"10,10,1", "10,10,0"},
+     kSlotPressure},
+    {"an axis the device never says anything on holds no touch back",
+     kSingle,
+     {{Touch(1), X(0), Y(1000)}, {Touch(0)}},
+     {"0,0,1", "0,0,0"},
+     kPressure},
 };
 
 class TouchDecoding : public ::testing::TestWithParam<Case> {};
@@ -93,9 +115,10 @@ class TouchDecoding : public ::testing::TestWithParam<Case> {};
 TEST_P(TouchDecoding, FramesMakeTheReports) {
   const Case& c = GetParam();
   SettingsBlock block{};
+  block.Sensitivity = 64;
   Journal journal;
   TouchPath path(block, journal);
-  TouchDecoder decoder(c.axes);
+  TouchDecoder decoder(c.axes, c.firmness);
   for (const Frame& frame : c.frames) {
     for (const Ev& e : frame)
       decoder.Take(static_cast<std::uint16_t>(e.type), static_cast<std::uint16_t>(e.code), e.value, path);

@@ -20,29 +20,19 @@ using Kind = TestTouchscreen::Kind;
 
 class TouchscreenChoice : public ::testing::Test {
  protected:
-  void TearDown() override {
-    if (pid_ > 0) test::KillAndWait(pid_, SIGTERM);
-  }
   // The service under the test bed, reading what ARGS say.
-  void Start(std::vector<std::string> args = {}) {
-    std::vector<std::string> argv = {test::Program("qxwmecomd"), "--root", root_.path(), "--pointer", "none"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    pid_ = test::Spawn(argv, root_.path() + "/service.log", bed_.Environment());
-    ASSERT_TRUE(test::WaitUntil([] { return DeviceService::QxctlExit("summary") != 2; }, 10000, 20)) << Log();
-  }
-  // Each device plugged in gets a node of its own, as a device plugged in again may.
+  void Start(std::vector<std::string> args = {}) { ASSERT_TRUE(service_.Start(args)) << Log(); }
   void Plug(const TestTouchscreen& d, const std::string& events = "", const char* udev = test::kUdevTouchscreen) {
-    node_ = "/dev/input/event" + std::to_string(10 + plugged_++);
     std::string why;
-    ASSERT_TRUE(bed_.Plug(d, node_, events, why, udev)) << why;
+    node_ = service_.Plug(d, events, why, udev);
+    ASSERT_FALSE(node_.empty()) << why;
   }
-  std::string Log() const { return test::ReadFile(root_.path() + "/service.log"); }
+  std::string Log() const { return service_.Log(); }
 
   test::TempRoot root_;
-  test::UmockdevBed bed_;
-  pid_t pid_ = -1;
+  test::ServiceOnBed service_{root_.path()};
+  test::UmockdevBed& bed_ = service_.bed();
   std::string node_;  // the device plugged in last
-  int plugged_ = 0;
 };
 
 // What udev calls a touchscreen is taken, INPUT_PROP_DIRECT or not, whatever its tools; where udev
@@ -85,8 +75,7 @@ TEST_F(TouchscreenChoice, AutoTakesTouchscreensWithOrWithoutDirectTouchAndPasses
     EXPECT_EQ(output.find("Input: " + c.device.name), c.taken ? 0 : std::string::npos);
     EXPECT_EQ(output.find("\nNote: it is a tablet") != std::string::npos, c.device.kind == Kind::kTablet && c.taken)
         << output;
-    test::KillAndWait(pid_, SIGTERM);
-    pid_ = -1;
+    service_.Stop();
     bed_.Unplug(node_);
   }
 }
@@ -168,7 +157,7 @@ TEST_F(TouchscreenChoice, EachPanelKeepsItsOwnCalibration) {
     ASSERT_TRUE(inForce(step.panel)) << DeviceService::Qxctl("output") << Log();
     EXPECT_EQ(DeviceService::Qxctl("get CalibrationData"), step.calibration);
   }
-  test::KillAndWait(pid_, SIGTERM);
+  service_.Stop();
   bed_.Unplug(node_);
   Plug(second);
   Start({"--touchscreen", "auto"});

@@ -29,6 +29,7 @@ std::vector<Speaker> Speakers() {
       {"qxmachine", program("qxmachine"), {"--bogus"}},
       {"qxwmecomd", program("qxwmecomd"), {"--pointer", "sideways"}},
       {"qx-com-broker", program("qx-com-broker"), {"--seat"}},
+      {"qx-com-serial", program("qx-com-serial"), {"attach", "ttyS0"}},
       {"unins000", program("unins000"), {"/LOUD"}},
       {"QXWMECcp", program("QXWMECcp"), {"--bogus"}},
       {"QXWMECao", program("QXWMECao"), {}},

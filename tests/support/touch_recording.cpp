@@ -31,7 +31,8 @@ std::string Bits(int type, int bytes, std::initializer_list<int> codes) {
 }  // namespace
 
 std::string Description(const TestTouchscreen& d) {
-  std::string text = "# EVEMU 1.3\n# A touchscreen of the tests' own\nN: " + d.name + "\nI: 0003 1234 5678 0001\n";
+  std::string text = "# EVEMU 1.3\n# A touchscreen of the tests' own\nN: " + d.name + "\n" +
+                     Line("I: %04x %04x %04x %04x\n", d.bus, d.vendor, d.product, d.version);
   using Kind = TestTouchscreen::Kind;
   const int props = (d.direct ? 1 << INPUT_PROP_DIRECT : 0) | (d.kind == Kind::kTouchpad ? 1 << INPUT_PROP_POINTER : 0);
   text += Line("P: %02x 00 00 00 00 00 00 00\n", props);
@@ -40,16 +41,23 @@ std::string Description(const TestTouchscreen& d) {
   else if (d.kind == Kind::kTablet) text += Bits(EV_KEY, 96, {BTN_TOUCH, BTN_TOOL_PEN, BTN_STYLUS});
   else if (d.kind == Kind::kPenController) text += Bits(EV_KEY, 96, {BTN_TOUCH, BTN_TOOL_PEN});
   else text += Bits(EV_KEY, 96, {BTN_TOUCH});
-  if (d.contacts && d.protocolA) text += Bits(EV_ABS, 8, {ABS_X, ABS_Y, ABS_MT_POSITION_X, ABS_MT_POSITION_Y});
+  // A pressure axis the code of no other: kept out of the bits when the device has none.
+  const int pressure = d.maxPressure ? ABS_PRESSURE : ABS_X, mtPressure = d.maxPressure ? ABS_MT_PRESSURE : ABS_X;
+  if (d.contacts && d.protocolA)
+    text += Bits(EV_ABS, 8, {ABS_X, ABS_Y, pressure, ABS_MT_POSITION_X, ABS_MT_POSITION_Y, mtPressure});
   else if (d.contacts)
-    text += Bits(EV_ABS, 8, {ABS_X, ABS_Y, ABS_MT_SLOT, ABS_MT_POSITION_X, ABS_MT_POSITION_Y, ABS_MT_TRACKING_ID});
-  else text += Bits(EV_ABS, 8, {ABS_X, ABS_Y});
+    text += Bits(
+        EV_ABS, 8,
+        {ABS_X, ABS_Y, pressure, ABS_MT_SLOT, ABS_MT_POSITION_X, ABS_MT_POSITION_Y, ABS_MT_TRACKING_ID, mtPressure});
+  else text += Bits(EV_ABS, 8, {ABS_X, ABS_Y, pressure});
   text += Line("A: %02x %d %d 0 0 0\n", ABS_X, d.minX, d.maxX) + Line("A: %02x %d %d 0 0 0\n", ABS_Y, d.minY, d.maxY);
+  if (d.maxPressure) text += Line("A: %02x 0 %d 0 0 0\n", ABS_PRESSURE, d.maxPressure);
   if (d.contacts && !d.protocolA) text += Line("A: %02x 0 %d 0 0 0\n", ABS_MT_SLOT, d.contacts - 1);
   if (d.contacts) {
     text += Line("A: %02x %d %d 0 0 0\n", ABS_MT_POSITION_X, d.minX, d.maxX);
     text += Line("A: %02x %d %d 0 0 0\n", ABS_MT_POSITION_Y, d.minY, d.maxY);
     if (!d.protocolA) text += Line("A: %02x 0 65535 0 0 0\n", ABS_MT_TRACKING_ID);
+    if (d.maxPressure) text += Line("A: %02x 0 %d 0 0 0\n", ABS_MT_PRESSURE, d.maxPressure);
   }
   return text;
 }

@@ -25,6 +25,12 @@ struct TestTouchscreen {
   // With contacts: multi-touch without slots (protocol A), each frame listing every contact down,
   // the highest slot first, each ended by a SYN_MT_REPORT, with ABS_X and ABS_Y of the first listed.
   bool protocolA = false;
+  // Its bus (BUS_USB 0x03, BUS_RS232 0x13…) and identity, and where it hangs (EVIOCGPHYS, which
+  // the description does not hold; tests/support/umockdev_device gives it).
+  int bus = 0x03, vendor = 0x1234, product = 0x5678, version = 0x0001;
+  std::string phys = "";
+  // How firm a touch is, 0..maxPressure (ABS_PRESSURE, and ABS_MT_PRESSURE with contacts); 0: none.
+  int maxPressure = 0;
 };
 
 // The description evemu-record would write for DEVICE.

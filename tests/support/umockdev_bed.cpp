@@ -9,7 +9,10 @@
 #include <cstdio>
 #include <fstream>
 
+#include "tests/support/device_service.h"
 #include "tests/support/process.h"
+#include "tests/support/temp_root.h"
+#include "tests/support/wait.h"
 
 extern char** environ;
 
@@ -73,7 +76,7 @@ bool UmockdevBed::Plug(const TestTouchscreen& device, const std::string& node, c
                        std::string& why, const std::string& properties) {
   const std::string prefix = dir_ + "/plugged" + std::to_string(++plugs_);
   std::ofstream(prefix + ".desc") << Description(device);
-  if (!WriteUmockdevDevice(prefix + ".desc", node, prefix, why, properties)) return false;
+  if (!WriteUmockdevDevice(prefix + ".desc", node, prefix, why, properties, device.phys)) return false;
   std::string command = "plug " + node + " " + prefix;
   if (!events.empty()) {
     std::ofstream(prefix + ".events") << events;
@@ -84,5 +87,34 @@ bool UmockdevBed::Plug(const TestTouchscreen& device, const std::string& node, c
 }
 
 void UmockdevBed::Unplug(const std::string& node) { Ask("unplug " + node); }
+
+bool UmockdevBed::AddTty(const std::string& name, const std::string& port, int irq, int type, std::string& why) {
+  why = Ask("tty " + name + " " + port + " " + std::to_string(irq) + " " + std::to_string(type));
+  return why.empty();
+}
+
+void UmockdevBed::RemoveTty(const std::string& name) { Ask("untty " + name); }
+
+bool ServiceOnBed::Start(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+  std::vector<std::string> argv = {Program("qxwmecomd"), "--root", root_, "--pointer", "none"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::vector<std::string> all = bed_.Environment();
+  all.insert(all.end(), env.begin(), env.end());
+  pid_ = Spawn(argv, root_ + "/service.log", all);
+  return WaitUntil([] { return DeviceService::QxctlExit("summary") != 2; }, 10000, 20);
+}
+
+void ServiceOnBed::Stop() {
+  if (pid_ > 0) KillAndWait(pid_, SIGTERM);
+  pid_ = -1;
+}
+
+std::string ServiceOnBed::Plug(const TestTouchscreen& device, const std::string& events, std::string& why,
+                               const std::string& properties) {
+  const std::string node = "/dev/input/event" + std::to_string(10 + plugged_++);
+  return bed_.Plug(device, node, events, why, properties) ? node : "";
+}
+
+std::string ServiceOnBed::Log() const { return ReadFile(root_ + "/service.log"); }
 
 }  // namespace qx::test

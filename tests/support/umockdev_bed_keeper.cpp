@@ -5,6 +5,8 @@
 //   plug NODE PREFIX [EVENTS]   PREFIX.umockdev and PREFIX.ioctl (tests/support/umockdev_device),
 //                               EVENTS an evemu events file played once a program opens NODE
 //   unplug NODE
+//   tty NAME PORT IRQ TYPE      a serial line /dev/NAME whose sysfs says port, irq and type, announced
+//   untty NAME
 // It ends at the end of its input.
 #include <umockdev.h>
 
@@ -47,6 +49,24 @@ void Unplug(UMockdevTestbed* bed, const std::string& node) {
   umockdev_testbed_remove_device(bed, sys.substr(0, sys.rfind('/')).c_str());
 }
 
+// A serial line as the kernel's 8250 driver lists it in sysfs, announced as udev would.
+std::string AddTty(UMockdevTestbed* bed, const std::string& name, const std::string& port, const std::string& irq,
+                   const std::string& type) {
+  const std::string devname = "/dev/" + name;
+  gchar* path = umockdev_testbed_add_device(bed, "tty", name.c_str(), nullptr, "port", port.c_str(), "irq", irq.c_str(),
+                                            "type", type.c_str(), nullptr, "DEVNAME", devname.c_str(), nullptr);
+  if (!path) return "umockdev could not add " + name;
+  umockdev_testbed_uevent(bed, path, "add");
+  g_free(path);
+  return "";
+}
+
+void RemoveTty(UMockdevTestbed* bed, const std::string& name) {
+  const std::string sys = "/sys/devices/" + name;
+  umockdev_testbed_uevent(bed, sys.c_str(), "remove");
+  umockdev_testbed_remove_device(bed, sys.c_str());
+}
+
 }  // namespace
 
 int main() {
@@ -60,10 +80,12 @@ int main() {
   std::thread serving([loop] { g_main_loop_run(loop); });
   for (std::string line; std::getline(std::cin, line);) {
     std::istringstream words(line);
-    std::string command, node, prefix, events;
-    words >> command >> node >> prefix >> events;
+    std::string command, node, prefix, events, type;
+    words >> command >> node >> prefix >> events >> type;
     std::string why = "unknown command";
     if (command == "plug") why = Plug(bed, node, prefix, events);
+    else if (command == "tty") why = AddTty(bed, node, prefix, events, type);
+    else if (command == "untty") why.clear(), RemoveTty(bed, node);
     else if (command == "unplug") why.clear(), Unplug(bed, node);
     std::printf("%s\n", why.empty() ? "ok" : ("error " + why).c_str());
     std::fflush(stdout);

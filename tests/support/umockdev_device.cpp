@@ -37,11 +37,16 @@ std::string BitsLine(const evemu_device* dev, int type, std::size_t bytes) {
   return "EVIOCGBIT(" + std::to_string(type) + ") " + std::to_string(bytes) + " " + Hex(mask.data(), bytes) + "\n";
 }
 
-std::string Ioctls(const evemu_device* dev, const std::string& node) {
+std::string Ioctls(const evemu_device* dev, const std::string& node, const std::string& phys) {
   std::string text = "@DEV " + node + "\n" + BitsLine(dev, 0, 8);
   char name[255] = {};
   std::snprintf(name, sizeof name, "%s", evemu_get_name(dev));
   text += "EVIOCGNAME(0) " + std::to_string(std::strlen(name) + 1) + " " + Hex(name, sizeof name) + "\n";
+  if (!phys.empty()) {
+    char where[255] = {};
+    std::snprintf(where, sizeof where, "%s", phys.c_str());
+    text += "EVIOCGPHYS(0) " + std::to_string(phys.size() + 1) + " " + Hex(where, sizeof where) + "\n";
+  }
   const std::uint16_t id[4] = {
       static_cast<std::uint16_t>(evemu_get_id_bustype(dev)), static_cast<std::uint16_t>(evemu_get_id_vendor(dev)),
       static_cast<std::uint16_t>(evemu_get_id_product(dev)), static_cast<std::uint16_t>(evemu_get_id_version(dev))};
@@ -104,7 +109,7 @@ std::string Sysfs(const evemu_device* dev, const std::string& node, const std::s
 }  // namespace
 
 bool WriteUmockdevDevice(const std::string& description, const std::string& node, const std::string& prefix,
-                         std::string& why, const std::string& properties) {
+                         std::string& why, const std::string& properties, const std::string& phys) {
   std::unique_ptr<evemu_device, EvemuDeleter> dev(evemu_new(nullptr));
   FILE* in = std::fopen(description.c_str(), "r");
   const bool read = in && evemu_read(dev.get(), in) > 0;
@@ -114,7 +119,7 @@ bool WriteUmockdevDevice(const std::string& description, const std::string& node
     return false;
   }
   std::ofstream(prefix + ".umockdev") << Sysfs(dev.get(), node, properties);
-  std::ofstream(prefix + ".ioctl") << Ioctls(dev.get(), node) << Slots(dev.get());
+  std::ofstream(prefix + ".ioctl") << Ioctls(dev.get(), node, phys) << Slots(dev.get());
   return true;
 }
 

@@ -19,10 +19,11 @@ inline constexpr char kUdevTablet[] = "ID_INPUT=1\nID_INPUT_TABLET=1";
 inline constexpr char kUdevNone[] = "";
 
 // Reads the evemu description at DESCRIPTION (with libevemu) and writes the two files for NODE
-// (/dev/input/eventN), the device given the udev PROPERTIES (NAME=value lines); false with WHY
-// when it cannot.
+// (/dev/input/eventN), the device given the udev PROPERTIES (NAME=value lines) and PHYS (where it
+// hangs, which evemu descriptions do not hold); false with WHY when it cannot.
 bool WriteUmockdevDevice(const std::string& description, const std::string& node, const std::string& prefix,
-                         std::string& why, const std::string& properties = kUdevTouchscreen);
+                         std::string& why, const std::string& properties = kUdevTouchscreen,
+                         const std::string& phys = "");
 
 // The umockdev-run command that runs PROGRAM with the device of PREFIX at NODE playing EVENTS.
 std::vector<std::string> UmockdevRun(const std::string& prefix, const std::string& node, const std::string& events,

@@ -29,20 +29,22 @@ int Summary(const Args& args) {
   FillNameTables();
   if (int rc = Open()) return rc;
   GetSettings();
+  const bool answered = LastRequestResult;
+  GetControllerInfo();
   CloseDriver();
-  if (!LastRequestResult) return NoAnswer();
+  if (!answered) return NoAnswer();
   if (Settings.ActivePort == 0) {
     ErrorBox("TouchScreen Controller Not Found!", kTitle);
     return kNoController;
   }
   const SettingsBlock& b = Settings;
   const std::pair<const char*, std::string> lines[] = {
-      {"Serial Port: ", SerialPortText(b)},
+      {"Serial Port: ", ControllerPortText(ControllerRecord, b)},
       {"Virtual Button: ", TouchModeText(b.TouchMode, b.RbfEnable, b.RbfAutoMode)},
       {"Feedback Sound: ", SoundModeText(b.SoundMode)},
       {"Mouse Speed: ", MouseSpeedText(b.SpeedH, b.SpeedV, b.Acceleration, b.Bypass)},
-      {"Power Save: ", PowerSaveText(b.PowerDownTime)},
-      {"Touch Sensitivity: ", SensitivityText(b.Sensitivity)},
+      {"Power Save: ", PowerSaveLine(ControllerRecord, b)},
+      {"Touch Sensitivity: ", SensitivityLine(ControllerRecord, b)},
   };
   for (const auto& [label, text] : lines) std::printf("%s%s\n", label, LabelCaption(text).c_str());
   return kOk;

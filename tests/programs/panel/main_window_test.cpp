@@ -50,6 +50,7 @@ TEST_F(MainWindowStart, ShowsTheSummariesOfTheDevicesBlock) {
   EXPECT_EQ(Main().lblSleepTime->text(), "Power Down When Idle  1 Min. ");
   EXPECT_TRUE(boxes.shown.empty());
   EXPECT_EQ(JournalLines("GetSettings").size(), 1u);
+  EXPECT_EQ(JournalLines("GetControllerInfo").size(), 1u) << "what the block cannot say, asked once";
 }
 
 TEST_F(MainWindowStart, MouseSpeedRowIsGoneAndTheRowsBelowMoveUp) {

@@ -4,7 +4,9 @@
 
 #include <QTest>
 
+#include "core/controller_info.h"
 #include "core/driver_link.h"
+#include "programs/panel/sensitivity_dialog.h"
 #include "tests/programs/panel/panel_fixture.h"
 
 namespace qx::test {
@@ -77,6 +79,32 @@ TEST_F(PowerSave, ATimeBeyondTheBarIsShownAndKept) {
   Settle();
   EXPECT_TRUE(Sent("SetPowerSave").empty());
   EXPECT_EQ(DeviceService::Qxctl("get PowerDownTime"), "31\n");
+}
+
+// A touchscreen on USB without power save or a sensitivity (GetControllerInfo): the Serial Port
+// line names it; both lines and both dialogs say the setting does not apply, the bars out of reach,
+// and nothing is sent.
+TEST_F(PowerSave, ASettingTheTouchscreenLacksIsSaidNotToApplyAndCannotBeChanged) {
+  SleepTimeDialog& d = Open("PowerDownTime=9");
+  d.close();
+  Settle();
+  ControllerRecord = {CONTROLLER_ON_BUS, LACKS_POWER_SAVE | LACKS_SENSITIVITY, 3, 0, 0, 0, 0, "USB", "QX USB Panel"};
+  for (SummaryLine line : kSummaryLines) Main().RefreshSummary(line);
+  EXPECT_EQ(Main().lblSerialPort->text(), "USB, QX USB Panel");
+  EXPECT_EQ(Main().lblSleepTime->text(), kDoesNotApply);
+  EXPECT_EQ(Main().lblSensitivity->text(), kDoesNotApply);
+
+  QTest::mouseClick(Main().cmdSleepTime, Qt::LeftButton);
+  SleepTimeDialog& again = *Main().frmSleepTime;
+  EXPECT_EQ(again.lblSS->text(), kDoesNotApply);
+  EXPECT_FALSE(again.hscSleepTime->isEnabled());
+  again.close();
+  Settle();
+  Main().SensitivityClick();
+  EXPECT_EQ(Main().frmSensitivity->lblTestBox1->text(), kDoesNotApply);
+  EXPECT_FALSE(Main().frmSensitivity->hscSensitivity->isEnabled());
+  EXPECT_FALSE(Main().frmSensitivity->cmdApply->isEnabled());
+  EXPECT_TRUE(Sent("SetPowerSave").empty());
 }
 
 }  // namespace
