@@ -183,16 +183,19 @@ TEST_F(X11PointerTest, AFingerHeldStillGetsTheRightButtonAtToggleOn) {
 }
 
 // The sound dialog's test sound and the touch-down sound ring the X bell with their tone, and
-// leave the server's own bell, every client's, as it was.
+// leave the server's own bell, every client's, as it was: as the person set it last, after the
+// service connected too.
 TEST_F(X11PointerTest, TheBellRingsWithTheToneAndDurationChosen) {
   const std::pair<int, int> before = test::BellOf(display.name());
   TestSound sound{880, 40};
   ASSERT_TRUE(test::AskDevice(IOCTL_PLAY_TEST_SOUND, sound, sound));
   EXPECT_EQ(recorder->WaitForBells(1), (std::vector<std::pair<int, int>>{{880, 40}}));
+  EXPECT_EQ(test::BellOf(display.name()), before);
+  test::SetBell(display.name(), 321, 77);
   DeviceService::Qxctl("set SoundMode=2 SoundTone=1500 SoundDuration=25");
   ASSERT_TRUE(test::PressFinger(100, 100));
   EXPECT_EQ(recorder->WaitForBells(2).back(), std::pair(1500, 25));
-  EXPECT_EQ(test::BellOf(display.name()), before);
+  EXPECT_EQ(test::BellOf(display.name()), std::pair(321, 77));
   ASSERT_TRUE(test::LiftFinger());
   EXPECT_NE(DeviceService::Qxctl("journal").find("PlayTestSound Tone=880 Duration=40"), std::string::npos);
 }
