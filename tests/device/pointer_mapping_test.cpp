@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <utility>
 #include <vector>
+
+#include "device/monitor_choice.h"
 
 namespace qx {
 namespace {
@@ -99,6 +102,19 @@ TEST(PointerMapping, ATurnedPictureKeepsEachCornerOfTheGlassUnderTheSameSpot) {
     const ScreenPoint glass = TurnPoint(touched, w, h, now, 0);
     EXPECT_EQ(std::pair(glass.x, glass.y), std::pair(before.x, before.y)) << "rotation " << now;
   }
+}
+
+// The desktop spans every monitor; one placed near the end of an int's range makes a span an int
+// holds, cut at its largest, not one that wrapped round to a negative width.
+TEST(PointerMapping, TheDesktopSpansItsMonitorsWithinAnIntsRange) {
+  constexpr int kMost = std::numeric_limits<int>::max();
+  MonitorLayout layout{2, -1, {}};
+  layout.Monitors[0] = {"A", "", "", "", 0, 0, 1920, 1080, 0, 0, 0, 1, 0};
+  layout.Monitors[1] = {"B", "", "", "", kMost - 100, 0, 1000, 1080, 0, 0, 0, 0, 0};
+  EXPECT_EQ(DesktopRect(layout), (ScreenRect{0, 0, kMost, 1080}));
+  layout.Monitors[0].X = -50;
+  layout.Count = 1;
+  EXPECT_EQ(DesktopRect(layout), (ScreenRect{-50, 0, 1920, 1080}));
 }
 
 }  // namespace
