@@ -4,14 +4,21 @@
 #include <libudev.h>
 
 #include <cstring>
+#include <string>
 
 namespace qx {
 
 namespace {
 
-bool HasAxis(const libevdev* dev, unsigned code) {
+// What keeps the absolute axis CODE, called NAME, from being one a touch can be placed on: "" when
+// nothing does.
+std::string AxisFault(const libevdev* dev, unsigned code, const char* name) {
   const input_absinfo* info = libevdev_get_abs_info(dev, code);
-  return libevdev_has_event_code(dev, EV_ABS, code) && info && info->maximum > info->minimum;
+  if (!libevdev_has_event_code(dev, EV_ABS, code) || !info) return std::string("no absolute ") + name + " axis";
+  if (info->maximum > info->minimum) return "";
+  const std::string range = " (" + std::to_string(info->minimum) + ".." + std::to_string(info->maximum) + ")";
+  if (info->maximum == info->minimum) return std::string("an absolute ") + name + " axis of no extent" + range;
+  return std::string("an absolute ") + name + " axis whose maximum is below its minimum" + range;
 }
 
 }  // namespace
@@ -23,7 +30,9 @@ std::string NotTouchscreen(const libevdev* dev) {
   const auto key = [dev](unsigned code) { return libevdev_has_event_code(dev, EV_KEY, code) != 0; };
   const bool direct = libevdev_has_property(dev, INPUT_PROP_DIRECT);
   const bool slots = libevdev_has_event_code(dev, EV_ABS, ABS_MT_SLOT);
-  if (!HasAxis(dev, ABS_X) || !HasAxis(dev, ABS_Y)) return "it has no absolute X and Y axes";
+  const std::string x = AxisFault(dev, ABS_X, "X"), y = AxisFault(dev, ABS_Y, "Y");
+  if (x.starts_with("no ") && y.starts_with("no ")) return "it has no absolute X and Y axes";
+  if (!x.empty() || !y.empty()) return "it has " + (x.empty() ? y : x);
   if (key(BTN_TOOL_PEN) || key(BTN_STYLUS)) return "it is a tablet, not on the screen";
   if ((key(BTN_TOOL_FINGER) || libevdev_has_property(dev, INPUT_PROP_POINTER)) && !direct)
     return "it is a touchpad, not on the screen";
