@@ -249,8 +249,6 @@ void Broker::End(Lease& lease, const std::string& why) {
                   : "took back " + lease.what + " from " + UserText(lease.uid) + ": " + why);
 }
 
-void Broker::Say(const std::string& text) {
-  std::fprintf(stderr, "qx-com-broker: %s\n", text.c_str());
-}
+void Broker::Say(const std::string& text) { std::fprintf(stderr, "qx-com-broker: %s\n", text.c_str()); }
 
 }  // namespace qx

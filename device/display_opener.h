@@ -16,8 +16,9 @@ struct _XDisplay;
 
 namespace qx {
 
-// What an open connection brings: the display, its default screen's size, and what the cursor's hiding needs: whether the server can (XFixes 4 and XInput 2), XInput's major
-// opcode (its events' extension) and the XTest pointer the connection's motions come from.
+// What an open connection brings: the display, its default screen's size, and what the cursor's
+// hiding needs: whether the server can (XFixes 4 and XInput 2), XInput's major opcode (its events'
+// extension) and the XTest pointer the connection's motions come from.
 struct OpenedDisplay {
   _XDisplay* display = nullptr;
   int width = 0;

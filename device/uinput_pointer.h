@@ -5,9 +5,9 @@
 // device/screen_placement.h), else over the screen the touch path maps to (the block's
 // ScreenWidth × ScreenHeight); made again with new axes when that size changes; BTN_LEFT and
 // BTN_RIGHT. An axis is at most 32768 long, as the kernel's uinput and the broker make it: a
-// desktop wider or higher has its positions scaled onto it, as said once. It has no bell. The device comes from the device broker where the package's runs
-// (host/device_opener.h); one it takes back is asked for again at the next touch, at most every
-// two seconds.
+// desktop wider or higher has its positions scaled onto it, as said once. It has no bell. The
+// device comes from the device broker where the package's runs (host/device_opener.h); one it
+// takes back is asked for again at the next touch, at most every two seconds.
 #pragma once
 
 #include <chrono>
