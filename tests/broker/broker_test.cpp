@@ -200,8 +200,7 @@ TEST_F(BrokerTest, ARefusedUsersRequestsForgeNoLineOfTheLogAndDoNotFloodIt) {
   }
   broker->SetActive(std::to_string(::getuid()));
   broker::Message pointer;
-  UniqueFd lease = Ask(broker::kMakePointer, broker::EncodeSize(640, 480), pointer);
-  ASSERT_EQ(pointer.first, kGranted);
+  const UniqueFd lease = Ask(broker::kMakePointer, broker::EncodeSize(640, 480), pointer);
   std::string log;
   test::WaitUntil([&] { return (log = broker->Log()).find(" handed the ") != std::string::npos; }, 10000);
   EXPECT_NE(log.find("qx-com-broker: handed the pointer device"), std::string::npos) << log;
@@ -233,21 +232,18 @@ TEST_F(BrokerTest, OutOfDescriptorsItNeitherSpinsNorKeepsARequestWaiting) {
   std::vector<UniqueFd> idle;
   for (int i = 0; i < 12; ++i) idle.push_back(Connect());
   ASSERT_TRUE(test::WaitUntil([&] { return descriptors().size() >= held.size() + 9; }, 10000)) << broker->Log();
+  // Its time on a processor (ns), as the scheduler counts it.
   const auto cpu = [pid] {
-    long long user = 0, system = 0;
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string skipped;
-    std::getline(stat, skipped, ')');
-    for (int field = 3; field < 14; ++field) stat >> skipped;
-    stat >> user >> system;
-    return user + system;
+    long long ns = 0;
+    std::ifstream("/proc/" + std::to_string(pid) + "/schedstat") >> ns;
+    return ns;
   };
   const long long before = cpu();
   Ask(broker::kMakePointer, broker::EncodeSize(640, 480), reply);
   EXPECT_EQ(reply.first, kRefused);
   // The rest wait their two seconds out: the broker, idle meanwhile, takes a fraction of that.
   for (UniqueFd& connection : idle) EXPECT_FALSE(Next(connection.get(), reply));
-  EXPECT_LT(cpu() - before, ::sysconf(_SC_CLK_TCK) / 2);
+  EXPECT_LT(cpu() - before, 500'000'000);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
 #include "tests/support/device_service.h"
 #include "tests/support/temp_root.h"
@@ -81,48 +82,32 @@ TEST(StateFile, AFileWithoutTheTouchOptionsLoads) {
   EXPECT_EQ(back->options.TouchOn, DefaultOptions().TouchOn);
 }
 
-// What the service finds in its file's place and cannot take as its own file of this version: a
-// FIFO (which held its start for ever) is set aside; a newer version's file (after a downgrade)
-// is left as it is, what this version knows of it taken when its checksum holds. Either is said.
+// A FIFO where the file belongs (it held the service's start for ever) is set aside; a newer
+// version's file is left as it is, what this version knows of it taken when its checksum holds.
 TEST(StateFile, AFifoOrANewerVersionsFileHoldsNoStartAndIsNotWrittenOver) {
-  struct Case {
-    const char* what;
-    bool fifo;
-    std::string extra;  // a newer version's own fields
-    bool sound;
-    const char* speed;  // SpeedH as the service starts with it
-    const char* said;
-  };
-  const Case cases[] = {
-      {"a FIFO", true, "", true, "10\n", "settings.bin is not a regular file; kept as"},
-      {"version 5", false, "more", true, "17\n", "written by a newer version of the service (file version 5)"},
-      {"version 5, damaged", false, "more", false, "10\n", "left as it is, starting from the default settings"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+  const std::tuple<int, const char*, const char*> cases[] = {  // 0 a FIFO, 1 newer, 2 newer and damaged
+      {0, "10\n", "settings.bin is not a regular file; kept as"},
+      {1, "17\n", "written by a newer version of the service (file version 5)"},
+      {2, "10\n", "left as it is, starting from the default settings"}};
+  for (const auto& [kind, speed, said] : cases) {
     TempRoot root;
     const std::string path = root.path() + "/device/settings.bin";
     std::filesystem::create_directories(root.path() + "/device");
-    std::string newer;
-    if (c.fifo) {
-      ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-    } else {
-      StoredState s = DefaultState();
-      s.block.SpeedH = 17;
-      ASSERT_TRUE(StateFile(path).Save(s));
-      const std::string bytes = ReadFile(path);
-      newer = AsVersion(bytes.substr(0, bytes.size() - 4) + c.extra, 5);
-      if (!c.sound) newer[20] ^= 1;
-      WriteFile(path, newer);
-    }
+    StoredState s = DefaultState();
+    s.block.SpeedH = 17;
+    ASSERT_TRUE(StateFile(path).Save(s));
+    std::string newer = ReadFile(path);
+    newer = AsVersion(newer.substr(0, newer.size() - 4) + "more", 5);
+    newer[20] ^= kind == 2;
+    WriteFile(path, newer);
+    if (kind == 0) ASSERT_TRUE(std::filesystem::remove(path) && ::mkfifo(path.c_str(), 0600) == 0);
     {
       DeviceService service;
-      EXPECT_EQ(DeviceService::Qxctl("get SpeedH"), c.speed);
+      EXPECT_EQ(DeviceService::Qxctl("get SpeedH"), speed);
       EXPECT_EQ(DeviceService::QxctlExit("set SpeedH=5"), 0);
     }
-    EXPECT_NE(ReadFile(root.path() + "/qxwmecomd.log").find(c.said), std::string::npos)
-        << ReadFile(root.path() + "/qxwmecomd.log");
-    if (c.fifo) EXPECT_TRUE(std::filesystem::is_fifo(path + ".damaged"));
+    EXPECT_NE(ReadFile(root.path() + "/qxwmecomd.log").find(said), std::string::npos) << kind;
+    if (kind == 0) EXPECT_TRUE(std::filesystem::is_fifo(path + ".damaged"));
     else EXPECT_EQ(ReadFile(path), newer) << "left for the newer service";
   }
 }

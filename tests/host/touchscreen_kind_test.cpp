@@ -1,23 +1,22 @@
-// Which input devices are touchscreens, asked of devices made in memory: a refused one is told
-// what is wrong with it.
+// Which input devices are touchscreens, asked of devices made in memory.
 #include "host/touchscreen_kind.h"
 
 #include <gtest/gtest.h>
 #include <libevdev/libevdev.h>
 
-#include <memory>
-
 namespace qx {
 namespace {
 
-// A touchscreen's axes X over MIN_X..MAX_X, Y over 0..1023 (none when NO_Y), and its touch.
-std::string AxesRefusal(int minX, int maxX, bool noY = false) {
-  std::unique_ptr<libevdev, decltype(&libevdev_free)> dev(libevdev_new(), &libevdev_free);
-  const input_absinfo x{0, minX, maxX, 0, 0, 0}, y{0, 0, 1023, 0, 0, 0};
-  libevdev_enable_event_code(dev.get(), EV_ABS, ABS_X, &x);
-  if (!noY) libevdev_enable_event_code(dev.get(), EV_ABS, ABS_Y, &y);
-  libevdev_enable_event_code(dev.get(), EV_KEY, BTN_TOUCH, nullptr);
-  return NotTouchscreen(dev.get());
+// A touchscreen's X axis over MIN..MAX and Y over 0..1023 (none when NO_Y): what it is refused for.
+std::string AxesRefusal(int min, int max, bool noY = false) {
+  libevdev* dev = libevdev_new();
+  const input_absinfo x{0, min, max, 0, 0, 0}, y{0, 0, 1023, 0, 0, 0};
+  libevdev_enable_event_code(dev, EV_ABS, ABS_X, &x);
+  if (!noY) libevdev_enable_event_code(dev, EV_ABS, ABS_Y, &y);
+  libevdev_enable_event_code(dev, EV_KEY, BTN_TOUCH, nullptr);
+  const std::string why = NotTouchscreen(dev);
+  libevdev_free(dev);
+  return why;
 }
 
 TEST(TouchscreenKind, ATouchscreenWithAxesItCannotUseIsToldWhatIsWrong) {

@@ -264,14 +264,4 @@ std::pair<int, int> BellOf(const std::string& name) {
   return {state.bell_pitch, state.bell_duration};
 }
 
-void SetBell(const std::string& name, int pitch, int duration) {
-  Display* d = XOpenDisplay(name.c_str());
-  if (!d) return;
-  XKeyboardControl bell{};
-  bell.bell_pitch = pitch;
-  bell.bell_duration = duration;
-  XChangeKeyboardControl(d, KBBellPitch | KBBellDuration, &bell);
-  XCloseDisplay(d);
-}
-
 }  // namespace qx::test

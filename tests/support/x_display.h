@@ -92,8 +92,6 @@ class XEventRecorder {
 
 // The bell's pitch (Hz) and duration (ms) the server of DISPLAY holds now.
 std::pair<int, int> BellOf(const std::string& display);
-// Sets it, as a person does (xset b).
-void SetBell(const std::string& display, int pitch, int duration);
 
 // The pointer of DISPLAY moved to (X, Y) by another client, as a mouse would move it.
 void MovePointer(const std::string& display, int x, int y);
