@@ -28,6 +28,9 @@ constexpr std::size_t kMaxLeases = 32;
 // would drop the lines of the devices handed out and taken back.
 constexpr int kRefusalsSaid = 10;
 constexpr std::chrono::seconds kRefusalsWindow{60};
+// Out of descriptors with no connection to make room, the listener rests until one is given back,
+// or this long: the whole system's table (ENFILE) frees without the broker's doing.
+constexpr std::chrono::seconds kAcceptPause{1};
 // The virtual devices uinput makes belong to the first seat, as udev's rules have it.
 constexpr char kPointerSeat[] = "seat0";
 
@@ -53,6 +56,7 @@ int Broker::Timeout() const {
   for (const Asking& a : asking_) first = std::min(first, a.deadline);
   for (const auto& [uid, r] : refusals_)
     if (r.unsaid) first = std::min(first, r.windowEnd);
+  if (!accepting_) first = std::min(first, acceptAgain_);
   if (first == Clock::time_point::max()) return -1;
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(first - Clock::now()).count() + 1;
   return static_cast<int>(std::max<long long>(left, 0));
@@ -65,6 +69,7 @@ bool Broker::Wait() {
   for (const Lease& l : leases_) fds.push_back({l.socket.get(), POLLIN, 0});
   if (::poll(fds.data(), fds.size(), Timeout()) < 0 && errno != EINTR) return false;
   if (fds[0].revents) return false;
+  if (!accepting_ && Clock::now() >= acceptAgain_) accepting_ = true;
   SayUnsaidRefusals();
   if (fds[2].revents) {
     seats_.Flush();
@@ -93,10 +98,14 @@ void Broker::Accept() {
     UniqueFd socket(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
     if (!socket && (errno == EMFILE || errno == ENFILE)) {
       // Out of descriptors, the listener stays readable: polled again, it would spin. A connection
-      // waiting for its request makes room, as a full queue does; with none, the listener waits
-      // until a connection or a lease ends.
-      if (asking_.empty()) accepting_ = false;
-      else MakeRoom();
+      // waiting for its request makes room, as a full queue does; with none, the listener rests
+      // (kAcceptPause).
+      if (asking_.empty()) {
+        accepting_ = false;
+        acceptAgain_ = Clock::now() + kAcceptPause;
+      } else {
+        MakeRoom();
+      }
       if (accepting_) continue;
     }
     if (!socket) return;

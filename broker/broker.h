@@ -7,7 +7,8 @@
 // only those the pointer makes reach the device (host/uinput_device.h). Bounds: 16 connections
 // waiting for their request, 2 s each; 32 leases; one pointer a user; ten refusals of a user said
 // a minute, the rest counted; out of descriptors, a connection waiting for its request makes room
-// for a new one, and with none waiting the listener rests until a descriptor is free.
+// for a new one, and with none waiting the listener rests until a descriptor is free (a second at
+// most).
 #pragma once
 
 #include <sys/types.h>
@@ -86,8 +87,10 @@ class Broker {
   std::vector<Asking> asking_;
   std::vector<Lease> leases_;
   std::map<uid_t, Refusals> refusals_;
-  // False while no descriptor is left for a connection: the listener is not polled.
+  // False while no descriptor is left for a connection: the listener is not polled until one is
+  // given back, or until ACCEPTAGAIN_.
   bool accepting_ = true;
+  Clock::time_point acceptAgain_;
 };
 
 }  // namespace qx
