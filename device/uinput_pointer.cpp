@@ -29,8 +29,8 @@ bool UinputPointer::MakeDevice() {
   device_.reset();  // the old one first: the broker makes one a user
   width_ = AxisWidth();
   height_ = AxisHeight();
-  axisWidth_ = std::clamp(width_, 1, kMaxPointerAxis);
-  axisHeight_ = std::clamp(height_, 1, kMaxPointerAxis);
+  axisWidth_ = std::min(width_, kMaxPointerAxis);
+  axisHeight_ = std::min(height_, kMaxPointerAxis);
   if ((axisWidth_ != width_ || axisHeight_ != height_) && !std::exchange(cutSaid_, true))
     std::fprintf(stderr,
                  "qxwmecomd: pointer output: the desktop (%dx%d) is larger than a uinput pointer's axes (at most "
