@@ -23,6 +23,14 @@ namespace {
 constexpr std::size_t kMaxAsking = 16;
 constexpr std::chrono::seconds kRequestWait{2};
 constexpr std::size_t kMaxLeases = 32;
+// A user's refusals said one by one in a minute; the rest are counted, and the count said at the
+// minute's end, so that no user's requests flood the log past the journal's rate limit, which
+// would drop the lines of the devices handed out and taken back.
+constexpr int kRefusalsSaid = 10;
+constexpr std::chrono::seconds kRefusalsWindow{60};
+// Out of descriptors with no connection to make room, the listener rests until one is given back,
+// or this long: the whole system's table (ENFILE) frees without the broker's doing.
+constexpr std::chrono::seconds kAcceptPause{1};
 // The virtual devices uinput makes belong to the first seat, as udev's rules have it.
 constexpr char kPointerSeat[] = "seat0";
 
@@ -44,19 +52,25 @@ void Broker::Run() {
 }
 
 int Broker::Timeout() const {
-  if (asking_.empty()) return -1;
-  Clock::time_point first = asking_.front().deadline;
+  Clock::time_point first = Clock::time_point::max();
   for (const Asking& a : asking_) first = std::min(first, a.deadline);
+  for (const auto& [uid, r] : refusals_)
+    if (r.unsaid) first = std::min(first, r.windowEnd);
+  if (!accepting_) first = std::min(first, acceptAgain_);
+  if (first == Clock::time_point::max()) return -1;
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(first - Clock::now()).count() + 1;
   return static_cast<int>(std::max<long long>(left, 0));
 }
 
 bool Broker::Wait() {
-  std::vector<pollfd> fds = {{stop_, POLLIN, 0}, {listener_.get(), POLLIN, 0}, {seats_.Descriptor(), POLLIN, 0}};
+  const short listening = accepting_ ? POLLIN : 0;
+  std::vector<pollfd> fds = {{stop_, POLLIN, 0}, {listener_.get(), listening, 0}, {seats_.Descriptor(), POLLIN, 0}};
   for (const Asking& a : asking_) fds.push_back({a.socket.get(), POLLIN, 0});
   for (const Lease& l : leases_) fds.push_back({l.socket.get(), POLLIN, 0});
   if (::poll(fds.data(), fds.size(), Timeout()) < 0 && errno != EINTR) return false;
   if (fds[0].revents) return false;
+  if (!accepting_ && Clock::now() >= acceptAgain_) accepting_ = true;
+  SayUnsaidRefusals();
   if (fds[2].revents) {
     seats_.Flush();
     Review();
@@ -71,8 +85,10 @@ bool Broker::Wait() {
   }
   for (std::size_t i = 0; i < polled; ++i)
     if (fds[at++].revents && !leases_[i].ended) Serve(leases_[i]);
-  std::erase_if(asking_, [](const Asking& a) { return !a.socket; });
-  std::erase_if(leases_, [](const Lease& l) { return l.ended; });
+  // A descriptor given back: connections waiting to be accepted can be taken again.
+  if (std::erase_if(asking_, [](const Asking& a) { return !a.socket; }) +
+      std::erase_if(leases_, [](const Lease& l) { return l.ended; }))
+    accepting_ = true;
   if (fds[1].revents) Accept();
   return true;
 }
@@ -80,6 +96,18 @@ bool Broker::Wait() {
 void Broker::Accept() {
   for (;;) {
     UniqueFd socket(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+    if (!socket && (errno == EMFILE || errno == ENFILE)) {
+      // Out of descriptors, the listener stays readable: polled again, it would spin. A connection
+      // waiting for its request makes room, as a full queue does; with none, the listener rests
+      // (kAcceptPause).
+      if (asking_.empty()) {
+        accepting_ = false;
+        acceptAgain_ = Clock::now() + kAcceptPause;
+      } else {
+        MakeRoom();
+      }
+      if (accepting_) continue;
+    }
     if (!socket) return;
     bool known = false;
     const uid_t uid = PeerUid(socket.get(), known);
@@ -161,8 +189,29 @@ void Broker::GrantTouchscreen(Asking& asking, const std::string& path) {
 
 void Broker::Refuse(Asking& asking, std::uint32_t answer, const std::string& why) {
   broker::Send(asking.socket.get(), answer, why);
-  Say("refused " + UserText(asking.uid) + ": " + why);
+  Refusals& refusals = refusals_.try_emplace(asking.uid, Refusals{Clock::now() + kRefusalsWindow}).first->second;
+  if (refusals.said < kRefusalsSaid) {
+    ++refusals.said;
+    Say("refused " + UserText(asking.uid) + ": " + why);
+  } else {
+    ++refusals.unsaid;
+  }
   asking.socket.reset();
+}
+
+// The users whose minute ended: how many of their refusals went unsaid, and a new minute.
+void Broker::SayUnsaidRefusals() {
+  const Clock::time_point now = Clock::now();
+  for (auto at = refusals_.begin(); at != refusals_.end();) {
+    if (now < at->second.windowEnd) {
+      ++at;
+      continue;
+    }
+    if (at->second.unsaid)
+      Say("refused " + UserText(at->first) + " " + std::to_string(at->second.unsaid) +
+          " more times in a minute, not said one by one");
+    at = refusals_.erase(at);
+  }
 }
 
 void Broker::Keep(Asking& asking, Lease lease, const std::string& node, int fd) {
@@ -209,10 +258,6 @@ void Broker::End(Lease& lease, const std::string& why) {
                   : "took back " + lease.what + " from " + UserText(lease.uid) + ": " + why);
 }
 
-void Broker::Say(const std::string& text) {
-  if (text == said_) return;  // a refusal asked for again and again is said once
-  said_ = text;
-  std::fprintf(stderr, "qx-com-broker: %s\n", text.c_str());
-}
+void Broker::Say(const std::string& text) { std::fprintf(stderr, "qx-com-broker: %s\n", text.c_str()); }
 
 }  // namespace qx

@@ -5,12 +5,16 @@
 // longer at the device's seat is taken back: a touchscreen's descriptor revoked (EVIOCREVOKE, for
 // every copy of it), a pointer device destroyed. A pointer's lease carries its events, of which
 // only those the pointer makes reach the device (host/uinput_device.h). Bounds: 16 connections
-// waiting for their request, 2 s each; 32 leases; one pointer a user.
+// waiting for their request, 2 s each; 32 leases; one pointer a user; ten refusals of a user said
+// a minute, the rest counted; out of descriptors, a connection waiting for its request makes room
+// for a new one, and with none waiting the listener rests until a descriptor is free (a second at
+// most).
 #pragma once
 
 #include <sys/types.h>
 
 #include <chrono>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -47,6 +51,12 @@ class Broker {
     bool dropSaid = false;
     bool ended = false;
   };
+  // A user's refusals in the minute until WINDOWEND.
+  struct Refusals {
+    Clock::time_point windowEnd;
+    int said = 0;
+    long unsaid = 0;
+  };
 
   // Waits for anything to do; false when the broker must end.
   bool Wait();
@@ -57,6 +67,7 @@ class Broker {
   void GrantPointer(Asking& asking, const std::string& payload);
   void GrantTouchscreen(Asking& asking, const std::string& path);
   void Refuse(Asking& asking, std::uint32_t answer, const std::string& why);
+  void SayUnsaidRefusals();
   // Keeps LEASE once the grant's reply is sent with FD beside it; else gives the device up.
   void Keep(Asking& asking, Lease lease, const std::string& node, int fd);
   bool LeasesFull() const;
@@ -75,7 +86,11 @@ class Broker {
   int stop_;
   std::vector<Asking> asking_;
   std::vector<Lease> leases_;
-  std::string said_;
+  std::map<uid_t, Refusals> refusals_;
+  // False while no descriptor is left for a connection: the listener is not polled until one is
+  // given back, or until ACCEPTAGAIN_.
+  bool accepting_ = true;
+  Clock::time_point acceptAgain_;
 };
 
 }  // namespace qx

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "host/printable_text.h"
 #include "host/touchscreen_kind.h"
 
 namespace qx {
@@ -54,8 +55,11 @@ bool SameNode(int fd, const std::string& path) {
          opened.st_dev == named.st_dev && opened.st_ino == named.st_ino && ::ioctl(fd, EVIOCGVERSION, &version) == 0;
 }
 
-// PATH as a refusal quotes it: short enough that the answer fits a message.
-std::string Quoted(const std::string& path) { return path.size() <= 64 ? path : path.substr(0, 64) + "..."; }
+// PATH as a refusal quotes it: its control characters escaped, so that it writes no line of its
+// own into the log, and short enough that the answer fits a message.
+std::string Quoted(const std::string& path) {
+  return path.size() <= 64 ? Printable(path) : Printable(path.substr(0, 64)) + "...";
+}
 
 // The checks of PATH before it is opened: "" when it names an input device node, ST its lstat;
 // NEVER when it never will.

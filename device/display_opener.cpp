@@ -74,15 +74,11 @@ OpenedDisplay Open(const std::string& name, std::string& why) {
   XQueryPointer(d, DefaultRootWindow(d), &root, &child, &rx, &ry, &wx, &wy, &mask);
   if (mask & Button1Mask) XTestFakeButtonEvent(d, Button1, False, CurrentTime);
   if (mask & Button3Mask) XTestFakeButtonEvent(d, Button3, False, CurrentTime);
-  XKeyboardState keyboard{};
-  XGetKeyboardControl(d, &keyboard);
   ReadyCursorHiding(d, o);
   XSync(d, False);
   o.display = d;
   o.width = DisplayWidth(d, DefaultScreen(d));
   o.height = DisplayHeight(d, DefaultScreen(d));
-  o.bellPitch = static_cast<int>(keyboard.bell_pitch);
-  o.bellDuration = static_cast<int>(keyboard.bell_duration);
   return o;
 }
 

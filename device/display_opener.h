@@ -16,15 +16,13 @@ struct _XDisplay;
 
 namespace qx {
 
-// What an open connection brings: the display, its default screen's size, the server's bell, and
-// what the cursor's hiding needs: whether the server can (XFixes 4 and XInput 2), XInput's major
-// opcode (its events' extension) and the XTest pointer the connection's motions come from.
+// What an open connection brings: the display, its default screen's size, and what the cursor's
+// hiding needs: whether the server can (XFixes 4 and XInput 2), XInput's major opcode (its events'
+// extension) and the XTest pointer the connection's motions come from.
 struct OpenedDisplay {
   _XDisplay* display = nullptr;
   int width = 0;
   int height = 0;
-  int bellPitch = 0;
-  int bellDuration = 0;
   bool canHide = false;
   int inputOpcode = -1;
   int xtestPointer = -1;

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/printable_text.h"
+
 namespace qx {
 
 namespace {
@@ -190,6 +192,6 @@ PanelFacts EvdevTouchscreen::Panel() const {
   return facts;
 }
 
-std::string EvdevTouchscreen::Describe() const { return name_ + " (" + node_ + "), " + AxesText(axes_); }
+std::string EvdevTouchscreen::Describe() const { return Printable(name_) + " (" + node_ + "), " + AxesText(axes_); }
 
 }  // namespace qx

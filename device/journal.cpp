@@ -7,6 +7,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "host/printable_text.h"
+
 namespace qx {
 
 namespace {
@@ -88,7 +90,8 @@ void Journal::Add(std::uint32_t code, std::string name, std::string fields) {
   Entry& e = NewEntry();
   e.code = code;
   e.name = std::move(name);
-  e.fields = std::move(fields);
+  // Names from outside in them (a monitor's, a display's) split no line.
+  e.fields = Printable(fields);
 }
 
 void Journal::AddUnlessRepeated(std::uint32_t code, const std::string& name, const std::string& fields) {

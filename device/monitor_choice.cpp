@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <limits>
 
 namespace qx {
 
@@ -79,14 +80,19 @@ ScreenRect MonitorRect(const MonitorInfo& m) { return {m.X, m.Y, m.Width, m.Heig
 ScreenRect DesktopRect(const MonitorLayout& layout) {
   const int count = static_cast<int>(std::min<std::uint32_t>(layout.Count, kMonitors));
   if (count == 0) return {};
-  int left = layout.Monitors[0].X, top = layout.Monitors[0].Y;
-  int right = left + layout.Monitors[0].Width, bottom = top + layout.Monitors[0].Height;
+  // In 64 bits: a monitor's X + Width, or the span from one edge to the other, may pass 2^31;
+  // such a span is cut to the largest an int holds.
+  std::int64_t left = layout.Monitors[0].X, top = layout.Monitors[0].Y;
+  std::int64_t right = left + layout.Monitors[0].Width, bottom = top + layout.Monitors[0].Height;
   for (int i = 1; i < count; ++i) {
     const MonitorInfo& m = layout.Monitors[i];
-    left = std::min(left, m.X), top = std::min(top, m.Y);
-    right = std::max(right, m.X + m.Width), bottom = std::max(bottom, m.Y + m.Height);
+    left = std::min<std::int64_t>(left, m.X), top = std::min<std::int64_t>(top, m.Y);
+    right = std::max<std::int64_t>(right, std::int64_t(m.X) + m.Width);
+    bottom = std::max<std::int64_t>(bottom, std::int64_t(m.Y) + m.Height);
   }
-  return {left, top, right - left, bottom - top};
+  constexpr std::int64_t kMost = std::numeric_limits<int>::max();
+  return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(std::min(right - left, kMost)),
+          static_cast<int>(std::min(bottom - top, kMost))};
 }
 
 }  // namespace qx

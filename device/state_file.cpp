@@ -10,6 +10,9 @@
 #include <filesystem>
 #include <vector>
 
+#include "host/regular_file.h"
+#include "host/unique_fd.h"
+
 namespace qx {
 
 namespace {
@@ -35,6 +38,8 @@ constexpr std::size_t kLargestFile =
 constexpr std::size_t kFingerprintAt = 6 + sizeof(SettingsBlock);
 constexpr std::size_t kCalibratedAt = kFingerprintAt + 8;
 constexpr std::size_t kOptionsAt = kCalibratedAt + 1;
+// The most of a newer version's file read.
+constexpr std::size_t kMaxNewerSize = 64 * 1024;
 
 // The size of a file of VERSION, which is GOT long (version 5's varies with its panels).
 std::size_t SizeOfVersion(std::uint8_t version, std::size_t got) {
@@ -133,6 +138,23 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
   return true;
 }
 
+// The state in the first SIZE bytes of a sound file, the fields of its version up to 4 (a version
+// 5 file's panels are read by PanelReader).
+StoredState Decode(const std::uint8_t* data, std::size_t size) {
+  StoredState s;
+  s.present = data[5] != 0;
+  std::memcpy(&s.block, data + 6, sizeof(SettingsBlock));
+  if (size >= kVersion3Size) s.calibratedAt = static_cast<std::int8_t>(data[kCalibratedAt]);
+  if (size >= kVersion4Size) {
+    std::memcpy(&s.options, data + kOptionsAt, sizeof s.options);
+    // Values no service wrote: the defaults.
+    if (!OptionsValid(s.options)) s.options = DefaultOptions();
+  }
+  if (size >= kVersion2Size)
+    s.initialSettings = ReadU32(data + kFingerprintAt) | std::uint64_t(ReadU32(data + kFingerprintAt + 4)) << 32;
+  return s;
+}
+
 }  // namespace
 
 StoredState DefaultState() {
@@ -177,55 +199,59 @@ StoredState DefaultState() {
 
 StateFile::StateFile(std::string path) : path_(std::move(path)) {}
 
+// Moves the file aside to PATH.damaged, saying WHAT it is; the service starts from the defaults.
+std::optional<StoredState> StateFile::SetAside(const char* what) const {
+  const std::string aside = path_ + ".damaged";
+  std::rename(path_.c_str(), aside.c_str());
+  std::fprintf(stderr, "qxwmecomd: %s %s; kept as %s, starting from the default settings\n", path_.c_str(), what,
+               aside.c_str());
+  return std::nullopt;
+}
+
 std::optional<StoredState> StateFile::Load() const {
-  // A symbolic link where our file should be was not made by us: it is not followed.
-  int fd = ::open(path_.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0 && errno == ELOOP) {
-    std::string aside = path_ + ".damaged";
-    std::rename(path_.c_str(), aside.c_str());
-    std::fprintf(stderr,
-                 "qxwmecomd: %s is a symbolic link, not followed; kept as %s, starting from the default settings\n",
-                 path_.c_str(), aside.c_str());
+  // A symbolic link where our file should be was not made by us, and a FIFO, device or folder
+  // would hold the start (a FIFO for ever): neither is read.
+  const UniqueFd fd(OpenRegularFile(path_, O_RDONLY | O_NOFOLLOW));
+  if (!fd && errno == ELOOP) return SetAside("is a symbolic link, not followed");
+  if (!fd && errno == EINVAL) return SetAside("is not a regular file");
+  if (!fd) {
+    if (errno != ENOENT) std::fprintf(stderr, "qxwmecomd: cannot read %s: %s\n", path_.c_str(), std::strerror(errno));
     return std::nullopt;
   }
-  if (fd < 0) return std::nullopt;
-  std::vector<std::uint8_t> data(kLargestFile + 1);
-  std::size_t got = 0;
-  for (ssize_t n; got < data.size() && (n = ::read(fd, data.data() + got, data.size() - got)) != 0;) {
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  ::close(fd);
+  const std::optional<std::string> read = ReadFrom(fd.get(), kMaxNewerSize);
+  const std::string bytes = read.value_or("");
+  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  const std::size_t got = bytes.size();
+  if (got >= 5 && std::memcmp(data, kMagic, 4) == 0 && data[4] > kVersion) return LoadNewer(data, got);
   const std::size_t size = got >= 5 ? SizeOfVersion(data[4], got) : kVersion4Size;
-  StoredState s;
-  bool sound =
-      got == size && size >= kVersion1Size && size <= kLargestFile && std::memcmp(data.data(), kMagic, 4) == 0 &&
-      data[4] >= 1 && data[4] <= kVersion && Crc32(data.data(), size - 4) == ReadU32(data.data() + size - 4) &&
-      (data[4] < 5 ||
-       (size >= kVersion4Size && PanelReader(data.data() + kVersion4Size - 4, data.data() + size - 4).Read(s)));
-  if (!sound) {
-    std::string aside = path_ + ".damaged";
-    std::rename(path_.c_str(), aside.c_str());
-    std::fprintf(stderr, "qxwmecomd: %s is damaged; kept as %s, starting from the default settings\n", path_.c_str(),
-                 aside.c_str());
-    return std::nullopt;
-  }
-  s.present = data[5] != 0;
-  std::memcpy(&s.block, data.data() + 6, sizeof(SettingsBlock));
-  if (size >= kVersion3Size) s.calibratedAt = static_cast<std::int8_t>(data[kCalibratedAt]);
-  if (size >= kVersion4Size) {
-    std::memcpy(&s.options, data.data() + kOptionsAt, sizeof s.options);
-    // Values no service wrote: the defaults.
-    if (!OptionsValid(s.options)) s.options = DefaultOptions();
-  }
-  if (size >= kVersion2Size)
-    s.initialSettings = ReadU32(data.data() + kFingerprintAt) | std::uint64_t(ReadU32(data.data() + kFingerprintAt + 4))
-                                                                    << 32;
+  StoredState panels;
+  const bool sound =
+      read && got == size && size >= kVersion1Size && size <= kLargestFile && std::memcmp(data, kMagic, 4) == 0 &&
+      data[4] >= 1 && Crc32(data, size - 4) == ReadU32(data + size - 4) &&
+      (data[4] < 5 || (size >= kVersion4Size && PanelReader(data + kVersion4Size - 4, data + size - 4).Read(panels)));
+  if (!sound) return SetAside("is damaged");
+  StoredState s = Decode(data, size);
+  s.calibratedPanel = std::move(panels.calibratedPanel);
+  s.panels = std::move(panels.panels);
   return s;
 }
 
+// A file a newer service wrote (this one run after a downgrade) is left as it is, for that
+// service to find again: what this version knows of it is read when its checksum holds (a newer
+// version keeps the fields of version 4 where they are), and nothing is written over it.
+std::optional<StoredState> StateFile::LoadNewer(const std::uint8_t* data, std::size_t got) const {
+  newer_ = true;
+  const bool sound = got >= kVersion4Size && Crc32(data, got - 4) == ReadU32(data + got - 4);
+  std::fprintf(stderr,
+               "qxwmecomd: %s was written by a newer version of the service (file version %d); left as it is, "
+               "starting from %s, and changes are not kept\n",
+               path_.c_str(), data[4], sound ? "the settings this version knows of it" : "the default settings");
+  if (!sound) return std::nullopt;
+  return Decode(data, kVersion4Size);
+}
+
 bool StateFile::Save(const StoredState& state) const {
+  if (newer_) return true;  // kept for the newer service, as said at the start
   std::vector<std::uint8_t> data(kVersion4Size - 4);
   std::memcpy(data.data(), kMagic, 4);
   const bool perPanel = !state.calibratedPanel.empty() || !state.panels.empty();

@@ -50,15 +50,23 @@ class StateFile {
  public:
   explicit StateFile(std::string path);
 
-  // The kept state; nothing when there is no file. A damaged file is moved aside to
-  // PATH.damaged, said on stderr, and read as no file.
+  // The kept state; nothing when there is no file. A damaged file, or a link, FIFO or folder in
+  // its place, is moved aside to PATH.damaged, said on stderr, and read as no file. A newer
+  // version's file is said on stderr and left as it is: what this version knows of it is read,
+  // and Save writes nothing over it from then on.
   std::optional<StoredState> Load() const;
   bool Save(const StoredState& state) const;
 
   const std::string& path() const { return path_; }
 
  private:
+  std::optional<StoredState> SetAside(const char* what) const;
+  std::optional<StoredState> LoadNewer(const std::uint8_t* data, std::size_t got) const;
+
   std::string path_;
+  // Load found a newer version's file. Set before the saver's first write, which a lock orders
+  // after it (device/state_saver.h).
+  mutable bool newer_ = false;
 };
 
 }  // namespace qx

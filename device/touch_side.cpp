@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "device/double_tap.h"
+#include "host/printable_text.h"
 
 namespace qx {
 
@@ -27,9 +28,11 @@ void TouchSide::SetRotation(int code) {
 }
 
 void TouchSide::SetMonitors(const MonitorLayout& layout) {
-  layout_ = layout;
-  layout_.Count = std::min<std::uint32_t>(layout_.Count, kMonitors);
-  layout_.Chosen = -1;
+  // A monitor of no size (0 × 0, or negative) shows nothing to touch: it is left out.
+  layout_ = {0, -1, {}};
+  for (std::uint32_t i = 0; i < std::min<std::uint32_t>(layout.Count, kMonitors); ++i)
+    if (layout.Monitors[i].Width > 0 && layout.Monitors[i].Height > 0)
+      layout_.Monitors[layout_.Count++] = layout.Monitors[i];
   Choose();
 }
 
@@ -76,7 +79,7 @@ std::string TouchSide::DescribeMonitor() const {
   if (layout_.Chosen < 0) return "";
   const MonitorInfo& m = layout_.Monitors[layout_.Chosen];
   const ScreenRect& d = placement_.desktop;
-  return "Monitor: " + Text(m.Name) + " " + std::to_string(m.Width) + "x" + std::to_string(m.Height) + "+" +
+  return "Monitor: " + Printable(Text(m.Name)) + " " + std::to_string(m.Width) + "x" + std::to_string(m.Height) + "+" +
          std::to_string(m.X) + "+" + std::to_string(m.Y) + " of the desktop " + std::to_string(d.width) + "x" +
          std::to_string(d.height) + " (" + chosenWhy_ + ")\n";
 }

@@ -2,7 +2,11 @@
 
 #include <linux/input.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <utility>
+
+#include "host/uinput_device.h"
 
 namespace qx {
 
@@ -25,8 +29,15 @@ bool UinputPointer::MakeDevice() {
   device_.reset();  // the old one first: the broker makes one a user
   width_ = AxisWidth();
   height_ = AxisHeight();
+  axisWidth_ = std::min(width_, kMaxPointerAxis);
+  axisHeight_ = std::min(height_, kMaxPointerAxis);
+  if ((axisWidth_ != width_ || axisHeight_ != height_) && !std::exchange(cutSaid_, true))
+    std::fprintf(stderr,
+                 "qxwmecomd: pointer output: the desktop (%dx%d) is larger than a uinput pointer's axes (at most "
+                 "%d): its positions are scaled onto %dx%d\n",
+                 width_, height_, kMaxPointerAxis, axisWidth_, axisHeight_);
   at_.reset();
-  device_ = PointerDevice::Make(width_, height_, lost_);
+  device_ = PointerDevice::Make(axisWidth_, axisHeight_, lost_);
   if (device_) lost_.clear();
   else retryAt_ = std::chrono::steady_clock::now() + kRetry;
   return device_ != nullptr;
@@ -65,6 +76,8 @@ void UinputPointer::Perform(const PointerAction& action) {
 }
 
 void UinputPointer::MoveTo(int x, int y) {
+  x = ScalePixel(x, width_, axisWidth_);
+  y = ScalePixel(y, height_, axisHeight_);
   if (at_ == std::pair(x, y)) Add(EV_ABS, ABS_X, x > 0 ? x - 1 : x + 1);
   Add(EV_ABS, ABS_X, x);
   Add(EV_ABS, ABS_Y, y);

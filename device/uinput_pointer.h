@@ -4,9 +4,10 @@
 // absolute pointer over every monitor, so the touchscreen's monitor is its share of the axes;
 // device/screen_placement.h), else over the screen the touch path maps to (the block's
 // ScreenWidth × ScreenHeight); made again with new axes when that size changes; BTN_LEFT and
-// BTN_RIGHT. It has no bell. The device comes from the device broker where the package's runs
-// (host/device_opener.h); one it takes back is asked for again at the next touch, at most every
-// two seconds.
+// BTN_RIGHT. An axis is at most 32768 long, as the kernel's uinput and the broker make it: a
+// desktop wider or higher has its positions scaled onto it, as said once. It has no bell. The
+// device comes from the device broker where the package's runs (host/device_opener.h); one it
+// takes back is asked for again at the next touch, at most every two seconds.
 #pragma once
 
 #include <chrono>
@@ -60,6 +61,9 @@ class UinputPointer : public PointerOutput {
   std::vector<PointerEvent> frame_;  // the action's events, written at once
   int width_ = 0;                    // the size the device's axes were made for
   int height_ = 0;
+  int axisWidth_ = 0;  // the axes made, at most kMaxPointerAxis: a desktop wider or higher is scaled
+  int axisHeight_ = 0;
+  bool cutSaid_ = false;
   std::optional<std::pair<int, int>> at_;  // where the device was put last
 };
 

@@ -169,15 +169,18 @@ void X11Pointer::Press(int index, bool down) {
 }
 
 // The bell rings with the tone and length asked for, and the server's own are put back at once:
-// they are every client's.
+// they are every client's, and the person may have changed them since the service connected, so
+// they are read just before.
 void X11Pointer::Bell(int pitch, int duration) {
+  XKeyboardState own{};
+  XGetKeyboardControl(display_, &own);
   XKeyboardControl bell{};
   bell.bell_pitch = pitch;
   bell.bell_duration = duration;
   XChangeKeyboardControl(display_, KBBellPitch | KBBellDuration, &bell);
   XBell(display_, 0);
-  bell.bell_pitch = opened_.bellPitch;
-  bell.bell_duration = opened_.bellDuration;
+  bell.bell_pitch = static_cast<int>(own.bell_pitch);
+  bell.bell_duration = static_cast<int>(own.bell_duration);
   XChangeKeyboardControl(display_, KBBellPitch | KBBellDuration, &bell);
 }
 

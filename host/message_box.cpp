@@ -6,6 +6,8 @@
 #include <sstream>
 #include <vector>
 
+#include "host/printable_text.h"
+
 namespace qx {
 
 namespace {
@@ -21,18 +23,6 @@ Beeper& CurrentBeeper() {
 }
 
 int beeps = 0;
-
-std::string Escaped(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\t') out += "\\t";
-    else if (c == '\\') out += "\\\\";
-    else out += c;
-  }
-  return out;
-}
 
 // The answers queued in QX_MESSAGE_ANSWERS, consumed one box at a time.
 int NextScriptedAnswer(UINT type) {
@@ -82,7 +72,7 @@ int MessageBoxA(HWND, const char* text, const char* caption, UINT type) {
   std::string c = caption ? caption : "";
   if (const char* log = std::getenv("QX_MESSAGE_LOG"); log && *log) {
     std::ofstream out(log, std::ios::app);
-    out << Escaped(c) << '\t' << Escaped(t) << '\t' << type << '\n';
+    out << Printable(c) << '\t' << Printable(t) << '\t' << type << '\n';
     return NextScriptedAnswer(type);
   }
   if (Presenter()) return Presenter()(t, c, type);

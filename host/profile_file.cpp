@@ -14,6 +14,7 @@
 
 #include "host/failing_calls.h"
 #include "host/paths.h"
+#include "host/regular_file.h"
 #include "host/root_folder.h"
 
 namespace qx {
@@ -29,35 +30,6 @@ constexpr std::size_t kMaxFileSize = 1u << 20;
 std::string ProfilePath(const std::string& fileName) {
   if (fileName.find_first_of("\\/:") == std::string::npos) return HostPath("C:\\WINDOWS\\" + fileName);
   return HostPath(fileName);
-}
-
-// Opens PATH without waiting (a FIFO would wait for a writer), and keeps the descriptor only when
-// it is a regular file; -1 otherwise.
-int OpenRegularFile(const std::string& path, int flags, mode_t mode = 0) {
-  const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
-  struct stat st {};
-  if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
-
-// The open file FD from its start; nothing when it cannot be read or holds more than LIMIT bytes
-// (found from its size, or while reading one that grows), so that no more than that is held.
-std::optional<std::string> ReadFrom(int fd, std::size_t limit) {
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || static_cast<std::uintmax_t>(st.st_size) > limit) return std::nullopt;
-  std::string text;
-  char buffer[65536];
-  for (;;) {
-    ssize_t n = ::pread(fd, buffer, sizeof buffer, static_cast<off_t>(text.size()));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return std::nullopt;
-    if (n == 0) return text;
-    text.append(buffer, static_cast<std::size_t>(n));
-    if (text.size() > limit) return std::nullopt;
-  }
 }
 
 // The file's text as the reading call sees it: empty when it is not a regular file, cannot be

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "host/regular_file.h"
+
 namespace qx::registry {
 
 namespace {
@@ -87,9 +89,9 @@ bool IsBusy(const StoreError& error) {
 Store::Store(const std::string& path) {
   // The registry is its owner's alone, whatever the umask: the database is made (or kept) 0600
   // before SQLite opens it, and SQLite gives its -wal and -shm files the database's mode. A
-  // symbolic link where one of them should be is not followed.
+  // symbolic link where one of them should be is not followed, nor a FIFO or device read.
   for (const char* suffix : {"", "-wal", "-shm"}) {
-    int fd = ::open((path + suffix).c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | (*suffix ? 0 : O_CREAT), 0600);
+    int fd = OpenRegularFile(path + suffix, O_RDWR | O_NOFOLLOW | (*suffix ? 0 : O_CREAT), 0600);
     if (fd < 0 && !*suffix) throw StoreError{SQLITE_CANTOPEN};
     if (fd >= 0) {
       ::fchmod(fd, 0600);

@@ -4,14 +4,29 @@
 #include <libudev.h>
 
 #include <cstring>
+#include <string>
 
 namespace qx {
 
 namespace {
 
-bool HasAxis(const libevdev* dev, unsigned code) {
+// What keeps the absolute axis CODE, called NAME, from being one a touch can be placed on: "" when
+// nothing does.
+std::string AxisFault(const libevdev* dev, unsigned code, const char* name) {
   const input_absinfo* info = libevdev_get_abs_info(dev, code);
-  return libevdev_has_event_code(dev, EV_ABS, code) && info && info->maximum > info->minimum;
+  if (!libevdev_has_event_code(dev, EV_ABS, code) || !info) return std::string("no absolute ") + name + " axis";
+  if (info->maximum > info->minimum) return "";
+  const std::string range = " (" + std::to_string(info->minimum) + ".." + std::to_string(info->maximum) + ")";
+  if (info->maximum == info->minimum) return std::string("an absolute ") + name + " axis of no extent" + range;
+  return std::string("an absolute ") + name + " axis whose maximum is below its minimum" + range;
+}
+
+// What keeps the device's X and Y from placing a touch: "" when nothing does.
+std::string AxesFault(const libevdev* dev) {
+  const std::string x = AxisFault(dev, ABS_X, "X"), y = AxisFault(dev, ABS_Y, "Y");
+  if (x.starts_with("no ") && y.starts_with("no ")) return "it has no absolute X and Y axes";
+  if (!x.empty() || !y.empty()) return "it has " + (x.empty() ? y : x);
+  return "";
 }
 
 }  // namespace
@@ -28,7 +43,7 @@ bool PenController(const libevdev* dev) {
 }
 
 std::string NotTouchInput(const libevdev* dev) {
-  if (!HasAxis(dev, ABS_X) || !HasAxis(dev, ABS_Y)) return "it has no absolute X and Y axes";
+  if (std::string fault = AxesFault(dev); !fault.empty()) return fault;
   if (!libevdev_has_event_code(dev, EV_KEY, BTN_TOUCH) && !libevdev_has_event_code(dev, EV_ABS, ABS_MT_SLOT))
     return "it reports no touch (BTN_TOUCH or multi-touch slots)";
   return "";
@@ -42,7 +57,7 @@ std::string NotTouchscreen(const libevdev* dev) {
   const auto key = [dev](unsigned code) { return libevdev_has_event_code(dev, EV_KEY, code) != 0; };
   const bool direct = libevdev_has_property(dev, INPUT_PROP_DIRECT);
   const bool slots = libevdev_has_event_code(dev, EV_ABS, ABS_MT_SLOT);
-  if (!HasAxis(dev, ABS_X) || !HasAxis(dev, ABS_Y)) return "it has no absolute X and Y axes";
+  if (std::string fault = AxesFault(dev); !fault.empty()) return fault;
   if ((key(BTN_TOOL_PEN) || key(BTN_STYLUS)) && !PenController(dev)) return "it is a tablet, not on the screen";
   if ((key(BTN_TOOL_FINGER) || libevdev_has_property(dev, INPUT_PROP_POINTER)) && !direct)
     return "it is a touchpad, not on the screen";

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "host/paths.h"
+#include "platform/file_exists.h"
 #include "ui/controls.h"
 #include "ui/twips.h"
 #include "ui/window_ops.h"
@@ -29,9 +30,10 @@ SupportBox::SupportBox(std::string picturePath)
 }
 
 void SupportBox::Load() {
-  // The picture at its own size (a damaged or vanished one leaves it empty).
+  // The picture at its own size (a damaged or vanished one leaves it empty, and so does what is no
+  // regular file: a FIFO there would hold the window for ever).
   QPixmap picture;
-  if (!picture.load(QString::fromStdString(HostPath(picturePath_)))) picture = QPixmap();
+  if (!FileExists(picturePath_) || !picture.load(QString::fromStdString(HostPath(picturePath_)))) picture = QPixmap();
   picSupport->setPixmap(picture);
   const int pictureWidth = TwipsFromPixels(picture.width());
   const int pictureHeight = TwipsFromPixels(picture.height());

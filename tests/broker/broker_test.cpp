@@ -7,10 +7,15 @@
 #include <poll.h>
 #include <pwd.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <optional>
+#include <set>
 
 #include "host/broker_wire.h"
 #include "host/unix_connect.h"
@@ -48,11 +53,14 @@ class BrokerTest : public ::testing::Test {
   // One request on a connection of its own: the connection, the lease if it is granted; the
   // broker's answer in REPLY.
   UniqueFd Ask(std::uint32_t code, const std::string& payload, broker::Message& reply) {
-    UniqueFd lease(
-        ConnectUnix(broker->socket(), std::chrono::steady_clock::now() + std::chrono::seconds(10), SOCK_SEQPACKET));
+    UniqueFd lease = Connect();
     EXPECT_TRUE(lease && broker::Send(lease.get(), code, payload)) << broker->Log();
     EXPECT_TRUE(Next(lease.get(), reply)) << broker->Log();
     return lease;
+  }
+  UniqueFd Connect() {
+    return UniqueFd(
+        ConnectUnix(broker->socket(), std::chrono::steady_clock::now() + std::chrono::seconds(10), SOCK_SEQPACKET));
   }
   // The next message on CONNECTION, waited for; false when it ended.
   static bool Next(int connection, broker::Message& message) {
@@ -177,6 +185,65 @@ TEST_F(BrokerTest, ADeviceGoesBackWithItsLeaseAndAtASessionSwitch) {
   EXPECT_FALSE(broker::Send(pointerLease.get(), broker::kPointerEvents, broker::EncodeEvents({{EV_SYN, 0, 0}})));
   std::lock_guard<std::mutex> lock(bed.uinput().mutex);
   EXPECT_TRUE(bed.uinput().destroyed);
+}
+
+// Whatever a refused user asks for writes no line of its own into the broker's log, and however
+// often they ask, their refusals write a bounded number of lines: the seat's user's devices handed
+// out are still said, not pushed past the journal's rate limit.
+TEST_F(BrokerTest, ARefusedUsersRequestsForgeNoLineOfTheLogAndDoNotFloodIt) {
+  broker->SetActive("65534");
+  const std::string forged = "\nqx-com-broker: handed /dev/uinput to user root (uid 0)\n";
+  for (int i = 0; i < 100; ++i) {
+    broker::Message reply;
+    Ask(broker::kOpenTouchscreen, i % 2 ? forged : "/dev/input/../input/event5", reply);
+    ASSERT_EQ(reply.first, kNeverGranted);
+  }
+  broker->SetActive(std::to_string(::getuid()));
+  broker::Message pointer;
+  const UniqueFd lease = Ask(broker::kMakePointer, broker::EncodeSize(640, 480), pointer);
+  std::string log;
+  test::WaitUntil([&] { return (log = broker->Log()).find(" handed the ") != std::string::npos; }, 10000);
+  EXPECT_NE(log.find("qx-com-broker: handed the pointer device"), std::string::npos) << log;
+  EXPECT_EQ(log.find("\nqx-com-broker: handed /dev/uinput"), std::string::npos) << log;
+  EXPECT_LE(std::count(log.begin(), log.end(), '\n'), 12) << log;
+}
+
+// Out of descriptors, the broker neither spins on its listener (which stays readable) nor leaves a
+// request waiting for the idle connections' time to run out: the oldest of them makes room.
+TEST_F(BrokerTest, OutOfDescriptorsItNeitherSpinsNorKeepsARequestWaiting) {
+  broker->SetActive("65534");
+  const pid_t pid = broker->pid();
+  const auto descriptors = [pid] {
+    std::set<rlim_t> numbers;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd"))
+      numbers.insert(std::stoul(entry.path().filename().string()));
+    return numbers;
+  };
+  // Once the broker has answered a request and let its connection go, it holds what it holds idle.
+  broker::Message reply;
+  const UniqueFd first = Ask(broker::kMakePointer, broker::EncodeSize(640, 480), reply);
+  ASSERT_FALSE(Next(first.get(), reply));
+  // The limit that leaves ten descriptors' numbers free below it, for twelve idle connections.
+  const std::set<rlim_t> held = descriptors();
+  rlim_t room = 0;
+  while (room - std::count_if(held.begin(), held.end(), [&](rlim_t n) { return n < room; }) < 10) ++room;
+  const rlimit limit{room, room};
+  ASSERT_EQ(::prlimit(pid, RLIMIT_NOFILE, &limit, nullptr), 0);
+  std::vector<UniqueFd> idle;
+  for (int i = 0; i < 12; ++i) idle.push_back(Connect());
+  ASSERT_TRUE(test::WaitUntil([&] { return descriptors().size() >= held.size() + 9; }, 10000)) << broker->Log();
+  // Its time on a processor (ns), as the scheduler counts it.
+  const auto cpu = [pid] {
+    long long ns = 0;
+    std::ifstream("/proc/" + std::to_string(pid) + "/schedstat") >> ns;
+    return ns;
+  };
+  const long long before = cpu();
+  Ask(broker::kMakePointer, broker::EncodeSize(640, 480), reply);
+  EXPECT_EQ(reply.first, kRefused);
+  // The rest wait their two seconds out: the broker, idle meanwhile, takes a fraction of that.
+  for (UniqueFd& connection : idle) EXPECT_FALSE(Next(connection.get(), reply));
+  EXPECT_LT(cpu() - before, 500'000'000);
 }
 
 }  // namespace

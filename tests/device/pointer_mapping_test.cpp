@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <utility>
 #include <vector>
+
+#include "device/monitor_choice.h"
 
 namespace qx {
 namespace {
@@ -99,6 +102,15 @@ TEST(PointerMapping, ATurnedPictureKeepsEachCornerOfTheGlassUnderTheSameSpot) {
     const ScreenPoint glass = TurnPoint(touched, w, h, now, 0);
     EXPECT_EQ(std::pair(glass.x, glass.y), std::pair(before.x, before.y)) << "rotation " << now;
   }
+}
+
+// A monitor near the end of an int's range: the desktop's span is cut at the largest int, not wrapped.
+TEST(PointerMapping, TheDesktopSpansItsMonitorsWithinAnIntsRange) {
+  constexpr int kMost = std::numeric_limits<int>::max();
+  MonitorLayout layout{2, -1, {}};
+  layout.Monitors[0] = {"A", "", "", "", 0, 0, 1920, 1080, 0, 0, 0, 1, 0};
+  layout.Monitors[1] = {"B", "", "", "", kMost - 100, 0, 1000, 1080, 0, 0, 0, 0, 0};
+  EXPECT_EQ(DesktopRect(layout), (ScreenRect{0, 0, kMost, 1080}));
 }
 
 }  // namespace

@@ -99,5 +99,30 @@ TEST_P(UinputPointerTest, OnTheSecondOfTwoMonitorsATouchIsItsShareOfTheWholeDesk
   EXPECT_EQ(record.axes, (std::map<unsigned, std::pair<int, int>>{{ABS_X, {0, 3199}}, {ABS_Y, {0, 1079}}}));
 }
 
+// What the desktop tells of its monitors is taken as it can be: a name with a line end prints as
+// one line, in the output, the monitor list and the journal; a monitor of no size is left out; a
+// desktop wider than a pointer's axis can be has its positions scaled onto the widest axis.
+TEST_P(UinputPointerTest, TheMonitorsAreTakenAsTheyCanBeShownAndTouched) {
+  MonitorLayout layout{4, -1, {}};
+  layout.Monitors[0] = {"HDMI-1\nInput: forged", "QX\nOutput: forged", "", "", 0, 0, 20000, 1080, 0, 0, 0, 1, 0};
+  layout.Monitors[1] = {"NONE", "", "", "", 0, 1080, 0, 0, 0, 0, 0, 0, 0};
+  layout.Monitors[2] = {"NEGATIVE", "", "", "", 0, 0, -1024, 768, 0, 0, 0, 0, 0};
+  layout.Monitors[3] = {"DP-1", "", "", "", 20000, 0, 20000, 1080, 0, 0, 0, 0, 0};
+  ASSERT_TRUE(test::AskDevice(IOCTL_SET_MONITORS, layout, layout));
+  EXPECT_EQ(DeviceService::Qxctl("map-to-output"),
+            "* HDMI-1\\nInput: forged 20000x1080+0+0 primary (QX\\nOutput: forged )\n  DP-1 20000x1080+20000+0\n");
+  const std::string output = DeviceService::Qxctl("output");
+  EXPECT_EQ(output.find("\nInput: forged"), std::string::npos) << output;
+  EXPECT_NE(output.find("Monitor: HDMI-1\\nInput: forged 20000x1080+0+0 of the desktop 40000x1080"), std::string::npos)
+      << output;
+  EXPECT_NE(DeviceService::Qxctl("journal").find("Count=2 Chosen=HDMI-1\\nInput: forged\n"), std::string::npos);
+  DeviceService::Qxctl("set TouchMode=0 SoundMode=1 CalibrationData=0,512,1023,0,512,1023 CalibrationFlags=0");
+  TakeEvents();
+  ASSERT_TRUE(test::PressFinger(1023, 1023));  // the first monitor's far corner: the desktop's middle
+  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"3 0 16383", "3 1 1079", "syn"}));
+  std::lock_guard<std::mutex> lock(record.mutex);
+  EXPECT_EQ(record.axes, (std::map<unsigned, std::pair<int, int>>{{ABS_X, {0, 32767}}, {ABS_Y, {0, 1079}}}));
+}
+
 }  // namespace
 }  // namespace qx

@@ -20,6 +20,7 @@
 #include "tests/support/device_request.h"
 #include "tests/support/device_service.h"
 #include "tests/support/finger.h"
+#include "tests/support/process.h"
 #include "tests/support/temp_root.h"
 #include "tests/support/touch_recording.h"
 #include "tests/support/wait.h"
@@ -184,16 +185,19 @@ TEST_F(X11PointerTest, AFingerHeldStillGetsTheRightButtonAtToggleOn) {
 }
 
 // The sound dialog's test sound and the touch-down sound ring the X bell with their tone, and
-// leave the server's own bell, every client's, as it was.
+// leave the server's own bell, every client's, as it was: as the person set it last, after the
+// service connected too.
 TEST_F(X11PointerTest, TheBellRingsWithTheToneAndDurationChosen) {
   const std::pair<int, int> before = test::BellOf(display.name());
   TestSound sound{880, 40};
   ASSERT_TRUE(test::AskDevice(IOCTL_PLAY_TEST_SOUND, sound, sound));
   EXPECT_EQ(recorder->WaitForBells(1), (std::vector<std::pair<int, int>>{{880, 40}}));
+  EXPECT_EQ(test::BellOf(display.name()), before);
+  test::Run({"/usr/bin/xset", "-display", display.name(), "b", "50", "321", "77"});  // as the person sets it
   DeviceService::Qxctl("set SoundMode=2 SoundTone=1500 SoundDuration=25");
   ASSERT_TRUE(test::PressFinger(100, 100));
   EXPECT_EQ(recorder->WaitForBells(2).back(), std::pair(1500, 25));
-  EXPECT_EQ(test::BellOf(display.name()), before);
+  EXPECT_EQ(test::BellOf(display.name()), std::pair(321, 77));
   ASSERT_TRUE(test::LiftFinger());
   EXPECT_NE(DeviceService::Qxctl("journal").find("PlayTestSound Tone=880 Duration=40"), std::string::npos);
 }

@@ -1,6 +1,7 @@
 // The package: install-suite's list of what it installed, its uninstaller unins000.exe run as a
 // real process, and the desktop launchers of --desktop.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -93,6 +94,12 @@ TEST_F(PackageTest, TheUninstallerAsksForSilenceAndRefusesABrokenList) {
   EXPECT_NE(refused.err.find("line "), std::string::npos) << refused.err;
   EXPECT_TRUE(fs::exists(Installed("QXWMECcp.exe")));  // nothing removed
   EXPECT_TRUE(KeyExists("SOFTWARE\\Harlenby\\TouchScreen\\QX-COM"));
+  // A FIFO in the list's place is no list, and is not waited on.
+  fs::remove(Installed("unins000.lst"));
+  ASSERT_EQ(::mkfifo(Installed("unins000.lst").c_str(), 0600), 0);
+  const RunResult fifo = Uninstall();
+  EXPECT_NE(fifo.err.find("no list of what was installed"), std::string::npos) << fifo.err;
+  fs::remove(Installed("unins000.lst"));
   // A folder in the list is never emptied: only an empty one goes.
   WriteFile(root.path() + "/drive_c/Program Files/readme.txt", "the person's");
   WriteFile(Installed("unins000.lst"), list + "folder\t" + root.path() + "/drive_c/Program Files\n");

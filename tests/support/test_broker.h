@@ -20,6 +20,7 @@ class TestBroker {
   TestBroker& operator=(const TestBroker&) = delete;
 
   const std::string& socket() const { return socket_; }
+  pid_t pid() const { return pid_; }
   // The seats change: UID's session is the active one now ("" for nobody's).
   void SetActive(const std::string& uid);
   std::string Log() const;

@@ -149,6 +149,19 @@ TEST(Qxctl, ReadingCommandsWithoutAServiceMakeNoFolder) {
   }
 }
 
+// On a root never booted, a setting for the service's next start makes the device folder as the
+// service does; one that cannot be written says why.
+TEST(Qxctl, ASettingForTheNextStartIsWrittenIntoANewRootAndAFailureSaysWhy) {
+  TempRoot root;
+  const std::string fresh = root.path() + "/fresh";
+  EXPECT_EQ(test::Run({test::Program("qxctl"), "--root", fresh, "input", "auto"}).exitCode, 0);
+  EXPECT_NE(test::ReadFile(fresh + "/device/input.ini").find("Use=auto"), std::string::npos);
+  std::filesystem::remove_all(fresh + "/device");
+  test::WriteFile(fresh + "/device", "a file where the folder belongs");
+  const auto r = test::Run({test::Program("qxctl"), "--root", fresh, "map-to-output", "HDMI-1"});
+  EXPECT_NE(r.err.find("cannot write " + fresh + "/device/input.ini: "), std::string::npos) << r.err;
+}
+
 // A service that is stopped, or whose backlog is full, fails a command within the device time-out,
 // and qxctl says the service did not answer rather than naming some other fault.
 TEST(QxctlSummary, AServiceThatDoesNotAnswerFailsWithinTheBound) {

@@ -398,8 +398,8 @@ TEST_F(MachineTest, PlantedLocksAndSocketsEndNothingThatIsNotTheRoots) {
   QxmachineOn(other.path(), "shutdown", {"QX_END_TIMEOUT_MS=500"});
 }
 
-// What is no regular file of at most 1 MiB, where the machine reads a profile file, is neither
-// waited on nor carried out: every command ends in its usual time and says why.
+// What is no regular file of at most 1 MiB, where the machine reads a profile file or a list of
+// its run/, is neither waited on nor carried out: every command ends in its usual time and says why.
 TEST_F(MachineTest, AFifoOrAHugeFileWhereAProfileFileBelongsHoldsNothingUp) {
   const std::string wininit = root_.path() + "/drive_c/WINDOWS/WININIT.INI";
   const std::string victim = root_.path() + "/drive_c/victim.txt";
@@ -412,7 +412,9 @@ TEST_F(MachineTest, AFifoOrAHugeFileWhereAProfileFileBelongsHoldsNothingUp) {
   };
   for (const Case& c : {Case{"a FIFO for WININIT.INI", wininit, "boot", 1, "not a readable file of at most 1 MiB"},
                         Case{"an 8 MB WININIT.INI", wininit, "boot", 1, "not a readable file of at most 1 MiB"},
-                        Case{"a FIFO for the desktop's values", RunDir() + "/desktop/mouse.ini", "desktop", 0, ""}}) {
+                        Case{"a FIFO for the desktop's values", RunDir() + "/desktop/mouse.ini", "desktop", 0, ""},
+                        Case{"a FIFO for the calls made to fail", RunDir() + "/failing-calls", "desktop", 0, ""},
+                        Case{"a FIFO for the log-on's processes", RunDir() + "/logon-started", "status", 3, ""}}) {
     SCOPED_TRACE(c.what);
     std::filesystem::create_directories(std::filesystem::path(c.file).parent_path());
     WriteFile(victim, "kept");

@@ -1,5 +1,6 @@
 // The About and Support boxes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QImage>
 #include <QLabel>
@@ -74,17 +75,22 @@ TEST_F(Boxes, SupportBoxFitsThePictureWithTheButtonCentredBelow) {
   EXPECT_TRUE(main->isVisible());
 }
 
+// A damaged picture, or a FIFO in its place (not waited on), leaves the box without one.
 TEST_F(Boxes, SupportBoxWithAPictureThatCannotBeReadStaysUsable) {
   const std::string path = InstallPath + "\\QXVender.Bmp";
-  test::WriteFile(HostPath(path), "damaged");
-  QPointer<SupportBox> box;
-  OpenWindow(box, main.get(), path);
-  EXPECT_TRUE(box->picSupport->pixmap().isNull());
-  EXPECT_GE(box->width(), box->cmdOK->width());
-  EXPECT_GE(box->cmdOK->x(), 0);
-  EXPECT_TRUE(box->rect().contains(box->cmdOK->geometry()));
-  box->close();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  for (const bool fifo : {false, true}) {
+    std::filesystem::remove(HostPath(path));
+    if (fifo) ASSERT_EQ(::mkfifo(HostPath(path).c_str(), 0600), 0);
+    else test::WriteFile(HostPath(path), "damaged");
+    QPointer<SupportBox> box;
+    OpenWindow(box, main.get(), path);
+    EXPECT_TRUE(box->picSupport->pixmap().isNull());
+    EXPECT_GE(box->width(), box->cmdOK->width());
+    EXPECT_GE(box->cmdOK->x(), 0);
+    EXPECT_TRUE(box->rect().contains(box->cmdOK->geometry()));
+    box->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
 }
 
 TEST_F(Boxes, AboutBoxShowsTheMainWindowsLogo) {

@@ -1,8 +1,10 @@
 // qxctl input and map-to-output: the root's input setting and the touchscreen's monitor, shown and
 // set; the service takes a new one at once.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "device/input_setting.h"
@@ -11,6 +13,7 @@
 #include "host/machine_root.h"
 #include "host/profile_file.h"
 #include "host/program_log.h"
+#include "host/printable_text.h"
 #include "tools/qxctl/commands.h"
 #include "tools/qxctl/service_requests.h"
 
@@ -19,6 +22,15 @@ namespace qx::ctl {
 namespace {
 
 std::string SettingFile() { return InputSettingFile(MachineRoot() + "/device"); }
+
+// Writes the root's setting with SAVE for the service's next start: its folder made first, as the
+// service makes it (a root never booted has none yet); what failed said with its reason.
+int WriteSetting(const std::function<bool(const std::string&)>& save) {
+  errno = 0;
+  if (MakeDirs(MachineRoot() + "/device") && save(SettingFile())) return kOk;
+  const std::string why = errno ? std::strerror(errno) : "not written";
+  return Fail(("cannot write " + SettingFile() + ": " + why).c_str());
+}
 
 // The service's own account of its input in force: the lines before "Output:".
 std::string InputInForce() {
@@ -41,7 +53,7 @@ int Show() {
 
 // Without a service the setting is written for its next start.
 int Keep(const std::string& use) {
-  if (!SaveInputUse(SettingFile(), use)) return Fail(("cannot write " + SettingFile()).c_str());
+  if (const int failed = WriteSetting([&](const std::string& file) { return SaveInputUse(file, use); })) return failed;
   std::printf("the device service takes %s when it starts\n", use.c_str());
   return kOk;
 }
@@ -78,9 +90,10 @@ int ShowMonitors(const MonitorLayout& layout) {
   if (layout.Count == 0) std::printf("no monitors registered (the companion program registers them)\n");
   for (std::uint32_t i = 0; i < std::min<std::uint32_t>(layout.Count, kMonitors); ++i) {
     const MonitorInfo& m = layout.Monitors[i];
-    std::printf("%s %s %dx%d+%d+%d%s%s\n", static_cast<int>(i) == layout.Chosen ? "*" : " ", Text(m.Name).c_str(),
-                m.Width, m.Height, m.X, m.Y, m.Primary ? " primary" : "",
-                Text(m.Maker).empty() ? "" : (" (" + Text(m.Maker) + " " + Text(m.Model) + ")").c_str());
+    // The names are the desktop's and the monitor's own: a line end in one prints no line of its own.
+    std::printf("%s %s %dx%d+%d+%d%s%s\n", static_cast<int>(i) == layout.Chosen ? "*" : " ",
+                Printable(Text(m.Name)).c_str(), m.Width, m.Height, m.X, m.Y, m.Primary ? " primary" : "",
+                Text(m.Maker).empty() ? "" : (" (" + Printable(Text(m.Maker) + " " + Text(m.Model)) + ")").c_str());
   }
   return kOk;
 }
@@ -96,8 +109,7 @@ int MapToOutput(const Args& args) {
     if (args.empty()) return Fail("no device service answers: it knows the monitors", kNoService);
     MonitorChoice choice;
     choice.output = name;
-    if (!SaveMonitorChoice(SettingFile(), choice)) return Fail(("cannot write " + SettingFile()).c_str());
-    return kOk;
+    return WriteSetting([&](const std::string& file) { return SaveMonitorChoice(file, choice); });
   }
   MonitorLayout layout{};
   DWORD returned = 0;

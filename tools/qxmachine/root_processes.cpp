@@ -23,6 +23,7 @@
 #include "core/driver_link.h"
 #include "host/environment_bound.h"
 #include "host/machine_root.h"
+#include "host/regular_file.h"
 #include "tools/qxmachine/process_root.h"
 
 namespace qx::machine {
@@ -98,7 +99,8 @@ constexpr char kLogonStarted[] = "logon-started";
 
 // The processes the log-on started (run/logon-started) that still run on the root.
 void AddLogonStarted(std::map<pid_t, std::vector<std::string>>& found) {
-  std::ifstream list(RunDir() + "/" + kLogonStarted);
+  // A FIFO there names nobody, rather than holding the machine's command for ever.
+  std::istringstream list(ReadRegularFile(RunDir() + "/" + kLogonStarted, 1u << 20).value_or(""));
   for (long pid = 0; list >> pid;)
     if (pid > 0 && ProcessRunning(static_cast<pid_t>(pid)) && RunsOnThisRoot(static_cast<pid_t>(pid)))
       found[static_cast<pid_t>(pid)].push_back("started at log-on");

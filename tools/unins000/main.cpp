@@ -12,11 +12,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "core/exit_codes.h"
 #include "core/suite_version.h"
 #include "host/machine_root.h"
+#include "host/regular_file.h"
 #include "tools/unins000/package_list.h"
 
 namespace {
@@ -92,17 +94,6 @@ bool TakeOwnRoot(const std::string& self, const std::string& named) {
   return true;
 }
 
-std::string ReadAll(const std::string& path, bool& ok) {
-  std::string text;
-  std::FILE* in = std::fopen(path.c_str(), "rb");
-  ok = in != nullptr;
-  if (!in) return text;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;) text.append(buffer, n);
-  std::fclose(in);
-  return text;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -128,8 +119,9 @@ int main(int argc, char** argv) {
   const std::string self = OwnPath();
   if (!TakeOwnRoot(self, named)) return 1;
   const std::string list = self.substr(0, self.rfind('/') + 1) + kListFile;
-  bool read = false;
-  const std::string text = ReadAll(list, read);
+  // A FIFO or a folder there is no list: nothing is waited on, nothing removed.
+  const std::optional<std::string> read = qx::ReadRegularFile(list, 16u << 20);
+  const std::string text = read.value_or("");
   if (!read) {
     std::fprintf(stderr, "unins000: no list of what was installed: %s\n", list.c_str());
     return 1;
