@@ -372,7 +372,7 @@ DeviceReply Controller::InjectTouch(const RequestEntry& request, const SimTouch&
   if (!burst_) {
     Note(request, "X=" + std::to_string(touch.X) + " Y=" + std::to_string(touch.Y) +
                       " Touching=" + std::to_string(touch.Touching) + " Reports=" + std::to_string(touch.Reports));
-    burst_.emplace(client, TouchSide::TouchBurst{touch.X, touch.Y, touch.Touching != 0, touch.Reports, 0});
+    burst_.emplace(client, TouchSide::TouchBurst{touch, 0});
   }
   if (!touch_.Burst(burst_->second)) return unfinished;
   burst_.reset();

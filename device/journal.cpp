@@ -95,11 +95,12 @@ void Journal::Add(std::uint32_t code, std::string name, std::string fields) {
 }
 
 void Journal::AddUnlessRepeated(std::uint32_t code, const std::string& name, const std::string& fields) {
-  const Entry* newest = heldCount_ > 0      ? &held_[heldCount_ - 1]
-                        : ring_.empty()     ? nullptr
-                                            : &ring_[(oldest_ + ring_.size() - 1) % ring_.size()];
-  if (newest && !newest->isReport && newest->code == code && newest->name == name && newest->fields == fields) return;
-  Add(code, name, fields);
+  const Entry* newest = nullptr;
+  if (heldCount_ > 0) newest = &held_[heldCount_ - 1];
+  else if (!ring_.empty()) newest = &ring_[(oldest_ + ring_.size() - 1) % ring_.size()];
+  const bool repeated = newest && !newest->isReport && newest->code == code && newest->name == name &&
+                        newest->fields == Printable(fields);
+  if (!repeated) Add(code, name, fields);
 }
 
 void Journal::AddReport(const ReportLine& report) {

@@ -166,18 +166,20 @@ bool TouchSide::Burst(TouchBurst& burst) {
   // Reports that the journal could not keep anyway (it keeps its newest lines) only count: the
   // work of a burst is bounded by the journal's size, whatever its number of reports. They are
   // the ones after the first, so that a touch-down still does what it does.
-  const std::size_t skipped = burst.count > journal_.capacity() + 1 ? burst.count - journal_.capacity() - 1 : 0;
-  for (std::size_t made = 0; burst.next < burst.count && made < kBurstPart; ++made) {
+  const SimTouch& asked = burst.asked;
+  const std::size_t count = asked.Reports, kept = journal_.capacity() + 1;
+  const std::size_t skipped = count > kept ? count - kept : 0;
+  for (std::size_t made = 0; burst.next < count && made < kBurstPart; ++made) {
     if (burst.next == 1 && skipped) {
       path_.CountUnmade(skipped);
       burst.next += skipped;
       continue;
     }
-    path_.Report(burst.x, burst.y, burst.touching);
+    path_.Report(asked.X, asked.Y, asked.Touching != 0);
     ++burst.next;
   }
-  pace_.Reported(std::chrono::steady_clock::now(), burst.touching, true);
-  return burst.next >= burst.count;
+  pace_.Reported(std::chrono::steady_clock::now(), asked.Touching != 0, true);
+  return burst.next >= count;
 }
 
 void TouchSide::MoveFinger(std::int16_t x, std::int16_t y, std::uint16_t jitter, bool down) {

@@ -94,13 +94,10 @@ class TouchSide {
   TouchPath& path() { return path_; }
   const TouchPath& path() const { return path_; }
   Finger& finger() { return finger_; }
-  // A burst of reports (SimTouch): COUNT at (X, Y), made a part at a time so that a large one
-  // holds nobody up for long; NEXT, those made so far.
+  // A burst of reports as SimTouch asks it, made a part at a time so that a large one holds nobody
+  // up for long; NEXT, how many are made so far.
   struct TouchBurst {
-    std::int16_t x = 0;
-    std::int16_t y = 0;
-    bool touching = false;
-    std::size_t count = 0;
+    SimTouch asked{};
     std::size_t next = 0;
   };
   // Reports made in one part of a burst: about a millisecond's work.

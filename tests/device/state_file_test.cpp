@@ -87,7 +87,7 @@ TEST(StateFile, AFileWithoutTheTouchOptionsLoads) {
 TEST(StateFile, AFifoOrANewerVersionsFileHoldsNoStartAndIsNotWrittenOver) {
   const std::tuple<int, const char*, const char*> cases[] = {  // 0 a FIFO, 1 newer, 2 newer and damaged
       {0, "10\n", "settings.bin is not a regular file; kept as"},
-      {1, "17\n", "written by a newer version of the service (file version 5)"},
+      {1, "17\n", "written by a newer version of the service (file version 6)"},
       {2, "10\n", "left as it is, starting from the default settings"}};
   for (const auto& [kind, speed, said] : cases) {
     TempRoot root;
@@ -97,7 +97,7 @@ TEST(StateFile, AFifoOrANewerVersionsFileHoldsNoStartAndIsNotWrittenOver) {
     s.block.SpeedH = 17;
     ASSERT_TRUE(StateFile(path).Save(s));
     std::string newer = ReadFile(path);
-    newer = AsVersion(newer.substr(0, newer.size() - 4) + "more", 5);
+    newer = AsVersion(newer.substr(0, newer.size() - 4) + "more", 6);
     newer[20] ^= kind == 2;
     WriteFile(path, newer);
     if (kind == 0) ASSERT_TRUE(std::filesystem::remove(path) && ::mkfifo(path.c_str(), 0600) == 0);

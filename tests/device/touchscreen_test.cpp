@@ -163,9 +163,10 @@ TEST_F(LiveTouchscreen, AProtocolAPanelFollowsItsFirstFingerAlone) {
   rec.Down(420000, 2000, 500, 0);  // every finger was off: a touch of its own
   rec.Up(440000, 0);
   Start(d, rec);
-  const std::vector<std::string> expected = {Expected(d, 1000, 1000, 1), Expected(d, 1000, 1000, 1),
-                                             Expected(d, 1100, 1000, 1), Expected(d, 1100, 1000, 0),
-                                             Expected(d, 2000, 500, 1),  Expected(d, 2000, 500, 0)};
+  // The frame the second finger lands in repeats the first's place, as Reports() leaves out.
+  const std::vector<std::string> expected = {Expected(d, 1000, 1000, 1), Expected(d, 1100, 1000, 1),
+                                             Expected(d, 1100, 1000, 0), Expected(d, 2000, 500, 1),
+                                             Expected(d, 2000, 500, 0)};
   ASSERT_TRUE(test::WaitUntil([&] { return Reports().size() >= expected.size(); }, 10000, 20))
       << test::ReadFile(root_.path() + "/service.log");
   EXPECT_EQ(Reports(), expected);

@@ -75,9 +75,7 @@ bool Shoot(const QString& dir, const std::string& kind, const test::TestTouchscr
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  InitWindowProgram();
-  SetProgramTitle(kControlPanel.title);
-  const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+  const QString dir = test::StartAsTheControlPanel(argc, argv);
   test::TestTouchscreen usb{"QX USB Touch Panel"};
   usb.vendor = 0x1A2B;
   usb.product = 0x0C01;

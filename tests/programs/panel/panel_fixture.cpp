@@ -12,12 +12,20 @@
 #include "core/settings_store.h"
 #include "host/paths.h"
 #include "host/program_state.h"
+#include "programs/panel/panel_program.h"
 #include "programs/panel/picture_box.h"
 #include "ui/colours.h"
 #include "ui/oem_branding.h"
 #include "ui/window_ops.h"
+#include "ui/window_program.h"
 
 namespace qx::test {
+
+QString StartAsTheControlPanel(int argc, char** argv) {
+  InitWindowProgram();
+  SetProgramTitle(kControlPanel.title);
+  return argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+}
 
 void WriteInstallBitmap(const std::string& name, int width, int height) {
   QImage picture(width, height, QImage::Format_RGB32);

@@ -24,6 +24,10 @@ inline constexpr char kPanelTitle[] = " TouchScreen Control Panel #QX-COM";
 // A bitmap of WIDTH x HEIGHT in the install folder.
 void WriteInstallBitmap(const std::string& name, int width, int height);
 
+// A screenshot program's start, once its QApplication is made, as the control panel starts (its
+// face, its boxes, its title); the folder the pictures go to: the first argument, else ".".
+QString StartAsTheControlPanel(int argc, char** argv);
+
 // A button indicator of a window lit: its back colour yellow.
 bool Lit(const QWidget* indicator);
 

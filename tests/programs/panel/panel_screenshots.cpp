@@ -62,10 +62,7 @@ void WriteVendorPicture() {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  // As the program starts: its 8-point face, its boxes and its title.
-  InitWindowProgram();
-  SetProgramTitle(kControlPanel.title);
-  const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+  const QString dir = test::StartAsTheControlPanel(argc, argv);
   test::TempRoot root;
   test::DeviceService service;
   test::WriteInstallation();
