@@ -17,6 +17,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "core/settings_block.h"
 #include "device/serial_ports.h"
@@ -152,6 +153,14 @@ int Detach(const Args& args) {
   return stopped == 0 ? kOk : kFailed;
 }
 
+// The commands, in the order --help lists them.
+const std::vector<qx::tool::Command> kCommands = {
+    {"list", "", "the machine's serial ports, as the control panel tables them", List},
+    {"protocols", "", "the protocols inputattach speaks, with their usual speeds", ListProtocols},
+    {"attach", "PORT PROTOCOL [SPEED]", "attach PORT now and at every start", Attach},
+    {"detach", "PORT", "stop reading PORT, now and at every start", Detach},
+};
+
 }  // namespace
 
 }  // namespace qx::serial
@@ -170,12 +179,5 @@ int main(int argc, char** argv) {
       "  0   done\n"
       "  1   failed: not root, a set-up file or systemctl\n"
       "  64  usage: a wrong command line, port, protocol or speed\n"};
-  return qx::tool::RunTool(
-      argc, argv, help,
-      {
-          {"list", "", "the machine's serial ports, as the control panel tables them", List},
-          {"protocols", "", "the protocols inputattach speaks, with their usual speeds", ListProtocols},
-          {"attach", "PORT PROTOCOL [SPEED]", "attach PORT now and at every start", Attach},
-          {"detach", "PORT", "stop reading PORT, now and at every start", Detach},
-      });
+  return qx::tool::RunTool(argc, argv, help, kCommands);
 }
