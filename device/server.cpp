@@ -15,6 +15,7 @@
 #include <iterator>
 
 #include "host/device_frame.h"
+#include "host/short_turns.h"
 #include "host/unix_connect.h"
 
 namespace qx {
@@ -40,9 +41,8 @@ constexpr std::size_t kTotalReplyCap = 40u << 20;
 // suite's and the inputs'.
 constexpr auto kServeSlice = std::chrono::milliseconds(2);
 constexpr auto kSimulatorShare = std::chrono::milliseconds(2);
-// How long the loop sleeps at most: what wakes it is otherwise always announced (a descriptor, a
-// due time), so this only bounds a wake-up that went astray.
-constexpr auto kLongestSleep = std::chrono::milliseconds(250);
+// The loop's turns on a processor at most (host/short_turns.h).
+constexpr std::chrono::microseconds kTurn{200};
 // The epoll set's tags besides the clients' numbers, which start above them.
 constexpr std::uint64_t kListenerTag = 0;
 constexpr std::uint64_t kWakeTag = 1;
@@ -56,17 +56,17 @@ bool WatchFd(int epollFd, int op, int fd, std::uint32_t events, std::uint64_t ta
   return ::epoll_ctl(epollFd, op, fd, &e) == 0;
 }
 
-// The epoll set's events within WAIT, to the nanosecond where the kernel can (since Linux 5.11),
-// else to the millisecond, rounded up.
-int EpollWait(int epollFd, std::vector<epoll_event>& events, const timespec& wait) {
+// The epoll set's events within WAIT (null: until one comes), to the nanosecond where the kernel
+// can (since Linux 5.11), else to the millisecond, rounded up.
+int EpollWait(int epollFd, std::vector<epoll_event>& events, const timespec* wait) {
   static bool nanoseconds = true;
   const int room = static_cast<int>(events.size());
   if (nanoseconds) {
-    const int n = ::epoll_pwait2(epollFd, events.data(), room, &wait, nullptr);
+    const int n = ::epoll_pwait2(epollFd, events.data(), room, wait, nullptr);
     if (n >= 0 || errno != ENOSYS) return n;
     nanoseconds = false;
   }
-  const long long ms = wait.tv_sec * 1000LL + (wait.tv_nsec + 999999) / 1000000;
+  const long long ms = wait ? wait->tv_sec * 1000LL + (wait->tv_nsec + 999999) / 1000000 : -1;
   return ::epoll_wait(epollFd, events.data(), room, static_cast<int>(std::min<long long>(ms, 1 << 30)));
 }
 
@@ -143,6 +143,9 @@ void DeviceServer::Stop() {
 // One round: the inputs report first, then the clients are read, new ones taken, requests
 // answered (the suite's first) and replies sent.
 void DeviceServer::Run() {
+  // Reports are due every few milliseconds: a woken loop must not wait for a busy neighbour's
+  // whole turn on the processor (several milliseconds on a loaded machine).
+  AskForShortTurns(kTurn);
   while (!stop_) {
     WaitForWork();
     if (stop_) break;
@@ -163,22 +166,30 @@ void DeviceServer::Run() {
 // go: polled afresh each time, they need no bookkeeping, and a descriptor an input closed (whose
 // device the broker may still hold open) cannot linger in a set. With none of them (the simulated
 // controller alone) the loop waits on the epoll set itself: one call less for every request.
+//
+// With nothing due, the wait has no end: everything that brings work is a descriptor, and a wait
+// with a timeout arms a timer in the kernel each time, a tenth of a request's round trip.
 void DeviceServer::WaitForWork() {
   waitSet_.clear();
   waitSet_.push_back({epollFd_, POLLIN, 0});
   touch_.AppendPollEntries(waitSet_);
   timespec wait{};
+  const timespec* until = &wait;
   if (!workLeft_) {
-    const Clock::time_point now = Clock::now();
-    const Clock::time_point until = std::min(NextDue().value_or(now + kLongestSleep), now + kLongestSleep);
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(std::max(until - now, Clock::duration{}));
-    wait = {static_cast<time_t>(ns.count() / 1000000000), static_cast<long>(ns.count() % 1000000000)};
+    const std::optional<Clock::time_point> due = NextDue();
+    if (due) {
+      const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+          std::max(*due - Clock::now(), Clock::duration{}));
+      wait = {static_cast<time_t>(ns.count() / 1000000000), static_cast<long>(ns.count() % 1000000000)};
+    } else {
+      until = nullptr;
+    }
   }
   eventCount_ = 0;
   const bool inputsToo = std::any_of(waitSet_.begin() + 1, waitSet_.end(), [](const pollfd& p) { return p.fd >= 0; });
   if (!inputsToo) {
-    eventCount_ = EpollWait(epollFd_, events_, wait);
-  } else if (::ppoll(waitSet_.data(), waitSet_.size(), &wait, nullptr) > 0 && (waitSet_[0].revents & POLLIN)) {
+    eventCount_ = EpollWait(epollFd_, events_, until);
+  } else if (::ppoll(waitSet_.data(), waitSet_.size(), until, nullptr) > 0 && (waitSet_[0].revents & POLLIN)) {
     eventCount_ = ::epoll_wait(epollFd_, events_.data(), static_cast<int>(events_.size()), 0);
   }
   if (eventCount_ < 0) {

@@ -82,9 +82,9 @@ std::string TouchscreenInput::Start(bool& notTouchscreen) {
   return why;
 }
 
-bool TouchscreenInput::Find(std::string& why, bool& notTouchscreen) {
+bool TouchscreenInput::Find(std::string& why, bool& notTouchscreen, const std::string& except) {
   refused_ = false;
-  const bool found = ByPath() ? FindByPath(why, notTouchscreen) : FindAmong(why);
+  const bool found = ByPath() ? FindByPath(why, notTouchscreen) : FindAmong(why, except);
   if (!found) absentWhy_ = why;
   return found;
 }
@@ -96,10 +96,12 @@ bool TouchscreenInput::FindByPath(std::string& why, bool& notTouchscreen) {
   return taken;
 }
 
-bool TouchscreenInput::FindAmong(std::string& why) {
+bool TouchscreenInput::FindAmong(std::string& why, const std::string& except) {
   int unreadable = 0;
   std::vector<TouchscreenCandidate> found = FindTouchscreens(unreadable, Auto() ? "" : use_);
-  if (!Auto()) std::erase_if(found, [&](const TouchscreenCandidate& c) { return !Names(use_, c.identity); });
+  std::erase_if(found, [&](const TouchscreenCandidate& c) {
+    return c.node == except || (!Auto() && !Names(use_, c.identity));
+  });
   if (found.empty()) {
     why = Auto() ? "no touchscreen found" : "no touchscreen named " + use_ + " found";
     if (unreadable) why += " (" + std::to_string(unreadable) + " input devices could not be read)";
@@ -208,13 +210,15 @@ void TouchscreenInput::Lose(TouchPath& path, const std::string& why, bool readEr
   Watch(epoll_, device_->Descriptor(), EPOLL_CTL_DEL);
   device_->End(path);
   const std::string gone = "touchscreen " + device_->Describe() + " is gone (" + why + ")";
+  const std::string lost = device_->node();
   device_.reset();
   readErrors_ = readError ? readErrors_ + 1 : 0;
   // Another touchscreen the setting takes, plugged in already, takes its place: no announcement
-  // would bring it. One failing its reads, or taken back by the broker, is waited for instead.
+  // would bring it. One failing its reads, or taken back by the broker, is waited for instead. The
+  // node just lost is not another: udev may still list a device it is removing.
   std::string none;
   bool notTouchscreen = false;
-  if (!readError && !refused_ && !ByPath() && Find(none, notTouchscreen)) {
+  if (!readError && !refused_ && !ByPath() && Find(none, notTouchscreen, lost)) {
     Say(gone + "; touchscreen " + device_->Describe() + " taken in its place");
     return;
   }

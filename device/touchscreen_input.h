@@ -50,10 +50,11 @@ class TouchscreenInput : public TouchInput {
 
   bool Auto() const { return use_ == "auto"; }
   bool ByPath() const { return !use_.empty() && use_[0] == '/'; }
-  // Opens what the setting names, if it is there; false with WHY when nothing was taken.
-  bool Find(std::string& why, bool& notTouchscreen);
+  // Opens what the setting names, if it is there, other than the node EXCEPT; false with WHY when
+  // nothing was taken.
+  bool Find(std::string& why, bool& notTouchscreen, const std::string& except = "");
   bool FindByPath(std::string& why, bool& notTouchscreen);
-  bool FindAmong(std::string& why);
+  bool FindAmong(std::string& why, const std::string& except);
   // VOUCHED: taken whatever it looks like (named, or udev calls it a touchscreen).
   bool Take(const std::string& node, bool vouched, std::string& why, EvdevTouchscreen::Failure& failure);
   void Lose(TouchPath& path, const std::string& why, bool readError);

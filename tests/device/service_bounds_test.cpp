@@ -97,7 +97,7 @@ Latencies TimeRequests(int count, bool handleEach = false) {
 // The waits below are the normal build's; a sanitizer build does the same work several times
 // slower, and is held to the same rule with that room. It also keeps freed memory aside for a
 // while: there the resident size says nothing.
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(QX_SANITIZED_BUILD)
 constexpr double kSlower = 4.0;
 constexpr bool kResidentSizeTells = false;
 #else
