@@ -1,11 +1,13 @@
 // A GetSettings round trip through the driver link to a running device service, beside a bare
 // Unix-socket echo of the same frame sizes served by another process, in the same run, and the
-// same calls answered at once by a bare frame server (the client's and the frames' share); and a
+// same calls answered at once by a bare frame server (the client's and the frames' share), blocked
+// in its read or waiting in epoll as the service does (the share of that way of waiting); and a
 // Set round trip (SetMouseSpeed, answered once its settings are kept on disk). The last lines give
 // the ratio of the medians (wall-clock time of a round trip) and its goal, and the pace of a held
 // finger's reports (100 a second) while another client sends Sets in a loop.
 #include <benchmark/benchmark.h>
 #include <signal.h>
+#include <sys/epoll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -61,15 +63,30 @@ int ListenAt(const std::string& path) {
   return listener;
 }
 
+// The next 90-byte frame on FD, waited for in a blocking read, or (POLLED) in an epoll wait and
+// then read without waiting, as the device service's loop does.
+bool NextFrame(int fd, char* buf, int epollFd) {
+  if (epollFd < 0) return ReadExactly(fd, buf, kFrame);
+  epoll_event ready;
+  return epoll_wait(epollFd, &ready, 1, -1) == 1 && recv(fd, buf, kFrame, MSG_DONTWAIT) == static_cast<ssize_t>(kFrame);
+}
+
 // A child process that takes one connection on a Unix socket at PATH and answers every 90-byte
-// frame with REPLY (90 bytes), or with the frame itself when REPLY is null.
-pid_t StartAnswerer(const std::string& path, const char* reply) {
+// frame with REPLY (90 bytes), or with the frame itself when REPLY is null; waiting for each in an
+// epoll wait when POLLED.
+pid_t StartAnswerer(const std::string& path, const char* reply, bool polled = false) {
   int listener = ListenAt(path);
   pid_t pid = fork();
   if (pid == 0) {
     int fd = accept(listener, nullptr, nullptr);
+    int epollFd = -1;
+    if (polled) {
+      epollFd = epoll_create1(0);
+      epoll_event watch{EPOLLIN, {.fd = fd}};
+      epoll_ctl(epollFd, EPOLL_CTL_ADD, fd, &watch);
+    }
     char buf[kFrame];
-    while (ReadExactly(fd, buf, kFrame) && write(fd, reply ? reply : buf, kFrame) == static_cast<ssize_t>(kFrame)) {
+    while (NextFrame(fd, buf, epollFd) && write(fd, reply ? reply : buf, kFrame) == static_cast<ssize_t>(kFrame)) {
     }
     _exit(0);
   }
@@ -122,12 +139,14 @@ void BM_SetMouseSpeed(benchmark::State& state) {
 // The same client calls against a process that answers each request frame at once with a
 // success frame of a settings block, doing nothing else: what the client and the frames cost
 // without any work of the service's.
+// Argument 1: the process waits for each request as the service's loop does (an epoll wait, then
+// a read without waiting): what that way of waiting costs without the service's work.
 void BM_AnsweredAtOnce(benchmark::State& state) {
   qx::test::TempRoot root;
   char reply[kFrame] = {};
   qx::frame::PutU32(reinterpret_cast<std::uint8_t*>(reply), 1);
   qx::frame::PutU32(reinterpret_cast<std::uint8_t*>(reply) + 4, sizeof(qx::SettingsBlock));
-  pid_t answerer = StartAnswerer(qx::RunDir() + "/" + qx::DRIVER_NAME, reply);
+  pid_t answerer = StartAnswerer(qx::RunDir() + "/" + qx::DRIVER_NAME, reply, state.range(0) == 1);
   if (!qx::OpenDriver()) {
     state.SkipWithError("no answerer");
   } else {
@@ -238,7 +257,8 @@ void ReportPaceDuringSets(int seconds) {
       "a finger at 100 reports a second beside a loop of Sets for %d s: %zu reports, %d Sets answered, "
       "largest gap between reports %.1f ms (goal: at most 12 ms), %d gaps over 20 ms (period 10 ms); a bare "
       "10 ms timer's largest gap meanwhile %.1f ms\n",
-      seconds, times.size(), sets.load(), largest / 1000.0, late, bareGap / 1000.0);
+      seconds, times.size(), sets.load(), static_cast<double>(largest) / 1000, late,
+      static_cast<double>(bareGap) / 1000);
 }
 
 // The console's report, keeping each benchmark's median for the ratio.
@@ -246,7 +266,9 @@ class MedianReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs)
-      if (run.aggregate_name == "median") medians[run.run_name.function_name] = run.GetAdjustedRealTime();
+      if (run.aggregate_name == "median")
+        medians[run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args)] =
+            run.GetAdjustedRealTime();
     ConsoleReporter::ReportRuns(runs);
   }
   std::map<std::string, double> medians;
@@ -256,7 +278,7 @@ class MedianReporter : public benchmark::ConsoleReporter {
 
 BENCHMARK(BM_GetSettings)->Repetitions(9)->ReportAggregatesOnly(true)->UseRealTime();
 BENCHMARK(BM_SetMouseSpeed)->Repetitions(9)->ReportAggregatesOnly(true)->UseRealTime();
-BENCHMARK(BM_AnsweredAtOnce)->Repetitions(9)->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(BM_AnsweredAtOnce)->Arg(0)->Arg(1)->Repetitions(9)->ReportAggregatesOnly(true)->UseRealTime();
 BENCHMARK(BM_UnixSocketEcho)->Repetitions(9)->ReportAggregatesOnly(true)->UseRealTime();
 
 int main(int argc, char** argv) {
@@ -267,10 +289,14 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
   const double request = reporter.medians["BM_GetSettings"];
   const double echo = reporter.medians["BM_UnixSocketEcho"];
-  const double atOnce = reporter.medians["BM_AnsweredAtOnce"];
+  const double atOnce = reporter.medians["BM_AnsweredAtOnce/0"];
+  const double polled = reporter.medians["BM_AnsweredAtOnce/1"];
   if (atOnce > 0 && echo > 0)
     std::printf("the same calls answered at once by a bare frame server %.1f us: ratio to the echo %.2f\n",
                 atOnce / 1000, atOnce / echo);
+  if (polled > 0 && echo > 0)
+    std::printf("and by one that waits in epoll as the service does %.1f us: ratio to the echo %.2f\n", polled / 1000,
+                polled / echo);
   if (request > 0 && echo > 0)
     std::printf("GetSettings round trip %.1f us, Unix-socket echo %.1f us (medians): ratio %.2f (goal: at most 1.05)\n",
                 request / 1000, echo / 1000, request / echo);
