@@ -14,6 +14,9 @@ void CoverScreen(QWidget* window) {
   window->setMinimumSize(0, 0);
   window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   if (QScreen* screen = WindowScreen()) {
+    // Full screen on another monitor already: a window manager keeps a full-screen window where it
+    // is until it leaves that state.
+    if (window->isVisible() && window->geometry() != screen->geometry()) window->setWindowState(Qt::WindowNoState);
     window->setScreen(screen);  // where a window system that places windows itself puts it full-screen
     window->setGeometry(screen->geometry());
   }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include "host/instance_lock.h"
@@ -25,6 +26,7 @@
 #include "tests/support/sway.h"
 #include "tests/support/wait.h"
 #include "tests/support/window_program.h"
+#include "tests/support/x_display.h"
 
 namespace qx::test {
 namespace {
@@ -103,6 +105,34 @@ TEST_F(ControlPanelProgram, RefusesAnUnknownArgumentWithItsUsage) {
   EXPECT_EQ(r.exitCode, 64);
   EXPECT_NE(r.err.find("Usage: QXWMECcp [--root DIR]"), std::string::npos) << r.err;
   EXPECT_EQ(Boxes(), "");
+}
+
+// On a desktop of two monitors (an X server split into two RandR monitors, which the companion
+// tells the service of), the main window opens centred on the touchscreen's monitor, the right-hand
+// one, and stands centred on the other once the touchscreen is mapped there.
+TEST_F(ControlPanelProgram, TheMainWindowStandsOnTheTouchscreensMonitorAndFollowsIt) {
+  VirtualDisplay display(2048, 768);
+  ASSERT_TRUE(display.SetMonitor("LEFT", 1024, 768, 0, 0));
+  ASSERT_TRUE(display.SetMonitor("RIGHT", 1024, 768, 1024, 0));
+  WriteInstallation();
+  const std::vector<std::string> desktop = {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb", "QX_SHOWCMD=0"};
+  DeviceService::Qxctl("map-to-output RIGHT");
+  SpawnProgram({Program("QXWMECvr")}, "companion.log", desktop);
+  ASSERT_TRUE(
+      WaitUntil([] { return DeviceService::Qxctl("map-to-output").find("* RIGHT") != std::string::npos; }, 10000, 50))
+      << DeviceService::Qxctl("map-to-output") << ReadFile(RootFile("companion.log"));
+  SpawnProgram({Program("QXWMECcp")}, "panel.log", {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb"});
+  std::optional<XWindowPlace> right, left;
+  const auto on = [&](std::optional<XWindowPlace>& place, int monitorLeft) {
+    place = ShownWindowPlace(display.name(), kPanelTitle);
+    return place && place->x >= monitorLeft && place->x + place->width <= monitorLeft + 1024;
+  };
+  ASSERT_TRUE(WaitUntil([&] { return on(right, 1024); }, 10000, 50))
+      << (right ? right->x : -1) << " " << ReadFile(RootFile("panel.log"));
+  DeviceService::Qxctl("map-to-output LEFT");
+  ASSERT_TRUE(WaitUntil([&] { return on(left, 0); }, 10000, 50)) << (left ? left->x : -1);
+  EXPECT_EQ(left->x, right->x - 1024);  // centred on it as on the other
+  EXPECT_EQ(left->y, right->y);
 }
 
 // Every window the panel opens, closed every way a person or another program can close it, in
