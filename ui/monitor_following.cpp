@@ -75,10 +75,15 @@ class MonitorWatch : public QObject {
     MonitorSeen now = SeenNow();
     if (now == seen_) return;
     seen_ = std::move(now);
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-      const auto* place = window->findChild<MonitorPlace*>(kPlaceName, Qt::FindDirectChildrenOnly);
-      if (place && window->isVisible()) place->Place();
-    }
+    // Hidden ones too: a main window hidden behind its dialog comes back where the dialog went.
+    // The windows of no window first, then those of one (a box over its window), which stand
+    // where their window went.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (const bool owned : {false, true})
+      for (QWidget* window : windows)
+        if (const auto* place = window->findChild<MonitorPlace*>(kPlaceName, Qt::FindDirectChildrenOnly);
+            place && (window->parentWidget() != nullptr) == owned)
+          place->Place();
   }
 
   MonitorSeen seen_;

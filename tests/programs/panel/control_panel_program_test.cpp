@@ -107,34 +107,6 @@ TEST_F(ControlPanelProgram, RefusesAnUnknownArgumentWithItsUsage) {
   EXPECT_EQ(Boxes(), "");
 }
 
-// On a desktop of two monitors (an X server split into two RandR monitors, which the companion
-// tells the service of), the main window opens centred on the touchscreen's monitor, the right-hand
-// one, and stands centred on the other once the touchscreen is mapped there.
-TEST_F(ControlPanelProgram, TheMainWindowStandsOnTheTouchscreensMonitorAndFollowsIt) {
-  VirtualDisplay display(2048, 768);
-  ASSERT_TRUE(display.SetMonitor("LEFT", 1024, 768, 0, 0));
-  ASSERT_TRUE(display.SetMonitor("RIGHT", 1024, 768, 1024, 0));
-  WriteInstallation();
-  const std::vector<std::string> desktop = {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb", "QX_SHOWCMD=0"};
-  DeviceService::Qxctl("map-to-output RIGHT");
-  SpawnProgram({Program("QXWMECvr")}, "companion.log", desktop);
-  ASSERT_TRUE(
-      WaitUntil([] { return DeviceService::Qxctl("map-to-output").find("* RIGHT") != std::string::npos; }, 10000, 50))
-      << DeviceService::Qxctl("map-to-output") << ReadFile(RootFile("companion.log"));
-  SpawnProgram({Program("QXWMECcp")}, "panel.log", {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb"});
-  std::optional<XWindowPlace> right, left;
-  const auto on = [&](std::optional<XWindowPlace>& place, int monitorLeft) {
-    place = ShownWindowPlace(display.name(), kPanelTitle);
-    return place && place->x >= monitorLeft && place->x + place->width <= monitorLeft + 1024;
-  };
-  ASSERT_TRUE(WaitUntil([&] { return on(right, 1024); }, 10000, 50))
-      << (right ? right->x : -1) << " " << ReadFile(RootFile("panel.log"));
-  DeviceService::Qxctl("map-to-output LEFT");
-  ASSERT_TRUE(WaitUntil([&] { return on(left, 0); }, 10000, 50)) << (left ? left->x : -1);
-  EXPECT_EQ(left->x, right->x - 1024);  // centred on it as on the other
-  EXPECT_EQ(left->y, right->y);
-}
-
 // Every window the panel opens, closed every way a person or another program can close it, in
 // the real program: each time the main window comes back.
 class ClosingWindows : public ControlPanelProgram {
@@ -274,6 +246,50 @@ TEST_F(ClosingWindows, McuInformationByShiftCtrlAltAndTheRightButtonOnSerialPort
   Press(dialog, {VK_RETURN});
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && IsWindowVisible(main); }, 10000));
   EXPECT_EQ(Boxes(), "");
+}
+
+// On a desktop of two monitors (an X server split into two RandR monitors, which the companion
+// tells the service of), the main window opens centred on the touchscreen's monitor, the right-hand
+// one, and stands centred on the other once the touchscreen is mapped there; a dialog open while
+// the mapping changes moves too, and the main window hidden behind it comes back on the new one.
+TEST_F(ClosingWindows, TheWindowsStandOnTheTouchscreensMonitorAndFollowIt) {
+  VirtualDisplay display(2048, 768);
+  ASSERT_TRUE(display.SetMonitor("LEFT", 1024, 768, 0, 0));
+  ASSERT_TRUE(display.SetMonitor("RIGHT", 1024, 768, 1024, 0));
+  const std::vector<std::string> desktop = {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb"};
+  DeviceService::Qxctl("map-to-output RIGHT");
+  SpawnProgram({Program("QXWMECvr")}, "companion.log", {desktop[0], desktop[1], "QX_SHOWCMD=0"});
+  ASSERT_TRUE(
+      WaitUntil([] { return DeviceService::Qxctl("map-to-output").find("* RIGHT") != std::string::npos; }, 10000, 50))
+      << DeviceService::Qxctl("map-to-output") << ReadFile(RootFile("companion.log"));
+  StartPanel(desktop);
+  std::optional<XWindowPlace> right, left, back;
+  const auto on = [&](const char* caption, std::optional<XWindowPlace>& place, int monitorLeft) {
+    return WaitUntil(
+        [&] {
+          place = ShownWindowPlace(display.name(), caption);
+          return place && place->x >= monitorLeft && place->x + place->width <= monitorLeft + 1024;
+        },
+        10000, 50);
+  };
+  ASSERT_TRUE(on(kPanelTitle, right, 1024)) << (right ? right->x : -1) << " " << ReadFile(RootFile("panel.log"));
+  DeviceService::Qxctl("map-to-output LEFT");
+  ASSERT_TRUE(on(kPanelTitle, left, 0)) << (left ? left->x : -1);
+  EXPECT_EQ(left->x, right->x - 1024);  // centred on it as on the other
+  EXPECT_EQ(left->y, right->y);
+
+  const LPARAM onAbout = MAKELPARAM(342, 248);  // the middle of &About, in the shortened window
+  SendMessageA(main, WM_LBUTTONDOWN, 0, onAbout);
+  SendMessageA(main, WM_LBUTTONUP, 0, onAbout);
+  const HWND about = WaitForDialog(" About");
+  ASSERT_NE(about, 0);
+  std::optional<XWindowPlace> dialog;
+  EXPECT_TRUE(on(" About", dialog, 0));
+  DeviceService::Qxctl("map-to-output RIGHT");
+  EXPECT_TRUE(on(" About", dialog, 1024)) << (dialog ? dialog->x : -1);
+  CloseByProgram(about);
+  ASSERT_TRUE(on(kPanelTitle, back, 1024)) << (back ? back->x : -1);
+  EXPECT_EQ(back->x, right->x);
 }
 
 // The calibration and touch test windows of the real program, opened as a person opens them, on a
