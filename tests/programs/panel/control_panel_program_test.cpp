@@ -428,5 +428,45 @@ TEST_F(CalibrationOnSway, TheBreakQuestionShowsAboveTheCalibration) {
   }
 }
 
+// On a native Wayland desktop of two outputs (sway), the touch test window is full screen on the
+// touchscreen's output, which it names as it shows, and on the other once the touchscreen is
+// mapped there: shown afresh, since a compositor moves no full-screen window by its place.
+using TouchTestOnSway = OnSway<ClosingWindows>;
+
+TEST_F(TouchTestOnSway, CoversTheTouchscreensOutputAndFollowsIt) {
+  sway->EnsureOutputs(2);
+  std::vector<std::string> env = sway->ClientEnvironment();
+  env.push_back("QT_QPA_PLATFORM=wayland");
+  SpawnProgram({Program("QXWMECvr")}, "companion.log", env);
+  ASSERT_TRUE(WaitUntil([] { return DeviceService::Qxctl("map-to-output").find("HEADLESS-2") != std::string::npos; },
+                        10000, 50))
+      << ReadFile(RootFile("companion.log"));
+  DeviceService::Qxctl("map-to-output HEADLESS-2");
+  StartPanel(env);
+  const LPARAM onExit = MAKELPARAM(431, 248);  // the middle of E&xit, in the shortened window
+  HWND test = 0;
+  for (int tries = 0; tries < 20 && !test; ++tries) {  // the panel's window takes input once it is active
+    for (WPARAM key : {VK_SHIFT, VK_CONTROL, VK_MENU}) SendMessageA(main, WM_KEYDOWN, key, 0);
+    SendMessageA(main, WM_RBUTTONDOWN, MK_RBUTTON, onExit);
+    SendMessageA(main, WM_RBUTTONUP, 0, onExit);
+    for (WPARAM key : {VK_MENU, VK_CONTROL, VK_SHIFT}) SendMessageA(main, WM_KEYUP, key, 0);
+    test = WaitForDialog("TouchScreen Test", 500);
+  }
+  ASSERT_NE(test, 0);
+  QRect place;
+  const auto covers = [&](int outputLeft) {
+    return WaitUntil(
+        [&] {
+          const std::vector<QJsonObject> named = NodesNamed(sway->Tree(), "TouchScreen Test");
+          place = named.empty() ? QRect() : RectOf(named[0]);
+          return !named.empty() && named[0]["fullscreen_mode"] == 1 && place == QRect(outputLeft, 0, 1024, 768);
+        },
+        10000, 50);
+  };
+  EXPECT_TRUE(covers(1024)) << place.x() << "," << place.y() << " " << place.width() << "x" << place.height();
+  DeviceService::Qxctl("map-to-output HEADLESS-1");
+  EXPECT_TRUE(covers(0)) << place.x() << "," << place.y() << " " << place.width() << "x" << place.height();
+}
+
 }  // namespace
 }  // namespace qx::test
