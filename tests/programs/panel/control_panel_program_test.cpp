@@ -159,6 +159,16 @@ class ClosingWindows : public ControlPanelProgram {
 
   static void CloseByProgram(HWND h) { SendMessageA(h, WM_CLOSE, 0, 0); }
 
+  // The companion started on the desktop ENV names, and the touchscreen mapped to OUTPUT once the
+  // service knows that monitor.
+  void MapOnDesktop(const std::vector<std::string>& env, const std::string& output) {
+    SpawnProgram({Program("QXWMECvr")}, "companion.log", env);
+    ASSERT_TRUE(
+        WaitUntil([&] { return DeviceService::Qxctl("map-to-output").find(output) != std::string::npos; }, 10000, 50))
+        << ReadFile(RootFile("companion.log"));
+    DeviceService::Qxctl("map-to-output " + output);
+  }
+
   // A press of BUTTON (WM_LBUTTONDOWN or WM_RBUTTONDOWN) on window H at CONTROL's centre; CONTROL
   // belongs to a window of the same design made in this process, so its place is the real one.
   static void PressOn(HWND h, const QWidget* control, UINT button = WM_LBUTTONDOWN) {
@@ -257,13 +267,9 @@ TEST_F(ClosingWindows, TheWindowsStandOnTheTouchscreensMonitorAndFollowIt) {
   ASSERT_TRUE(display.SetMonitor("LEFT", 1024, 768, 0, 0));
   ASSERT_TRUE(display.SetMonitor("RIGHT", 1024, 768, 1024, 0));
   const std::vector<std::string> desktop = {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb"};
-  DeviceService::Qxctl("map-to-output RIGHT");
-  SpawnProgram({Program("QXWMECvr")}, "companion.log", {desktop[0], desktop[1], "QX_SHOWCMD=0"});
-  ASSERT_TRUE(
-      WaitUntil([] { return DeviceService::Qxctl("map-to-output").find("* RIGHT") != std::string::npos; }, 10000, 50))
-      << DeviceService::Qxctl("map-to-output") << ReadFile(RootFile("companion.log"));
+  MapOnDesktop(desktop, "RIGHT");
   StartPanel(desktop);
-  std::optional<XWindowPlace> right, left, back;
+  std::optional<XWindowPlace> right, left, dialog, back;
   const auto on = [&](const char* caption, std::optional<XWindowPlace>& place, int monitorLeft) {
     return WaitUntil(
         [&] {
@@ -283,7 +289,6 @@ TEST_F(ClosingWindows, TheWindowsStandOnTheTouchscreensMonitorAndFollowIt) {
   SendMessageA(main, WM_LBUTTONUP, 0, onAbout);
   const HWND about = WaitForDialog(" About");
   ASSERT_NE(about, 0);
-  std::optional<XWindowPlace> dialog;
   EXPECT_TRUE(on(" About", dialog, 0));
   DeviceService::Qxctl("map-to-output RIGHT");
   EXPECT_TRUE(on(" About", dialog, 1024)) << (dialog ? dialog->x : -1);
@@ -437,11 +442,7 @@ TEST_F(TouchTestOnSway, CoversTheTouchscreensOutputAndFollowsIt) {
   sway->EnsureOutputs(2);
   std::vector<std::string> env = sway->ClientEnvironment();
   env.push_back("QT_QPA_PLATFORM=wayland");
-  SpawnProgram({Program("QXWMECvr")}, "companion.log", env);
-  ASSERT_TRUE(WaitUntil([] { return DeviceService::Qxctl("map-to-output").find("HEADLESS-2") != std::string::npos; },
-                        10000, 50))
-      << ReadFile(RootFile("companion.log"));
-  DeviceService::Qxctl("map-to-output HEADLESS-2");
+  MapOnDesktop(env, "HEADLESS-2");
   StartPanel(env);
   const LPARAM onExit = MAKELPARAM(431, 248);  // the middle of E&xit, in the shortened window
   HWND test = 0;
