@@ -24,6 +24,17 @@ std::string SensitivityLine(const ControllerInfo& info, const SettingsBlock& blo
   return info.Lacks & LACKS_SENSITIVITY ? kDoesNotApply : SensitivityText(block.Sensitivity);
 }
 
+std::string CalibrationLine(const ControllerInfo& info) {
+  const std::string panel = Text(info.CalibratedPanel, sizeof info.CalibratedPanel);
+  if (panel.empty()) return "";
+  switch (info.CalibrationOf) {
+    case CALIBRATION_MADE_ON_PANEL: return "Calibration in force: made on " + panel;
+    case CALIBRATION_NONE_YET:
+      return "Calibration in force: none yet for " + panel + ", its touches go straight onto its monitor";
+  }
+  return "";
+}
+
 std::string BusName(std::uint16_t bus) {
   // The kernel's BUS_… numbers (linux/input.h), of the buses touchscreens come on.
   switch (bus) {

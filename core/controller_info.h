@@ -22,6 +22,12 @@ inline constexpr std::uint8_t CONTROLLER_ON_BUS = 1;
 // ControllerInfo::Lacks: the settings that do nothing on this controller.
 inline constexpr std::uint8_t LACKS_SENSITIVITY = 1;
 inline constexpr std::uint8_t LACKS_POWER_SAVE = 2;
+// ControllerInfo::CalibrationOf, whose calibration is in force: no panel's (no touchscreen taken
+// yet, or a service that does not say); made on the panel CalibratedPanel names; or that panel has
+// none yet (its axes straight onto its monitor).
+inline constexpr std::uint8_t CALIBRATION_OF_NO_PANEL = 0;
+inline constexpr std::uint8_t CALIBRATION_MADE_ON_PANEL = 1;
+inline constexpr std::uint8_t CALIBRATION_NONE_YET = 2;
 
 #pragma pack(push, 1)
 struct ControllerInfo {
@@ -34,9 +40,14 @@ struct ControllerInfo {
   std::uint16_t Unused;
   char BusText[32];  // "USB", "I2C", "Bluetooth", "RS-232 ttyUSB0"…, ended by a 0 byte
   char Name[128];    // the device's name, ended by a 0 byte
+  // Whose calibration is in force (CALIBRATION_…), and that panel's name, ended by a 0 byte: the
+  // touchscreen in force, or the last one taken while the simulated finger is the input.
+  std::uint8_t CalibrationOf;
+  std::uint8_t Reserved[3];
+  char CalibratedPanel[128];
 };
 #pragma pack(pop)
-static_assert(sizeof(ControllerInfo) == 12 + 32 + 128);
+static_assert(sizeof(ControllerInfo) == 12 + 32 + 128 + 4 + 128);
 
 // The Serial Port line: SerialPortText of BLOCK for a controller on a COM port, else the bus and
 // the name ("USB, Vendor Touch Panel").
@@ -48,6 +59,10 @@ inline constexpr char kDoesNotApply[] = "Does not apply to this touchscreen";
 // The power save and sensitivity lines: the setting's text, or kDoesNotApply.
 std::string PowerSaveLine(const ControllerInfo& info, const SettingsBlock& block);
 std::string SensitivityLine(const ControllerInfo& info, const SettingsBlock& block);
+
+// What the control panel says of the calibration in force: the panel it was made on, or that
+// this panel has none yet; "" when no panel is named.
+std::string CalibrationLine(const ControllerInfo& info);
 
 // The name of a Linux input bus as a person knows it ("USB", "I2C", "Bluetooth", "RS-232"),
 // "bus 0xNN" for another.

@@ -9,6 +9,7 @@
 #include "core/controller_info.h"
 #include "core/field_changes.h"
 #include "core/settings_fields.h"
+#include "device/touchscreen_identity.h"
 #include "host/device_frame.h"
 
 namespace qx {
@@ -112,7 +113,7 @@ DeviceReply Controller::Handle(std::uint32_t code, const std::uint8_t* payload, 
     case IOCTL_GET_SMI_REGISTRATION: return Answer(r, smi_);
     case IOCTL_SET_SMI_REGISTRATION: return RegisterCompanion(r, From<SmiRegistration>(payload));
     case IOCTL_PLAY_TEST_SOUND: return PlayTestSound(r, From<TestSound>(payload));
-    case IOCTL_GET_CONTROLLER_INFO: return Answer(r, touch_.Facts() ? InfoOf(*touch_.Facts()) : ControllerInfo{});
+    case IOCTL_GET_CONTROLLER_INFO: return Answer(r, ControllerInfoNow());
     case IOCTL_SIM_GET_BLOCK: return Ok(Bytes(state_.block));
     case IOCTL_SIM_SET_BLOCK: return SetWholeBlock(r, From<SettingsBlock>(payload));
     case IOCTL_SIM_SET_PRESENT: return SetPresent(r, From<std::int32_t>(payload));
@@ -342,7 +343,8 @@ void Controller::TakePanel(const std::string& panel) {
   PanelCalibration aside{state_.calibratedPanel, {}, state_.block.CalibrationFlags, state_.calibratedAt};
   std::memcpy(aside.data, state_.block.CalibrationData, sizeof aside.data);
   next.panels.push_back(aside);
-  PanelCalibration taken{panel, {0, 512, 1023, 0, 512, 1023}, 0, -1};
+  PanelCalibration taken{panel, {}, 0, -1};
+  std::memcpy(taken.data, kStraightCalibration, sizeof taken.data);
   const auto own =
       std::find_if(next.panels.begin(), next.panels.end(), [&](const PanelCalibration& p) { return p.panel == panel; });
   const bool kept = own != next.panels.end();
@@ -355,6 +357,19 @@ void Controller::TakePanel(const std::string& panel) {
   next.calibratedAt = taken.calibratedAt;
   journal_.Add(0, "CalibrationOf", "Panel=" + panel + (kept ? " Kept=1" : " Kept=0"));
   SetAndSaveState(next, false);
+}
+
+ControllerInfo Controller::ControllerInfoNow() const {
+  ControllerInfo info = touch_.Facts() ? InfoOf(*touch_.Facts()) : ControllerInfo{};
+  if (state_.calibratedPanel.empty()) return info;
+  // A panel taken without a calibration of its own has the straight one until it is calibrated.
+  const bool straight =
+      std::memcmp(state_.block.CalibrationData, kStraightCalibration, sizeof kStraightCalibration) == 0 &&
+      state_.block.CalibrationFlags == 0;
+  info.CalibrationOf = straight ? CALIBRATION_NONE_YET : CALIBRATION_MADE_ON_PANEL;
+  const std::string name = TouchscreenIdentity::NameInText(state_.calibratedPanel);
+  std::snprintf(info.CalibratedPanel, sizeof info.CalibratedPanel, "%s", name.c_str());
+  return info;
 }
 
 DeviceReply Controller::DescribeIo() const {

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/controller_info.h"
 #include "core/driver_records.h"
 #include "device/initial_settings.h"
 #include "device/journal.h"
@@ -113,6 +114,8 @@ class Controller {
   // PANEL's own is taken, else none (its axes straight onto its monitor). A calibration that
   // belongs to no panel yet (an older file's, or made before any touchscreen) is given to PANEL.
   void TakePanel(const std::string& panel);
+  // GetControllerInfo's record: the touchscreen in force, and whose calibration is in force.
+  ControllerInfo ControllerInfoNow() const;
   DeviceReply DescribeIo() const;
   SimStatus Status() const;
 

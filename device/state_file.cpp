@@ -184,8 +184,7 @@ StoredState DefaultState() {
   b.RbfAutoSTime = 1;
   b.RbfAutoETime = 3;
   b.RbfAutoBeep = 1;
-  const std::int16_t calibration[6] = {0, 512, 1023, 0, 512, 1023};
-  std::memcpy(b.CalibrationData, calibration, sizeof calibration);
+  std::memcpy(b.CalibrationData, kStraightCalibration, sizeof kStraightCalibration);
   b.CalibrationFlags = 0;
   b.ScreenWidth = 1024;
   b.ScreenHeight = 768;

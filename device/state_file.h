@@ -13,6 +13,10 @@
 
 namespace qx {
 
+// The calibration of a panel that has none yet (and of a controller never calibrated): its axes
+// straight onto its monitor, no flags.
+inline constexpr std::int16_t kStraightCalibration[6] = {0, 512, 1023, 0, 512, 1023};
+
 // A calibration kept for a panel not in use: CalibrationData, CalibrationFlags and the rotation
 // it was made at.
 struct PanelCalibration {

@@ -16,6 +16,8 @@ struct TouchscreenIdentity {
   bool empty() const { return name.empty() && vendor == 0 && product == 0 && phys.empty(); }
   // "Name (vvvv:pppp, phys)".
   std::string Text() const;
+  // The name in TEXT, an identity's Text(): what comes before its last " (".
+  static std::string NameInText(const std::string& text);
   // "vvvv:pppp" as in the root's input setting.
   std::string IdText() const;
 };

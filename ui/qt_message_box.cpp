@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/message_box.h"
+#include "ui/monitor_following.h"
 #include "ui/window_ops.h"
 #include "ui/window_placement.h"
 
@@ -81,11 +82,20 @@ class SuiteMessageBox : public QMessageBox {
     else event->ignore();
   }
   // A box of no window (a program's box before or after its windows) stands in the middle of the
-  // touchscreen's monitor, where Qt would put it on the monitor under the pointer.
+  // touchscreen's monitor, where Qt would put it on the monitor under the pointer; a box of a
+  // window, over that window, as Qt puts it. When the touchscreen's monitor changes, each stands
+  // so again.
   void showEvent(QShowEvent* event) override {
     QMessageBox::showEvent(event);
-    const QScreen* screen = parentWidget() ? nullptr : WindowScreen();
-    if (screen) move(screen->availableGeometry().center() - rect().center());
+    if (!parentWidget()) Centre();
+    FollowTouchscreenMonitor(this, [this] { Centre(); });
+  }
+
+ private:
+  void Centre() {
+    if (const QWidget* window = parentWidget() ? parentWidget()->window() : nullptr)
+      move(window->geometry().center() - rect().center());
+    else if (const QScreen* screen = WindowScreen()) move(screen->availableGeometry().center() - rect().center());
   }
 };
 

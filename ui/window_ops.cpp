@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "host/program_state.h"
+#include "ui/monitor_following.h"
 #include "ui/oem_branding.h"
 #include "ui/title_area.h"
 #include "ui/twips.h"
@@ -69,8 +70,10 @@ void ShowAgain(QWidget* window) {
   window->setFocus();
 }
 
-// On the touchscreen's monitor, so that a finger on the panel reaches the window.
+// On the touchscreen's monitor, so that a finger on the panel reaches the window; centred there
+// again whenever that monitor changes while the window shows.
 void CenterForm(QWidget* window) {
+  FollowTouchscreenMonitor(window, [window] { CenterForm(window); });
   const QScreen* screen = WindowScreen();
   if (!screen) return;
   const int screenWidth = TwipsFromPixels(screen->geometry().width());

@@ -164,6 +164,7 @@ LoadResult MainWindow::Load() {
   for (SummaryLine line : kSummaryLines) RefreshSummary(line);
   LoadCalibrationMode();
   FillCalibrationList();
+  ShowWhoseCalibration();
 
   CenterForm(this);
   CenterIcon(this);
@@ -232,6 +233,17 @@ void MainWindow::FillCalibrationList() {
   connect(cboCalibration, &QComboBox::currentIndexChanged, this, &MainWindow::CalibrationSelected);
 }
 
+// Said without a line of its own, so that the designed rows and captions stay as they are: the
+// row's tooltip, for a person pointing at it, and its accessible description, which a screen
+// reader reads after the button's or the list's name as the focus reaches it.
+void MainWindow::ShowWhoseCalibration() {
+  const QString line = QString::fromStdString(CalibrationLine(ControllerRecord));
+  for (QWidget* control : std::initializer_list<QWidget*>{cmdCalibration, cboCalibration, shpCalibration}) {
+    control->setToolTip(line);
+    control->setAccessibleDescription(line);
+  }
+}
+
 void MainWindow::CalibrationSelected(int index) {
   CalibrationMode = index;
   SaveCalibrationMode();
@@ -248,9 +260,16 @@ void MainWindow::McuInfoClick() { OpenWindow(frmMcuInfo, this); }
 void MainWindow::VirtualButtonClick() { OpenFeature(frmVirtualButton, SummaryLine::VirtualButton); }
 
 // The main window hides first: the run begins as soon as the calibration window shows.
+// Once the run's window is gone, the row says whose calibration is in force now.
 void MainWindow::CalibrationClick() {
   hide();
+  const bool opening = !frmCalibration;
   OpenWindow(frmCalibration, this);
+  if (opening)
+    connect(frmCalibration.data(), &QObject::destroyed, this, [this] {
+      GetControllerInfo();
+      ShowWhoseCalibration();
+    });
 }
 
 void MainWindow::TestClick() { OpenWindow(frmTest, this); }

@@ -108,6 +108,8 @@ class MainWindow : public SuiteMainWindow {
   void HideMouseSpeedRow();
   void SetUpSupportButton();
   void FillCalibrationList();
+  // The calibration row says whose calibration is in force, from ControllerRecord as it is now.
+  void ShowWhoseCalibration();
 
   std::string venderPicture_;
   bool unloaded_ = false;

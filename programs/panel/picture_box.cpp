@@ -13,11 +13,17 @@ void CoverScreen(QWidget* window) {
   // The window base gives every window a fixed size; these windows take the screen's.
   window->setMinimumSize(0, 0);
   window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  // A window full screen already (on a monitor the touchscreen has left) is shown afresh: neither a
+  // window manager nor a Wayland compositor moves a full-screen window to where it is asked, and
+  // Qt's Wayland windows name their output only as they are shown.
+  const bool shown = window->isVisible();
+  if (shown) window->hide();
   if (QScreen* screen = WindowScreen()) {
     window->setScreen(screen);  // where a window system that places windows itself puts it full-screen
     window->setGeometry(screen->geometry());
   }
   window->setWindowState(Qt::WindowFullScreen);
+  if (shown) window->show();
   // Once shown, asked to be the active window there: on a desktop whose other monitor has the
   // keyboard, Esc would not reach it otherwise.
   QTimer::singleShot(0, window, [window] {

@@ -7,6 +7,7 @@
 #include "core/driver_link.h"
 #include "ui/colours.h"
 #include "ui/controls.h"
+#include "ui/monitor_following.h"
 #include "ui/title_area.h"
 #include "ui/twips.h"
 
@@ -119,6 +120,9 @@ TestWindow::TestWindow() : SuiteDialog("frmTest", 9600, 7200, kFullScreenFlags) 
   connect(picHome, &DrawingPad::Moved, this, &TestWindow::Moved);
   connect(picHome, &DrawingPad::ButtonUp, this, [this](int button, QPoint) { ButtonUp(button); });
   CoverScreen(this);
+  // A run's targets are its monitor's: the calibration window stays where its run began. The test
+  // window has none and follows.
+  FollowTouchscreenMonitor(this, [this] { CoverScreen(this); });
 }
 
 void TestWindow::Load() {

@@ -13,6 +13,7 @@
 #include "programs/rbf/rbf_program.h"
 #include "programs/rbf/registration.h"
 #include "ui/controls.h"
+#include "ui/monitor_following.h"
 #include "ui/suite_window.h"
 #include "ui/twips.h"
 #include "ui/window_placement.h"
@@ -58,7 +59,8 @@ LoadResult RightButtonWindow::Load() {
   SetLeftTwips(cmdAction, 0);
   SetTopTwips(cmdAction, 0);
   SetClientSizeTwips(this, WidthTwips(cmdAction), HeightTwips(cmdAction));
-  Place();  // always on top: the window's flags
+  Place();                                              // always on top: the window's flags
+  FollowTouchscreenMonitor(this, [this] { Place(); });  // to its corner of the new monitor's work area
 
   if (!OpenDriver()) {
     ReportDriverMissing(kRightButtonProgram.title);

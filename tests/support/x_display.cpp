@@ -255,6 +255,17 @@ void OtherPointer::MoveTo(int x, int y) {
   XSync(display_, False);
 }
 
+std::optional<XWindowPlace> ShownWindowPlace(const std::string& display, const std::string& title) {
+  const std::string info = Run({"/usr/bin/xwininfo", "-name", title}, {"DISPLAY=" + display}).out;
+  if (info.find("IsViewable") == std::string::npos) return std::nullopt;
+  const auto value = [&](const std::string& label) {
+    const std::size_t at = info.find(label);
+    return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + label.size());
+  };
+  return XWindowPlace{value("Absolute upper-left X:"), value("Absolute upper-left Y:"), value("Width:"),
+                      value("Height:")};
+}
+
 std::pair<int, int> BellOf(const std::string& name) {
   Display* d = XOpenDisplay(name.c_str());
   if (!d) return {-1, -1};

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -92,6 +93,14 @@ class XEventRecorder {
 
 // The bell's pitch (Hz) and duration (ms) the server of DISPLAY holds now.
 std::pair<int, int> BellOf(const std::string& display);
+
+// Where a window stands on the screen of DISPLAY: its top-left corner and size, in screen pixels.
+struct XWindowPlace {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+// The place of the window captioned TITLE on DISPLAY while it shows (xwininfo); nothing while none
+// shows.
+std::optional<XWindowPlace> ShownWindowPlace(const std::string& display, const std::string& title);
 
 // The pointer of DISPLAY moved to (X, Y) by another client, as a mouse would move it.
 void MovePointer(const std::string& display, int x, int y);

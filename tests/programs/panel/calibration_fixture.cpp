@@ -78,6 +78,7 @@ std::vector<std::string> Requests() {
     const auto [name, fields] = NameAndFields(line);
     std::string word = name;
     if (name == "Report" || name.rfind("Sim", 0) == 0) continue;
+    if (name == "GetControllerInfo") continue;  // the main window's, whose calibration is in force now
     if (name == "SetCalibrationState") word += " " + fields.substr(fields.find('=') + 1);
     if (name == "SetTouchMode") word += " " + FieldOf(fields, "TouchMode") + " " + FieldOf(fields, "RbfAutoMode");
     if (name == "SetCalibration") word += " " + fields;

@@ -82,6 +82,15 @@ TEST_P(CalibrationFromRecording, TheRunTakesTheRecordedTouchesAndThePointerFollo
   MessageRecorder person({IDYES});
   Open(CornerMethod, 1024, 768);
   const PanelModel panel{1024, 768, wiring};
+  // The calibration row names whose calibration is in force: a panel taken without one has none
+  // yet; after the run, the panel's own. The simulated finger's is no panel's.
+  const auto whose = [this] {
+    EXPECT_EQ(Main().cboCalibration->toolTip(), Main().cmdCalibration->accessibleDescription());
+    return Main().cmdCalibration->accessibleDescription().toStdString();
+  };
+  EXPECT_EQ(whose(), source.touchscreen ? "Calibration in force: none yet for QX Test Panel, its touches go straight "
+                                          "onto its monitor"
+                                        : "");
 
   // Each target held for half a second, then a second with no finger, so that the window is
   // waiting for the next target before it is touched.
@@ -105,6 +114,7 @@ TEST_P(CalibrationFromRecording, TheRunTakesTheRecordedTouchesAndThePointerFollo
   ASSERT_EQ(person.shown.size(), 1u);
   EXPECT_EQ(person.shown[0].text.substr(0, 24), "CALIBRATION IS COMPLETE.");
   EXPECT_EQ(Settings.CalibrationFlags, wiring);
+  EXPECT_EQ(whose(), source.touchscreen ? "Calibration in force: made on QX Test Panel" : "");
 
   for (int target = 1; target <= 4; ++target) {
     const std::pair cross = Cross(target, 1024, 768);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include "host/instance_lock.h"
@@ -25,6 +26,7 @@
 #include "tests/support/sway.h"
 #include "tests/support/wait.h"
 #include "tests/support/window_program.h"
+#include "tests/support/x_display.h"
 
 namespace qx::test {
 namespace {
@@ -157,6 +159,16 @@ class ClosingWindows : public ControlPanelProgram {
 
   static void CloseByProgram(HWND h) { SendMessageA(h, WM_CLOSE, 0, 0); }
 
+  // The companion started on the desktop ENV names, and the touchscreen mapped to OUTPUT once the
+  // service knows that monitor.
+  void MapOnDesktop(const std::vector<std::string>& env, const std::string& output) {
+    SpawnProgram({Program("QXWMECvr")}, "companion.log", env);
+    ASSERT_TRUE(
+        WaitUntil([&] { return DeviceService::Qxctl("map-to-output").find(output) != std::string::npos; }, 10000, 50))
+        << ReadFile(RootFile("companion.log"));
+    DeviceService::Qxctl("map-to-output " + output);
+  }
+
   // A press of BUTTON (WM_LBUTTONDOWN or WM_RBUTTONDOWN) on window H at CONTROL's centre; CONTROL
   // belongs to a window of the same design made in this process, so its place is the real one.
   static void PressOn(HWND h, const QWidget* control, UINT button = WM_LBUTTONDOWN) {
@@ -244,6 +256,45 @@ TEST_F(ClosingWindows, McuInformationByShiftCtrlAltAndTheRightButtonOnSerialPort
   Press(dialog, {VK_RETURN});
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && IsWindowVisible(main); }, 10000));
   EXPECT_EQ(Boxes(), "");
+}
+
+// On a desktop of two monitors (an X server split into two RandR monitors, which the companion
+// tells the service of), the main window opens centred on the touchscreen's monitor, the right-hand
+// one, and stands centred on the other once the touchscreen is mapped there; a dialog open while
+// the mapping changes moves too, and the main window hidden behind it comes back on the new one.
+TEST_F(ClosingWindows, TheWindowsStandOnTheTouchscreensMonitorAndFollowIt) {
+  VirtualDisplay display(2048, 768);
+  ASSERT_TRUE(display.SetMonitor("LEFT", 1024, 768, 0, 0));
+  ASSERT_TRUE(display.SetMonitor("RIGHT", 1024, 768, 1024, 0));
+  const std::vector<std::string> desktop = {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb"};
+  MapOnDesktop(desktop, "RIGHT");
+  StartPanel(desktop);
+  std::optional<XWindowPlace> right, left, dialog, back;
+  const auto on = [&](const char* caption, std::optional<XWindowPlace>& place, int monitorLeft) {
+    return WaitUntil(
+        [&] {
+          place = ShownWindowPlace(display.name(), caption);
+          return place && place->x >= monitorLeft && place->x + place->width <= monitorLeft + 1024;
+        },
+        10000, 50);
+  };
+  ASSERT_TRUE(on(kPanelTitle, right, 1024)) << (right ? right->x : -1) << " " << ReadFile(RootFile("panel.log"));
+  DeviceService::Qxctl("map-to-output LEFT");
+  ASSERT_TRUE(on(kPanelTitle, left, 0)) << (left ? left->x : -1);
+  EXPECT_EQ(left->x, right->x - 1024);  // centred on it as on the other
+  EXPECT_EQ(left->y, right->y);
+
+  const LPARAM onAbout = MAKELPARAM(342, 248);  // the middle of &About, in the shortened window
+  SendMessageA(main, WM_LBUTTONDOWN, 0, onAbout);
+  SendMessageA(main, WM_LBUTTONUP, 0, onAbout);
+  const HWND about = WaitForDialog(" About");
+  ASSERT_NE(about, 0);
+  EXPECT_TRUE(on(" About", dialog, 0));
+  DeviceService::Qxctl("map-to-output RIGHT");
+  EXPECT_TRUE(on(" About", dialog, 1024)) << (dialog ? dialog->x : -1);
+  CloseByProgram(about);
+  ASSERT_TRUE(on(kPanelTitle, back, 1024)) << (back ? back->x : -1);
+  EXPECT_EQ(back->x, right->x);
 }
 
 // The calibration and touch test windows of the real program, opened as a person opens them, on a
@@ -380,6 +431,42 @@ TEST_F(CalibrationOnSway, TheBreakQuestionShowsAboveTheCalibration) {
     KillAndWait(panel, SIGKILL);
     panel = -1;
   }
+}
+
+// On a native Wayland desktop of two outputs (sway), the touch test window is full screen on the
+// touchscreen's output, which it names as it shows, and on the other once the touchscreen is
+// mapped there: shown afresh, since a compositor moves no full-screen window by its place.
+using TouchTestOnSway = OnSway<ClosingWindows>;
+
+TEST_F(TouchTestOnSway, CoversTheTouchscreensOutputAndFollowsIt) {
+  sway->EnsureOutputs(2);
+  std::vector<std::string> env = sway->ClientEnvironment();
+  env.push_back("QT_QPA_PLATFORM=wayland");
+  MapOnDesktop(env, "HEADLESS-2");
+  StartPanel(env);
+  const LPARAM onExit = MAKELPARAM(431, 248);  // the middle of E&xit, in the shortened window
+  HWND test = 0;
+  for (int tries = 0; tries < 20 && !test; ++tries) {  // the panel's window takes input once it is active
+    for (WPARAM key : {VK_SHIFT, VK_CONTROL, VK_MENU}) SendMessageA(main, WM_KEYDOWN, key, 0);
+    SendMessageA(main, WM_RBUTTONDOWN, MK_RBUTTON, onExit);
+    SendMessageA(main, WM_RBUTTONUP, 0, onExit);
+    for (WPARAM key : {VK_MENU, VK_CONTROL, VK_SHIFT}) SendMessageA(main, WM_KEYUP, key, 0);
+    test = WaitForDialog("TouchScreen Test", 500);
+  }
+  ASSERT_NE(test, 0);
+  QRect place;
+  const auto covers = [&](int outputLeft) {
+    return WaitUntil(
+        [&] {
+          const std::vector<QJsonObject> named = NodesNamed(sway->Tree(), "TouchScreen Test");
+          place = named.empty() ? QRect() : RectOf(named[0]);
+          return !named.empty() && named[0]["fullscreen_mode"] == 1 && place == QRect(outputLeft, 0, 1024, 768);
+        },
+        10000, 50);
+  };
+  EXPECT_TRUE(covers(1024)) << place.x() << "," << place.y() << " " << place.width() << "x" << place.height();
+  DeviceService::Qxctl("map-to-output HEADLESS-1");
+  EXPECT_TRUE(covers(0)) << place.x() << "," << place.y() << " " << place.width() << "x" << place.height();
 }
 
 }  // namespace

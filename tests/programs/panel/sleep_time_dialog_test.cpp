@@ -88,7 +88,8 @@ TEST_F(PowerSave, ASettingTheTouchscreenLacksIsSaidNotToApplyAndCannotBeChanged)
   SleepTimeDialog& d = Open("PowerDownTime=9");
   d.close();
   Settle();
-  ControllerRecord = {CONTROLLER_ON_BUS, LACKS_POWER_SAVE | LACKS_SENSITIVITY, 3, 0, 0, 0, 0, "USB", "QX USB Panel"};
+  ControllerRecord = {
+      CONTROLLER_ON_BUS, LACKS_POWER_SAVE | LACKS_SENSITIVITY, 3, 0, 0, 0, 0, "USB", "QX USB Panel", 0, {}, ""};
   for (SummaryLine line : kSummaryLines) Main().RefreshSummary(line);
   EXPECT_EQ(Main().lblSerialPort->text(), "USB, QX USB Panel");
   EXPECT_EQ(Main().lblSleepTime->text(), kDoesNotApply);
