@@ -44,7 +44,8 @@ TouchAxes AxesOf(const libevdev* dev) {
 // How firm a touch is: its pressure where the device says it (a contact's, on a multi-touch
 // device), else its contact's size.
 Firmness FirmnessOf(const libevdev* dev, bool slots) {
-  const unsigned codes[] = {slots ? ABS_MT_PRESSURE : ABS_PRESSURE, ABS_PRESSURE, slots ? ABS_MT_TOUCH_MAJOR : 0u};
+  const unsigned codes[] = {slots ? unsigned{ABS_MT_PRESSURE} : unsigned{ABS_PRESSURE}, ABS_PRESSURE,
+                           slots ? unsigned{ABS_MT_TOUCH_MAJOR} : 0u};
   for (unsigned code : codes)
     if (code && HasAxis(dev, code)) return {static_cast<std::uint16_t>(code), RangeOf(dev, code)};
   return {};

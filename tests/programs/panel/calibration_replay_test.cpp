@@ -110,7 +110,9 @@ TEST_P(CalibrationFromRecording, TheRunTakesTheRecordedTouchesAndThePointerFollo
     ASSERT_TRUE(bed->Plug(kPanel, kTouchedNode, run.Events(), why)) << why;
   }
   EXPECT_TRUE(WaitUntil([&] { return !Window() && Main().isVisible(); }, 20000));
-  if (replay > 0) EXPECT_EQ(Exit(replay), 0) << ReadFile(root.path() + "/replay.log");
+  if (replay > 0) {
+    EXPECT_EQ(Exit(replay), 0) << ReadFile(root.path() + "/replay.log");
+  }
   ASSERT_EQ(person.shown.size(), 1u);
   EXPECT_EQ(person.shown[0].text.substr(0, 24), "CALIBRATION IS COMPLETE.");
   EXPECT_EQ(Settings.CalibrationFlags, wiring);

@@ -94,7 +94,7 @@ TEST_F(WholeInstallation, TheDefaultSetupIniKeepsTheControllersFirstSettings) {
   const std::string screen = DeviceService::Qxctl("get ScreenWidth ScreenHeight");
   Machine("shutdown");
   TempRoot fresh;  // a controller that never saw an installation
-  DeviceService service;
+  DeviceService freshService;
   std::string sameScreen = "set " + screen;
   std::replace(sameScreen.begin(), sameScreen.end(), '\n', ' ');
   DeviceService::Qxctl(sameScreen);
