@@ -13,6 +13,7 @@
 
 #include "tests/support/temp_root.h"
 #include "tests/support/wait.h"
+#include "tests/support/x_display.h"
 
 namespace qx::test {
 
@@ -25,12 +26,6 @@ std::string ReadyScript(const std::string& dir) {
   return "xhost +si:localuser:" + std::string(user ? user->pw_name : "root") + " >/dev/null 2>&1\n" +
          "printf '%s\\n%s\\n' \"$WAYLAND_DISPLAY\" \"$DISPLAY\" > " + dir + "/part && mv " + dir + "/part " + dir +
          "/session\n";
-}
-
-// The number after LABEL in xwininfo's REPORT.
-std::optional<int> Field(const std::string& report, const std::string& label) {
-  const std::size_t at = report.find(label);
-  return at == std::string::npos ? std::nullopt : std::optional<int>(std::atoi(report.c_str() + at + label.size()));
 }
 
 void CollectNamed(const QJsonObject& node, const QString& name, std::vector<QJsonObject>& out) {
@@ -115,11 +110,9 @@ QImage Sway::Screenshot(const std::string& name) const {
 }
 
 std::optional<QRect> Sway::XWindowRect(const std::string& title) const {
-  const RunResult r = Run({"/usr/bin/xwininfo", "-display", xDisplay_, "-name", title});
-  const auto x = Field(r.out, "Absolute upper-left X:"), y = Field(r.out, "Absolute upper-left Y:");
-  const auto w = Field(r.out, "Width:"), h = Field(r.out, "Height:");
-  if (r.out.find("IsViewable") == std::string::npos || !x || !y || !w || !h) return std::nullopt;
-  return QRect(*x, *y, *w, *h);
+  const std::optional<XWindowPlace> place = ShownWindowPlace(xDisplay_, title);
+  if (!place) return std::nullopt;
+  return QRect(place->x, place->y, place->width, place->height);
 }
 
 std::vector<QJsonObject> NodesNamed(const QJsonObject& tree, const std::string& name) {
