@@ -168,7 +168,7 @@ void DeviceServer::Run() {
 // controller alone) the loop waits on the epoll set itself: one call less for every request.
 //
 // With nothing due, the wait has no end: everything that brings work is a descriptor, and a wait
-// with a timeout arms a timer in the kernel each time, a tenth of a request's round trip.
+// with a timeout arms a timer in the kernel each time (some 7 % of a request's round trip).
 void DeviceServer::WaitForWork() {
   waitSet_.clear();
   waitSet_.push_back({epollFd_, POLLIN, 0});
