@@ -20,6 +20,7 @@
 #include "tests/programs/panel/panel_fixture.h"
 #include "tests/support/device_service.h"
 #include "tests/support/installation.h"
+#include "tests/support/screen_picture.h"
 #include "tests/support/temp_root.h"
 #include "tests/support/touch_recording.h"
 #include "tests/support/umockdev_bed.h"
@@ -28,13 +29,6 @@
 namespace {
 
 using namespace qx;
-
-void Save(const QString& dir, const std::string& name) {
-  QTest::qWait(300);
-  const QString path = dir + "/" + QString::fromStdString(name) + ".png";
-  QGuiApplication::primaryScreen()->grabWindow(0).save(path);
-  std::printf("%s\n", path.toUtf8().constData());
-}
 
 bool Shoot(const QString& dir, const std::string& kind, const test::TestTouchscreen& device) {
   test::TempRoot root;
@@ -56,15 +50,15 @@ bool Shoot(const QString& dir, const std::string& kind, const test::TestTouchscr
   if (window.Load() != LoadResult::Ready) return false;
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return false;
-  Save(dir, kind + "_main");
+  test::SaveScreen(dir, kind + "_main");
   window.SerialPortClick();
-  Save(dir, kind + "_serial_port");
+  test::SaveScreen(dir, kind + "_serial_port");
   window.frmSerialPort->close();
   window.McuInfoClick();
-  Save(dir, kind + "_mcu_info");
+  test::SaveScreen(dir, kind + "_mcu_info");
   window.frmMcuInfo->close();
   window.SleepTimeClick();
-  Save(dir, kind + "_sleep_time");
+  test::SaveScreen(dir, kind + "_sleep_time");
   window.frmSleepTime->close();
   window.close();
   QTest::qWait(100);

@@ -28,6 +28,7 @@
 #include "programs/panel/virtual_button_dialog.h"
 #include "tests/programs/panel/panel_fixture.h"
 #include "tests/support/finger.h"
+#include "tests/support/screen_picture.h"
 #include "ui/about_box.h"
 #include "ui/support_box.h"
 #include "ui/window_program.h"
@@ -35,13 +36,6 @@
 namespace {
 
 using namespace qx;
-
-void Save(const QString& dir, const char* name) {
-  QTest::qWait(300);
-  const QString path = dir + "/" + name + ".png";
-  QGuiApplication::primaryScreen()->grabWindow(0).save(path);
-  std::printf("%s\n", path.toUtf8().constData());
-}
 
 // A vendor picture as an OEM would ship one.
 void WriteVendorPicture() {
@@ -72,70 +66,70 @@ int main(int argc, char** argv) {
   if (window.Load() != LoadResult::Ready) return 1;
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
-  Save(dir, "main");
+  test::SaveScreen(dir, "main");
 
   window.SupportClick();
-  Save(dir, "support");
+  test::SaveScreen(dir, "support");
   for (QWidget* w : QApplication::topLevelWidgets())
     if (auto* box = qobject_cast<SupportBox*>(w)) box->close();
 
   window.AboutClick();
-  Save(dir, "about");
+  test::SaveScreen(dir, "about");
   for (QWidget* w : QApplication::topLevelWidgets())
     if (auto* box = qobject_cast<AboutBox*>(w)) box->close();
 
   window.MouseSpeedClick();
   window.frmMouseSpeed->hscMouseHSpeed->setValue(14);
   window.frmMouseSpeed->optAcceleration->Button(2)->click();
-  Save(dir, "mouse_speed");
+  test::SaveScreen(dir, "mouse_speed");
   window.frmMouseSpeed->close();
 
   window.FeedbackSoundClick();
   window.frmFeedbackSound->hscTone->setValue(1200);
-  Save(dir, "feedback_sound");
+  test::SaveScreen(dir, "feedback_sound");
   window.frmFeedbackSound->close();
 
   window.SensitivityClick();
   QTest::mousePress(window.frmSensitivity->lblTestBox1, Qt::LeftButton);  // the box lit
-  Save(dir, "sensitivity");
+  test::SaveScreen(dir, "sensitivity");
   QTest::mouseRelease(window.frmSensitivity->lblTestBox1, Qt::LeftButton);
   window.frmSensitivity->close();
 
   window.SleepTimeClick();
-  Save(dir, "sleep_time");
+  test::SaveScreen(dir, "sleep_time");
   window.frmSleepTime->close();
 
   window.SerialPortClick();
-  Save(dir, "serial_port");
+  test::SaveScreen(dir, "serial_port");
   window.frmSerialPort->SetupClick();
   window.frmSerialPort->frmCOMxSet->cboIRQ[2]->setCurrentIndex(2);  // Save enabled
-  Save(dir, "com_port");
+  test::SaveScreen(dir, "com_port");
   window.frmSerialPort->frmCOMxSet->close();
   window.frmSerialPort->close();
 
   window.McuInfoClick();
-  Save(dir, "mcu_info");
+  test::SaveScreen(dir, "mcu_info");
   window.frmMcuInfo->close();
 
   // Drag Drop Mode with the function on in automatic mode (the device's first settings): every
   // control of the dialog in force.
   window.VirtualButtonClick();
   window.frmVirtualButton->cboRBAutoSTime->setCurrentIndex(3);
-  Save(dir, "virtual_button");
+  test::SaveScreen(dir, "virtual_button");
   window.frmVirtualButton->close();
 
   // The calibration window at its first target, then with the panel touched as the run begins.
   window.CalibrationClick();
   if (!QTest::qWaitFor([&] { return window.frmCalibration->phase() == CalibrationWindow::Phase::AwaitTouch; }))
     return 1;
-  Save(dir, "calibration_target");
+  test::SaveScreen(dir, "calibration_target");
   window.frmCalibration->close();
   QTest::qWait(100);
   test::PressFinger(500, 500);
   window.CalibrationClick();
   if (!QTest::qWaitFor([&] { return window.frmCalibration->phase() == CalibrationWindow::Phase::AwaitLiftAtStart; }))
     return 1;
-  Save(dir, "calibration_lift_off");
+  test::SaveScreen(dir, "calibration_lift_off");
   window.frmCalibration->close();
   test::LiftFinger();
   QTest::qWait(100);
@@ -156,7 +150,7 @@ int main(int argc, char** argv) {
   QTest::mousePress(pad, Qt::LeftButton, {}, QPoint(500, 150));
   for (int y = 160; y <= 350; y += 10) QTest::mouseMove(pad, QPoint(500 + (y - 150) / 2, y));
   QTest::mousePress(pad, Qt::RightButton, {}, QPoint(600, 360));  // both indicators lit
-  Save(dir, "test_window");
+  test::SaveScreen(dir, "test_window");
   QTest::mouseRelease(pad, Qt::RightButton, {}, QPoint(600, 360));
   QTest::mouseRelease(pad, Qt::LeftButton, {}, QPoint(600, 360));
   test.close();

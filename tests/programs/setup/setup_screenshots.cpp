@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "programs/setup/setup_program.h"
+#include "tests/support/screen_picture.h"
 #include "tests/support/temp_root.h"
 #include "ui/progress_window.h"
 
@@ -20,10 +21,7 @@ int main(int argc, char** argv) {
   qx::InitWindowProgram();
   qx::SetProgramTitle(qx::kSetupProgram.title);
   qx::ShowProgress("Setup is updating your system...");
-  QTest::qWait(300);
-  const QString path = QString::fromLocal8Bit(argv[1]) + "/frmMessage.png";
-  QGuiApplication::primaryScreen()->grabWindow(0).save(path);
-  std::printf("%s\n", path.toUtf8().constData());
+  qx::test::SaveScreen(QString::fromLocal8Bit(argv[1]), "frmMessage");
   qx::CloseProgress();
   return 0;
 }

@@ -15,25 +15,11 @@
 #include "programs/startup/test_area.h"
 #include "tests/support/device_service.h"
 #include "tests/support/installation.h"
+#include "tests/support/screen_picture.h"
 #include "tests/support/temp_root.h"
 #include "ui/window_program.h"
 
-namespace {
-
 using namespace qx;
-
-void Grab(const QString& dir, const char* name) {
-  const QString path = dir + "/" + name + ".png";
-  QGuiApplication::primaryScreen()->grabWindow(0).save(path);
-  std::printf("%s\n", path.toUtf8().constData());
-}
-
-void Save(const QString& dir, const char* name) {
-  QTest::qWait(300);
-  Grab(dir, name);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -51,7 +37,7 @@ int main(int argc, char** argv) {
     MainWindow splash;
     if (splash.Load() != LoadResult::Ready) return 1;
     splash.show();
-    QTimer::singleShot(500, [&] { Grab(dir, "splash"); });
+    QTimer::singleShot(500, [&] { test::GrabScreen(dir, "splash"); });
     QTest::qWait(2000);
   }
 
@@ -60,10 +46,10 @@ int main(int argc, char** argv) {
   if (dialog.Load() != LoadResult::Ready) return 1;
   dialog.show();
   if (!QTest::qWaitForWindowExposed(&dialog)) return 1;
-  Save(dir, "dialog");
+  test::SaveScreen(dir, "dialog");
   dialog.hscHH->setValue(40);
-  Save(dir, "dialog-moved");
+  test::SaveScreen(dir, "dialog-moved");
   QTest::mouseDClick(dialog.picTest->imgOFF, Qt::LeftButton);
-  Save(dir, "dialog-test-on");
+  test::SaveScreen(dir, "dialog-test-on");
   return 0;
 }
